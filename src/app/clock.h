@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+// The one source of the date and time that the status bar shows and the writers print in their headers.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+// Local time, or, when SOURCE_DATE_EPOCH holds a number of seconds, that instant in UTC, so that a build
+// that generates code gets the same bytes every time.
+class SystemClock : public Clock {
+public:
+    QDateTime now() const override;
+};
+
+// The instant SOURCE_DATE_EPOCH names: nullopt when it is unset or empty, an invalid QDateTime when it is
+// set but is not a whole number of seconds.
+std::optional<QDateTime> sourceDateEpoch();
+
+// The date as the program shows it, yy-MM-dd: "20" + dateText() reads as a four-digit year.
+QString dateText(const QDateTime &moment);
+// The time of day, HH:mm:ss.
+QString timeText(const QDateTime &moment);

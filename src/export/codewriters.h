@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/progress.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class PixelTable;
+
+enum class CodeFormat { A51, C51, Hex };
+
+// The date and time texts a header prints: "20" + date, and the time of day.
+struct CodeStamp {
+    QString date;
+    QString time;
+};
+CodeStamp codeStampAt(const QDateTime &moment);
+
+// What a writer builds. codetext is the whole text (CR LF line ends); codelines holds the text of each
+// picture row; codebytes the packed bytes of the whole picture (the HEX writer only).
+struct GeneratedCode {
+    QString codetext;
+    QStringList codelines;
+    QByteArray codebytes;
+};
+
+// A51 assembler source: four comment lines naming `picfile`, the size and the stamp, then "DB" lines of at
+// most 16 entries such as 081H, a new line for every picture row. Reports its progress after each row.
+GeneratedCode writeA51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
+                       const StatusSink &status);
+
+// C51 source: the same header as C comments, then lines of at most 16 constants such as 0x81, each followed
+// by ", ". Nothing is declared around them.
+GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
+                       const StatusSink &status);
+
+// The packed bytes (W x H / 8 of them) and their listing, a picture row a line of entries such as "81 ".
+GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status);
+
+// The writer of `format`.
+GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile,
+                        const CodeStamp &stamp, const StatusSink &status);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/progress.h"
+#include "picture/colour.h"
+
+class PictureSurface;
+
+// Whether the conversion paints a pixel of colour `c` white. With R the red byte, G' = (c And &HFF00) / 255
+// and B' = (c And &HFF0000) / 65535, each rounded half to even: white when R + G' + B' > 549 or G' > 244
+// (a green byte of 244 or more), black otherwise.
+bool convertsToWhite(Colour c);
+
+// Turns every pixel of the surface into `whitecolor` or `blackcolor`, in place, rows top to bottom, and
+// reports the progress after each row. The file the picture came from is not touched.
+void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour blackcolor, const StatusSink &status);

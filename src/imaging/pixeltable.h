@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/progress.h"
+#include "picture/colour.h"
+
+#include <cstdint>
+#include <vector>
+
+class PictureSurface;
+
+// One entry a pixel: 1 for a black pixel, 0 for any other colour, stored row after row, x varying fastest.
+//
+// The packing that all writers use: byte c of row y holds pixels 8c .. 8c+7 of that row, the leftmost in
+// bit 7, a black pixel a 1 bit; bytes run left to right within a row and rows top to bottom.
+class PixelTable {
+public:
+    PixelTable() = default;
+    PixelTable(int width, int height);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool isEmpty() const { return cells_.empty(); }
+
+    std::uint8_t at(int x, int y) const { return cells_[std::size_t(y) * std::size_t(width_) + std::size_t(x)]; }
+    std::uint8_t *row(int y) { return cells_.data() + std::size_t(y) * std::size_t(width_); }
+    const std::uint8_t *row(int y) const { return cells_.data() + std::size_t(y) * std::size_t(width_); }
+
+    // Bytes in a packed row: the width over 8.
+    int bytesPerRow() const { return width_ / 8; }
+    // Packed byte c of row y.
+    std::uint8_t packedByte(int c, int y) const;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint8_t> cells_;
+};
+
+// Where pixel (x, y) of a picture `width` pixels wide lands in the packed data.
+struct PackedPosition {
+    std::int64_t byte; // y * (width / 8) + x div 8
+    int bit;           // 7 - x mod 8
+};
+PackedPosition packedPositionOf(int x, int y, int width);
+
+// Reads every pixel of the surface, rows top to bottom and columns left to right. A pixel is black only when
+// its colour equals `blackcolor` exactly (&H000001 is not black). Reports the progress after each row.
+PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status);

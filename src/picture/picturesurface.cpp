@@ -1,0 +1,68 @@
+#include "picturesurface.h"
+
+#include "app/rounding.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+QImage blankImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(PictureSurface::background);
+    return image;
+}
+
+} // namespace
+
+PictureSurface::PictureSurface() : pixels_(blankImage(400, 300)) {}
+
+void PictureSurface::setPicture(const QImage &picture)
+{
+    if (picture.isNull()) {
+        pixels_.fill(background);
+        hasPicture_ = false;
+        return;
+    }
+    pixels_ = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    hasPicture_ = true;
+}
+
+Colour PictureSurface::Point(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= pixels_.width() || y >= pixels_.height())
+        return colourFromRgb(background);
+    return colourFromRgb(constScanLine(y)[x]);
+}
+
+void PictureSurface::PSet(int x, int y, Colour colour)
+{
+    if (x < 0 || y < 0 || x >= pixels_.width() || y >= pixels_.height())
+        return;
+    scanLine(y)[x] = rgbFromColour(colour);
+}
+
+int PictureSurface::innerPixels(float outerTwips)
+{
+    const double pixels = roundHalfEven(double(outerTwips) / twipsPerPixel) - 2 * borderPixels;
+    return int(std::max(0.0, pixels));
+}
+
+void PictureSurface::resizeInner(int width, int height)
+{
+    if (width == pixels_.width() && height == pixels_.height())
+        return;
+    QImage resized = blankImage(width, height);
+    const int rows = std::min(height, pixels_.height());
+    const std::size_t rowBytes = std::size_t(std::min(width, pixels_.width())) * sizeof(QRgb);
+    for (int y = 0; y < rows; ++y)
+        std::memcpy(resized.scanLine(y), pixels_.constScanLine(y), rowBytes);
+    pixels_ = std::move(resized);
+}
+
+bool hasByteAlignedWidth(const PictureSurface &surface)
+{
+    return std::int64_t(roundHalfEven(surface.ScaleWidth())) % 8 == 0;
+}

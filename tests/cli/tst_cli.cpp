@@ -1,0 +1,285 @@
+#include "export/textencoding.h"
+#include "support/testpictures.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestPictures;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+const QByteArray exampleEpoch = "1037369109"; // 2002-11-15 14:05:09 UTC
+
+} // namespace
+
+class tst_Cli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void c51OfTheWorkedExample();
+    void a51IsTheDefaultAndDatedNow();
+    void everyPictureKind_data();
+    void everyPictureKind();
+    void outputFileHoldsWhatStandardOutputGets();
+    void gbkEncoding();
+    void refusedAndUnreadablePictures_data();
+    void refusedAndUnreadablePictures();
+    void usageErrors_data();
+    void usageErrors();
+    void helpAndVersion();
+    void failedOutputKeepsTheOldFile();
+    void pathWithSpacesAndChinese();
+    void largePictureGivesExactByteCount();
+
+private:
+    Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch);
+    QString picture(const QString &name, const QByteArray &data);
+    QTemporaryDir dir;
+};
+
+Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    if (epoch.isEmpty())
+        env.remove(QStringLiteral("SOURCE_DATE_EPOCH"));
+    else
+        env.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(epoch));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(TESSALINE_CLI), arguments);
+    if (!process.waitForFinished(120000))
+        qFatal("the converter did not finish");
+    Run result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+QString tst_Cli::picture(const QString &name, const QByteArray &data)
+{
+    if (!writeFile(dir.filePath(name), data))
+        qFatal("cannot write a test picture");
+    return name;
+}
+
+void tst_Cli::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    picture(QStringLiteral("t.bmp"), encodeBmp(workedExample(), 24));
+}
+
+void tst_Cli::c51OfTheWorkedExample()
+{
+    const Run r = run({QStringLiteral("--format"), QStringLiteral("c51"), QStringLiteral("t.bmp")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(QString::fromUtf8(r.out),
+             QStringLiteral("/*----  图片文件来自：【t.bmp】  ----*/\r\n"
+                            "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
+                            "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
+                            "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
+                            "0x81, 0xFF, \r\n"
+                            "0x00, 0x0A, \r\n"));
+}
+
+void tst_Cli::a51IsTheDefaultAndDatedNow()
+{
+    const QDate today = QDate::currentDate();
+    const Run r = run({QStringLiteral("./t.bmp")}, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(r.out).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 7);
+    QCOMPARE(lines[0], QStringLiteral(";----  图片文件来自：【./t.bmp】  ----"));
+    const QRegularExpression dated(QStringLiteral("^;----  本数据文件建立日期：(\\d{4}-\\d\\d-\\d\\d);  "
+                                                  "建立时间：\\d\\d:\\d\\d:\\d\\d  ----$"));
+    const QRegularExpressionMatch m = dated.match(lines[2]);
+    QVERIFY2(m.hasMatch(), qPrintable(lines[2]));
+    QVERIFY(qAbs(QDate::fromString(m.captured(1), Qt::ISODate).daysTo(today)) <= 1);
+    QCOMPARE(lines.mid(4), (QStringList{QStringLiteral("DB   081H, 0FFH"), QStringLiteral("DB   000H, 00AH"), QString()}));
+}
+
+void tst_Cli::everyPictureKind_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("bytes");
+
+    // 16 x 3: a black 8 x 3 block left, white right; row 1 also has pixel 15 black.
+    const QImage blocks = fromRows({QStringLiteral("########........"), QStringLiteral("###############" "#"),
+                                    QStringLiteral("########........")});
+    const QByteArray packed("\xFF\x00\xFF\xFF\xFF\x00", 6);
+    const QStringList hex{QStringLiteral("-f"), QStringLiteral("hex")};
+    QTest::newRow("BMP 1 bit") << "b1.bmp" << encodeBmp(blocks, 1) << hex << packed;
+    QTest::newRow("BMP 4 bit top-down") << "b4.bmp" << encodeBmp(blocks, 4, RowOrder::TopDown) << hex << packed;
+    QTest::newRow("BMP 24 bit") << "b24.bmp" << encodeBmp(blocks, 24) << hex << packed;
+    QTest::newRow("GIF") << "g.gif" << encodeGif({blocks}) << hex << packed;
+
+    // JPEG is lossy: black is only nearly black, so the conversion decides.
+    QImage big = solid(64, 16, qRgb(255, 255, 255));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            big.setPixel(x, y, qRgb(0, 0, 0));
+    QByteArray bigPacked;
+    for (int y = 0; y < 16; ++y)
+        bigPacked += QByteArray("\xFF\xFF\xFF\xFF\x00\x00\x00\x00", 8);
+    QTest::newRow("JPEG with --convert") << "j.jpg" << encodeJpeg(big, 90) << (hex + QStringList{QStringLiteral("--convert")}) << bigPacked;
+
+    // Colour picture: red and blue become black, green white, only with --convert.
+    const QImage colours = fromRows({QStringLiteral("rrggbb##")});
+    QTest::newRow("colours, no conversion") << "c.bmp" << encodeBmp(colours, 24) << hex << QByteArray("\x03", 1);
+    QTest::newRow("colours, converted") << "c.bmp" << encodeBmp(colours, 24) << (hex + QStringList{QStringLiteral("-c")}) << QByteArray("\xCF", 1);
+}
+
+void tst_Cli::everyPictureKind()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, bytes);
+    const Run r = run(options + QStringList{picture(name, content)});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(r.out, bytes);
+}
+
+void tst_Cli::outputFileHoldsWhatStandardOutputGets()
+{
+    for (const QString &format : {QStringLiteral("a51"), QStringLiteral("c51"), QStringLiteral("hex")}) {
+        const Run toStdout = run({QStringLiteral("--format"), format, QStringLiteral("-o"), QStringLiteral("-"),
+                                  QStringLiteral("t.bmp")});
+        const Run toFile = run({QStringLiteral("--format"), format, QStringLiteral("--output"),
+                                QStringLiteral("out.") + format, QStringLiteral("t.bmp")});
+        QCOMPARE(toFile.exitCode, 0);
+        QCOMPARE(toFile.out, QByteArray());
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("out.") + format)), toStdout.out);
+    }
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("out.hex"))), QByteArray("\x81\xFF\x00\x0A", 4));
+}
+
+void tst_Cli::gbkEncoding()
+{
+    const Run utf8 = run({QStringLiteral("t.bmp")});
+    const Run gbk = run({QStringLiteral("--encoding"), QStringLiteral("gbk"), QStringLiteral("t.bmp")});
+    QCOMPARE(gbk.exitCode, 0);
+    QCOMPARE(gbk.out, encodeText(QString::fromUtf8(utf8.out), TextEncoding::Gbk).bytes);
+    QVERIFY(gbk.out.contains("\xA3\xBA\xA1\xBE")); // ：【 in GBK
+}
+
+void tst_Cli::refusedAndUnreadablePictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("width 100") << "w100.bmp" << encodeBmp(solid(100, 4, qRgb(0, 0, 0)), 24)
+                               << QStringLiteral("您导入的图片宽度不符合要求。图片宽度应为8的整数倍！");
+    QTest::newRow("width 401") << "w401.gif" << encodeGif({solid(401, 2, qRgb(0, 0, 0))})
+                               << QStringLiteral("图片宽度应为8的整数倍");
+    QTest::newRow("text named .bmp") << "text.bmp" << QByteArray("not a picture") << QStringLiteral("not a BMP, JPEG or GIF");
+    QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("not a BMP, JPEG or GIF");
+    QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file");
+}
+
+void tst_Cli::refusedAndUnreadablePictures()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    if (name != u"missing.bmp")
+        picture(name, content);
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("keep.txt")), "old"));
+    const Run r = run({QStringLiteral("-o"), QStringLiteral("keep.txt"), name});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + name + QStringLiteral(": ")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QCOMPARE(r.err.count(u'\n'), 1);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("keep.txt"))), QByteArray("old"));
+}
+
+void tst_Cli::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no picture") << QStringList{};
+    QTest::newRow("two pictures") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("t.bmp")};
+    QTest::newRow("unknown format") << QStringList{QStringLiteral("--format"), QStringLiteral("intel"), QStringLiteral("t.bmp")};
+    QTest::newRow("unknown encoding") << QStringList{QStringLiteral("-e"), QStringLiteral("latin1"), QStringLiteral("t.bmp")};
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")};
+    QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")};
+}
+
+void tst_Cli::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    const Run r = run(arguments);
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ")), qPrintable(r.err));
+}
+
+void tst_Cli::helpAndVersion()
+{
+    const Run help = run({QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.contains("--format"));
+    QVERIFY(help.out.contains("PICTURE"));
+    const Run version = run({QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out, QByteArray("tessaline-cli 1.0\n"));
+    const Run badEpoch = run({QStringLiteral("t.bmp")}, "tomorrow");
+    QCOMPARE(badEpoch.exitCode, 2);
+    QVERIFY(badEpoch.err.contains(QStringLiteral("SOURCE_DATE_EPOCH")));
+}
+
+void tst_Cli::failedOutputKeepsTheOldFile()
+{
+    QTemporaryDir out;
+    QVERIFY(QDir().mkdir(out.filePath(QStringLiteral("code.txt"))));
+    const Run intoDirectory = run({QStringLiteral("-o"), out.filePath(QStringLiteral("code.txt")), QStringLiteral("t.bmp")});
+    QCOMPARE(intoDirectory.exitCode, 1);
+    QVERIFY2(intoDirectory.err.contains(out.filePath(QStringLiteral("code.txt"))), qPrintable(intoDirectory.err));
+    QVERIFY(QFileInfo(out.filePath(QStringLiteral("code.txt"))).isDir());
+
+    const Run intoMissingFolder = run({QStringLiteral("-o"), out.filePath(QStringLiteral("no/code.txt")), QStringLiteral("t.bmp")});
+    QCOMPARE(intoMissingFolder.exitCode, 1);
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("code.txt")});
+}
+
+void tst_Cli::pathWithSpacesAndChinese()
+{
+    const QString name = QStringLiteral("我的 图片 (1).bmp");
+    picture(name, encodeBmp(workedExample(), 8));
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), name});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + name + QStringLiteral("】  ----*/\r\n")));
+}
+
+void tst_Cli::largePictureGivesExactByteCount()
+{
+    picture(QStringLiteral("large.bmp"), largeMonochromeBmp(8000, 6000));
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-o"), QStringLiteral("large.hex"),
+                       QStringLiteral("large.bmp")});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QByteArray bytes = readFile(dir.filePath(QStringLiteral("large.hex")));
+    QCOMPARE(bytes.size(), qsizetype(6000000));
+    for (const auto &[c, y] : {std::pair{0, 0}, {999, 0}, {0, 5999}, {999, 5999}, {123, 4567}})
+        QCOMPARE(quint8(bytes[qsizetype(y) * 1000 + c]), quint8(~((c + y) & 0xFF)));
+    QFile::remove(dir.filePath(QStringLiteral("large.hex")));
+    QFile::remove(dir.filePath(QStringLiteral("large.bmp")));
+}
+
+QTEST_GUILESS_MAIN(tst_Cli)
+#include "tst_cli.moc"

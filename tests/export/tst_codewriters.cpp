@@ -1,0 +1,223 @@
+#include "app/texts.h"
+#include "export/codewriters.h"
+#include "imaging/pixeltable.h"
+#include "picture/picturesurface.h"
+#include "support/testpictures.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace TestPictures;
+
+namespace {
+
+const CodeStamp exampleStamp{QStringLiteral("02-11-15"), QStringLiteral("14:05:09")};
+const QString examplePath = QStringLiteral("C:\\pic\\t.bmp");
+
+PixelTable tableOf(const QImage &picture)
+{
+    PictureSurface surface;
+    surface.setPicture(picture);
+    return readPixelTable(surface, blackColour, {});
+}
+
+// A picture `bytes` bytes wide whose byte c of row y is (c + 7 y) mod 256, so every entry is told apart.
+QImage numberedPicture(int bytes, int rows)
+{
+    QImage image(8 * bytes, rows, QImage::Format_RGB32);
+    for (int y = 0; y < rows; ++y)
+        for (int c = 0; c < bytes; ++c)
+            for (int k = 0; k < 8; ++k)
+                image.setPixel(8 * c + k, y, ((c + 7 * y) & 0xFF) & (0x80 >> k) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    return image;
+}
+
+QStringList linesOf(const QString &text)
+{
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+class tst_CodeWriters : public QObject {
+    Q_OBJECT
+
+private slots:
+    void a51WorkedExample();
+    void c51WorkedExample();
+    void hexWorkedExample();
+    void lineCuts_data();
+    void lineCuts();
+    void entriesMatchPackedBytes_data();
+    void entriesMatchPackedBytes();
+    void solidRows();
+    void pathWrittenUnchanged();
+    void progressAfterEveryRow_data();
+    void progressAfterEveryRow();
+    void writeCodeDispatches();
+};
+
+void tst_CodeWriters::a51WorkedExample()
+{
+    const GeneratedCode code = writeA51(tableOf(workedExample()), examplePath, exampleStamp, {});
+    QCOMPARE(code.codetext, QStringLiteral(";----  图片文件来自：【C:\\pic\\t.bmp】  ----\r\n"
+                                           ";----  图片宽度：16     图片高度：2  ----\r\n"
+                                           ";----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----\r\n"
+                                           ";----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----\r\n"
+                                           "DB   081H, 0FFH\r\n"
+                                           "DB   000H, 00AH\r\n"));
+    QCOMPARE(code.codelines, (QStringList{QStringLiteral("DB   081H, 0FFH\r\n"), QStringLiteral("DB   000H, 00AH\r\n")}));
+    QVERIFY(code.codebytes.isEmpty());
+}
+
+void tst_CodeWriters::c51WorkedExample()
+{
+    const GeneratedCode code = writeC51(tableOf(workedExample()), examplePath, exampleStamp, {});
+    QCOMPARE(code.codetext, QStringLiteral("/*----  图片文件来自：【C:\\pic\\t.bmp】  ----*/\r\n"
+                                           "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
+                                           "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
+                                           "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
+                                           "0x81, 0xFF, \r\n"
+                                           "0x00, 0x0A, \r\n"));
+    QCOMPARE(code.codelines, (QStringList{QStringLiteral("0x81, 0xFF, \r\n"), QStringLiteral("0x00, 0x0A, \r\n")}));
+}
+
+void tst_CodeWriters::hexWorkedExample()
+{
+    const GeneratedCode code = writeHex(tableOf(workedExample()), {});
+    QCOMPARE(code.codebytes, QByteArray("\x81\xFF\x00\x0A", 4));
+    QCOMPARE(code.codetext, QStringLiteral("81 FF \r\n00 0A \r\n"));
+    QCOMPARE(code.codelines, (QStringList{QStringLiteral("81 FF "), QStringLiteral("00 0A ")}));
+}
+
+void tst_CodeWriters::lineCuts_data()
+{
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<QList<int>>("entriesPerLine");
+    QTest::newRow("B=1") << 1 << QList<int>{1};
+    QTest::newRow("B=16, one full line, no empty one") << 16 << QList<int>{16};
+    QTest::newRow("B=17") << 17 << QList<int>{16, 1};
+    QTest::newRow("B=50 (400 pixels)") << 50 << QList<int>{16, 16, 16, 2};
+}
+
+void tst_CodeWriters::lineCuts()
+{
+    QFETCH(int, bytes);
+    QFETCH(QList<int>, entriesPerLine);
+    const int rows = 3;
+    const PixelTable table = tableOf(numberedPicture(bytes, rows));
+
+    const QStringList a51 = linesOf(writeA51(table, examplePath, exampleStamp, {}).codetext).mid(4);
+    const QStringList c51 = linesOf(writeC51(table, examplePath, exampleStamp, {}).codetext).mid(4);
+    QCOMPARE(a51.size(), rows * entriesPerLine.size());
+    QCOMPARE(c51.size(), rows * entriesPerLine.size());
+    const QRegularExpression a51Line(QStringLiteral("^DB   0[0-9A-F]{2}H(, 0[0-9A-F]{2}H)*$"));
+    const QRegularExpression c51Line(QStringLiteral("^(0x[0-9A-F]{2}, )+$"));
+    for (int i = 0; i < a51.size(); ++i) {
+        const int expected = entriesPerLine[i % entriesPerLine.size()];
+        QVERIFY2(a51Line.match(a51[i]).hasMatch(), qPrintable(a51[i]));
+        QVERIFY2(c51Line.match(c51[i]).hasMatch(), qPrintable(c51[i]));
+        QCOMPARE(int(a51[i].count(u'H')), expected);
+        QCOMPARE(int(c51[i].count(u'x')), expected);
+    }
+
+    const GeneratedCode hex = writeHex(table, {});
+    const QStringList hexLines = linesOf(hex.codetext);
+    QCOMPARE(hexLines.size(), rows);
+    for (const QString &line : hexLines)
+        QCOMPARE(line.size(), 3 * bytes); // never wrapped
+    QCOMPARE(hex.codebytes.size(), bytes * rows);
+}
+
+void tst_CodeWriters::entriesMatchPackedBytes_data()
+{
+    QTest::addColumn<CodeFormat>("format");
+    QTest::newRow("A51") << CodeFormat::A51;
+    QTest::newRow("C51") << CodeFormat::C51;
+    QTest::newRow("HEX") << CodeFormat::Hex;
+}
+
+void tst_CodeWriters::entriesMatchPackedBytes()
+{
+    QFETCH(CodeFormat, format);
+    const int bytes = 40, rows = 9;
+    const PixelTable table = tableOf(numberedPicture(bytes, rows));
+    const GeneratedCode code = writeCode(format, table, examplePath, exampleStamp, {});
+    const QString data = format == CodeFormat::Hex ? code.codetext : linesOf(code.codetext).mid(4).join(u'\n');
+    const QRegularExpression entry(format == CodeFormat::A51   ? QStringLiteral("0([0-9A-F]{2})H")
+                                   : format == CodeFormat::C51 ? QStringLiteral("0x([0-9A-F]{2})")
+                                                               : QStringLiteral("([0-9A-F]{2}) "));
+    QList<int> listed;
+    for (const QRegularExpressionMatch &m : entry.globalMatch(data))
+        listed << m.captured(1).toInt(nullptr, 16);
+    QCOMPARE(listed.size(), bytes * rows);
+    for (int k = 0; k < listed.size(); ++k)
+        QCOMPARE(listed[k], (k % bytes + 7 * (k / bytes)) & 0xFF);
+    if (format == CodeFormat::Hex)
+        for (int k = 0; k < listed.size(); ++k)
+            QCOMPARE(int(quint8(code.codebytes[k])), listed[k]);
+    QCOMPARE(code.codelines.size(), rows);
+    const QString crlf = QStringLiteral("\r\n");
+    const QString header = format == CodeFormat::Hex ? QString() : linesOf(code.codetext).mid(0, 4).join(crlf) + crlf;
+    const QString rowsText = format == CodeFormat::Hex ? code.codelines.join(crlf) + crlf : code.codelines.join(QString());
+    QCOMPARE(header + rowsText, code.codetext);
+}
+
+void tst_CodeWriters::solidRows()
+{
+    const PixelTable white = tableOf(solid(24, 2, qRgb(255, 255, 255)));
+    const PixelTable black = tableOf(solid(24, 2, qRgb(0, 0, 0)));
+    QCOMPARE(linesOf(writeA51(white, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("DB   000H, 000H, 000H"));
+    QCOMPARE(linesOf(writeA51(black, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("DB   0FFH, 0FFH, 0FFH"));
+    QCOMPARE(linesOf(writeC51(white, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("0x00, 0x00, 0x00, "));
+    QCOMPARE(linesOf(writeC51(black, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("0xFF, 0xFF, 0xFF, "));
+    QCOMPARE(writeHex(black, {}).codebytes, QByteArray(6, '\xFF'));
+    QCOMPARE(writeHex(white, {}).codetext, QStringLiteral("00 00 00 \r\n00 00 00 \r\n"));
+
+    // B = 1 with the byte 24.
+    const PixelTable narrow = tableOf(fromRows({QStringLiteral("...##...")}));
+    QCOMPARE(linesOf(writeA51(narrow, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("DB   018H"));
+    QCOMPARE(writeC51(narrow, examplePath, exampleStamp, {}).codetext.right(8), QStringLiteral("0x18, \r\n"));
+}
+
+void tst_CodeWriters::pathWrittenUnchanged()
+{
+    const QString path = QStringLiteral("/tmp/图 片/%1 \"quoted\" 【x】.bmp");
+    const GeneratedCode code = writeC51(tableOf(workedExample()), path, exampleStamp, {});
+    QCOMPARE(linesOf(code.codetext).first(), QStringLiteral("/*----  图片文件来自：【") + path + QStringLiteral("】  ----*/"));
+}
+
+void tst_CodeWriters::progressAfterEveryRow_data()
+{
+    QTest::addColumn<CodeFormat>("format");
+    QTest::addColumn<QString>("activity");
+    QTest::newRow("A51") << CodeFormat::A51 << Texts::writingA51.toString();
+    QTest::newRow("C51") << CodeFormat::C51 << Texts::writingC51.toString();
+    QTest::newRow("HEX") << CodeFormat::Hex << Texts::writingHex.toString();
+}
+
+void tst_CodeWriters::progressAfterEveryRow()
+{
+    QFETCH(CodeFormat, format);
+    QFETCH(QString, activity);
+    QStringList texts;
+    writeCode(format, tableOf(solid(8, 3, qRgb(0, 0, 0))), examplePath, exampleStamp,
+              [&](const QString &text) { texts << text; });
+    QCOMPARE(texts, (QStringList{activity + QStringLiteral("33%"), activity + QStringLiteral("67%"),
+                                 activity + QStringLiteral("100%")}));
+}
+
+void tst_CodeWriters::writeCodeDispatches()
+{
+    const PixelTable table = tableOf(workedExample());
+    QVERIFY(writeCode(CodeFormat::A51, table, examplePath, exampleStamp, {}).codetext.startsWith(u';'));
+    QVERIFY(writeCode(CodeFormat::C51, table, examplePath, exampleStamp, {}).codetext.startsWith(u'/'));
+    QCOMPARE(writeCode(CodeFormat::Hex, table, examplePath, exampleStamp, {}).codebytes.size(), 4);
+    QCOMPARE(codeStampAt(QDateTime(QDate(2026, 12, 7), QTime(9, 8, 7))).date, QStringLiteral("26-12-07"));
+}
+
+QTEST_GUILESS_MAIN(tst_CodeWriters)
+#include "tst_codewriters.moc"

@@ -1,0 +1,260 @@
+#include "picture/picture.h"
+#include "picture/picturesurface.h"
+#include "support/testpictures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestPictures;
+
+class tst_Picture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodesEveryBmpVariant_data();
+    void decodesEveryBmpVariant();
+    void decodesGifFirstFrame();
+    void transparentPixelsReadAsWhite();
+    void decodesJpeg();
+    void formatComesFromContentNotName();
+    void refusesWhatIsNotAPicture_data();
+    void refusesWhatIsNotAPicture();
+    void refusesHugePictureBeforeDecoding();
+    void surfaceSizeFollowsPicture();
+    void psetChangesOnlyTheSurface();
+    void emptyPictureKeepsTheBoxSize();
+    void byteAlignedWidth_data();
+    void byteAlignedWidth();
+
+private:
+    QString file(const QString &name, const QByteArray &data)
+    {
+        const QString path = dir.filePath(name);
+        if (!writeFile(path, data))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+// A few colours in a pattern that shows any mirrored, shifted or swapped row or column.
+static QImage pattern(int colours)
+{
+    const QRgb palette[] = {qRgb(0, 0, 0),     qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0),
+                            qRgb(0, 0, 255),   qRgb(1, 0, 0),       qRgb(0, 0, 1),   qRgb(128, 128, 128),
+                            qRgb(244, 12, 99), qRgb(3, 200, 77)};
+    QImage image(24, 5, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, palette[(x * 7 + y * 3 + (x == 0 && y == 0)) % colours]);
+    return image;
+}
+
+static void compareColours(const PictureSurface &surface, const QImage &expected)
+{
+    QCOMPARE(surface.ScaleWidth(), double(expected.width()));
+    QCOMPARE(surface.ScaleHeight(), double(expected.height()));
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            QVERIFY2(surface.Point(x, y) == colourFromRgb(expected.pixel(x, y)),
+                     qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
+}
+
+void tst_Picture::decodesEveryBmpVariant_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<RowOrder>("order");
+    QTest::addColumn<BmpCompression>("compression");
+    for (int bits : {1, 4, 8, 24, 32}) {
+        const int colours = bits == 1 ? 2 : 10;
+        QTest::addRow("%d bit bottom-up", bits) << bits << colours << RowOrder::BottomUp << BmpCompression::None;
+        QTest::addRow("%d bit top-down", bits) << bits << colours << RowOrder::TopDown << BmpCompression::None;
+    }
+    QTest::newRow("8 bit RLE") << 8 << 10 << RowOrder::BottomUp << BmpCompression::Rle8;
+}
+
+void tst_Picture::decodesEveryBmpVariant()
+{
+    QFETCH(int, bits);
+    QFETCH(int, colours);
+    QFETCH(RowOrder, order);
+    QFETCH(BmpCompression, compression);
+    const QImage expected = pattern(colours);
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.bmp"), encodeBmp(expected, bits, order, compression)));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    PictureSurface surface;
+    surface.setPicture(loaded.picture);
+    compareColours(surface, expected);
+}
+
+void tst_Picture::decodesGifFirstFrame()
+{
+    const QImage first = pattern(10);
+    const QImage second = solid(24, 5, qRgb(0, 0, 0));
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.gif"), encodeGif({first, second})));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    PictureSurface surface;
+    surface.setPicture(loaded.picture);
+    compareColours(surface, first);
+}
+
+void tst_Picture::transparentPixelsReadAsWhite()
+{
+    const QRgb clear = qRgb(10, 20, 30);
+    const QImage picture = fromRows({QStringLiteral("#..#####")}).convertToFormat(QImage::Format_RGB32);
+    QImage withHole = picture;
+    withHole.setPixel(3, 0, clear);
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("t.gif"), encodeGif({withHole}, clear)));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    PictureSurface surface;
+    surface.setPicture(loaded.picture);
+    QCOMPARE(surface.Point(3, 0), whiteColour);
+    QCOMPARE(surface.Point(0, 0), blackColour);
+}
+
+void tst_Picture::decodesJpeg()
+{
+    QImage blocks = solid(32, 16, qRgb(255, 255, 255));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            blocks.setPixel(x, y, qRgb(0, 0, 0));
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.jpg"), encodeJpeg(blocks)));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    PictureSurface surface;
+    surface.setPicture(loaded.picture);
+    QCOMPARE(surface.ScaleWidth(), 32.0);
+    QCOMPARE(surface.ScaleHeight(), 16.0);
+    QVERIFY((surface.Point(4, 4) & 0xFF) < 16);
+    QVERIFY((surface.Point(28, 4) & 0xFF) > 240);
+}
+
+void tst_Picture::formatComesFromContentNotName()
+{
+    const QImage expected = pattern(2);
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("really-a-bmp.gif"), encodeBmp(expected, 24)));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QCOMPARE(loaded.picture.size(), expected.size());
+}
+
+void tst_Picture::refusesWhatIsNotAPicture_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty file") << QByteArray() << QStringLiteral("not a BMP, JPEG or GIF picture");
+    QTest::newRow("text named .bmp") << QByteArray("hello, world\n") << QStringLiteral("not a BMP, JPEG or GIF");
+    QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n", 8) << QStringLiteral("not a BMP, JPEG or GIF");
+    QTest::newRow("truncated BMP header") << QByteArray("BM\x10\x00", 4) << QStringLiteral("header is incomplete");
+    const QByteArray bmp = encodeBmp(pattern(10), 24);
+    QTest::newRow("BMP cut in its pixels") << bmp.left(bmp.size() / 2) << QStringLiteral("cut short");
+    QByteArray zero = encodeBmp(pattern(2), 24).left(54);
+    zero.replace(18, 8, QByteArray(8, '\0'));
+    QTest::newRow("0 x 0 BMP") << zero << QStringLiteral("no pixels");
+    QTest::newRow("GIF without a frame") << encodeGif({}) << QStringLiteral("cannot decode");
+}
+
+void tst_Picture::refusesWhatIsNotAPicture()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("bad.bmp"), content));
+    QVERIFY(!loaded.ok());
+    QVERIFY2(loaded.errorString.contains(reason), qPrintable(loaded.errorString));
+
+    QCOMPARE(LoadPicture(dir.filePath(QStringLiteral("missing.bmp"))).errorString, QStringLiteral("no such file"));
+    QVERIFY(LoadPicture(dir.path()).errorString.contains(QStringLiteral("directory")));
+    QVERIFY(!LoadPicture(QString()).ok());
+}
+
+void tst_Picture::refusesHugePictureBeforeDecoding()
+{
+    QByteArray header = encodeBmp(pattern(2), 24).left(54);
+    const auto put32 = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    put32(18, 60000);
+    put32(22, 60000);
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("huge.bmp"), header));
+    QVERIFY(!loaded.ok());
+    QVERIFY2(loaded.errorString.contains(QStringLiteral("60000 x 60000")), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.errorString.contains(QStringLiteral("256 MiB")), qPrintable(loaded.errorString));
+}
+
+void tst_Picture::surfaceSizeFollowsPicture()
+{
+    PictureSurface surface;
+    surface.setPicture(workedExample());
+    QCOMPARE(surface.ScaleWidth(), 16.0);
+    QCOMPARE(surface.ScaleHeight(), 2.0);
+    QCOMPARE(surface.Point(15, 1), whiteColour);
+    QCOMPARE(surface.Point(14, 1), blackColour);
+    QCOMPARE(surface.Width(), float((16 + 4) * 15));
+    QCOMPARE(surface.Height(), float((2 + 4) * 15));
+
+    surface.setPicture(solid(400, 300, qRgb(1, 2, 3)));
+    QCOMPARE(surface.Width(), 6060.0f);
+    QCOMPARE(surface.Height(), 4560.0f);
+    QCOMPARE(surface.Point(399, 299), Colour(0x030201));
+    QCOMPARE(surface.Point(400, 0), whiteColour); // outside: the background
+}
+
+void tst_Picture::psetChangesOnlyTheSurface()
+{
+    const QByteArray bytes = encodeBmp(workedExample(), 24);
+    const QString path = file(QStringLiteral("w.bmp"), bytes);
+    PictureSurface surface;
+    surface.setPicture(LoadPicture(path).picture);
+    QCOMPARE(surface.Point(3, 0), whiteColour);
+    surface.PSet(3, 0, blackColour);
+    QCOMPARE(surface.Point(3, 0), blackColour);
+    surface.PSet(3, 0, whiteColour);
+    QCOMPARE(surface.Point(3, 0), whiteColour);
+    surface.PSet(0, 0, Colour(0x123456));
+    QCOMPARE(surface.Point(0, 0), Colour(0x123456));
+    surface.PSet(-1, 0, blackColour); // ignored
+    QCOMPARE(readFile(path), bytes);
+}
+
+void tst_Picture::emptyPictureKeepsTheBoxSize()
+{
+    PictureSurface surface;
+    QCOMPARE(surface.ScaleWidth(), 400.0);
+    QVERIFY(!surface.hasPicture());
+    surface.setPicture(solid(64, 400, qRgb(0, 0, 0)));
+    QVERIFY(surface.hasPicture());
+    surface.setPicture(QImage());
+    QVERIFY(!surface.hasPicture());
+    QCOMPARE(surface.ScaleWidth(), 64.0);
+    QCOMPARE(surface.ScaleHeight(), 400.0);
+    QCOMPARE(surface.Point(0, 0), whiteColour);
+    surface.setWidth(6060);
+    surface.setHeight(4560);
+    QCOMPARE(surface.ScaleWidth(), 400.0);
+    QCOMPARE(surface.ScaleHeight(), 300.0);
+    QCOMPARE(surface.Point(399, 299), whiteColour);
+}
+
+void tst_Picture::byteAlignedWidth_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("8") << 8 << true;
+    QTest::newRow("400") << 400 << true;
+    QTest::newRow("401") << 401 << false;
+    QTest::newRow("404") << 404 << false;
+    QTest::newRow("100") << 100 << false;
+    QTest::newRow("128") << 128 << true;
+}
+
+void tst_Picture::byteAlignedWidth()
+{
+    QFETCH(int, width);
+    QFETCH(bool, accepted);
+    PictureSurface surface;
+    surface.setPicture(solid(width, 1, qRgb(0, 0, 0)));
+    QCOMPARE(hasByteAlignedWidth(surface), accepted);
+}
+
+QTEST_GUILESS_MAIN(tst_Picture)
+#include "tst_picture.moc"

@@ -1,0 +1,324 @@
+#include "testpictures.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+namespace TestPictures {
+
+namespace {
+
+void putU16(QByteArray &out, quint16 v)
+{
+    out.append(char(v & 0xFF));
+    out.append(char(v >> 8));
+}
+
+void putU32(QByteArray &out, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.append(char((v >> (8 * i)) & 0xFF));
+}
+
+// The picture's colours in order of first appearance, and each pixel's index into them.
+struct Indexed {
+    std::vector<QRgb> palette;
+    std::vector<int> indices;
+};
+
+Indexed indexColours(const QImage &image, std::size_t maxColours)
+{
+    Indexed out;
+    std::map<QRgb, int> seen;
+    const QImage rgb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < rgb.height(); ++y) {
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb p = rgb.pixel(x, y);
+            auto it = seen.find(p);
+            if (it == seen.end()) {
+                if (out.palette.size() == maxColours)
+                    throw std::runtime_error("too many colours for the palette");
+                it = seen.emplace(p, int(out.palette.size())).first;
+                out.palette.push_back(p);
+            }
+            out.indices.push_back(it->second);
+        }
+    }
+    return out;
+}
+
+QByteArray bmpRow(const QImage &rgb, const Indexed &indexed, int y, int bitsPerPixel)
+{
+    QByteArray row;
+    const int width = rgb.width();
+    if (bitsPerPixel <= 8) {
+        int acc = 0, bits = 0;
+        for (int x = 0; x < width; ++x) {
+            acc = (acc << bitsPerPixel) | indexed.indices[std::size_t(y) * width + x];
+            bits += bitsPerPixel;
+            if (bits == 8) {
+                row.append(char(acc));
+                acc = bits = 0;
+            }
+        }
+        if (bits)
+            row.append(char(acc << (8 - bits)));
+    } else {
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = rgb.pixel(x, y);
+            row.append(char(qBlue(p)));
+            row.append(char(qGreen(p)));
+            row.append(char(qRed(p)));
+            if (bitsPerPixel == 32)
+                row.append(char(qAlpha(p)));
+        }
+    }
+    return row;
+}
+
+// Run-length encodes one row of 8-bit indices, ending it with the end-of-line escape.
+QByteArray rle8Row(const QByteArray &indices)
+{
+    QByteArray out;
+    int x = 0;
+    while (x < indices.size()) {
+        int run = 1;
+        while (x + run < indices.size() && run < 255 && indices[x + run] == indices[x])
+            ++run;
+        out.append(char(run));
+        out.append(indices[x]);
+        x += run;
+    }
+    out.append('\0');
+    out.append('\0');
+    return out;
+}
+
+} // namespace
+
+QImage fromRows(const QStringList &rows)
+{
+    const int width = rows.isEmpty() ? 0 : int(rows.first().size());
+    QImage image(width, int(rows.size()), QImage::Format_RGB32);
+    for (int y = 0; y < rows.size(); ++y) {
+        for (int x = 0; x < width; ++x) {
+            QRgb colour = qRgb(255, 255, 255);
+            switch (rows[y][x].unicode()) {
+            case '#': colour = qRgb(0, 0, 0); break;
+            case 'r': colour = qRgb(255, 0, 0); break;
+            case 'g': colour = qRgb(0, 255, 0); break;
+            case 'b': colour = qRgb(0, 0, 255); break;
+            default: break;
+            }
+            image.setPixel(x, y, colour);
+        }
+    }
+    return image;
+}
+
+QImage solid(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+QImage workedExample()
+{
+    return fromRows({QStringLiteral("#......#"
+                                    "########"),
+                     QStringLiteral("............#.#.")});
+}
+
+QByteArray encodeBmp(const QImage &image, int bitsPerPixel, RowOrder order, BmpCompression compression)
+{
+    const QImage rgb = image.convertToFormat(bitsPerPixel == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    Indexed indexed;
+    if (bitsPerPixel <= 8)
+        indexed = indexColours(rgb, std::size_t(1) << bitsPerPixel);
+    const bool rle = compression == BmpCompression::Rle8;
+    if (rle && bitsPerPixel != 8)
+        throw std::invalid_argument("RLE8 needs 8 bits a pixel");
+
+    QByteArray pixels;
+    for (int i = 0; i < rgb.height(); ++i) {
+        const int y = order == RowOrder::BottomUp ? rgb.height() - 1 - i : i;
+        QByteArray row = bmpRow(rgb, indexed, y, bitsPerPixel);
+        if (rle) {
+            pixels += rle8Row(row);
+        } else {
+            while (row.size() % 4)
+                row.append('\0');
+            pixels += row;
+        }
+    }
+    if (rle) {
+        pixels.append('\0');
+        pixels.append('\1');
+    }
+
+    const int paletteEntries = bitsPerPixel <= 8 ? 1 << bitsPerPixel : 0;
+    const quint32 offset = 14 + 40 + 4 * paletteEntries;
+    QByteArray out("BM");
+    putU32(out, offset + quint32(pixels.size()));
+    putU32(out, 0);
+    putU32(out, offset);
+    putU32(out, 40);
+    putU32(out, quint32(rgb.width()));
+    putU32(out, quint32(order == RowOrder::BottomUp ? rgb.height() : -rgb.height()));
+    putU16(out, 1);
+    putU16(out, quint16(bitsPerPixel));
+    putU32(out, rle ? 1 : 0);
+    putU32(out, quint32(pixels.size()));
+    putU32(out, 2835);
+    putU32(out, 2835);
+    putU32(out, quint32(paletteEntries));
+    putU32(out, 0);
+    for (int i = 0; i < paletteEntries; ++i) {
+        const QRgb p = i < int(indexed.palette.size()) ? indexed.palette[std::size_t(i)] : 0;
+        out.append(char(qBlue(p)));
+        out.append(char(qGreen(p)));
+        out.append(char(qRed(p)));
+        out.append('\0');
+    }
+    return out + pixels;
+}
+
+QByteArray largeMonochromeBmp(int width, int height)
+{
+    const int rowBytes = (width / 8 + 3) / 4 * 4;
+    QByteArray pixels(qsizetype(rowBytes) * height, '\0');
+    for (int i = 0; i < height; ++i) {
+        const int y = height - 1 - i; // bottom-up
+        char *row = pixels.data() + qsizetype(i) * rowBytes;
+        for (int c = 0; c < width / 8; ++c)
+            row[c] = char((c + y) & 0xFF);
+    }
+    const quint32 offset = 14 + 40 + 8;
+    QByteArray out("BM");
+    putU32(out, offset + quint32(pixels.size()));
+    putU32(out, 0);
+    putU32(out, offset);
+    putU32(out, 40);
+    putU32(out, quint32(width));
+    putU32(out, quint32(height));
+    putU16(out, 1);
+    putU16(out, 1);
+    putU32(out, 0);
+    putU32(out, quint32(pixels.size()));
+    putU32(out, 2835);
+    putU32(out, 2835);
+    putU32(out, 2);
+    putU32(out, 0);
+    out.append("\0\0\0\0\xFF\xFF\xFF\0", 8);
+    return out + pixels;
+}
+
+QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent)
+{
+    const int width = frames.isEmpty() ? 1 : frames.first().width();
+    const int height = frames.isEmpty() ? 1 : frames.first().height();
+    QImage all(width, height * std::max<int>(1, int(frames.size())), QImage::Format_ARGB32);
+    all.fill(transparent.value_or(qRgb(255, 255, 255)));
+    for (int i = 0; i < frames.size(); ++i)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                all.setPixel(x, i * height + y, frames[i].pixel(x, y));
+    const Indexed table = indexColours(all, 256);
+
+    QByteArray out("GIF89a");
+    putU16(out, quint16(width));
+    putU16(out, quint16(height));
+    out.append(char(0xF7)); // global table of 256 colours
+    out.append('\0');
+    out.append('\0');
+    for (int i = 0; i < 256; ++i) {
+        const QRgb p = i < int(table.palette.size()) ? table.palette[std::size_t(i)] : 0;
+        out.append(char(qRed(p)));
+        out.append(char(qGreen(p)));
+        out.append(char(qBlue(p)));
+    }
+    int transparentIndex = -1;
+    if (transparent) {
+        for (std::size_t i = 0; i < table.palette.size(); ++i)
+            if (table.palette[i] == *transparent)
+                transparentIndex = int(i);
+    }
+
+    for (int f = 0; f < frames.size(); ++f) {
+        if (transparentIndex >= 0) {
+            out.append("\x21\xF9\x04\x01", 4);
+            putU16(out, 0);
+            out.append(char(transparentIndex));
+            out.append('\0');
+        }
+        out.append(',');
+        putU16(out, 0);
+        putU16(out, 0);
+        putU16(out, quint16(width));
+        putU16(out, quint16(height));
+        out.append('\0');
+        out.append(char(8)); // LZW minimum code size
+
+        // Literal codes only, 9 bits each, with a clear code often enough that the code size never grows.
+        QByteArray data;
+        quint32 acc = 0;
+        int bits = 0;
+        const auto putCode = [&](int code) {
+            acc |= quint32(code) << bits;
+            bits += 9;
+            while (bits >= 8) {
+                data.append(char(acc & 0xFF));
+                acc >>= 8;
+                bits -= 8;
+            }
+        };
+        const std::size_t first = std::size_t(f) * width * height;
+        putCode(256);
+        for (std::size_t i = 0; i < std::size_t(width) * height; ++i) {
+            if (i && i % 250 == 0)
+                putCode(256);
+            putCode(table.indices[first + i]);
+        }
+        putCode(257);
+        if (bits)
+            data.append(char(acc & 0xFF));
+        for (qsizetype pos = 0; pos < data.size(); pos += 255) {
+            const QByteArray block = data.mid(pos, 255);
+            out.append(char(block.size()));
+            out += block;
+        }
+        out.append('\0');
+    }
+    out.append(';');
+    return out;
+}
+
+QByteArray encodeJpeg(const QImage &image, int quality)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    writer.write(image);
+    return out;
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace TestPictures

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Pictures the tests make themselves, and encoders for the file variants the converter must read
+// (Qt writes neither GIF nor most BMP variants).
+namespace TestPictures {
+
+// One string a row: '#' black, '.' white, 'r' 'g' 'b' pure red, green and blue. Format_RGB32.
+QImage fromRows(const QStringList &rows);
+QImage solid(int width, int height, QRgb colour);
+
+// 16 x 2: row 0 has pixels 0 and 7 and 8 to 15 black, row 1 pixels 12 and 14. Packs to 81 FF / 00 0A.
+QImage workedExample();
+
+enum class RowOrder { BottomUp, TopDown };
+enum class BmpCompression { None, Rle8 };
+
+// A Windows BMP of 1, 4, 8 (palette built from the picture's colours), 24 or 32 bits a pixel.
+QByteArray encodeBmp(const QImage &image, int bitsPerPixel, RowOrder order = RowOrder::BottomUp,
+                     BmpCompression compression = BmpCompression::None);
+
+// A 1-bit BMP, palette 0 black and 1 white, too large to build pixel by pixel: byte c of row y of the stored
+// bits is (c + y) mod 256, so the packed byte (black = 1) is its complement.
+QByteArray largeMonochromeBmp(int width, int height);
+
+// A GIF89a file with a 256-colour table and one image block a frame (no frame at all for an empty list).
+// Pixels of colour `transparent`, if given, are written with the transparent index.
+QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent = std::nullopt);
+
+// A baseline JPEG through Qt's writer.
+QByteArray encodeJpeg(const QImage &image, int quality = 100);
+
+// Writes `data` to `path`; false when that fails.
+bool writeFile(const QString &path, const QByteArray &data);
+QByteArray readFile(const QString &path);
+
+} // namespace TestPictures
