@@ -13,6 +13,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <new>
@@ -138,13 +139,13 @@ int convert(const Options &options)
         return UsageError;
     }
 
-    const LoadedPicture loaded = LoadPicture(options.picture);
+    LoadedPicture loaded = LoadPicture(options.picture);
     if (!loaded.ok()) {
         complain(options.picture + QStringLiteral(": ") + loaded.errorString);
         return Refused;
     }
     PictureSurface surface;
-    surface.setPicture(loaded.picture);
+    surface.setPicture(std::move(loaded.picture));
     if (!hasByteAlignedWidth(surface)) {
         complain(options.picture + QStringLiteral(": ") + Texts::widthRefused.toString() +
                  QStringLiteral(" (%1 x %2)").arg(surface.ScaleWidth()).arg(surface.ScaleHeight()));
@@ -188,6 +189,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(program));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    // The decoders' own warnings would add lines to the one-line error that names the file.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*.warning=false"));
 
     const std::optional<Options> options = parseOptions(QCoreApplication::arguments());
     if (!options)

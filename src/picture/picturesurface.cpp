@@ -19,14 +19,16 @@ QImage blankImage(int width, int height)
 
 PictureSurface::PictureSurface() : pixels_(blankImage(400, 300)) {}
 
-void PictureSurface::setPicture(const QImage &picture)
+void PictureSurface::setPicture(QImage picture)
 {
     if (picture.isNull()) {
         pixels_.fill(background);
         hasPicture_ = false;
         return;
     }
-    pixels_ = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    if (picture.format() != QImage::Format_RGB32)
+        picture.convertTo(QImage::Format_RGB32);
+    pixels_ = std::move(picture);
     hasPicture_ = true;
 }
 

@@ -20,7 +20,7 @@ public:
 
     // Shows `picture` (Format_RGB32, as LoadPicture gives it); the box takes the picture's size. The empty
     // picture clears the box to its background and leaves its size as it was.
-    void setPicture(const QImage &picture);
+    void setPicture(QImage picture);
     bool hasPicture() const { return hasPicture_; }
 
     // Width and height of the inner area in pixels.

@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace TestPictures;
 
 class tst_TextOutput : public QObject {
@@ -19,6 +23,7 @@ private slots:
     void reportsCharactersGbkLacks();
     void savesAndReplacesWholeFile();
     void failedSaveKeepsOldFileAndLeavesNoTemporary();
+    void pipeIsWrittenNotReplaced();
 
 private:
     QTemporaryDir dir;
@@ -89,6 +94,21 @@ void tst_TextOutput::failedSaveKeepsOldFileAndLeavesNoTemporary()
     QVERIFY(!saveFileAtomically(here.filePath(QStringLiteral("missing/code.txt")), "new", &error));
     QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("code.hex")});
+}
+
+void tst_TextOutput::pipeIsWrittenNotReplaced()
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    QString error;
+    QVERIFY2(saveFileAtomically(fifo, "through the pipe", &error), qPrintable(error));
+    char buffer[64] = {};
+    const ssize_t got = ::read(reader, buffer, sizeof buffer);
+    ::close(reader);
+    QCOMPARE(QByteArray(buffer, int(got)), QByteArray("through the pipe"));
+    QVERIFY2(!QFileInfo(fifo).isFile(), "the pipe is still a pipe");
 }
 
 QTEST_GUILESS_MAIN(tst_TextOutput)
