@@ -48,8 +48,7 @@ void PictureSurface::PSet(int x, int y, Colour colour)
 
 int PictureSurface::innerPixels(float outerTwips)
 {
-    const double pixels = roundHalfEven(double(outerTwips) / twipsPerPixel) - 2 * borderPixels;
-    return int(std::max(0.0, pixels));
+    return std::max(0, pixelsFromTwips(outerTwips) - 2 * borderPixels);
 }
 
 void PictureSurface::resizeInner(int width, int height)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/twips.h"
 #include "picture/colour.h"
 
 #include <QImage>
@@ -11,7 +12,6 @@
 // came from is never written.
 class PictureSurface {
 public:
-    static constexpr float twipsPerPixel = 15.0f;
     static constexpr int borderPixels = 2;
     static constexpr QRgb background = 0xFFFFFFFF;
 
@@ -47,7 +47,7 @@ public:
     void setHeight(float twips) { resizeInner(pixels_.width(), innerPixels(twips)); }
 
 private:
-    static float outerTwips(int innerPixels) { return float(innerPixels + 2 * borderPixels) * twipsPerPixel; }
+    static float outerTwips(int innerPixels) { return twipsFromPixels(innerPixels + 2 * borderPixels); }
     static int innerPixels(float outerTwips);
     void resizeInner(int width, int height);
 

@@ -1,0 +1,104 @@
+#pragma once
+
+// The main window. How a picture becomes data:
+//
+//   Cmd_loadpic ──ShowOpen──> LoadPicture ──> PicBOX's surface ──width check──> fit requested
+//        Timer_formfresh (250 ms, once) ──> arrangeform: frame beside the picture, window around both
+//   Cmd_convert ──> every pixel white or black on the surface         (pixel table stale)
+//   Cmd_outputcode ──> readpixelinfo (only while stale) ──> pixelinfo ──> writer ──> codetext / codebytes
+//        ──> code.txt or code.hex in the program's directory ──> message box ──> code viewer
+//   PicBOX click / arrow keys ──> inspector read-out in the status bar, blinking marker (Timer, 500 ms)
+//
+// The window holds the working state under the names below and calls the core for the work; dialogs, message
+// boxes, the screen, the clock and the command line come through the Platform it is given.
+
+#include "export/codewriters.h"
+#include "imaging/pixeltable.h"
+#include "picture/colour.h"
+#include "picture/formgeometry.h"
+#include "app/platform.h"
+
+#include <QWidget>
+
+class PictureBox;
+class StatusPanels;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int clockInterval = 500;  // ms, Timer: clock and marker blink
+    static constexpr int fitInterval = 250;    // ms, Timer_formfresh: one fit after a new picture
+    static inline const QString pictureFilter =
+        QStringLiteral("Pictures (*.bmp;*.jpeg;*.jpg;*.gif)|*.bmp;*.jpeg;*.jpg;*.gif");
+
+    explicit Form1(Platform &platform, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: start values, the default layout, and a picture named on the command line.
+    void Form_Load();
+
+    // Handlers of the buttons and timers.
+    void Cmd_loadpic_Click();
+    void Cmd_convert_Click();
+    void Cmd_exit_Click();
+    void Timer_Timer();
+    void Timer_formfresh_Timer();
+
+    // Procedures the handlers share.
+    void initsettings();
+    void arrangeform();
+    // Back to the empty default picture in the default layout, no picture loaded.
+    void emptyPictureReset();
+
+    // The text of status-bar panel n (1 to 3).
+    QString statusText(int panel) const;
+
+    // Controls.
+    PictureBox *PicBOX = nullptr;
+    QGroupBox *Frame = nullptr;
+    QPushButton *Cmd_loadpic = nullptr;
+    QPushButton *Cmd_convert = nullptr;
+    QPushButton *Cmd_outputcode = nullptr;
+    QRadioButton *Option_a51 = nullptr;
+    QRadioButton *Option_c51 = nullptr;
+    QRadioButton *Option_Hex = nullptr;
+    QPushButton *Cmd_about = nullptr;
+    QPushButton *Cmd_exit = nullptr;
+    StatusPanels *StatusBar = nullptr;
+    QTimer *Timer = nullptr;
+    QTimer *Timer_formfresh = nullptr;
+    OpenFileDialog CMD1;
+
+    // Working state.
+    QString loadfile;
+    QString picfile;
+    bool formfreshed = false;
+    bool pixelinfoready = false;
+    bool cmdlinepic = false;
+    LayoutMargins margins{0, 0, 0};
+    Colour whitecolor = 0;
+    Colour blackcolor = 0;
+    PixelTable pixelinfo;
+    FormGeometry formGeometry;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void setStatus(const QString &text);
+    StatusSink statusSink();
+    // Loads `path` into the picture box and checks its width, as the import and start-up do. False when the
+    // file could not be read: then nothing has changed and the user has been told.
+    bool loadIntoPictureBox(const QString &path);
+    // Puts the window, the frame and the picture box where `geometry` says.
+    void applyGeometry();
+
+    Platform &platform_;
+    bool exiting_ = false;
+};

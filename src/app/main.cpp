@@ -1,0 +1,35 @@
+#include "app/form1.h"
+#include "app/qtplatform.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    // The command line as the shell passed it, before Qt takes out the options it knows.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessaline"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+    // The program speaks Chinese whatever the locale, Qt's own buttons and dialogs included (OK reads 确定).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSize(9);
+    QApplication::setFont(font);
+
+    QtPlatform platform(arguments);
+    Form1 form(platform);
+    form.Form_Load();
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QStringList>
+
+// The platform of a real run: Qt's file dialog and message boxes, the primary screen, the system clock.
+class QtPlatform : public Platform {
+public:
+    // `arguments` is the command line as the process received it, the program's name first.
+    explicit QtPlatform(QStringList arguments);
+
+    void ShowOpen(OpenFileDialog &dialog) override;
+    void messageBox(const QString &text, const QString &title, MessageIcon icon) override;
+    QSizeF screenSize() const override;
+    QRectF usableArea() const override;
+    QDateTime now() const override;
+    QString programDirectory() const override;
+    QString commandLine() const override;
+    void endProgram() override;
+
+private:
+    QStringList arguments_;
+};

@@ -1,0 +1,506 @@
+#include "app/form1.h"
+#include "app/statuspanels.h"
+#include "app/texts.h"
+#include "picture/picturebox.h"
+#include "support/scriptedplatform.h"
+#include "support/testpictures.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace TestPictures;
+
+namespace {
+
+const QString widthMessage = Texts::widthRefused.toString();
+const QString title = Texts::messageTitle.toString();
+const QString ready = Texts::ready.toString();
+
+} // namespace
+
+class tst_Form1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void controlsAndStartValues();
+    void startWithoutArgument();
+    void startWithPicture();
+    void startWithNarrowPicture();
+    void startWithUnreadablePicture();
+    void startWithPictureTooLarge();
+    void commandLineIsOnePath();
+    void importCancelled();
+    void importAccepted();
+    void importRefusedByWidth_data();
+    void importRefusedByWidth();
+    void importUndecodable();
+    void fitAfterImport_data();
+    void fitAfterImport();
+    void tooLargeForScreen();
+    void exactlyTheUsableSizePasses();
+    void fitTimerStopsBeforeTheFit();
+    void windowTakesTheFittedSize();
+    void clockTexts();
+    void conversionProgress();
+    void exitAndCloseBox();
+
+private:
+    QString picture(const QString &name, const QImage &image);
+    QTemporaryDir dir;
+};
+
+QString tst_Form1::picture(const QString &name, const QImage &image)
+{
+    const QString path = dir.filePath(name);
+    if (!writeFile(path, encodeBmp(image, 24)))
+        qFatal("cannot write a test picture");
+    return path;
+}
+
+void tst_Form1::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+void tst_Form1::controlsAndStartValues()
+{
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tessaline V1.0"));
+    QVERIFY(!form.windowIcon().isNull());
+    QCOMPARE(form.Cmd_loadpic->text(), QStringLiteral("导入图片..."));
+    QCOMPARE(form.Cmd_convert->text(), QStringLiteral("彩色>>黑白..."));
+    QCOMPARE(form.Cmd_outputcode->text(), QStringLiteral("导出代码..."));
+    QCOMPARE(form.Option_a51->text(), QStringLiteral("A51格式"));
+    QCOMPARE(form.Option_c51->text(), QStringLiteral("C51格式"));
+    QCOMPARE(form.Option_Hex->text(), QStringLiteral("Hex格式"));
+    QCOMPARE(form.Cmd_about->text(), QStringLiteral("关于软件"));
+    QCOMPARE(form.Cmd_exit->text(), QStringLiteral("退出"));
+    QVERIFY(form.Option_a51->isChecked());
+    QVERIFY(!form.Option_c51->isChecked() && !form.Option_Hex->isChecked());
+    // Positions in the frame, twips at 15 a pixel.
+    QCOMPARE(form.Cmd_convert->geometry(), QRect(8, 40, 113, 25));
+    QCOMPARE(form.Option_Hex->geometry(), QRect(32, 128, 65, 12));
+    QCOMPARE(form.Frame->size(), QSize(129, 217));
+    QCOMPARE(form.PicBOX->geometry(), QRect(8, 8, 404, 304));
+    QVERIFY(form.PicBOX->surface().hasPicture()); // the title picture
+    QCOMPARE(form.Timer->interval(), 500);
+    QVERIFY(form.Timer->isActive());
+    QCOMPARE(form.Timer_formfresh->interval(), 250);
+    QVERIFY(!form.Timer_formfresh->isActive());
+
+    form.Form_Load();
+    QCOMPARE(form.margins.framegap, short(120));
+    QCOMPARE(form.margins.rightmargin, short(120));
+    QCOMPARE(form.margins.bottommargin, short(360));
+    QCOMPARE(form.whitecolor, Colour(0xFFFFFF));
+    QCOMPARE(form.blackcolor, Colour(0));
+    QVERIFY(!form.pixelinfoready);
+    // Tab order: picture box, then the frame's controls in their order.
+    const QList<QWidget *> controls{form.Cmd_loadpic, form.Cmd_convert, form.Option_Hex, form.Option_c51,
+                                    form.Option_a51, form.Cmd_outputcode, form.Cmd_about, form.Cmd_exit};
+    QList<QWidget *> order;
+    for (QWidget *w = form.PicBOX->nextInFocusChain(); w != form.PicBOX; w = w->nextInFocusChain())
+        if (controls.contains(w))
+            order << w;
+    QCOMPARE(order, (QList<QWidget *>{form.Cmd_loadpic, form.Cmd_convert, form.Option_Hex, form.Option_c51,
+                                      form.Option_a51, form.Cmd_outputcode, form.Cmd_about, form.Cmd_exit}));
+}
+
+void tst_Form1::startWithoutArgument()
+{
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    QCOMPARE(form.statusText(1), ready);
+    QCOMPARE(form.formGeometry.Width(), 8475.0f);
+    QCOMPARE(form.formGeometry.Height(), 5460.0f);
+    QCOMPARE(form.formGeometry.Left(), (19200.0f - 8475) / 2);
+    QCOMPARE(form.formGeometry.Top(), (15360.0f - 5460) / 2);
+    QCOMPARE(form.formGeometry.frameLeft(), 6300.0f);
+    QCOMPARE(form.formGeometry.frameTop(), 1425.0f);
+    QVERIFY(form.picfile.isEmpty());
+    QVERIFY(!form.Timer_formfresh->isActive());
+    QVERIFY(!form.cmdlinepic);
+    QVERIFY(platform.messages.isEmpty());
+}
+
+void tst_Form1::startWithPicture()
+{
+    ScriptedPlatform platform;
+    platform.arguments = picture(QStringLiteral("p128.bmp"), solid(128, 320, qRgb(0, 0, 0)));
+    Form1 form(platform);
+    form.Form_Load();
+    QCOMPARE(form.picfile, platform.arguments);
+    QVERIFY(form.cmdlinepic);
+    QVERIFY(form.Timer_formfresh->isActive());
+    QVERIFY(!form.formfreshed);
+    QCOMPARE(form.formGeometry.Width(), 8475.0f); // not fitted before the first tick
+
+    form.Timer_formfresh_Timer();
+    QVERIFY(form.formfreshed);
+    QVERIFY(!form.Timer_formfresh->isActive());
+    QVERIFY(!form.cmdlinepic);
+    QCOMPARE(form.picfile, platform.arguments);
+    QCOMPARE(form.loadfile, platform.arguments);
+    QCOMPARE(form.formGeometry.Width(), 15.0f * 128 + 2475);
+    QCOMPARE(form.formGeometry.Height(), 15.0f * 320 + 960);
+    QCOMPARE(form.PicBOX->surface().ScaleWidth(), 128.0);
+}
+
+void tst_Form1::startWithNarrowPicture()
+{
+    ScriptedPlatform platform;
+    platform.arguments = picture(QStringLiteral("p100.bmp"), solid(100, 320, qRgb(0, 0, 0)));
+    Form1 form(platform);
+    bool shownDuringMessage = true;
+    platform.whileMessageShown = [&](const ScriptedPlatform::Message &) { shownDuringMessage = form.isVisible(); };
+    form.Form_Load();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, widthMessage);
+    QCOMPARE(platform.messages[0].title, title);
+    QVERIFY(platform.messages[0].icon == MessageIcon::Information);
+    QVERIFY(!shownDuringMessage);
+    QVERIFY(!form.PicBOX->surface().hasPicture());
+    QCOMPARE(form.PicBOX->surface().Width(), 6060.0f);
+    QCOMPARE(form.PicBOX->surface().Height(), 4560.0f);
+    QVERIFY(form.picfile.isEmpty());
+
+    form.Timer_formfresh_Timer(); // the refused path is never taken over
+    QVERIFY(form.picfile.isEmpty());
+    QCOMPARE(form.formGeometry.Width(), 8475.0f);
+    QCOMPARE(form.formGeometry.frameLeft(), 6300.0f);
+}
+
+void tst_Form1::startWithUnreadablePicture()
+{
+    ScriptedPlatform platform;
+    platform.arguments = dir.filePath(QStringLiteral("missing.bmp"));
+    Form1 form(platform);
+    form.Form_Load();
+    form.Timer_formfresh_Timer();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, QStringLiteral("无法读取图片文件：【") + platform.arguments + QStringLiteral("】"));
+    QCOMPARE(platform.messages[0].title, title);
+    QVERIFY(form.picfile.isEmpty());
+    QVERIFY(form.PicBOX->surface().hasPicture()); // the default picture stays
+    QCOMPARE(form.PicBOX->surface().ScaleWidth(), 400.0);
+}
+
+void tst_Form1::startWithPictureTooLarge()
+{
+    ScriptedPlatform platform;
+    platform.usable = QRectF(0, 0, 1024 * 15, 768 * 15);
+    platform.arguments = picture(QStringLiteral("tall.bmp"), solid(640, 2000, qRgb(0, 0, 0)));
+    Form1 form(platform);
+    form.Form_Load();
+    QCOMPARE(form.picfile, platform.arguments);
+    form.Timer_formfresh_Timer();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, Texts::tooLarge.toString());
+    QVERIFY(form.picfile.isEmpty()); // not brought back by the take-over
+    QVERIFY(!form.PicBOX->surface().hasPicture());
+}
+
+void tst_Form1::commandLineIsOnePath()
+{
+    const QString spaced = picture(QStringLiteral("my picture 1.bmp"), solid(16, 2, qRgb(0, 0, 0)));
+    ScriptedPlatform platform;
+    platform.arguments = spaced;
+    Form1 form(platform);
+    form.Form_Load();
+    QCOMPARE(form.picfile, spaced);
+    QVERIFY(platform.messages.isEmpty());
+
+    ScriptedPlatform quoted;
+    quoted.arguments = u'"' + spaced + u'"'; // the quotes are part of the path
+    Form1 second(quoted);
+    second.Form_Load();
+    QCOMPARE(quoted.messages.size(), 1);
+    QVERIFY(quoted.messages[0].text.contains(quoted.arguments));
+    QVERIFY(second.picfile.isEmpty());
+}
+
+void tst_Form1::importCancelled()
+{
+    ScriptedPlatform platform;
+    platform.arguments = picture(QStringLiteral("a.bmp"), solid(16, 2, qRgb(0, 0, 0)));
+    Form1 form(platform);
+    form.Form_Load();
+    form.Timer_formfresh_Timer();
+    form.pixelinfoready = true;
+    platform.openAnswers << QString();
+    form.Cmd_loadpic_Click();
+    QCOMPARE(platform.dialogsShown.size(), 1);
+    QCOMPARE(platform.dialogsShown[0].FileName, QString());
+    QCOMPARE(platform.dialogsShown[0].Filter,
+             QStringLiteral("Pictures (*.bmp;*.jpeg;*.jpg;*.gif)|*.bmp;*.jpeg;*.jpg;*.gif"));
+    QCOMPARE(form.picfile, platform.arguments);
+    QVERIFY(form.loadfile.isEmpty());
+    QCOMPARE(form.PicBOX->surface().ScaleWidth(), 16.0);
+    QVERIFY(!form.pixelinfoready);
+    QVERIFY(form.Timer_formfresh->isActive());
+    QVERIFY(!form.formfreshed);
+}
+
+void tst_Form1::importAccepted()
+{
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    const QString path = picture(QStringLiteral("b.bmp"), solid(400, 8, qRgb(0, 0, 0)));
+    platform.openAnswers << path;
+    form.Cmd_loadpic_Click();
+    QCOMPARE(form.picfile, path);
+    QCOMPARE(form.loadfile, path);
+    QCOMPARE(form.PicBOX->surface().ScaleWidth(), 400.0);
+    QCOMPARE(form.PicBOX->surface().ScaleHeight(), 8.0);
+    QVERIFY(platform.messages.isEmpty());
+    QVERIFY(form.Timer_formfresh->isActive());
+}
+
+void tst_Form1::importRefusedByWidth_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("401") << 401;
+    QTest::newRow("404") << 404;
+}
+
+void tst_Form1::importRefusedByWidth()
+{
+    QFETCH(int, width);
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    const QString good = picture(QStringLiteral("good.bmp"), solid(64, 400, qRgb(0, 0, 0)));
+    platform.openAnswers << good << picture(QStringLiteral("bad.bmp"), solid(width, 10, qRgb(0, 0, 0)));
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    QCOMPARE(form.formGeometry.Width(), 3435.0f);
+
+    QString statusDuringMessage;
+    platform.whileMessageShown = [&](const ScriptedPlatform::Message &) { statusDuringMessage = form.statusText(1); };
+    form.Cmd_loadpic_Click();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, widthMessage);
+    QCOMPARE(statusDuringMessage, ready);
+    QVERIFY(!form.PicBOX->surface().hasPicture());
+    QCOMPARE(form.PicBOX->surface().Width(), 6060.0f);
+    QCOMPARE(form.PicBOX->surface().Height(), 4560.0f);
+    QVERIFY(form.picfile.isEmpty());
+    QVERIFY(form.loadfile.isEmpty());
+    QCOMPARE(form.formGeometry.Width(), 8475.0f); // reset at once, before the refit
+    QVERIFY(form.Timer_formfresh->isActive());
+    form.Timer_formfresh_Timer();
+    QCOMPARE(form.formGeometry.Width(), 8475.0f);
+}
+
+void tst_Form1::importUndecodable()
+{
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    const QString good = picture(QStringLiteral("good2.bmp"), solid(64, 400, qRgb(0, 0, 0)));
+    const QString text = dir.filePath(QStringLiteral("notes.bmp"));
+    QVERIFY(writeFile(text, "just text"));
+    platform.openAnswers << good << text;
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    form.Cmd_loadpic_Click();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, QStringLiteral("无法读取图片文件：【") + text + QStringLiteral("】"));
+    QCOMPARE(platform.messages[0].title, title);
+    QCOMPARE(form.picfile, good);
+    QCOMPARE(form.PicBOX->surface().ScaleWidth(), 64.0);
+    QVERIFY(!form.pixelinfoready);
+    form.Timer_formfresh_Timer();
+    QCOMPARE(form.formGeometry.Width(), 3435.0f);
+}
+
+void tst_Form1::fitAfterImport_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<float>("frameLeft");
+    QTest::addColumn<float>("frameTop");
+    QTest::addColumn<float>("formWidth");
+    QTest::addColumn<float>("formHeight");
+    QTest::newRow("64 x 400") << 64 << 400 << 1260.0f << 2925.0f << 3435.0f << 6960.0f;
+    QTest::newRow("400 x 299") << 400 << 299 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
+    QTest::newRow("400 x 300") << 400 << 300 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
+    QTest::newRow("1000 x 100") << 1000 << 100 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
+}
+
+void tst_Form1::fitAfterImport()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(float, frameLeft);
+    QFETCH(float, frameTop);
+    QFETCH(float, formWidth);
+    QFETCH(float, formHeight);
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    platform.openAnswers << picture(QStringLiteral("fit.bmp"), solid(width, height, qRgb(0, 0, 0)));
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    QVERIFY(platform.messages.isEmpty());
+    QCOMPARE(form.formGeometry.frameLeft(), frameLeft);
+    QCOMPARE(form.formGeometry.frameTop(), frameTop);
+    QCOMPARE(form.formGeometry.Width(), formWidth);
+    QCOMPARE(form.formGeometry.Height(), formHeight);
+    QCOMPARE(form.formGeometry.Left(), (19200 - formWidth) / 2);
+    QCOMPARE(form.formGeometry.Top(), (15360 - formHeight) / 2);
+    QCOMPARE(form.PicBOX->size(), QSize(width + 4, height + 4));
+    QCOMPARE(form.Frame->pos(), QPoint(pixelsFromTwips(frameLeft), pixelsFromTwips(frameTop)));
+}
+
+void tst_Form1::tooLargeForScreen()
+{
+    ScriptedPlatform platform;
+    platform.screen = QSizeF(1024 * 15, 768 * 15);
+    platform.usable = QRectF(0, 0, 1024 * 15, 768 * 15);
+    Form1 form(platform);
+    form.Form_Load();
+    const QString huge = picture(QStringLiteral("huge.bmp"), solid(640, 2000, qRgb(0, 0, 0)));
+    platform.openAnswers << huge;
+    form.Cmd_loadpic_Click();
+    QCOMPARE(form.picfile, huge); // passes the width check; the fit refuses it
+    QString statusDuringMessage;
+    platform.whileMessageShown = [&](const ScriptedPlatform::Message &) { statusDuringMessage = form.statusText(1); };
+    form.Timer_formfresh_Timer();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text,
+             QStringLiteral("您导入的图片太大，已经超过显示分辨率。请调整到足够的分辨率，然后重新导入图片！"));
+    QCOMPARE(platform.messages[0].title, title);
+    QCOMPARE(statusDuringMessage, ready);
+    QVERIFY(form.picfile.isEmpty());
+    QVERIFY(!form.PicBOX->surface().hasPicture());
+    QCOMPARE(form.formGeometry.Width(), 8475.0f);
+    QCOMPARE(form.formGeometry.Height(), 5460.0f);
+    QCOMPARE(form.formGeometry.Left(), (15360.0f - 8475) / 2);
+    QCOMPARE(form.formGeometry.frameTop(), 1425.0f);
+    QVERIFY(form.formfreshed);
+}
+
+void tst_Form1::exactlyTheUsableSizePasses()
+{
+    ScriptedPlatform platform;
+    platform.usable = QRectF(0, 0, 8475, 6960); // what a 400 x 400 picture asks for
+    Form1 form(platform);
+    form.Form_Load();
+    platform.openAnswers << picture(QStringLiteral("exact.bmp"), solid(400, 400, qRgb(0, 0, 0)))
+                         << picture(QStringLiteral("over.bmp"), solid(400, 401, qRgb(0, 0, 0)));
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    QVERIFY(platform.messages.isEmpty());
+    QCOMPARE(form.formGeometry.Height(), 6960.0f);
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    QCOMPARE(platform.messages.size(), 1);
+}
+
+void tst_Form1::fitTimerStopsBeforeTheFit()
+{
+    ScriptedPlatform platform;
+    platform.usable = QRectF(0, 0, 1024 * 15, 768 * 15);
+    Form1 form(platform);
+    form.Form_Load();
+    platform.openAnswers << picture(QStringLiteral("huge2.bmp"), solid(640, 2000, qRgb(0, 0, 0)));
+    form.Cmd_loadpic_Click();
+    bool timerActiveDuringMessage = true;
+    platform.whileMessageShown = [&](const ScriptedPlatform::Message &) {
+        timerActiveDuringMessage = form.Timer_formfresh->isActive();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(platform.messages.size(), 1, 2000); // the real timer fires the fit
+    QVERIFY(!timerActiveDuringMessage);
+    QTest::qWait(600);
+    QCOMPARE(platform.messages.size(), 1);
+}
+
+void tst_Form1::windowTakesTheFittedSize()
+{
+    ScriptedPlatform platform;
+    platform.arguments = picture(QStringLiteral("win.bmp"), solid(64, 400, qRgb(0, 0, 0)));
+    Form1 form(platform);
+    form.Form_Load();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.frameGeometry().size(), QSize(565, 364));
+    form.Timer_formfresh_Timer();
+    QCOMPARE(form.frameGeometry().size(), QSize(229, 464)); // 3435 x 6960 twips
+    QCOMPARE(form.frameGeometry().topLeft(), QPoint(pixelsFromTwips((19200 - 3435) / 2.0f), pixelsFromTwips((15360 - 6960) / 2.0f)));
+    QCOMPARE(form.StatusBar->geometry().bottom(), form.height() - 1);
+}
+
+void tst_Form1::clockTexts()
+{
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    QCOMPARE(form.statusText(2), QString());
+    QCOMPARE(form.statusText(3), QString());
+    form.Timer_Timer();
+    QCOMPARE(form.statusText(2), QStringLiteral("14:05:09"));
+    QCOMPARE(form.statusText(3), QStringLiteral("2002-11-15"));
+    QCOMPARE(form.statusText(1), ready);
+    platform.clock = QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59));
+    form.Timer_Timer();
+    QCOMPARE(form.statusText(2), QStringLiteral("23:59:59"));
+    QCOMPARE(form.statusText(3), QStringLiteral("2026-12-07"));
+}
+
+void tst_Form1::conversionProgress()
+{
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    QStringList texts;
+    connect(form.StatusBar, &StatusPanels::panelTextSet, this, [&](int panel, const QString &text) {
+        if (panel == 1)
+            texts << text;
+    });
+    form.Cmd_convert_Click(); // no picture: nothing at all
+    QVERIFY(texts.isEmpty());
+    QVERIFY(form.PicBOX->surface().hasPicture());
+    QVERIFY(form.PicBOX->surface().Point(0, 0) != whiteColour && form.PicBOX->surface().Point(0, 0) != blackColour);
+
+    platform.openAnswers << picture(QStringLiteral("colour.bmp"), solid(8, 3, qRgb(0, 255, 0)));
+    form.Cmd_loadpic_Click();
+    form.pixelinfoready = true;
+    texts.clear();
+    form.Cmd_convert_Click();
+    const QString activity = Texts::converting.toString();
+    QCOMPARE(texts, (QStringList{activity + QStringLiteral("33%"), activity + QStringLiteral("67%"),
+                                 activity + QStringLiteral("100%"), ready}));
+    QCOMPARE(form.PicBOX->surface().Point(7, 2), whiteColour);
+    QVERIFY(!form.pixelinfoready);
+}
+
+void tst_Form1::exitAndCloseBox()
+{
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    form.show();
+    form.Cmd_exit_Click();
+    QCOMPARE(platform.endCalls, 1);
+    QVERIFY(!form.isVisible());
+
+    ScriptedPlatform other;
+    Form1 second(other);
+    second.Form_Load();
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    second.close();
+    QCOMPARE(other.endCalls, 1);
+}
+
+QTEST_MAIN(tst_Form1)
+#include "tst_form1.moc"
