@@ -3,9 +3,14 @@
 #include "app/statuspanels.h"
 #include "app/texts.h"
 #include "app/twips.h"
+#include "export/filesave.h"
+#include "export/textencoding.h"
 #include "imaging/conversion.h"
+#include "inspector/inspector.h"
 #include "picture/picture.h"
 #include "picture/picturebox.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -81,14 +86,23 @@ Form1::Form1(Platform &platform, QWidget *parent)
 
     connect(Cmd_loadpic, &QPushButton::clicked, this, &Form1::Cmd_loadpic_Click);
     connect(Cmd_convert, &QPushButton::clicked, this, &Form1::Cmd_convert_Click);
+    connect(Cmd_outputcode, &QPushButton::clicked, this, &Form1::Cmd_outputcode_Click);
+    connect(Cmd_about, &QPushButton::clicked, this, &Form1::Cmd_about_Click);
     connect(Cmd_exit, &QPushButton::clicked, this, &Form1::Cmd_exit_Click);
+    connect(PicBOX, &PictureBox::mouseDown, this, &Form1::PicBOX_MouseDown);
+    connect(PicBOX, &PictureBox::keyUp, this,
+            [this](int key, Qt::KeyboardModifiers shift) { PicBOX_KeyUp(inspectorKeyCode(key), shift); });
 
     // The design-time client area, until start-up fits the window.
     setFixedSize(pixelsFromTwips(8445), pixelsFromTwips(5100));
     StatusBar->setGeometry(0, height() - pixelsFromTwips(statusBarHeight), width(), pixelsFromTwips(statusBarHeight));
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    delete viewer_;
+    delete about_;
+}
 
 void Form1::Form_Load()
 {
@@ -189,6 +203,160 @@ void Form1::Cmd_convert_Click()
     pixelinfoready = false; // the next export must read the converted pixels
 }
 
+void Form1::Cmd_outputcode_Click()
+{
+    if (picfile.isEmpty()) {
+        setStatus(Texts::noPictureForExport.toString());
+        return;
+    }
+    PicBOX->Shape_Position.Visible = false;
+    PicBOX->update();
+
+    QString failure;
+    try {
+        if (!pixelinfoready)
+            readpixelinfo();
+        const PictureSurface &surface = PicBOX->surface();
+        if (pixelinfo.width() != surface.ScaleWidth() || pixelinfo.height() != surface.ScaleHeight()) {
+            pixelinfoready = false;
+            failure = QStringLiteral("代码生成失败：象素信息与当前图片不符，请重新导出。");
+        } else {
+            if (Option_a51->isChecked())
+                A51codeoutput();
+            if (Option_c51->isChecked())
+                C51codeoutput();
+            if (Option_Hex->isChecked())
+                Hexcodeoutput();
+        }
+    } catch (const std::bad_alloc &) {
+        pixelinfoready = false;
+        failure = QStringLiteral("代码生成失败：内存不足。");
+    }
+    setStatus(Texts::preparingWrite.toString());
+
+    if (Option_a51->isChecked() || Option_c51->isChecked())
+        writeOutput(QStringLiteral("code.txt"), encodeText(codetext, localeTextEncoding()).bytes,
+                    QStringLiteral("51代码已经生成！写入文件："), failure);
+    if (Option_Hex->isChecked())
+        writeOutput(QStringLiteral("code.hex"), codebytes, QStringLiteral("Hex代码已经生成！写入文件："), failure);
+}
+
+void Form1::writeOutput(const QString &fileName, const QByteArray &data, const QString &successText, QString failure)
+{
+    const QString path = platform_.programDirectory() + u'/' + fileName;
+    QString reason;
+    if (failure.isEmpty() && !saveFileAtomically(path, data, &reason))
+        failure = QStringLiteral("无法写入文件：【") + path + QStringLiteral("】\r\n") + reason;
+    if (!failure.isEmpty()) {
+        platform_.messageBox(failure, Texts::applicationTitle.toString(), MessageIcon::Warning);
+    } else {
+        setStatus(Texts::ready.toString());
+        platform_.messageBox(successText + QStringLiteral("\r\n【") + path + QStringLiteral("】"),
+                             Texts::messageTitle.toString(), MessageIcon::Information);
+    }
+    showCodeViewer();
+}
+
+void Form1::readpixelinfo()
+{
+    pixelinfo = readPixelTable(PicBOX->surface(), blackcolor, statusSink());
+    pixelinfoready = true;
+}
+
+void Form1::A51codeoutput()
+{
+    GeneratedCode code = writeA51(pixelinfo, picfile, codeStampAt(platform_.now()), statusSink());
+    codetext = std::move(code.codetext);
+    codelines = std::move(code.codelines);
+}
+
+void Form1::C51codeoutput()
+{
+    GeneratedCode code = writeC51(pixelinfo, picfile, codeStampAt(platform_.now()), statusSink());
+    codetext = std::move(code.codetext);
+    codelines = std::move(code.codelines);
+}
+
+void Form1::Hexcodeoutput()
+{
+    GeneratedCode code = writeHex(pixelinfo, statusSink());
+    codetext = std::move(code.codetext);
+    codelines = std::move(code.codelines);
+    codebytes = std::move(code.codebytes);
+}
+
+void Form1::showCodeViewer()
+{
+    if (!viewer_) {
+        viewer_ = new Form2;
+        viewer_->move(frameGeometry().center() - viewer_->rect().center());
+    }
+    // An open viewer also shows the new export's text.
+    viewer_->Form_Load(codetext);
+    viewer_->show();
+    viewer_->raise();
+}
+
+Form2 *Form1::codeViewer() const
+{
+    return viewer_;
+}
+
+Form3 *Form1::aboutWindow() const
+{
+    return about_;
+}
+
+void Form1::Cmd_about_Click()
+{
+    if (!about_) {
+        about_ = new Form3;
+        about_->move(frameGeometry().center() - about_->rect().center());
+    }
+    about_->show();
+    about_->raise();
+}
+
+void Form1::PicBOX_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, float x, float y)
+{
+    if (picfile.isEmpty()) {
+        setStatus(Texts::noPictureForInspector.toString());
+        return;
+    }
+    const std::optional<Selection> selection = clickSelection(x, y);
+    if (!selection)
+        return;
+    posx = selection->posx;
+    posy = selection->posy;
+    showPixelInfo();
+    PicBOX->Shape_Position.Visible = true;
+    placeMarker();
+}
+
+void Form1::PicBOX_KeyUp(int keyCode, Qt::KeyboardModifiers)
+{
+    if (picfile.isEmpty())
+        return;
+    if (const std::optional<Selection> selection = stepSelection({posx, posy}, keyCode)) {
+        posx = selection->posx;
+        posy = selection->posy;
+    }
+    showPixelInfo();
+    placeMarker();
+}
+
+void Form1::showPixelInfo()
+{
+    setStatus(readoutText(posx, posy, PicBOX->surface().ScaleWidth()));
+}
+
+void Form1::placeMarker()
+{
+    PicBOX->Shape_Position.Left = float(8 * byteColumn(posx));
+    PicBOX->Shape_Position.Top = posy;
+    PicBOX->update();
+}
+
 void Form1::Cmd_exit_Click()
 {
     if (exiting_)
@@ -197,11 +365,19 @@ void Form1::Cmd_exit_Click()
     Timer->stop();
     Timer_formfresh->stop();
     hide();
+    if (viewer_)
+        viewer_->close();
+    if (about_)
+        about_->close();
     platform_.endProgram();
 }
 
 void Form1::Timer_Timer()
 {
+    if (PicBOX->Shape_Position.Visible) {
+        PicBOX->Shape_Position.blink();
+        PicBOX->update();
+    }
     const QDateTime now = platform_.now();
     StatusBar->setPanelText(2, timeText(now));
     StatusBar->setPanelText(3, QStringLiteral("20") + dateText(now));

@@ -18,8 +18,11 @@
 #include "picture/formgeometry.h"
 #include "app/platform.h"
 
+#include <QPointer>
 #include <QWidget>
 
+class Form2;
+class Form3;
 class PictureBox;
 class StatusPanels;
 class QGroupBox;
@@ -45,7 +48,11 @@ public:
     // Handlers of the buttons and timers.
     void Cmd_loadpic_Click();
     void Cmd_convert_Click();
+    void Cmd_outputcode_Click();
+    void Cmd_about_Click();
     void Cmd_exit_Click();
+    void PicBOX_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, float x, float y);
+    void PicBOX_KeyUp(int keyCode, Qt::KeyboardModifiers shift);
     void Timer_Timer();
     void Timer_formfresh_Timer();
 
@@ -54,6 +61,14 @@ public:
     void arrangeform();
     // Back to the empty default picture in the default layout, no picture loaded.
     void emptyPictureReset();
+    void readpixelinfo();
+    void A51codeoutput();
+    void C51codeoutput();
+    void Hexcodeoutput();
+
+    // The code viewer and the about window while they are open, else null.
+    Form2 *codeViewer() const;
+    Form3 *aboutWindow() const;
 
     // The text of status-bar panel n (1 to 3).
     QString statusText(int panel) const;
@@ -80,10 +95,15 @@ public:
     bool formfreshed = false;
     bool pixelinfoready = false;
     bool cmdlinepic = false;
+    short posx = 0;
+    short posy = 0;
     LayoutMargins margins{0, 0, 0};
     Colour whitecolor = 0;
     Colour blackcolor = 0;
     PixelTable pixelinfo;
+    QByteArray codebytes;
+    QStringList codelines;
+    QString codetext;
     FormGeometry formGeometry;
 
 protected:
@@ -98,7 +118,15 @@ private:
     bool loadIntoPictureBox(const QString &path);
     // Puts the window, the frame and the picture box where `geometry` says.
     void applyGeometry();
+    // Writes `data` to `fileName` in the program's directory unless `failure` already holds why the data
+    // could not be built, reports the outcome and shows the code viewer.
+    void writeOutput(const QString &fileName, const QByteArray &data, const QString &successText, QString failure);
+    void showCodeViewer();
+    void showPixelInfo();
+    void placeMarker();
 
     Platform &platform_;
+    QPointer<Form2> viewer_;
+    QPointer<Form3> about_;
     bool exiting_ = false;
 };

@@ -35,6 +35,9 @@ void PictureBox::paintEvent(QPaintEvent *)
     const int border = PictureSurface::borderPixels;
     painter.setClipRect(outer.adjusted(border, border, -border, -border));
     painter.drawImage(border, border, surface_.image());
+    if (Shape_Position.Visible)
+        painter.fillRect(QRectF(border + Shape_Position.Left, border + Shape_Position.Top, Shape::width, Shape::height),
+                         QColor(rgbFromColour(Shape_Position.BackColor)));
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inspector/inspector.h"
 #include "picture/picturesurface.h"
 
 #include <QWidget>
@@ -17,6 +18,10 @@ public:
 
     // Takes the surface's outer size (twips) as the widget's size and repaints.
     void refresh();
+
+    // The pixel inspector's marker, drawn over the picture; what lies outside the picture is not shown.
+    // Repaint (update()) after changing it.
+    Shape Shape_Position;
 
 signals:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, float x, float y);

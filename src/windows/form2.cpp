@@ -1,0 +1,79 @@
+#include "form2.h"
+
+#include "app/twips.h"
+#include "windows/viewerlayout.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace {
+
+QRect pixelRect(const QRectF &twips)
+{
+    return {pixelsFromTwips(float(twips.x())), pixelsFromTwips(float(twips.y())),
+            pixelsFromTwips(float(twips.width())), pixelsFromTwips(float(twips.height()))};
+}
+
+} // namespace
+
+Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("代码显示"));
+    setWindowIcon(QIcon(QStringLiteral(":/windows/resources/form2.png")));
+
+    Cmd_closewindow = new QPushButton(QStringLiteral("关闭窗口"), this);
+    Cmd_closewindow->setGeometry(pixelRect({3960, 7680, ViewerLayout::buttonWidth, ViewerLayout::buttonHeight}));
+    RTextBox = new QPlainTextEdit(this);
+    RTextBox->setGeometry(pixelRect({150, 120, 9495, 7335}));
+    RTextBox->setReadOnly(true);
+    RTextBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RTextBox->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    RTextBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setTabOrder(Cmd_closewindow, RTextBox);
+    Cmd_closewindow->setFocus();
+    connect(Cmd_closewindow, &QPushButton::clicked, this, &Form2::Cmd_closewindow_Click);
+
+    resize(pixelsFromTwips(9795), pixelsFromTwips(8325));
+}
+
+void Form2::Form_Load(const QString &codetext)
+{
+    RTextBox->setPlainText(codetext);
+    RTextBox->moveCursor(QTextCursor::Start);
+    RTextBox->horizontalScrollBar()->setValue(0);
+}
+
+void Form2::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const QSize outer = frameGeometry().size();
+    const ViewerLayout layout = viewerLayout(twipsFromPixels(outer.width()), twipsFromPixels(outer.height()));
+    // Child positions are in the client area; the outer size only decides the sizes.
+    RTextBox->setGeometry(pixelRect(layout.textBox));
+    Cmd_closewindow->setGeometry(pixelRect(layout.button));
+}
+
+void Form2::Cmd_closewindow_Click()
+{
+    close();
+}
+
+void Form2::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form2::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWidget>
+
+class QPushButton;
+class QTextBrowser;
+
+// The about window: what the program is and how it orders its data. Closing it destroys it.
+class Form3 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form3(QWidget *parent = nullptr);
+
+    void Command1_Click();
+
+    // The stored about text, a paragraph an entry; shown in 10.5 pt 宋体 (or the system's Chinese font).
+    static QStringList aboutParagraphs();
+
+    QTextBrowser *RTBox_about = nullptr;
+    QPushButton *Command1 = nullptr;
+
+private:
+    void fillAboutText();
+};

@@ -1,0 +1,126 @@
+#include "app/twips.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/viewerlayout.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+class tst_Windows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void viewerLayoutFigures_data();
+    void viewerLayoutFigures();
+    void viewerFollowsItsSize();
+    void viewerLeavesLayoutAloneWhileMinimised();
+    void viewerShowsPlainText();
+    void viewerCloseButtonDestroysIt();
+    void aboutText();
+};
+
+void tst_Windows::viewerLayoutFigures_data()
+{
+    QTest::addColumn<float>("width");
+    QTest::addColumn<float>("height");
+    QTest::addColumn<QRectF>("textBox");
+    QTest::addColumn<QPointF>("button");
+    QTest::newRow("6000 x 5000") << 6000.0f << 5000.0f << QRectF(150, 120, 5610, 3635) << QPointF(2272.5, 3950);
+    QTest::newRow("design size") << 9795.0f << 8325.0f << QRectF(150, 120, 9405, 6960) << QPointF(4170, 7275);
+    QTest::newRow("too small: box clamped at zero") << 300.0f << 1000.0f << QRectF(150, 120, 0, 0) << QPointF(-577.5, -50);
+}
+
+void tst_Windows::viewerLayoutFigures()
+{
+    QFETCH(float, width);
+    QFETCH(float, height);
+    QFETCH(QRectF, textBox);
+    QFETCH(QPointF, button);
+    const ViewerLayout layout = viewerLayout(width, height);
+    QCOMPARE(layout.textBox, textBox);
+    QCOMPARE(layout.button.topLeft(), button);
+    QCOMPARE(layout.button.size(), QSizeF(1455, 375));
+    // The button's top is always 195 twips below the box's bottom edge.
+    if (textBox.height() > 0)
+        QCOMPARE(layout.button.top() - textBox.bottom(), 195.0);
+}
+
+void tst_Windows::viewerFollowsItsSize()
+{
+    Form2 viewer;
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    viewer.resize(400, 333); // 6000 x 4995 twips
+    QTRY_COMPARE(viewer.RTextBox->geometry(), QRect(10, 8, 374, 242));
+    QCOMPARE(viewer.Cmd_closewindow->geometry().topLeft(), QPoint(pixelsFromTwips(2272.5f), pixelsFromTwips(3945)));
+    QCOMPARE(viewer.Cmd_closewindow->size(), QSize(97, 25));
+    QCOMPARE(viewer.windowTitle(), QStringLiteral("代码显示"));
+    QCOMPARE(viewer.Cmd_closewindow->text(), QStringLiteral("关闭窗口"));
+    QVERIFY(!viewer.windowIcon().isNull());
+}
+
+void tst_Windows::viewerLeavesLayoutAloneWhileMinimised()
+{
+    Form2 viewer;
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    viewer.resize(400, 333);
+    QTRY_COMPARE(viewer.RTextBox->width(), 374);
+    viewer.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(viewer.isMinimized());
+    viewer.resize(600, 500);
+    viewer.Form_Resize();
+    QCOMPARE(viewer.RTextBox->width(), 374);
+    viewer.setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(!viewer.isMinimized());
+    viewer.Form_Resize();
+    QCOMPARE(viewer.RTextBox->width(), 600 - 26);
+}
+
+void tst_Windows::viewerShowsPlainText()
+{
+    Form2 viewer;
+    const QString text = QStringLiteral("<b>not bold</b>\r\nDB   081H, 0FFH\r\n");
+    viewer.Form_Load(text);
+    QCOMPARE(viewer.RTextBox->toPlainText(), QStringLiteral("<b>not bold</b>\nDB   081H, 0FFH\n"));
+}
+
+void tst_Windows::viewerCloseButtonDestroysIt()
+{
+    QPointer<Form2> viewer = new Form2;
+    viewer->show();
+    QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QTest::mouseClick(viewer->Cmd_closewindow, Qt::LeftButton);
+    QTRY_VERIFY(viewer.isNull());
+}
+
+void tst_Windows::aboutText()
+{
+    QPointer<Form3> about = new Form3;
+    QCOMPARE(about->windowTitle(), QStringLiteral("关于软件"));
+    QCOMPARE(about->Command1->text(), QStringLiteral("确定"));
+    QCOMPARE(about->size(), QSize(511, 305));
+    const QStringList paragraphs = about->RTBox_about->toPlainText().split(u'\n');
+    QCOMPARE(paragraphs.size(), 9);
+    QCOMPARE(paragraphs[0], QStringLiteral("软件名称：Tessaline【图片数据生成器】"));
+    QCOMPARE(paragraphs[1], QStringLiteral("软件版本：V1.0"));
+    QCOMPARE(paragraphs[2], QStringLiteral("运行平台：Win9X/Win2000/WinXP"));
+    QVERIFY(paragraphs[3].startsWith(QStringLiteral("软件设计：")));
+    QVERIFY(paragraphs[4].startsWith(QStringLiteral("e－mail：")));
+    QCOMPARE(paragraphs[5], QString());
+    QCOMPARE(paragraphs[6], QStringLiteral("软件简介："));
+    QVERIFY(paragraphs[7].startsWith(QStringLiteral("    本软件是一款小巧的图片数据生成工具，主要面向单片机系统LCD显示图片或打印图片而设计")));
+    QVERIFY(paragraphs[7].endsWith(QStringLiteral("——Tessaline【图片数据生成器】。")));
+    QVERIFY(paragraphs[8].startsWith(QStringLiteral("    Tessaline可以将黑白单色图片（支持BMP、JPEG、JPG、GIF等格式）")));
+    QVERIFY(paragraphs[8].contains(QStringLiteral("左上角象素对应第1个字节，右下脚对应最后一个字节。")));
+    QVERIFY(paragraphs[8].endsWith(QStringLiteral("方便您的后继开发。")));
+    about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QTest::mouseClick(about->Command1, Qt::LeftButton);
+    QTRY_VERIFY(about.isNull());
+}
+
+QTEST_MAIN(tst_Windows)
+#include "tst_windows.moc"
