@@ -19,3 +19,6 @@ struct LoadedPicture {
 // Transparent parts are laid over white, the picture box's background. This is the one place that
 // decodes picture files. The error string says why and leaves naming the file to the caller.
 LoadedPicture LoadPicture(const QString &path);
+
+// The same for a file's bytes already in memory.
+LoadedPicture decodePicture(const QByteArray &data);

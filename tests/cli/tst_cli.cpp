@@ -188,7 +188,7 @@ void tst_Cli::refusedAndUnreadablePictures_data()
     QTest::newRow("width 401") << "w401.gif" << encodeGif({solid(401, 2, qRgb(0, 0, 0))})
                                << QStringLiteral("图片宽度应为8的整数倍");
     QTest::newRow("text named .bmp") << "text.bmp" << QByteArray("not a picture") << QStringLiteral("not a BMP, JPEG or GIF");
-    QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("not a BMP, JPEG or GIF");
+    QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty");
     QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file");
 }
 

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace TestPictures;
 
 class tst_Picture : public QObject {
@@ -20,6 +22,9 @@ private slots:
     void refusesWhatIsNotAPicture_data();
     void refusesWhatIsNotAPicture();
     void refusesHugePictureBeforeDecoding();
+    void refusesEveryCutShortFile_data();
+    void refusesEveryCutShortFile();
+    void refusesWhatIsNotARegularFile();
     void surfaceSizeFollowsPicture();
     void psetChangesOnlyTheSurface();
     void emptyPictureKeepsTheBoxSize();
@@ -141,7 +146,7 @@ void tst_Picture::refusesWhatIsNotAPicture_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("empty file") << QByteArray() << QStringLiteral("not a BMP, JPEG or GIF picture");
+    QTest::newRow("empty file") << QByteArray() << QStringLiteral("the file is empty");
     QTest::newRow("text named .bmp") << QByteArray("hello, world\n") << QStringLiteral("not a BMP, JPEG or GIF");
     QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n", 8) << QStringLiteral("not a BMP, JPEG or GIF");
     QTest::newRow("truncated BMP header") << QByteArray("BM\x10\x00", 4) << QStringLiteral("header is incomplete");
@@ -150,7 +155,7 @@ void tst_Picture::refusesWhatIsNotAPicture_data()
     QByteArray zero = encodeBmp(pattern(2), 24).left(54);
     zero.replace(18, 8, QByteArray(8, '\0'));
     QTest::newRow("0 x 0 BMP") << zero << QStringLiteral("no pixels");
-    QTest::newRow("GIF without a frame") << encodeGif({}) << QStringLiteral("cannot decode");
+    QTest::newRow("GIF without a frame") << encodeGif({}) << QStringLiteral("holds no picture");
 }
 
 void tst_Picture::refusesWhatIsNotAPicture()
@@ -179,6 +184,44 @@ void tst_Picture::refusesHugePictureBeforeDecoding()
     QVERIFY(!loaded.ok());
     QVERIFY2(loaded.errorString.contains(QStringLiteral("60000 x 60000")), qPrintable(loaded.errorString));
     QVERIFY2(loaded.errorString.contains(QStringLiteral("256 MiB")), qPrintable(loaded.errorString));
+}
+
+void tst_Picture::refusesEveryCutShortFile_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("wholeFrom"); // shorter than this many bytes the file must be refused
+    const QImage picture = pattern(10);
+    const QByteArray gif = encodeGif({picture});
+    const QByteArray rle = encodeBmp(picture, 8, RowOrder::BottomUp, BmpCompression::Rle8);
+    QTest::newRow("BMP 24 bit") << encodeBmp(picture, 24) << int(encodeBmp(picture, 24).size());
+    QTest::newRow("BMP 4 bit top-down") << encodeBmp(picture, 4, RowOrder::TopDown) << int(encodeBmp(picture, 4).size());
+    QTest::newRow("BMP RLE8 (its end marker may go)") << rle << int(rle.size() - 2);
+    QTest::newRow("GIF (its trailer may go)") << gif << int(gif.size() - 1);
+    const QByteArray jpeg = encodeJpeg(picture, 80);
+    QTest::newRow("JPEG") << jpeg << int(jpeg.size());
+}
+
+void tst_Picture::refusesEveryCutShortFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, wholeFrom);
+    QVERIFY(decodePicture(file).ok());
+    QVERIFY(decodePicture(file.left(wholeFrom)).ok());
+    for (int length = 1; length < wholeFrom; ++length) {
+        const LoadedPicture loaded = decodePicture(file.left(length));
+        QVERIFY2(!loaded.ok(), qPrintable(QStringLiteral("accepted when cut to %1 bytes").arg(length)));
+        QVERIFY(!loaded.errorString.isEmpty());
+    }
+}
+
+void tst_Picture::refusesWhatIsNotARegularFile()
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo.bmp"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(LoadPicture(fifo).errorString, QStringLiteral("is not a regular file")); // and does not hang
+    QCOMPARE(LoadPicture(QStringLiteral("/dev/zero")).errorString, QStringLiteral("is not a regular file"));
+    QCOMPARE(LoadPicture(dir.filePath(QString(300, u'x') + QStringLiteral(".bmp"))).errorString,
+             QStringLiteral("no such file"));
 }
 
 void tst_Picture::surfaceSizeFollowsPicture()
