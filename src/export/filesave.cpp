@@ -30,14 +30,21 @@ bool saveFileAtomically(const QString &path, const QByteArray &data, QString *er
     if (info.exists() && !info.isFile())
         return writeDirectly(path, data, errorString);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: through Qt's write buffer a short write (a full disk) is dropped at commit, which then
+    // reports success over a cut file. Written directly, the short count shows here.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *errorString = file.errorString();
         return false;
     }
-    if (file.write(data) != data.size()) {
-        *errorString = file.errorString();
-        file.cancelWriting();
-        return false;
+    // A short write is retried, so that the failure behind it (a full disk) is the one reported.
+    for (qsizetype written = 0; written < data.size();) {
+        const qint64 n = file.write(data.constData() + written, data.size() - written);
+        if (n <= 0) {
+            *errorString = file.errorString();
+            file.cancelWriting();
+            return false;
+        }
+        written += qsizetype(n);
     }
     if (!file.commit()) {
         *errorString = file.errorString();

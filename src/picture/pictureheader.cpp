@@ -73,6 +73,8 @@ PictureHeader inspectBmp(const Bytes &b)
     const std::int64_t offset = b.le32(10);
     if (header.width <= 0 || header.height <= 0 || offset < 0)
         return header; // the size checks and the decoder speak for these
+    if (header.width * header.height > (std::int64_t(1) << 40))
+        return header; // far past any limit; the size check refuses it
     if (compression == 0 || compression == 3 || compression == 6) {
         const std::int64_t rowBytes = (header.width * bitsPerPixel + 31) / 32 * 4;
         const std::int64_t needed = offset + rowBytes * header.height;

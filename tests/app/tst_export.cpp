@@ -12,6 +12,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 #include <QTextBrowser>
 
 using namespace TestPictures;
@@ -76,6 +79,7 @@ private slots:
     void conversionBetweenExportsReadsAgain();
     void failedWriteKeepsWhatWasThere();
     void longerCodeHexIsCut();
+    void fullDiskKeepsTheOldFile();
     void unbuildableDataWritesNothing();
     void openViewerShowsTheNewExport();
     void aboutWindowIsOne();
@@ -208,6 +212,30 @@ void tst_Export::longerCodeHexIsCut()
     s.form->Option_Hex->setChecked(true);
     s.form->Cmd_outputcode_Click();
     QCOMPARE(readFile(s.file(QStringLiteral("code.hex"))), QByteArray("\x81\xFF\x00\x0A", 4));
+}
+
+void tst_Export::fullDiskKeepsTheOldFile()
+{
+    Session s(example);
+    QVERIFY(writeFile(s.file(QStringLiteral("code.txt")), "old"));
+    // A file size limit makes the write fail the way a full disk does, after the file was opened.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{100, saved.rlim_max};
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    s.form->Cmd_outputcode_Click();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    QCOMPARE(s.platform.messages.size(), 1);
+    QVERIFY(s.platform.messages[0].icon == MessageIcon::Warning);
+    QCOMPARE(s.platform.messages[0].title, QStringLiteral("Tessaline"));
+    QCOMPARE(readFile(s.file(QStringLiteral("code.txt"))), QByteArray("old"));
+    QCOMPARE(QDir(s.programDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("code.txt")});
+    QCOMPARE(s.form->statusText(1), Texts::preparingWrite.toString());
+    QVERIFY(s.form->codeViewer());
 }
 
 void tst_Export::unbuildableDataWritesNothing()

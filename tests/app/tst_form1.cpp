@@ -2,6 +2,7 @@
 #include "app/statuspanels.h"
 #include "app/texts.h"
 #include "picture/picturebox.h"
+#include "support/badinputs.h"
 #include "support/scriptedplatform.h"
 #include "support/testpictures.h"
 
@@ -39,6 +40,8 @@ private slots:
     void importRefusedByWidth_data();
     void importRefusedByWidth();
     void importUndecodable();
+    void badInputsLeaveTheWindowAlone_data();
+    void badInputsLeaveTheWindowAlone();
     void fitAfterImport_data();
     void fitAfterImport();
     void tooLargeForScreen();
@@ -320,6 +323,35 @@ void tst_Form1::importUndecodable()
     QVERIFY(!form.pixelinfoready);
     form.Timer_formfresh_Timer();
     QCOMPARE(form.formGeometry.Width(), 3435.0f);
+}
+
+void tst_Form1::badInputsLeaveTheWindowAlone_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const BadInputs::BadInput &bad : BadInputs::make(dir.filePath(QStringLiteral("bad"))))
+        QTest::newRow(qPrintable(bad.name)) << bad.path;
+}
+
+void tst_Form1::badInputsLeaveTheWindowAlone()
+{
+    QFETCH(QString, path);
+    ScriptedPlatform platform;
+    Form1 form(platform);
+    form.Form_Load();
+    const QString good = picture(QStringLiteral("kept.bmp"), solid(64, 400, qRgb(0, 0, 0)));
+    platform.openAnswers << good << path;
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    const QImage before = form.PicBOX->surface().image();
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, QStringLiteral("无法读取图片文件：【") + path + QStringLiteral("】"));
+    QCOMPARE(platform.messages[0].title, title);
+    QCOMPARE(form.picfile, good);
+    QCOMPARE(form.PicBOX->surface().image(), before);
+    QCOMPARE(form.formGeometry.Width(), 3435.0f);
+    QCOMPARE(form.formGeometry.Height(), 6960.0f);
 }
 
 void tst_Form1::fitAfterImport_data()

@@ -1,4 +1,5 @@
 #include "export/textencoding.h"
+#include "support/badinputs.h"
 #include "support/testpictures.h"
 
 #include <QDir>
@@ -6,6 +7,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace TestPictures;
 
@@ -40,16 +44,23 @@ private slots:
     void failedOutputKeepsTheOldFile();
     void pathWithSpacesAndChinese();
     void largePictureGivesExactByteCount();
+    void badInputsAreRefused_data();
+    void badInputsAreRefused();
+    void longAndStrangePathsWork();
+    void fullDiskKeepsTheOldOutput();
 
 private:
-    Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch);
+    Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch,
+            const std::function<void()> &inChild = {});
     QString picture(const QString &name, const QByteArray &data);
     QTemporaryDir dir;
 };
 
-Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch)
+Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch, const std::function<void()> &inChild)
 {
     QProcess process;
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     if (epoch.isEmpty())
@@ -279,6 +290,68 @@ void tst_Cli::largePictureGivesExactByteCount()
         QCOMPARE(quint8(bytes[qsizetype(y) * 1000 + c]), quint8(~((c + y) & 0xFF)));
     QFile::remove(dir.filePath(QStringLiteral("large.hex")));
     QFile::remove(dir.filePath(QStringLiteral("large.bmp")));
+}
+
+void tst_Cli::badInputsAreRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("reason");
+    for (const BadInputs::BadInput &bad : BadInputs::make(dir.filePath(QStringLiteral("bad"))))
+        QTest::newRow(qPrintable(bad.name)) << bad.path << bad.reason;
+}
+
+void tst_Cli::badInputsAreRefused()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, reason);
+    const QString output = dir.filePath(QStringLiteral("kept.txt"));
+    QVERIFY(writeFile(output, "earlier output"));
+    for (const QString &format : {QStringLiteral("a51"), QStringLiteral("hex")}) {
+        const Run r = run({QStringLiteral("-f"), format, QStringLiteral("-o"), output, path});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err.count(u'\n'), 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + path + QStringLiteral(": ")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(reason), qPrintable(r.err));
+        QCOMPARE(readFile(output), QByteArray("earlier output"));
+    }
+}
+
+void tst_Cli::longAndStrangePathsWork()
+{
+    const QString strange = dir.filePath(QStringLiteral("我的 \"图片\" 'x'.bmp"));
+    const QString deep = BadInputs::longFolder(dir.filePath(QStringLiteral("deep")), 4000) + QStringLiteral("/t.bmp");
+    QVERIFY(deep.size() > 4000);
+    for (const QString &path : {strange, deep}) {
+        QVERIFY(writeFile(path, encodeBmp(workedExample(), 24)));
+        const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), path});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + path + QStringLiteral("】")));
+    }
+}
+
+void tst_Cli::fullDiskKeepsTheOldOutput()
+{
+    // A file size limit makes the write fail the way a full disk does, after the file was opened.
+    const auto smallDisk = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    QTemporaryDir out;
+    const QString output = out.filePath(QStringLiteral("code.txt"));
+    QVERIFY(writeFile(output, "old"));
+    const Run r = run({QStringLiteral("-o"), output, QStringLiteral("t.bmp")}, exampleEpoch, smallDisk);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + output + QStringLiteral(": ")), qPrintable(r.err));
+    QCOMPARE(readFile(output), QByteArray("old"));
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{QStringLiteral("code.txt")});
+
+    const Run hex = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-o"), output, QStringLiteral("t.bmp")},
+                        exampleEpoch, smallDisk);
+    QCOMPARE(hex.exitCode, 0); // four bytes fit under the limit
+    QCOMPARE(readFile(output), QByteArray("\x81\xFF\x00\x0A", 4));
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)

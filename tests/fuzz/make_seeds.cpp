@@ -1,0 +1,37 @@
+// Writes the fuzz target's seed corpus: small pictures of every kind the program reads.
+//   make_fuzz_seeds FOLDER
+
+#include "support/testpictures.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+using namespace TestPictures;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QDir out(QCoreApplication::arguments().value(1, QStringLiteral(".")));
+    QImage colours(24, 6, QImage::Format_RGB32);
+    const QRgb palette[] = {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 243, 0),
+                            qRgb(0, 0, 255), qRgb(183, 183, 183), qRgb(1, 0, 0), qRgb(60, 240, 255)};
+    for (int y = 0; y < colours.height(); ++y)
+        for (int x = 0; x < colours.width(); ++x)
+            colours.setPixel(x, y, palette[(x * 3 + y) % 8]);
+    const QImage mono = workedExample();
+    bool ok = true;
+    const auto write = [&](const QString &name, const QByteArray &data) {
+        ok = writeFile(out.filePath(name), data) && ok;
+    };
+    write(QStringLiteral("mono-1bit.bmp"), encodeBmp(mono, 1));
+    write(QStringLiteral("mono-4bit-topdown.bmp"), encodeBmp(mono, 4, RowOrder::TopDown));
+    write(QStringLiteral("colours-8bit.bmp"), encodeBmp(colours, 8));
+    write(QStringLiteral("colours-rle8.bmp"), encodeBmp(colours, 8, RowOrder::BottomUp, BmpCompression::Rle8));
+    write(QStringLiteral("colours-24bit.bmp"), encodeBmp(colours, 24));
+    write(QStringLiteral("colours-32bit-topdown.bmp"), encodeBmp(colours, 32, RowOrder::TopDown));
+    write(QStringLiteral("colours.jpg"), encodeJpeg(colours, 75));
+    write(QStringLiteral("mono.gif"), encodeGif({mono}));
+    write(QStringLiteral("two-frames-transparent.gif"), encodeGif({colours, mono.scaled(24, 6)}, palette[6]));
+    write(QStringLiteral("odd-width.bmp"), encodeBmp(solid(13, 3, qRgb(0, 0, 0)), 24));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,106 @@
+#include "road.h"
+
+#include "export/codewriters.h"
+#include "imaging/conversion.h"
+#include "imaging/pixeltable.h"
+#include "picture/picture.h"
+#include "picture/pictureheader.h"
+#include "picture/picturesurface.h"
+
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Pictures larger than this are only checked up to their header: decoding them would slow the search.
+constexpr std::int64_t largestDecoded = 1 << 20;
+
+[[noreturn]] void violated(const char *what)
+{
+    std::fprintf(stderr, "road check failed: %s\n", what);
+    std::abort();
+}
+
+void require(bool holds, const char *what)
+{
+    if (!holds)
+        violated(what);
+}
+
+// The entries of a writer's data lines, as numbers, in order.
+QByteArray entriesOf(const QString &text, const QRegularExpression &entry)
+{
+    QByteArray bytes;
+    for (const QRegularExpressionMatch &m : entry.globalMatch(text))
+        bytes.append(char(m.captured(1).toInt(nullptr, 16)));
+    return bytes;
+}
+
+void checkWriters(const PixelTable &table)
+{
+    const int bytesPerRow = table.bytesPerRow();
+    const std::int64_t count = std::int64_t(bytesPerRow) * table.height();
+    const GeneratedCode hex = writeHex(table, {});
+    require(hex.codebytes.size() == count, "HEX holds W x H / 8 bytes");
+    require(hex.codelines.size() == table.height(), "HEX lists a line a row");
+    static const QRegularExpression hexEntry(QStringLiteral("([0-9A-F]{2}) "));
+    require(entriesOf(hex.codetext, hexEntry) == hex.codebytes, "the HEX listing equals the bytes");
+    for (int y = 0; y < table.height(); ++y)
+        for (int c = 0; c < bytesPerRow; ++c)
+            require(quint8(hex.codebytes[qsizetype(y) * bytesPerRow + c]) == table.packedByte(c, y),
+                    "byte y * B + c is P(c, y)");
+
+    const CodeStamp stamp{QStringLiteral("02-11-15"), QStringLiteral("14:05:09")};
+    const qsizetype lines = 4 + qsizetype(table.height()) * ((bytesPerRow + 15) / 16);
+    const GeneratedCode a51 = writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {});
+    const GeneratedCode c51 = writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {});
+    require(a51.codetext.count(QStringLiteral("\r\n")) == lines, "A51 has 4 + H * ceil(B / 16) lines");
+    require(c51.codetext.count(QStringLiteral("\r\n")) == lines, "C51 has 4 + H * ceil(B / 16) lines");
+    static const QRegularExpression a51Entry(QStringLiteral("0([0-9A-F]{2})H"));
+    static const QRegularExpression c51Entry(QStringLiteral("0x([0-9A-F]{2})"));
+    require(entriesOf(a51.codetext, a51Entry) == hex.codebytes, "the A51 entries equal the bytes");
+    require(entriesOf(c51.codetext, c51Entry) == hex.codebytes, "the C51 entries equal the bytes");
+}
+
+} // namespace
+
+void checkRoad(const QByteArray &data)
+{
+    const PictureHeader header = inspectPicture(data);
+    if (header.width > 0 && header.height > 0 && header.width * header.height > largestDecoded)
+        return;
+
+    const LoadedPicture loaded = decodePicture(data);
+    if (!loaded.ok()) {
+        require(!loaded.errorString.isEmpty(), "a refusal says why");
+        return;
+    }
+    require(loaded.picture.format() == QImage::Format_RGB32, "decoded pictures are opaque 32-bit");
+    PictureSurface surface;
+    surface.setPicture(loaded.picture);
+    require(surface.ScaleWidth() == loaded.picture.width() && surface.ScaleHeight() == loaded.picture.height(),
+            "the surface takes the picture's size");
+    require(surface.ScaleWidth() > 0 && surface.ScaleHeight() > 0, "a decoded picture has pixels");
+    if (!hasByteAlignedWidth(surface))
+        return;
+
+    int lastPercent = 0;
+    const PixelTable table = readPixelTable(surface, blackColour, [&](const QString &text) {
+        const int percent = text.section(u'为', -1).chopped(1).toInt();
+        require(percent >= lastPercent && percent <= 100, "progress only grows, up to 100");
+        lastPercent = percent;
+    });
+    require(lastPercent == 100, "progress ends at 100");
+    require(table.width() == surface.ScaleWidth() && table.height() == surface.ScaleHeight(),
+            "the table covers the picture");
+    checkWriters(table);
+
+    convertToBlackAndWhite(surface, whiteColour, blackColour, {});
+    for (int y = 0; y < int(surface.ScaleHeight()); ++y)
+        for (int x = 0; x < int(surface.ScaleWidth()); ++x)
+            require(surface.Point(x, y) == whiteColour || surface.Point(x, y) == blackColour,
+                    "converted pixels are white or black");
+    checkWriters(readPixelTable(surface, blackColour, {}));
+}
