@@ -19,6 +19,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const QString defaultPicture = QStringLiteral(":/picture/resources/default.bmp");
@@ -95,7 +97,7 @@ Form1::Form1(Platform &platform, QWidget *parent)
 
     // The design-time client area, until start-up fits the window.
     setFixedSize(pixelsFromTwips(8445), pixelsFromTwips(5100));
-    StatusBar->setGeometry(0, height() - pixelsFromTwips(statusBarHeight), width(), pixelsFromTwips(statusBarHeight));
+    dockStatusBar();
 }
 
 Form1::~Form1()
@@ -425,8 +427,13 @@ void Form1::applyGeometry()
     setFixedSize(width, height);
     move(pixelsFromTwips(formGeometry.Left()), pixelsFromTwips(formGeometry.Top()));
     Frame->move(pixelsFromTwips(formGeometry.frameLeft()), pixelsFromTwips(formGeometry.frameTop()));
+    dockStatusBar();
+}
+
+void Form1::dockStatusBar()
+{
     const int barHeight = pixelsFromTwips(statusBarHeight);
-    StatusBar->setGeometry(0, height - barHeight, width, barHeight);
+    StatusBar->setGeometry(0, height() - barHeight, width(), barHeight);
     StatusBar->raise();
 }
 

@@ -118,6 +118,8 @@ private:
     bool loadIntoPictureBox(const QString &path);
     // Puts the window, the frame and the picture box where `geometry` says.
     void applyGeometry();
+    // The status bar along the whole bottom edge of the client area, over anything beneath it.
+    void dockStatusBar();
     // Writes `data` to `fileName` in the program's directory unless `failure` already holds why the data
     // could not be built, reports the outcome and shows the code viewer.
     void writeOutput(const QString &fileName, const QByteArray &data, const QString &successText, QString failure);
