@@ -22,7 +22,8 @@ PictureSurface::PictureSurface() : pixels_(blankImage(400, 300)) {}
 void PictureSurface::setPicture(QImage picture)
 {
     if (picture.isNull()) {
-        pixels_.fill(background);
+        // A fresh blank rather than filling the old pixels, which may still be shared with the decoded copy.
+        pixels_ = blankImage(pixels_.width(), pixels_.height());
         hasPicture_ = false;
         return;
     }
@@ -56,6 +57,10 @@ void PictureSurface::resizeInner(int width, int height)
     if (width == pixels_.width() && height == pixels_.height())
         return;
     QImage resized = blankImage(width, height);
+    if (!hasPicture_) {
+        pixels_ = std::move(resized); // nothing but background to keep
+        return;
+    }
     const int rows = std::min(height, pixels_.height());
     const std::size_t rowBytes = std::size_t(std::min(width, pixels_.width())) * sizeof(QRgb);
     for (int y = 0; y < rows; ++y)
