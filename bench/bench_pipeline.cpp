@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
     });
     PixelTable table;
     measure("read pixel table", runs, [&] { table = readPixelTable(surface, blackColour, {}); });
-    const CodeStamp stamp = codeStampAt(SystemClock().now());
+    const CodeStamp stamp = codeStampAt(reproducibleNow());
     GeneratedCode code;
     measure("A51 writer", runs, [&] { code = writeA51(table, bmp, stamp, {}); });
     measure("encode A51 text as GBK", runs, [&] { encodeText(code.codetext, TextEncoding::Gbk); });

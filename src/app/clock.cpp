@@ -14,7 +14,7 @@ std::optional<QDateTime> sourceDateEpoch()
     return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc());
 }
 
-QDateTime SystemClock::now() const
+QDateTime reproducibleNow()
 {
     const std::optional<QDateTime> fixed = sourceDateEpoch();
     if (fixed && fixed->isValid())

@@ -12,16 +12,13 @@ public:
     virtual QDateTime now() const = 0;
 };
 
-// Local time, or, when SOURCE_DATE_EPOCH holds a number of seconds, that instant in UTC, so that a build
-// that generates code gets the same bytes every time.
-class SystemClock : public Clock {
-public:
-    QDateTime now() const override;
-};
-
 // The instant SOURCE_DATE_EPOCH names: nullopt when it is unset or empty, an invalid QDateTime when it is
 // set but is not a whole number of seconds.
 std::optional<QDateTime> sourceDateEpoch();
+
+// The converter's clock: the instant SOURCE_DATE_EPOCH names, in UTC, so that a build that generates code gets
+// the same bytes every time; the local time when it is unset (or not a number, which the converter refuses).
+QDateTime reproducibleNow();
 
 // The date as the program shows it, yy-MM-dd: "20" + dateText() reads as a four-digit year.
 QString dateText(const QDateTime &moment);

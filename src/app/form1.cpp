@@ -11,6 +11,7 @@
 #include "picture/picturebox.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
+#include "windows/framefollower.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -42,7 +43,7 @@ Button *addButton(QWidget *parent, const QString &caption, QRect twips)
 } // namespace
 
 Form1::Form1(Platform &platform, QWidget *parent)
-    : QWidget(parent), formGeometry(platform.screenSize(), platform.usableArea().size()), platform_(platform)
+    : QWidget(parent), platform_(platform)
 {
     setWindowTitle(Texts::windowCaption.toString());
     setWindowIcon(QIcon(QStringLiteral(":/app/resources/form1.png")));
@@ -98,6 +99,8 @@ Form1::Form1(Platform &platform, QWidget *parent)
     // The design-time client area, until start-up fits the window.
     setFixedSize(pixelsFromTwips(8445), pixelsFromTwips(5100));
     dockStatusBar();
+    // The outer size includes the window system's frame, which is known only once the window is shown.
+    new FrameFollower(this, [this] { applyGeometry(); });
 }
 
 Form1::~Form1()
@@ -176,6 +179,7 @@ void Form1::emptyPictureReset()
     surface.setPicture(QImage());
     surface.setWidth(6060);
     surface.setHeight(4560);
+    readScreen();
     formGeometry.applyDefaultLayout();
     loadfile.clear();
     picfile.clear();
@@ -185,8 +189,14 @@ void Form1::emptyPictureReset()
     applyGeometry();
 }
 
+void Form1::readScreen()
+{
+    formGeometry.setScreen(platform_.screenSize(), platform_.usableArea().size());
+}
+
 void Form1::arrangeform()
 {
+    readScreen();
     if (!formGeometry.arrange(PicBOX->surface(), margins)) {
         emptyPictureReset();
         platform_.messageBox(Texts::tooLarge.toString(), Texts::messageTitle.toString(), MessageIcon::Information);
@@ -435,13 +445,6 @@ void Form1::dockStatusBar()
     const int barHeight = pixelsFromTwips(statusBarHeight);
     StatusBar->setGeometry(0, height() - barHeight, width(), barHeight);
     StatusBar->raise();
-}
-
-void Form1::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    // The window system's frame is known once the window is shown; the outer size includes it.
-    applyGeometry();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

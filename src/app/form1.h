@@ -108,7 +108,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void setStatus(const QString &text);
@@ -116,7 +115,10 @@ private:
     // Loads `path` into the picture box and checks its width, as the import and start-up do. False when the
     // file could not be read: then nothing has changed and the user has been told.
     bool loadIntoPictureBox(const QString &path);
-    // Puts the window, the frame and the picture box where `geometry` says.
+    // The size of the screen the window is on, read afresh before every fit: the user may change it.
+    void readScreen();
+    // Puts the window, the frame and the picture box where `formGeometry` says; the client area is the outer
+    // size less the window system's frame.
     void applyGeometry();
     // The status bar along the whole bottom edge of the client area, over anything beneath it.
     void dockStatusBar();

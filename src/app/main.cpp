@@ -29,6 +29,7 @@ int main(int argc, char *argv[])
 
     QtPlatform platform(arguments);
     Form1 form(platform);
+    platform.setWindow(&form);
     form.Form_Load();
     form.show();
     return QApplication::exec();

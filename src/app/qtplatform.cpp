@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QWidget>
 
 QtPlatform::QtPlatform(QStringList arguments) : arguments_(std::move(arguments)) {}
 
@@ -24,22 +25,34 @@ void QtPlatform::messageBox(const QString &text, const QString &title, MessageIc
     box.exec();
 }
 
+namespace {
+
+const QScreen *screenOf(const QWidget *window)
+{
+    const QScreen *screen = window ? window->screen() : nullptr;
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
 QSizeF QtPlatform::screenSize() const
 {
-    const QSize size = QGuiApplication::primaryScreen()->geometry().size();
+    const QSize size = screenOf(window_)->geometry().size();
     return {twipsFromPixels(size.width()), twipsFromPixels(size.height())};
 }
 
 QRectF QtPlatform::usableArea() const
 {
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect area = screenOf(window_)->availableGeometry();
     return {twipsFromPixels(area.x()), twipsFromPixels(area.y()), twipsFromPixels(area.width()),
             twipsFromPixels(area.height())};
 }
 
 QDateTime QtPlatform::now() const
 {
-    return SystemClock().now();
+    // Always the real local time: SOURCE_DATE_EPOCH is for reproducible files from the converter, not for the
+    // window's clock or the files it writes.
+    return QDateTime::currentDateTime();
 }
 
 QString QtPlatform::programDirectory() const

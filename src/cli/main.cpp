@@ -156,7 +156,7 @@ int convert(const Options &options)
         convertToBlackAndWhite(surface, whiteColour, blackColour, {});
     const PixelTable pixelinfo = readPixelTable(surface, blackColour, {});
     const GeneratedCode code =
-        writeCode(options.format, pixelinfo, options.picture, codeStampAt(SystemClock().now()), {});
+        writeCode(options.format, pixelinfo, options.picture, codeStampAt(reproducibleNow()), {});
 
     QByteArray data = code.codebytes;
     if (options.format != CodeFormat::Hex) {

@@ -39,7 +39,7 @@ int inspectorKeyCode(int qtKey)
     case Qt::Key_Down:
         return KeyDown;
     default:
-        return qtKey;
+        return KeyOther;
     }
 }
 

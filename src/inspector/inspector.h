@@ -22,9 +22,10 @@ struct Shape {
 };
 
 // Key codes the inspector reacts to (the arrow keys); any other code changes nothing.
-enum InspectorKey : int { KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40 };
+enum InspectorKey : int { KeyOther = 0, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40 };
 
-// The inspector's key code of a Qt key: the arrow keys map to 37 to 40, any other key to itself.
+// The inspector's key code of a Qt key: the arrow keys map to 37 to 40, every other key to KeyOther. (Qt's
+// own values of ' ( % & are 0x25 to 0x28, the arrow codes, so they must not pass through.)
 int inspectorKeyCode(int qtKey);
 
 // The byte column nearest the pixel column: posx / 8 rounded half to even (12.5 gives 12), not truncated.

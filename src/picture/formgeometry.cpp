@@ -6,6 +6,12 @@
 
 FormGeometry::FormGeometry(QSizeF screen, QSizeF largest) : screen_(screen), largest_(largest) {}
 
+void FormGeometry::setScreen(QSizeF screen, QSizeF largest)
+{
+    screen_ = screen;
+    largest_ = largest;
+}
+
 void FormGeometry::setWidth(float twips)
 {
     width_ = std::min(twips, float(largest_.width()));

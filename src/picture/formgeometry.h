@@ -24,7 +24,9 @@ public:
     static constexpr double shortPicture = 300;
 
     // `screen` is the whole screen and `largest` the largest outer size a window may have, both in twips.
+    FormGeometry() = default;
     FormGeometry(QSizeF screen, QSizeF largest);
+    void setScreen(QSizeF screen, QSizeF largest);
 
     float Left() const { return left_; }
     float Top() const { return top_; }

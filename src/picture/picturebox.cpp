@@ -42,7 +42,10 @@ void PictureBox::paintEvent(QPaintEvent *)
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
+    // Clicks belong to the inner area; one on the border selects nothing.
     const QPointF inner = event->position() - QPointF(PictureSurface::borderPixels, PictureSurface::borderPixels);
+    if (inner.x() < 0 || inner.y() < 0 || inner.x() >= surface_.ScaleWidth() || inner.y() >= surface_.ScaleHeight())
+        return;
     emit mouseDown(event->button(), event->modifiers(), float(inner.x()), float(inner.y()));
 }
 

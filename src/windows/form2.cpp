@@ -1,6 +1,7 @@
 #include "form2.h"
 
 #include "app/twips.h"
+#include "windows/framefollower.h"
 #include "windows/viewerlayout.h"
 
 #include <QEvent>
@@ -40,6 +41,8 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(Cmd_closewindow, &QPushButton::clicked, this, &Form2::Cmd_closewindow_Click);
 
     resize(pixelsFromTwips(9795), pixelsFromTwips(8325));
+    // The layout follows the outer size, which grows by the frame once the window manager has framed it.
+    new FrameFollower(this, [this] { Form_Resize(); });
 }
 
 void Form2::Form_Load(const QString &codetext)

@@ -284,6 +284,7 @@ void tst_Export::aboutWindowIsOne()
     s.form->Cmd_about_Click();
     Form3 *about = s.form->aboutWindow();
     QVERIFY(about && about->isVisible());
+    QVERIFY((about->frameGeometry().center() - s.form->frameGeometry().center()).manhattanLength() <= 4);
     s.form->Cmd_about_Click();
     QCOMPARE(s.form->aboutWindow(), about);
     int windows = 0;
@@ -330,6 +331,9 @@ void tst_Export::inspectorClickAndKeys()
     QTest::keyClick(s.form->PicBOX, Qt::Key_Down);
     QCOMPARE(s.form->statusText(1), QStringLiteral("X,Y:100,21 写入位置:12,21  首字节RAM地址：&H426"));
     QTest::keyClick(s.form->PicBOX, Qt::Key_Space);
+    QCOMPARE(s.form->statusText(1), QStringLiteral("X,Y:100,21 写入位置:12,21  首字节RAM地址：&H426"));
+    QTest::mouseClick(s.form->PicBOX, Qt::LeftButton, {}, QPoint(1, 1)); // the border selects nothing
+    QTest::mouseClick(s.form->PicBOX, Qt::LeftButton, {}, QPoint(400 + border, 20));
     QCOMPARE(s.form->statusText(1), QStringLiteral("X,Y:100,21 写入位置:12,21  首字节RAM地址：&H426"));
 
     QTest::mouseClick(s.form->PicBOX, Qt::LeftButton, {}, QPoint(border, border));

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/qtplatform.h"
 #include "app/statuspanels.h"
 #include "app/texts.h"
 #include "picture/picturebox.h"
@@ -51,6 +52,7 @@ private slots:
     void clockTexts();
     void conversionProgress();
     void exitAndCloseBox();
+    void realPlatform();
 
 private:
     QString picture(const QString &name, const QImage &image);
@@ -286,9 +288,11 @@ void tst_Form1::importRefusedByWidth()
     form.Timer_formfresh_Timer();
     QCOMPARE(form.formGeometry.Width(), 3435.0f);
 
+    form.PicBOX_MouseDown(Qt::LeftButton, {}, 1, 1); // a read-out, which the reset replaces
     QString statusDuringMessage;
     platform.whileMessageShown = [&](const ScriptedPlatform::Message &) { statusDuringMessage = form.statusText(1); };
     form.Cmd_loadpic_Click();
+    QCOMPARE(platform.dialogsShown[1].FileName, QString()); // the first answer does not stay in the dialog
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].text, widthMessage);
     QCOMPARE(statusDuringMessage, ready);
@@ -363,6 +367,7 @@ void tst_Form1::fitAfterImport_data()
     QTest::addColumn<float>("formWidth");
     QTest::addColumn<float>("formHeight");
     QTest::newRow("64 x 400") << 64 << 400 << 1260.0f << 2925.0f << 3435.0f << 6960.0f;
+    QTest::newRow("64 x 300") << 64 << 300 << 1260.0f << 1425.0f << 3435.0f << 5460.0f;
     QTest::newRow("400 x 299") << 400 << 299 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
     QTest::newRow("400 x 300") << 400 << 300 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
     QTest::newRow("1000 x 100") << 1000 << 100 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
@@ -419,6 +424,16 @@ void tst_Form1::tooLargeForScreen()
     QCOMPARE(form.formGeometry.Left(), (15360.0f - 8475) / 2);
     QCOMPARE(form.formGeometry.frameTop(), 1425.0f);
     QVERIFY(form.formfreshed);
+
+    // The user raises the resolution and imports again, without a restart.
+    platform.screen = QSizeF(1280 * 15, 2100 * 15);
+    platform.usable = QRectF(0, 0, 1280 * 15, 2100 * 15);
+    platform.openAnswers << huge;
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(form.formGeometry.Height(), 15.0f * 2000 + 960);
+    QCOMPARE(form.formGeometry.Top(), (2100 * 15 - form.formGeometry.Height()) / 2);
 }
 
 void tst_Form1::exactlyTheUsableSizePasses()
@@ -478,6 +493,7 @@ void tst_Form1::clockTexts()
     form.Form_Load();
     QCOMPARE(form.statusText(2), QString());
     QCOMPARE(form.statusText(3), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(form.statusText(2), QStringLiteral("14:05:09"), 2000); // Timer ticks by itself
     form.Timer_Timer();
     QCOMPARE(form.statusText(2), QStringLiteral("14:05:09"));
     QCOMPARE(form.statusText(3), QStringLiteral("2002-11-15"));
@@ -521,7 +537,7 @@ void tst_Form1::exitAndCloseBox()
     Form1 form(platform);
     form.Form_Load();
     form.show();
-    form.Cmd_exit_Click();
+    QTest::mouseClick(form.Cmd_exit, Qt::LeftButton);
     QCOMPARE(platform.endCalls, 1);
     QVERIFY(!form.isVisible());
 
@@ -532,6 +548,17 @@ void tst_Form1::exitAndCloseBox()
     QVERIFY(QTest::qWaitForWindowExposed(&second));
     second.close();
     QCOMPARE(other.endCalls, 1);
+}
+
+void tst_Form1::realPlatform()
+{
+    const QtPlatform platform({QStringLiteral("tessaline"), QStringLiteral("my"), QStringLiteral("picture.bmp")});
+    QCOMPARE(platform.commandLine(), QStringLiteral("my picture.bmp")); // the whole rest of the command line
+    qputenv("SOURCE_DATE_EPOCH", "1037369109"); // for the converter's files, never the window's clock
+    const QDateTime now = platform.now();
+    qunsetenv("SOURCE_DATE_EPOCH");
+    QVERIFY(qAbs(now.secsTo(QDateTime::currentDateTime())) < 60);
+    QCOMPARE(platform.screenSize(), QSizeF(1280 * 15, 1024 * 15));
 }
 
 QTEST_MAIN(tst_Form1)

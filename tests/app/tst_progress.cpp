@@ -83,7 +83,7 @@ void tst_Progress::clockTexts()
 void tst_Progress::sourceDateEpochFixesTheClock()
 {
     qputenv("SOURCE_DATE_EPOCH", "1037369109");
-    const QDateTime now = SystemClock().now();
+    const QDateTime now = reproducibleNow();
     qunsetenv("SOURCE_DATE_EPOCH");
     QCOMPARE(now, QDateTime(QDate(2002, 11, 15), QTime(14, 5, 9), QTimeZone::utc()));
     QCOMPARE(dateText(now), QStringLiteral("02-11-15"));
@@ -95,7 +95,7 @@ void tst_Progress::malformedSourceDateEpoch()
 {
     qputenv("SOURCE_DATE_EPOCH", "yesterday");
     const std::optional<QDateTime> epoch = sourceDateEpoch();
-    const QDateTime now = SystemClock().now();
+    const QDateTime now = reproducibleNow();
     qunsetenv("SOURCE_DATE_EPOCH");
     QVERIFY(epoch.has_value());
     QVERIFY(!epoch->isValid());

@@ -8,6 +8,12 @@
 #include <QTest>
 #include <QTextBrowser>
 
+// Gives a window the outer size `outer`, frame included.
+static void resizeOuter(QWidget &window, QSize outer)
+{
+    window.resize(outer - (window.frameGeometry().size() - window.size()));
+}
+
 class tst_Windows : public QObject {
     Q_OBJECT
 
@@ -52,7 +58,8 @@ void tst_Windows::viewerFollowsItsSize()
     Form2 viewer;
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-    viewer.resize(400, 333); // 6000 x 4995 twips
+    QVERIFY(viewer.frameGeometry().size() != viewer.size()); // the layout follows the outer size, frame included
+    resizeOuter(viewer, {400, 333}); // 6000 x 4995 twips
     QTRY_COMPARE(viewer.RTextBox->geometry(), QRect(10, 8, 374, 242));
     QCOMPARE(viewer.Cmd_closewindow->geometry().topLeft(), QPoint(pixelsFromTwips(2272.5f), pixelsFromTwips(3945)));
     QCOMPARE(viewer.Cmd_closewindow->size(), QSize(97, 25));
@@ -66,7 +73,7 @@ void tst_Windows::viewerLeavesLayoutAloneWhileMinimised()
     Form2 viewer;
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-    viewer.resize(400, 333);
+    resizeOuter(viewer, {400, 333});
     QTRY_COMPARE(viewer.RTextBox->width(), 374);
     viewer.setWindowState(Qt::WindowMinimized);
     QTRY_VERIFY(viewer.isMinimized());
@@ -76,7 +83,7 @@ void tst_Windows::viewerLeavesLayoutAloneWhileMinimised()
     viewer.setWindowState(Qt::WindowNoState);
     QTRY_VERIFY(!viewer.isMinimized());
     viewer.Form_Resize();
-    QCOMPARE(viewer.RTextBox->width(), 600 - 26);
+    QCOMPARE(viewer.RTextBox->width(), viewer.frameGeometry().width() - 26);
 }
 
 void tst_Windows::viewerShowsPlainText()
@@ -111,11 +118,20 @@ void tst_Windows::aboutText()
     QVERIFY(paragraphs[4].startsWith(QStringLiteral("e－mail：")));
     QCOMPARE(paragraphs[5], QString());
     QCOMPARE(paragraphs[6], QStringLiteral("软件简介："));
-    QVERIFY(paragraphs[7].startsWith(QStringLiteral("    本软件是一款小巧的图片数据生成工具，主要面向单片机系统LCD显示图片或打印图片而设计")));
-    QVERIFY(paragraphs[7].endsWith(QStringLiteral("——Tessaline【图片数据生成器】。")));
-    QVERIFY(paragraphs[8].startsWith(QStringLiteral("    Tessaline可以将黑白单色图片（支持BMP、JPEG、JPG、GIF等格式）")));
-    QVERIFY(paragraphs[8].contains(QStringLiteral("左上角象素对应第1个字节，右下脚对应最后一个字节。")));
-    QVERIFY(paragraphs[8].endsWith(QStringLiteral("方便您的后继开发。")));
+    QCOMPARE(paragraphs[7],
+             QStringLiteral("    本软件是一款小巧的图片数据生成工具，主要面向单片机系统LCD显示图片或打印图片而设计。"
+                            "常见的字模提取工具虽然也能提取图片，但处理较大的图片时不够完整（点阵数据不全），"
+                            "而且只能生成C51和A51格式的文本数据，不能生成HEX文件，"
+                            "其数据只能和源程序一起编译，有些时候会耽误工作时间。"
+                            "为此设计了本软件——Tessaline【图片数据生成器】。"));
+    QCOMPARE(paragraphs[8],
+             QStringLiteral("    Tessaline可以将黑白单色图片（支持BMP、JPEG、JPG、GIF等格式）转换为A51、C51、HEX等格式的数据文件。"
+                            "数据生成的顺序为从上至下，从左到右。左上角象素对应第1个字节，右下脚对应最后一个字节。"
+                            "软件要求图片宽度必须为8的整数倍。如果待处理的图片宽度不是8的整数倍，"
+                            "需要先用图形编辑软件（如windows系统自带的画图程序）作预处理。"
+                            "如果图片不是黑白单色图片，可以用“彩色>>黑白...”功能将图片转换为黑白图片，然后再导出数据或代码。"
+                            "如果对“彩色>>黑白...”功能效果不满意，只好请您用图形编辑软件处理了。：）"
+                            "另外，状态条中显示了鼠标点击的象素位置等信息，方便您的后继开发。"));
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     QTest::mouseClick(about->Command1, Qt::LeftButton);

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Desktop tests: the real program on a private X screen under a window manager (openbox), which draws title
+# bars and frames as a user's desktop does, checked from outside with xdotool, xwininfo and xprop.
+#   desktop.sh TESSALINE CHECK      CHECK: start | fit | place | viewer
+# Sizes are outer sizes, frame included, in pixels (twips / 15), within 2 px.
+set -euo pipefail
+program=$1 check=$2
+for tool in Xvfb openbox xdotool xwininfo xprop; do
+    command -v "$tool" >/dev/null || { echo "desktop: $tool is missing (scripts/install-deps installs it)"; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL ($check): $*" >&2; exit 1; }
+
+export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$work/display")
+openbox >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+
+# A 64 x 400 black picture (1-bit BMP).
+le() { local v=$1 n=$2; for ((i = 0; i < n; i++)); do printf "\\x$(printf %02x $(((v >> (8 * i)) & 255)))"; done; }
+{
+    printf BM; le 3262 4; le 0 4; le 62 4
+    le 40 4; le 64 4; le 400 4; le 1 2; le 1 2; le 0 4; le 3200 4; le 2835 4; le 2835 4; le 2 4; le 0 4
+    printf '\0\0\0\0\377\377\377\0'
+    head -c 3200 /dev/zero
+} >"$work/tall.bmp"
+# The program writes code.txt beside itself: a copy in the scratch folder keeps the build tree clean.
+cp "$program" "$work/tessaline"
+
+# The window titled NAME (a search can fail when another window vanishes meanwhile: it is tried again).
+findWindow() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --limit 1 --name "$1" 2>/dev/null) && [ -n "$id" ] && echo "$id" && return 0
+        sleep 0.05
+    done
+    fail "no window titled $1"
+}
+start() {
+    "$work/tessaline" "$@" >"$work/log" 2>&1 &
+    pids+=($!)
+    window=$(findWindow '^Tessaline V1.0$')
+}
+# The window's outer size, client plus the frame extents the manager announces: "W H".
+outer() {
+    local w h extents
+    w=$(xwininfo -id "$1" | awk '/ Width:/ {print $2}')
+    h=$(xwininfo -id "$1" | awk '/ Height:/ {print $2}')
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ,)
+    set -- ${extents:-0 0 0 0}
+    echo "$((w + $1 + $2)) $((h + $3 + $4))"
+}
+near() { local d=$(($1 - $2)); [ ${d#-} -le 2 ]; }
+# Waits until the window's outer size is W x H (the program refits once the frame is known).
+waitOuter() {
+    local size
+    for _ in $(seq 60); do
+        size=$(outer "$1")
+        set -- "$1" "$2" "$3" $size
+        near "$4" "$2" && near "$5" "$3" && return 0
+        sleep 0.05
+    done
+    fail "outer size $4 x $5, wanted $2 x $3"
+}
+position() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
+
+case $check in
+start) # without a picture: the default layout, 8475 x 5460 twips
+    start
+    waitOuter "$window" 565 364
+    ;;
+fit) # a 64 x 400 picture: 3435 x 6960 twips
+    start "$work/tall.bmp"
+    waitOuter "$window" 229 464
+    ;;
+place) # nothing but a fit or a reset places the window
+    start
+    waitOuter "$window" 565 364
+    xdotool windowmove --sync "$window" 100 80
+    before=$(position "$window")
+    xdotool windowminimize --sync "$window"
+    xdotool windowmap --sync "$window" windowactivate --sync "$window" 2>/dev/null || true
+    xwininfo -id "$window" | grep -q IsViewable || fail "not restored"
+    sleep 0.3
+    after=$(position "$window")
+    [ "$before" = "$after" ] || fail "restored at $after, was at $before"
+    ;;
+viewer) # the code viewer: client area 653 x 555, text box and button laid out from the outer size
+    start "$work/tall.bmp"
+    waitOuter "$window" 229 464
+    # 导出代码...: the frame at (84, 195) px, the button at (8, 64) in it, 113 x 25.
+    xdotool mousemove --window "$window" 148 271 click 1
+    box=$(findWindow '^信息提示！$')
+    xdotool windowfocus --sync "$box" key Return
+    viewer=$(findWindow '^代码显示$')
+    read -r cw ch < <(xwininfo -id "$viewer" | awk '/ Width:/ {w=$2} / Height:/ {h=$2} END {print w, h}')
+    [ "$cw $ch" = "653 555" ] || fail "viewer client area $cw x $ch"
+    read -r ow oh < <(outer "$viewer")
+    [ "$ow" -gt "$cw" ] && [ "$oh" -gt "$ch" ] || fail "no frame around the viewer"
+    # 关闭窗口 sits 1050 twips (70 px) above the outer bottom edge, 25 px high, centred on the outer width.
+    # Laid out from the client size instead it would lie higher by the frame's height, and this click would
+    # miss it.
+    sleep 0.3
+    xdotool mousemove --window "$viewer" $((ow / 2)) $((oh - 70 + 12)) click 1
+    for _ in $(seq 40); do
+        xwininfo -id "$viewer" >/dev/null 2>&1 || { echo "ok ($check)"; exit 0; }
+        sleep 0.05
+    done
+    fail "the close button is not where the outer size puts it"
+    ;;
+*)
+    echo "desktop: unknown check $check" >&2
+    exit 2
+    ;;
+esac
+echo "ok ($check)"
