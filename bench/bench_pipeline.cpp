@@ -1,7 +1,7 @@
 // Times each step from picture file to data on a large picture and prints the peak memory.
 //   bench_pipeline [WIDTH HEIGHT]   (default 8000 x 6000)
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "export/codewriters.h"
 #include "export/textencoding.h"
 #include "imaging/conversion.h"

@@ -14,7 +14,7 @@
 
 #include "export/codewriters.h"
 #include "imaging/pixeltable.h"
-#include "picture/colour.h"
+#include "core/colour.h"
 #include "picture/formgeometry.h"
 #include "app/platform.h"
 
@@ -34,8 +34,8 @@ class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int clockInterval = 500;  // ms, Timer: clock and marker blink
-    static constexpr int fitInterval = 250;    // ms, Timer_formfresh: one fit after a new picture
+    static constexpr int clockInterval = 500; // ms, Timer: clock and marker blink
+    static constexpr int fitInterval = 250;   // ms, Timer_formfresh: one fit after a new picture
     static inline const QString pictureFilter =
         QStringLiteral("Pictures (*.bmp;*.jpeg;*.jpg;*.gif)|*.bmp;*.jpeg;*.jpg;*.gif");
 

@@ -1,6 +1,6 @@
 #include "qtplatform.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -12,8 +12,8 @@ QtPlatform::QtPlatform(QStringList arguments) : arguments_(std::move(arguments))
 
 void QtPlatform::ShowOpen(OpenFileDialog &dialog)
 {
-    const QString chosen =
-        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), dialog.FileName, qtNameFilters(dialog.Filter));
+    const QString chosen = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), dialog.FileName,
+                                                        qtNameFilters(dialog.Filter));
     if (!chosen.isEmpty())
         dialog.FileName = chosen;
 }

@@ -1,6 +1,6 @@
 #include "statuspanels.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 
 #include <QFont>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // tessaline-cli: the converter for build pipelines. It runs the same steps as the window's export (load,
 // width check, optional black-and-white conversion, pixel read, writer) and writes what the export writes.
 
-#include "app/clock.h"
-#include "app/texts.h"
+#include "core/clock.h"
+#include "core/texts.h"
 #include "export/codewriters.h"
 #include "export/filesave.h"
 #include "export/textencoding.h"

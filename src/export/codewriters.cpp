@@ -1,7 +1,7 @@
 #include "codewriters.h"
 
-#include "app/clock.h"
-#include "app/texts.h"
+#include "core/clock.h"
+#include "core/texts.h"
 #include "imaging/pixeltable.h"
 
 namespace {
@@ -95,8 +95,8 @@ GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, cons
 {
     const int bytes = pixelinfo.bytesPerRow();
     const qsizetype charsPerRow = 6 * bytes + 2 * ((bytes + 15) / 16);
-    return collectRows(headerLines(u"/*", u"*/", picfile, pixelinfo, stamp), pixelinfo, charsPerRow,
-                       Texts::writingC51, status, [&](QString &row, int currow) {
+    return collectRows(headerLines(u"/*", u"*/", picfile, pixelinfo, stamp), pixelinfo, charsPerRow, Texts::writingC51,
+                       status, [&](QString &row, int currow) {
                            for (int curcol = 0; curcol < bytes; ++curcol) {
                                row.append(u"0x");
                                appendHexDigits(row, pixelinfo.packedByte(curcol, currow));
@@ -132,8 +132,8 @@ GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status)
     return code;
 }
 
-GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile,
-                        const CodeStamp &stamp, const StatusSink &status)
+GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
+                        const StatusSink &status)
 {
     switch (format) {
     case CodeFormat::A51:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/progress.h"
+#include "core/progress.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -40,5 +40,5 @@ GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, cons
 GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status);
 
 // The writer of `format`.
-GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile,
-                        const CodeStamp &stamp, const StatusSink &status);
+GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
+                        const StatusSink &status);

@@ -1,7 +1,7 @@
 #include "conversion.h"
 
-#include "app/rounding.h"
-#include "app/texts.h"
+#include "core/rounding.h"
+#include "core/texts.h"
 #include "picture/picturesurface.h"
 
 #include <array>

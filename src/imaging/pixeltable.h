@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/progress.h"
-#include "picture/colour.h"
+#include "core/progress.h"
+#include "core/colour.h"
 
 #include <cstdint>
 #include <vector>

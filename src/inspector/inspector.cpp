@@ -1,6 +1,6 @@
 #include "inspector.h"
 
-#include "app/rounding.h"
+#include "core/rounding.h"
 
 #include <QtGlobal>
 

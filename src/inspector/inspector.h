@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/colour.h"
+#include "core/colour.h"
 
 #include <QString>
 

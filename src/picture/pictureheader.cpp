@@ -33,7 +33,7 @@ bool rleStreamIsWhole(const Bytes &b, std::int64_t pos, std::int64_t height, boo
         const int value = b.at(pos + 1);
         pos += 2;
         if (count > 0)
-            continue; // a run
+            continue;     // a run
         if (value == 0) { // end of line
             if (++rows >= height)
                 return true;

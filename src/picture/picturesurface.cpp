@@ -1,6 +1,6 @@
 #include "picturesurface.h"
 
-#include "app/rounding.h"
+#include "core/rounding.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/twips.h"
-#include "picture/colour.h"
+#include "core/twips.h"
+#include "core/colour.h"
 
 #include <QImage>
 

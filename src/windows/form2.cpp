@@ -1,6 +1,6 @@
 #include "form2.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "windows/framefollower.h"
 #include "windows/viewerlayout.h"
 
@@ -16,8 +16,8 @@ namespace {
 
 QRect pixelRect(const QRectF &twips)
 {
-    return {pixelsFromTwips(float(twips.x())), pixelsFromTwips(float(twips.y())),
-            pixelsFromTwips(float(twips.width())), pixelsFromTwips(float(twips.height()))};
+    return {pixelsFromTwips(float(twips.x())), pixelsFromTwips(float(twips.y())), pixelsFromTwips(float(twips.width())),
+            pixelsFromTwips(float(twips.height()))};
 }
 
 } // namespace

@@ -117,7 +117,8 @@ void tst_Export::exportsTheWorkedExample_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("A51") << 0 << "code.txt" << exampleA51 << QStringLiteral("51代码已经生成！写入文件：");
     QTest::newRow("C51") << 1 << "code.txt" << exampleC51 << QStringLiteral("51代码已经生成！写入文件：");
-    QTest::newRow("HEX") << 2 << "code.hex" << QByteArray("\x81\xFF\x00\x0A", 4) << QStringLiteral("Hex代码已经生成！写入文件：");
+    QTest::newRow("HEX") << 2 << "code.hex" << QByteArray("\x81\xFF\x00\x0A", 4)
+                         << QStringLiteral("Hex代码已经生成！写入文件：");
 }
 
 void tst_Export::exportsTheWorkedExample()
@@ -139,7 +140,8 @@ void tst_Export::exportsTheWorkedExample()
     QCOMPARE(s.platform.messages[0].title, QStringLiteral("信息提示！"));
     QVERIFY(s.platform.messages[0].icon == MessageIcon::Information);
     QVERIFY(s.form->codeViewer());
-    QCOMPARE(s.form->codeViewer()->RTextBox->toPlainText(), QString(s.form->codetext).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QCOMPARE(s.form->codeViewer()->RTextBox->toPlainText(),
+             QString(s.form->codetext).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     if (format == 2)
         QCOMPARE(s.form->codetext, QStringLiteral("81 FF \r\n00 0A \r\n")); // the viewer shows the listing
     QCOMPARE(s.form->statusText(1), Texts::ready.toString());

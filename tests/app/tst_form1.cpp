@@ -107,8 +107,8 @@ void tst_Form1::controlsAndStartValues()
     QCOMPARE(form.blackcolor, Colour(0));
     QVERIFY(!form.pixelinfoready);
     // Tab order: picture box, then the frame's controls in their order.
-    const QList<QWidget *> controls{form.Cmd_loadpic, form.Cmd_convert, form.Option_Hex, form.Option_c51,
-                                    form.Option_a51, form.Cmd_outputcode, form.Cmd_about, form.Cmd_exit};
+    const QList<QWidget *> controls{form.Cmd_loadpic, form.Cmd_convert,    form.Option_Hex, form.Option_c51,
+                                    form.Option_a51,  form.Cmd_outputcode, form.Cmd_about,  form.Cmd_exit};
     QList<QWidget *> order;
     for (QWidget *w = form.PicBOX->nextInFocusChain(); w != form.PicBOX; w = w->nextInFocusChain())
         if (controls.contains(w))
@@ -190,7 +190,8 @@ void tst_Form1::startWithUnreadablePicture()
     form.Form_Load();
     form.Timer_formfresh_Timer();
     QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text, QStringLiteral("无法读取图片文件：【") + platform.arguments + QStringLiteral("】"));
+    QCOMPARE(platform.messages[0].text,
+             QStringLiteral("无法读取图片文件：【") + platform.arguments + QStringLiteral("】"));
     QCOMPARE(platform.messages[0].title, title);
     QVERIFY(form.picfile.isEmpty());
     QVERIFY(form.PicBOX->surface().hasPicture()); // the default picture stays
@@ -482,7 +483,8 @@ void tst_Form1::windowTakesTheFittedSize()
     QCOMPARE(form.frameGeometry().size(), QSize(565, 364));
     form.Timer_formfresh_Timer();
     QCOMPARE(form.frameGeometry().size(), QSize(229, 464)); // 3435 x 6960 twips
-    QCOMPARE(form.frameGeometry().topLeft(), QPoint(pixelsFromTwips((19200 - 3435) / 2.0f), pixelsFromTwips((15360 - 6960) / 2.0f)));
+    QCOMPARE(form.frameGeometry().topLeft(),
+             QPoint(pixelsFromTwips((19200 - 3435) / 2.0f), pixelsFromTwips((15360 - 6960) / 2.0f)));
     QCOMPARE(form.StatusBar->geometry().bottom(), form.height() - 1);
 }
 

@@ -119,7 +119,8 @@ void tst_Cli::a51IsTheDefaultAndDatedNow()
     const QRegularExpressionMatch m = dated.match(lines[2]);
     QVERIFY2(m.hasMatch(), qPrintable(lines[2]));
     QVERIFY(qAbs(QDate::fromString(m.captured(1), Qt::ISODate).daysTo(today)) <= 1);
-    QCOMPARE(lines.mid(4), (QStringList{QStringLiteral("DB   081H, 0FFH"), QStringLiteral("DB   000H, 00AH"), QString()}));
+    QCOMPARE(lines.mid(4),
+             (QStringList{QStringLiteral("DB   081H, 0FFH"), QStringLiteral("DB   000H, 00AH"), QString()}));
 }
 
 void tst_Cli::everyPictureKind_data()
@@ -130,7 +131,9 @@ void tst_Cli::everyPictureKind_data()
     QTest::addColumn<QByteArray>("bytes");
 
     // 16 x 3: a black 8 x 3 block left, white right; row 1 also has pixel 15 black.
-    const QImage blocks = fromRows({QStringLiteral("########........"), QStringLiteral("###############" "#"),
+    const QImage blocks = fromRows({QStringLiteral("########........"),
+                                    QStringLiteral("###############"
+                                                   "#"),
                                     QStringLiteral("########........")});
     const QByteArray packed("\xFF\x00\xFF\xFF\xFF\x00", 6);
     const QStringList hex{QStringLiteral("-f"), QStringLiteral("hex")};
@@ -147,12 +150,14 @@ void tst_Cli::everyPictureKind_data()
     QByteArray bigPacked;
     for (int y = 0; y < 16; ++y)
         bigPacked += QByteArray("\xFF\xFF\xFF\xFF\x00\x00\x00\x00", 8);
-    QTest::newRow("JPEG with --convert") << "j.jpg" << encodeJpeg(big, 90) << (hex + QStringList{QStringLiteral("--convert")}) << bigPacked;
+    QTest::newRow("JPEG with --convert") << "j.jpg" << encodeJpeg(big, 90)
+                                         << (hex + QStringList{QStringLiteral("--convert")}) << bigPacked;
 
     // Colour picture: red and blue become black, green white, only with --convert.
     const QImage colours = fromRows({QStringLiteral("rrggbb##")});
     QTest::newRow("colours, no conversion") << "c.bmp" << encodeBmp(colours, 24) << hex << QByteArray("\x03", 1);
-    QTest::newRow("colours, converted") << "c.bmp" << encodeBmp(colours, 24) << (hex + QStringList{QStringLiteral("-c")}) << QByteArray("\xCF", 1);
+    QTest::newRow("colours, converted") << "c.bmp" << encodeBmp(colours, 24)
+                                        << (hex + QStringList{QStringLiteral("-c")}) << QByteArray("\xCF", 1);
 }
 
 void tst_Cli::everyPictureKind()
@@ -169,8 +174,8 @@ void tst_Cli::everyPictureKind()
 void tst_Cli::outputFileHoldsWhatStandardOutputGets()
 {
     for (const QString &format : {QStringLiteral("a51"), QStringLiteral("c51"), QStringLiteral("hex")}) {
-        const Run toStdout = run({QStringLiteral("--format"), format, QStringLiteral("-o"), QStringLiteral("-"),
-                                  QStringLiteral("t.bmp")});
+        const Run toStdout = run(
+            {QStringLiteral("--format"), format, QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("t.bmp")});
         const Run toFile = run({QStringLiteral("--format"), format, QStringLiteral("--output"),
                                 QStringLiteral("out.") + format, QStringLiteral("t.bmp")});
         QCOMPARE(toFile.exitCode, 0);
@@ -198,7 +203,8 @@ void tst_Cli::refusedAndUnreadablePictures_data()
                                << QStringLiteral("您导入的图片宽度不符合要求。图片宽度应为8的整数倍！");
     QTest::newRow("width 401") << "w401.gif" << encodeGif({solid(401, 2, qRgb(0, 0, 0))})
                                << QStringLiteral("图片宽度应为8的整数倍");
-    QTest::newRow("text named .bmp") << "text.bmp" << QByteArray("not a picture") << QStringLiteral("not a BMP, JPEG or GIF");
+    QTest::newRow("text named .bmp") << "text.bmp" << QByteArray("not a picture")
+                                     << QStringLiteral("not a BMP, JPEG or GIF");
     QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty");
     QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file");
 }
@@ -225,8 +231,10 @@ void tst_Cli::usageErrors_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("no picture") << QStringList{};
     QTest::newRow("two pictures") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("t.bmp")};
-    QTest::newRow("unknown format") << QStringList{QStringLiteral("--format"), QStringLiteral("intel"), QStringLiteral("t.bmp")};
-    QTest::newRow("unknown encoding") << QStringList{QStringLiteral("-e"), QStringLiteral("latin1"), QStringLiteral("t.bmp")};
+    QTest::newRow("unknown format") << QStringList{QStringLiteral("--format"), QStringLiteral("intel"),
+                                                   QStringLiteral("t.bmp")};
+    QTest::newRow("unknown encoding") << QStringList{QStringLiteral("-e"), QStringLiteral("latin1"),
+                                                     QStringLiteral("t.bmp")};
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")};
     QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")};
 }
@@ -258,12 +266,14 @@ void tst_Cli::failedOutputKeepsTheOldFile()
 {
     QTemporaryDir out;
     QVERIFY(QDir().mkdir(out.filePath(QStringLiteral("code.txt"))));
-    const Run intoDirectory = run({QStringLiteral("-o"), out.filePath(QStringLiteral("code.txt")), QStringLiteral("t.bmp")});
+    const Run intoDirectory =
+        run({QStringLiteral("-o"), out.filePath(QStringLiteral("code.txt")), QStringLiteral("t.bmp")});
     QCOMPARE(intoDirectory.exitCode, 1);
     QVERIFY2(intoDirectory.err.contains(out.filePath(QStringLiteral("code.txt"))), qPrintable(intoDirectory.err));
     QVERIFY(QFileInfo(out.filePath(QStringLiteral("code.txt"))).isDir());
 
-    const Run intoMissingFolder = run({QStringLiteral("-o"), out.filePath(QStringLiteral("no/code.txt")), QStringLiteral("t.bmp")});
+    const Run intoMissingFolder =
+        run({QStringLiteral("-o"), out.filePath(QStringLiteral("no/code.txt")), QStringLiteral("t.bmp")});
     QCOMPARE(intoMissingFolder.exitCode, 1);
     QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("code.txt")});
@@ -275,7 +285,8 @@ void tst_Cli::pathWithSpacesAndChinese()
     picture(name, encodeBmp(workedExample(), 8));
     const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), name});
     QCOMPARE(r.exitCode, 0);
-    QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + name + QStringLiteral("】  ----*/\r\n")));
+    QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + name +
+                                                QStringLiteral("】  ----*/\r\n")));
 }
 
 void tst_Cli::largePictureGivesExactByteCount()
@@ -326,7 +337,8 @@ void tst_Cli::longAndStrangePathsWork()
         QVERIFY(writeFile(path, encodeBmp(workedExample(), 24)));
         const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), path});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-        QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + path + QStringLiteral("】")));
+        QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + path +
+                                                    QStringLiteral("】")));
     }
 }
 
@@ -348,8 +360,9 @@ void tst_Cli::fullDiskKeepsTheOldOutput()
     QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("code.txt")});
 
-    const Run hex = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-o"), output, QStringLiteral("t.bmp")},
-                        exampleEpoch, smallDisk);
+    const Run hex =
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-o"), output, QStringLiteral("t.bmp")},
+            exampleEpoch, smallDisk);
     QCOMPARE(hex.exitCode, 0); // four bytes fit under the limit
     QCOMPARE(readFile(output), QByteArray("\x81\xFF\x00\x0A", 4));
 }

@@ -69,7 +69,8 @@ void tst_CodeWriters::a51WorkedExample()
                                            ";----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----\r\n"
                                            "DB   081H, 0FFH\r\n"
                                            "DB   000H, 00AH\r\n"));
-    QCOMPARE(code.codelines, (QStringList{QStringLiteral("DB   081H, 0FFH\r\n"), QStringLiteral("DB   000H, 00AH\r\n")}));
+    QCOMPARE(code.codelines,
+             (QStringList{QStringLiteral("DB   081H, 0FFH\r\n"), QStringLiteral("DB   000H, 00AH\r\n")}));
     QVERIFY(code.codebytes.isEmpty());
 }
 
@@ -162,7 +163,8 @@ void tst_CodeWriters::entriesMatchPackedBytes()
     QCOMPARE(code.codelines.size(), rows);
     const QString crlf = QStringLiteral("\r\n");
     const QString header = format == CodeFormat::Hex ? QString() : linesOf(code.codetext).mid(0, 4).join(crlf) + crlf;
-    const QString rowsText = format == CodeFormat::Hex ? code.codelines.join(crlf) + crlf : code.codelines.join(QString());
+    const QString rowsText =
+        format == CodeFormat::Hex ? code.codelines.join(crlf) + crlf : code.codelines.join(QString());
     QCOMPARE(header + rowsText, code.codetext);
 }
 
@@ -170,10 +172,14 @@ void tst_CodeWriters::solidRows()
 {
     const PixelTable white = tableOf(solid(24, 2, qRgb(255, 255, 255)));
     const PixelTable black = tableOf(solid(24, 2, qRgb(0, 0, 0)));
-    QCOMPARE(linesOf(writeA51(white, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("DB   000H, 000H, 000H"));
-    QCOMPARE(linesOf(writeA51(black, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("DB   0FFH, 0FFH, 0FFH"));
-    QCOMPARE(linesOf(writeC51(white, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("0x00, 0x00, 0x00, "));
-    QCOMPARE(linesOf(writeC51(black, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("0xFF, 0xFF, 0xFF, "));
+    QCOMPARE(linesOf(writeA51(white, examplePath, exampleStamp, {}).codetext).last(),
+             QStringLiteral("DB   000H, 000H, 000H"));
+    QCOMPARE(linesOf(writeA51(black, examplePath, exampleStamp, {}).codetext).last(),
+             QStringLiteral("DB   0FFH, 0FFH, 0FFH"));
+    QCOMPARE(linesOf(writeC51(white, examplePath, exampleStamp, {}).codetext).last(),
+             QStringLiteral("0x00, 0x00, 0x00, "));
+    QCOMPARE(linesOf(writeC51(black, examplePath, exampleStamp, {}).codetext).last(),
+             QStringLiteral("0xFF, 0xFF, 0xFF, "));
     QCOMPARE(writeHex(black, {}).codebytes, QByteArray(6, '\xFF'));
     QCOMPARE(writeHex(white, {}).codetext, QStringLiteral("00 00 00 \r\n00 00 00 \r\n"));
 
@@ -187,7 +193,8 @@ void tst_CodeWriters::pathWrittenUnchanged()
 {
     const QString path = QStringLiteral("/tmp/图 片/%1 \"quoted\" 【x】.bmp");
     const GeneratedCode code = writeC51(tableOf(workedExample()), path, exampleStamp, {});
-    QCOMPARE(linesOf(code.codetext).first(), QStringLiteral("/*----  图片文件来自：【") + path + QStringLiteral("】  ----*/"));
+    QCOMPARE(linesOf(code.codetext).first(),
+             QStringLiteral("/*----  图片文件来自：【") + path + QStringLiteral("】  ----*/"));
 }
 
 void tst_CodeWriters::progressAfterEveryRow_data()

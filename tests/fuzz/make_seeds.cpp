@@ -13,8 +13,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QDir out(QCoreApplication::arguments().value(1, QStringLiteral(".")));
     QImage colours(24, 6, QImage::Format_RGB32);
-    const QRgb palette[] = {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 243, 0),
-                            qRgb(0, 0, 255), qRgb(183, 183, 183), qRgb(1, 0, 0), qRgb(60, 240, 255)};
+    const QRgb palette[] = {qRgb(0, 0, 0),   qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 243, 0),
+                            qRgb(0, 0, 255), qRgb(183, 183, 183), qRgb(1, 0, 0),   qRgb(60, 240, 255)};
     for (int y = 0; y < colours.height(); ++y)
         for (int x = 0; x < colours.width(); ++x)
             colours.setPixel(x, y, palette[(x * 3 + y) % 8]);

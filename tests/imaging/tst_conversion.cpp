@@ -53,7 +53,7 @@ void tst_Conversion::threshold()
 void tst_Conversion::convertsInPlaceRowByRow()
 {
     QImage picture(8, 2, QImage::Format_RGB32);
-    const QRgb colours[] = {qRgb(255, 255, 255), qRgb(0, 0, 0),     qRgb(0, 255, 0),   qRgb(0, 243, 0),
+    const QRgb colours[] = {qRgb(255, 255, 255), qRgb(0, 0, 0),       qRgb(0, 255, 0),   qRgb(0, 243, 0),
                             qRgb(182, 182, 182), qRgb(183, 183, 183), qRgb(255, 0, 255), qRgb(60, 240, 255)};
     for (int x = 0; x < 8; ++x) {
         picture.setPixel(x, 0, colours[x]);
@@ -93,8 +93,8 @@ void tst_Conversion::progressAndEveryColourByTheRule()
     convertToBlackAndWhite(surface, whiteColour, blackColour, [&](const QString &text) { texts << text; });
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 256; ++x)
-            QCOMPARE(surface.Point(x, y), convertsToWhite(colourFromRgb(picture.pixel(x, y))) ? whiteColour
-                                                                                                 : blackColour);
+            QCOMPARE(surface.Point(x, y),
+                     convertsToWhite(colourFromRgb(picture.pixel(x, y))) ? whiteColour : blackColour);
     QStringList expected;
     for (const char *n : {"12", "25", "38", "50", "62", "75", "88", "100"})
         expected << Texts::converting.toString() + QLatin1String(n) + u'%';

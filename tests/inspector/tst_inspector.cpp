@@ -48,12 +48,17 @@ void tst_Inspector::readouts_data()
     QTest::addColumn<int>("y");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("markerLeft");
-    QTest::newRow("(100, 20): c 12, 3F4") << 100 << 20 << QStringLiteral("X,Y:100,20 写入位置:12,20  首字节RAM地址：&H3F4") << 96;
-    QTest::newRow("(103, 0): c 13, D") << 103 << 0 << QStringLiteral("X,Y:103,0 写入位置:13,0  首字节RAM地址：&HD") << 104;
+    QTest::newRow("(100, 20): c 12, 3F4")
+        << 100 << 20 << QStringLiteral("X,Y:100,20 写入位置:12,20  首字节RAM地址：&H3F4") << 96;
+    QTest::newRow("(103, 0): c 13, D") << 103 << 0 << QStringLiteral("X,Y:103,0 写入位置:13,0  首字节RAM地址：&HD")
+                                       << 104;
     QTest::newRow("(4, 0): offset 0") << 4 << 0 << QStringLiteral("X,Y:4,0 写入位置:0,0  首字节RAM地址：&H0") << 0;
-    QTest::newRow("(396, 299): boundary after the data") << 396 << 299 << QStringLiteral("X,Y:396,299 写入位置:50,299  首字节RAM地址：&H3A98") << 400;
-    QTest::newRow("(399, 299)") << 399 << 299 << QStringLiteral("X,Y:399,299 写入位置:50,299  首字节RAM地址：&H3A98") << 400;
-    QTest::newRow("(395, 299): the last byte") << 395 << 299 << QStringLiteral("X,Y:395,299 写入位置:49,299  首字节RAM地址：&H3A97") << 392;
+    QTest::newRow("(396, 299): boundary after the data")
+        << 396 << 299 << QStringLiteral("X,Y:396,299 写入位置:50,299  首字节RAM地址：&H3A98") << 400;
+    QTest::newRow("(399, 299)") << 399 << 299 << QStringLiteral("X,Y:399,299 写入位置:50,299  首字节RAM地址：&H3A98")
+                                << 400;
+    QTest::newRow("(395, 299): the last byte")
+        << 395 << 299 << QStringLiteral("X,Y:395,299 写入位置:49,299  首字节RAM地址：&H3A97") << 392;
 }
 
 void tst_Inspector::readouts()

@@ -86,7 +86,8 @@ void tst_Picture::decodesEveryBmpVariant()
     QFETCH(RowOrder, order);
     QFETCH(BmpCompression, compression);
     const QImage expected = pattern(colours);
-    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.bmp"), encodeBmp(expected, bits, order, compression)));
+    const LoadedPicture loaded =
+        LoadPicture(file(QStringLiteral("p.bmp"), encodeBmp(expected, bits, order, compression)));
     QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
@@ -194,7 +195,8 @@ void tst_Picture::refusesEveryCutShortFile_data()
     const QByteArray gif = encodeGif({picture});
     const QByteArray rle = encodeBmp(picture, 8, RowOrder::BottomUp, BmpCompression::Rle8);
     QTest::newRow("BMP 24 bit") << encodeBmp(picture, 24) << int(encodeBmp(picture, 24).size());
-    QTest::newRow("BMP 4 bit top-down") << encodeBmp(picture, 4, RowOrder::TopDown) << int(encodeBmp(picture, 4).size());
+    QTest::newRow("BMP 4 bit top-down") << encodeBmp(picture, 4, RowOrder::TopDown)
+                                        << int(encodeBmp(picture, 4).size());
     QTest::newRow("BMP RLE8 (its end marker may go)") << rle << int(rle.size() - 2);
     QTest::newRow("GIF (its trailer may go)") << gif << int(gif.size() - 1);
     const QByteArray jpeg = encodeJpeg(picture, 80);

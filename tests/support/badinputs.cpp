@@ -63,10 +63,11 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("0 x 0 picture"), at(QStringLiteral("zero.bmp")), QStringLiteral("no pixels")},
         {QStringLiteral("directory"), at(QStringLiteral("folder.bmp")), QStringLiteral("directory")},
         {QStringLiteral("missing file"), at(QStringLiteral("missing.bmp")), QStringLiteral("no such file")},
-        {QStringLiteral("missing, with spaces, quotes and Chinese"),
-         at(QStringLiteral("我的 \"图片\" 'x'.bmp")), QStringLiteral("no such file")},
+        {QStringLiteral("missing, with spaces, quotes and Chinese"), at(QStringLiteral("我的 \"图片\" 'x'.bmp")),
+         QStringLiteral("no such file")},
         {QStringLiteral("missing, 4000 characters"),
-         longFolder(folder + QStringLiteral("/long"), 4000) + QStringLiteral("/pic.bmp"), QStringLiteral("no such file")},
+         longFolder(folder + QStringLiteral("/long"), 4000) + QStringLiteral("/pic.bmp"),
+         QStringLiteral("no such file")},
     };
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/platform.h"
-#include "app/twips.h"
+#include "core/twips.h"
 
 #include <QList>
 #include <QStringList>

@@ -108,11 +108,20 @@ QImage fromRows(const QStringList &rows)
         for (int x = 0; x < width; ++x) {
             QRgb colour = qRgb(255, 255, 255);
             switch (rows[y][x].unicode()) {
-            case '#': colour = qRgb(0, 0, 0); break;
-            case 'r': colour = qRgb(255, 0, 0); break;
-            case 'g': colour = qRgb(0, 255, 0); break;
-            case 'b': colour = qRgb(0, 0, 255); break;
-            default: break;
+            case '#':
+                colour = qRgb(0, 0, 0);
+                break;
+            case 'r':
+                colour = qRgb(255, 0, 0);
+                break;
+            case 'g':
+                colour = qRgb(0, 255, 0);
+                break;
+            case 'b':
+                colour = qRgb(0, 0, 255);
+                break;
+            default:
+                break;
             }
             image.setPixel(x, y, colour);
         }

@@ -1,4 +1,4 @@
-#include "app/twips.h"
+#include "core/twips.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
 #include "windows/viewerlayout.h"
@@ -35,7 +35,8 @@ void tst_Windows::viewerLayoutFigures_data()
     QTest::addColumn<QPointF>("button");
     QTest::newRow("6000 x 5000") << 6000.0f << 5000.0f << QRectF(150, 120, 5610, 3635) << QPointF(2272.5, 3950);
     QTest::newRow("design size") << 9795.0f << 8325.0f << QRectF(150, 120, 9405, 6960) << QPointF(4170, 7275);
-    QTest::newRow("too small: box clamped at zero") << 300.0f << 1000.0f << QRectF(150, 120, 0, 0) << QPointF(-577.5, -50);
+    QTest::newRow("too small: box clamped at zero")
+        << 300.0f << 1000.0f << QRectF(150, 120, 0, 0) << QPointF(-577.5, -50);
 }
 
 void tst_Windows::viewerLayoutFigures()
@@ -59,7 +60,7 @@ void tst_Windows::viewerFollowsItsSize()
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     QVERIFY(viewer.frameGeometry().size() != viewer.size()); // the layout follows the outer size, frame included
-    resizeOuter(viewer, {400, 333}); // 6000 x 4995 twips
+    resizeOuter(viewer, {400, 333});                         // 6000 x 4995 twips
     QTRY_COMPARE(viewer.RTextBox->geometry(), QRect(10, 8, 374, 242));
     QCOMPARE(viewer.Cmd_closewindow->geometry().topLeft(), QPoint(pixelsFromTwips(2272.5f), pixelsFromTwips(3945)));
     QCOMPARE(viewer.Cmd_closewindow->size(), QSize(97, 25));
@@ -125,13 +126,14 @@ void tst_Windows::aboutText()
                             "其数据只能和源程序一起编译，有些时候会耽误工作时间。"
                             "为此设计了本软件——Tessaline【图片数据生成器】。"));
     QCOMPARE(paragraphs[8],
-             QStringLiteral("    Tessaline可以将黑白单色图片（支持BMP、JPEG、JPG、GIF等格式）转换为A51、C51、HEX等格式的数据文件。"
-                            "数据生成的顺序为从上至下，从左到右。左上角象素对应第1个字节，右下脚对应最后一个字节。"
-                            "软件要求图片宽度必须为8的整数倍。如果待处理的图片宽度不是8的整数倍，"
-                            "需要先用图形编辑软件（如windows系统自带的画图程序）作预处理。"
-                            "如果图片不是黑白单色图片，可以用“彩色>>黑白...”功能将图片转换为黑白图片，然后再导出数据或代码。"
-                            "如果对“彩色>>黑白...”功能效果不满意，只好请您用图形编辑软件处理了。：）"
-                            "另外，状态条中显示了鼠标点击的象素位置等信息，方便您的后继开发。"));
+             QStringLiteral(
+                 "    Tessaline可以将黑白单色图片（支持BMP、JPEG、JPG、GIF等格式）转换为A51、C51、HEX等格式的数据文件。"
+                 "数据生成的顺序为从上至下，从左到右。左上角象素对应第1个字节，右下脚对应最后一个字节。"
+                 "软件要求图片宽度必须为8的整数倍。如果待处理的图片宽度不是8的整数倍，"
+                 "需要先用图形编辑软件（如windows系统自带的画图程序）作预处理。"
+                 "如果图片不是黑白单色图片，可以用“彩色>>黑白...”功能将图片转换为黑白图片，然后再导出数据或代码。"
+                 "如果对“彩色>>黑白...”功能效果不满意，只好请您用图形编辑软件处理了。：）"
+                 "另外，状态条中显示了鼠标点击的象素位置等信息，方便您的后继开发。"));
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     QTest::mouseClick(about->Command1, Qt::LeftButton);

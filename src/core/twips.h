@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/rounding.h"
+#include "core/rounding.h"
 
 // Geometry is kept in twips, 1/1440 inch; at the reference 96 dots an inch a pixel is 15 twips.
 inline constexpr float twipsPerPixel = 15.0f;

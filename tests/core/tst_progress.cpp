@@ -1,6 +1,6 @@
-#include "app/clock.h"
-#include "app/progress.h"
-#include "app/rounding.h"
+#include "core/clock.h"
+#include "core/progress.h"
+#include "core/rounding.h"
 #include "app/texts.h"
 
 #include <QTest>
