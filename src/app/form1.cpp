@@ -12,6 +12,7 @@
 #include "windows/framefollower.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPushButton>
@@ -48,7 +49,9 @@ Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform_(p
 
     PicBOX = new PictureBox(this);
     PicBOX->move(pixelsFromTwips(FormGeometry::boxLeft), pixelsFromTwips(FormGeometry::boxTop));
-    PicBOX->surface().setPicture(LoadPicture(defaultPicture).picture);
+    QFile titlePicture(defaultPicture);
+    titlePicture.open(QIODevice::ReadOnly);
+    PicBOX->surface().setPicture(decodePicture(titlePicture.readAll()).picture);
     PicBOX->refresh();
 
     Frame = new QGroupBox(this);

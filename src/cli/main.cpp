@@ -1,19 +1,16 @@
-// tessaline-cli: the converter for build pipelines. It runs the same steps as the window's export (load,
-// width check, optional black-and-white conversion, pixel read, writer) and writes what the export writes.
+// tessaline-cli: the converter for build pipelines. It runs the same row functions as the window's export
+// (width check, optional black-and-white conversion, black test and packing, writer) over the rows of the
+// picture as they are decoded, writing each row's output as it is made, so it never holds the whole picture.
 
 #include "core/clock.h"
-#include "core/texts.h"
 #include "export/codewriters.h"
 #include "export/filesave.h"
+#include "export/road.h"
 #include "export/textencoding.h"
-#include "imaging/conversion.h"
-#include "imaging/pixeltable.h"
-#include "picture/picture.h"
-#include "picture/picturesurface.h"
+#include "picture/decoder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QLoggingCategory>
 
 #include <cstdio>
 #include <new>
@@ -125,11 +122,17 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     return options;
 }
 
-bool writeToStandardOutput(const QByteArray &data)
-{
-    return std::fwrite(data.constData(), 1, std::size_t(data.size()), stdout) == std::size_t(data.size()) &&
-           std::fflush(stdout) == 0;
-}
+// Standard output, written as the road goes.
+class StandardOutput : public ByteSink {
+public:
+    bool write(const char *data, std::int64_t size) override
+    {
+        if (std::fwrite(data, 1, std::size_t(size), stdout) == std::size_t(size) && std::fflush(stdout) == 0)
+            return true;
+        error_ = QStringLiteral("cannot write to standard output");
+        return false;
+    }
+};
 
 int convert(const Options &options)
 {
@@ -139,44 +142,45 @@ int convert(const Options &options)
         return UsageError;
     }
 
-    LoadedPicture loaded = LoadPicture(options.picture);
-    if (!loaded.ok()) {
-        complain(options.picture + QStringLiteral(": ") + loaded.errorString);
-        return Refused;
-    }
-    PictureSurface surface;
-    surface.setPicture(std::move(loaded.picture));
-    if (!hasByteAlignedWidth(surface)) {
-        complain(options.picture + QStringLiteral(": ") + Texts::widthRefused.toString() +
-                 QStringLiteral(" (%1 x %2)").arg(surface.ScaleWidth()).arg(surface.ScaleHeight()));
-        return Refused;
-    }
-
-    if (options.convert)
-        convertToBlackAndWhite(surface, whiteColour, blackColour, {});
-    const PixelTable pixelinfo = readPixelTable(surface, blackColour, {});
-    const GeneratedCode code =
-        writeCode(options.format, pixelinfo, options.picture, codeStampAt(reproducibleNow()), {});
-
-    QByteArray data = code.codebytes;
-    if (options.format != CodeFormat::Hex) {
-        const EncodedText encoded = encodeText(code.codetext, options.encoding);
-        if (!encoded.lossless)
-            complain(QStringLiteral("warning: some characters of the header have no code in the chosen encoding "
-                                    "and were written as '?'"));
-        data = encoded.bytes;
-    }
-
-    if (options.output.isEmpty()) {
-        if (!writeToStandardOutput(data)) {
-            complain(QStringLiteral("cannot write to standard output"));
-            return Refused;
-        }
-        return Success;
-    }
     QString error;
-    if (!saveFileAtomically(options.output, data, &error)) {
-        complain(options.output + QStringLiteral(": ") + error);
+    const std::unique_ptr<PictureDecoder> decoder =
+        openPicture(options.picture, PictureLimits{PictureFormats::AllFormats, 0}, &error);
+    if (!decoder) {
+        complain(options.picture + QStringLiteral(": ") + error);
+        return Refused;
+    }
+
+    RoadOptions road;
+    road.format = options.format;
+    road.convert = options.convert;
+    road.encoding = options.encoding;
+    road.picfile = options.picture;
+    road.stamp = codeStampAt(reproducibleNow());
+
+    StandardOutput standardOutput;
+    OutputFile file;
+    if (!options.output.isEmpty() && !file.open(options.output)) {
+        complain(options.output + QStringLiteral(": ") + file.errorString());
+        return Refused;
+    }
+    ByteSink &sink = options.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
+    const RoadResult result = runRoad(*decoder, road, sink);
+    if (!result.lossless)
+        complain(QStringLiteral("warning: some characters of the header have no code in the chosen encoding "
+                                "and were written as '?'"));
+    if (!result.ok) {
+        // A write that failed names the output; anything else is the picture's fault.
+        const bool writeFailed = result.error == sink.errorString() && !sink.errorString().isEmpty();
+        const QString where = writeFailed
+                                  ? (options.output.isEmpty() ? QString() : options.output + QStringLiteral(": "))
+                                  : options.picture + QStringLiteral(": ");
+        complain(
+            where + result.error +
+            (result.written && options.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
+        return Refused;
+    }
+    if (!options.output.isEmpty() && !file.commit()) {
+        complain(options.output + QStringLiteral(": ") + file.errorString());
         return Refused;
     }
     return Success;
@@ -189,8 +193,6 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(program));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
-    // The decoders' own warnings would add lines to the one-line error that names the file.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*.warning=false"));
 
     const std::optional<Options> options = parseOptions(QCoreApplication::arguments());
     if (!options)

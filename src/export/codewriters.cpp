@@ -4,22 +4,90 @@
 #include "core/texts.h"
 #include "imaging/pixeltable.h"
 
+#include <array>
+#include <cstring>
+#include <vector>
+
 namespace {
 
 const QLatin1String lineEnd("\r\n");
 
-void appendHexDigits(QString &text, std::uint8_t byte)
+// Every byte's entry in each format, made once: "0xxH", "0xXX", "XX ".
+struct EntryTexts {
+    std::array<std::array<char, 4>, 256> a51{};
+    std::array<std::array<char, 4>, 256> c51{};
+    std::array<std::array<char, 3>, 256> hex{};
+};
+
+const EntryTexts &entryTexts()
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    text.append(QLatin1Char(digits[byte >> 4]));
-    text.append(QLatin1Char(digits[byte & 0x0F]));
+    static const EntryTexts texts = [] {
+        static constexpr char digits[] = "0123456789ABCDEF";
+        EntryTexts t;
+        for (int v = 0; v < 256; ++v) {
+            const char high = digits[v >> 4];
+            const char low = digits[v & 0x0F];
+            t.a51[v] = {'0', high, low, 'H'};
+            t.c51[v] = {'0', 'x', high, low};
+            t.hex[v] = {high, low, ' '};
+        }
+        return t;
+    }();
+    return texts;
 }
 
-// The four header lines, each opened by `open` and closed by `close` (";" and "" for A51, the comment
-// delimiters for C51).
-QString headerLines(QStringView open, QStringView close, const QString &picfile, const PixelTable &pixelinfo,
-                    const CodeStamp &stamp)
+char *put(char *out, const char *text, std::size_t length)
 {
+    std::memcpy(out, text, length);
+    return out + length;
+}
+
+bool endsLine(int curcol, int bytesPerRow)
+{
+    return curcol == bytesPerRow - 1 || curcol % 16 == 15;
+}
+
+// Runs `format` over every row of the table, collecting codelines and codetext, with the progress after each.
+GeneratedCode collectRows(CodeFormat format, QString header, const PixelTable &pixelinfo, QStringView activity,
+                          const StatusSink &status)
+{
+    const int bytes = pixelinfo.bytesPerRow();
+    GeneratedCode code;
+    code.codetext = std::move(header);
+    code.codelines.reserve(pixelinfo.height());
+    if (format == CodeFormat::Hex)
+        code.codebytes.resize(qsizetype(bytes) * pixelinfo.height());
+    std::vector<std::uint8_t> packed(static_cast<std::size_t>(bytes));
+    QByteArray line;
+    for (int currow = 0; currow < pixelinfo.height(); ++currow) {
+        packRow(pixelinfo.row(currow), pixelinfo.width(), packed.data());
+        line.clear();
+        appendCodeRow(format, packed.data(), bytes, line);
+        QString row = QString::fromLatin1(line);
+        code.codetext.append(row);
+        if (format == CodeFormat::Hex) {
+            std::memcpy(code.codebytes.data() + qsizetype(bytes) * currow, packed.data(), packed.size());
+            code.codetext.append(lineEnd);
+        }
+        code.codelines.append(std::move(row));
+        reportProgress(status, activity, currow, pixelinfo.height());
+    }
+    return code;
+}
+
+} // namespace
+
+CodeStamp codeStampAt(const QDateTime &moment)
+{
+    return {dateText(moment), timeText(moment)};
+}
+
+QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp)
+{
+    if (format == CodeFormat::Hex)
+        return QString();
+    const QStringView open = format == CodeFormat::A51 ? u";" : u"/*";
+    const QStringView close = format == CodeFormat::A51 ? u"" : u"*/";
     QString text;
     const auto line = [&](std::initializer_list<QStringView> parts) {
         text.append(open);
@@ -30,106 +98,70 @@ QString headerLines(QStringView open, QStringView close, const QString &picfile,
         text.append(close);
         text.append(lineEnd);
     };
-    const QString width = QString::number(pixelinfo.width());
-    const QString height = QString::number(pixelinfo.height());
     line({u"图片文件来自：【", picfile, u"】"});
-    line({u"图片宽度：", width, u"     图片高度：", height});
+    line({u"图片宽度：", QString::number(width), u"     图片高度：", QString::number(height)});
     line({u"本数据文件建立日期：20", stamp.date, u";  建立时间：", stamp.time});
     line({u"本数据文件由Tessaline【图片数据生成器】V1.0自动生成！"});
     return text;
 }
 
-// Runs `appendRow` for every picture row and collects the rows into codelines and codetext.
-template <typename AppendRow>
-GeneratedCode collectRows(QString header, const PixelTable &pixelinfo, qsizetype charsPerRow, QStringView activity,
-                          const StatusSink &status, AppendRow appendRow)
+void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByteArray &out)
 {
-    GeneratedCode code;
-    code.codetext = std::move(header);
-    code.codetext.reserve(code.codetext.size() + charsPerRow * pixelinfo.height());
-    code.codelines.reserve(pixelinfo.height());
-    for (int currow = 0; currow < pixelinfo.height(); ++currow) {
-        QString row;
-        row.reserve(charsPerRow);
-        appendRow(row, currow);
-        code.codetext.append(row);
-        code.codelines.append(std::move(row));
-        reportProgress(status, activity, currow, pixelinfo.height());
+    const EntryTexts &t = entryTexts();
+    const qsizetype lines = (count + 15) / 16;
+    const qsizetype start = out.size();
+    switch (format) {
+    case CodeFormat::A51: {
+        out.resize(start + 6 * qsizetype(count) + 5 * lines);
+        char *p = out.data() + start;
+        for (int curcol = 0; curcol < count; ++curcol) {
+            if (curcol % 16 == 0)
+                p = put(p, "DB   ", 5);
+            p = put(p, t.a51[bytes[curcol]].data(), 4);
+            p = put(p, endsLine(curcol, count) ? "\r\n" : ", ", 2);
+        }
+        break;
     }
-    return code;
-}
-
-bool endsLine(int curcol, int bytesPerRow)
-{
-    return curcol == bytesPerRow - 1 || curcol % 16 == 15;
-}
-
-} // namespace
-
-CodeStamp codeStampAt(const QDateTime &moment)
-{
-    return {dateText(moment), timeText(moment)};
+    case CodeFormat::C51: {
+        out.resize(start + 6 * qsizetype(count) + 2 * lines);
+        char *p = out.data() + start;
+        for (int curcol = 0; curcol < count; ++curcol) {
+            p = put(p, t.c51[bytes[curcol]].data(), 4);
+            p = put(p, ", ", 2);
+            if (endsLine(curcol, count))
+                p = put(p, "\r\n", 2);
+        }
+        break;
+    }
+    case CodeFormat::Hex: {
+        out.resize(start + 3 * qsizetype(count));
+        char *p = out.data() + start;
+        for (int curcol = 0; curcol < count; ++curcol)
+            p = put(p, t.hex[bytes[curcol]].data(), 3);
+        break;
+    }
+    }
 }
 
 GeneratedCode writeA51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
                        const StatusSink &status)
 {
-    const int bytes = pixelinfo.bytesPerRow();
-    const qsizetype charsPerRow = 6 * bytes + 5 * ((bytes + 15) / 16);
-    return collectRows(headerLines(u";", u"", picfile, pixelinfo, stamp), pixelinfo, charsPerRow, Texts::writingA51,
-                       status, [&](QString &row, int currow) {
-                           row.append(u"DB   ");
-                           for (int curcol = 0; curcol < bytes; ++curcol) {
-                               if (curcol % 16 == 0 && curcol != 0)
-                                   row.append(u"DB   ");
-                               row.append(u'0');
-                               appendHexDigits(row, pixelinfo.packedByte(curcol, currow));
-                               row.append(u'H');
-                               row.append(endsLine(curcol, bytes) ? lineEnd : QLatin1String(", "));
-                           }
-                       });
+    return collectRows(CodeFormat::A51,
+                       codeHeader(CodeFormat::A51, picfile, pixelinfo.width(), pixelinfo.height(), stamp), pixelinfo,
+                       Texts::writingA51, status);
 }
 
 GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
                        const StatusSink &status)
 {
-    const int bytes = pixelinfo.bytesPerRow();
-    const qsizetype charsPerRow = 6 * bytes + 2 * ((bytes + 15) / 16);
-    return collectRows(headerLines(u"/*", u"*/", picfile, pixelinfo, stamp), pixelinfo, charsPerRow, Texts::writingC51,
-                       status, [&](QString &row, int currow) {
-                           for (int curcol = 0; curcol < bytes; ++curcol) {
-                               row.append(u"0x");
-                               appendHexDigits(row, pixelinfo.packedByte(curcol, currow));
-                               row.append(u", ");
-                               if (endsLine(curcol, bytes))
-                                   row.append(lineEnd);
-                           }
-                       });
+    return collectRows(CodeFormat::C51,
+                       codeHeader(CodeFormat::C51, picfile, pixelinfo.width(), pixelinfo.height(), stamp), pixelinfo,
+                       Texts::writingC51, status);
 }
 
 GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status)
 {
-    const int bytes = pixelinfo.bytesPerRow();
-    GeneratedCode code;
-    code.codebytes.resize(qsizetype(bytes) * pixelinfo.height());
-    char *codebytes = code.codebytes.data();
-    code.codetext.reserve((3 * qsizetype(bytes) + 2) * pixelinfo.height());
-    code.codelines.reserve(pixelinfo.height());
-    for (int currow = 0; currow < pixelinfo.height(); ++currow) {
-        QString row;
-        row.reserve(3 * bytes);
-        for (int curcol = 0; curcol < bytes; ++curcol) {
-            const std::uint8_t packed = pixelinfo.packedByte(curcol, currow);
-            *codebytes++ = char(packed);
-            appendHexDigits(row, packed);
-            row.append(u' ');
-        }
-        code.codetext.append(row);
-        code.codetext.append(lineEnd);
-        code.codelines.append(std::move(row));
-        reportProgress(status, Texts::writingHex, currow, pixelinfo.height());
-    }
-    return code;
+    return collectRows(CodeFormat::Hex, QString(), pixelinfo, Texts::writingHex, status);
 }
 
 GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 class PixelTable;
 
 enum class CodeFormat { A51, C51, Hex };
@@ -25,6 +27,15 @@ struct GeneratedCode {
     QStringList codelines;
     QByteArray codebytes;
 };
+
+// The four header lines of A51 text (";----  ...") or C51 text ("/*----  ...  ----*/") for a picture of
+// `width` x `height` pixels loaded from `picfile`, each ended by CR LF. HEX text has no header: empty.
+QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp);
+
+// Appends the text of one picture row of `count` packed bytes, as it stands in codelines: A51 "DB" lines of at
+// most 16 entries such as 081H, or C51 lines of at most 16 constants such as 0x81 each followed by ", ", every
+// line ended by CR LF; for HEX the listing, entries such as "81 ", without a line end. Plain ASCII.
+void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByteArray &out);
 
 // A51 assembler source: four comment lines naming `picfile`, the size and the stamp, then "DB" lines of at
 // most 16 entries such as 081H, a new line for every picture row. Reports its progress after each row.

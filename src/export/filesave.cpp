@@ -4,51 +4,66 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace {
+OutputFile::OutputFile() = default;
 
-// A device, pipe or socket has no contents to keep and must not be replaced by a regular file (renaming over
-// /dev/null would do that), so it is written to directly.
-bool writeDirectly(const QString &path, const QByteArray &data, QString *errorString)
+OutputFile::~OutputFile()
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(data) != data.size()) {
-        *errorString = file.errorString();
+    if (!direct_ && file_)
+        static_cast<QSaveFile *>(file_.get())->cancelWriting();
+}
+
+bool OutputFile::open(const QString &path)
+{
+    path_ = path;
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        error_ = QStringLiteral("%1 is a directory").arg(path);
+        return false;
+    }
+    direct_ = info.exists() && !info.isFile();
+    if (direct_)
+        file_ = std::make_unique<QFile>(path);
+    else
+        file_ = std::make_unique<QSaveFile>(path);
+    // Unbuffered: through Qt's write buffer a short write (a full disk) would be dropped at commit, which then
+    // reports success over a cut file. Written directly, the short count shows at once.
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error_ = file_->errorString();
         return false;
     }
     return true;
 }
 
-} // namespace
-
-bool saveFileAtomically(const QString &path, const QByteArray &data, QString *errorString)
+bool OutputFile::write(const char *data, std::int64_t size)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        *errorString = QStringLiteral("%1 is a directory").arg(path);
-        return false;
-    }
-    if (info.exists() && !info.isFile())
-        return writeDirectly(path, data, errorString);
-    QSaveFile file(path);
-    // Unbuffered: through Qt's write buffer a short write (a full disk) is dropped at commit, which then
-    // reports success over a cut file. Written directly, the short count shows here.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *errorString = file.errorString();
-        return false;
-    }
     // A short write is retried, so that the failure behind it (a full disk) is the one reported.
-    for (qsizetype written = 0; written < data.size();) {
-        const qint64 n = file.write(data.constData() + written, data.size() - written);
+    for (std::int64_t written = 0; written < size;) {
+        const qint64 n = file_->write(data + written, size - written);
         if (n <= 0) {
-            *errorString = file.errorString();
-            file.cancelWriting();
+            error_ = file_->errorString();
             return false;
         }
-        written += qsizetype(n);
+        written += n;
     }
-    if (!file.commit()) {
-        *errorString = file.errorString();
+    return true;
+}
+
+bool OutputFile::commit()
+{
+    if (direct_)
+        return true;
+    if (!static_cast<QSaveFile *>(file_.get())->commit()) {
+        error_ = file_->errorString();
         return false;
     }
     return true;
+}
+
+bool saveFileAtomically(const QString &path, const QByteArray &data, QString *errorString)
+{
+    OutputFile file;
+    if (file.open(path) && file.write(data.constData(), data.size()) && file.commit())
+        return true;
+    *errorString = file.errorString();
+    return false;
 }

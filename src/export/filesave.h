@@ -3,8 +3,43 @@
 #include <QByteArray>
 #include <QString>
 
-// Replaces the file at `path` with `data` atomically: the bytes go to a temporary file beside it, which is
-// renamed over the old file only once it is complete. When anything fails the old file stays as it was, no
-// temporary file is left, `errorString` says why and the result is false. A device or pipe (/dev/stdout, a
-// FIFO) is written to directly instead.
+#include <cstdint>
+#include <memory>
+
+class QFileDevice;
+
+// Where the converter's bytes go, in order.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // False when the bytes could not be written; errorString() says why.
+    virtual bool write(const char *data, std::int64_t size) = 0;
+    const QString &errorString() const { return error_; }
+
+protected:
+    QString error_;
+};
+
+// A file written from front to back and put in place only when it is complete: the bytes go to a temporary
+// file beside it, renamed over the old file by commit(). Until then, and when anything fails, the old file
+// stays as it was and no temporary file is left. A device or pipe (/dev/stdout, a FIFO) has no contents to
+// keep and must not be replaced by a regular file, so it is written to directly.
+class OutputFile : public ByteSink {
+public:
+    OutputFile();
+    ~OutputFile() override; // without commit(), the temporary file goes
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    bool open(const QString &path);
+    bool write(const char *data, std::int64_t size) override;
+    bool commit();
+
+private:
+    QString path_;
+    std::unique_ptr<QFileDevice> file_;
+    bool direct_ = false;
+};
+
+// Replaces the file at `path` with `data` through an OutputFile. False, with the reason, when that fails.
 bool saveFileAtomically(const QString &path, const QByteArray &data, QString *errorString);

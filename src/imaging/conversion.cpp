@@ -4,38 +4,25 @@
 #include "core/texts.h"
 #include "picture/picturesurface.h"
 
-#include <array>
-
-namespace {
-
-// G' and B' for every green and blue byte, computed once by the formula itself.
-struct Terms {
-    std::array<int, 256> green{};
-    std::array<int, 256> blue{};
-};
-
-const Terms &terms()
+// With R, G and B the colour's bytes: G' = G * 256 / 255 rounded half to even is G + 1 from G = 128 on, and
+// B' = B * 65536 / 65535 rounded is B itself. So R + G' + B' > 549 reads R + G + B + (G >= 128) > 549, and
+// G' > 244 reads G >= 244: plain integer arithmetic, which the compiler runs on many pixels at once.
+static inline bool whiteByBytes(unsigned r, unsigned g, unsigned b)
 {
-    static const Terms table = [] {
-        Terms t;
-        for (unsigned v = 0; v < 256; ++v) {
-            t.green[v] = int(roundHalfEven(double(v << 8) / 255.0));
-            t.blue[v] = int(roundHalfEven(double(v << 16) / 65535.0));
-        }
-        return t;
-    }();
-    return table;
+    return r + g + b + (g >= 128 ? 1u : 0u) > 549 || g >= 244;
 }
-
-} // namespace
 
 bool convertsToWhite(Colour c)
 {
-    const Terms &t = terms();
-    const int red = int(c & 0xFF);
-    const int green = t.green[(c >> 8) & 0xFF];
-    const int blue = t.blue[(c >> 16) & 0xFF];
-    return red + green + blue > 549 || green > 244;
+    return whiteByBytes(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+void convertRow(QRgb *pixels, int width, QRgb white, QRgb black)
+{
+    for (int x = 0; x < width; ++x) {
+        const QRgb p = pixels[x];
+        pixels[x] = whiteByBytes((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) ? white : black;
+    }
 }
 
 void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour blackcolor, const StatusSink &status)
@@ -44,10 +31,7 @@ void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour b
     const QRgb black = rgbFromColour(blackcolor);
     const int height = int(roundHalfEven(surface.ScaleHeight()));
     for (int currow = 0; currow < height; ++currow) {
-        const int width = int(roundHalfEven(surface.ScaleWidth()));
-        QRgb *pixels = surface.scanLine(currow);
-        for (int curcol = 0; curcol < width; ++curcol)
-            pixels[curcol] = convertsToWhite(colourFromRgb(pixels[curcol])) ? white : black;
+        convertRow(surface.scanLine(currow), int(roundHalfEven(surface.ScaleWidth())), white, black);
         reportProgress(status, Texts::converting, currow, surface.ScaleHeight());
     }
 }

@@ -10,6 +10,9 @@ class PictureSurface;
 // (a green byte of 244 or more), black otherwise.
 bool convertsToWhite(Colour c);
 
+// The same test for a row of pixels: each becomes `white` or `black`, in place.
+void convertRow(QRgb *pixels, int width, QRgb white, QRgb black);
+
 // Turns every pixel of the surface into `whitecolor` or `blackcolor`, in place, rows top to bottom, and
 // reports the progress after each row. The file the picture came from is not touched.
 void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour blackcolor, const StatusSink &status);

@@ -11,13 +11,30 @@ PixelTable::PixelTable(int width, int height)
 
 std::uint8_t PixelTable::packedByte(int c, int y) const
 {
-    const std::uint8_t *p = row(y) + 8 * c;
-    return std::uint8_t(p[0] << 7 | p[1] << 6 | p[2] << 5 | p[3] << 4 | p[4] << 3 | p[5] << 2 | p[6] << 1 | p[7]);
+    std::uint8_t byte = 0;
+    packRow(row(y) + 8 * c, 8, &byte);
+    return byte;
 }
 
 PackedPosition packedPositionOf(int x, int y, int width)
 {
     return {std::int64_t(y) * (width / 8) + x / 8, 7 - x % 8};
+}
+
+void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries)
+{
+    const QRgb black = rgbFromColour(blackcolor) & 0xFFFFFF;
+    for (int x = 0; x < width; ++x)
+        entries[x] = (pixels[x] & 0xFFFFFF) == black ? 1 : 0;
+}
+
+void packRow(const std::uint8_t *entries, int width, std::uint8_t *bytes)
+{
+    for (int c = 0; c < width / 8; ++c) {
+        const std::uint8_t *p = entries + 8 * c;
+        bytes[c] =
+            std::uint8_t(p[0] << 7 | p[1] << 6 | p[2] << 5 | p[3] << 4 | p[4] << 3 | p[5] << 2 | p[6] << 1 | p[7]);
+    }
 }
 
 PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status)
@@ -26,10 +43,7 @@ PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, cons
     const int height = int(roundHalfEven(surface.ScaleHeight()));
     PixelTable pixelinfo(width, height);
     for (int currow = 0; currow < height; ++currow) {
-        const QRgb *pixels = surface.constScanLine(currow);
-        std::uint8_t *entries = pixelinfo.row(currow);
-        for (int curcol = 0; curcol < width; ++curcol)
-            entries[curcol] = colourFromRgb(pixels[curcol]) == blackcolor ? 1 : 0;
+        readPixelRow(surface.constScanLine(currow), width, blackcolor, pixelinfo.row(currow));
         reportProgress(status, Texts::readingPixels, currow, surface.ScaleHeight());
     }
     return pixelinfo;

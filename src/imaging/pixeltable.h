@@ -43,6 +43,12 @@ struct PackedPosition {
 };
 PackedPosition packedPositionOf(int x, int y, int width);
 
+// One row of the table: 1 where the pixel's colour equals `blackcolor` exactly, 0 elsewhere.
+void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries);
+
+// Packs a row of entries eight to a byte, the leftmost in bit 7: width / 8 bytes.
+void packRow(const std::uint8_t *entries, int width, std::uint8_t *bytes);
+
 // Reads every pixel of the surface, rows top to bottom and columns left to right. A pixel is black only when
 // its colour equals `blackcolor` exactly (&H000001 is not black). Reports the progress after each row.
 PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status);

@@ -308,7 +308,7 @@ void tst_Cli::badInputsAreRefused_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("reason");
     for (const BadInputs::BadInput &bad : BadInputs::make(dir.filePath(QStringLiteral("bad"))))
-        QTest::newRow(qPrintable(bad.name)) << bad.path << bad.reason;
+        QTest::newRow(qPrintable(bad.name)) << bad.path << bad.converterReason;
 }
 
 void tst_Cli::badInputsAreRefused()

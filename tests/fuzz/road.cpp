@@ -4,7 +4,7 @@
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
 #include "picture/picture.h"
-#include "picture/pictureheader.h"
+#include "picture/decoder.h"
 #include "picture/picturesurface.h"
 
 #include <QRegularExpression>
@@ -68,8 +68,10 @@ void checkWriters(const PixelTable &table)
 
 void checkRoad(const QByteArray &data)
 {
-    const PictureHeader header = inspectPicture(data);
-    if (header.width > 0 && header.height > 0 && header.width * header.height > largestDecoded)
+    QString error;
+    const std::unique_ptr<PictureDecoder> header =
+        openPicture(memorySource(data), PictureLimits{PictureFormats::WindowFormats, 0}, &error);
+    if (header && std::int64_t(header->width()) * header->height() > largestDecoded)
         return;
 
     const LoadedPicture loaded = decodePicture(data);

@@ -1,4 +1,5 @@
 #include "app/texts.h"
+#include "core/rounding.h"
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
 #include "picture/picturesurface.h"
@@ -17,6 +18,7 @@ private slots:
     void convertsInPlaceRowByRow();
     void secondRunChangesNothing();
     void progressAndEveryColourByTheRule();
+    void everyColourByTheFormula();
 };
 
 void tst_Conversion::threshold_data()
@@ -99,6 +101,23 @@ void tst_Conversion::progressAndEveryColourByTheRule()
     for (const char *n : {"12", "25", "38", "50", "62", "75", "88", "100"})
         expected << Texts::converting.toString() + QLatin1String(n) + u'%';
     QCOMPARE(texts, expected);
+}
+
+// The test in its written form, G' and B' rounded half to even, against the integer form the program uses,
+// over all 2^24 colours.
+void tst_Conversion::everyColourByTheFormula()
+{
+    for (int g = 0; g < 256; ++g) {
+        const double green = roundHalfEven(double(g << 8) / 255.0);
+        for (int b = 0; b < 256; ++b) {
+            const double blue = roundHalfEven(double(b << 16) / 65535.0);
+            for (int r = 0; r < 256; ++r) {
+                const bool white = r + green + blue > 549 || green > 244;
+                if (convertsToWhite(Colour(r | g << 8 | b << 16)) != white)
+                    QFAIL(qPrintable(QStringLiteral("r %1 g %2 b %3").arg(r).arg(g).arg(b)));
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Conversion)

@@ -2,6 +2,9 @@
 #include "picture/picturesurface.h"
 #include "support/testpictures.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +33,10 @@ private slots:
     void emptyPictureKeepsTheBoxSize();
     void byteAlignedWidth_data();
     void byteAlignedWidth();
+    void decodersMatchQt_data();
+    void decodersMatchQt();
+    void jpegAcceptance_data();
+    void jpegAcceptance();
 
 private:
     QString file(const QString &name, const QByteArray &data)
@@ -200,7 +207,7 @@ void tst_Picture::refusesEveryCutShortFile_data()
     QTest::newRow("BMP RLE8 (its end marker may go)") << rle << int(rle.size() - 2);
     QTest::newRow("GIF (its trailer may go)") << gif << int(gif.size() - 1);
     const QByteArray jpeg = encodeJpeg(picture, 80);
-    QTest::newRow("JPEG") << jpeg << int(jpeg.size());
+    QTest::newRow("JPEG (its end marker may go)") << jpeg << int(jpeg.size() - 2);
 }
 
 void tst_Picture::refusesEveryCutShortFile()
@@ -299,6 +306,150 @@ void tst_Picture::byteAlignedWidth()
     PictureSurface surface;
     surface.setPicture(solid(width, 1, qRgb(0, 0, 0)));
     QCOMPARE(hasByteAlignedWidth(surface), accepted);
+}
+
+// A BMP file put together byte by byte: the variants that the test pictures' encoder does not write.
+static QByteArray rawBmp(int infoSize, int width, int height, int bits, int compression, const QByteArray &afterInfo,
+                         const QByteArray &pixels, int colours = 0, std::uint32_t alphaMask = 0)
+{
+    QByteArray info(infoSize, '\0');
+    const auto put = [&](int at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            info[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    put(0, quint32(infoSize), 4);
+    if (infoSize == 12) {
+        put(4, quint32(width), 2);
+        put(6, quint32(height), 2);
+        put(8, 1, 2);
+        put(10, quint32(bits), 2);
+    } else {
+        put(4, quint32(width), 4);
+        put(8, quint32(height), 4);
+        put(12, 1, 2);
+        put(14, quint32(bits), 2);
+        put(16, quint32(compression), 4);
+        put(32, quint32(colours), 4);
+        if (infoSize >= 108) {
+            put(40, 0x00FF0000, 4);
+            put(44, 0x0000FF00, 4);
+            put(48, 0x000000FF, 4);
+            put(52, alphaMask, 4);
+        }
+    }
+    QByteArray file("BM");
+    const quint32 offset = quint32(14 + infoSize + afterInfo.size());
+    for (quint32 v : {offset + quint32(pixels.size()), 0u, offset})
+        for (int i = 0; i < 4; ++i)
+            file.append(char((v >> (8 * i)) & 0xFF));
+    return file + info + afterInfo + pixels;
+}
+
+// `count` bytes that look random and are the same every run.
+static QByteArray noise(int count, quint32 seed)
+{
+    QByteArray bytes(count, '\0');
+    for (char &b : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        b = char(seed >> 24);
+    }
+    return bytes;
+}
+
+void tst_Picture::decodersMatchQt_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    const QImage colours = pattern(10);
+    for (int bits : {1, 4, 8, 24, 32})
+        for (RowOrder order : {RowOrder::BottomUp, RowOrder::TopDown})
+            QTest::addRow("BMP %d bit %s", bits, order == RowOrder::TopDown ? "top-down" : "bottom-up")
+                << encodeBmp(bits == 1 ? pattern(2) : colours, bits, order);
+    QTest::newRow("BMP RLE8") << encodeBmp(colours, 8, RowOrder::BottomUp, BmpCompression::Rle8);
+    QTest::newRow("BMP 4 bit, odd width") << encodeBmp(solid(13, 3, qRgb(9, 8, 7)), 4);
+    QTest::newRow("BMP 16 bit") << rawBmp(40, 10, 4, 16, 0, {}, noise(80, 1));
+    QTest::newRow("BMP 16 bit, 565 fields")
+        << rawBmp(40, 10, 4, 16, 3, QByteArray("\x00\xF8\0\0\xE0\x07\0\0\x1F\0\0\0", 12), noise(80, 2));
+    QTest::newRow("BMP 32 bit, 10-bit fields")
+        << rawBmp(40, 7, 3, 32, 3, QByteArray("\0\0\xF0\x3F\0\xFC\x0F\0\xFF\x03\0\0", 12), noise(84, 3));
+    QTest::newRow("BMP v5, alpha") << rawBmp(124, 6, 3, 32, 0, {}, noise(72, 4), 0, 0xFF000000);
+    QTest::newRow("BMP v4, alpha fields") << rawBmp(108, 6, -3, 32, 3, {}, noise(72, 5), 0, 0xFF000000);
+    QTest::newRow("BMP OS/2, 24 bit") << rawBmp(12, 5, 3, 24, 0, {}, noise(48, 6));
+    QTest::newRow("BMP OS/2, 8 bit") << rawBmp(12, 4, 2, 8, 0, noise(768, 7), noise(8, 8));
+    QTest::newRow("BMP 8 bit, 5 colours") << rawBmp(40, 8, 2, 8, 0, noise(20, 9), noise(16, 10), 5);
+    QTest::newRow("BMP 1 bit, 1 colour") << rawBmp(40, 16, 2, 1, 0, noise(4, 11), noise(8, 12), 1);
+    QTest::newRow("BMP 1 bit, white first")
+        << rawBmp(40, 16, 2, 1, 0, QByteArray("\xFF\xFF\xFF\0\0\0\0\0", 8), noise(8, 13));
+    // RLE4: a run, a literal of 3 with its padding, end of line; a run over the whole row; end of bitmap.
+    QTest::newRow("BMP RLE4") << rawBmp(40, 6, 2, 4, 2, noise(64, 14),
+                                        QByteArray("\x03\x12\x00\x03\x45\x60\x00\x00\x06\x7A\x00\x01", 12));
+    QTest::newRow("BMP RLE8, odd literal")
+        << rawBmp(40, 5, 1, 8, 1, noise(1024, 15), QByteArray("\x02\x07\x00\x03\x01\x02\x03\x00\x00\x01", 10));
+
+    const QDir corpus(QStringLiteral(TESSALINE_FUZZ_CORPUS));
+    for (const QString &name : corpus.entryList(QDir::Files))
+        QTest::newRow(qPrintable(QStringLiteral("corpus: ") + name)) << readFile(corpus.filePath(name));
+    QTest::newRow("GIF, two frames") << encodeGif({colours, solid(24, 5, qRgb(0, 0, 0))});
+    QTest::newRow("GIF, transparent") << encodeGif({colours}, colours.pixel(3, 0));
+    QTest::newRow("JPEG") << encodeJpeg(colours, 80);
+    QTest::newRow("JPEG, grey") << encodeJpeg(colours.convertToFormat(QImage::Format_Grayscale8), 90);
+    QTest::newRow("JPEG, 4:2:0, odd size") << encodeJpeg(pattern(10).scaled(37, 21), 50);
+}
+
+// Wherever Qt's reader reads a file whole, the program's readers give the same pixels (transparency over white).
+void tst_Picture::decodersMatchQt()
+{
+    QFETCH(QByteArray, file);
+    const LoadedPicture ours = decodePicture(file);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    QImage qt = QImageReader(&buffer).read();
+    if (!ours.ok()) {
+        QVERIFY2(qt.isNull() || file.size() < 64 || ours.errorString.contains(QStringLiteral("cut short")) ||
+                     ours.errorString.contains(QStringLiteral("no pixels")),
+                 qPrintable(ours.errorString));
+        return;
+    }
+    QVERIFY(!qt.isNull());
+    qt = qt.convertToFormat(qt.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QCOMPARE(ours.picture.size(), qt.size());
+    for (int y = 0; y < qt.height(); ++y)
+        for (int x = 0; x < qt.width(); ++x) {
+            const QRgb p = qt.pixel(x, y);
+            const int a = qAlpha(p);
+            const auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+            QVERIFY2(ours.picture.pixel(x, y) == qRgb(over(qRed(p)), over(qGreen(p)), over(qBlue(p))),
+                     qPrintable(QStringLiteral("pixel (%1, %2): %3, Qt %4")
+                                    .arg(x)
+                                    .arg(y)
+                                    .arg(ours.picture.pixel(x, y), 8, 16)
+                                    .arg(p, 8, 16)));
+        }
+}
+
+void tst_Picture::jpegAcceptance_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("accepted");
+    const QByteArray whole = encodeJpeg(pattern(10).scaled(256, 96), 90);
+    QTest::newRow("whole") << whole << true;
+    QTest::newRow("end marker missing") << whole.chopped(2) << true;
+    QByteArray stray = whole;
+    stray.insert(stray.indexOf("\xFF\xDB"), QByteArray("\x01\x02\x03", 3)); // before the quantisation tables
+    QTest::newRow("stray bytes between segments") << stray << true;
+    QTest::newRow("rows missing") << whole.left(whole.size() * 3 / 4) << false;
+    QTest::newRow("last row's data cut") << whole.chopped(12) << false;
+}
+
+void tst_Picture::jpegAcceptance()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, accepted);
+    const LoadedPicture loaded = decodePicture(file);
+    QCOMPARE(loaded.ok(), accepted);
+    if (accepted)
+        QCOMPARE(loaded.picture, decodePicture(encodeJpeg(pattern(10).scaled(256, 96), 90)).picture);
+    else
+        QCOMPARE(loaded.errorString, QStringLiteral("the file is cut short"));
 }
 
 QTEST_GUILESS_MAIN(tst_Picture)

@@ -8,9 +8,10 @@
 namespace BadInputs {
 
 struct BadInput {
-    QString name;   // what the case is
-    QString path;   // where it lies (or does not)
-    QString reason; // a part of the message that says why
+    QString name;                     // what the case is
+    QString path;                     // where it lies (or does not)
+    QString reason;                   // a part of the message that says why
+    QString converterReason = reason; // the same from the converter, which has no limit of image memory
 };
 
 // Makes the bad files in `folder` and lists them with the paths that name nothing or a folder.

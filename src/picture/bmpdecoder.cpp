@@ -1,0 +1,400 @@
+// BMP, row by row: 1, 4, 8, 16, 24 and 32 bits a pixel, RLE4 and RLE8, bit fields, rows stored bottom-up or
+// top-down, OS/2 (core) and Windows headers up to version 5. Pixels and refusals follow Qt's BMP reader for
+// every file that reader reads whole; no library reads BMP a row at a time.
+
+#include "picture/decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t fileHeaderSize = 14;
+enum Compression { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
+
+std::uint32_t le32(const unsigned char *p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+std::uint16_t le16(const unsigned char *p)
+{
+    return std::uint16_t(p[0] | p[1] << 8);
+}
+
+// A channel given by a bit mask: the masked bits shifted down to the mask's lowest bit and multiplied by
+// 256 / (their largest value + 1), keeping the low 8 bits. This is how Qt's reader widens 5-bit channels
+// (abcde gives abcde000) and narrows wide ones.
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    std::uint32_t scale = 0;
+
+    // False when the mask has no usable scale (all 32 bits set).
+    static bool of(std::uint32_t mask, Channel *channel)
+    {
+        int shift = 0;
+        for (std::uint32_t m = mask; m && !(m & 1); m >>= 1)
+            ++shift;
+        const std::uint64_t values = std::uint64_t(mask >> shift) + 1;
+        if (values > 0xFFFFFFFFu)
+            return false;
+        *channel = {mask, shift, std::uint32_t(256 / values)};
+        return true;
+    }
+
+    int operator()(std::uint32_t value) const { return int((((value & mask) >> shift) * scale) & 0xFF); }
+};
+
+// Where an RLE stream's cursor stands: its byte, and the pixel it writes next (row s counted in stream order).
+struct RleCursor {
+    std::int64_t position = 0;
+    std::int64_t x = 0;
+    std::int64_t s = 0;
+    bool ended = false; // the end-of-bitmap escape, or past the last row
+};
+
+class BmpDecoder : public PictureDecoder {
+public:
+    const char *format() const override { return "bmp"; }
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
+
+protected:
+    bool decodeRow(int y, QRgb *row) override;
+
+private:
+    bool readHeader(const PictureLimits &limits, QString *errorString);
+    bool readPalette(std::int64_t position, int entries, int entrySize, QString *errorString);
+    // The stream row that holds picture row y.
+    std::int64_t streamRow(std::int64_t y) const { return bottomUp_ ? height_ - 1 - y : y; }
+
+    // Steps an RLE cursor through the stream until it reaches stream row `stopRow` or the stream ends. With
+    // `block`, the indices of stream rows [blockFirst, blockFirst + blockRows) are written into it. False when
+    // the data runs out before the stream is whole.
+    bool walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow, std::uint8_t *block, std::int64_t blockFirst);
+    bool indexRle(QString *errorString);
+    bool decodeRleBlock(std::int64_t block);
+
+    std::unique_ptr<ByteSource> source_;
+    int bits_ = 0;
+    int compression_ = Rgb;
+    bool bottomUp_ = true;
+    bool alpha_ = false;
+    std::int64_t dataStart_ = 0;
+    std::int64_t rowBytes_ = 0;
+    std::array<QRgb, 256> colours_{};
+    Channel red_, green_, blue_, alphaChannel_;
+    std::vector<unsigned char> stored_; // one stored row
+
+    // RLE: the stream is decoded a block of rows at a time, from the cursor recorded where it entered the block.
+    struct Checkpoint {
+        std::int64_t block;
+        RleCursor cursor;
+    };
+    std::int64_t blockRows_ = 64;
+    std::vector<Checkpoint> checkpoints_;
+    std::vector<std::uint8_t> blockIndices_;
+    std::int64_t decodedBlock_ = -1;
+};
+
+bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
+{
+    source_ = std::move(source);
+    if (!readHeader(limits, errorString))
+        return false;
+    if (compression_ == Rle4 || compression_ == Rle8)
+        return indexRle(errorString);
+    rowBytes_ = (width_ * bits_ + 31) / 32 * 4;
+    if (rowBytes_ > (source_->size() - dataStart_) / height_) {
+        *errorString = QStringLiteral("the BMP file is cut short: its pixels need %1 bytes, it has %2")
+                           .arg(double(dataStart_) + double(rowBytes_) * double(height_), 0, 'f', 0)
+                           .arg(source_->size());
+        return false;
+    }
+    stored_.resize(std::size_t(rowBytes_));
+    return true;
+}
+
+bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
+{
+    const auto refuse = [&](const QString &why) {
+        *errorString = why;
+        return false;
+    };
+    unsigned char h[fileHeaderSize + 124] = {};
+    const std::int64_t got = source_->readAt(0, reinterpret_cast<char *>(h), sizeof h);
+    if (got < 0)
+        return refuse(source_->errorString());
+    const QString incomplete = QStringLiteral("the BMP header is incomplete");
+    if (got < fileHeaderSize + 4)
+        return refuse(incomplete);
+    const std::int32_t offBits = std::int32_t(le32(h + 10));
+    const std::int32_t infoSize = std::int32_t(le32(h + 14));
+    const unsigned char *info = h + fileHeaderSize;
+    std::int64_t width = 0, height = 0;
+    int planes = 0;
+    std::uint32_t colourCount = 0, masks[4] = {};
+    const bool windowsHeader = infoSize == 40 || infoSize == 64 || infoSize == 108 || infoSize == 124;
+    if (windowsHeader) {
+        if (got < fileHeaderSize + infoSize)
+            return refuse(incomplete);
+        width = std::int32_t(le32(info + 4));
+        height = std::int32_t(le32(info + 8));
+        planes = le16(info + 12);
+        bits_ = le16(info + 14);
+        compression_ = int(std::min<std::uint32_t>(le32(info + 16), INT_MAX));
+        colourCount = le32(info + 32);
+        if (infoSize >= 108)
+            for (int i = 0; i < 4; ++i)
+                masks[i] = le32(info + 40 + 4 * i);
+    } else { // the OS/2 core header, and any size no other header has
+        if (got < fileHeaderSize + 12)
+            return refuse(incomplete);
+        width = std::int16_t(le16(info + 4));
+        height = std::int16_t(le16(info + 6));
+        planes = le16(info + 8);
+        bits_ = le16(info + 10);
+        compression_ = Rgb;
+    }
+    const bool supported =
+        (bits_ == 1 || bits_ == 4 || bits_ == 8 || bits_ == 16 || bits_ == 24 || bits_ == 32) && planes == 1 &&
+        (compression_ == Rgb || (bits_ == 4 && compression_ == Rle4) || (bits_ == 8 && compression_ == Rle8) ||
+         ((bits_ == 16 || bits_ == 32) && compression_ == BitFields));
+    if (!supported)
+        return refuse(QStringLiteral("the BMP file uses a kind of pixel data this program does not read "
+                                     "(%1 bits a pixel, compression %2)")
+                          .arg(bits_)
+                          .arg(compression_));
+    if (height == INT_MIN || !fitsLimits(width, height < 0 ? -height : height, limits, errorString))
+        return height == INT_MIN ? refuse(QStringLiteral("the BMP header is damaged")) : false;
+    if (infoSize < 12)
+        return refuse(QStringLiteral("the BMP header is damaged"));
+    width_ = width;
+    height_ = height < 0 ? -height : height;
+    bottomUp_ = height > 0;
+
+    std::int64_t position = fileHeaderSize + infoSize;
+    const bool bitFields = compression_ == BitFields;
+    if (bitFields && infoSize < 108) {
+        unsigned char m[12];
+        if (source_->readAt(position, reinterpret_cast<char *>(m), 12) != 12)
+            return refuse(incomplete);
+        for (int i = 0; i < 3; ++i)
+            masks[i] = le32(m + 4 * i);
+        position += 12;
+    }
+    alpha_ = (bitFields || (compression_ == Rgb && bits_ == 32 && masks[3] == 0xFF000000u)) && masks[3];
+    if (bits_ <= 8) {
+        const std::int64_t entries = colourCount ? colourCount : std::int64_t(1) << bits_;
+        if (entries < 1 || entries > 256)
+            return refuse(QStringLiteral("the BMP file's colour table is damaged"));
+        const int entrySize = infoSize == 12 ? 3 : 4;
+        if (!readPalette(position, int(entries), entrySize, errorString))
+            return false;
+        position += entries * entrySize;
+    } else if (bitFields) {
+        if (!Channel::of(masks[0], &red_) || !Channel::of(masks[1], &green_) || !Channel::of(masks[2], &blue_) ||
+            !Channel::of(masks[3], &alphaChannel_))
+            return refuse(QStringLiteral("the BMP file's colour masks are damaged"));
+    } else if (bits_ == 16) { // 5 bits a channel
+        Channel::of(0x7C00, &red_);
+        Channel::of(0x03E0, &green_);
+        Channel::of(0x001F, &blue_);
+    } else {
+        Channel::of(0xFF0000, &red_);
+        Channel::of(0x00FF00, &green_);
+        Channel::of(0x0000FF, &blue_);
+        if (alpha_)
+            Channel::of(masks[3], &alphaChannel_);
+    }
+    // The pixels start where the file header says, unless that lies inside the headers or the colour table.
+    dataStart_ = offBits >= 0 && offBits > position ? offBits : position;
+    return true;
+}
+
+bool BmpDecoder::readPalette(std::int64_t position, int entries, int entrySize, QString *errorString)
+{
+    std::vector<unsigned char> table(std::size_t(entries) * entrySize);
+    const std::int64_t got =
+        source_->readAt(position, reinterpret_cast<char *>(table.data()), std::int64_t(table.size()));
+    if (got != std::int64_t(table.size()) || position + got >= source_->size()) {
+        *errorString =
+            got < 0 ? source_->errorString() : QStringLiteral("the BMP file is cut short in its colour table");
+        return false;
+    }
+    // Indices past the table read as black; a two-colour picture with a one-colour table has white for 1.
+    colours_.fill(qRgb(0, 0, 0));
+    if (bits_ == 1 && entries == 1)
+        colours_[1] = qRgb(255, 255, 255);
+    for (int i = 0; i < entries; ++i) {
+        const unsigned char *e = table.data() + std::size_t(i) * entrySize;
+        colours_[std::size_t(i)] = qRgb(e[2], e[1], e[0]);
+    }
+    return true;
+}
+
+bool BmpDecoder::decodeRow(int y, QRgb *row)
+{
+    const std::int64_t width = width_;
+    if (compression_ == Rle4 || compression_ == Rle8) {
+        const std::int64_t s = streamRow(y);
+        if (s / blockRows_ != decodedBlock_ && !decodeRleBlock(s / blockRows_))
+            return false;
+        const std::uint8_t *indices = blockIndices_.data() + (s % blockRows_) * width;
+        for (std::int64_t x = 0; x < width; ++x)
+            row[x] = colours_[indices[x]];
+        return true;
+    }
+
+    const std::int64_t got =
+        source_->readAt(dataStart_ + streamRow(y) * rowBytes_, reinterpret_cast<char *>(stored_.data()), rowBytes_);
+    if (got != rowBytes_)
+        return fail(got < 0 ? source_->errorString() : QStringLiteral("the BMP file is cut short"));
+    const unsigned char *p = stored_.data();
+    switch (bits_) {
+    case 1:
+        for (std::int64_t x = 0; x < width; ++x)
+            row[x] = colours_[(p[x >> 3] >> (7 - (x & 7))) & 1];
+        break;
+    case 4:
+        for (std::int64_t x = 0; x < width; ++x)
+            row[x] = colours_[(p[x >> 1] >> (x & 1 ? 0 : 4)) & 0x0F];
+        break;
+    case 8:
+        for (std::int64_t x = 0; x < width; ++x)
+            row[x] = colours_[p[x]];
+        break;
+    case 24:
+        if (!alpha_ && compression_ == Rgb) { // the common case, without the general channel arithmetic
+            for (std::int64_t x = 0; x < width; ++x, p += 3)
+                row[x] = qRgb(p[2], p[1], p[0]);
+            break;
+        }
+        [[fallthrough]];
+    default: {
+        const int bytes = bits_ / 8;
+        for (std::int64_t x = 0; x < width; ++x, p += bytes) {
+            std::uint32_t c = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
+            if (bytes > 2)
+                c |= std::uint32_t(p[2]) << 16;
+            if (bytes > 3)
+                c |= std::uint32_t(p[3]) << 24;
+            const QRgb pixel = qRgba(red_(c), green_(c), blue_(c), alpha_ ? alphaChannel_(c) : 255);
+            row[x] = alpha_ ? overWhite(pixel) : pixel;
+        }
+    }
+    }
+    return true;
+}
+
+bool BmpDecoder::walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow, std::uint8_t *block,
+                         std::int64_t blockFirst)
+{
+    const bool four = compression_ == Rle4;
+    const std::int64_t width = width_;
+    const std::int64_t blockEnd = blockFirst + blockRows_;
+    const auto put = [&](std::int64_t x, std::uint8_t index) {
+        if (block && cursor.s >= blockFirst && cursor.s < blockEnd && x < width)
+            block[(cursor.s - blockFirst) * width + x] = index;
+    };
+    const auto pixel = [four](int i, int value) {
+        return std::uint8_t(four ? (i & 1 ? value & 0x0F : value >> 4) : value);
+    };
+    in.seek(cursor.position);
+    while (!cursor.ended && cursor.s < stopRow) {
+        const int count = in.byte();
+        if (count < 0)
+            return false;
+        if (count > 0) { // a run of `count` pixels
+            const int value = in.byte();
+            if (value < 0)
+                return false;
+            if (block)
+                for (int i = 0; i < count; ++i)
+                    put(cursor.x + i, pixel(i, value));
+            cursor.x += count;
+        } else {
+            const int escape = in.byte();
+            if (escape < 0)
+                return false;
+            if (escape == 0) { // end of line
+                cursor.x = 0;
+                if (++cursor.s >= height_)
+                    cursor.ended = true;
+            } else if (escape == 1) { // end of bitmap
+                cursor.ended = true;
+            } else if (escape == 2) { // a jump right and down, kept inside the picture
+                const int dx = in.byte();
+                const int dy = in.byte();
+                if (dx < 0 || dy < 0)
+                    return false;
+                cursor.x = std::min(cursor.x + dx, width - 1);
+                cursor.s = std::min(cursor.s + dy, height_ - 1);
+            } else { // `escape` literal pixels, padded to a 16-bit boundary
+                const int bytes = four ? (escape + 1) / 2 : escape;
+                int value = 0;
+                for (int i = 0; i < escape; ++i) {
+                    if (!four || !(i & 1)) {
+                        value = in.byte();
+                        if (value < 0)
+                            return false;
+                    }
+                    put(cursor.x + i, pixel(i, value));
+                }
+                if ((bytes & 1) && in.byte() < 0)
+                    return false;
+                cursor.x += escape;
+            }
+        }
+        cursor.position = in.position();
+    }
+    return !in.failed();
+}
+
+bool BmpDecoder::indexRle(QString *errorString)
+{
+    // Blocks of at most 4 MiB of indices. A checkpoint holds the cursor as it entered, or jumped past, the
+    // first row of its block; the blocks up to the next checkpoint start from it.
+    blockRows_ = std::clamp<std::int64_t>((std::int64_t(4) << 20) / width_, 1, 64);
+    ByteReader in(*source_);
+    RleCursor cursor;
+    cursor.position = dataStart_;
+    checkpoints_.push_back({0, cursor});
+    while (!cursor.ended) {
+        const std::int64_t block = cursor.s / blockRows_;
+        if (!walkRle(in, cursor, (block + 1) * blockRows_, nullptr, 0)) {
+            *errorString =
+                in.failed() ? source_->errorString() : QStringLiteral("the BMP file's compressed pixels are cut short");
+            return false;
+        }
+        checkpoints_.push_back({block + 1, cursor});
+    }
+    return true;
+}
+
+bool BmpDecoder::decodeRleBlock(std::int64_t block)
+{
+    const auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), block,
+                                        [](std::int64_t b, const Checkpoint &c) { return b < c.block; });
+    RleCursor cursor = std::prev(after)->cursor;
+    blockIndices_.assign(std::size_t(blockRows_ * width_), 0); // what the stream skips has index 0
+    const std::int64_t first = block * blockRows_;
+    ByteReader in(*source_);
+    if (!walkRle(in, cursor, first + blockRows_, blockIndices_.data(), first))
+        return fail(QStringLiteral("the BMP file's compressed pixels are cut short"));
+    decodedBlock_ = block;
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                        QString *errorString)
+{
+    auto decoder = std::make_unique<BmpDecoder>();
+    if (!decoder->open(std::move(source), limits, errorString))
+        return nullptr;
+    return decoder;
+}

@@ -1,0 +1,63 @@
+#include "decoder.h"
+
+bool PictureDecoder::readRow(QRgb *row)
+{
+    if (!error_.isEmpty())
+        return false;
+    if (nextRow_ >= height_)
+        return fail(QStringLiteral("read past the last row"));
+    return decodeRow(nextRow_++, row);
+}
+
+bool PictureDecoder::fail(const QString &why)
+{
+    if (error_.isEmpty())
+        error_ = why;
+    return false;
+}
+
+bool fitsLimits(std::int64_t width, std::int64_t height, const PictureLimits &limits, QString *errorString)
+{
+    if (width <= 0 || height <= 0) {
+        *errorString = QStringLiteral("the picture has no pixels");
+        return false;
+    }
+    if (limits.maxImageBytes && width * height > limits.maxImageBytes / 4) {
+        *errorString = QStringLiteral("the picture is %1 x %2 pixels, more than %3 MiB of image memory")
+                           .arg(width)
+                           .arg(height)
+                           .arg(limits.maxImageBytes / (1024 * 1024));
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                            QString *errorString)
+{
+    char magic[8] = {};
+    const std::int64_t n = source->readAt(0, magic, sizeof magic);
+    if (n < 0) {
+        *errorString = source->errorString();
+        return nullptr;
+    }
+    const QByteArrayView head(magic, n);
+    std::unique_ptr<PictureDecoder> decoder;
+    if (head.startsWith("BM"))
+        decoder = openBmp(std::move(source), limits, errorString);
+    else if (head.startsWith("\xFF\xD8\xFF"))
+        decoder = openJpeg(std::move(source), limits, errorString);
+    else if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+        decoder = openGif(std::move(source), limits, errorString);
+    else
+        *errorString = QStringLiteral("not a BMP, JPEG or GIF picture");
+    return decoder;
+}
+
+std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, QString *errorString)
+{
+    std::unique_ptr<ByteSource> source = openFileSource(path, errorString);
+    if (!source)
+        return nullptr;
+    return openPicture(std::move(source), limits, errorString);
+}

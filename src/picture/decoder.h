@@ -1,0 +1,78 @@
+#pragma once
+
+#include "picture/bytesource.h"
+
+#include <QRgb>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+// A picture read row by row, top to bottom, as it is decoded: nothing holds the whole picture unless its
+// format forces that (an interlaced GIF). Rows come as QRgb, every pixel opaque: what is transparent is laid
+// over white, the picture box's background. Each reader gives the pixels Qt's own reader gives for the same
+// file, wherever Qt reads the file completely; unlike Qt's, it refuses a file that ends before its last row.
+class PictureDecoder {
+public:
+    virtual ~PictureDecoder() = default;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // "bmp", "gif", "jpeg", "png".
+    virtual const char *format() const = 0;
+
+    // Decodes the next row into `row` (width() pixels). False when the file is damaged or ends before the
+    // row is whole; errorString() then says why, and every later call fails too.
+    bool readRow(QRgb *row);
+    const QString &errorString() const { return error_; }
+
+protected:
+    // Decodes row `y` (the rows come in order); false after fail().
+    virtual bool decodeRow(int y, QRgb *row) = 0;
+    bool fail(const QString &why);
+
+    std::int64_t width_ = 0;
+    std::int64_t height_ = 0;
+
+private:
+    int nextRow_ = 0;
+    QString error_;
+};
+
+// The picture formats a caller accepts.
+enum class PictureFormats { WindowFormats, AllFormats }; // BMP, JPEG, GIF; and PNG
+
+// What a caller accepts: the formats, and the most image memory a picture may take at 4 bytes a pixel (0: no
+// limit). A picture over the limit is refused from its header, before anything else is read or allocated.
+struct PictureLimits {
+    PictureFormats formats = PictureFormats::AllFormats;
+    std::int64_t maxImageBytes = 0;
+};
+
+// Reads the header of the picture in `source`, recognised by its content whatever the file is called. Null,
+// with `errorString` saying why, when it is none of the accepted formats, too large, or its header is damaged or
+// cut short. Width and height are then known and at least 1; no pixel has been decoded.
+std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                            QString *errorString);
+// The same for the file at `path`.
+std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, QString *errorString);
+
+// The readers of each format, for openPicture. Each calls fitsLimits() as soon as it knows the size.
+std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                        QString *errorString);
+std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                        QString *errorString);
+std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                         QString *errorString);
+// False, with the reason, for a picture of no pixels or of more image memory than the limits allow.
+bool fitsLimits(std::int64_t width, std::int64_t height, const PictureLimits &limits, QString *errorString);
+
+// Lays a pixel with alpha over white, rounded to nearest, as the picture box shows it.
+inline QRgb overWhite(QRgb pixel)
+{
+    const int a = qAlpha(pixel);
+    if (a == 255)
+        return pixel;
+    const auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+    return qRgb(over(qRed(pixel)), over(qGreen(pixel)), over(qBlue(pixel)));
+}

@@ -1,0 +1,205 @@
+// GIF through giflib, row by row: the first frame on its logical screen, as Qt's reader shows it. An
+// interlaced frame arrives in four passes, so its indices are held until the frame is whole.
+
+#include "picture/decoder.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const QRgb white = qRgb(255, 255, 255);
+
+class GifDecoder : public PictureDecoder {
+public:
+    ~GifDecoder() override
+    {
+        if (gif_)
+            DGifCloseFile(gif_, nullptr);
+    }
+
+    const char *format() const override { return "gif"; }
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
+
+protected:
+    bool decodeRow(int y, QRgb *row) override;
+
+private:
+    static int readInput(GifFileType *gif, GifByteType *data, int count)
+    {
+        auto *decoder = static_cast<GifDecoder *>(gif->UserData);
+        const std::int64_t n = decoder->reader_->read(reinterpret_cast<char *>(data), count);
+        if (n < count)
+            decoder->ranOut_ = true;
+        return n < 0 ? 0 : int(n);
+    }
+    QString reason(int error) const;
+    // The colour of palette index `index` as the frame shows it: one past the table, or beyond, is clear.
+    QRgb colour(int index) const;
+    bool readFrameRow(std::int64_t j, std::uint8_t *indices);
+
+    std::unique_ptr<ByteSource> source_;
+    std::unique_ptr<ByteReader> reader_;
+    bool ranOut_ = false; // the data ended where giflib wanted more
+    GifFileType *gif_ = nullptr;
+    std::int64_t left_ = 0, top_ = 0, frameWidth_ = 0, frameHeight_ = 0;
+    bool interlaced_ = false;
+    const ColorMapObject *map_ = nullptr;
+    int colours_ = 0;
+    int transparent_ = -1;
+    bool clearShowsWhite_ = false; // a picture with a clear colour: clear pixels show the background
+    QRgb fill_ = qRgb(0, 0, 0);
+    std::vector<std::uint8_t> line_;
+    std::vector<std::uint8_t> frame_; // an interlaced frame, row after row
+    std::int64_t linesRead_ = 0;
+};
+
+QString GifDecoder::reason(int error) const
+{
+    if (reader_->failed())
+        return source_->errorString();
+    if (ranOut_ || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON)
+        return QStringLiteral("the file is cut short");
+    const char *text = GifErrorString(error);
+    return QStringLiteral("the GIF file is damaged (%1)").arg(QString::fromLatin1(text ? text : "unknown error"));
+}
+
+bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
+{
+    source_ = std::move(source);
+    reader_ = std::make_unique<ByteReader>(*source_);
+    int error = 0;
+    gif_ = DGifOpen(this, &GifDecoder::readInput, &error);
+    if (!gif_) {
+        *errorString = reason(error);
+        return false;
+    }
+    // Extensions up to the first frame; only the graphic control extension's clear colour matters.
+    while (true) {
+        GifRecordType record;
+        if (DGifGetRecordType(gif_, &record) != GIF_OK) {
+            *errorString = reason(gif_->Error);
+            return false;
+        }
+        if (record == TERMINATE_RECORD_TYPE) {
+            *errorString = QStringLiteral("the GIF file holds no picture");
+            return false;
+        }
+        if (record == IMAGE_DESC_RECORD_TYPE)
+            break;
+        int code = 0;
+        GifByteType *block = nullptr;
+        if (DGifGetExtension(gif_, &code, &block) != GIF_OK) {
+            *errorString = reason(gif_->Error);
+            return false;
+        }
+        if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
+            transparent_ = (block[1] & 1) ? block[4] : -1;
+        while (block) {
+            if (DGifGetExtensionNext(gif_, &block) != GIF_OK) {
+                *errorString = reason(gif_->Error);
+                return false;
+            }
+        }
+    }
+    if (DGifGetImageDesc(gif_) != GIF_OK) {
+        *errorString = reason(gif_->Error);
+        return false;
+    }
+    const GifImageDesc &image = gif_->Image;
+    left_ = image.Left;
+    top_ = image.Top;
+    frameWidth_ = image.Width;
+    frameHeight_ = image.Height;
+    interlaced_ = image.Interlace;
+    // The picture is the logical screen; without one, the frame's extent from the screen's corner.
+    width_ = gif_->SWidth > 0 ? gif_->SWidth : left_ + frameWidth_;
+    height_ = gif_->SHeight > 0 ? gif_->SHeight : top_ + frameHeight_;
+    if (!fitsLimits(width_, height_, limits, errorString))
+        return false;
+    map_ = image.ColorMap ? image.ColorMap : gif_->SColorMap;
+    if (image.ColorMap) {
+        colours_ = image.ColorMap->ColorCount;
+    } else { // the screen descriptor's table size counts even when it has no table
+        unsigned char flags = 0;
+        source_->readAt(10, reinterpret_cast<char *>(&flags), 1);
+        colours_ = 2 << (flags & 7);
+    }
+    clearShowsWhite_ = transparent_ >= 0;
+    // A frame smaller than the screen lies on the clear colour, or on the screen's background colour.
+    if (left_ || top_ || frameWidth_ < width_ || frameHeight_ < height_) {
+        if (transparent_ >= 0)
+            fill_ = white;
+        else if (gif_->SColorMap)
+            fill_ = colour(gif_->SBackGroundColor);
+    }
+    line_.resize(std::size_t(std::max<std::int64_t>(frameWidth_, 1)));
+    return true;
+}
+
+QRgb GifDecoder::colour(int index) const
+{
+    // What the table gives, 0x00FFFFFF where it says "clear"; alpha counts only in a picture with a clear colour.
+    QRgb c = 0x00FFFFFF;
+    if (index < colours_ && map_ && index < map_->ColorCount)
+        c = qRgb(map_->Colors[index].Red, map_->Colors[index].Green, map_->Colors[index].Blue);
+    else if (index <= colours_ && !map_)
+        c = 0;
+    if (index == transparent_)
+        c &= 0x00FFFFFF;
+    if (clearShowsWhite_)
+        return qAlpha(c) ? c : white;
+    return c | 0xFF000000;
+}
+
+bool GifDecoder::readFrameRow(std::int64_t j, std::uint8_t *indices)
+{
+    if (!interlaced_) {
+        while (linesRead_ <= j) {
+            if (DGifGetLine(gif_, line_.data(), int(frameWidth_)) != GIF_OK)
+                return fail(reason(gif_->Error));
+            ++linesRead_;
+        }
+        std::copy(line_.begin(), line_.begin() + frameWidth_, indices);
+        return true;
+    }
+    if (frame_.empty()) {
+        frame_.resize(std::size_t(frameWidth_ * frameHeight_));
+        // The four passes: every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from 1.
+        static constexpr int start[4] = {0, 4, 2, 1};
+        static constexpr int step[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (std::int64_t r = start[pass]; r < frameHeight_; r += step[pass])
+                if (DGifGetLine(gif_, frame_.data() + r * frameWidth_, int(frameWidth_)) != GIF_OK)
+                    return fail(reason(gif_->Error));
+    }
+    std::copy_n(frame_.data() + j * frameWidth_, frameWidth_, indices);
+    return true;
+}
+
+bool GifDecoder::decodeRow(int y, QRgb *row)
+{
+    std::fill(row, row + width_, fill_);
+    const std::int64_t j = y - top_;
+    if (j < 0 || j >= frameHeight_ || left_ >= width_ || frameWidth_ == 0)
+        return true;
+    if (!readFrameRow(j, line_.data()))
+        return false;
+    const std::int64_t end = std::min(left_ + frameWidth_, width_);
+    for (std::int64_t x = left_; x < end; ++x)
+        row[x] = colour(line_[std::size_t(x - left_)]);
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                        QString *errorString)
+{
+    auto decoder = std::make_unique<GifDecoder>();
+    if (!decoder->open(std::move(source), limits, errorString))
+        return nullptr;
+    return decoder;
+}
