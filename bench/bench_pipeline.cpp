@@ -1,81 +1,174 @@
-// Times each step from picture file to data on a large picture and prints the peak memory.
-//   bench_pipeline [WIDTH HEIGHT]   (default 8000 x 6000)
+// Each step from picture file to data, on a 4000 x 3000 picture, and the window's whole export of a
+// 1920 x 1080 picture (pixel read, A51 writer, file, code viewer filled) on the offscreen platform.
+//   bench_pipeline [Google Benchmark options]     (bench/run builds and runs it)
 
+#include "app/form1.h"
+#include "app/platform.h"
 #include "core/clock.h"
 #include "export/codewriters.h"
+#include "export/filesave.h"
+#include "export/road.h"
 #include "export/textencoding.h"
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
+#include "picture/decoder.h"
 #include "picture/picture.h"
 #include "picture/picturesurface.h"
+#include "windows/form2.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QImage>
+#include <QApplication>
+#include <QBuffer>
+#include <QImageWriter>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cstdio>
-#include <functional>
-#include <sys/resource.h>
-#include <vector>
+#include <benchmark/benchmark.h>
 
 namespace {
 
-// Runs `step` `runs` times and prints the fastest time.
-void measure(const char *name, int runs, const std::function<void()> &step)
+QImage photo(int width, int height)
 {
-    std::vector<qint64> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        times.push_back(timer.nsecsElapsed());
-    }
-    std::printf("%-28s %9.1f ms\n", name, double(*std::min_element(times.begin(), times.end())) / 1e6);
-}
-
-} // namespace
-
-int main(int argc, char *argv[])
-{
-    QCoreApplication app(argc, argv);
-    const int width = argc > 2 ? std::atoi(argv[1]) : 8000;
-    const int height = argc > 2 ? std::atoi(argv[2]) : 6000;
-    const int runs = 3;
-
     QImage picture(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
         for (int x = 0; x < width; ++x)
-            line[x] = qRgb((x * 7) & 0xFF, (y * 3) & 0xFF, ((x ^ y) * 5) & 0xFF);
+            line[x] = qRgb((x * 7 + y) & 0xFF, (y * 3 + x / 5) & 0xFF, ((x ^ y) * 5) & 0xFF);
     }
-    QTemporaryDir dir;
-    const QString bmp = dir.filePath(QStringLiteral("bench.bmp"));
-    const QString jpeg = dir.filePath(QStringLiteral("bench.jpg"));
-    picture.save(bmp, "BMP");
-    picture.save(jpeg, "JPEG", 90);
-    std::printf("picture %d x %d\n", width, height);
+    return picture;
+}
 
-    LoadedPicture loaded;
-    measure("decode BMP (24 bit)", runs, [&] { loaded = LoadPicture(bmp); });
-    measure("decode JPEG", runs, [&] { loaded = LoadPicture(jpeg); });
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(90);
+    writer.write(image);
+    return bytes;
+}
+
+const QImage &bigPhoto()
+{
+    static const QImage picture = photo(4000, 3000);
+    return picture;
+}
+
+class NullSink : public ByteSink {
+public:
+    bool write(const char *, std::int64_t) override { return true; }
+};
+
+// Answers nothing and waits for nobody.
+class QuietPlatform : public Platform {
+public:
+    QString directory;
+    QString picture;
+    void ShowOpen(OpenFileDialog &dialog) override { dialog.FileName = picture; }
+    void messageBox(const QString &, const QString &, MessageIcon) override {}
+    QSizeF screenSize() const override { return {3000 * 15, 2000 * 15}; }
+    QRectF usableArea() const override { return {0, 0, 3000 * 15, 2000 * 15}; }
+    QDateTime now() const override { return QDateTime(QDate(2002, 11, 15), QTime(14, 5, 9)); }
+    QString programDirectory() const override { return directory; }
+    QString commandLine() const override { return QString(); }
+    void endProgram() override {}
+};
+
+void DecodeJpeg(benchmark::State &state)
+{
+    const QByteArray jpeg = encoded(bigPhoto(), "jpeg");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decodePicture(jpeg));
+}
+
+void DecodeBmp(benchmark::State &state)
+{
+    const QByteArray bmp = encoded(bigPhoto(), "bmp");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decodePicture(bmp));
+}
+
+void Conversion(benchmark::State &state)
+{
     PictureSurface surface;
-    measure("convert to black and white", runs, [&] {
-        surface.setPicture(loaded.picture);
+    for (auto _ : state) {
+        state.PauseTiming();
+        surface.setPicture(bigPhoto().copy());
+        state.ResumeTiming();
         convertToBlackAndWhite(surface, whiteColour, blackColour, {});
-    });
-    PixelTable table;
-    measure("read pixel table", runs, [&] { table = readPixelTable(surface, blackColour, {}); });
-    const CodeStamp stamp = codeStampAt(reproducibleNow());
-    GeneratedCode code;
-    measure("A51 writer", runs, [&] { code = writeA51(table, bmp, stamp, {}); });
-    measure("encode A51 text as GBK", runs, [&] { encodeText(code.codetext, TextEncoding::Gbk); });
-    measure("C51 writer", runs, [&] { code = writeC51(table, bmp, stamp, {}); });
-    measure("HEX writer", runs, [&] { code = writeHex(table, {}); });
+    }
+}
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak resident memory        %9.1f MiB\n", double(usage.ru_maxrss) / 1024.0);
+void PixelTableRead(benchmark::State &state)
+{
+    PictureSurface surface;
+    surface.setPicture(bigPhoto());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readPixelTable(surface, blackColour, {}));
+}
+
+void Writer(benchmark::State &state)
+{
+    PictureSurface surface;
+    surface.setPicture(bigPhoto());
+    convertToBlackAndWhite(surface, whiteColour, blackColour, {});
+    const PixelTable table = readPixelTable(surface, blackColour, {});
+    const CodeStamp stamp = codeStampAt(QDateTime::currentDateTime());
+    const auto format = CodeFormat(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writeCode(format, table, QStringLiteral("bench.bmp"), stamp, {}));
+}
+
+// The converter's whole road from a JPEG in memory to A51 text, with the conversion.
+void ConverterRoad(benchmark::State &state)
+{
+    const QByteArray jpeg = encoded(bigPhoto(), "jpeg");
+    RoadOptions options;
+    options.convert = true;
+    NullSink sink;
+    for (auto _ : state) {
+        QString error;
+        const auto decoder = openPicture(memorySource(jpeg), PictureLimits{}, &error);
+        benchmark::DoNotOptimize(runRoad(*decoder, options, sink));
+    }
+}
+
+void WindowExport(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("export.bmp"));
+    QImage image = photo(1920, 1080);
+    image.save(picture, "BMP");
+    QuietPlatform platform;
+    platform.directory = dir.path();
+    platform.picture = picture;
+    Form1 form(platform);
+    form.Form_Load();
+    form.Cmd_loadpic_Click();
+    form.Timer_formfresh_Timer();
+    form.Cmd_convert_Click();
+    for (auto _ : state) {
+        form.pixelinfoready = false; // read the pixels every time, as the first export does
+        form.Cmd_outputcode_Click();
+    }
+    if (!form.codeViewer() || form.codetext.size() < 1000000)
+        state.SkipWithError("the export made no text");
+}
+
+} // namespace
+
+BENCHMARK(DecodeJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(DecodeBmp)->Unit(benchmark::kMillisecond);
+BENCHMARK(Conversion)->Unit(benchmark::kMillisecond);
+BENCHMARK(PixelTableRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(Writer)->Arg(int(CodeFormat::A51))->Arg(int(CodeFormat::Hex))->Unit(benchmark::kMillisecond);
+BENCHMARK(ConverterRoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(WindowExport)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
     return 0;
 }

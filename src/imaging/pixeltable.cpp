@@ -1,9 +1,5 @@
 #include "pixeltable.h"
 
-#include "core/rounding.h"
-#include "core/texts.h"
-#include "picture/picturesurface.h"
-
 PixelTable::PixelTable(int width, int height)
     : width_(width), height_(height), cells_(std::size_t(width) * std::size_t(height), 0)
 {
@@ -35,16 +31,4 @@ void packRow(const std::uint8_t *entries, int width, std::uint8_t *bytes)
         bytes[c] =
             std::uint8_t(p[0] << 7 | p[1] << 6 | p[2] << 5 | p[3] << 4 | p[4] << 3 | p[5] << 2 | p[6] << 1 | p[7]);
     }
-}
-
-PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status)
-{
-    const int width = int(roundHalfEven(surface.ScaleWidth()));
-    const int height = int(roundHalfEven(surface.ScaleHeight()));
-    PixelTable pixelinfo(width, height);
-    for (int currow = 0; currow < height; ++currow) {
-        readPixelRow(surface.constScanLine(currow), width, blackcolor, pixelinfo.row(currow));
-        reportProgress(status, Texts::readingPixels, currow, surface.ScaleHeight());
-    }
-    return pixelinfo;
 }

@@ -10,6 +10,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace TestPictures;
 
@@ -43,7 +45,8 @@ private slots:
     void helpAndVersion();
     void failedOutputKeepsTheOldFile();
     void pathWithSpacesAndChinese();
-    void largePictureGivesExactByteCount();
+    void largePictureInFlatMemory();
+    void partWayFailureStopsTheStream();
     void badInputsAreRefused_data();
     void badInputsAreRefused();
     void longAndStrangePathsWork();
@@ -289,18 +292,57 @@ void tst_Cli::pathWithSpacesAndChinese()
                                                 QStringLiteral("】  ----*/\r\n")));
 }
 
-void tst_Cli::largePictureGivesExactByteCount()
+void tst_Cli::largePictureInFlatMemory()
 {
-    picture(QStringLiteral("large.bmp"), largeMonochromeBmp(8000, 6000));
-    const Run r = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-o"), QStringLiteral("large.hex"),
-                       QStringLiteral("large.bmp")});
-    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-    const QByteArray bytes = readFile(dir.filePath(QStringLiteral("large.hex")));
-    QCOMPARE(bytes.size(), qsizetype(6000000));
-    for (const auto &[c, y] : {std::pair{0, 0}, {999, 0}, {0, 5999}, {999, 5999}, {123, 4567}})
-        QCOMPARE(quint8(bytes[qsizetype(y) * 1000 + c]), quint8(~((c + y) & 0xFF)));
-    QFile::remove(dir.filePath(QStringLiteral("large.hex")));
-    QFile::remove(dir.filePath(QStringLiteral("large.bmp")));
+    // 20000 x 20000 pixels, 50 MB of 1-bit BMP: the converter holds a few rows, never the picture.
+    const QString bmp = picture(QStringLiteral("large.bmp"), largeMonochromeBmp(20000, 20000));
+    QList<QByteArray> arguments{TESSALINE_CLI,
+                                "-f",
+                                "hex",
+                                "-o",
+                                QFile::encodeName(dir.filePath("large.hex")),
+                                QFile::encodeName(dir.filePath(bmp))};
+    std::vector<char *> argv;
+    for (QByteArray &a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    QCOMPARE(wait4(child, &status, 0, &usage), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY2(usage.ru_maxrss < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(usage.ru_maxrss)));
+
+    QFile hex(dir.filePath(QStringLiteral("large.hex")));
+    QVERIFY(hex.open(QIODevice::ReadOnly));
+    QCOMPARE(hex.size(), qint64(50000000));
+    for (const auto &[c, y] : {std::pair{0, 0}, {2499, 0}, {0, 19999}, {2499, 19999}, {1234, 5678}}) {
+        hex.seek(qint64(y) * 2500 + c);
+        QCOMPARE(quint8(hex.read(1).at(0)), quint8(~((c + y) & 0xFF)));
+    }
+    hex.remove();
+    QFile::remove(dir.filePath(bmp));
+}
+
+void tst_Cli::partWayFailureStopsTheStream()
+{
+    // A JPEG whose data ends after some rows: what was made stays on standard output, and the converter says
+    // why it stopped and fails.
+    QImage noise(64, 256, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y * 31) % 253, (x ^ y) * 3 % 256));
+    const QByteArray jpeg = encodeJpeg(noise, 90);
+    const Run r = run({picture(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 2))});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(r.out.startsWith(";----"));
+    QVERIFY(r.out.contains("\r\nDB   "));
+    QVERIFY2(r.err.contains(QStringLiteral("cut.jpg: the file is cut short (the output stops there)")),
+             qPrintable(r.err));
 }
 
 void tst_Cli::badInputsAreRefused_data()

@@ -33,5 +33,14 @@ int main(int argc, char *argv[])
     write(QStringLiteral("mono.gif"), encodeGif({mono}));
     write(QStringLiteral("two-frames-transparent.gif"), encodeGif({colours, mono.scaled(24, 6)}, palette[6]));
     write(QStringLiteral("odd-width.bmp"), encodeBmp(solid(13, 3, qRgb(0, 0, 0)), 24));
+    write(QStringLiteral("16bit-fields.bmp"),
+          rawBmp(40, 16, 4, 16, 3, QByteArray("\x00\xF8\0\0\xE0\x07\0\0\x1F\0\0\0", 12), noise(128, 2)));
+    write(QStringLiteral("v5-alpha.bmp"), rawBmp(124, 8, 3, 32, 0, {}, noise(96, 4), 0, 0xFF000000));
+    write(QStringLiteral("os2-8bit.bmp"), rawBmp(12, 8, 2, 8, 0, noise(768, 7), noise(16, 8)));
+    write(QStringLiteral("rle4.bmp"),
+          rawBmp(40, 8, 2, 4, 2, noise(64, 14),
+                 QByteArray("\x03\x12\x00\x03\x45\x60\x02\x7A\x00\x00\x08\x11\x00\x01", 14)));
+    QImage progressive = colours.scaled(48, 24);
+    write(QStringLiteral("colours-small.jpg"), encodeJpeg(progressive, 40));
     return ok ? 0 : 1;
 }

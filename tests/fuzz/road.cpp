@@ -1,6 +1,8 @@
 #include "road.h"
 
 #include "export/codewriters.h"
+#include "export/filesave.h"
+#include "export/road.h"
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
 #include "picture/picture.h"
@@ -64,6 +66,36 @@ void checkWriters(const PixelTable &table)
     require(entriesOf(c51.codetext, c51Entry) == hex.codebytes, "the C51 entries equal the bytes");
 }
 
+class MemorySink : public ByteSink {
+public:
+    QByteArray bytes;
+    bool write(const char *data, std::int64_t size) override
+    {
+        bytes.append(data, qsizetype(size));
+        return true;
+    }
+};
+
+// The converter's road, run over the file's rows as they are decoded, writes byte for byte what the window's
+// writers make of the same picture.
+void checkConverter(const QByteArray &data, const PixelTable &table, bool convert)
+{
+    const CodeStamp stamp{QStringLiteral("02-11-15"), QStringLiteral("14:05:09")};
+    for (CodeFormat format : {CodeFormat::A51, CodeFormat::C51, CodeFormat::Hex}) {
+        QString error;
+        const std::unique_ptr<PictureDecoder> decoder =
+            openPicture(memorySource(data), PictureLimits{PictureFormats::WindowFormats, 0}, &error);
+        require(decoder != nullptr, "the converter opens what the window reads");
+        MemorySink sink;
+        const RoadResult result =
+            runRoad(*decoder, {format, convert, TextEncoding::Utf8, QStringLiteral("fuzz.bmp"), stamp}, sink);
+        require(result.ok, "the converter reads what the window reads");
+        const GeneratedCode code = writeCode(format, table, QStringLiteral("fuzz.bmp"), stamp, {});
+        require(sink.bytes == (format == CodeFormat::Hex ? code.codebytes : code.codetext.toUtf8()),
+                "the converter writes what the window writes");
+    }
+}
+
 } // namespace
 
 void checkRoad(const QByteArray &data)
@@ -98,11 +130,14 @@ void checkRoad(const QByteArray &data)
     require(table.width() == surface.ScaleWidth() && table.height() == surface.ScaleHeight(),
             "the table covers the picture");
     checkWriters(table);
+    checkConverter(data, table, false);
 
     convertToBlackAndWhite(surface, whiteColour, blackColour, {});
     for (int y = 0; y < int(surface.ScaleHeight()); ++y)
         for (int x = 0; x < int(surface.ScaleWidth()); ++x)
             require(surface.Point(x, y) == whiteColour || surface.Point(x, y) == blackColour,
                     "converted pixels are white or black");
-    checkWriters(readPixelTable(surface, blackColour, {}));
+    const PixelTable converted = readPixelTable(surface, blackColour, {});
+    checkWriters(converted);
+    checkConverter(data, converted, true);
 }

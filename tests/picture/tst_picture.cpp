@@ -33,6 +33,7 @@ private slots:
     void emptyPictureKeepsTheBoxSize();
     void byteAlignedWidth_data();
     void byteAlignedWidth();
+    void rleJumpsSkipToColourZero();
     void decodersMatchQt_data();
     void decodersMatchQt();
     void jpegAcceptance_data();
@@ -308,52 +309,19 @@ void tst_Picture::byteAlignedWidth()
     QCOMPARE(hasByteAlignedWidth(surface), accepted);
 }
 
-// A BMP file put together byte by byte: the variants that the test pictures' encoder does not write.
-static QByteArray rawBmp(int infoSize, int width, int height, int bits, int compression, const QByteArray &afterInfo,
-                         const QByteArray &pixels, int colours = 0, std::uint32_t alphaMask = 0)
+// What an RLE stream jumps over, or never reaches, has colour 0; a jump past the edge stops at it.
+void tst_Picture::rleJumpsSkipToColourZero()
 {
-    QByteArray info(infoSize, '\0');
-    const auto put = [&](int at, std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            info[at + i] = char((v >> (8 * i)) & 0xFF);
-    };
-    put(0, quint32(infoSize), 4);
-    if (infoSize == 12) {
-        put(4, quint32(width), 2);
-        put(6, quint32(height), 2);
-        put(8, 1, 2);
-        put(10, quint32(bits), 2);
-    } else {
-        put(4, quint32(width), 4);
-        put(8, quint32(height), 4);
-        put(12, 1, 2);
-        put(14, quint32(bits), 2);
-        put(16, quint32(compression), 4);
-        put(32, quint32(colours), 4);
-        if (infoSize >= 108) {
-            put(40, 0x00FF0000, 4);
-            put(44, 0x0000FF00, 4);
-            put(48, 0x000000FF, 4);
-            put(52, alphaMask, 4);
-        }
-    }
-    QByteArray file("BM");
-    const quint32 offset = quint32(14 + infoSize + afterInfo.size());
-    for (quint32 v : {offset + quint32(pixels.size()), 0u, offset})
-        for (int i = 0; i < 4; ++i)
-            file.append(char((v >> (8 * i)) & 0xFF));
-    return file + info + afterInfo + pixels;
-}
-
-// `count` bytes that look random and are the same every run.
-static QByteArray noise(int count, quint32 seed)
-{
-    QByteArray bytes(count, '\0');
-    for (char &b : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        b = char(seed >> 24);
-    }
-    return bytes;
+    const QByteArray palette("\0\0\0\0\xFF\xFF\xFF\0\0\0\xFF\0", 12); // black, white, red
+    // Bottom row: two white, then a jump 1 right and 1 up; a red; a jump 9 right (to the last column); a red.
+    const QByteArray stream("\x02\x01\x00\x02\x01\x01\x01\x02\x00\x02\x09\x00\x01\x02\x00\x01", 16);
+    const LoadedPicture loaded = decodePicture(rawBmp(40, 5, 2, 8, 1, palette, stream, 3));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    const QRgb k = qRgb(0, 0, 0), w = qRgb(255, 255, 255), r = qRgb(255, 0, 0);
+    const QRgb expected[2][5] = {{k, k, k, r, r}, {w, w, k, k, k}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            QCOMPARE(loaded.picture.pixel(x, y), expected[y][x]);
 }
 
 void tst_Picture::decodersMatchQt_data()

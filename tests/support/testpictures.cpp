@@ -318,6 +318,53 @@ QByteArray encodeJpeg(const QImage &image, int quality)
     return out;
 }
 
+QByteArray rawBmp(int infoSize, int width, int height, int bits, int compression, const QByteArray &afterInfo,
+                  const QByteArray &pixels, int colours, std::uint32_t alphaMask)
+{
+    QByteArray info(infoSize, '\0');
+    const auto put = [&](int at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            info[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    put(0, quint32(infoSize), 4);
+    if (infoSize == 12) {
+        put(4, quint32(width), 2);
+        put(6, quint32(height), 2);
+        put(8, 1, 2);
+        put(10, quint32(bits), 2);
+    } else {
+        put(4, quint32(width), 4);
+        put(8, quint32(height), 4);
+        put(12, 1, 2);
+        put(14, quint32(bits), 2);
+        put(16, quint32(compression), 4);
+        put(32, quint32(colours), 4);
+        if (infoSize >= 108) {
+            put(40, 0x00FF0000, 4);
+            put(44, 0x0000FF00, 4);
+            put(48, 0x000000FF, 4);
+            put(52, alphaMask, 4);
+        }
+    }
+    QByteArray file("BM");
+    const quint32 offset = quint32(14 + infoSize + afterInfo.size());
+    for (quint32 v : {offset + quint32(pixels.size()), 0u, offset})
+        for (int i = 0; i < 4; ++i)
+            file.append(char((v >> (8 * i)) & 0xFF));
+    return file + info + afterInfo + pixels;
+}
+
+// `count` bytes that look random and are the same every run.
+QByteArray noise(int count, quint32 seed)
+{
+    QByteArray bytes(count, '\0');
+    for (char &b : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        b = char(seed >> 24);
+    }
+    return bytes;
+}
+
 bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 // Pictures the tests make themselves, and encoders for the file variants the converter must read
@@ -29,6 +30,14 @@ QByteArray encodeBmp(const QImage &image, int bitsPerPixel, RowOrder order = Row
 // A 1-bit BMP, palette 0 black and 1 white, too large to build pixel by pixel: byte c of row y of the stored
 // bits is (c + y) mod 256, so the packed byte (black = 1) is its complement.
 QByteArray largeMonochromeBmp(int width, int height);
+
+// A BMP put together byte by byte, for the variants encodeBmp does not write: a header of `infoSize` bytes (12
+// is OS/2's core header; 108 and 124 carry the masks 00FF0000, 0000FF00, 000000FF and `alphaMask`),
+// `afterInfo` (masks or a colour table) and the pixel data as given.
+QByteArray rawBmp(int infoSize, int width, int height, int bits, int compression, const QByteArray &afterInfo,
+                  const QByteArray &pixels, int colours = 0, std::uint32_t alphaMask = 0);
+// `count` bytes that look random and are the same every run.
+QByteArray noise(int count, quint32 seed);
 
 // A GIF89a file with a 256-colour table and one image block a frame (no frame at all for an empty list).
 // Pixels of colour `transparent`, if given, are written with the transparent index.

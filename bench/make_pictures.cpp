@@ -1,0 +1,58 @@
+// Writes the pictures bench/compare times: photo-like content (smooth waves and a little grain), so that a
+// JPEG's data is as dense as a photograph's.
+//   bench_pictures FOLDER
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QImageWriter>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+QImage photo(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 grain = 12345;
+    for (int y = 0; y < height; ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const double v = double(y) / height;
+        for (int x = 0; x < width; ++x) {
+            const double u = double(x) / width;
+            grain = grain * 1664525u + 1013904223u;
+            const int noise = int(grain >> 28) - 8;
+            const auto channel = [&](double phase) {
+                const double wave = std::sin(9 * u + phase) * std::cos(7 * v - phase) + std::sin(31 * u * v + phase);
+                return qBound(0, int(128 + 60 * wave) + noise, 255);
+            };
+            line[x] = qRgb(channel(0), channel(2.1), channel(4.2));
+        }
+    }
+    return image;
+}
+
+bool save(const QImage &image, const QString &path, const char *format)
+{
+    QImageWriter writer(path, format);
+    writer.setQuality(90);
+    if (writer.write(image))
+        return true;
+    std::fprintf(stderr, "bench_pictures: %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QDir out(QCoreApplication::arguments().value(1, QStringLiteral(".")));
+    const QImage twelve = photo(4000, 3000);
+    const bool ok = save(twelve, out.filePath(QStringLiteral("p12.jpg")), "jpeg") &&
+                    save(twelve, out.filePath(QStringLiteral("p12.bmp")), "bmp") &&
+                    save(photo(8000, 6000), out.filePath(QStringLiteral("p48.jpg")), "jpeg") &&
+                    save(photo(128, 64), out.filePath(QStringLiteral("small.bmp")), "bmp");
+    return ok ? 0 : 1;
+}

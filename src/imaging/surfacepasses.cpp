@@ -1,0 +1,32 @@
+// The window's passes over the picture surface, a row at a time through the row functions that the converter
+// runs over decoded rows. Kept apart from those functions: only the window links the picture surface (Qt Gui).
+
+#include "imaging/conversion.h"
+#include "imaging/pixeltable.h"
+
+#include "core/rounding.h"
+#include "core/texts.h"
+#include "picture/picturesurface.h"
+
+void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour blackcolor, const StatusSink &status)
+{
+    const QRgb white = rgbFromColour(whitecolor);
+    const QRgb black = rgbFromColour(blackcolor);
+    const int height = int(roundHalfEven(surface.ScaleHeight()));
+    for (int currow = 0; currow < height; ++currow) {
+        convertRow(surface.scanLine(currow), int(roundHalfEven(surface.ScaleWidth())), white, black);
+        reportProgress(status, Texts::converting, currow, surface.ScaleHeight());
+    }
+}
+
+PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status)
+{
+    const int width = int(roundHalfEven(surface.ScaleWidth()));
+    const int height = int(roundHalfEven(surface.ScaleHeight()));
+    PixelTable pixelinfo(width, height);
+    for (int currow = 0; currow < height; ++currow) {
+        readPixelRow(surface.constScanLine(currow), width, blackcolor, pixelinfo.row(currow));
+        reportProgress(status, Texts::readingPixels, currow, surface.ScaleHeight());
+    }
+    return pixelinfo;
+}
