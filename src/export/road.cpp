@@ -3,10 +3,11 @@
 #include "core/colour.h"
 #include "core/texts.h"
 #include "export/filesave.h"
+#include "export/preview.h"
 #include "imaging/conversion.h"
-#include "imaging/pixeltable.h"
 #include "picture/decoder.h"
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -14,20 +15,39 @@ namespace {
 // Output is gathered and handed on in blocks of about this size.
 constexpr qsizetype blockBytes = 1 << 20;
 
+int wholeBytes(int pixels)
+{
+    return (pixels + 7) / 8;
+}
+
+BlackAndWhite blackAndWhiteFor(const RoadOptions &options, int width)
+{
+    if (options.threshold >= 0)
+        return BlackAndWhite::threshold(options.threshold);
+    if (options.dither != Dither::None)
+        return BlackAndWhite::dithered(options.dither, width);
+    return BlackAndWhite::exact(blackColour);
+}
+
 } // namespace
 
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
 {
     RoadResult result;
-    const int width = decoder.width();
-    const int height = decoder.height();
-    if (width % 8 != 0) {
+    TurnedRows rows(decoder, options.rotate, options.flip);
+    const int width = rows.width();
+    const int height = rows.height();
+    const bool vertical = options.layout == Layout::Vertical;
+    if (!vertical && !options.pad && width % 8 != 0) {
         result.error = Texts::widthRefused.toString() + QStringLiteral(" (%1 x %2)").arg(width).arg(height);
         return result;
     }
+    // The picture as packed: white added to a whole byte across, or to a whole page down.
+    const int packedWidth = vertical ? width : 8 * wholeBytes(width);
+    const int packedHeight = vertical ? 8 * wholeBytes(height) : height;
 
     QByteArray block;
-    block.reserve(blockBytes + 64 * width);
+    block.reserve(blockBytes + 8 * qsizetype(packedWidth));
     const auto flush = [&] {
         if (block.isEmpty())
             return true;
@@ -38,33 +58,86 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
             result.error = sink.errorString();
         return ok;
     };
-    const EncodedText header =
-        encodeText(codeHeader(options.format, options.picfile, width, height, options.stamp), options.encoding);
-    result.lossless = header.lossless;
-    block.append(header.bytes);
+
+    const bool code = options.format == OutputFormat::A51 || options.format == OutputFormat::C51;
+    const CodeFormat codeFormat = options.format == OutputFormat::C51 ? CodeFormat::C51 : CodeFormat::A51;
+    if (code) {
+        const EncodedText header =
+            encodeText(codeHeader(codeFormat, options.picfile, width, height, options.stamp), options.encoding);
+        result.lossless = header.lossless;
+        block.append(header.bytes);
+    } else if (options.format == OutputFormat::Pbm) {
+        block.append(QByteArrayLiteral("P4\n") + QByteArray::number(packedWidth) + ' ' +
+                     QByteArray::number(packedHeight) + '\n');
+    }
+
+    std::optional<TerminalPreview> preview;
+    if (options.preview)
+        preview.emplace(packedWidth, options.previewColumns, options.preview);
+
+    // A unit is what a code line group stands for: a row, or in the vertical layout a page.
+    std::vector<std::uint8_t> unit(std::size_t(vertical ? packedWidth : packedWidth / 8));
+    const auto emitUnit = [&] {
+        if (options.invert)
+            for (std::uint8_t &b : unit)
+                b = std::uint8_t(~b);
+        if (code)
+            appendCodeRow(codeFormat, unit.data(), int(unit.size()), block);
+        else
+            block.append(reinterpret_cast<const char *>(unit.data()), qsizetype(unit.size()));
+    };
+    std::vector<std::uint8_t> page(vertical ? std::size_t(8) * std::size_t(packedWidth) : 0);
+    int pageRows = 0;
+    std::vector<std::uint8_t> pbmRow(std::size_t(packedWidth / 8 + 1));
+    // Takes one row of the picture as packed (packedWidth entries, 1 for black).
+    const auto takeEntries = [&](const std::uint8_t *entries) {
+        if (preview)
+            preview->addRow(entries);
+        if (options.format == OutputFormat::Pbm) {
+            packRow(entries, packedWidth, pbmRow.data());
+            block.append(reinterpret_cast<const char *>(pbmRow.data()), packedWidth / 8);
+            return;
+        }
+        if (!vertical) {
+            packRow(entries, packedWidth, unit.data(), options.bitOrder);
+            emitUnit();
+            return;
+        }
+        std::copy(entries, entries + packedWidth, page.begin() + std::ptrdiff_t(pageRows) * packedWidth);
+        if (++pageRows == 8) {
+            const std::uint8_t *pageRowsAt[8];
+            for (int k = 0; k < 8; ++k)
+                pageRowsAt[k] = page.data() + std::size_t(k) * std::size_t(packedWidth);
+            packPage(pageRowsAt, packedWidth, unit.data(), options.bitOrder);
+            emitUnit();
+            pageRows = 0;
+        }
+    };
 
     const QRgb white = rgbFromColour(whiteColour);
     const QRgb black = rgbFromColour(blackColour);
+    BlackAndWhite blackAndWhite = blackAndWhiteFor(options, width);
     std::vector<QRgb> pixels(static_cast<std::size_t>(width));
-    std::vector<std::uint8_t> entries(static_cast<std::size_t>(width));
-    std::vector<std::uint8_t> packed(static_cast<std::size_t>(width / 8));
-    for (int y = 0; y < height; ++y) {
-        if (!decoder.readRow(pixels.data())) {
-            flush();
-            result.error = decoder.errorString();
-            return result;
+    std::vector<std::uint8_t> entries(std::size_t(packedWidth), 0); // the padding stays white
+    for (int y = 0; y < packedHeight; ++y) {
+        if (y < height) {
+            if (!rows.next(pixels.data())) {
+                flush();
+                result.error = rows.errorString();
+                return result;
+            }
+            if (options.convert)
+                convertRow(pixels.data(), width, white, black);
+            blackAndWhite.classify(pixels.data(), width, entries.data());
+        } else {
+            std::fill(entries.begin(), entries.end(), 0);
         }
-        if (options.convert)
-            convertRow(pixels.data(), width, white, black);
-        readPixelRow(pixels.data(), width, blackColour, entries.data());
-        packRow(entries.data(), width, packed.data());
-        if (options.format == CodeFormat::Hex)
-            block.append(reinterpret_cast<const char *>(packed.data()), qsizetype(packed.size()));
-        else
-            appendCodeRow(options.format, packed.data(), int(packed.size()), block);
+        takeEntries(entries.data());
         if (block.size() >= blockBytes && !flush())
             return result;
     }
+    if (preview)
+        preview->finish();
     result.ok = flush();
     return result;
 }

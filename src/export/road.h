@@ -2,19 +2,44 @@
 
 #include "export/codewriters.h"
 #include "export/textencoding.h"
+#include "imaging/blackwhite.h"
+#include "imaging/pixeltable.h"
+#include "imaging/turn.h"
 
 #include <QString>
+
+#include <functional>
 
 class ByteSink;
 class PictureDecoder;
 
-// What the converter makes of a picture.
+// What the converter writes: the window's three forms, and a netpbm P4 picture of the bits as packed.
+enum class OutputFormat { A51, C51, Hex, Pbm };
+
+// The bytes go 8 horizontal pixels to a byte, row by row (the window's packing), or 8 vertical pixels to a
+// byte in pages of 8 rows from the top, a byte a column, as most monochrome LCD and OLED controllers take them.
+enum class Layout { Horizontal, Vertical };
+
+// What the converter makes of a picture. Everything is off by default, and then the output is, byte for byte,
+// what the window's export writes.
 struct RoadOptions {
-    CodeFormat format = CodeFormat::A51;
-    bool convert = false; // colour to black and white first, as the window's 彩色>>黑白... does
+    OutputFormat format = OutputFormat::A51;
+    // Black and white: exact black only, unless one of these three is chosen.
+    bool convert = false; // the window's colour to black-and-white conversion
+    int threshold = -1;   // black where the luminance is below this, 0 to 255
+    Dither dither = Dither::None;
+    int rotate = 0; // degrees clockwise, before the flip
+    Flip flip = Flip::None;
+    Layout layout = Layout::Horizontal;
+    BitOrder bitOrder = BitOrder::MsbFirst;
+    bool pad = false;    // horizontal: pad each row with white to a whole byte instead of refusing
+    bool invert = false; // 1 bits for white pixels (the PBM picture stays black on white)
     TextEncoding encoding = TextEncoding::Utf8;
     QString picfile; // the picture, as the header names it
     CodeStamp stamp;
+    // When set, receives the preview of the picture as packed, a line at a time, `previewColumns` wide at most.
+    std::function<void(const QString &line)> preview;
+    int previewColumns = 80;
 };
 
 struct RoadResult {
@@ -26,7 +51,8 @@ struct RoadResult {
 
 // Runs a picture from its decoder down to the bytes of the chosen format, a row at a time as the decoder
 // delivers them, through the row functions the window's export uses (the conversion, the black test, the
-// packing, the writer's row text), into `sink` in large blocks: the header, then each row's text (A51, C51) or
-// its packed bytes (HEX). The picture is never held whole. A width that is not a multiple of 8 is refused
-// before anything is written; a row the decoder cannot deliver, or a failed write, stops the road there.
+// packing, the writer's row text), into `sink` in large blocks: the header, then each row's (or page's) text
+// or bytes. The picture is held whole only to rotate it or flip it upside down. A picture whose width (as
+// turned) is not a multiple of 8 is refused before anything is written, in the horizontal layout and without
+// `pad`; a row the decoder cannot deliver, or a failed write, stops the road there.
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink);

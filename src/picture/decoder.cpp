@@ -49,8 +49,12 @@ std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, 
         decoder = openJpeg(std::move(source), limits, errorString);
     else if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
         decoder = openGif(std::move(source), limits, errorString);
+    else if (head.startsWith("\x89PNG\r\n\x1A\n") && limits.formats == PictureFormats::AllFormats)
+        decoder = openPng(std::move(source), limits, errorString);
     else
-        *errorString = QStringLiteral("not a BMP, JPEG or GIF picture");
+        *errorString = limits.formats == PictureFormats::AllFormats
+                           ? QStringLiteral("not a BMP, JPEG, GIF or PNG picture")
+                           : QStringLiteral("not a BMP, JPEG or GIF picture");
     return decoder;
 }
 

@@ -39,8 +39,8 @@ private:
     QString error_;
 };
 
-// The picture formats a caller accepts.
-enum class PictureFormats { WindowFormats, AllFormats }; // BMP, JPEG, GIF; and PNG
+// The picture formats a caller accepts: the window's BMP, JPEG and GIF; the converter's, which add PNG.
+enum class PictureFormats { WindowFormats, AllFormats };
 
 // What a caller accepts: the formats, and the most image memory a picture may take at 4 bytes a pixel (0: no
 // limit). A picture over the limit is refused from its header, before anything else is read or allocated.
@@ -64,6 +64,8 @@ std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, cons
                                         QString *errorString);
 std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                          QString *errorString);
+std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                        QString *errorString);
 // False, with the reason, for a picture of no pixels or of more image memory than the limits allow.
 bool fitsLimits(std::int64_t width, std::int64_t height, const PictureLimits &limits, QString *errorString);
 

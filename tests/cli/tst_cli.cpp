@@ -45,6 +45,10 @@ private slots:
     void helpAndVersion();
     void failedOutputKeepsTheOldFile();
     void pathWithSpacesAndChinese();
+    void displayOptions_data();
+    void displayOptions();
+    void pbmReadsBackAsPacked();
+    void preview();
     void largePictureInFlatMemory();
     void partWayFailureStopsTheStream();
     void badInputsAreRefused_data();
@@ -207,7 +211,7 @@ void tst_Cli::refusedAndUnreadablePictures_data()
     QTest::newRow("width 401") << "w401.gif" << encodeGif({solid(401, 2, qRgb(0, 0, 0))})
                                << QStringLiteral("图片宽度应为8的整数倍");
     QTest::newRow("text named .bmp") << "text.bmp" << QByteArray("not a picture")
-                                     << QStringLiteral("not a BMP, JPEG or GIF");
+                                     << QStringLiteral("not a BMP, JPEG, GIF or PNG");
     QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty");
     QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file");
 }
@@ -240,6 +244,16 @@ void tst_Cli::usageErrors_data()
                                                      QStringLiteral("t.bmp")};
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")};
     QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")};
+    const auto words = [](const char *text) { return QString::fromLatin1(text).split(u' '); };
+    QTest::newRow("--convert and --threshold") << words("--convert --threshold 10 t.bmp");
+    QTest::newRow("--threshold and --dither") << words("--threshold 10 --dither bayer4 t.bmp");
+    QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp");
+    QTest::newRow("--threshold x") << words("--threshold x t.bmp");
+    QTest::newRow("--dither halftone") << words("--dither halftone t.bmp");
+    QTest::newRow("--rotate 45") << words("--rotate 45 t.bmp");
+    QTest::newRow("--flip diagonal") << words("--flip diagonal t.bmp");
+    QTest::newRow("--layout diagonal") << words("--layout diagonal t.bmp");
+    QTest::newRow("--bit-order middle") << words("--bit-order middle t.bmp");
 }
 
 void tst_Cli::usageErrors()
@@ -255,8 +269,9 @@ void tst_Cli::helpAndVersion()
 {
     const Run help = run({QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
-    QVERIFY(help.out.contains("--format"));
-    QVERIFY(help.out.contains("PICTURE"));
+    for (const char *option : {"--format", "--convert", "--threshold", "--dither", "--layout", "--bit-order", "--pad",
+                               "--invert", "--rotate", "--flip", "--preview", "--encoding", "--output", "PICTURE"})
+        QVERIFY2(help.out.contains(option), option);
     const Run version = run({QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
     QCOMPARE(version.out, QByteArray("tessaline-cli 1.0\n"));
@@ -290,6 +305,129 @@ void tst_Cli::pathWithSpacesAndChinese()
     QCOMPARE(r.exitCode, 0);
     QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + name +
                                                 QStringLiteral("】  ----*/\r\n")));
+}
+
+void tst_Cli::displayOptions_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QByteArray>("data"); // the bytes, or for a51 and c51 the text after the header
+
+    QImage dot = solid(8, 8, qRgb(255, 255, 255));
+    dot.setPixel(0, 0, qRgb(0, 0, 0));
+    const QByteArray dotBmp = encodeBmp(dot, 24);
+    const QByteArray zeros7(7, '\0');
+    QTest::newRow("horizontal: pixel (0, 0) in bit 7") << dotBmp << "-f hex"
+                                                       << "\x80" + QByteArray(7, '\0');
+    QTest::newRow("horizontal, lsb: in bit 0") << dotBmp << "-f hex --bit-order lsb"
+                                               << "\x01" + zeros7;
+    QTest::newRow("vertical: in bit 0") << dotBmp << "-f hex --layout vertical"
+                                        << "\x01" + zeros7;
+    QTest::newRow("vertical, msb: in bit 7") << dotBmp << "-f hex --layout vertical --bit-order msb"
+                                             << "\x80" + zeros7;
+    QTest::newRow("vertical, c51: a page a line")
+        << dotBmp << "-f c51 --layout vertical" << QByteArray("0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, \r\n");
+    QTest::newRow("vertical, 17 wide: 16 entries a line")
+        << encodeBmp(solid(17, 8, qRgb(255, 255, 255)), 24) << "-f a51 --layout vertical"
+        << QByteArray("DB   000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, "
+                      "000H\r\nDB   000H\r\n");
+    QTest::newRow("vertical: 3 rows padded to a page")
+        << encodeBmp(solid(8, 3, qRgb(0, 0, 0)), 24) << "-f hex --layout vertical" << QByteArray(8, '\x07');
+    QTest::newRow("--pad: a 10-pixel row")
+        << encodeBmp(fromRows({QStringLiteral("#........#")}), 24) << "-f hex --pad" << QByteArray("\x80\x40", 2);
+    QTest::newRow("--invert: the worked example")
+        << encodeBmp(workedExample(), 24) << "-f hex --invert" << QByteArray("\x7E\x00\xFF\xF5", 4);
+    QImage ramp(8, 1, QImage::Format_RGB32);
+    const int greys[8] = {0, 64, 127, 128, 129, 200, 255, 100};
+    for (int x = 0; x < 8; ++x)
+        ramp.setPixel(x, 0, qRgb(greys[x], greys[x], greys[x]));
+    QTest::newRow("--threshold 128: a grey ramp")
+        << encodeBmp(ramp, 24) << "-f hex --threshold 128" << QByteArray("\xE1", 1);
+    QTest::newRow("--dither bayer4: 4 x 4 mid-grey")
+        << encodeBmp(solid(4, 4, qRgb(128, 128, 128)), 24) << "-f hex --dither bayer4 --pad"
+        << QByteArray("\x50\xA0\x50\xA0");
+    // Worked by hand: errors handed on 7/16, 3/16, 5/16, 1/16 (1/8 to six for Atkinson), rounded toward zero.
+    QTest::newRow("--dither floyd-steinberg: 8 x 2 grey 100")
+        << encodeBmp(solid(8, 2, qRgb(100, 100, 100)), 24) << "-f hex --dither floyd-steinberg"
+        << QByteArray("\xB6\xAB");
+    QTest::newRow("--dither atkinson: 8 x 1 grey 100")
+        << encodeBmp(solid(8, 1, qRgb(100, 100, 100)), 24) << "-f hex --dither atkinson" << QByteArray("\xEF");
+
+    // 16 x 8, one black pixel at (1, 2).
+    QImage one = solid(16, 8, qRgb(255, 255, 255));
+    one.setPixel(1, 2, qRgb(0, 0, 0));
+    const QByteArray oneBmp = encodeBmp(one, 24);
+    const auto at = [](int index, char byte) {
+        QByteArray bytes(16, '\0');
+        bytes[index] = byte;
+        return bytes;
+    };
+    QTest::newRow("not turned") << oneBmp << "-f hex" << at(4, '\x40');
+    QTest::newRow("--rotate 90") << oneBmp << "-f hex --rotate 90" << at(1, '\x04');
+    QTest::newRow("--rotate 180") << oneBmp << "-f hex --rotate 180" << at(11, '\x02');
+    QTest::newRow("--rotate 270") << oneBmp << "-f hex --rotate 270" << at(14, '\x20');
+    QTest::newRow("--flip horizontal") << oneBmp << "-f hex --flip horizontal" << at(5, '\x02');
+    QTest::newRow("--flip vertical") << oneBmp << "-f hex --flip vertical" << at(10, '\x40');
+    QTest::newRow("--rotate 90 --flip horizontal: the rotation first")
+        << oneBmp << "-f hex --rotate 90 --flip horizontal" << at(1, '\x20');
+
+    // The worked example as PNG of every colour type gives the BMP's bytes; a clear pixel (1, 0) reads as white.
+    QImage clear = workedExample().convertToFormat(QImage::Format_ARGB32);
+    clear.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    const QByteArray worked("\x81\xFF\x00\x0A", 4);
+    QTest::newRow("BMP") << encodeBmp(workedExample(), 24) << "-f hex" << worked;
+    const struct {
+        int type, depth;
+        bool interlaced;
+    } pngs[] = {{0, 1, false}, {0, 2, true}, {0, 8, false}, {0, 16, false}, {2, 8, false}, {2, 16, true}, {3, 1, false},
+                {3, 4, false}, {3, 8, true}, {4, 8, false}, {4, 16, false}, {6, 8, true},  {6, 16, false}};
+    for (const auto &png : pngs)
+        QTest::addRow("PNG, colour type %d, %d bits%s", png.type, png.depth, png.interlaced ? ", interlaced" : "")
+            << encodePng(png.type >= 4 || (png.type == 3 && png.depth > 1) ? clear : workedExample(), png.type,
+                         png.depth, png.interlaced)
+            << "-f hex" << worked;
+}
+
+void tst_Cli::displayOptions()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, options);
+    QFETCH(QByteArray, data);
+    const Run r = run(options.split(u' ') + QStringList{picture(QStringLiteral("options.pic"), file)});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QByteArray out = r.out;
+    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")))
+        out = out.mid(out.indexOf("\r\n", out.indexOf("V1.0")) + 2); // after the fourth header line
+    QCOMPARE(out.toHex(' '), data.toHex(' '));
+}
+
+// The PBM is the picture as packed, before --invert: Qt reads it back as the packed picture, black on white.
+void tst_Cli::pbmReadsBackAsPacked()
+{
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("pbm"), QStringLiteral("--invert"), QStringLiteral("--pad"),
+                       picture(QStringLiteral("p.bmp"), encodeBmp(fromRows({QStringLiteral("#.#.#.#.##")}), 24))});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith("P4\n16 1\n"));
+    const QImage pbm = QImage::fromData(r.out, "PBM");
+    QCOMPARE(pbm.size(), QSize(16, 1));
+    const QString expected = QStringLiteral("#.#.#.#.##......");
+    for (int x = 0; x < 16; ++x)
+        QCOMPARE(qGray(pbm.pixel(x, 0)) < 128, expected[x] == u'#');
+}
+
+void tst_Cli::preview()
+{
+    QImage dot = solid(8, 8, qRgb(255, 255, 255));
+    dot.setPixel(0, 0, qRgb(0, 0, 0));
+    const QString dotBmp = picture(QStringLiteral("dot.bmp"), encodeBmp(dot, 24));
+    const Run full = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
+    QCOMPARE(full.exitCode, 0);
+    QCOMPARE(full.err, QStringLiteral("▀       \n        \n        \n        \n"));
+    qputenv("COLUMNS", "4");
+    const Run scaled = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
+    qunsetenv("COLUMNS");
+    QCOMPARE(scaled.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n    \n"));
+    QCOMPARE(scaled.out, full.out);
 }
 
 void tst_Cli::largePictureInFlatMemory()

@@ -40,6 +40,13 @@ int main(int argc, char *argv[])
     write(QStringLiteral("rle4.bmp"),
           rawBmp(40, 8, 2, 4, 2, noise(64, 14),
                  QByteArray("\x03\x12\x00\x03\x45\x60\x02\x7A\x00\x00\x08\x11\x00\x01", 14)));
+    write(QStringLiteral("colours.png"), encodePng(colours, 2, 8));
+    // Converter options chosen by a first byte, then the picture.
+    write(QStringLiteral("options-vertical-lsb.bin"), QByteArray(1, char(0x03)) + encodeBmp(colours, 24));
+    write(QStringLiteral("options-rotate-dither.bin"), QByteArray(1, char(0xDC)) + encodeJpeg(colours, 75));
+    write(QStringLiteral("options-threshold-png.bin"), QByteArray(1, char(0x8C)) + encodePng(colours, 3, 8, true));
+    write(QStringLiteral("options-pad-odd-width.bin"),
+          QByteArray(1, char(0x44)) + encodeBmp(solid(13, 3, qRgb(0, 0, 0)), 24));
     QImage progressive = colours.scaled(48, 24);
     write(QStringLiteral("colours-small.jpg"), encodeJpeg(progressive, 40));
     return ok ? 0 : 1;

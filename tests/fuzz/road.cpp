@@ -87,8 +87,14 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
             openPicture(memorySource(data), PictureLimits{PictureFormats::WindowFormats, 0}, &error);
         require(decoder != nullptr, "the converter opens what the window reads");
         MemorySink sink;
-        const RoadResult result =
-            runRoad(*decoder, {format, convert, TextEncoding::Utf8, QStringLiteral("fuzz.bmp"), stamp}, sink);
+        RoadOptions options;
+        options.format = format == CodeFormat::A51   ? OutputFormat::A51
+                         : format == CodeFormat::C51 ? OutputFormat::C51
+                                                     : OutputFormat::Hex;
+        options.convert = convert;
+        options.picfile = QStringLiteral("fuzz.bmp");
+        options.stamp = stamp;
+        const RoadResult result = runRoad(*decoder, options, sink);
         require(result.ok, "the converter reads what the window reads");
         const GeneratedCode code = writeCode(format, table, QStringLiteral("fuzz.bmp"), stamp, {});
         require(sink.bytes == (format == CodeFormat::Hex ? code.codebytes : code.codetext.toUtf8()),
@@ -96,10 +102,85 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
     }
 }
 
+RoadResult runInto(const QByteArray &picture, const RoadOptions &options, QByteArray *out)
+{
+    QString error;
+    const std::unique_ptr<PictureDecoder> decoder =
+        openPicture(memorySource(picture), PictureLimits{PictureFormats::AllFormats, 0}, &error);
+    if (!decoder)
+        return {false, error, false, true};
+    MemorySink sink;
+    const RoadResult result = runRoad(*decoder, options, sink);
+    *out = sink.bytes;
+    return result;
+}
+
+// The input's first byte chooses the converter's options; the rest is the picture (any format it reads). Every
+// combination must run without harm, write as many bytes as its packing implies, and --invert must give their
+// complement.
+void checkOptions(const QByteArray &data)
+{
+    if (data.size() < 2)
+        return;
+    const int choice = quint8(data[0]);
+    const QByteArray picture = data.mid(1);
+    QString error;
+    const std::unique_ptr<PictureDecoder> header =
+        openPicture(memorySource(picture), PictureLimits{PictureFormats::AllFormats, 0}, &error);
+    if (!header || std::int64_t(header->width()) * header->height() > largestDecoded / 16)
+        return; // small pictures find the same faults, many times faster
+
+    RoadOptions options;
+    options.format = OutputFormat::Hex;
+    options.layout = choice & 1 ? Layout::Vertical : Layout::Horizontal;
+    options.bitOrder = choice & 2 ? BitOrder::LsbFirst : BitOrder::MsbFirst;
+    options.pad = choice & 4;
+    options.rotate = 90 * ((choice >> 3) & 3);
+    options.flip = Flip((choice >> 5) % 3);
+    switch (choice >> 6) {
+    case 1:
+        options.convert = true;
+        break;
+    case 2:
+        options.threshold = choice;
+        break;
+    case 3:
+        options.dither = Dither(1 + (choice >> 1) % 3);
+        break;
+    default:
+        break;
+    }
+    QByteArray bytes;
+    const RoadResult result = runInto(picture, options, &bytes);
+    require(result.ok || !result.error.isEmpty(), "a refusal says why");
+    if (!result.ok)
+        return;
+    const bool turned = options.rotate == 90 || options.rotate == 270;
+    const std::int64_t width = turned ? header->height() : header->width();
+    const std::int64_t height = turned ? header->width() : header->height();
+    const std::int64_t expected =
+        options.layout == Layout::Vertical ? width * ((height + 7) / 8) : (width + 7) / 8 * height;
+    require(bytes.size() == expected, "the packed picture has the bytes its layout implies");
+
+    QByteArray inverted;
+    options.invert = true;
+    require(runInto(picture, options, &inverted).ok, "--invert reads the picture as well");
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        require(quint8(inverted[i]) == quint8(~bytes[i]), "--invert complements every byte");
+
+    int lines = 0;
+    options.format = OutputFormat::Pbm;
+    options.preview = [&](const QString &) { ++lines; };
+    QByteArray pbm;
+    require(runInto(picture, options, &pbm).ok, "the PBM reads the picture as well");
+    require(pbm.startsWith("P4\n") && lines > 0, "a PBM and a preview are drawn");
+}
+
 } // namespace
 
 void checkRoad(const QByteArray &data)
 {
+    checkOptions(data);
     QString error;
     const std::unique_ptr<PictureDecoder> header =
         openPicture(memorySource(data), PictureLimits{PictureFormats::WindowFormats, 0}, &error);

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QImageWriter>
 
+#include <png.h>
+
 #include <map>
 #include <stdexcept>
 #include <vector>
@@ -363,6 +365,74 @@ QByteArray noise(int count, quint32 seed)
         b = char(seed >> 24);
     }
     return bytes;
+}
+
+QByteArray encodePng(const QImage &image, int colourType, int bitDepth, bool interlaced)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    Indexed indexed;
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+        indexed = indexColours(argb, std::size_t(1) << bitDepth);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    QByteArray out;
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, size_t n) {
+            static_cast<QByteArray *>(png_get_io_ptr(p))->append(reinterpret_cast<const char *>(data), qsizetype(n));
+        },
+        nullptr);
+    png_set_IHDR(png, info, png_uint_32(argb.width()), png_uint_32(argb.height()), bitDepth, colourType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> palette;
+    std::vector<png_byte> alphas;
+    for (QRgb p : indexed.palette) {
+        palette.push_back({png_byte(qRed(p)), png_byte(qGreen(p)), png_byte(qBlue(p))});
+        alphas.push_back(png_byte(qAlpha(p)));
+    }
+    if (colourType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_PLTE(png, info, palette.data(), int(palette.size()));
+        png_set_tRNS(png, info, alphas.data(), int(alphas.size()), nullptr);
+    }
+    png_write_info(png, info);
+
+    // Each row's samples, packed at bitDepth bits, big-endian as PNG stores them.
+    const int channels = colourType == 0 || colourType == 3 ? 1 : colourType == 4 ? 2 : colourType == 2 ? 3 : 4;
+    std::vector<std::vector<png_byte>> rows(std::size_t(argb.height()));
+    for (int y = 0; y < argb.height(); ++y) {
+        std::vector<png_byte> &row = rows[std::size_t(y)];
+        row.assign(std::size_t((argb.width() * channels * bitDepth + 7) / 8), 0);
+        std::size_t bit = 0;
+        const auto put = [&](unsigned sample8, unsigned index) {
+            const unsigned v = colourType == 3 ? index : bitDepth == 16 ? sample8 * 257 : sample8 >> (8 - bitDepth);
+            for (int b = bitDepth - 1; b >= 0; --b, ++bit)
+                if (v >> b & 1)
+                    row[bit / 8] |= png_byte(0x80 >> (bit % 8));
+        };
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb p = argb.pixel(x, y);
+            const unsigned index = colourType == 3 ? unsigned(indexed.indices[std::size_t(y) * argb.width() + x]) : 0;
+            if (colourType == 3) {
+                put(0, index);
+            } else if (colourType == 0 || colourType == 4) {
+                put(unsigned(qGreen(p)), 0);
+            } else {
+                put(unsigned(qRed(p)), 0);
+                put(unsigned(qGreen(p)), 0);
+                put(unsigned(qBlue(p)), 0);
+            }
+            if (colourType == 4 || colourType == 6)
+                put(unsigned(qAlpha(p)), 0);
+        }
+    }
+    std::vector<png_bytep> pointers;
+    for (std::vector<png_byte> &row : rows)
+        pointers.push_back(row.data());
+    png_write_image(png, pointers.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
 }
 
 bool writeFile(const QString &path, const QByteArray &data)

@@ -43,6 +43,10 @@ QByteArray noise(int count, quint32 seed);
 // Pixels of colour `transparent`, if given, are written with the transparent index.
 QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent = std::nullopt);
 
+// A PNG through libpng: colour type 0 (grey), 2 (RGB), 3 (palette, built from the picture's colours), 4 (grey
+// and alpha) or 6 (RGBA), at `bitDepth` bits a sample, Adam7-interlaced or not. Grey is the green channel.
+QByteArray encodePng(const QImage &image, int colourType, int bitDepth, bool interlaced = false);
+
 // A baseline JPEG through Qt's writer.
 QByteArray encodeJpeg(const QImage &image, int quality = 100);
 

@@ -1,0 +1,143 @@
+// PNG through libpng, row by row: 1 to 16 bits, palette, grey, alpha (laid over white), interlaced (held whole
+// until its seven passes are read). A file cut short, or any chunk whose CRC is wrong, is refused.
+
+#include "picture/decoder.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include <png.h>
+
+namespace {
+
+class PngDecoder : public PictureDecoder {
+public:
+    PngDecoder() = default;
+    ~PngDecoder() override
+    {
+        if (png_)
+            png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
+    }
+    PngDecoder(const PngDecoder &) = delete;
+    PngDecoder &operator=(const PngDecoder &) = delete;
+
+    const char *format() const override { return "png"; }
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
+
+protected:
+    bool decodeRow(int y, QRgb *row) override;
+
+private:
+    // libpng reports a fatal error by calling this, which must not return: it jumps back to the call into the
+    // library, across libpng's C frames only.
+    static void error(png_structp png, png_const_charp message)
+    {
+        auto *decoder = static_cast<PngDecoder *>(png_get_error_ptr(png));
+        if (decoder->message_.isEmpty())
+            decoder->message_ = QStringLiteral("the PNG file is damaged (%1)").arg(QString::fromLatin1(message));
+        png_longjmp(png, 1);
+    }
+    static void warning(png_structp, png_const_charp) {}
+    static void read(png_structp png, png_bytep data, size_t count)
+    {
+        auto *decoder = static_cast<PngDecoder *>(png_get_io_ptr(png));
+        const std::int64_t n = decoder->reader_->read(reinterpret_cast<char *>(data), std::int64_t(count));
+        if (n != std::int64_t(count)) {
+            decoder->message_ = n < 0 ? decoder->source_->errorString() : QStringLiteral("the file is cut short");
+            png_error(png, "read");
+        }
+    }
+    int start(const PictureLimits &limits, QString *refusal);
+    bool readAll();
+
+    std::unique_ptr<ByteSource> source_;
+    std::unique_ptr<ByteReader> reader_;
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+    QString message_;
+    bool interlaced_ = false;
+    std::vector<png_byte> image_; // an interlaced picture, whole, in the rows' layout
+};
+
+bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
+{
+    source_ = std::move(source);
+    reader_ = std::make_unique<ByteReader>(*source_);
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, this, &PngDecoder::error, &PngDecoder::warning);
+    if (png_)
+        info_ = png_create_info_struct(png_);
+    if (!png_ || !info_) {
+        *errorString = QStringLiteral("not enough memory to read the PNG picture");
+        return false;
+    }
+    png_set_read_fn(png_, this, &PngDecoder::read);
+    // Any chunk whose check sum is wrong: the file is damaged, whichever chunk it is.
+    png_set_crc_action(png_, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
+    QString refusal;
+    const int started = start(limits, &refusal);
+    if (started <= 0) {
+        *errorString = started < 0 ? refusal : message_;
+        return false;
+    }
+    return true;
+}
+
+int PngDecoder::start(const PictureLimits &limits, QString *refusal)
+{
+    if (setjmp(png_jmpbuf(png_)))
+        return 0;
+    png_read_info(png_, info_);
+    if (!fitsLimits(png_get_image_width(png_, info_), png_get_image_height(png_, info_), limits, refusal))
+        return -1;
+    width_ = png_get_image_width(png_, info_);
+    height_ = png_get_image_height(png_, info_);
+    // Every kind of pixel becomes 8-bit B, G, R, A: a QRgb in memory.
+    png_set_expand(png_);   // palette to colours, grey under 8 bits to 8, the transparent colour to alpha
+    png_set_scale_16(png_); // 16 bits a sample, rounded to 8
+    png_set_gray_to_rgb(png_);
+    png_set_bgr(png_);
+    png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
+    interlaced_ = png_set_interlace_handling(png_) > 1;
+    png_read_update_info(png_, info_);
+    return 1;
+}
+
+bool PngDecoder::readAll()
+{
+    image_.resize(std::size_t(width_) * std::size_t(height_) * 4);
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height_));
+    for (std::int64_t y = 0; y < height_; ++y)
+        rows[std::size_t(y)] = image_.data() + std::size_t(y) * std::size_t(width_) * 4;
+    if (setjmp(png_jmpbuf(png_)))
+        return false;
+    png_read_image(png_, rows.data());
+    return true;
+}
+
+bool PngDecoder::decodeRow(int y, QRgb *row)
+{
+    if (interlaced_) {
+        if (image_.empty() && !readAll())
+            return fail(message_);
+        std::memcpy(row, image_.data() + std::size_t(y) * std::size_t(width_) * 4, std::size_t(width_) * 4);
+    } else {
+        if (setjmp(png_jmpbuf(png_)))
+            return fail(message_);
+        png_read_row(png_, reinterpret_cast<png_bytep>(row), nullptr);
+    }
+    for (std::int64_t x = 0; x < width_; ++x)
+        row[x] = overWhite(row[x]);
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                        QString *errorString)
+{
+    auto decoder = std::make_unique<PngDecoder>();
+    if (!decoder->open(std::move(source), limits, errorString))
+        return nullptr;
+    return decoder;
+}
