@@ -13,11 +13,19 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <new>
 #include <optional>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -45,9 +53,34 @@ naming the file; nothing at --output), 2 a usage error.)";
 
 struct Options {
     RoadOptions road;
-    QString output; // empty: standard output
-    QString picture;
+    QString output;    // empty: standard output
+    QString outputDir; // a batch: each picture to its own file here
+    QStringList pictures;
+    bool verbose = false;
 };
+
+// One picture to convert, and where its output goes (empty: standard output).
+struct Job {
+    QString picture;
+    QString output;
+};
+
+const char *extensionOf(OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::A51:
+        return ".a51";
+    case OutputFormat::C51:
+        return ".c";
+    case OutputFormat::Hex:
+        return ".bin";
+    case OutputFormat::IntelHex:
+        return ".hex";
+    case OutputFormat::Pbm:
+        break;
+    }
+    return ".pbm";
+}
 
 // Writes one line to standard error in the encoding that the terminal expects.
 void writeLine(const QString &text)
@@ -61,6 +94,34 @@ void complain(const QString &message)
 {
     writeLine(QString::fromLatin1(program) + QStringLiteral(": ") + message);
 }
+
+// What one picture's conversion has to say on standard error. A batch converts pictures side by side, so each
+// keeps its lines until it is done and then writes them together.
+class Report {
+public:
+    explicit Report(bool keep) : keep_(keep) {}
+    ~Report() { flush(); }
+    void line(const QString &text)
+    {
+        if (keep_)
+            lines_ << text;
+        else
+            writeLine(text);
+    }
+    void complain(const QString &message) { line(QString::fromLatin1(program) + QStringLiteral(": ") + message); }
+    void flush()
+    {
+        static std::mutex writing;
+        const std::lock_guard<std::mutex> lock(writing);
+        for (const QString &text : std::as_const(lines_))
+            writeLine(text);
+        lines_.clear();
+    }
+
+private:
+    bool keep_;
+    QStringList lines_;
+};
 
 // The value of a name among `choices` (case ignored), or nullopt.
 template <typename Value>
@@ -87,9 +148,18 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     const auto s = [](const char *n) { return QString::fromLatin1(n); };
     const QCommandLineOption formatOption =
         option({s("f"), s("format")},
-               "a51 (default), c51, hex (the packed bytes alone) or pbm (a netpbm P4 picture of the "
-               "bits as packed, before --invert, so black is black).",
+               "a51 (default), c51, hex (the packed bytes alone), ihex (Intel HEX records of them) or pbm "
+               "(a netpbm P4 picture of the bits as packed, before --invert, so black is black).",
                "format");
+    const QCommandLineOption addressOption =
+        option({s("address")}, "ihex: the address of the first byte, decimal or 0x hexadecimal (default 0).", "N");
+    const QCommandLineOption nameOption =
+        option({s("name")},
+               "a51: a label line NAME: before the data. c51: the data as the array unsigned char code "
+               "NAME[BYTES] = { ... };. NAME is a C identifier.",
+               "NAME");
+    const QCommandLineOption dialectOption =
+        option({s("c-dialect")}, "The keyword of a named c51 array: keil (default, code) or sdcc (__code).", "dialect");
     const QCommandLineOption convertOption =
         option({s("c"), s("convert")}, "Turn a colour picture into black and white by the window's colour rule first.");
     const QCommandLineOption thresholdOption =
@@ -135,7 +205,17 @@ std::optional<Options> parseOptions(const QStringList &arguments)
                "Write to FILE, which is replaced only when the output is complete (default, or -: "
                "standard output, written as the picture is read).",
                "FILE");
-    parser.addPositionalArgument(s("PICTURE"), s("The picture file to convert."));
+    const QCommandLineOption outputDirOption =
+        option({s("output-dir")},
+               "Convert every PICTURE, side by side on all cores, into DIR as its base name with the "
+               "format's extension (.a51, .c, .bin, .hex, .pbm). A picture that fails is named and the "
+               "others go on; the exit status is then 1.",
+               "DIR");
+    const QCommandLineOption verboseOption = option(
+        {s("verbose")}, "Say on standard error how large the picture is, the format and the number of bytes, and "
+                        "warn when the data passes 64 KiB, more than one 8051 code bank holds.");
+    parser.addPositionalArgument(s("PICTURE"), s("The picture file to convert; several with --output-dir."),
+                                 s("PICTURE..."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
 
@@ -156,14 +236,45 @@ std::optional<Options> parseOptions(const QStringList &arguments)
         return usageError(QStringLiteral("unknown %1 '%2': use %3")
                               .arg(o.names().constLast(), parser.value(o), QString::fromLatin1(allowed)));
     };
-    if (const auto format = choose<OutputFormat>(
-            parser.value(formatOption).isEmpty() ? s("a51") : parser.value(formatOption), {{"a51", OutputFormat::A51},
-                                                                                           {"c51", OutputFormat::C51},
-                                                                                           {"hex", OutputFormat::Hex},
-                                                                                           {"pbm", OutputFormat::Pbm}}))
+    const QString formatName = parser.isSet(formatOption) ? parser.value(formatOption) : s("a51");
+    if (const auto format = choose<OutputFormat>(formatName, {{"a51", OutputFormat::A51},
+                                                              {"c51", OutputFormat::C51},
+                                                              {"hex", OutputFormat::Hex},
+                                                              {"ihex", OutputFormat::IntelHex},
+                                                              {"pbm", OutputFormat::Pbm}}))
         road.format = *format;
     else
-        return unknown(formatOption, "a51, c51, hex or pbm");
+        return unknown(formatOption, "a51, c51, hex, ihex or pbm");
+    if (parser.isSet(addressOption)) {
+        if (road.format != OutputFormat::IntelHex)
+            return usageError(QStringLiteral("--address goes with --format ihex"));
+        const QString text = parser.value(addressOption);
+        const bool hex = text.startsWith(u"0x", Qt::CaseInsensitive);
+        bool ok = false;
+        const qulonglong address = (hex ? text.mid(2) : text).toULongLong(&ok, hex ? 16 : 10);
+        if (!ok || address > 0xFFFFFFFFull)
+            return usageError(
+                QStringLiteral("--address takes a number from 0 to 0xFFFFFFFF, decimal or 0x hexadecimal, not '%1'")
+                    .arg(text));
+        road.address = std::uint32_t(address);
+    }
+    if (parser.isSet(nameOption)) {
+        if (road.format != OutputFormat::A51 && road.format != OutputFormat::C51)
+            return usageError(QStringLiteral("--name goes with --format a51 or c51"));
+        road.name = parser.value(nameOption);
+        if (!isCIdentifier(road.name))
+            return usageError(QStringLiteral("--name needs a C identifier (letters, digits and _, not first a digit, "
+                                             "not a C keyword), not '%1'")
+                                  .arg(road.name));
+    }
+    if (parser.isSet(dialectOption)) {
+        const auto dialect =
+            choose<CDialect>(parser.value(dialectOption), {{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}});
+        if (!dialect)
+            return unknown(dialectOption, "keil or sdcc");
+        road.dialect = *dialect;
+    }
+    options.verbose = parser.isSet(verboseOption);
 
     const int blackRules =
         int(parser.isSet(convertOption)) + int(parser.isSet(thresholdOption)) + int(parser.isSet(ditherOption));
@@ -233,14 +344,26 @@ std::optional<Options> parseOptions(const QStringList &arguments)
         options.output.clear();
     else if (parser.isSet(outputOption) && options.output.isEmpty())
         return usageError(QStringLiteral("--output needs a file name"));
+    options.outputDir = parser.value(outputDirOption);
+    if (parser.isSet(outputDirOption) && options.outputDir.isEmpty())
+        return usageError(QStringLiteral("--output-dir needs a folder"));
+    if (parser.isSet(outputDirOption) && parser.isSet(outputOption))
+        return usageError(QStringLiteral("--output and --output-dir do not go together"));
 
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty())
+    options.pictures = parser.positionalArguments();
+    if (options.pictures.isEmpty())
         return usageError(QStringLiteral("no picture given"));
-    if (positional.size() > 1)
-        return usageError(QStringLiteral("one picture at a time, got %1").arg(positional.size()));
-    options.picture = positional.first();
-    road.picfile = options.picture;
+    if (options.pictures.size() > 1 && options.outputDir.isEmpty())
+        return usageError(QStringLiteral("%1 pictures need --output-dir").arg(options.pictures.size()));
+    // Two pictures of one base name would write one file: found before anything is written.
+    QHash<QString, QString> byName;
+    for (const QString &picture : std::as_const(options.pictures)) {
+        const QString name = QFileInfo(picture).completeBaseName();
+        if (byName.contains(name))
+            return usageError(QStringLiteral("'%1' and '%2' would both be written as %3%4")
+                                  .arg(byName[name], picture, name, QLatin1String(extensionOf(road.format))));
+        byName.insert(name, picture);
+    }
     return options;
 }
 
@@ -256,50 +379,111 @@ public:
     }
 };
 
-int convert(Options options)
+// Converts one picture; `report` takes what it has to say.
+int convertOne(const Options &options, const Job &job, Report &report)
+{
+    QString error;
+    const std::unique_ptr<PictureDecoder> decoder =
+        openPicture(job.picture, PictureLimits{PictureFormats::AllFormats, 0}, &error);
+    if (!decoder) {
+        report.complain(job.picture + QStringLiteral(": ") + error);
+        return Refused;
+    }
+    RoadOptions road = options.road;
+    road.picfile = job.picture;
+    if (road.preview)
+        road.preview = [&report](const QString &line) { report.line(line); };
+
+    StandardOutput standardOutput;
+    OutputFile file;
+    if (!job.output.isEmpty() && !file.open(job.output)) {
+        report.complain(job.output + QStringLiteral(": ") + file.errorString());
+        return Refused;
+    }
+    ByteSink &sink = job.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
+    const RoadResult result = runRoad(*decoder, road, sink);
+    if (!result.lossless)
+        report.complain(QStringLiteral("warning: some characters of the header have no code in the chosen encoding "
+                                       "and were written as '?'"));
+    if (!result.ok) {
+        // A write that failed names the output; anything else is the picture's fault.
+        const bool writeFailed = !sink.errorString().isEmpty() && result.error == sink.errorString();
+        const QString where = writeFailed ? (job.output.isEmpty() ? QString() : job.output + QStringLiteral(": "))
+                                          : job.picture + QStringLiteral(": ");
+        report.complain(
+            where + result.error +
+            (result.written && job.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
+        return Refused;
+    }
+    if (!job.output.isEmpty() && !file.commit()) {
+        report.complain(job.output + QStringLiteral(": ") + file.errorString());
+        return Refused;
+    }
+    if (options.verbose) {
+        static const char *const formats[] = {"a51", "c51", "hex", "ihex", "pbm"};
+        report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data")
+                            .arg(job.picture)
+                            .arg(result.width)
+                            .arg(result.height)
+                            .arg(result.packedWidth)
+                            .arg(result.packedHeight)
+                            .arg(QLatin1String(formats[int(road.format)]))
+                            .arg(result.dataBytes));
+        if (result.dataBytes > 65536)
+            report.complain(QStringLiteral("%1: warning: %2 bytes of data, more than the 64 KiB (65536 bytes) that "
+                                           "one 8051 code bank holds")
+                                .arg(job.picture)
+                                .arg(result.dataBytes));
+    }
+    return Success;
+}
+
+int convert(const Options &options)
 {
     const std::optional<QDateTime> epoch = sourceDateEpoch();
     if (epoch && !epoch->isValid()) {
         complain(QStringLiteral("SOURCE_DATE_EPOCH is not a whole number of seconds"));
         return UsageError;
     }
-    options.road.stamp = codeStampAt(reproducibleNow());
+    Options stamped = options;
+    stamped.road.stamp = codeStampAt(reproducibleNow());
 
-    QString error;
-    const std::unique_ptr<PictureDecoder> decoder =
-        openPicture(options.picture, PictureLimits{PictureFormats::AllFormats, 0}, &error);
-    if (!decoder) {
-        complain(options.picture + QStringLiteral(": ") + error);
+    if (options.outputDir.isEmpty()) {
+        Report report(false);
+        return convertOne(stamped, {options.pictures.first(), options.output}, report);
+    }
+    if (!QDir().mkpath(options.outputDir)) {
+        complain(options.outputDir + QStringLiteral(": cannot make this folder"));
         return Refused;
     }
-
-    StandardOutput standardOutput;
-    OutputFile file;
-    if (!options.output.isEmpty() && !file.open(options.output)) {
-        complain(options.output + QStringLiteral(": ") + file.errorString());
-        return Refused;
-    }
-    ByteSink &sink = options.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
-    const RoadResult result = runRoad(*decoder, options.road, sink);
-    if (!result.lossless)
-        complain(QStringLiteral("warning: some characters of the header have no code in the chosen encoding "
-                                "and were written as '?'"));
-    if (!result.ok) {
-        // A write that failed names the output; anything else is the picture's fault.
-        const bool writeFailed = !sink.errorString().isEmpty() && result.error == sink.errorString();
-        const QString where = writeFailed
-                                  ? (options.output.isEmpty() ? QString() : options.output + QStringLiteral(": "))
-                                  : options.picture + QStringLiteral(": ");
-        complain(
-            where + result.error +
-            (result.written && options.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
-        return Refused;
-    }
-    if (!options.output.isEmpty() && !file.commit()) {
-        complain(options.output + QStringLiteral(": ") + file.errorString());
-        return Refused;
-    }
-    return Success;
+    QList<Job> jobs;
+    for (const QString &picture : options.pictures)
+        jobs.append({picture, QDir(options.outputDir)
+                                  .filePath(QFileInfo(picture).completeBaseName() +
+                                            QLatin1String(extensionOf(options.road.format)))});
+    // Side by side on all cores, a picture at a time each; every picture streams, so memory stays small.
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        for (int i = next++; i < jobs.size(); i = next++) {
+            Report report(true);
+            try {
+                if (convertOne(stamped, jobs[i], report) != Success)
+                    failed = true;
+            } catch (const std::bad_alloc &) {
+                report.complain(jobs[i].picture + QStringLiteral(": not enough memory to convert this picture"));
+                failed = true;
+            }
+        }
+    };
+    const int workers = int(std::min<qsizetype>(std::max(1u, std::thread::hardware_concurrency()), jobs.size()));
+    std::vector<std::thread> threads;
+    for (int i = 1; i < workers; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
+    return failed ? Refused : Success;
 }
 
 } // namespace
@@ -316,7 +500,7 @@ int main(int argc, char *argv[])
     try {
         return convert(*options);
     } catch (const std::bad_alloc &) {
-        complain(options->picture + QStringLiteral(": not enough memory to convert this picture"));
+        complain(options->pictures.first() + QStringLiteral(": not enough memory to convert this picture"));
         return Refused;
     }
 }

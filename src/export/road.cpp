@@ -3,6 +3,7 @@
 #include "core/colour.h"
 #include "core/texts.h"
 #include "export/filesave.h"
+#include "export/intelhex.h"
 #include "export/preview.h"
 #include "imaging/conversion.h"
 #include "picture/decoder.h"
@@ -31,6 +32,23 @@ BlackAndWhite blackAndWhiteFor(const RoadOptions &options, int width)
 
 } // namespace
 
+bool isCIdentifier(const QString &name)
+{
+    static const QStringList keywords =
+        QStringLiteral(
+            "auto break case char const continue default do double else enum extern float for goto if inline int long "
+            "register restrict return short signed sizeof static struct switch typedef union unsigned void volatile "
+            "while "
+            "_Bool _Complex _Imaginary")
+            .split(u' ');
+    if (name.isEmpty() || name[0].isDigit() || keywords.contains(name))
+        return false;
+    for (QChar c : name)
+        if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'))
+            return false;
+    return true;
+}
+
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
 {
     RoadResult result;
@@ -45,6 +63,17 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     // The picture as packed: white added to a whole byte across, or to a whole page down.
     const int packedWidth = vertical ? width : 8 * wholeBytes(width);
     const int packedHeight = vertical ? 8 * wholeBytes(height) : height;
+    result.width = width;
+    result.height = height;
+    result.packedWidth = packedWidth;
+    result.packedHeight = packedHeight;
+    result.dataBytes = std::int64_t(packedWidth) * packedHeight / 8;
+    if (options.format == OutputFormat::IntelHex && options.address + result.dataBytes > (std::int64_t(1) << 32)) {
+        result.error = QStringLiteral("%1 bytes of data do not fit below 4 GiB from address 0x%2")
+                           .arg(result.dataBytes)
+                           .arg(options.address, 0, 16);
+        return result;
+    }
 
     QByteArray block;
     block.reserve(blockBytes + 8 * qsizetype(packedWidth));
@@ -66,6 +95,12 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
             encodeText(codeHeader(codeFormat, options.picfile, width, height, options.stamp), options.encoding);
         result.lossless = header.lossless;
         block.append(header.bytes);
+        const QByteArray name = options.name.toLatin1();
+        if (!name.isEmpty() && codeFormat == CodeFormat::A51)
+            block.append(name + ":\r\n");
+        if (!name.isEmpty() && codeFormat == CodeFormat::C51)
+            block.append((options.dialect == CDialect::Sdcc ? "unsigned char __code " : "unsigned char code ") + name +
+                         '[' + QByteArray::number(result.dataBytes) + "] = {\r\n");
     } else if (options.format == OutputFormat::Pbm) {
         block.append(QByteArrayLiteral("P4\n") + QByteArray::number(packedWidth) + ' ' +
                      QByteArray::number(packedHeight) + '\n');
@@ -77,12 +112,15 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
 
     // A unit is what a code line group stands for: a row, or in the vertical layout a page.
     std::vector<std::uint8_t> unit(std::size_t(vertical ? packedWidth : packedWidth / 8));
+    IntelHexWriter intelHex(options.address);
     const auto emitUnit = [&] {
         if (options.invert)
             for (std::uint8_t &b : unit)
                 b = std::uint8_t(~b);
         if (code)
             appendCodeRow(codeFormat, unit.data(), int(unit.size()), block);
+        else if (options.format == OutputFormat::IntelHex)
+            intelHex.append(unit.data(), std::int64_t(unit.size()), block);
         else
             block.append(reinterpret_cast<const char *>(unit.data()), qsizetype(unit.size()));
     };
@@ -138,6 +176,10 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     }
     if (preview)
         preview->finish();
+    if (options.format == OutputFormat::IntelHex)
+        intelHex.finish(block);
+    if (code && codeFormat == CodeFormat::C51 && !options.name.isEmpty())
+        block.append("};\r\n");
     result.ok = flush();
     return result;
 }

@@ -8,13 +8,18 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class ByteSink;
 class PictureDecoder;
 
-// What the converter writes: the window's three forms, and a netpbm P4 picture of the bits as packed.
-enum class OutputFormat { A51, C51, Hex, Pbm };
+// What the converter writes: the window's three forms, Intel HEX records of the bytes, and a netpbm P4
+// picture of the bits as packed.
+enum class OutputFormat { A51, C51, Hex, IntelHex, Pbm };
+
+// The keyword that puts a C51 array in code memory: `code` for the classic 8051 compilers, `__code` for SDCC.
+enum class CDialect { Keil, Sdcc };
 
 // The bytes go 8 horizontal pixels to a byte, row by row (the window's packing), or 8 vertical pixels to a
 // byte in pages of 8 rows from the top, a byte a column, as most monochrome LCD and OLED controllers take them.
@@ -32,8 +37,12 @@ struct RoadOptions {
     Flip flip = Flip::None;
     Layout layout = Layout::Horizontal;
     BitOrder bitOrder = BitOrder::MsbFirst;
-    bool pad = false;    // horizontal: pad each row with white to a whole byte instead of refusing
-    bool invert = false; // 1 bits for white pixels (the PBM picture stays black on white)
+    bool pad = false;          // horizontal: pad each row with white to a whole byte instead of refusing
+    bool invert = false;       // 1 bits for white pixels (the PBM picture stays black on white)
+    std::uint32_t address = 0; // Intel HEX: where the first byte goes
+    // A51: a label line "name:" before the data; C51: the data as the array `unsigned char code name[bytes]`.
+    QString name;
+    CDialect dialect = CDialect::Keil;
     TextEncoding encoding = TextEncoding::Utf8;
     QString picfile; // the picture, as the header names it
     CodeStamp stamp;
@@ -47,7 +56,15 @@ struct RoadResult {
     QString error;        // why not; empty when ok
     bool written = false; // some bytes reached the sink before the failure
     bool lossless = true; // every character of the header has a code in the encoding
+    int width = 0;        // the picture as turned, and as packed (padded)
+    int height = 0;
+    int packedWidth = 0;
+    int packedHeight = 0;
+    std::int64_t dataBytes = 0;
 };
+
+// Whether `name` can name an array or a label: a C identifier that is not one of C's keywords.
+bool isCIdentifier(const QString &name);
 
 // Runs a picture from its decoder down to the bytes of the chosen format, a row at a time as the decoder
 // delivers them, through the row functions the window's export uses (the conversion, the black test, the

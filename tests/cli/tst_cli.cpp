@@ -49,6 +49,8 @@ private slots:
     void displayOptions();
     void pbmReadsBackAsPacked();
     void preview();
+    void batchGoesOnPastAFailure();
+    void verboseSummary();
     void largePictureInFlatMemory();
     void partWayFailureStopsTheStream();
     void badInputsAreRefused_data();
@@ -254,6 +256,15 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("--flip diagonal") << words("--flip diagonal t.bmp");
     QTest::newRow("--layout diagonal") << words("--layout diagonal t.bmp");
     QTest::newRow("--bit-order middle") << words("--bit-order middle t.bmp");
+    QTest::newRow("--name with hex") << words("-f hex --name logo t.bmp");
+    QTest::newRow("--name 9lives") << words("--name 9lives t.bmp");
+    QTest::newRow("--name int") << words("-f c51 --name int t.bmp");
+    QTest::newRow("--address with a51") << words("--address 16 t.bmp");
+    QTest::newRow("--address past 32 bits") << words("-f ihex --address 0x100000000 t.bmp");
+    QTest::newRow("--c-dialect borland") << words("-f c51 --c-dialect borland t.bmp");
+    QTest::newRow("two pictures, no --output-dir") << words("t.bmp t.bmp");
+    QTest::newRow("--output and --output-dir") << words("-o x.a51 --output-dir out t.bmp");
+    QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp");
 }
 
 void tst_Cli::usageErrors()
@@ -376,6 +387,26 @@ void tst_Cli::displayOptions_data()
     clear.setPixel(1, 0, qRgba(0, 0, 0, 0));
     const QByteArray worked("\x81\xFF\x00\x0A", 4);
     QTest::newRow("BMP") << encodeBmp(workedExample(), 24) << "-f hex" << worked;
+    const QByteArray workedBmp = encodeBmp(workedExample(), 24);
+    QTest::newRow("ihex: the worked example")
+        << workedBmp << "-f ihex" << QByteArray(":0400000081FF000A72\r\n:00000001FF\r\n");
+    QTest::newRow("ihex: over a 64 KiB boundary")
+        << encodeBmp(solid(64, 3, qRgb(255, 255, 255)), 24) << "-f ihex --address 0xFFF0"
+        << QByteArray(":10FFF0000000000000000000000000000000000001\r\n"
+                      ":020000040001F9\r\n"
+                      ":080000000000000000000000F8\r\n"
+                      ":00000001FF\r\n");
+    QTest::newRow("ihex: above 64 KiB from the first byte") << workedBmp << "-f ihex --address 74565"
+                                                            << QByteArray(":020000040001F9\r\n"
+                                                                          ":0423450081FF000A0A\r\n:00000001FF\r\n");
+    QTest::newRow("--name, a51: a label")
+        << workedBmp << "-f a51 --name logo" << QByteArray("logo:\r\nDB   081H, 0FFH\r\nDB   000H, 00AH\r\n");
+    QTest::newRow("--name, c51: an array") << workedBmp << "-f c51 --name logo"
+                                           << QByteArray("unsigned char code logo[4] = {\r\n0x81, 0xFF, \r\n"
+                                                         "0x00, 0x0A, \r\n};\r\n");
+    QTest::newRow("--name, c51 for SDCC") << workedBmp << "-f c51 --name logo --c-dialect sdcc"
+                                          << QByteArray("unsigned char __code logo[4] = {\r\n0x81, 0xFF, \r\n"
+                                                        "0x00, 0x0A, \r\n};\r\n");
     const struct {
         int type, depth;
         bool interlaced;
@@ -428,6 +459,36 @@ void tst_Cli::preview()
     qunsetenv("COLUMNS");
     QCOMPARE(scaled.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n    \n"));
     QCOMPARE(scaled.out, full.out);
+}
+
+void tst_Cli::batchGoesOnPastAFailure()
+{
+    QDir(dir.path()).mkdir(QStringLiteral("batch"));
+    picture(QStringLiteral("batch/a.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("batch/b.gif"), encodeGif({workedExample()}));
+    picture(QStringLiteral("batch/c.jpg"), QByteArray("not a picture"));
+    const Run r =
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--output-dir"), QStringLiteral("out"),
+             QStringLiteral("batch/a.bmp"), QStringLiteral("batch/c.jpg"), QStringLiteral("batch/b.gif")});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err.count(u'\n'), 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: batch/c.jpg: ")), qPrintable(r.err));
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files), (QStringList{"a.bin", "b.bin"}));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("out/a.bin"))), QByteArray("\x81\xFF\x00\x0A", 4));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("out/b.bin"))), QByteArray("\x81\xFF\x00\x0A", 4));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("twice")))); // the usage error wrote nothing
+}
+
+void tst_Cli::verboseSummary()
+{
+    // 1024 x 520 pixels, 66560 bytes: more than one 8051 code bank.
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("-o"),
+                       QStringLiteral("bank.bin"), picture(QStringLiteral("bank.bmp"), largeMonochromeBmp(1024, 520))});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err,
+             QStringLiteral("tessaline-cli: bank.bmp: 1024 x 520 pixels, packed as 1024 x 520, hex, 66560 bytes "
+                            "of data\ntessaline-cli: bank.bmp: warning: 66560 bytes of data, more than the 64 KiB "
+                            "(65536 bytes) that one 8051 code bank holds\n"));
 }
 
 void tst_Cli::largePictureInFlatMemory()
