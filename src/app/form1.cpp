@@ -99,7 +99,8 @@ Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform_(p
     setFixedSize(pixelsFromTwips(8445), pixelsFromTwips(5100));
     dockStatusBar();
     // The outer size includes the window system's frame, which is known only once the window is shown.
-    new FrameFollower(this, [this] { applyGeometry(); });
+    // Where the window stands is the frame's place, so only the client area follows the frame's size.
+    new FrameFollower(this, [this] { applyOuterSize(); });
 }
 
 Form1::~Form1()
@@ -149,6 +150,13 @@ void Form1::Cmd_exit_Click()
 
 void Form1::applyGeometry()
 {
+    applyOuterSize();
+    move(pixelsFromTwips(formGeometry.Left()), pixelsFromTwips(formGeometry.Top()));
+    Frame->move(pixelsFromTwips(formGeometry.frameLeft()), pixelsFromTwips(formGeometry.frameTop()));
+}
+
+void Form1::applyOuterSize()
+{
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
     const int frameWidth = outer.width() - inner.width();
@@ -156,8 +164,6 @@ void Form1::applyGeometry()
     const int width = std::max(1, pixelsFromTwips(formGeometry.Width()) - frameWidth);
     const int height = std::max(1, pixelsFromTwips(formGeometry.Height()) - frameHeight);
     setFixedSize(width, height);
-    move(pixelsFromTwips(formGeometry.Left()), pixelsFromTwips(formGeometry.Top()));
-    Frame->move(pixelsFromTwips(formGeometry.frameLeft()), pixelsFromTwips(formGeometry.frameTop()));
     dockStatusBar();
 }
 

@@ -120,6 +120,8 @@ private:
     // Puts the window, the frame and the picture box where `formGeometry` says; the client area is the outer
     // size less the window system's frame.
     void applyGeometry();
+    // The client area for the outer size, once the window system's frame is known or has changed.
+    void applyOuterSize();
     // The status bar along the whole bottom edge of the client area, over anything beneath it.
     void dockStatusBar();
     // Writes `data` to `fileName` in the program's directory unless `failure` already holds why the data

@@ -123,14 +123,26 @@ private:
     QStringList lines_;
 };
 
-// The value of a name among `choices` (case ignored), or nullopt.
+// When `option` is given, sets *target to the value its text names among `choices` (case ignored). False, the
+// usage error reported, for a text that names none of them.
 template <typename Value>
-std::optional<Value> choose(const QString &name, std::initializer_list<std::pair<const char *, Value>> choices)
+bool takeChoice(const QCommandLineParser &parser, const QCommandLineOption &option,
+                std::initializer_list<std::pair<const char *, Value>> choices, Value *target)
 {
-    for (const auto &[key, value] : choices)
-        if (name.compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
-            return value;
-    return std::nullopt;
+    if (!parser.isSet(option))
+        return true;
+    QStringList names;
+    for (const auto &[name, value] : choices) {
+        if (parser.value(option).compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            *target = value;
+            return true;
+        }
+        names << QString::fromLatin1(name);
+    }
+    const QString last = names.takeLast();
+    complain(QStringLiteral("unknown %1 '%2': use %3 or %4 (see --help)")
+                 .arg(option.names().constLast(), parser.value(option), names.join(QStringLiteral(", ")), last));
+    return false;
 }
 
 // Parses the command line; exits for --help and --version; nullopt after a usage error (already reported).
@@ -232,19 +244,30 @@ std::optional<Options> parseOptions(const QStringList &arguments)
 
     Options options;
     RoadOptions &road = options.road;
-    const auto unknown = [&](const QCommandLineOption &o, const char *allowed) {
-        return usageError(QStringLiteral("unknown %1 '%2': use %3")
-                              .arg(o.names().constLast(), parser.value(o), QString::fromLatin1(allowed)));
-    };
-    const QString formatName = parser.isSet(formatOption) ? parser.value(formatOption) : s("a51");
-    if (const auto format = choose<OutputFormat>(formatName, {{"a51", OutputFormat::A51},
-                                                              {"c51", OutputFormat::C51},
-                                                              {"hex", OutputFormat::Hex},
-                                                              {"ihex", OutputFormat::IntelHex},
-                                                              {"pbm", OutputFormat::Pbm}}))
-        road.format = *format;
-    else
-        return unknown(formatOption, "a51, c51, hex, ihex or pbm");
+    if (!takeChoice<OutputFormat>(parser, formatOption,
+                                  {{"a51", OutputFormat::A51},
+                                   {"c51", OutputFormat::C51},
+                                   {"hex", OutputFormat::Hex},
+                                   {"ihex", OutputFormat::IntelHex},
+                                   {"pbm", OutputFormat::Pbm}},
+                                  &road.format) ||
+        !takeChoice<CDialect>(parser, dialectOption, {{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}},
+                              &road.dialect) ||
+        !takeChoice<Dither>(
+            parser, ditherOption,
+            {{"floyd-steinberg", Dither::FloydSteinberg}, {"atkinson", Dither::Atkinson}, {"bayer4", Dither::Bayer4}},
+            &road.dither) ||
+        !takeChoice<Layout>(parser, layoutOption, {{"horizontal", Layout::Horizontal}, {"vertical", Layout::Vertical}},
+                            &road.layout) ||
+        !takeChoice<int>(parser, rotateOption, {{"90", 90}, {"180", 180}, {"270", 270}}, &road.rotate) ||
+        !takeChoice<Flip>(parser, flipOption, {{"horizontal", Flip::Horizontal}, {"vertical", Flip::Vertical}},
+                          &road.flip))
+        return std::nullopt;
+    // Each layout's displays expect their own bit order.
+    road.bitOrder = road.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
+    if (!takeChoice<BitOrder>(parser, bitOrderOption, {{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}},
+                              &road.bitOrder))
+        return std::nullopt;
     if (parser.isSet(addressOption)) {
         if (road.format != OutputFormat::IntelHex)
             return usageError(QStringLiteral("--address goes with --format ihex"));
@@ -267,13 +290,6 @@ std::optional<Options> parseOptions(const QStringList &arguments)
                                              "not a C keyword), not '%1'")
                                   .arg(road.name));
     }
-    if (parser.isSet(dialectOption)) {
-        const auto dialect =
-            choose<CDialect>(parser.value(dialectOption), {{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}});
-        if (!dialect)
-            return unknown(dialectOption, "keil or sdcc");
-        road.dialect = *dialect;
-    }
     options.verbose = parser.isSet(verboseOption);
 
     const int blackRules =
@@ -288,44 +304,8 @@ std::optional<Options> parseOptions(const QStringList &arguments)
             return usageError(QStringLiteral("--threshold takes a number from 0 to 255, not '%1'")
                                   .arg(parser.value(thresholdOption)));
     }
-    if (parser.isSet(ditherOption)) {
-        const auto dither = choose<Dither>(
-            parser.value(ditherOption),
-            {{"floyd-steinberg", Dither::FloydSteinberg}, {"atkinson", Dither::Atkinson}, {"bayer4", Dither::Bayer4}});
-        if (!dither)
-            return unknown(ditherOption, "floyd-steinberg, atkinson or bayer4");
-        road.dither = *dither;
-    }
-    if (parser.isSet(layoutOption)) {
-        const auto layout = choose<Layout>(parser.value(layoutOption),
-                                           {{"horizontal", Layout::Horizontal}, {"vertical", Layout::Vertical}});
-        if (!layout)
-            return unknown(layoutOption, "horizontal or vertical");
-        road.layout = *layout;
-    }
-    road.bitOrder = road.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
-    if (parser.isSet(bitOrderOption)) {
-        const auto order =
-            choose<BitOrder>(parser.value(bitOrderOption), {{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}});
-        if (!order)
-            return unknown(bitOrderOption, "msb or lsb");
-        road.bitOrder = *order;
-    }
     road.pad = parser.isSet(padOption);
     road.invert = parser.isSet(invertOption);
-    if (parser.isSet(rotateOption)) {
-        const auto degrees = choose<int>(parser.value(rotateOption), {{"90", 90}, {"180", 180}, {"270", 270}});
-        if (!degrees)
-            return unknown(rotateOption, "90, 180 or 270");
-        road.rotate = *degrees;
-    }
-    if (parser.isSet(flipOption)) {
-        const auto flip =
-            choose<Flip>(parser.value(flipOption), {{"horizontal", Flip::Horizontal}, {"vertical", Flip::Vertical}});
-        if (!flip)
-            return unknown(flipOption, "horizontal or vertical");
-        road.flip = *flip;
-    }
     if (parser.isSet(previewOption)) {
         bool ok = false;
         const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
@@ -336,7 +316,8 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     if (parser.isSet(encodingOption)) {
         const std::optional<TextEncoding> encoding = textEncodingFromName(parser.value(encodingOption));
         if (!encoding)
-            return unknown(encodingOption, "utf-8 or gbk");
+            return usageError(
+                QStringLiteral("unknown encoding '%1': use utf-8 or gbk").arg(parser.value(encodingOption)));
         road.encoding = *encoding;
     }
     options.output = parser.value(outputOption);

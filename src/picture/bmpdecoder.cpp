@@ -393,8 +393,5 @@ bool BmpDecoder::decodeRleBlock(std::int64_t block)
 std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                         QString *errorString)
 {
-    auto decoder = std::make_unique<BmpDecoder>();
-    if (!decoder->open(std::move(source), limits, errorString))
-        return nullptr;
-    return decoder;
+    return openWith<BmpDecoder>(std::move(source), limits, errorString);
 }

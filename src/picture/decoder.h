@@ -69,6 +69,17 @@ std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, cons
 // False, with the reason, for a picture of no pixels or of more image memory than the limits allow.
 bool fitsLimits(std::int64_t width, std::int64_t height, const PictureLimits &limits, QString *errorString);
 
+// A reader of type Decoder opened on `source`: null, with the reason, when Decoder::open refuses the header.
+template <typename Decoder>
+std::unique_ptr<PictureDecoder> openWith(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
+                                         QString *errorString)
+{
+    auto decoder = std::make_unique<Decoder>();
+    if (!decoder->open(std::move(source), limits, errorString))
+        return nullptr;
+    return decoder;
+}
+
 // Lays a pixel with alpha over white, rounded to nearest, as the picture box shows it.
 inline QRgb overWhite(QRgb pixel)
 {

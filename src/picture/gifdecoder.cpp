@@ -198,8 +198,5 @@ bool GifDecoder::decodeRow(int y, QRgb *row)
 std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                         QString *errorString)
 {
-    auto decoder = std::make_unique<GifDecoder>();
-    if (!decoder->open(std::move(source), limits, errorString))
-        return nullptr;
-    return decoder;
+    return openWith<GifDecoder>(std::move(source), limits, errorString);
 }

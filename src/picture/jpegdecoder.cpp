@@ -204,8 +204,5 @@ bool JpegDecoder::decodeRow(int, QRgb *row)
 std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                          QString *errorString)
 {
-    auto decoder = std::make_unique<JpegDecoder>();
-    if (!decoder->open(std::move(source), limits, errorString))
-        return nullptr;
-    return decoder;
+    return openWith<JpegDecoder>(std::move(source), limits, errorString);
 }

@@ -136,8 +136,5 @@ bool PngDecoder::decodeRow(int y, QRgb *row)
 std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                         QString *errorString)
 {
-    auto decoder = std::make_unique<PngDecoder>();
-    if (!decoder->open(std::move(source), limits, errorString))
-        return nullptr;
-    return decoder;
+    return openWith<PngDecoder>(std::move(source), limits, errorString);
 }

@@ -32,6 +32,9 @@ FrameFollower::~FrameFollower()
 
 void FrameFollower::check()
 {
+    // A hidden or minimised window has no frame on the screen; its margins may read as none meanwhile.
+    if (!window_->isVisible() || window_->isMinimized())
+        return;
     const QMargins margins = frameMargins(window_);
     if (margins != known_) {
         known_ = margins;

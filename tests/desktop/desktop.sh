@@ -25,9 +25,11 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
-openbox >/dev/null 2>&1 &
+# Openbox runs the --startup command once it manages windows; a window mapped before that stays unmanaged.
+openbox --startup "touch $work/managing" >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+for _ in $(seq 200); do [ -e "$work/managing" ] && break; sleep 0.05; done
+[ -e "$work/managing" ] || fail "openbox did not start"
 
 # A 64 x 400 black picture (1-bit BMP).
 le() { local v=$1 n=$2; for ((i = 0; i < n; i++)); do printf "\\x$(printf %02x $(((v >> (8 * i)) & 255)))"; done; }
@@ -64,10 +66,15 @@ outer() {
     echo "$((w + $1 + $2)) $((h + $3 + $4))"
 }
 near() { local d=$(($1 - $2)); [ ${d#-} -le 2 ]; }
-# Waits until the window's outer size is W x H (the program refits once the frame is known).
+# Waits until the window manager has framed the window (announced its extents) and the outer size is W x H:
+# the program refits once the frame is known. Before the frame, the client alone would pass for the outer size.
 waitOuter() {
     local size
     for _ in $(seq 60); do
+        if ! xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =; then
+            sleep 0.05
+            continue
+        fi
         size=$(outer "$1")
         set -- "$1" "$2" "$3" $size
         near "$4" "$2" && near "$5" "$3" && return 0
@@ -92,7 +99,12 @@ place) # nothing but a fit or a reset places the window
     xdotool windowmove --sync "$window" 100 80
     before=$(position "$window")
     xdotool windowminimize --sync "$window"
-    xdotool windowmap --sync "$window" windowactivate --sync "$window" 2>/dev/null || true
+    # Restored as a user restores it: through the window manager (_NET_ACTIVE_WINDOW), asked again until done.
+    for _ in $(seq 60); do
+        xwininfo -id "$window" | grep -q IsViewable && break
+        xdotool windowactivate "$window" 2>/dev/null || true
+        sleep 0.05
+    done
     xwininfo -id "$window" | grep -q IsViewable || fail "not restored"
     sleep 0.3
     after=$(position "$window")
