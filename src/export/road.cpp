@@ -126,14 +126,15 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     };
     std::vector<std::uint8_t> page(vertical ? std::size_t(8) * std::size_t(packedWidth) : 0);
     int pageRows = 0;
-    std::vector<std::uint8_t> pbmRow(std::size_t(packedWidth / 8 + 1));
+    const int pbmRowBytes = wholeBytes(packedWidth); // netpbm pads every row to a whole byte
+    std::vector<std::uint8_t> pbmRow(static_cast<std::size_t>(pbmRowBytes));
     // Takes one row of the picture as packed (packedWidth entries, 1 for black).
     const auto takeEntries = [&](const std::uint8_t *entries) {
         if (preview)
             preview->addRow(entries);
         if (options.format == OutputFormat::Pbm) {
-            packRow(entries, packedWidth, pbmRow.data());
-            block.append(reinterpret_cast<const char *>(pbmRow.data()), packedWidth / 8);
+            packRow(entries, 8 * pbmRowBytes, pbmRow.data());
+            block.append(reinterpret_cast<const char *>(pbmRow.data()), pbmRowBytes);
             return;
         }
         if (!vertical) {
@@ -156,7 +157,8 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     const QRgb black = rgbFromColour(blackColour);
     BlackAndWhite blackAndWhite = blackAndWhiteFor(options, width);
     std::vector<QRgb> pixels(static_cast<std::size_t>(width));
-    std::vector<std::uint8_t> entries(std::size_t(packedWidth), 0); // the padding stays white
+    // Up to a whole byte: the padding stays white.
+    std::vector<std::uint8_t> entries(std::size_t(8) * std::size_t(wholeBytes(packedWidth)), 0);
     for (int y = 0; y < packedHeight; ++y) {
         if (y < height) {
             if (!rows.next(pixels.data())) {
@@ -167,7 +169,7 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
             if (options.convert)
                 convertRow(pixels.data(), width, white, black);
             blackAndWhite.classify(pixels.data(), width, entries.data());
-        } else {
+        } else { // a page's padding rows
             std::fill(entries.begin(), entries.end(), 0);
         }
         takeEntries(entries.data());

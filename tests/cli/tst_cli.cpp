@@ -344,6 +344,11 @@ void tst_Cli::displayOptions_data()
                       "000H\r\nDB   000H\r\n");
     QTest::newRow("vertical: 3 rows padded to a page")
         << encodeBmp(solid(8, 3, qRgb(0, 0, 0)), 24) << "-f hex --layout vertical" << QByteArray(8, '\x07');
+    QImage tenWide = solid(10, 3, qRgb(255, 255, 255));
+    tenWide.setPixel(9, 0, qRgb(0, 0, 0));
+    QTest::newRow("pbm, vertical, 10 x 3: rows of whole bytes, a whole page")
+        << encodeBmp(tenWide, 24) << "-f pbm --layout vertical"
+        << QByteArray("P4\n10 8\n\x00\x40", 10) + QByteArray(14, '\0');
     QTest::newRow("--pad: a 10-pixel row")
         << encodeBmp(fromRows({QStringLiteral("#........#")}), 24) << "-f hex --pad" << QByteArray("\x80\x40", 2);
     QTest::newRow("--invert: the worked example")

@@ -173,7 +173,12 @@ void checkOptions(const QByteArray &data)
     options.preview = [&](const QString &) { ++lines; };
     QByteArray pbm;
     require(runInto(picture, options, &pbm).ok, "the PBM reads the picture as well");
-    require(pbm.startsWith("P4\n") && lines > 0, "a PBM and a preview are drawn");
+    const std::int64_t pbmHeight = options.layout == Layout::Vertical ? (height + 7) / 8 * 8 : height;
+    const QByteArray pbmHeader = "P4\n" +
+                                 QByteArray::number(options.layout == Layout::Vertical ? width : (width + 7) / 8 * 8) +
+                                 ' ' + QByteArray::number(pbmHeight) + '\n';
+    require(pbm.size() == pbmHeader.size() + (width + 7) / 8 * pbmHeight && pbm.startsWith(pbmHeader) && lines > 0,
+            "a PBM of whole-byte rows, and a preview, are drawn");
 }
 
 } // namespace
