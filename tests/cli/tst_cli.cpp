@@ -3,6 +3,7 @@
 #include "support/testpictures.h"
 
 #include <QDir>
+#include <QtEndian>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -216,6 +217,13 @@ void tst_Cli::refusedAndUnreadablePictures_data()
                                      << QStringLiteral("not a BMP, JPEG, GIF or PNG");
     QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty");
     QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file");
+    const QByteArray png = encodePng(workedExample(), 2, 8);
+    QTest::newRow("PNG cut short") << "cut.png" << png.left(png.size() - 20) << QStringLiteral("cut short");
+    QByteArray badCrc = png; // the pixel data whole, its chunk's check sum wrong
+    const qsizetype idat = badCrc.indexOf("IDAT");
+    const qsizetype crc = idat + 4 + qsizetype(qFromBigEndian<quint32>(badCrc.constData() + idat - 4));
+    badCrc[crc] = char(badCrc[crc] ^ 0x01);
+    QTest::newRow("PNG with a CRC error") << "crc.png" << badCrc << QStringLiteral("CRC error");
 }
 
 void tst_Cli::refusedAndUnreadablePictures()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Desktop tests: the real program on a private X screen under a window manager (openbox), which draws title
 # bars and frames as a user's desktop does, checked from outside with xdotool, xwininfo and xprop.
-#   desktop.sh TESSALINE CHECK      CHECK: start | fit | place | viewer
+#   desktop.sh TESSALINE CHECK      CHECK: start | fit | place | viewer | bare
 # Sizes are outer sizes, frame included, in pixels (twips / 15), within 2 px.
 set -euo pipefail
 program=$1 check=$2
@@ -26,10 +26,13 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
 # Openbox runs the --startup command once it manages windows; a window mapped before that stays unmanaged.
-openbox --startup "touch $work/managing" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 200); do [ -e "$work/managing" ] && break; sleep 0.05; done
-[ -e "$work/managing" ] || fail "openbox did not start"
+# The check "bare" has no window manager at all: no frame is ever announced.
+if [ "$check" != bare ]; then
+    openbox --startup "touch $work/managing" >/dev/null 2>&1 &
+    pids+=($!)
+    for _ in $(seq 200); do [ -e "$work/managing" ] && break; sleep 0.05; done
+    [ -e "$work/managing" ] || fail "openbox did not start"
+fi
 
 # A 64 x 400 black picture (1-bit BMP).
 le() { local v=$1 n=$2; for ((i = 0; i < n; i++)); do printf "\\x$(printf %02x $(((v >> (8 * i)) & 255)))"; done; }
@@ -85,6 +88,12 @@ waitOuter() {
 position() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
 
 case $check in
+bare) # no window manager: the specified size, a frame of none, and the program goes on (its clock ticks)
+    start
+    sleep 0.8
+    [ "$(outer "$window")" = "565 364" ] || fail "outer size $(outer "$window") without a window manager"
+    kill -0 "${pids[-1]}" || fail "the program ended"
+    ;;
 start) # without a picture: the default layout, 8475 x 5460 twips
     start
     waitOuter "$window" 565 364
