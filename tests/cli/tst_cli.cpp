@@ -342,6 +342,17 @@ void tst_Cli::displayOptions_data()
                                                << "\x01" + zeros7;
     QTest::newRow("vertical: in bit 0") << dotBmp << "-f hex --layout vertical"
                                         << "\x01" + zeros7;
+    // Black at 0, 2, 6 and 7 of a row (or of a column): A3 with the first pixel in bit 7, C5 in bit 0.
+    const QByteArray row = encodeBmp(fromRows({QStringLiteral("#.#...##")}), 24);
+    QImage column = solid(1, 8, qRgb(255, 255, 255));
+    for (int y : {0, 2, 6, 7})
+        column.setPixel(0, y, qRgb(0, 0, 0));
+    QTest::newRow("horizontal, msb: a pattern") << row << "-f hex" << QByteArray("\xA3");
+    QTest::newRow("horizontal, lsb: a pattern") << row << "-f hex --bit-order lsb" << QByteArray("\xC5");
+    QTest::newRow("vertical, lsb: a pattern")
+        << encodeBmp(column, 24) << "-f hex --layout vertical" << QByteArray("\xC5");
+    QTest::newRow("vertical, msb: a pattern")
+        << encodeBmp(column, 24) << "-f hex --layout vertical --bit-order msb" << QByteArray("\xA3");
     QTest::newRow("vertical, msb: in bit 7") << dotBmp << "-f hex --layout vertical --bit-order msb"
                                              << "\x80" + zeros7;
     QTest::newRow("vertical, c51: a page a line")
@@ -472,6 +483,12 @@ void tst_Cli::preview()
     qunsetenv("COLUMNS");
     QCOMPARE(scaled.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n    \n"));
     QCOMPARE(scaled.out, full.out);
+    // One row at half scale: a cell row of one picture row is drawn all the same.
+    qputenv("COLUMNS", "4");
+    const Run oneRow = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
+                            picture(QStringLiteral("row.bmp"), encodeBmp(fromRows({QStringLiteral("#.......")}), 24))});
+    qunsetenv("COLUMNS");
+    QCOMPARE(oneRow.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n"));
 }
 
 void tst_Cli::batchGoesOnPastAFailure()

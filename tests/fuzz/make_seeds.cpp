@@ -41,6 +41,8 @@ int main(int argc, char *argv[])
           rawBmp(40, 8, 2, 4, 2, noise(64, 14),
                  QByteArray("\x03\x12\x00\x03\x45\x60\x02\x7A\x00\x00\x08\x11\x00\x01", 14)));
     write(QStringLiteral("colours.png"), encodePng(colours, 2, 8));
+    write(QStringLiteral("interlaced.gif"), encodeGif({colours}, std::nullopt, {}, true));
+    write(QStringLiteral("frame-on-larger-screen.gif"), encodeGif({mono}, palette[1], QSize(24, 5)));
     // Converter options chosen by a first byte, then the picture.
     write(QStringLiteral("options-vertical-lsb.bin"), QByteArray(1, char(0x03)) + encodeBmp(colours, 24));
     write(QStringLiteral("options-rotate-dither.bin"), QByteArray(1, char(0xDC)) + encodeJpeg(colours, 75));

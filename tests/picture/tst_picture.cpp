@@ -352,13 +352,17 @@ void tst_Picture::decodersMatchQt_data()
     QTest::newRow("BMP RLE4") << rawBmp(40, 6, 2, 4, 2, noise(64, 14),
                                         QByteArray("\x03\x12\x00\x03\x45\x60\x00\x00\x06\x7A\x00\x01", 12));
     QTest::newRow("BMP RLE8, odd literal")
-        << rawBmp(40, 5, 1, 8, 1, noise(1024, 15), QByteArray("\x02\x07\x00\x03\x01\x02\x03\x00\x00\x01", 10));
+        << rawBmp(40, 5, 1, 8, 1, noise(1024, 15), QByteArray("\x02\x07\x00\x03\x01\x00\x03\x00\x00\x01", 10));
 
     const QDir corpus(QStringLiteral(TESSALINE_FUZZ_CORPUS));
     for (const QString &name : corpus.entryList(QDir::Files))
         QTest::newRow(qPrintable(QStringLiteral("corpus: ") + name)) << readFile(corpus.filePath(name));
     QTest::newRow("GIF, two frames") << encodeGif({colours, solid(24, 5, qRgb(0, 0, 0))});
     QTest::newRow("GIF, transparent") << encodeGif({colours}, colours.pixel(3, 0));
+    QTest::newRow("GIF, interlaced") << encodeGif({pattern(10).scaled(24, 19)}, std::nullopt, {}, true);
+    QTest::newRow("GIF, a frame on a larger screen") << encodeGif({colours}, std::nullopt, QSize(30, 9));
+    QTest::newRow("GIF, a frame on a larger screen, clear colour")
+        << encodeGif({colours}, colours.pixel(3, 0), QSize(30, 9));
     QTest::newRow("JPEG") << encodeJpeg(colours, 80);
     QTest::newRow("JPEG, grey") << encodeJpeg(colours.convertToFormat(QImage::Format_Grayscale8), 90);
     QTest::newRow("JPEG, 4:2:0, odd size") << encodeJpeg(pattern(10).scaled(37, 21), 50);
@@ -385,10 +389,8 @@ void tst_Picture::decodersMatchQt()
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
     QImage qt = QImageReader(&buffer).read();
-    if (!ours.ok()) {
-        QVERIFY2(qt.isNull() || file.size() < 64 || ours.errorString.contains(QStringLiteral("cut short")) ||
-                     ours.errorString.contains(QStringLiteral("no pixels")),
-                 qPrintable(ours.errorString));
+    if (!ours.ok()) { // every file here is whole: what Qt reads, the program reads
+        QVERIFY2(qt.isNull(), qPrintable(ours.errorString));
         return;
     }
     QVERIFY(!qt.isNull());

@@ -229,7 +229,7 @@ QByteArray largeMonochromeBmp(int width, int height)
     return out + pixels;
 }
 
-QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent)
+QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent, QSize screen, bool interlaced)
 {
     const int width = frames.isEmpty() ? 1 : frames.first().width();
     const int height = frames.isEmpty() ? 1 : frames.first().height();
@@ -242,8 +242,8 @@ QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparen
     const Indexed table = indexColours(all, 256);
 
     QByteArray out("GIF89a");
-    putU16(out, quint16(width));
-    putU16(out, quint16(height));
+    putU16(out, quint16(screen.isValid() ? screen.width() : width));
+    putU16(out, quint16(screen.isValid() ? screen.height() : height));
     out.append(char(0xF7)); // global table of 256 colours
     out.append('\0');
     out.append('\0');
@@ -272,8 +272,15 @@ QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparen
         putU16(out, 0);
         putU16(out, quint16(width));
         putU16(out, quint16(height));
-        out.append('\0');
+        out.append(interlaced ? char(0x40) : '\0');
         out.append(char(8)); // LZW minimum code size
+        // The rows in the order they are stored: every 8th from 0, every 8th from 4, every 4th from 2, every
+        // 2nd from 1 when interlaced.
+        std::vector<int> rows;
+        for (const auto &[start, step] : interlaced ? std::vector<std::pair<int, int>>{{0, 8}, {4, 8}, {2, 4}, {1, 2}}
+                                                    : std::vector<std::pair<int, int>>{{0, 1}})
+            for (int y = start; y < height; y += step)
+                rows.push_back(y);
 
         // Literal codes only, 9 bits each, with a clear code often enough that the code size never grows.
         QByteArray data;
@@ -290,11 +297,13 @@ QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparen
         };
         const std::size_t first = std::size_t(f) * width * height;
         putCode(256);
-        for (std::size_t i = 0; i < std::size_t(width) * height; ++i) {
-            if (i && i % 250 == 0)
-                putCode(256);
-            putCode(table.indices[first + i]);
-        }
+        std::size_t written = 0;
+        for (int y : rows)
+            for (int x = 0; x < width; ++x, ++written) {
+                if (written && written % 250 == 0)
+                    putCode(256);
+                putCode(table.indices[first + std::size_t(y) * width + x]);
+            }
         putCode(257);
         if (bits)
             data.append(char(acc & 0xFF));

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -41,7 +42,9 @@ QByteArray noise(int count, quint32 seed);
 
 // A GIF89a file with a 256-colour table and one image block a frame (no frame at all for an empty list).
 // Pixels of colour `transparent`, if given, are written with the transparent index.
-QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent = std::nullopt);
+// `screen`, when given, is the logical screen, larger than the frames at its top-left corner.
+QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent = std::nullopt, QSize screen = {},
+                     bool interlaced = false);
 
 // A PNG through libpng: colour type 0 (grey), 2 (RGB), 3 (palette, built from the picture's colours), 4 (grey
 // and alpha) or 6 (RGBA), at `bitDepth` bits a sample, Adam7-interlaced or not. Grey is the green channel.
