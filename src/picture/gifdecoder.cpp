@@ -49,7 +49,6 @@ private:
     const ColorMapObject *map_ = nullptr;
     int colours_ = 0;
     int transparent_ = -1;
-    bool clearShowsWhite_ = false; // a picture with a clear colour: clear pixels show the background
     QRgb fill_ = qRgb(0, 0, 0);
     std::vector<std::uint8_t> line_;
     std::vector<std::uint8_t> frame_; // an interlaced frame, row after row
@@ -127,7 +126,6 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
         source_->readAt(10, reinterpret_cast<char *>(&flags), 1);
         colours_ = 2 << (flags & 7);
     }
-    clearShowsWhite_ = transparent_ >= 0;
     // A frame smaller than the screen lies on the clear colour, or on the screen's background colour.
     if (left_ || top_ || frameWidth_ < width_ || frameHeight_ < height_) {
         if (transparent_ >= 0)
@@ -149,7 +147,7 @@ QRgb GifDecoder::colour(int index) const
         c = 0;
     if (index == transparent_)
         c &= 0x00FFFFFF;
-    if (clearShowsWhite_)
+    if (transparent_ >= 0) // a picture with a clear colour: clear pixels show the white background
         return qAlpha(c) ? c : white;
     return c | 0xFF000000;
 }
