@@ -15,7 +15,7 @@ void Form1::Timer_Timer()
     }
     const QDateTime now = platform_.now();
     StatusBar->setPanelText(2, timeText(now));
-    StatusBar->setPanelText(3, QStringLiteral("20") + dateText(now));
+    StatusBar->setPanelText(3, dateText(now));
 }
 
 void Form1::Timer_formfresh_Timer()

@@ -24,7 +24,7 @@ QDateTime reproducibleNow()
 
 QString dateText(const QDateTime &moment)
 {
-    return moment.toString(QStringLiteral("yy-MM-dd"));
+    return moment.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
 QString timeText(const QDateTime &moment)

@@ -20,7 +20,8 @@ std::optional<QDateTime> sourceDateEpoch();
 // the same bytes every time; the local time when it is unset (or not a number, which the converter refuses).
 QDateTime reproducibleNow();
 
-// The date as the program shows it, yy-MM-dd: "20" + dateText() reads as a four-digit year.
+// The date as the program shows it, yyyy-MM-dd. (Written once as "20" and a two-digit year, which read 1970
+// as 2070.)
 QString dateText(const QDateTime &moment);
 // The time of day, HH:mm:ss.
 QString timeText(const QDateTime &moment);

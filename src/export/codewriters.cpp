@@ -98,11 +98,29 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
         text.append(close);
         text.append(lineEnd);
     };
-    line({u"图片文件来自：【", picfile, u"】"});
+    line({u"图片文件来自：【", textInComment(format, picfile), u"】"});
     line({u"图片宽度：", QString::number(width), u"     图片高度：", QString::number(height)});
-    line({u"本数据文件建立日期：20", stamp.date, u";  建立时间：", stamp.time});
+    line({u"本数据文件建立日期：", stamp.date, u";  建立时间：", stamp.time});
     line({u"本数据文件由Tessaline【图片数据生成器】V1.0自动生成！"});
     return text;
+}
+
+QString textInComment(CodeFormat format, QStringView text)
+{
+    QString inert;
+    inert.reserve(text.size());
+    for (QChar c : text) {
+        const QChar::Category category = c.category();
+        const bool endsLine = category == QChar::Other_Control || category == QChar::Separator_Line ||
+                              category == QChar::Separator_Paragraph;
+        if (endsLine)
+            inert.append(u'?');
+        else if (c == u'/' && format == CodeFormat::C51 && inert.endsWith(u'*'))
+            inert.append(u"\\/");
+        else
+            inert.append(c);
+    }
+    return inert;
 }
 
 void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByteArray &out)

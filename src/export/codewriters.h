@@ -13,7 +13,7 @@ class PixelTable;
 
 enum class CodeFormat { A51, C51, Hex };
 
-// The date and time texts a header prints: "20" + date, and the time of day.
+// The date and time texts a header prints: the date (yyyy-MM-dd) and the time of day.
 struct CodeStamp {
     QString date;
     QString time;
@@ -30,7 +30,13 @@ struct GeneratedCode {
 
 // The four header lines of A51 text (";----  ...") or C51 text ("/*----  ...  ----*/") for a picture of
 // `width` x `height` pixels loaded from `picfile`, each ended by CR LF. HEX text has no header: empty.
+// `picfile` is written as it is, but for what could end its comment: see textInComment().
 QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp);
+
+// `text` as a comment of `format` may hold it: each control character (line ends among them) and line or
+// paragraph separator becomes '?', and in C51 each "*/" becomes "*\/", so that no name can end the comment or
+// the line and put code of its own into a firmware. Any other text is kept as it is.
+QString textInComment(CodeFormat format, QStringView text);
 
 // Appends the text of one picture row of `count` packed bytes, as it stands in codelines: A51 "DB" lines of at
 // most 16 entries such as 081H, or C51 lines of at most 16 constants such as 0x81 each followed by ", ", every

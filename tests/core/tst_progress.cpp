@@ -75,7 +75,8 @@ void tst_Progress::progressTextForm()
 void tst_Progress::clockTexts()
 {
     const QDateTime moment(QDate(2002, 11, 15), QTime(14, 5, 9));
-    QCOMPARE(QStringLiteral("20") + dateText(moment), QStringLiteral("2002-11-15"));
+    QCOMPARE(dateText(moment), QStringLiteral("2002-11-15"));
+    QCOMPARE(dateText(QDateTime(QDate(1970, 1, 1), QTime())), QStringLiteral("1970-01-01")); // not 2070
     QCOMPARE(timeText(moment), QStringLiteral("14:05:09"));
     QCOMPARE(timeText(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 0))), QStringLiteral("00:00:00"));
 }
@@ -86,7 +87,7 @@ void tst_Progress::sourceDateEpochFixesTheClock()
     const QDateTime now = reproducibleNow();
     qunsetenv("SOURCE_DATE_EPOCH");
     QCOMPARE(now, QDateTime(QDate(2002, 11, 15), QTime(14, 5, 9), QTimeZone::utc()));
-    QCOMPARE(dateText(now), QStringLiteral("02-11-15"));
+    QCOMPARE(dateText(now), QStringLiteral("2002-11-15"));
     QCOMPARE(timeText(now), QStringLiteral("14:05:09"));
     QVERIFY(!sourceDateEpoch().has_value());
 }

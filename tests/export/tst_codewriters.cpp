@@ -11,7 +11,7 @@ using namespace TestPictures;
 
 namespace {
 
-const CodeStamp exampleStamp{QStringLiteral("02-11-15"), QStringLiteral("14:05:09")};
+const CodeStamp exampleStamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
 const QString examplePath = QStringLiteral("C:\\pic\\t.bmp");
 
 PixelTable tableOf(const QImage &picture)
@@ -55,6 +55,8 @@ private slots:
     void entriesMatchPackedBytes();
     void solidRows();
     void pathWrittenUnchanged();
+    void pathCannotEndItsComment_data();
+    void pathCannotEndItsComment();
     void progressAfterEveryRow_data();
     void progressAfterEveryRow();
     void writeCodeDispatches();
@@ -197,6 +199,27 @@ void tst_CodeWriters::pathWrittenUnchanged()
              QStringLiteral("/*----  图片文件来自：【") + path + QStringLiteral("】  ----*/"));
 }
 
+void tst_CodeWriters::pathCannotEndItsComment_data()
+{
+    QTest::addColumn<CodeFormat>("format");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("C51: the comment's end")
+        << CodeFormat::C51 << QStringLiteral("a*/b**/c") << QStringLiteral("a*\\/b**\\/c");
+    QTest::newRow("A51: no comment end to mind") << CodeFormat::A51 << QStringLiteral("a*/b") << QStringLiteral("a*/b");
+    QTest::newRow("line ends, controls, separators")
+        << CodeFormat::A51 << QStringLiteral("a\r\nb\tc\x7F\u0085\u2028\u2029d") << QStringLiteral("a??b?c????d");
+}
+
+void tst_CodeWriters::pathCannotEndItsComment()
+{
+    QFETCH(CodeFormat, format);
+    QFETCH(QString, path);
+    QFETCH(QString, written);
+    const QString header = codeHeader(format, path, 8, 1, exampleStamp);
+    QCOMPARE(linesOf(header).first().section(u'【', 1).section(u'】', 0, 0), written);
+}
+
 void tst_CodeWriters::progressAfterEveryRow_data()
 {
     QTest::addColumn<CodeFormat>("format");
@@ -223,7 +246,7 @@ void tst_CodeWriters::writeCodeDispatches()
     QVERIFY(writeCode(CodeFormat::A51, table, examplePath, exampleStamp, {}).codetext.startsWith(u';'));
     QVERIFY(writeCode(CodeFormat::C51, table, examplePath, exampleStamp, {}).codetext.startsWith(u'/'));
     QCOMPARE(writeCode(CodeFormat::Hex, table, examplePath, exampleStamp, {}).codebytes.size(), 4);
-    QCOMPARE(codeStampAt(QDateTime(QDate(2026, 12, 7), QTime(9, 8, 7))).date, QStringLiteral("26-12-07"));
+    QCOMPARE(codeStampAt(QDateTime(QDate(2026, 12, 7), QTime(9, 8, 7))).date, QStringLiteral("2026-12-07"));
 }
 
 QTEST_GUILESS_MAIN(tst_CodeWriters)

@@ -19,6 +19,15 @@ for dialect in keil sdcc; do
     sdcc -mmcs51 -Dcode=__code -c -o "$work/$dialect.rel" "$work/$dialect.c" || fail "SDCC refuses the $dialect dialect"
 done
 
+# A picture whose name would close the header's comment and declare code of its own: it stays in the comment.
+injected="$work/x*/ const char injected[] = \"owned\"; /*.bmp"
+mkdir -p "$(dirname "$injected")"
+cp "$picture" "$injected"
+"$cli" --format c51 --name logo --c-dialect sdcc -o "$work/strange.c" "$injected"
+sdcc -mmcs51 -c -o "$work/strange.rel" "$work/strange.c" || fail "SDCC refuses the C51 of a strange name"
+grep -q "^S _logo " "$work/strange.rel" || fail "no symbol logo in the C51 of a strange name"
+! grep -q "^S _injected " "$work/strange.rel" || fail "a picture's name put a symbol into the firmware"
+
 cmake -S "$work/example" -B "$work/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
 cmake --build "$work/build" >/dev/null
 image=$work/build/logo_demo.ihx
