@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -53,6 +55,7 @@ naming the file; nothing at --output), 2 a usage error.)";
 
 struct Options {
     RoadOptions road;
+    Limits limits;
     QString output;    // empty: standard output
     QString outputDir; // a batch: each picture to its own file here
     QStringList pictures;
@@ -109,6 +112,20 @@ public:
             writeLine(text);
     }
     void complain(const QString &message) { line(QString::fromLatin1(program) + QStringLiteral(": ") + message); }
+    // A line of the preview: in a batch, kept up to a bound, since a tall picture's preview has no end.
+    void preview(const QString &text)
+    {
+        if (keep_ && previewKept_ + text.size() + 1 > maxPreviewKept) {
+            if (!previewCut_)
+                lines_ << QStringLiteral("(the rest of the preview is left out: a batch keeps %1 characters of "
+                                         "it a picture)")
+                              .arg(maxPreviewKept);
+            previewCut_ = true;
+            return;
+        }
+        previewKept_ += text.size() + 1;
+        line(text);
+    }
     void flush()
     {
         static std::mutex writing;
@@ -119,9 +136,40 @@ public:
     }
 
 private:
+    static constexpr qsizetype maxPreviewKept = 1 << 20;
     bool keep_;
     QStringList lines_;
+    qsizetype previewKept_ = 0;
+    bool previewCut_ = false;
 };
+
+// A size given on the command line: a whole number from 1 to `largest`, with a binary K, M or G after it
+// where `units` allows. nullopt for anything else.
+std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t largest)
+{
+    int shift = 0;
+    if (units && !text.isEmpty()) {
+        const int at = QStringLiteral("KMG").indexOf(text.back().toUpper());
+        if (at >= 0) {
+            shift = 10 * (at + 1);
+            text.chop(1);
+        }
+    }
+    bool ok = false;
+    const qulonglong n = text.toULongLong(&ok);
+    if (!ok || n == 0 || n > qulonglong(largest >> shift))
+        return std::nullopt;
+    return std::int64_t(n) << shift;
+}
+
+// The file that stands at `path`, as its device and inode; nullopt when nothing does.
+std::optional<std::pair<dev_t, ino_t>> fileAt(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return std::pair{info.st_dev, info.st_ino};
+}
 
 // When `option` is given, sets *target to the value its text names among `choices` (case ignored). False, the
 // usage error reported, for a text that names none of them.
@@ -223,6 +271,17 @@ std::optional<Options> parseOptions(const QStringList &arguments)
                "format's extension (.a51, .c, .bin, .hex, .pbm). A picture that fails is named and the "
                "others go on; the exit status is then 1.",
                "DIR");
+    const QCommandLineOption maxPixelsOption =
+        option({s("max-pixels")},
+               "Refuse a picture (or a GIF frame) of more than N pixels; default 1073741824 (2^30). No side may pass "
+               "1048576 pixels, whatever N is.",
+               "N");
+    const QCommandLineOption maxMemoryOption =
+        option({s("max-memory")},
+               "The most memory what must be held whole may take: an interlaced GIF or PNG, a progressive or "
+               "multi-scan JPEG, a picture turned by --rotate or --flip vertical. BYTES may end in K, M or G; "
+               "default 1G.",
+               "BYTES");
     const QCommandLineOption verboseOption = option(
         {s("verbose")}, "Say on standard error how large the picture is, the format and the number of bytes, and "
                         "warn when the data passes 64 KiB, more than one 8051 code bank holds.");
@@ -291,6 +350,24 @@ std::optional<Options> parseOptions(const QStringList &arguments)
                                   .arg(road.name));
     }
     options.verbose = parser.isSet(verboseOption);
+    if (parser.isSet(maxPixelsOption)) {
+        const std::optional<std::int64_t> n =
+            sizeFromText(parser.value(maxPixelsOption), false, Limits::maxSide * Limits::maxSide);
+        if (!n)
+            return usageError(QStringLiteral("--max-pixels takes a number from 1 to %1, not '%2'")
+                                  .arg(Limits::maxSide * Limits::maxSide)
+                                  .arg(parser.value(maxPixelsOption)));
+        options.limits.maxPixels = *n;
+    }
+    if (parser.isSet(maxMemoryOption)) {
+        const std::optional<std::int64_t> n = sizeFromText(parser.value(maxMemoryOption), true, std::int64_t(1) << 50);
+        if (!n)
+            return usageError(QStringLiteral("--max-memory takes a number of bytes, which may end in K, M or G, "
+                                             "not '%1'")
+                                  .arg(parser.value(maxMemoryOption)));
+        options.limits.maxHeldBytes = *n;
+    }
+    road.limits = options.limits;
 
     const int blackRules =
         int(parser.isSet(convertOption)) + int(parser.isSet(thresholdOption)) + int(parser.isSet(ditherOption));
@@ -365,7 +442,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
 {
     QString error;
     const std::unique_ptr<PictureDecoder> decoder =
-        openPicture(job.picture, PictureLimits{PictureFormats::AllFormats, 0}, &error);
+        openPicture(job.picture, PictureLimits{PictureFormats::AllFormats, options.limits}, &error);
     if (!decoder) {
         report.complain(job.picture + QStringLiteral(": ") + error);
         return Refused;
@@ -373,7 +450,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
     RoadOptions road = options.road;
     road.picfile = job.picture;
     if (road.preview)
-        road.preview = [&report](const QString &line) { report.line(line); };
+        road.preview = [&report](const QString &line) { report.preview(line); };
 
     StandardOutput standardOutput;
     OutputFile file;
@@ -419,6 +496,26 @@ int convertOne(const Options &options, const Job &job, Report &report)
     return Success;
 }
 
+// Refuses, before anything is written, an output that is one of the pictures: the picture would be lost.
+bool outputsSpareThePictures(const QList<Job> &jobs, const QStringList &pictures)
+{
+    QList<std::pair<std::pair<dev_t, ino_t>, QString>> inputs;
+    for (const QString &picture : pictures)
+        if (const auto file = fileAt(picture))
+            inputs.append({*file, picture});
+    for (const Job &job : jobs) {
+        const auto output = job.output.isEmpty() ? std::nullopt : fileAt(job.output);
+        for (const auto &[file, picture] : std::as_const(inputs))
+            if (output == file) {
+                complain(job.output + QStringLiteral(": is the picture %1 itself, which the output would replace; "
+                                                     "choose another output")
+                                          .arg(picture));
+                return false;
+            }
+    }
+    return true;
+}
+
 int convert(const Options &options)
 {
     const std::optional<QDateTime> epoch = sourceDateEpoch();
@@ -429,19 +526,24 @@ int convert(const Options &options)
     Options stamped = options;
     stamped.road.stamp = codeStampAt(reproducibleNow());
 
+    QList<Job> jobs;
+    if (options.outputDir.isEmpty())
+        jobs.append({options.pictures.first(), options.output});
+    else
+        for (const QString &picture : options.pictures)
+            jobs.append({picture, QDir(options.outputDir)
+                                      .filePath(QFileInfo(picture).completeBaseName() +
+                                                QLatin1String(extensionOf(options.road.format)))});
+    if (!outputsSpareThePictures(jobs, options.pictures))
+        return Refused;
     if (options.outputDir.isEmpty()) {
         Report report(false);
-        return convertOne(stamped, {options.pictures.first(), options.output}, report);
+        return convertOne(stamped, jobs.first(), report);
     }
     if (!QDir().mkpath(options.outputDir)) {
         complain(options.outputDir + QStringLiteral(": cannot make this folder"));
         return Refused;
     }
-    QList<Job> jobs;
-    for (const QString &picture : options.pictures)
-        jobs.append({picture, QDir(options.outputDir)
-                                  .filePath(QFileInfo(picture).completeBaseName() +
-                                            QLatin1String(extensionOf(options.road.format)))});
     // Side by side on all cores, a picture at a time each; every picture streams, so memory stays small.
     std::atomic<int> next{0};
     std::atomic<bool> failed{false};
@@ -451,7 +553,7 @@ int convert(const Options &options)
             try {
                 if (convertOne(stamped, jobs[i], report) != Success)
                     failed = true;
-            } catch (const std::bad_alloc &) {
+            } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
                 report.complain(jobs[i].picture + QStringLiteral(": not enough memory to convert this picture"));
                 failed = true;
             }
@@ -480,7 +582,7 @@ int main(int argc, char *argv[])
         return UsageError;
     try {
         return convert(*options);
-    } catch (const std::bad_alloc &) {
+    } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
         complain(options->pictures.first() + QStringLiteral(": not enough memory to convert this picture"));
         return Refused;
     }

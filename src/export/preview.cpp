@@ -2,9 +2,20 @@
 
 #include <algorithm>
 
+namespace {
+
+// The smallest whole factor that fits `width` pixels into `columns` cells.
+int scaleFactor(std::int64_t width, std::int64_t columns)
+{
+    columns = std::max<std::int64_t>(columns, 1);
+    return int(std::max<std::int64_t>(1, (width + columns - 1) / columns));
+}
+
+} // namespace
+
 TerminalPreview::TerminalPreview(int width, int columns, std::function<void(const QString &)> out)
-    : width_(width), factor_(std::max(1, (width + std::max(columns, 1) - 1) / std::max(columns, 1))),
-      out_(std::move(out)), cells_(std::size_t((width + factor_ - 1) / factor_)), upper_(cells_.size())
+    : width_(width), factor_(scaleFactor(width, columns)), out_(std::move(out)),
+      cells_(std::size_t((width + factor_ - 1) / factor_)), upper_(cells_.size())
 {
     if (factor_ > 1)
         out_(QStringLiteral("(scaled down %1 times to fit %2 columns)").arg(factor_).arg(columns));

@@ -16,7 +16,7 @@ namespace {
 // Output is gathered and handed on in blocks of about this size.
 constexpr qsizetype blockBytes = 1 << 20;
 
-int wholeBytes(int pixels)
+std::int64_t wholeBytes(std::int64_t pixels)
 {
     return (pixels + 7) / 8;
 }
@@ -60,9 +60,12 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
         result.error = Texts::widthRefused.toString() + QStringLiteral(" (%1 x %2)").arg(width).arg(height);
         return result;
     }
-    // The picture as packed: white added to a whole byte across, or to a whole page down.
-    const int packedWidth = vertical ? width : 8 * wholeBytes(width);
-    const int packedHeight = vertical ? 8 * wholeBytes(height) : height;
+    if (!options.limits.fitsHeld(rows.heldBytes(), u"the turned picture", &result.error))
+        return result;
+    // The picture as packed: white added to a whole byte across, or to a whole page down. The decoder's
+    // limits keep every side far below 2^31.
+    const int packedWidth = int(vertical ? width : 8 * wholeBytes(width));
+    const int packedHeight = int(vertical ? 8 * wholeBytes(height) : height);
     result.width = width;
     result.height = height;
     result.packedWidth = packedWidth;
@@ -126,7 +129,7 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     };
     std::vector<std::uint8_t> page(vertical ? std::size_t(8) * std::size_t(packedWidth) : 0);
     int pageRows = 0;
-    const int pbmRowBytes = wholeBytes(packedWidth); // netpbm pads every row to a whole byte
+    const int pbmRowBytes = int(wholeBytes(packedWidth)); // netpbm pads every row to a whole byte
     std::vector<std::uint8_t> pbmRow(static_cast<std::size_t>(pbmRowBytes));
     // Takes one row of the picture as packed (packedWidth entries, 1 for black).
     const auto takeEntries = [&](const std::uint8_t *entries) {

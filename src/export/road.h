@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/limits.h"
 #include "export/codewriters.h"
 #include "export/textencoding.h"
 #include "imaging/blackwhite.h"
@@ -49,6 +50,8 @@ struct RoadOptions {
     // When set, receives the preview of the picture as packed, a line at a time, `previewColumns` wide at most.
     std::function<void(const QString &line)> preview;
     int previewColumns = 80;
+    // The memory budget of what is held whole (a turned picture); the decoder has its own limits.
+    Limits limits;
 };
 
 struct RoadResult {
@@ -69,7 +72,8 @@ bool isCIdentifier(const QString &name);
 // Runs a picture from its decoder down to the bytes of the chosen format, a row at a time as the decoder
 // delivers them, through the row functions the window's export uses (the conversion, the black test, the
 // packing, the writer's row text), into `sink` in large blocks: the header, then each row's (or page's) text
-// or bytes. The picture is held whole only to rotate it or flip it upside down. A picture whose width (as
-// turned) is not a multiple of 8 is refused before anything is written, in the horizontal layout and without
-// `pad`; a row the decoder cannot deliver, or a failed write, stops the road there.
+// or bytes. The picture is held whole only to rotate it or flip it upside down, within the memory limit. A
+// picture whose width (as turned) is not a multiple of 8 is refused before anything is written, in the
+// horizontal layout and without `pad`, and so is one the turn may not hold; a row the decoder cannot deliver,
+// or a failed write, stops the road there.
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink);

@@ -167,8 +167,8 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
                                      "(%1 bits a pixel, compression %2)")
                           .arg(bits_)
                           .arg(compression_));
-    if (height == INT_MIN || !fitsLimits(width, height < 0 ? -height : height, limits, errorString))
-        return height == INT_MIN ? refuse(QStringLiteral("the BMP header is damaged")) : false;
+    if (!limits.sizes.fitsPicture(width, height < 0 ? -height : height, errorString))
+        return false;
     if (infoSize < 12)
         return refuse(QStringLiteral("the BMP header is damaged"));
     width_ = width;

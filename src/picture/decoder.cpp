@@ -6,7 +6,9 @@ bool PictureDecoder::readRow(QRgb *row)
         return false;
     if (nextRow_ >= height_)
         return fail(QStringLiteral("read past the last row"));
-    return decodeRow(nextRow_++, row);
+    if (!decodeRow(nextRow_++, row))
+        return false;
+    return nextRow_ < height_ || finish();
 }
 
 bool PictureDecoder::fail(const QString &why)
@@ -14,22 +16,6 @@ bool PictureDecoder::fail(const QString &why)
     if (error_.isEmpty())
         error_ = why;
     return false;
-}
-
-bool fitsLimits(std::int64_t width, std::int64_t height, const PictureLimits &limits, QString *errorString)
-{
-    if (width <= 0 || height <= 0) {
-        *errorString = QStringLiteral("the picture has no pixels");
-        return false;
-    }
-    if (limits.maxImageBytes && width * height > limits.maxImageBytes / 4) {
-        *errorString = QStringLiteral("the picture is %1 x %2 pixels, more than %3 MiB of image memory")
-                           .arg(width)
-                           .arg(height)
-                           .arg(limits.maxImageBytes / (1024 * 1024));
-        return false;
-    }
-    return true;
 }
 
 std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/limits.h"
 #include "picture/bytesource.h"
 
 #include <QRgb>
@@ -22,13 +23,17 @@ public:
     virtual const char *format() const = 0;
 
     // Decodes the next row into `row` (width() pixels). False when the file is damaged or ends before the
-    // row is whole; errorString() then says why, and every later call fails too.
+    // row is whole, or, with the last row, when what must follow it is missing or damaged; errorString() then
+    // says why, and every later call fails too.
     bool readRow(QRgb *row);
     const QString &errorString() const { return error_; }
 
 protected:
     // Decodes row `y` (the rows come in order); false after fail().
     virtual bool decodeRow(int y, QRgb *row) = 0;
+    // Reads what the format puts after the last row (the rest of a frame's data, a PNG's closing chunks); false
+    // after fail().
+    virtual bool finish() { return true; }
     bool fail(const QString &why);
 
     std::int64_t width_ = 0;
@@ -42,11 +47,11 @@ private:
 // The picture formats a caller accepts: the window's BMP, JPEG and GIF; the converter's, which add PNG.
 enum class PictureFormats { WindowFormats, AllFormats };
 
-// What a caller accepts: the formats, and the most image memory a picture may take at 4 bytes a pixel (0: no
-// limit). A picture over the limit is refused from its header, before anything else is read or allocated.
+// What a caller accepts: the formats, and the sizes. A picture over the limits is refused from its header,
+// before anything else is read or allocated; so is a frame, or what must be held whole to read the picture.
 struct PictureLimits {
     PictureFormats formats = PictureFormats::AllFormats;
-    std::int64_t maxImageBytes = 0;
+    Limits sizes;
 };
 
 // Reads the header of the picture in `source`, recognised by its content whatever the file is called. Null,
@@ -57,7 +62,7 @@ std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, 
 // The same for the file at `path`.
 std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, QString *errorString);
 
-// The readers of each format, for openPicture. Each calls fitsLimits() as soon as it knows the size.
+// The readers of each format, for openPicture. Each checks the sizes against the limits as soon as it knows them.
 std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                         QString *errorString);
 std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
@@ -66,9 +71,6 @@ std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, con
                                          QString *errorString);
 std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                         QString *errorString);
-// False, with the reason, for a picture of no pixels or of more image memory than the limits allow.
-bool fitsLimits(std::int64_t width, std::int64_t height, const PictureLimits &limits, QString *errorString);
-
 // A reader of type Decoder opened on `source`: null, with the reason, when Decoder::open refuses the header.
 template <typename Decoder>
 std::unique_ptr<PictureDecoder> openWith(std::unique_ptr<ByteSource> source, const PictureLimits &limits,

@@ -1,5 +1,7 @@
-// GIF through giflib, row by row: the first frame on its logical screen, as Qt's reader shows it. An
-// interlaced frame arrives in four passes, so its indices are held until the frame is whole.
+// GIF through giflib, row by row: the first frame on its logical screen. The part of the frame that lies on
+// the screen is drawn and the rest clipped, as browsers do; the frame's data is read to its end wherever the
+// frame lies, so a file cut short is refused whether or not its pixels show. An interlaced frame arrives in four
+// passes, so the part of it on the screen is held until the frame is whole.
 
 #include "picture/decoder.h"
 
@@ -25,6 +27,7 @@ public:
 
 protected:
     bool decodeRow(int y, QRgb *row) override;
+    bool finish() override;
 
 private:
     static int readInput(GifFileType *gif, GifByteType *data, int count)
@@ -38,20 +41,26 @@ private:
     QString reason(int error) const;
     // The colour of palette index `index` as the frame shows it: one past the table, or beyond, is clear.
     QRgb colour(int index) const;
-    bool readFrameRow(std::int64_t j, std::uint8_t *indices);
+    // Reads the frame's next line in stream order into line_.
+    bool readLine();
+    // The indices of frame row j that lie on the screen; null after fail().
+    const std::uint8_t *visibleRow(std::int64_t j);
+    bool readInterlaced();
 
     std::unique_ptr<ByteSource> source_;
     std::unique_ptr<ByteReader> reader_;
     bool ranOut_ = false; // the data ended where giflib wanted more
     GifFileType *gif_ = nullptr;
     std::int64_t left_ = 0, top_ = 0, frameWidth_ = 0, frameHeight_ = 0;
+    std::int64_t visibleWidth_ = 0, visibleHeight_ = 0; // the frame's part on the screen
     bool interlaced_ = false;
     const ColorMapObject *map_ = nullptr;
     int colours_ = 0;
     int transparent_ = -1;
     QRgb fill_ = qRgb(0, 0, 0);
     std::vector<std::uint8_t> line_;
-    std::vector<std::uint8_t> frame_; // an interlaced frame, row after row
+    std::vector<std::uint8_t> frame_; // the visible part of an interlaced frame, row after row
+    bool frameRead_ = false;          // an interlaced frame has been read whole
     std::int64_t linesRead_ = 0;
 };
 
@@ -116,7 +125,15 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     // The picture is the logical screen; without one, the frame's extent from the screen's corner.
     width_ = gif_->SWidth > 0 ? gif_->SWidth : left_ + frameWidth_;
     height_ = gif_->SHeight > 0 ? gif_->SHeight : top_ + frameHeight_;
-    if (!fitsLimits(width_, height_, limits, errorString))
+    if (!limits.sizes.fitsPicture(width_, height_, errorString))
+        return false;
+    // Every pixel of the frame is decoded, on the screen or not.
+    if (frameWidth_ > 0 && frameHeight_ > 0 &&
+        !limits.sizes.fitsPicture(frameWidth_, frameHeight_, errorString, u"the GIF frame"))
+        return false;
+    visibleWidth_ = std::clamp<std::int64_t>(width_ - left_, 0, frameWidth_);
+    visibleHeight_ = std::clamp<std::int64_t>(height_ - top_, 0, frameHeight_);
+    if (interlaced_ && !limits.sizes.fitsHeld(visibleWidth_ * visibleHeight_, u"the interlaced GIF frame", errorString))
         return false;
     map_ = image.ColorMap ? image.ColorMap : gif_->SColorMap;
     if (image.ColorMap) {
@@ -126,8 +143,8 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
         source_->readAt(10, reinterpret_cast<char *>(&flags), 1);
         colours_ = 2 << (flags & 7);
     }
-    // A frame smaller than the screen lies on the clear colour, or on the screen's background colour.
-    if (left_ || top_ || frameWidth_ < width_ || frameHeight_ < height_) {
+    // A frame that does not cover the screen lies on the clear colour, or on the screen's background colour.
+    if (left_ || top_ || visibleWidth_ < width_ || visibleHeight_ < height_) {
         if (transparent_ >= 0)
             fill_ = white;
         else if (gif_->SColorMap)
@@ -152,42 +169,75 @@ QRgb GifDecoder::colour(int index) const
     return c | 0xFF000000;
 }
 
-bool GifDecoder::readFrameRow(std::int64_t j, std::uint8_t *indices)
+bool GifDecoder::readLine()
 {
-    if (!interlaced_) {
-        while (linesRead_ <= j) {
-            if (DGifGetLine(gif_, line_.data(), int(frameWidth_)) != GIF_OK)
-                return fail(reason(gif_->Error));
-            ++linesRead_;
-        }
-        std::copy(line_.begin(), line_.begin() + frameWidth_, indices);
-        return true;
-    }
-    if (frame_.empty()) {
-        frame_.resize(std::size_t(frameWidth_ * frameHeight_));
-        // The four passes: every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from 1.
-        static constexpr int start[4] = {0, 4, 2, 1};
-        static constexpr int step[4] = {8, 8, 4, 2};
-        for (int pass = 0; pass < 4; ++pass)
-            for (std::int64_t r = start[pass]; r < frameHeight_; r += step[pass])
-                if (DGifGetLine(gif_, frame_.data() + r * frameWidth_, int(frameWidth_)) != GIF_OK)
-                    return fail(reason(gif_->Error));
-    }
-    std::copy_n(frame_.data() + j * frameWidth_, frameWidth_, indices);
+    if (DGifGetLine(gif_, line_.data(), int(frameWidth_)) != GIF_OK)
+        return fail(reason(gif_->Error));
+    ++linesRead_;
     return true;
+}
+
+bool GifDecoder::readInterlaced()
+{
+    frame_.resize(std::size_t(visibleWidth_ * visibleHeight_));
+    // The four passes: every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from 1.
+    static constexpr int start[4] = {0, 4, 2, 1};
+    static constexpr int step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (std::int64_t r = start[pass]; r < frameHeight_; r += step[pass]) {
+            if (!readLine())
+                return false;
+            if (r < visibleHeight_)
+                std::copy_n(line_.data(), visibleWidth_, frame_.data() + r * visibleWidth_);
+        }
+    frameRead_ = true;
+    return true;
+}
+
+const std::uint8_t *GifDecoder::visibleRow(std::int64_t j)
+{
+    if (interlaced_) {
+        if (!frameRead_ && !readInterlaced())
+            return nullptr;
+        return frame_.data() + j * visibleWidth_;
+    }
+    while (linesRead_ <= j)
+        if (!readLine())
+            return nullptr;
+    return line_.data();
 }
 
 bool GifDecoder::decodeRow(int y, QRgb *row)
 {
     std::fill(row, row + width_, fill_);
     const std::int64_t j = y - top_;
-    if (j < 0 || j >= frameHeight_ || left_ >= width_ || frameWidth_ == 0)
+    if (j < 0 || j >= visibleHeight_ || visibleWidth_ == 0)
         return true;
-    if (!readFrameRow(j, line_.data()))
+    const std::uint8_t *indices = visibleRow(j);
+    if (!indices)
         return false;
-    const std::int64_t end = std::min(left_ + frameWidth_, width_);
-    for (std::int64_t x = left_; x < end; ++x)
-        row[x] = colour(line_[std::size_t(x - left_)]);
+    for (std::int64_t x = 0; x < visibleWidth_; ++x)
+        row[left_ + x] = colour(indices[x]);
+    return true;
+}
+
+bool GifDecoder::finish()
+{
+    if (frameWidth_ == 0 || frameHeight_ == 0) { // no pixels, but the data blocks must be there all the same
+        int codeSize = 0;
+        GifByteType *block = nullptr;
+        if (DGifGetCode(gif_, &codeSize, &block) != GIF_OK)
+            return fail(reason(gif_->Error));
+        while (block)
+            if (DGifGetCodeNext(gif_, &block) != GIF_OK)
+                return fail(reason(gif_->Error));
+        return true;
+    }
+    if (interlaced_)
+        return frameRead_ || readInterlaced();
+    while (linesRead_ < frameHeight_)
+        if (!readLine())
+            return false;
     return true;
 }
 

@@ -1,15 +1,18 @@
-// JPEG through libjpeg-turbo, a scan line at a time, with the library's default (accurate) DCT and upsampling,
-// as Qt's reader decodes it.
+// JPEG through libjpeg-turbo, a scan line at a time, with the library's default (accurate) DCT and upsampling.
 //
-// What is refused: a file whose data ends before its last row (the decoder runs out of entropy-coded data). A
-// file that lacks only its end marker after the last row, or has stray bytes between segments, is read as
-// viewers read it.
+// What is read: a file whose scan data reaches its last row. One that lacks only its end marker after a
+// complete last scan, or has stray bytes between segments, is read as viewers read it. What is refused: a file
+// whose scan data stops before the picture is complete, however it is coded (libjpeg would fill the rest with
+// grey); a progressive or other multi-scan file, and an arithmetic-coded one, that does not reach its end marker
+// (a missing scan cannot be told from a complete file otherwise, and the data goes into firmware); a file
+// without a scan; more than maxScans scans (each costs a pass over the whole picture).
 
 #include "picture/decoder.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include <jerror.h>
@@ -23,9 +26,30 @@ struct Errors {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
     bool dataEnded = false;   // the file ran out and the decoder was handed an end marker instead
-    bool rowsMissing = false; // after which it still wanted data for the picture
+    bool rowsMissing = false; // the entropy decoder met a marker while it still wanted data for the picture
+    bool tooManyScans = false;
     char message[JMSG_LENGTH_MAX] = {};
 };
+
+// Far above any real file: an encoder's progressive script has about ten scans.
+constexpr int maxScans = 256;
+
+struct Progress {
+    jpeg_progress_mgr manager;
+    Errors *errors;
+};
+
+// Called by libjpeg as it works through the file: stops it when the scans pass maxScans.
+void monitorProgress(j_common_ptr info)
+{
+    const auto *decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number <= maxScans)
+        return;
+    Errors *errors = reinterpret_cast<Progress *>(info->progress)->errors;
+    std::snprintf(errors->message, sizeof errors->message, "the JPEG file has more than %d scans", maxScans);
+    errors->tooManyScans = true;
+    std::longjmp(errors->jump, 1);
+}
 
 struct Source {
     jpeg_source_mgr manager;
@@ -48,7 +72,7 @@ void emitMessage(j_common_ptr info, int level)
         return; // trace messages
     auto *errors = reinterpret_cast<Errors *>(info->err);
     ++info->err->num_warnings;
-    if (info->err->msg_code == JWRN_HIT_MARKER && errors->dataEnded)
+    if (info->err->msg_code == JWRN_HIT_MARKER)
         errors->rowsMissing = true;
 }
 
@@ -117,19 +141,27 @@ protected:
 private:
     QString failure() const
     {
-        if (errors_.dataEnded)
+        if (errors_.tooManyScans)
+            return QString::fromLatin1(errors_.message);
+        if (errors_.dataEnded || cutShort())
             return QStringLiteral("the file is cut short");
         return QStringLiteral("cannot decode the JPEG picture: %1").arg(QString::fromLocal8Bit(errors_.message));
     }
-    // Reads the header; with the size within `limits`, starts decompressing (which reads a progressive file
-    // whole). 0 on a libjpeg error, -1 when the size is refused, 1 when started.
+    // Whether the scan data ended before the picture was complete, as far as the file's coding can tell.
+    bool cutShort() const { return errors_.rowsMissing || (errors_.dataEnded && (multiScan_ || info_.arith_code)); }
+    // Reads the header; with the sizes within `limits`, starts decompressing (which reads a multi-scan file
+    // whole). 0 on a libjpeg error, -1 when the sizes are refused, 1 when started.
     int start(const PictureLimits &limits, QString *refusal);
+    // The coefficients libjpeg holds for a multi-scan file: every block of every component, in whole iMCUs.
+    std::int64_t coefficientBytes() const;
 
     std::unique_ptr<ByteSource> bytes_;
     jpeg_decompress_struct info_{};
     Errors errors_;
     Source source_{};
+    Progress progress_{};
     bool created_ = false;
+    bool multiScan_ = false;
     bool cmyk_ = false;
     std::vector<JSAMPLE> cmykRow_;
 };
@@ -150,13 +182,16 @@ bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &
     source_.bytes = bytes_.get();
     source_.errors = &errors_;
     info_.src = &source_.manager;
+    progress_.manager.progress_monitor = monitorProgress;
+    progress_.errors = &errors_;
+    info_.progress = &progress_.manager;
     QString refusal;
     const int started = start(limits, &refusal);
     if (started <= 0) {
         *errorString = started < 0 ? refusal : failure();
         return false;
     }
-    if (errors_.rowsMissing) { // a progressive file is read whole before its first row
+    if (cutShort()) { // a multi-scan file is read whole before its first row
         *errorString = failure();
         return false;
     }
@@ -172,12 +207,31 @@ int JpegDecoder::start(const PictureLimits &limits, QString *refusal)
     if (setjmp(errors_.jump))
         return 0;
     jpeg_read_header(&info_, TRUE);
-    if (!fitsLimits(info_.image_width, info_.image_height, limits, refusal))
+    if (!limits.sizes.fitsPicture(info_.image_width, info_.image_height, refusal))
         return -1;
+    multiScan_ = jpeg_has_multiple_scans(&info_);
+    if (multiScan_ && !limits.sizes.fitsHeld(coefficientBytes(), u"the multi-scan JPEG picture", refusal))
+        return -1;
+    // What libjpeg may take besides: its row buffers, a few MiB. Past it libjpeg would want a temporary file,
+    // which it has not, and stops.
+    info_.mem->max_memory_to_use = long(
+        std::min<std::int64_t>(limits.sizes.maxHeldBytes + (std::int64_t(64) << 20), std::numeric_limits<long>::max()));
     cmyk_ = info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK;
     info_.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRA; // BGRA in memory is a QRgb
     jpeg_start_decompress(&info_);
     return 1;
+}
+
+std::int64_t JpegDecoder::coefficientBytes() const
+{
+    std::int64_t bytes = 0;
+    for (int c = 0; c < info_.num_components; ++c) {
+        const jpeg_component_info &component = info_.comp_info[c];
+        const auto roundUp = [](std::int64_t n, std::int64_t m) { return (n + m - 1) / m * m; };
+        bytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                 roundUp(component.height_in_blocks, component.v_samp_factor) * std::int64_t(sizeof(JBLOCK));
+    }
+    return bytes;
 }
 
 bool JpegDecoder::decodeRow(int, QRgb *row)
@@ -187,7 +241,7 @@ bool JpegDecoder::decodeRow(int, QRgb *row)
         return fail(failure());
     if (jpeg_read_scanlines(&info_, &line, 1) != 1)
         return fail(failure());
-    if (errors_.rowsMissing)
+    if (cutShort())
         return fail(failure());
     if (cmyk_) { // Adobe's inverted CMYK, as Qt converts it
         const JSAMPLE *in = cmykRow_.data();

@@ -2,40 +2,50 @@
 
 #include "picture/decoder.h"
 
+#include <new>
+
 namespace {
 
-const PictureLimits windowLimits{PictureFormats::WindowFormats, maxPictureBytes};
+const PictureLimits windowLimits{PictureFormats::WindowFormats, Limits::window()};
 
 LoadedPicture failure(const QString &reason)
 {
     return {QImage(), reason};
 }
 
-LoadedPicture readWhole(std::unique_ptr<PictureDecoder> decoder, const QString &error)
+// Opens the picture in `source` and decodes it into an image. Everything stays within the window's limits, so
+// running out of memory means the machine has less to give than they allow: that is a refusal, not a crash.
+LoadedPicture readWhole(std::unique_ptr<ByteSource> source, const QString &openError)
 {
-    if (!decoder)
-        return failure(error);
-    QImage image(decoder->width(), decoder->height(), QImage::Format_RGB32);
-    if (image.isNull())
-        return failure(QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
-                           .arg(decoder->width())
-                           .arg(decoder->height()));
-    for (int y = 0; y < image.height(); ++y)
-        if (!decoder->readRow(reinterpret_cast<QRgb *>(image.scanLine(y))))
-            return failure(decoder->errorString());
-    return {image, QString()};
+    if (!source)
+        return failure(openError);
+    try {
+        QString error;
+        const std::unique_ptr<PictureDecoder> decoder = openPicture(std::move(source), windowLimits, &error);
+        if (!decoder)
+            return failure(error);
+        QImage image(decoder->width(), decoder->height(), QImage::Format_RGB32);
+        if (image.isNull())
+            throw std::bad_alloc();
+        for (int y = 0; y < image.height(); ++y)
+            if (!decoder->readRow(reinterpret_cast<QRgb *>(image.scanLine(y))))
+                return failure(decoder->errorString());
+        return {image, QString()};
+    } catch (const std::bad_alloc &) {
+        return failure(QStringLiteral("not enough memory to read the picture"));
+    }
 }
 
 } // namespace
 
 LoadedPicture decodePicture(const QByteArray &data)
 {
-    QString error;
-    return readWhole(openPicture(memorySource(data), windowLimits, &error), error);
+    return readWhole(memorySource(data), QString());
 }
 
 LoadedPicture LoadPicture(const QString &path)
 {
     QString error;
-    return readWhole(openPicture(path, windowLimits, &error), error);
+    std::unique_ptr<ByteSource> source = openFileSource(path, &error);
+    return readWhole(std::move(source), error);
 }

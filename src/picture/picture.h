@@ -3,11 +3,6 @@
 #include <QImage>
 #include <QString>
 
-#include <cstdint>
-
-// Pictures of more image memory than this (4 bytes a pixel) are refused before they are decoded.
-inline constexpr std::int64_t maxPictureBytes = std::int64_t(256) * 1024 * 1024;
-
 // What LoadPicture gives: the picture, or a null image and the reason it could not be read.
 struct LoadedPicture {
     QImage picture; // Format_RGB32, every pixel opaque
@@ -17,7 +12,9 @@ struct LoadedPicture {
 
 // Decodes a BMP, JPEG or GIF file (the first frame of a GIF), recognised by its content whatever its name.
 // Transparent parts are laid over white, the picture box's background. This is the one place that
-// decodes picture files. The error string says why and leaves naming the file to the caller.
+// decodes picture files. A picture, or anything its reader must hold, of more than 256 MiB of image memory is
+// refused before it is decoded (Limits::window()). The error string says why and leaves naming the file to the
+// caller.
 LoadedPicture LoadPicture(const QString &path);
 
 // The same for a file's bytes already in memory.

@@ -1,5 +1,6 @@
 // PNG through libpng, row by row: 1 to 16 bits, palette, grey, alpha (laid over white), interlaced (held whole
-// until its seven passes are read). A file cut short, or any chunk whose CRC is wrong, is refused.
+// until its seven passes are read). The file is read to its end chunk: a file cut short, without its end chunk,
+// or with any chunk whose CRC is wrong, is refused.
 
 #include "picture/decoder.h"
 
@@ -50,6 +51,7 @@ private:
     }
     int start(const PictureLimits &limits, QString *refusal);
     bool readAll();
+    bool finish() override;
 
     std::unique_ptr<ByteSource> source_;
     std::unique_ptr<ByteReader> reader_;
@@ -72,6 +74,8 @@ bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
         return false;
     }
     png_set_read_fn(png_, this, &PngDecoder::read);
+    // The limits on the sides are ours, checked once the header is read; libpng's own stop below them.
+    png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
     // Any chunk whose check sum is wrong: the file is damaged, whichever chunk it is.
     png_set_crc_action(png_, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
     QString refusal;
@@ -88,10 +92,10 @@ int PngDecoder::start(const PictureLimits &limits, QString *refusal)
     if (setjmp(png_jmpbuf(png_)))
         return 0;
     png_read_info(png_, info_);
-    if (!fitsLimits(png_get_image_width(png_, info_), png_get_image_height(png_, info_), limits, refusal))
-        return -1;
     width_ = png_get_image_width(png_, info_);
     height_ = png_get_image_height(png_, info_);
+    if (!limits.sizes.fitsPicture(width_, height_, refusal))
+        return -1;
     // Every kind of pixel becomes 8-bit B, G, R, A: a QRgb in memory.
     png_set_expand(png_);   // palette to colours, grey under 8 bits to 8, the transparent colour to alpha
     png_set_scale_16(png_); // 16 bits a sample, rounded to 8
@@ -99,6 +103,10 @@ int PngDecoder::start(const PictureLimits &limits, QString *refusal)
     png_set_bgr(png_);
     png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
     interlaced_ = png_set_interlace_handling(png_) > 1;
+    // An interlaced picture is held whole, 4 bytes a pixel and a pointer a row, until its seven passes are read.
+    if (interlaced_ && !limits.sizes.fitsHeld(width_ * height_ * 4 + height_ * std::int64_t(sizeof(png_bytep)),
+                                              u"the interlaced picture", refusal))
+        return -1;
     png_read_update_info(png_, info_);
     return 1;
 }
@@ -128,6 +136,16 @@ bool PngDecoder::decodeRow(int y, QRgb *row)
     }
     for (std::int64_t x = 0; x < width_; ++x)
         row[x] = overWhite(row[x]);
+    return true;
+}
+
+// The chunks after the pixels, up to the end chunk, each with its check sum: a file without them, or with any of
+// them damaged, is as damaged as one cut in its pixels.
+bool PngDecoder::finish()
+{
+    if (setjmp(png_jmpbuf(png_)))
+        return fail(message_);
+    png_read_end(png_, info_);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "app/qtplatform.h"
 #include "app/statuspanels.h"
 #include "app/texts.h"
+#include "picture/picture.h"
 #include "picture/picturebox.h"
 #include "support/badinputs.h"
 #include "support/scriptedplatform.h"
@@ -333,13 +334,17 @@ void tst_Form1::importUndecodable()
 void tst_Form1::badInputsLeaveTheWindowAlone_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("reason");
     for (const BadInputs::BadInput &bad : BadInputs::make(dir.filePath(QStringLiteral("bad"))))
-        QTest::newRow(qPrintable(bad.name)) << bad.path;
+        QTest::newRow(qPrintable(bad.name)) << bad.path << bad.reason;
 }
 
 void tst_Form1::badInputsLeaveTheWindowAlone()
 {
     QFETCH(QString, path);
+    QFETCH(QString, reason);
+    const QString why = LoadPicture(path).errorString;
+    QVERIFY2(why.contains(reason), qPrintable(why));
     ScriptedPlatform platform;
     Form1 form(platform);
     form.Form_Load();

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +54,9 @@ private slots:
     void batchGoesOnPastAFailure();
     void verboseSummary();
     void largePictureInFlatMemory();
+    void widestPictureInFlatMemory();
+    void outputNeverReplacesAPicture();
+    void namesCannotLeaveTheirComment();
     void partWayFailureStopsTheStream();
     void badInputsAreRefused_data();
     void badInputsAreRefused();
@@ -62,6 +66,8 @@ private slots:
 private:
     Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch,
             const std::function<void()> &inChild = {});
+    // The converter's peak memory in KiB, run as a child on `arguments`; -1 when it fails.
+    long peakKiB(const QList<QByteArray> &arguments);
     QString picture(const QString &name, const QByteArray &data);
     QTemporaryDir dir;
 };
@@ -209,21 +215,38 @@ void tst_Cli::refusedAndUnreadablePictures_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("options");
+    // Held whole to be turned, 30000 x 30000 pixels (of colour 0: the RLE data ends at once) take 3.6 GB.
+    const QByteArray tall = rawBmp(40, 30000, 30000, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2);
+    QTest::newRow("--rotate 90 past the memory limit")
+        << "turn.bmp" << tall
+        << QStringLiteral("the turned picture whole takes 3601920000 bytes, more than the "
+                          "memory limit of 1073741824 bytes (--max-memory raises it)")
+        << QStringList{QStringLiteral("--rotate"), QStringLiteral("90")};
+    QTest::newRow("past --max-pixels 63") << "small.bmp" << encodeBmp(solid(8, 8, qRgb(0, 0, 0)), 24)
+                                          << QStringLiteral("8 x 8 pixels, more than the limit of 63 pixels")
+                                          << QStringList{QStringLiteral("--max-pixels"), QStringLiteral("63")};
+    QTest::newRow("past --max-memory 1K, interlaced")
+        << "interlaced.gif" << encodeGif({solid(32, 32, qRgb(0, 0, 0))}, std::nullopt, {}, true)
+        << QStringLiteral("holding the interlaced GIF frame whole takes 1024 bytes")
+        << QStringList{"--max-memory", "1023"};
     QTest::newRow("width 100") << "w100.bmp" << encodeBmp(solid(100, 4, qRgb(0, 0, 0)), 24)
-                               << QStringLiteral("您导入的图片宽度不符合要求。图片宽度应为8的整数倍！");
+                               << QStringLiteral("您导入的图片宽度不符合要求。图片宽度应为8的整数倍！")
+                               << QStringList();
     QTest::newRow("width 401") << "w401.gif" << encodeGif({solid(401, 2, qRgb(0, 0, 0))})
-                               << QStringLiteral("图片宽度应为8的整数倍");
+                               << QStringLiteral("图片宽度应为8的整数倍") << QStringList();
     QTest::newRow("text named .bmp") << "text.bmp" << QByteArray("not a picture")
-                                     << QStringLiteral("not a BMP, JPEG, GIF or PNG");
-    QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty");
-    QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file");
+                                     << QStringLiteral("not a BMP, JPEG, GIF or PNG") << QStringList();
+    QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty") << QStringList();
+    QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file") << QStringList();
     const QByteArray png = encodePng(workedExample(), 2, 8);
-    QTest::newRow("PNG cut short") << "cut.png" << png.left(png.size() - 20) << QStringLiteral("cut short");
+    QTest::newRow("PNG cut short") << "cut.png" << png.left(png.size() - 20) << QStringLiteral("cut short")
+                                   << QStringList();
     QByteArray badCrc = png; // the pixel data whole, its chunk's check sum wrong
     const qsizetype idat = badCrc.indexOf("IDAT");
     const qsizetype crc = idat + 4 + qsizetype(qFromBigEndian<quint32>(badCrc.constData() + idat - 4));
     badCrc[crc] = char(badCrc[crc] ^ 0x01);
-    QTest::newRow("PNG with a CRC error") << "crc.png" << badCrc << QStringLiteral("CRC error");
+    QTest::newRow("PNG with a CRC error") << "crc.png" << badCrc << QStringLiteral("CRC error") << QStringList();
 }
 
 void tst_Cli::refusedAndUnreadablePictures()
@@ -231,10 +254,11 @@ void tst_Cli::refusedAndUnreadablePictures()
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
+    QFETCH(QStringList, options);
     if (name != u"missing.bmp")
         picture(name, content);
     QVERIFY(writeFile(dir.filePath(QStringLiteral("keep.txt")), "old"));
-    const Run r = run({QStringLiteral("-o"), QStringLiteral("keep.txt"), name});
+    const Run r = run(options + QStringList{QStringLiteral("-o"), QStringLiteral("keep.txt"), name});
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + name + QStringLiteral(": ")), qPrintable(r.err));
@@ -273,6 +297,9 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("two pictures, no --output-dir") << words("t.bmp t.bmp");
     QTest::newRow("--output and --output-dir") << words("-o x.a51 --output-dir out t.bmp");
     QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp");
+    QTest::newRow("--max-pixels 0") << words("--max-pixels 0 t.bmp");
+    QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp");
+    QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp");
 }
 
 void tst_Cli::usageErrors()
@@ -294,6 +321,7 @@ void tst_Cli::helpAndVersion()
     const Run version = run({QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
     QCOMPARE(version.out, QByteArray("tessaline-cli 1.0\n"));
+    QVERIFY(run({QStringLiteral("t.bmp")}, "0").out.contains("1970-01-01;"));
     const Run badEpoch = run({QStringLiteral("t.bmp")}, "tomorrow");
     QCOMPARE(badEpoch.exitCode, 2);
     QVERIFY(badEpoch.err.contains(QStringLiteral("SOURCE_DATE_EPOCH")));
@@ -489,6 +517,21 @@ void tst_Cli::preview()
                             picture(QStringLiteral("row.bmp"), encodeBmp(fromRows({QStringLiteral("#.......")}), 24))});
     qunsetenv("COLUMNS");
     QCOMPARE(oneRow.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n"));
+    qputenv("COLUMNS", "2147483647"); // wider than any picture: no scaling, and no overflow on the way
+    const Run wide = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
+    qunsetenv("COLUMNS");
+    QCOMPARE(wide.err, full.err);
+    // In a batch a picture's preview waits for the picture to end, so it is kept only up to a bound: 8 x 2^20
+    // black pixels would draw half a million lines.
+    const QString tall = picture(QStringLiteral("tall.bmp"),
+                                 rawBmp(40, 8, 1 << 20, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2));
+    const Run batch = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
+                           QStringLiteral("--output-dir"), QStringLiteral("tall"), tall, dotBmp});
+    QCOMPARE(batch.exitCode, 0);
+    QVERIFY2(batch.err.size() < (1 << 20) + 4096, qPrintable(QString::number(batch.err.size())));
+    QVERIFY(batch.err.contains(QStringLiteral("████████\n(the rest of the preview is left out: a batch keeps "
+                                              "1048576 characters of it a picture)\n")));
+    QVERIFY(batch.err.contains(full.err));
 }
 
 void tst_Cli::batchGoesOnPastAFailure()
@@ -521,32 +564,37 @@ void tst_Cli::verboseSummary()
                             "(65536 bytes) that one 8051 code bank holds\n"));
 }
 
-void tst_Cli::largePictureInFlatMemory()
+long tst_Cli::peakKiB(const QList<QByteArray> &options)
 {
-    // 20000 x 20000 pixels, 50 MB of 1-bit BMP: the converter holds a few rows, never the picture.
-    const QString bmp = picture(QStringLiteral("large.bmp"), largeMonochromeBmp(20000, 20000));
-    QList<QByteArray> arguments{TESSALINE_CLI,
-                                "-f",
-                                "hex",
-                                "-o",
-                                QFile::encodeName(dir.filePath("large.hex")),
-                                QFile::encodeName(dir.filePath(bmp))};
+    QList<QByteArray> arguments = QList<QByteArray>{TESSALINE_CLI} + options;
     std::vector<char *> argv;
     for (QByteArray &a : arguments)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
         execv(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;
     rusage usage{};
-    QCOMPARE(wait4(child, &status, 0, &usage), child);
-    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-#if !defined(__SANITIZE_ADDRESS__) // its shadow memory and quarantine would be counted too
-    QVERIFY2(usage.ru_maxrss < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(usage.ru_maxrss)));
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+#if defined(__SANITIZE_ADDRESS__) // its shadow memory and quarantine would be counted too
+    return 0;
 #endif
+    return usage.ru_maxrss;
+}
+
+void tst_Cli::largePictureInFlatMemory()
+{
+    // 20000 x 20000 pixels, 50 MB of 1-bit BMP: the converter holds a few rows, never the picture.
+    const QString bmp = picture(QStringLiteral("large.bmp"), largeMonochromeBmp(20000, 20000));
+    const long peak = peakKiB(
+        {"-f", "hex", "-o", QFile::encodeName(dir.filePath("large.hex")), QFile::encodeName(dir.filePath(bmp))});
+    QVERIFY2(peak >= 0 && peak < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(peak)));
 
     QFile hex(dir.filePath(QStringLiteral("large.hex")));
     QVERIFY(hex.open(QIODevice::ReadOnly));
@@ -557,6 +605,57 @@ void tst_Cli::largePictureInFlatMemory()
     }
     hex.remove();
     QFile::remove(dir.filePath(bmp));
+}
+
+// The widest picture there may be, 2^20 pixels, of RLE data that ends at once: a few rows' worth of memory.
+void tst_Cli::widestPictureInFlatMemory()
+{
+    const QString bmp = picture(QStringLiteral("wide.bmp"),
+                                rawBmp(40, 1 << 20, 16, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2));
+    const long peak = peakKiB({"--pad", "--preview", "-o", "/dev/null", QFile::encodeName(dir.filePath(bmp))});
+    QVERIFY2(peak >= 0 && peak < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(peak)));
+}
+
+void tst_Cli::outputNeverReplacesAPicture()
+{
+    const QByteArray bmp = encodeBmp(workedExample(), 24);
+    picture(QStringLiteral("same.bmp"), bmp);
+    const Run same = run({QStringLiteral("-o"), QStringLiteral("same.bmp"), QStringLiteral("same.bmp")});
+    QCOMPARE(same.exitCode, 1);
+    QVERIFY2(same.err.startsWith(QStringLiteral("tessaline-cli: same.bmp: is the picture same.bmp itself")),
+             qPrintable(same.err));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("same.bmp"))), bmp);
+    // A batch into the pictures' own folder, one of them named as another's output would be.
+    QDir(dir.path()).mkdir(QStringLiteral("own"));
+    picture(QStringLiteral("own/logo.a51"), bmp);
+    picture(QStringLiteral("own/t.bmp"), bmp);
+    const Run batch = run({QStringLiteral("--output-dir"), QStringLiteral("own"), QStringLiteral("own/t.bmp"),
+                           QStringLiteral("own/logo.a51")});
+    QCOMPARE(batch.exitCode, 1);
+    QVERIFY2(batch.err.contains(QStringLiteral("is the picture own/logo.a51 itself")), qPrintable(batch.err));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("own/logo.a51"))), bmp);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("own/t.a51")))); // nothing written
+}
+
+// A picture's name goes into the header's comment; no name can close that comment or start a new line.
+void tst_Cli::namesCannotLeaveTheirComment()
+{
+    QDir(dir.path()).mkpath(QStringLiteral("x*/ const char injected[] = \"owned\"; "));
+    const QString c51Name = QStringLiteral("x*/ const char injected[] = \"owned\"; /*.bmp");
+    picture(c51Name, encodeBmp(workedExample(), 24));
+    const Run c51 = run({QStringLiteral("-f"), QStringLiteral("c51"), c51Name});
+    QCOMPARE(c51.exitCode, 0);
+    QVERIFY(
+        c51.out.startsWith("/*----  \xE5\x9B\xBE\xE7\x89\x87\xE6\x96\x87\xE4\xBB\xB6\xE6\x9D\xA5\xE8\x87\xAA\xEF\xBC"
+                           "\x9A\xE3\x80\x90x*\\/ const char injected[] = \"owned\"; /*.bmp"));
+    QCOMPARE(c51.out.count("*/"), 4);
+    const QString a51Name = QStringLiteral("a\r\nDB 0FFH\n\u2028.bmp");
+    picture(a51Name, encodeBmp(workedExample(), 24));
+    const Run a51 = run({a51Name});
+    QCOMPARE(a51.exitCode, 0);
+    QCOMPARE(a51.out.count("\n"), 6);
+    QVERIFY(
+        QString::fromUtf8(a51.out).startsWith(QStringLiteral(";----  图片文件来自：【a??DB 0FFH??.bmp】  ----\r\n")));
 }
 
 void tst_Cli::partWayFailureStopsTheStream()

@@ -1,10 +1,13 @@
-// Writes the fuzz target's seed corpus: small pictures of every kind the program reads.
-//   make_fuzz_seeds FOLDER
+// Writes the fuzz target's seed corpus: small pictures of every kind the program reads; with a second folder,
+// the hostile files of the bad-input suite too (headers that claim more than their files hold, scan bombs).
+//   make_fuzz_seeds FOLDER [HOSTILE_FOLDER]
 
+#include "support/badinputs.h"
 #include "support/testpictures.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTemporaryDir>
 
 using namespace TestPictures;
 
@@ -51,5 +54,17 @@ int main(int argc, char *argv[])
           QByteArray(1, char(0x44)) + encodeBmp(solid(13, 3, qRgb(0, 0, 0)), 24));
     QImage progressive = colours.scaled(48, 24);
     write(QStringLiteral("colours-small.jpg"), encodeJpeg(progressive, 40));
+    write(QStringLiteral("colours-progressive.jpg"), encodeJpeg(colours, JpegCoding::Progressive));
+    write(QStringLiteral("colours-arithmetic.jpg"), encodeJpeg(colours, JpegCoding::Arithmetic));
+
+    const QString hostile = QCoreApplication::arguments().value(2);
+    if (!hostile.isEmpty()) {
+        QTemporaryDir scratch;
+        for (const BadInputs::BadInput &bad : BadInputs::make(scratch.path())) {
+            const QByteArray data = readFile(bad.path);
+            if (!data.isEmpty() && data.size() < 16384)
+                ok = writeFile(QDir(hostile).filePath(QFileInfo(bad.path).fileName()), data) && ok;
+        }
+    }
     return ok ? 0 : 1;
 }

@@ -19,6 +19,15 @@ namespace {
 // Pictures larger than this are only checked up to their header: decoding them would slow the search.
 constexpr std::int64_t largestDecoded = 1 << 20;
 
+// The converter's limits, with the memory for what is held whole brought under libFuzzer's 512 MB: a picture
+// that takes more than its limits allow is then a finding.
+PictureLimits limitsFor(PictureFormats formats)
+{
+    Limits sizes;
+    sizes.maxHeldBytes = 256 << 20;
+    return {formats, sizes};
+}
+
 [[noreturn]] void violated(const char *what)
 {
     std::fprintf(stderr, "road check failed: %s\n", what);
@@ -54,7 +63,7 @@ void checkWriters(const PixelTable &table)
             require(quint8(hex.codebytes[qsizetype(y) * bytesPerRow + c]) == table.packedByte(c, y),
                     "byte y * B + c is P(c, y)");
 
-    const CodeStamp stamp{QStringLiteral("02-11-15"), QStringLiteral("14:05:09")};
+    const CodeStamp stamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
     const qsizetype lines = 4 + qsizetype(table.height()) * ((bytesPerRow + 15) / 16);
     const GeneratedCode a51 = writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {});
     const GeneratedCode c51 = writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {});
@@ -80,11 +89,11 @@ public:
 // writers make of the same picture.
 void checkConverter(const QByteArray &data, const PixelTable &table, bool convert)
 {
-    const CodeStamp stamp{QStringLiteral("02-11-15"), QStringLiteral("14:05:09")};
+    const CodeStamp stamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
     for (CodeFormat format : {CodeFormat::A51, CodeFormat::C51, CodeFormat::Hex}) {
         QString error;
         const std::unique_ptr<PictureDecoder> decoder =
-            openPicture(memorySource(data), PictureLimits{PictureFormats::WindowFormats, 0}, &error);
+            openPicture(memorySource(data), limitsFor(PictureFormats::WindowFormats), &error);
         require(decoder != nullptr, "the converter opens what the window reads");
         MemorySink sink;
         RoadOptions options;
@@ -94,6 +103,7 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
         options.convert = convert;
         options.picfile = QStringLiteral("fuzz.bmp");
         options.stamp = stamp;
+        options.limits = limitsFor(PictureFormats::WindowFormats).sizes;
         const RoadResult result = runRoad(*decoder, options, sink);
         require(result.ok, "the converter reads what the window reads");
         const GeneratedCode code = writeCode(format, table, QStringLiteral("fuzz.bmp"), stamp, {});
@@ -106,7 +116,7 @@ RoadResult runInto(const QByteArray &picture, const RoadOptions &options, QByteA
 {
     QString error;
     const std::unique_ptr<PictureDecoder> decoder =
-        openPicture(memorySource(picture), PictureLimits{PictureFormats::AllFormats, 0}, &error);
+        openPicture(memorySource(picture), limitsFor(PictureFormats::AllFormats), &error);
     if (!decoder)
         return {false, error, false, true};
     MemorySink sink;
@@ -126,11 +136,12 @@ void checkOptions(const QByteArray &data)
     const QByteArray picture = data.mid(1);
     QString error;
     const std::unique_ptr<PictureDecoder> header =
-        openPicture(memorySource(picture), PictureLimits{PictureFormats::AllFormats, 0}, &error);
+        openPicture(memorySource(picture), limitsFor(PictureFormats::AllFormats), &error);
     if (!header || std::int64_t(header->width()) * header->height() > largestDecoded / 16)
         return; // small pictures find the same faults, many times faster
 
     RoadOptions options;
+    options.limits = limitsFor(PictureFormats::AllFormats).sizes;
     options.format = OutputFormat::Hex;
     options.layout = choice & 1 ? Layout::Vertical : Layout::Horizontal;
     options.bitOrder = choice & 2 ? BitOrder::LsbFirst : BitOrder::MsbFirst;
@@ -188,7 +199,7 @@ void checkRoad(const QByteArray &data)
     checkOptions(data);
     QString error;
     const std::unique_ptr<PictureDecoder> header =
-        openPicture(memorySource(data), PictureLimits{PictureFormats::WindowFormats, 0}, &error);
+        openPicture(memorySource(data), limitsFor(PictureFormats::WindowFormats), &error);
     if (header && std::int64_t(header->width()) * header->height() > largestDecoded)
         return;
 

@@ -3,10 +3,44 @@
 #include "support/testpictures.h"
 
 #include <QDir>
+#include <QtEndian>
+
+#include <zlib.h>
 
 using namespace TestPictures;
 
 namespace BadInputs {
+
+namespace {
+
+// `chunk` of a PNG file (its type, e.g. "IHDR") with new data and the check sum that goes with it.
+QByteArray replaceChunk(QByteArray png, const char *type, const QByteArray &data)
+{
+    const qsizetype at = png.indexOf(type) - 4;
+    const qsizetype length = qsizetype(qFromBigEndian<quint32>(png.constData() + at));
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), chunk.data());
+    chunk += QByteArray(type) + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef *>(chunk.constData() + 4), uInt(4 + data.size()))), crc.data());
+    return png.replace(at, 12 + length, chunk + crc);
+}
+
+// A GIF of a screen of `screen` pixels whose first frame, at the corner, is `frame` (interlaced), with a few bytes
+// of data that would not cover it.
+QByteArray gifWithFrame(int screenWidth, int screenHeight, int frameWidth, int frameHeight)
+{
+    QByteArray gif("GIF89a");
+    for (int v : {screenWidth, screenHeight})
+        gif += char(v & 0xFF) + QByteArray(1, char(v >> 8));
+    gif += QByteArray("\0\0\0,\0\0\0\0", 8);
+    for (int v : {frameWidth, frameHeight})
+        gif += char(v & 0xFF) + QByteArray(1, char(v >> 8));
+    return gif + QByteArray("\x40\x02\x02\x4C\x01\x00;", 8);
+}
+
+} // namespace
 
 QString longFolder(const QString &base, int length)
 {
@@ -36,7 +70,37 @@ QList<BadInput> make(const QString &folder)
         zero[18 + i] = zero[22 + i] = 0;
     }
 
+    // Headers that claim far more than their files hold.
+    const QByteArray palette("\0\0\0\0\xFF\xFF\xFF\0", 8);
+    const QByteArray endOfBitmap("\0\1", 2);
+    QByteArray jpegScans = encodeJpeg(picture, JpegCoding::Progressive);
+    const qsizetype lastScan = jpegScans.lastIndexOf("\xFF\xDA");
+    jpegScans =
+        jpegScans.chopped(2) + jpegScans.mid(lastScan, jpegScans.size() - 2 - lastScan).repeated(300) + "\xFF\xD9";
+    QByteArray multiScan = encodeJpeg(picture, JpegCoding::MultiScan);
+    qToBigEndian<quint16>(30000, multiScan.data() + multiScan.indexOf("\xFF\xC0") + 5);
+    qToBigEndian<quint16>(30000, multiScan.data() + multiScan.indexOf("\xFF\xC0") + 7);
+    const QByteArray png = encodePng(picture, 2, 8);
+    QByteArray bigInterlaced = png.mid(png.indexOf("IHDR") + 4, 13);
+    qToBigEndian<quint32>(20000, bigInterlaced.data());
+    qToBigEndian<quint32>(20000, bigInterlaced.data() + 4);
+    bigInterlaced[12] = 1;
+    QByteArray badEndCrc = png;
+    badEndCrc[badEndCrc.size() - 1] = char(badEndCrc.back() ^ 1);
+    const QByteArray cutScan = jpeg.left(jpeg.size() * 3 / 4) + "\xFF\xD9";
+
     const QList<std::pair<QString, QByteArray>> files{
+        {QStringLiteral("wide.bmp"), rawBmp(40, 0x7FFFFFF8, 1, 8, 1, palette, endOfBitmap, 2)},
+        {QStringLiteral("tall.bmp"), rawBmp(40, 8, 0x7FFFFFFF, 8, 1, palette, endOfBitmap, 2)},
+        {QStringLiteral("frame.gif"), gifWithFrame(8, 8, 40000, 40000)},
+        {QStringLiteral("screen.gif"), gifWithFrame(65535, 65535, 8, 8)},
+        {QStringLiteral("scans.jpg"), jpegScans},
+        {QStringLiteral("multiscan.jpg"), multiScan},
+        {QStringLiteral("cutscan.jpg"), cutScan},
+        {QStringLiteral("interlaced.png"), replaceChunk(png, "IHDR", bigInterlaced)},
+        {QStringLiteral("endcrc.png"), badEndCrc},
+        {QStringLiteral("noend.png"), png.chopped(12)},
+        {QStringLiteral("garbage.png"), png.chopped(12) + "garbage after the pixels"},
         {QStringLiteral("empty.bmp"), QByteArray()},
         {QStringLiteral("truncated.bmp"), bmp.left(bmp.size() - 40)},
         {QStringLiteral("truncated.jpg"), jpeg.left(jpeg.size() * 2 / 3)},
@@ -60,8 +124,29 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("text named .bmp"), at(QStringLiteral("text.bmp")), QStringLiteral("not a BMP, JPEG or GIF"),
          QStringLiteral("not a BMP, JPEG, GIF or PNG")},
         {QStringLiteral("BMP claiming 60000 x 60000"), at(QStringLiteral("huge.bmp")), QStringLiteral("256 MiB"),
-         QStringLiteral("cut short")},
+         QStringLiteral("--max-pixels")},
         {QStringLiteral("GIF without a frame"), at(QStringLiteral("noframe.gif")), QStringLiteral("no picture")},
+        {QStringLiteral("RLE8 BMP 2^31 - 8 pixels wide"), at(QStringLiteral("wide.bmp")),
+         QStringLiteral("no side may pass 1048576 pixels")},
+        {QStringLiteral("RLE8 BMP 2^31 - 1 pixels tall"), at(QStringLiteral("tall.bmp")),
+         QStringLiteral("no side may pass 1048576 pixels")},
+        {QStringLiteral("GIF: a 40000 x 40000 frame on an 8 x 8 screen"), at(QStringLiteral("frame.gif")),
+         QStringLiteral("the GIF frame is 40000 x 40000 pixels, more than 256 MiB"), QStringLiteral("--max-pixels")},
+        {QStringLiteral("GIF: a 65535 x 65535 screen"), at(QStringLiteral("screen.gif")), QStringLiteral("256 MiB"),
+         QStringLiteral("--max-pixels")},
+        {QStringLiteral("JPEG of 300 scans"), at(QStringLiteral("scans.jpg")), QStringLiteral("more than 256 scans")},
+        {QStringLiteral("multi-scan JPEG claiming 30000 x 30000"), at(QStringLiteral("multiscan.jpg")),
+         QStringLiteral("256 MiB"), QStringLiteral("--max-memory")},
+        {QStringLiteral("JPEG cut in its scan, end marker put after it"), at(QStringLiteral("cutscan.jpg")),
+         QStringLiteral("cut short")},
+        {QStringLiteral("interlaced PNG claiming 20000 x 20000"), at(QStringLiteral("interlaced.png")),
+         QStringLiteral("not a BMP, JPEG or GIF"), QStringLiteral("--max-memory")},
+        {QStringLiteral("PNG with a wrong CRC on its end chunk"), at(QStringLiteral("endcrc.png")),
+         QStringLiteral("not a BMP, JPEG or GIF"), QStringLiteral("CRC")},
+        {QStringLiteral("PNG without its end chunk"), at(QStringLiteral("noend.png")),
+         QStringLiteral("not a BMP, JPEG or GIF"), QStringLiteral("cut short")},
+        {QStringLiteral("PNG with garbage after its pixels"), at(QStringLiteral("garbage.png")),
+         QStringLiteral("not a BMP, JPEG or GIF"), QStringLiteral("PNG file is damaged")},
         {QStringLiteral("0 x 0 picture"), at(QStringLiteral("zero.bmp")), QStringLiteral("no pixels")},
         {QStringLiteral("directory"), at(QStringLiteral("folder.bmp")), QStringLiteral("directory")},
         {QStringLiteral("missing file"), at(QStringLiteral("missing.bmp")), QStringLiteral("no such file")},

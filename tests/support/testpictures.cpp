@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QImageWriter>
 
+#include <cstdio>
+
+#include <jpeglib.h>
 #include <png.h>
 
 #include <map>
@@ -326,6 +329,43 @@ QByteArray encodeJpeg(const QImage &image, int quality)
     QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(quality);
     writer.write(image);
+    return out;
+}
+
+QByteArray encodeJpeg(const QImage &image, JpegCoding coding)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char *memory = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &memory, &size);
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    info.image_width = JDIMENSION(rgb.width());
+    info.image_height = JDIMENSION(rgb.height());
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    static jpeg_scan_info oneEach[3] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
+    if (coding == JpegCoding::Progressive)
+        jpeg_simple_progression(&info);
+    else if (coding == JpegCoding::Arithmetic)
+        info.arith_code = TRUE;
+    else {
+        info.scan_info = oneEach;
+        info.num_scans = 3;
+    }
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(int(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray out(reinterpret_cast<const char *>(memory), qsizetype(size));
+    std::free(memory);
     return out;
 }
 

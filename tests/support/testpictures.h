@@ -53,6 +53,11 @@ QByteArray encodePng(const QImage &image, int colourType, int bitDepth, bool int
 // A baseline JPEG through Qt's writer.
 QByteArray encodeJpeg(const QImage &image, int quality = 100);
 
+// A JPEG through libjpeg in one of the codings a baseline writer never uses: progressive (libjpeg's script of
+// ten scans), arithmetic-coded, or sequential with each component in a scan of its own.
+enum class JpegCoding { Progressive, Arithmetic, MultiScan };
+QByteArray encodeJpeg(const QImage &image, JpegCoding coding);
+
 // Writes `data` to `path`; false when that fails.
 bool writeFile(const QString &path, const QByteArray &data);
 QByteArray readFile(const QString &path);
