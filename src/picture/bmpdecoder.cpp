@@ -1,6 +1,15 @@
 // BMP, row by row: 1, 4, 8, 16, 24 and 32 bits a pixel, RLE4 and RLE8, bit fields, rows stored bottom-up or
-// top-down, OS/2 (core) and Windows headers up to version 5. Pixels and refusals follow Qt's BMP reader for
-// every file that reader reads whole; no library reads BMP a row at a time.
+// top-down, OS/2 (core) and Windows headers up to version 5; no library reads BMP a row at a time.
+//
+// What a pixel is follows the format's definition: a channel given by a bit mask of any width is widened to
+// 0..255 by the exact ratio; a colour table holds as many entries as its header says, or as fit before the
+// pixels; the pixels start at the file header's offset. Where the definition is silent, these choices hold:
+// - an index past the colour table is black, except that a 1-bit picture with a one-colour table shows 1 as
+//   white;
+// - an RLE run that would pass the end of its row stops there, and a pixel the stream skips (by a jump, or by
+//   ending early) has index 0;
+// - an offset to the pixels that lies inside the headers is taken to mean "right after them";
+// - a file whose pixels end before the last row is refused.
 
 #include "picture/decoder.h"
 
@@ -24,28 +33,29 @@ std::uint16_t le16(const unsigned char *p)
     return std::uint16_t(p[0] | p[1] << 8);
 }
 
-// A channel given by a bit mask: the masked bits shifted down to the mask's lowest bit and multiplied by
-// 256 / (their largest value + 1), keeping the low 8 bits. This is how Qt's reader widens 5-bit channels
-// (abcde gives abcde000) and narrows wide ones.
+// A channel given by a bit mask of 1 to 32 bits: the masked bits shifted down to the mask's lowest bit, v, and
+// widened to 0..255 as v * 255 / max rounded to nearest, max being the mask's largest value (5 bits: 31 gives
+// 255, 16 gives 132). A mask of 0 gives 0.
 struct Channel {
     std::uint32_t mask = 0;
     int shift = 0;
-    std::uint32_t scale = 0;
+    std::uint64_t max = 0;
 
-    // False when the mask has no usable scale (all 32 bits set).
-    static bool of(std::uint32_t mask, Channel *channel)
+    static Channel of(std::uint32_t mask)
     {
         int shift = 0;
         for (std::uint32_t m = mask; m && !(m & 1); m >>= 1)
             ++shift;
-        const std::uint64_t values = std::uint64_t(mask >> shift) + 1;
-        if (values > 0xFFFFFFFFu)
-            return false;
-        *channel = {mask, shift, std::uint32_t(256 / values)};
-        return true;
+        return {mask, shift, mask >> shift};
     }
 
-    int operator()(std::uint32_t value) const { return int((((value & mask) >> shift) * scale) & 0xFF); }
+    int operator()(std::uint32_t value) const
+    {
+        const std::uint64_t v = (value & mask) >> shift;
+        if (max == 255)
+            return int(v);
+        return max ? int((v * 255 + max / 2) / max) : 0;
+    }
 };
 
 // Where an RLE stream's cursor stands: its byte, and the pixel it writes next (row s counted in stream order).
@@ -186,31 +196,36 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
         position += 12;
     }
     alpha_ = (bitFields || (compression_ == Rgb && bits_ == 32 && masks[3] == 0xFF000000u)) && masks[3];
+    // The pixels start where the file header says, unless that lies inside the headers.
+    const bool offsetGiven = offBits > position;
     if (bits_ <= 8) {
-        const std::int64_t entries = colourCount ? colourCount : std::int64_t(1) << bits_;
-        if (entries < 1 || entries > 256)
-            return refuse(QStringLiteral("the BMP file's colour table is damaged"));
         const int entrySize = infoSize == 12 ? 3 : 4;
+        std::int64_t entries = colourCount ? colourCount : std::int64_t(1) << bits_;
+        if (entries > 256)
+            return refuse(QStringLiteral("the BMP file's colour table is damaged"));
+        // A table never reaches into the pixels: an OS/2 file's table, whose size no header field gives, is as
+        // long as the room before them.
+        if (offsetGiven)
+            entries = std::min<std::int64_t>(entries, (offBits - position) / entrySize);
         if (!readPalette(position, int(entries), entrySize, errorString))
             return false;
         position += entries * entrySize;
     } else if (bitFields) {
-        if (!Channel::of(masks[0], &red_) || !Channel::of(masks[1], &green_) || !Channel::of(masks[2], &blue_) ||
-            !Channel::of(masks[3], &alphaChannel_))
-            return refuse(QStringLiteral("the BMP file's colour masks are damaged"));
+        red_ = Channel::of(masks[0]);
+        green_ = Channel::of(masks[1]);
+        blue_ = Channel::of(masks[2]);
+        alphaChannel_ = Channel::of(masks[3]);
     } else if (bits_ == 16) { // 5 bits a channel
-        Channel::of(0x7C00, &red_);
-        Channel::of(0x03E0, &green_);
-        Channel::of(0x001F, &blue_);
+        red_ = Channel::of(0x7C00);
+        green_ = Channel::of(0x03E0);
+        blue_ = Channel::of(0x001F);
     } else {
-        Channel::of(0xFF0000, &red_);
-        Channel::of(0x00FF00, &green_);
-        Channel::of(0x0000FF, &blue_);
-        if (alpha_)
-            Channel::of(masks[3], &alphaChannel_);
+        red_ = Channel::of(0xFF0000);
+        green_ = Channel::of(0x00FF00);
+        blue_ = Channel::of(0x0000FF);
+        alphaChannel_ = Channel::of(masks[3]);
     }
-    // The pixels start where the file header says, unless that lies inside the headers or the colour table.
-    dataStart_ = offBits >= 0 && offBits > position ? offBits : position;
+    dataStart_ = offsetGiven ? offBits : position;
     return true;
 }
 

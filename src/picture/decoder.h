@@ -11,8 +11,9 @@
 
 // A picture read row by row, top to bottom, as it is decoded: nothing holds the whole picture unless its
 // format forces that (an interlaced GIF). Rows come as QRgb, every pixel opaque: what is transparent is laid
-// over white, the picture box's background. Each reader gives the pixels Qt's own reader gives for the same
-// file, wherever Qt reads the file completely; unlike Qt's, it refuses a file that ends before its last row.
+// over white, the picture box's background. Each reader gives the pixels the format defines (and Windows and
+// browsers show); where the definition is silent, the reader says what it chooses. A file that ends before its
+// last row, or before what the format puts after it, is refused.
 class PictureDecoder {
 public:
     virtual ~PictureDecoder() = default;

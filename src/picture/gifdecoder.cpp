@@ -1,7 +1,9 @@
 // GIF through giflib, row by row: the first frame on its logical screen. The part of the frame that lies on
 // the screen is drawn and the rest clipped, as browsers do; the frame's data is read to its end wherever the
-// frame lies, so a file cut short is refused whether or not its pixels show. An interlaced frame arrives in four
-// passes, so the part of it on the screen is held until the frame is whole.
+// frame lies, so a file cut short is refused whether or not its pixels show (a frame with no pixel on the
+// screen is read before the first row, the rows below the screen after the last). A frame of no width or height
+// has no pixels: the picture is the screen's background. An interlaced frame arrives in four passes, so the
+// part of it on the screen is held until the frame is whole.
 
 #include "picture/decoder.h"
 
@@ -62,6 +64,7 @@ private:
     std::vector<std::uint8_t> frame_; // the visible part of an interlaced frame, row after row
     bool frameRead_ = false;          // an interlaced frame has been read whole
     std::int64_t linesRead_ = 0;
+    bool dataRead_ = false; // the frame's data, to its end
 };
 
 QString GifDecoder::reason(int error) const
@@ -151,6 +154,10 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
             fill_ = colour(gif_->SBackGroundColor);
     }
     line_.resize(std::size_t(std::max<std::int64_t>(frameWidth_, 1)));
+    if ((visibleWidth_ == 0 || visibleHeight_ == 0) && !finish()) { // nothing to draw: refused before any row
+        *errorString = PictureDecoder::errorString();
+        return false;
+    }
     return true;
 }
 
@@ -223,6 +230,8 @@ bool GifDecoder::decodeRow(int y, QRgb *row)
 
 bool GifDecoder::finish()
 {
+    if (dataRead_)
+        return true;
     if (frameWidth_ == 0 || frameHeight_ == 0) { // no pixels, but the data blocks must be there all the same
         int codeSize = 0;
         GifByteType *block = nullptr;
@@ -231,13 +240,15 @@ bool GifDecoder::finish()
         while (block)
             if (DGifGetCodeNext(gif_, &block) != GIF_OK)
                 return fail(reason(gif_->Error));
-        return true;
-    }
-    if (interlaced_)
-        return frameRead_ || readInterlaced();
-    while (linesRead_ < frameHeight_)
-        if (!readLine())
+    } else if (interlaced_) {
+        if (!frameRead_ && !readInterlaced())
             return false;
+    } else {
+        while (linesRead_ < frameHeight_)
+            if (!readLine())
+                return false;
+    }
+    dataRead_ = true;
     return true;
 }
 

@@ -35,25 +35,33 @@ struct Indexed {
     std::vector<int> indices;
 };
 
-Indexed indexColours(const QImage &image, std::size_t maxColours)
+// The same for several pictures: their indices one picture after the other.
+Indexed indexColours(const QList<QImage> &images, std::size_t maxColours)
 {
     Indexed out;
     std::map<QRgb, int> seen;
-    const QImage rgb = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < rgb.height(); ++y) {
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb p = rgb.pixel(x, y);
-            auto it = seen.find(p);
-            if (it == seen.end()) {
-                if (out.palette.size() == maxColours)
-                    throw std::runtime_error("too many colours for the palette");
-                it = seen.emplace(p, int(out.palette.size())).first;
-                out.palette.push_back(p);
+    for (const QImage &image : images) {
+        const QImage rgb = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < rgb.height(); ++y) {
+            for (int x = 0; x < rgb.width(); ++x) {
+                const QRgb p = rgb.pixel(x, y);
+                auto it = seen.find(p);
+                if (it == seen.end()) {
+                    if (out.palette.size() == maxColours)
+                        throw std::runtime_error("too many colours for the palette");
+                    it = seen.emplace(p, int(out.palette.size())).first;
+                    out.palette.push_back(p);
+                }
+                out.indices.push_back(it->second);
             }
-            out.indices.push_back(it->second);
         }
     }
     return out;
+}
+
+Indexed indexColours(const QImage &image, std::size_t maxColours)
+{
+    return indexColours(QList<QImage>{image}, maxColours);
 }
 
 QByteArray bmpRow(const QImage &rgb, const Indexed &indexed, int y, int bitsPerPixel)
@@ -234,19 +242,24 @@ QByteArray largeMonochromeBmp(int width, int height)
 
 QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent, QSize screen, bool interlaced)
 {
-    const int width = frames.isEmpty() ? 1 : frames.first().width();
-    const int height = frames.isEmpty() ? 1 : frames.first().height();
-    QImage all(width, height * std::max<int>(1, int(frames.size())), QImage::Format_ARGB32);
-    all.fill(transparent.value_or(qRgb(255, 255, 255)));
-    for (int i = 0; i < frames.size(); ++i)
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                all.setPixel(x, i * height + y, frames[i].pixel(x, y));
-    const Indexed table = indexColours(all, 256);
+    QList<GifFrame> gifFrames;
+    for (const QImage &image : frames)
+        gifFrames.append({image, {}, 0, 0, transparent});
+    if (!screen.isValid() && !frames.isEmpty())
+        screen = frames.first().size();
+    return encodeGif(gifFrames, screen.isValid() ? screen : QSize(1, 1), interlaced);
+}
+
+QByteArray encodeGif(const QList<GifFrame> &frames, QSize screen, bool interlaced)
+{
+    QList<QImage> images;
+    for (const GifFrame &frame : frames)
+        images.append(frame.image);
+    const Indexed table = indexColours(images, 256);
 
     QByteArray out("GIF89a");
-    putU16(out, quint16(screen.isValid() ? screen.width() : width));
-    putU16(out, quint16(screen.isValid() ? screen.height() : height));
+    putU16(out, quint16(screen.width()));
+    putU16(out, quint16(screen.height()));
     out.append(char(0xF7)); // global table of 256 colours
     out.append('\0');
     out.append('\0');
@@ -256,23 +269,24 @@ QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparen
         out.append(char(qGreen(p)));
         out.append(char(qBlue(p)));
     }
-    int transparentIndex = -1;
-    if (transparent) {
-        for (std::size_t i = 0; i < table.palette.size(); ++i)
-            if (table.palette[i] == *transparent)
+    std::size_t first = 0; // the frame's first index in the table
+    for (const GifFrame &frame : frames) {
+        const int width = frame.image.width();
+        const int height = frame.image.height();
+        int transparentIndex = -1;
+        for (std::size_t i = 0; frame.transparent && i < table.palette.size(); ++i)
+            if (table.palette[i] == QRgb(*frame.transparent))
                 transparentIndex = int(i);
-    }
-
-    for (int f = 0; f < frames.size(); ++f) {
-        if (transparentIndex >= 0) {
-            out.append("\x21\xF9\x04\x01", 4);
-            putU16(out, 0);
-            out.append(char(transparentIndex));
+        if (transparentIndex >= 0 || frame.disposal || frame.delay) { // a graphic control extension
+            out.append("\x21\xF9\x04", 3);
+            out.append(char(frame.disposal << 2 | (transparentIndex >= 0)));
+            putU16(out, quint16(frame.delay));
+            out.append(char(std::max(transparentIndex, 0)));
             out.append('\0');
         }
         out.append(',');
-        putU16(out, 0);
-        putU16(out, 0);
+        putU16(out, quint16(frame.at.x()));
+        putU16(out, quint16(frame.at.y()));
         putU16(out, quint16(width));
         putU16(out, quint16(height));
         out.append(interlaced ? char(0x40) : '\0');
@@ -298,7 +312,6 @@ QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparen
                 bits -= 8;
             }
         };
-        const std::size_t first = std::size_t(f) * width * height;
         putCode(256);
         std::size_t written = 0;
         for (int y : rows)
@@ -316,6 +329,7 @@ QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparen
             out += block;
         }
         out.append('\0');
+        first += std::size_t(width) * std::size_t(height);
     }
     out.append(';');
     return out;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,19 @@ QByteArray noise(int count, quint32 seed);
 // `screen`, when given, is the logical screen, larger than the frames at its top-left corner.
 QByteArray encodeGif(const QList<QImage> &frames, std::optional<QRgb> transparent = std::nullopt, QSize screen = {},
                      bool interlaced = false);
+
+// A frame of an animation: where it lies on the screen, what happens to it before the next (disposal 0 to 3),
+// how long it shows (hundredths of a second), and the colour written with the clear index.
+struct GifFrame {
+    QImage image;
+    QPoint at;
+    int disposal = 0;
+    int delay = 0;
+    std::optional<QRgb> transparent;
+};
+// The same with each frame where it says; the table's index 0 (the screen's background colour) is the first
+// frame's first colour.
+QByteArray encodeGif(const QList<GifFrame> &frames, QSize screen, bool interlaced = false);
 
 // A PNG through libpng: colour type 0 (grey), 2 (RGB), 3 (palette, built from the picture's colours), 4 (grey
 // and alpha) or 6 (RGBA), at `bitDepth` bits a sample, Adam7-interlaced or not. Grey is the green channel.
