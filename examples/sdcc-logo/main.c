@@ -1,9 +1,13 @@
 /* Copies the logo into the display buffer, as a driver does before it sends the buffer to the display: 128 x 64
-   pixels as the SSD1306 takes them, 8 pages of 128 bytes, each byte a column of 8 pixels, the top one in bit 0. */
+   pixels as the SSD1306 takes them, 8 pages of 128 bytes, each byte a column of 8 pixels, the top one in bit 0.
+   logo.h is made from the picture at build time: if the picture stops being 128 x 64, this stops compiling. */
 
-#define LOGO_BYTES 1024
+#include "logo.h"
 
-extern __code unsigned char logo[LOGO_BYTES];
+#if LOGO_WIDTH != 128 || LOGO_HEIGHT != 64
+#error "the display shows 128 x 64 pixels: the logo must be that size"
+#endif
+
 __xdata unsigned char display[LOGO_BYTES];
 
 void main(void)

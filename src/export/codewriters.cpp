@@ -105,21 +105,23 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
     return text;
 }
 
+QString onOneLine(QStringView text)
+{
+    QString line = text.toString();
+    for (QChar &c : line) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            c = u'?';
+    }
+    return line;
+}
+
 QString textInComment(CodeFormat format, QStringView text)
 {
-    QString inert;
-    inert.reserve(text.size());
-    for (QChar c : text) {
-        const QChar::Category category = c.category();
-        const bool endsLine = category == QChar::Other_Control || category == QChar::Separator_Line ||
-                              category == QChar::Separator_Paragraph;
-        if (endsLine)
-            inert.append(u'?');
-        else if (c == u'/' && format == CodeFormat::C51 && inert.endsWith(u'*'))
-            inert.append(u"\\/");
-        else
-            inert.append(c);
-    }
+    QString inert = onOneLine(text);
+    if (format == CodeFormat::C51)
+        inert.replace(QStringLiteral("*/"), QStringLiteral("*\\/"));
     return inert;
 }
 

@@ -33,9 +33,11 @@ struct GeneratedCode {
 // `picfile` is written as it is, but for what could end its comment: see textInComment().
 QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp);
 
-// `text` as a comment of `format` may hold it: each control character (line ends among them) and line or
-// paragraph separator becomes '?', and in C51 each "*/" becomes "*\/", so that no name can end the comment or
-// the line and put code of its own into a firmware. Any other text is kept as it is.
+// `text` on one line: each control character (line ends among them) and line or paragraph separator as '?'.
+QString onOneLine(QStringView text);
+
+// `text` as a comment of `format` may hold it: on one line, and in C51 each "*/" written "*\/", so that no name
+// can end the comment or the line and put code of its own into a firmware. Any other text is kept as it is.
 QString textInComment(CodeFormat format, QStringView text);
 
 // Appends the text of one picture row of `count` packed bytes, as it stands in codelines: A51 "DB" lines of at

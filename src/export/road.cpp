@@ -1,7 +1,6 @@
 #include "road.h"
 
 #include "core/colour.h"
-#include "core/texts.h"
 #include "export/filesave.h"
 #include "export/intelhex.h"
 #include "export/preview.h"
@@ -32,23 +31,6 @@ BlackAndWhite blackAndWhiteFor(const RoadOptions &options, int width)
 
 } // namespace
 
-bool isCIdentifier(const QString &name)
-{
-    static const QStringList keywords =
-        QStringLiteral(
-            "auto break case char const continue default do double else enum extern float for goto if inline int long "
-            "register restrict return short signed sizeof static struct switch typedef union unsigned void volatile "
-            "while "
-            "_Bool _Complex _Imaginary")
-            .split(u' ');
-    if (name.isEmpty() || name[0].isDigit() || keywords.contains(name))
-        return false;
-    for (QChar c : name)
-        if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'))
-            return false;
-    return true;
-}
-
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
 {
     RoadResult result;
@@ -57,7 +39,10 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     const int height = rows.height();
     const bool vertical = options.layout == Layout::Vertical;
     if (!vertical && !options.pad && width % 8 != 0) {
-        result.error = Texts::widthRefused.toString() + QStringLiteral(" (%1 x %2)").arg(width).arg(height);
+        result.error =
+            QStringLiteral("the picture%1 is %2 pixels wide; the width must be a multiple of 8 (or use --pad)")
+                .arg(options.rotate == 90 || options.rotate == 270 ? QStringLiteral(", turned,") : QString())
+                .arg(width);
         return result;
     }
     if (!options.limits.fitsHeld(rows.heldBytes(), u"the turned picture", &result.error))
@@ -102,8 +87,8 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
         if (!name.isEmpty() && codeFormat == CodeFormat::A51)
             block.append(name + ":\r\n");
         if (!name.isEmpty() && codeFormat == CodeFormat::C51)
-            block.append((options.dialect == CDialect::Sdcc ? "unsigned char __code " : "unsigned char code ") + name +
-                         '[' + QByteArray::number(result.dataBytes) + "] = {\r\n");
+            block.append(cArray(options.dialect, options.name, QString::number(result.dataBytes)).toLatin1() +
+                         " = {\r\n");
     } else if (options.format == OutputFormat::Pbm) {
         block.append(QByteArrayLiteral("P4\n") + QByteArray::number(packedWidth) + ' ' +
                      QByteArray::number(packedHeight) + '\n');

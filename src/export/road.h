@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/limits.h"
+#include "export/cheader.h"
 #include "export/codewriters.h"
 #include "export/textencoding.h"
 #include "imaging/blackwhite.h"
@@ -18,9 +19,6 @@ class PictureDecoder;
 // What the converter writes: the window's three forms, Intel HEX records of the bytes, and a netpbm P4
 // picture of the bits as packed.
 enum class OutputFormat { A51, C51, Hex, IntelHex, Pbm };
-
-// The keyword that puts a C51 array in code memory: `code` for the classic 8051 compilers, `__code` for SDCC.
-enum class CDialect { Keil, Sdcc };
 
 // The bytes go 8 horizontal pixels to a byte, row by row (the window's packing), or 8 vertical pixels to a
 // byte in pages of 8 rows from the top, a byte a column, as most monochrome LCD and OLED controllers take them.
@@ -65,9 +63,6 @@ struct RoadResult {
     int packedHeight = 0;
     std::int64_t dataBytes = 0;
 };
-
-// Whether `name` can name an array or a label: a C identifier that is not one of C's keywords.
-bool isCIdentifier(const QString &name);
 
 // Runs a picture from its decoder down to the bytes of the chosen format, a row at a time as the decoder
 // delivers them, through the row functions the window's export uses (the conversion, the black test, the

@@ -59,6 +59,15 @@ private:
     QByteArrayView data_;
 };
 
+// Bytes that the source owns.
+struct HeldBytes {
+    QByteArray bytes;
+};
+class OwnedSource : private HeldBytes, public MemorySource {
+public:
+    explicit OwnedSource(QByteArray data) : HeldBytes{std::move(data)}, MemorySource(HeldBytes::bytes) {}
+};
+
 } // namespace
 
 std::unique_ptr<ByteSource> openFileSource(const QString &path, QString *errorString)
@@ -97,6 +106,41 @@ std::unique_ptr<ByteSource> openFileSource(const QString &path, QString *errorSt
 std::unique_ptr<ByteSource> memorySource(QByteArrayView data)
 {
     return std::make_unique<MemorySource>(data);
+}
+
+std::unique_ptr<ByteSource> openStandardInput(std::int64_t maxBytes, QString *errorString)
+{
+    struct stat info {};
+    if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        const int fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (fd >= 0)
+            return std::make_unique<FileSource>(fd, std::int64_t(info.st_size));
+    }
+    QByteArray data;
+    char buffer[64 * 1024];
+    while (true) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *errorString = QString::fromLocal8Bit(std::strerror(errno));
+            return nullptr;
+        }
+        if (n == 0)
+            break;
+        if (data.size() + n > maxBytes) {
+            *errorString = QStringLiteral("standard input holds more than the memory limit of %1 bytes "
+                                          "(--max-memory raises it)")
+                               .arg(maxBytes);
+            return nullptr;
+        }
+        data.append(buffer, n);
+    }
+    if (data.isEmpty()) {
+        *errorString = QStringLiteral("standard input is empty");
+        return nullptr;
+    }
+    return std::make_unique<OwnedSource>(std::move(data));
 }
 
 bool ByteReader::refill()

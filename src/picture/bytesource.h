@@ -28,6 +28,11 @@ std::unique_ptr<ByteSource> openFileSource(const QString &path, QString *errorSt
 // Bytes in memory; they must outlive the source.
 std::unique_ptr<ByteSource> memorySource(QByteArrayView data);
 
+// Standard input: a regular file behind it is read piece by piece like any other; anything else (a pipe) is
+// read whole into memory first, since the readers need to seek, at most `maxBytes` of it. Null, with
+// `errorString` saying why, when it is empty, larger than that, or cannot be read.
+std::unique_ptr<ByteSource> openStandardInput(std::int64_t maxBytes, QString *errorString);
+
 // Reads a source from front to back through a buffer, for decoders that take their input as a stream.
 class ByteReader {
 public:

@@ -57,6 +57,9 @@ private slots:
     void widestPictureInFlatMemory();
     void outputNeverReplacesAPicture();
     void namesCannotLeaveTheirComment();
+    void headerDeclaresTheArray();
+    void batchNamesEachArray();
+    void pictureFromStandardInput();
     void partWayFailureStopsTheStream();
     void badInputsAreRefused_data();
     void badInputsAreRefused();
@@ -65,14 +68,15 @@ private slots:
 
 private:
     Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch,
-            const std::function<void()> &inChild = {});
+            const std::function<void()> &inChild = {}, const QByteArray &input = {});
     // The converter's peak memory in KiB, run as a child on `arguments`; -1 when it fails.
     long peakKiB(const QList<QByteArray> &arguments);
     QString picture(const QString &name, const QByteArray &data);
     QTemporaryDir dir;
 };
 
-Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch, const std::function<void()> &inChild)
+Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch, const std::function<void()> &inChild,
+                 const QByteArray &input)
 {
     QProcess process;
     if (inChild)
@@ -86,6 +90,8 @@ Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch, const st
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
     process.start(QStringLiteral(TESSALINE_CLI), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     if (!process.waitForFinished(120000))
         qFatal("the converter did not finish");
     Run result;
@@ -231,10 +237,12 @@ void tst_Cli::refusedAndUnreadablePictures_data()
         << QStringLiteral("holding the interlaced GIF frame whole takes 1024 bytes")
         << QStringList{"--max-memory", "1023"};
     QTest::newRow("width 100") << "w100.bmp" << encodeBmp(solid(100, 4, qRgb(0, 0, 0)), 24)
-                               << QStringLiteral("您导入的图片宽度不符合要求。图片宽度应为8的整数倍！")
+                               << QStringLiteral("the picture is 100 pixels wide; the width must be a multiple of 8 "
+                                                 "(or use --pad)")
                                << QStringList();
     QTest::newRow("width 401") << "w401.gif" << encodeGif({solid(401, 2, qRgb(0, 0, 0))})
-                               << QStringLiteral("图片宽度应为8的整数倍") << QStringList();
+                               << QStringLiteral("the picture, turned, is 2 pixels wide")
+                               << QStringList{QStringLiteral("--rotate"), QStringLiteral("90")};
     QTest::newRow("text named .bmp") << "text.bmp" << QByteArray("not a picture")
                                      << QStringLiteral("not a BMP, JPEG, GIF or PNG") << QStringList();
     QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty") << QStringList();
@@ -300,6 +308,14 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("--max-pixels 0") << words("--max-pixels 0 t.bmp");
     QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp");
     QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp");
+    QTest::newRow("--name in a batch") << words("--name logo --output-dir out t.bmp x.bmp");
+    QTest::newRow("--header with a51") << words("--header t.h --name t t.bmp");
+    QTest::newRow("--header without a name") << words("-f c51 --header t.h t.bmp");
+    QTest::newRow("--header in a batch") << words("-f c51 --name-prefix p --header t.h --output-dir out t.bmp x.bmp");
+    QTest::newRow("--name-prefix 9") << words("-f c51 --name-prefix 9 t.bmp");
+    QTest::newRow("- in a batch") << words("--output-dir out t.bmp -");
+    QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif");
+    QTest::newRow("--help-all") << words("--help-all");
 }
 
 void tst_Cli::usageErrors()
@@ -315,6 +331,17 @@ void tst_Cli::helpAndVersion()
 {
     const Run help = run({QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.startsWith("Usage: tessaline-cli [options] PICTURE...\n"));
+    QVERIFY(help.out.contains("Intel HEX"));
+    // Qt's parser's messages in the words of the converter's own.
+    QCOMPARE(run({QStringLiteral("--colour"), QStringLiteral("t.bmp")}).err,
+             QStringLiteral("tessaline-cli: unknown option --colour (see --help)\n"));
+    QCOMPARE(run({QStringLiteral("-zq"), QStringLiteral("t.bmp")}).err,
+             QStringLiteral("tessaline-cli: unknown options -z, -q (see --help)\n"));
+    QCOMPARE(run({QStringLiteral("t.bmp"), QStringLiteral("--format")}).err,
+             QStringLiteral("tessaline-cli: --format needs a value (see --help)\n"));
+    QCOMPARE(run({QStringLiteral("--pad=1"), QStringLiteral("t.bmp")}).err,
+             QStringLiteral("tessaline-cli: --pad takes no value (see --help)\n"));
     for (const char *option : {"--format", "--convert", "--threshold", "--dither", "--layout", "--bit-order", "--pad",
                                "--invert", "--rotate", "--flip", "--preview", "--encoding", "--output", "PICTURE"})
         QVERIFY2(help.out.contains(option), option);
@@ -562,6 +589,15 @@ void tst_Cli::verboseSummary()
              QStringLiteral("tessaline-cli: bank.bmp: 1024 x 520 pixels, packed as 1024 x 520, hex, 66560 bytes "
                             "of data\ntessaline-cli: bank.bmp: warning: 66560 bytes of data, more than the 64 KiB "
                             "(65536 bytes) that one 8051 code bank holds\n"));
+    // Intel HEX that passes the 8051's code space: said, and written all the same.
+    const Run past = run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"),
+                          QStringLiteral("0xFFFE"), QStringLiteral("t.bmp")});
+    QCOMPARE(past.exitCode, 0);
+    QCOMPARE(past.err, QStringLiteral("tessaline-cli: t.bmp: warning: the data ends at 0x10001, past the 8051's 64 KiB "
+                                      "of code space (0x0000 to 0xFFFF); no 8051 reaches it without banking\n"));
+    QVERIFY(run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"), QStringLiteral("0xFFFC"),
+                 QStringLiteral("t.bmp")})
+                .err.isEmpty());
 }
 
 long tst_Cli::peakKiB(const QList<QByteArray> &options)
@@ -656,6 +692,64 @@ void tst_Cli::namesCannotLeaveTheirComment()
     QCOMPARE(a51.out.count("\n"), 6);
     QVERIFY(
         QString::fromUtf8(a51.out).startsWith(QStringLiteral(";----  图片文件来自：【a??DB 0FFH??.bmp】  ----\r\n")));
+}
+
+void tst_Cli::headerDeclaresTheArray()
+{
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name"), QStringLiteral("logo"),
+                       QStringLiteral("--layout"), QStringLiteral("vertical"), QStringLiteral("--c-dialect"),
+                       QStringLiteral("sdcc"), QStringLiteral("--header"), QStringLiteral("logo.h"),
+                       QStringLiteral("-o"), QStringLiteral("logo.c"), QStringLiteral("t.bmp")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(readFile(dir.filePath(QStringLiteral("logo.h")))),
+             QStringLiteral("/*----  图片文件来自：【t.bmp】  ----*/\r\n"
+                            "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
+                            "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
+                            "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
+                            "#ifndef TESSALINE_LOGO_H\r\n#define TESSALINE_LOGO_H\r\n\r\n"
+                            "#define LOGO_WIDTH 16\r\n#define LOGO_HEIGHT 2\r\n#define LOGO_PAGES 1\r\n"
+                            "#define LOGO_BYTES 16\r\n\r\n"
+                            "extern unsigned char __code logo[LOGO_BYTES];\r\n\r\n#endif\r\n"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("logo.c"))).contains("unsigned char __code logo[16] = {"));
+}
+
+void tst_Cli::batchNamesEachArray()
+{
+    picture(QStringLiteral("logo-small.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("8x8.gif"), encodeGif({workedExample()}));
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name-prefix"),
+                       QStringLiteral("gfx_"), QStringLiteral("--output-dir"), QStringLiteral("named"),
+                       QStringLiteral("logo-small.bmp"), QStringLiteral("8x8.gif")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(
+        readFile(dir.filePath(QStringLiteral("named/logo-small.c"))).contains("unsigned char code gfx_logo_small[4]"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.c"))).contains("unsigned char code gfx__8x8[4]"));
+    const Run a51 = run({QStringLiteral("--output-dir"), QStringLiteral("named"), QStringLiteral("8x8.gif")});
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.a51"))).contains("\r\n_8x8:\r\nDB   081H"));
+}
+
+void tst_Cli::pictureFromStandardInput()
+{
+    const QByteArray bmp = encodeBmp(workedExample(), 24);
+    const Run piped = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("-")}, exampleEpoch, {}, bmp);
+    QCOMPARE(piped.exitCode, 0);
+    QVERIFY(
+        piped.out.startsWith("/*----  \xE5\x9B\xBE\xE7\x89\x87\xE6\x96\x87\xE4\xBB\xB6\xE6\x9D\xA5\xE8\x87\xAA\xEF\xBC"
+                             "\x9A\xE3\x80\x90-\xE3\x80\x91"));
+    QVERIFY(piped.out.endsWith("0x81, 0xFF, \r\n0x00, 0x0A, \r\n"));
+    const Run named = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--picture-name"),
+                           QStringLiteral("logo.bmp"), QStringLiteral("-")},
+                          exampleEpoch, {}, encodeGif({workedExample()}));
+    QCOMPARE(named.out.mid(named.out.indexOf("\r\n", 200)), piped.out.mid(piped.out.indexOf("\r\n", 200)));
+    QVERIFY(QString::fromUtf8(named.out).contains(QStringLiteral("【logo.bmp】")));
+    // From a file the shell opened: read in place, as any picture file.
+    const auto fromFile = [this] {
+        const int fd = ::open(QFile::encodeName(dir.filePath(QStringLiteral("t.bmp"))).constData(), O_RDONLY);
+        dup2(fd, STDIN_FILENO);
+    };
+    QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-")}, exampleEpoch, fromFile).out,
+             QByteArray("\x81\xFF\x00\x0A", 4));
+    QCOMPARE(run({QStringLiteral("-")}).err, QStringLiteral("tessaline-cli: -: standard input is empty\n"));
 }
 
 void tst_Cli::partWayFailureStopsTheStream()

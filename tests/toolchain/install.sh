@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The install, as the README describes it: cmake --install into a scratch prefix holds exactly the files the
-# README lists; the manual pages read without a warning; the desktop entry is valid; find_package(Tessaline)
-# from the prefix turns a picture into the converter's bytes; cpack -G DEB makes a package of the same files
-# whose dependencies are the ones the README names.
+# README lists; the manual pages read without a warning; the desktop entry is valid; the shell completion offers
+# every option and their values; find_package(Tessaline) from the prefix turns a picture into the converter's
+# bytes; cpack -G DEB makes the two packages the README lists, each of its own files, with the dependencies it
+# says, and lintian finds no error and no warning in them.
 #   install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd) source=$(cd "$2" && pwd)
@@ -10,22 +11,35 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# The README's list: the text block after the line that says what the install puts under the prefix.
+# The README's list: the text block after the line that says what the install puts under the prefix, a package
+# and a path a line.
 awk '/puts these files under/ {found = 1; next} found && /^```/ {if (inside) exit; inside = 1; next} inside' \
     "$source/README.md" >"$work/listed"
 [ -s "$work/listed" ] || fail "the README lists no installed files"
+listed() { awk -v p="$1" '$1 == p || p == "" {print $2}' "$work/listed" | sort; }
+# Files as they appear under a prefix (the exported targets' file is named after the build type; the README
+# lists a Release build's).
+normalised() { sed 's|^\./||; s|^usr/||; s|TessalineTargets-[a-z]*\.cmake$|TessalineTargets-release.cmake|' | sort; }
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-# (The exported targets' file is named after the build type; the README lists a Release build's.)
-(cd "$work/prefix" && find . -type f | sed 's|^\./||; s|TessalineTargets-[a-z]*\.cmake$|TessalineTargets-release.cmake|' |
-    sort) >"$work/installed"
-diff -u "$work/listed" "$work/installed" || fail "the install differs from the README's list"
+(cd "$work/prefix" && find . -type f | normalised) >"$work/installed"
+diff -u <(listed "") "$work/installed" || fail "the install differs from the README's list"
 
-for page in "$work"/prefix/share/man/man1/*.1; do
+for page in "$work"/prefix/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
 done
 desktop-file-validate "$work/prefix/share/applications/tessaline.desktop" || fail "the desktop entry is not valid"
+
+# Completion: every option --help names, and the values of one.
+completion=$work/prefix/share/bash-completion/completions/tessaline-cli
+for option in $("$work/prefix/bin/tessaline-cli" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    grep -q -- "$option\b" "$completion" || fail "the completion does not offer $option"
+done
+offered=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
+    COMP_WORDS=(tessaline-cli --layout ""); COMP_CWORD=2; COMP_LINE="tessaline-cli --layout "; COMP_POINT=${#COMP_LINE}
+    _tessaline_cli; echo "${COMPREPLY[*]}"' bash "$completion")
+[ "$offered" = "horizontal vertical" ] || fail "the completion offers '$offered' for --layout"
 
 mkdir "$work/use"
 cat >"$work/use/CMakeLists.txt" <<'CMAKE'
@@ -42,10 +56,20 @@ cmake --build "$work/use/build" >/dev/null
 cmp -s "$work/expected" "$work/use/build/logo.bin" || fail "find_package from the prefix gives other bytes"
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null
-package=$(ls "$work"/deb/*.deb)
-dpkg-deb -c "$package" | awk '$1 !~ /^d/ {print $6}' |
-    sed 's|^\./usr/||; s|TessalineTargets-[a-z]*\.cmake$|TessalineTargets-release.cmake|' | sort >"$work/packaged"
-diff -u "$work/listed" "$work/packaged" || fail "the package holds other files than the README lists"
-depends=$(dpkg-deb -f "$package" Depends)
-grep -qF "Depends: $depends" "$source/README.md" || fail "the package depends on '$depends', not what the README says"
-echo "ok: $(wc -l <"$work/installed") files installed as listed; $(basename "$package") depends on $depends"
+for package in tessaline-cli tessaline; do
+    deb=$work/deb/${package}_1.0-1_amd64.deb
+    [ -f "$deb" ] || fail "no package $package"
+    dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | normalised >"$work/packaged"
+    diff -u <(listed "$package") "$work/packaged" || fail "$package holds other files than the README lists"
+done
+depends() { dpkg-deb -f "$work/deb/$1_1.0-1_amd64.deb" Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//'; }
+for needed in libqt6core6 libjpeg62-turbo libgif7 libpng16-16; do
+    depends tessaline-cli | grep -qx "$needed" || fail "tessaline-cli does not depend on $needed"
+done
+! depends tessaline-cli | grep -q 'libqt6gui6\|libqt6widgets6' || fail "tessaline-cli depends on Qt's GUI"
+for needed in tessaline-cli libqt6widgets6 qt6-translations-l10n fonts-wqy-microhei; do
+    depends tessaline | grep -qx "$needed" || fail "tessaline does not depend on $needed"
+done
+report=$(lintian --tag-display-limit 0 "$work"/deb/*.deb 2>&1 | grep -E '^[EW]: ' || true)
+[ -z "$report" ] || fail "lintian: $report"
+echo "ok: $(wc -l <"$work/installed") files installed as listed; both packages as listed, lintian clean"

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # The converter in an 8051 firmware build, with SDCC:
 # - C51 arrays named with --name compile in both dialects (SDCC spells the keyword __code; with -Dcode=__code it
-#   also reads the classic spelling);
-# - the example under examples/sdcc-logo, built through the CMake module, holds at `logo` in its Intel HEX image
-#   exactly the bytes the converter's --format hex writes, and is built again when the picture changes.
+#   also reads the classic spelling), and a picture's strange name puts nothing into the firmware;
+# - the example under examples/sdcc-logo, built through the CMake module with a generated header, holds at
+#   `logo` in its Intel HEX image exactly the bytes the converter's --format hex writes, and, run in SDCC's 8051
+#   simulator, copies them into its display buffer;
+# - it is built again when the picture changes, and no longer compiles when the picture changes size;
+# - two checkouts in different folders generate the same sources (SOURCE_DATE_EPOCH set);
+# - the module refuses at configure time a name that is not a C identifier, a name used twice and a missing
+#   picture, each naming the call, and hands back the generated file's path.
 #   sdcc.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR      (exit 77, skipped, without sdcc)
 set -euo pipefail
 cli=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd)
@@ -11,6 +16,7 @@ command -v sdcc >/dev/null || { echo "sdcc is not installed (scripts/install-dep
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+here=$(dirname "$0")
 
 cp -r "$source/examples/sdcc-logo" "$work/example"
 picture=$work/example/logo.bmp
@@ -24,18 +30,19 @@ injected="$work/x*/ const char injected[] = \"owned\"; /*.bmp"
 mkdir -p "$(dirname "$injected")"
 cp "$picture" "$injected"
 "$cli" --format c51 --name logo --c-dialect sdcc -o "$work/strange.c" "$injected"
-sdcc -mmcs51 -c -o "$work/strange.rel" "$work/strange.c" || fail "SDCC refuses the C51 of a strange name"
+sdcc -mmcs51 -c -o "$work/strange.rel" "$work/strange.c" 2>/dev/null || fail "SDCC refuses the C51 of a strange name"
 grep -q "^S _logo " "$work/strange.rel" || fail "no symbol logo in the C51 of a strange name"
 ! grep -q "^S _injected " "$work/strange.rel" || fail "a picture's name put a symbol into the firmware"
 
+export SOURCE_DATE_EPOCH=1037369109
 cmake -S "$work/example" -B "$work/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
 cmake --build "$work/build" >/dev/null
 image=$work/build/logo_demo.ihx
+expected=$("$cli" --format hex --layout vertical "$picture" | od -An -v -tx1 | tr -d ' \n')
+# The image's bytes at `logo`, as many as expected: data records (type 00) under extended linear address
+# records (type 04).
 address=$(awk '$1 == "C:" && $3 == "_logo" {print $2}' "$work/build/logo_demo.map")
 [ -n "$address" ] || fail "no symbol logo in the map"
-expected=$("$cli" --format hex --layout vertical "$picture" | od -An -v -tx1 | tr -d ' \n')
-# The image's bytes from `address` on, as many as expected: data records (type 00) under extended linear
-# address records (type 04).
 actual=$(awk -v start="$address" -v count=$((${#expected} / 2)) '
     function hex(s,   i, v) { v = 0; for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789ABCDEF", toupper(substr(s, i, 1))) - 1; return v }
     BEGIN { start = hex(start) }
@@ -46,8 +53,52 @@ actual=$(awk -v start="$address" -v count=$((${#expected} / 2)) '
     }
     END { for (i = 0; i < count; i++) printf "%s", memory[start + i] }' "$image")
 [ "$actual" = "$expected" ] || fail "the image's logo differs from the converter's bytes"
+# What the firmware copied into its display buffer, in the simulator.
+display=$(awk '$3 == "_display" {print $2}' "$work/build/logo_demo.map")
+[ -n "$display" ] || fail "no symbol display in the map"
+shown=$("$here/xram.sh" "$image" $((16#$display)) $((${#expected} / 2)))
+[ "$shown" = "$expected" ] || fail "the firmware's display buffer differs from the converter's bytes"
+
+grep -q -- "--encoding utf-8" "$work/build/build.ninja" || fail "the module leaves the encoding to the locale"
+# Another checkout, elsewhere: the same generated sources.
+cp -r "$source/examples/sdcc-logo" "$work/elsewhere"
+cmake -S "$work/elsewhere" -B "$work/elsewhere/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
+cmake --build "$work/elsewhere/build" >/dev/null
+for file in logo.c logo.h; do
+    cmp -s "$work/build/$file" "$work/elsewhere/build/$file" || fail "$file depends on where the project lies"
+done
 
 touch -d "now + 2 seconds" "$picture" # past the file system's clock tick, whatever its grain
 ninja -C "$work/build" -n >"$work/plan"
 grep -q "Converting" "$work/plan" || fail "a changed picture is not converted again"
-echo "ok: both dialects compile; the firmware holds the converter's $((${#expected} / 2)) bytes at 0x$address"
+# A picture of another size: the header changes with it, and the firmware's check stops the build.
+cp "$source/examples/sdcc-logo/logo.bmp" "$picture"
+printf '\x40' | dd of="$picture" bs=1 seek=18 conv=notrunc 2>/dev/null # width 128 becomes 64
+touch -d "now + 4 seconds" "$picture"
+if cmake --build "$work/build" >"$work/rebuild" 2>&1; then
+    fail "a picture of another size still builds"
+fi
+grep -q "the logo must be that size" "$work/rebuild" || fail "the size check did not stop the build: $(tail -5 "$work/rebuild")"
+
+# Configure-time checks of the module, each naming the call; and the generated file's path handed back.
+mkdir "$work/checks"
+cp "$source/examples/sdcc-logo/logo.bmp" "$work/checks/a.bmp"
+configure() {
+    printf 'cmake_minimum_required(VERSION 3.19)\nproject(checks NONE)\nfind_package(Tessaline 1.0 REQUIRED)\nadd_custom_target(pictures ALL)\n%s\n' "$1" >"$work/checks/CMakeLists.txt"
+    rm -rf "$work/checks/build"
+    cmake -S "$work/checks" -B "$work/checks/build" -DTessaline_DIR="$build" >"$work/checks/log" 2>&1
+}
+refused() {
+    ! configure "$1" || fail "the module accepts: $1"
+    # CMake wraps a message's lines: compared as one line.
+    tr -s ' \n' '  ' <"$work/checks/log" | grep -qF "$2" || fail "the module's refusal of '$1' does not say '$2'"
+}
+refused 'tessaline_add_picture(pictures 9logo a.bmp)' "tessaline_add_picture(pictures 9logo a.bmp): the name '9logo' is not a C identifier"
+refused 'tessaline_add_picture(pictures int a.bmp FORMAT hex)' "the name 'int' is not a C identifier"
+refused 'tessaline_add_picture(pictures a a.bmp)
+tessaline_add_picture(pictures a a.bmp FORMAT hex)' "tessaline_add_picture(pictures a a.bmp): the name 'a' is taken already, by tessaline_add_picture(pictures a a.bmp)"
+refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(pictures b b.bmp): there is no picture file"
+configure 'tessaline_add_picture(pictures a a.bmp FORMAT hex OUTPUT_VARIABLE made)
+message(STATUS "made ${made}")' || fail "the module refuses a good call: $(cat "$work/checks/log")"
+grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "OUTPUT_VARIABLE does not hand back the file"
+echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes"

@@ -1,0 +1,137 @@
+#include "batch.h"
+
+#include "cli/job.h"
+#include "cli/options.h"
+#include "cli/report.h"
+#include "core/clock.h"
+#include "export/cheader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The file that stands at `path`, as its device and inode; nullopt when nothing does.
+std::optional<std::pair<dev_t, ino_t>> fileAt(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return std::pair{info.st_dev, info.st_ino};
+}
+
+// The jobs `options` ask for; nullopt after a usage error (reported): two pictures that would be written to one
+// file, or whose arrays would have one name.
+std::optional<QList<Job>> plan(const Options &options)
+{
+    const bool batch = !options.outputDir.isEmpty();
+    QList<Job> jobs;
+    QHash<QString, QString> byFile, byName;
+    for (const QString &picture : options.pictures) {
+        const QString base = QFileInfo(picture).completeBaseName();
+        Job job{picture, options.output, options.road.name, options.header};
+        if (options.namesFromPictures())
+            job.name = identifierFrom(base);
+        if (!job.name.isEmpty())
+            job.name.prepend(options.namePrefix);
+        if (batch)
+            job.output = QDir(options.outputDir).filePath(base + QLatin1String(extensionOf(options.road.format)));
+        const auto clash = [&](QHash<QString, QString> &seen, const QString &key, const QString &what) {
+            if (key.isEmpty() || !seen.contains(key)) {
+                seen.insert(key, picture);
+                return false;
+            }
+            complain(QStringLiteral("'%1' and '%2' would both be %3 (see --help)")
+                         .arg(onOneLine(seen[key]), onOneLine(picture), what));
+            return true;
+        };
+        if (batch && clash(byFile, job.output, QStringLiteral("written as ") + onOneLine(job.output)))
+            return std::nullopt;
+        if (clash(byName, job.name, QStringLiteral("named ") + job.name))
+            return std::nullopt;
+        jobs.append(job);
+    }
+    return jobs;
+}
+
+// Refuses, before anything is written, an output that is one of the pictures: the picture would be lost.
+bool outputsSpareThePictures(const QList<Job> &jobs)
+{
+    QList<std::pair<std::pair<dev_t, ino_t>, QString>> inputs;
+    for (const Job &job : jobs)
+        if (const auto file = job.picture == u"-" ? std::nullopt : fileAt(job.picture))
+            inputs.append({*file, job.picture});
+    for (const Job &job : jobs)
+        for (const QString &output : {job.output, job.header}) {
+            const auto file = output.isEmpty() ? std::nullopt : fileAt(output);
+            for (const auto &[input, picture] : std::as_const(inputs))
+                if (file == input) {
+                    complain(onOneLine(output) + QStringLiteral(": is the picture %1 itself, which the output would "
+                                                                "replace; choose another output")
+                                                     .arg(onOneLine(picture)));
+                    return false;
+                }
+        }
+    return true;
+}
+
+} // namespace
+
+int convert(const Options &options)
+{
+    const std::optional<QDateTime> epoch = sourceDateEpoch();
+    if (epoch && !epoch->isValid()) {
+        complain(QStringLiteral("SOURCE_DATE_EPOCH is not a whole number of seconds"));
+        return UsageError;
+    }
+    Options stamped = options;
+    stamped.road.stamp = codeStampAt(reproducibleNow());
+
+    const std::optional<QList<Job>> planned = plan(options);
+    if (!planned)
+        return UsageError;
+    const QList<Job> &jobs = *planned;
+    if (!outputsSpareThePictures(jobs))
+        return Refused;
+    if (options.outputDir.isEmpty()) {
+        Report report(false);
+        return convertOne(stamped, jobs.first(), report);
+    }
+    if (!QDir().mkpath(options.outputDir)) {
+        complain(onOneLine(options.outputDir) + QStringLiteral(": cannot make this folder"));
+        return Refused;
+    }
+    // Side by side on all cores, a picture at a time each; every picture streams, so memory stays small.
+    std::atomic<int> next{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        for (int i = next++; i < jobs.size(); i = next++) {
+            Report report(true);
+            try {
+                if (convertOne(stamped, jobs[i], report) != Success)
+                    failed = true;
+            } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
+                report.complain(onOneLine(jobs[i].picture) +
+                                QStringLiteral(": not enough memory to convert this picture"));
+                failed = true;
+            }
+        }
+    };
+    const int workers = int(std::min<qsizetype>(std::max(1u, std::thread::hardware_concurrency()), jobs.size()));
+    std::vector<std::thread> threads;
+    for (int i = 1; i < workers; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &thread : threads)
+        thread.join();
+    return failed ? Refused : Success;
+}

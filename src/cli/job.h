@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class Report;
+struct Options;
+
+// One picture to convert: the file ("-": standard input), where its output goes (empty: standard output), the
+// name of its array or label (empty: none), and where its C header goes (empty: none).
+struct Job {
+    QString picture;
+    QString output;
+    QString name;
+    QString header;
+};
+
+// Converts one picture as `options` say; `report` takes what it has to say. An exit code.
+int convertOne(const Options &options, const Job &job, Report &report);

@@ -1,0 +1,445 @@
+// The converter's options: one table, each entry an option with its help and what it does to Options. The
+// entries are applied in the order the options stand on the command line, so that a later one overrides an
+// earlier one; what they may not do together is checked once all are read.
+
+#include "options.h"
+
+#include "cli/report.h"
+#include "export/textencoding.h"
+
+#include <QCommandLineParser>
+#include <QHash>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+const char *const description =
+    R"(Turns a BMP, JPEG, GIF or PNG picture into data for 8051-class microcontrollers: A51 "DB" lines, C51
+hex constants, the raw packed bytes, Intel HEX records of them, or a PBM picture of them. A black pixel is a
+1 bit. By default 8 horizontal pixels make a byte, the leftmost in the top bit, rows top to bottom, and only
+pixels of exactly black (#000000) are black: the window's export, byte for byte. The width must then be a
+multiple of 8.
+
+  --layout horizontal (default)           --layout vertical: pages of 8 rows
+    row 0: byte 0 = pixels 0-7, pixel 0     page 0 = rows 0-7: byte 0 = column 0,
+           in bit 7 (msb); byte 1 = 8-15      row 0 in bit 0 (lsb); byte 1 = column 1
+    row 1: the next bytes                   page 1 = rows 8-15: the next bytes
+  --threshold 128, a grey ramp   ####....    (luminance below 128 is black)
+  --dither bayer4, mid-grey      .#.#/#.#.   (the ordered 4 x 4 pattern)
+  --rotate 90:  AB -> CA    --flip horizontal:  AB -> BA
+                CD    DB                        CD    DC
+
+Exit status: 0 done, 1 the picture is refused or cannot be read or written (one line on standard error
+naming the file; nothing at --output), 2 a usage error.)";
+
+// What an option does with its value; an error text for a value it cannot take.
+using Apply = std::function<std::optional<QString>(Options &, const QString &value)>;
+
+struct Entry {
+    QStringList names;
+    const char *valueName; // null: a switch
+    const char *help;
+    Apply apply;
+};
+
+// An option that chooses among named values (case ignored).
+template <typename Value>
+Apply choice(std::initializer_list<std::pair<const char *, Value>> choices, std::function<void(Options &, Value)> set)
+{
+    const std::vector<std::pair<const char *, Value>> table(choices);
+    return [table, set](Options &options, const QString &value) -> std::optional<QString> {
+        QStringList names;
+        for (const auto &[name, v] : table) {
+            if (value.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+                set(options, v);
+                return std::nullopt;
+            }
+            names << QString::fromLatin1(name);
+        }
+        const QString last = names.takeLast();
+        return QStringLiteral("'%1': use %2 or %3").arg(value, names.join(QStringLiteral(", ")), last);
+    };
+}
+
+// A size: a whole number from 1 to `largest`, with a binary K, M or G after it where `units` allows.
+std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t largest)
+{
+    int shift = 0;
+    if (units && !text.isEmpty()) {
+        const int at = QStringLiteral("KMG").indexOf(text.back().toUpper());
+        if (at >= 0) {
+            shift = 10 * (at + 1);
+            text.chop(1);
+        }
+    }
+    bool ok = false;
+    const qulonglong n = text.toULongLong(&ok);
+    if (!ok || n == 0 || n > qulonglong(largest >> shift))
+        return std::nullopt;
+    return std::int64_t(n) << shift;
+}
+
+const QList<Entry> &entries()
+{
+    const auto s = [](const char *n) { return QString::fromLatin1(n); };
+    const auto setFlag = [](bool Options::*flag) {
+        return [flag](Options &o, const QString &) -> std::optional<QString> {
+            o.*flag = true;
+            return std::nullopt;
+        };
+    };
+    const auto setRoadFlag = [](bool RoadOptions::*flag) {
+        return [flag](Options &o, const QString &) -> std::optional<QString> {
+            o.road.*flag = true;
+            return std::nullopt;
+        };
+    };
+    const auto setText = [](QString Options::*text) {
+        return [text](Options &o, const QString &value) -> std::optional<QString> {
+            if (value.isEmpty())
+                return QStringLiteral("needs a value");
+            o.*text = value;
+            return std::nullopt;
+        };
+    };
+    static const QList<Entry> table{
+        {{s("f"), s("format")},
+         "format",
+         "a51 (default), c51, hex (the packed bytes alone), ihex (Intel HEX records of them) or pbm (a netpbm P4 "
+         "picture of the bits as packed, before --invert, so black is black).",
+         choice<OutputFormat>({{"a51", OutputFormat::A51},
+                               {"c51", OutputFormat::C51},
+                               {"hex", OutputFormat::Hex},
+                               {"ihex", OutputFormat::IntelHex},
+                               {"pbm", OutputFormat::Pbm}},
+                              [](Options &o, OutputFormat v) { o.road.format = v; })},
+        {{s("address")},
+         "N",
+         "ihex: the address of the first byte, decimal or 0x hexadecimal (default 0). Data that passes 0xFFFF, "
+         "the 8051's code space, gets a warning.",
+         [](Options &o, const QString &text) -> std::optional<QString> {
+             const bool hex = text.startsWith(u"0x", Qt::CaseInsensitive);
+             bool ok = false;
+             const qulonglong address = (hex ? text.mid(2) : text).toULongLong(&ok, hex ? 16 : 10);
+             if (!ok || address > 0xFFFFFFFFull)
+                 return QStringLiteral("takes a number from 0 to 0xFFFFFFFF, decimal or 0x hexadecimal, not '%1'")
+                     .arg(text);
+             o.road.address = std::uint32_t(address);
+             return std::nullopt;
+         }},
+        {{s("name")},
+         "NAME",
+         "a51: a label line NAME: before the data. c51: the data as the array unsigned char code NAME[BYTES] = "
+         "{ ... };. NAME is a C identifier. In a batch each array is named after its picture instead.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (!isCIdentifier(value))
+                 return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a C "
+                                       "keyword), not '%1'")
+                     .arg(value);
+             o.road.name = value;
+             return std::nullopt;
+         }},
+        {{s("name-prefix")},
+         "P",
+         "Put P before each array's name; without --name, name the array after its picture's base name, made "
+         "into a C identifier (logo-small.bmp: logo_small), as a batch does.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (!value.isEmpty() && !isCIdentifier(value + u'x'))
+                 return QStringLiteral("needs the start of a C identifier, not '%1'").arg(value);
+             o.namePrefix = value;
+             return std::nullopt;
+         }},
+        {{s("header")},
+         "FILE",
+         "c51 with a name: also write a C header to FILE, with an include guard, NAME_WIDTH, NAME_HEIGHT, "
+         "NAME_BYTES (and NAME_PAGES in the vertical layout) and the array's extern declaration.",
+         setText(&Options::header)},
+        {{s("c-dialect")},
+         "dialect",
+         "The keyword of a named c51 array: keil (default, code) or sdcc (__code).",
+         choice<CDialect>({{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}},
+                          [](Options &o, CDialect v) { o.road.dialect = v; })},
+        {{s("c"), s("convert")},
+         nullptr,
+         "Turn a colour picture into black and white by the window's colour rule first.",
+         setRoadFlag(&RoadOptions::convert)},
+        {{s("threshold")},
+         "N",
+         "Black where the luminance 0.299 R + 0.587 G + 0.114 B, rounded, is below N (0 to 255).",
+         [](Options &o, const QString &text) -> std::optional<QString> {
+             bool ok = false;
+             const int n = text.toInt(&ok);
+             if (!ok || n < 0 || n > 255)
+                 return QStringLiteral("takes a number from 0 to 255, not '%1'").arg(text);
+             o.road.threshold = n;
+             return std::nullopt;
+         }},
+        {{s("dither")},
+         "kind",
+         "floyd-steinberg, atkinson or bayer4: dither the luminance (black below 128 with the error diffused left "
+         "to right on every row; bayer4 the ordered 4 x 4 matrix). At most one of --convert, --threshold and "
+         "--dither.",
+         choice<Dither>(
+             {{"floyd-steinberg", Dither::FloydSteinberg}, {"atkinson", Dither::Atkinson}, {"bayer4", Dither::Bayer4}},
+             [](Options &o, Dither v) { o.road.dither = v; })},
+        {{s("layout")},
+         "layout",
+         "horizontal (default): 8 pixels of a row to a byte. vertical: 8 pixels of a column to a byte, in pages of "
+         "8 rows from the top, columns left to right; the height is padded with white to a multiple of 8, and a "
+         "page takes the place of a row in the text.",
+         choice<Layout>({{"horizontal", Layout::Horizontal}, {"vertical", Layout::Vertical}},
+                        [](Options &o, Layout v) { o.road.layout = v; })},
+        {{s("bit-order")},
+         "order",
+         "msb or lsb: the first pixel of a byte (leftmost or topmost) in bit 7 or bit 0. Default msb for "
+         "horizontal, lsb for vertical.",
+         choice<BitOrder>({{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}},
+                          [](Options &o, BitOrder v) { o.road.bitOrder = v; })},
+        {{s("pad")},
+         nullptr,
+         "Pad each row with white to a whole byte instead of refusing a width that is not a multiple of 8.",
+         setRoadFlag(&RoadOptions::pad)},
+        {{s("invert")}, nullptr, "1 bits for white pixels, 0 for black.", setRoadFlag(&RoadOptions::invert)},
+        {{s("rotate")},
+         "degrees",
+         "90, 180 or 270: turn the picture clockwise before packing (before --flip); the width rule applies to the "
+         "picture as turned.",
+         choice<int>({{"90", 90}, {"180", 180}, {"270", 270}}, [](Options &o, int v) { o.road.rotate = v; })},
+        {{s("flip")},
+         "axis",
+         "horizontal (mirror left and right) or vertical (upside down), before packing.",
+         choice<Flip>({{"horizontal", Flip::Horizontal}, {"vertical", Flip::Vertical}},
+                      [](Options &o, Flip v) { o.road.flip = v; })},
+        {{s("preview")},
+         nullptr,
+         "Draw the picture as packed on standard error, two pixel rows a line in half blocks, black pixels drawn; "
+         "scaled down by whole factors to fit COLUMNS (else 80).",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             bool ok = false;
+             const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
+             o.road.previewColumns = ok && columns > 0 ? columns : 80;
+             o.road.preview = [](const QString &line) { writeLine(line); };
+             return std::nullopt;
+         }},
+        {{s("e"), s("encoding")},
+         "encoding",
+         "Character set of a51 and c51 text: utf-8 or gbk (default: the locale's, gbk or gb18030 in a Chinese "
+         "locale, otherwise utf-8).",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const std::optional<TextEncoding> encoding = textEncodingFromName(value);
+             if (!encoding)
+                 return QStringLiteral("'%1': use utf-8 or gbk").arg(value);
+             o.road.encoding = *encoding;
+             return std::nullopt;
+         }},
+        {{s("picture-name")},
+         "NAME",
+         "Name the picture NAME in the header comment (for -, standard input, which it names - otherwise).",
+         setText(&Options::pictureName)},
+        {{s("o"), s("output")},
+         "FILE",
+         "Write to FILE, which is replaced only when the output is complete (default, or -: standard output, "
+         "written as the picture is read).",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (value.isEmpty())
+                 return QStringLiteral("needs a file name");
+             o.output = value == u"-" ? QString() : value;
+             return std::nullopt;
+         }},
+        {{s("output-dir")},
+         "DIR",
+         "Convert every PICTURE, side by side on all cores, into DIR as its base name with the format's extension "
+         "(.a51, .c, .bin, .hex, .pbm), a51 and c51 arrays named after it too. A picture that fails is named and "
+         "the others go on; the exit status is then 1.",
+         setText(&Options::outputDir)},
+        {{s("max-pixels")},
+         "N",
+         "Refuse a picture (or a GIF frame) of more than N pixels; default 1073741824 (2^30). No side may pass "
+         "1048576 pixels, whatever N is.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const std::optional<std::int64_t> n = sizeFromText(value, false, Limits::maxSide * Limits::maxSide);
+             if (!n)
+                 return QStringLiteral("takes a number from 1 to %1, not '%2'")
+                     .arg(Limits::maxSide * Limits::maxSide)
+                     .arg(value);
+             o.limits.maxPixels = *n;
+             return std::nullopt;
+         }},
+        {{s("max-memory")},
+         "BYTES",
+         "The most memory what must be held whole may take: an interlaced GIF or PNG, a progressive or multi-scan "
+         "JPEG, a picture turned by --rotate or --flip vertical, standard input from a pipe. BYTES may end in K, M "
+         "or G; default 1G.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const std::optional<std::int64_t> n = sizeFromText(value, true, std::int64_t(1) << 50);
+             if (!n)
+                 return QStringLiteral("takes a number of bytes, which may end in K, M or G, not '%1'").arg(value);
+             o.limits.maxHeldBytes = *n;
+             return std::nullopt;
+         }},
+        {{s("verbose")},
+         nullptr,
+         "Say on standard error how large the picture is, the format and the number of bytes, and warn when the "
+         "data passes 64 KiB, more than one 8051 code bank holds.",
+         setFlag(&Options::verbose)},
+        {{s("h"), s("help")}, nullptr, "Show this help.", {}},
+        {{s("v"), s("version")}, nullptr, "Show the version.", {}},
+    };
+    return table;
+}
+
+// Qt's parser's own messages, in the words of the others: "Unknown option 'x'." reads "unknown option --x".
+QString parserMessage(const QString &text)
+{
+    const auto dashed = [](const QString &name) { return QString(name.size() == 1 ? 1 : 2, u'-') + name; };
+    static const QRegularExpression unknown(QStringLiteral("^Unknown options?:? '?(.*?)'?\\.$"));
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.*)'\\.$"));
+    if (const QRegularExpressionMatch m = unknown.match(text); m.hasMatch()) {
+        QStringList names = m.captured(1).split(QStringLiteral(", "));
+        for (QString &name : names)
+            name = dashed(name);
+        return (names.size() == 1 ? QStringLiteral("unknown option ") : QStringLiteral("unknown options ")) +
+               names.join(QStringLiteral(", "));
+    }
+    if (const QRegularExpressionMatch m = missing.match(text); m.hasMatch())
+        return m.captured(1) + QStringLiteral(" needs a value");
+    if (const QRegularExpressionMatch m = unexpected.match(text); m.hasMatch())
+        return m.captured(1) + QStringLiteral(" takes no value");
+    QString message = text;
+    if (message.endsWith(u'.'))
+        message.chop(1);
+    if (!message.isEmpty())
+        message[0] = message[0].toLower();
+    return message;
+}
+
+// Conflicts and dependencies between options, once all are read; an error text, or nullopt.
+std::optional<QString> conflicts(const Options &o, const QStringList &given)
+{
+    const auto isSet = [&](const char *name) { return given.contains(QString::fromLatin1(name)); };
+    const bool code = o.road.format == OutputFormat::A51 || o.road.format == OutputFormat::C51;
+    const int blackRules = int(o.road.convert) + int(o.road.threshold >= 0) + int(o.road.dither != Dither::None);
+    if (blackRules > 1)
+        return QStringLiteral("choose at most one of --convert, --threshold and --dither");
+    if (isSet("address") && o.road.format != OutputFormat::IntelHex)
+        return QStringLiteral("--address goes with --format ihex");
+    if ((isSet("name") || isSet("name-prefix")) && !code)
+        return QStringLiteral("--name and --name-prefix go with --format a51 or c51");
+    if (!o.header.isEmpty() && o.road.format != OutputFormat::C51)
+        return QStringLiteral("--header goes with --format c51");
+    if (!o.header.isEmpty() && o.road.name.isEmpty() && !isSet("name-prefix"))
+        return QStringLiteral("--header needs the array's name: --name NAME (or --name-prefix)");
+    if (o.pictures.isEmpty())
+        return QStringLiteral("no picture given");
+    if (!o.outputDir.isEmpty() && isSet("output"))
+        return QStringLiteral("--output and --output-dir do not go together");
+    if (o.pictures.size() > 1 && o.outputDir.isEmpty())
+        return QStringLiteral("%1 pictures need --output-dir").arg(o.pictures.size());
+    if (!o.outputDir.isEmpty() && o.pictures.contains(QStringLiteral("-")))
+        return QStringLiteral("standard input (-) is one picture, not part of a batch (--output-dir)");
+    if (o.pictures.size() > 1 && isSet("name"))
+        return QStringLiteral("--name names one picture; in a batch each array is named after its picture "
+                              "(--name-prefix puts a prefix before each)");
+    if (o.pictures.size() > 1 && !o.header.isEmpty())
+        return QStringLiteral("--header goes with one picture, not a batch");
+    if (o.pictures.size() > 1 && isSet("picture-name"))
+        return QStringLiteral("--picture-name names one picture, not a batch");
+    return std::nullopt;
+}
+
+// The help, with the usage line naming the program rather than the path it was started by.
+QString helpText(const QCommandLineParser &parser, const QString &startedAs)
+{
+    QString help = parser.helpText();
+    const QString usage = QStringLiteral("Usage: ");
+    if (help.startsWith(usage + startedAs))
+        help.replace(usage.size(), startedAs.size(), QString::fromLatin1(programName));
+    return help;
+}
+
+} // namespace
+
+bool Options::namesFromPictures() const
+{
+    const bool code = road.format == OutputFormat::A51 || road.format == OutputFormat::C51;
+    return code && road.name.isEmpty() && (!outputDir.isEmpty() || !namePrefix.isEmpty());
+}
+
+const char *extensionOf(OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::A51:
+        return ".a51";
+    case OutputFormat::C51:
+        return ".c";
+    case OutputFormat::Hex:
+        return ".bin";
+    case OutputFormat::IntelHex:
+        return ".hex";
+    case OutputFormat::Pbm:
+        break;
+    }
+    return ".pbm";
+}
+
+std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
+{
+    *exitCode = UsageError;
+    const auto usageError = [](const QString &message) -> std::optional<Options> {
+        complain(message + QStringLiteral(" (see --help)"));
+        return std::nullopt;
+    };
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(description));
+    QHash<QString, const Entry *> byName;
+    for (const Entry &entry : entries()) {
+        QCommandLineOption option(entry.names, QString::fromUtf8(entry.help));
+        if (entry.valueName)
+            option.setValueName(QString::fromLatin1(entry.valueName));
+        parser.addOption(option);
+        for (const QString &name : entry.names)
+            byName.insert(name, &entry);
+    }
+    parser.addPositionalArgument(QStringLiteral("PICTURE"),
+                                 QStringLiteral("The picture file to convert, or - for standard input; several "
+                                                "with --output-dir."),
+                                 QStringLiteral("PICTURE..."));
+    if (!parser.parse(arguments))
+        return usageError(parserMessage(parser.errorText()));
+    if (parser.isSet(QStringLiteral("help"))) {
+        const QByteArray help = helpText(parser, arguments.value(0)).toLocal8Bit();
+        std::fwrite(help.constData(), 1, std::size_t(help.size()), stdout);
+        *exitCode = Success;
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("%s 1.0\n", programName);
+        *exitCode = Success;
+        return std::nullopt;
+    }
+
+    Options options;
+    options.road.encoding = localeTextEncoding();
+    QStringList given; // each option's long name, in the order given
+    QHash<const Entry *, int> taken;
+    for (const QString &name : parser.optionNames()) {
+        const Entry *entry = byName.value(name);
+        const QString value = entry->valueName ? parser.values(name).value(taken[entry]++) : QString();
+        if (const std::optional<QString> error = entry->apply(options, value))
+            return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
+        given << entry->names.constLast();
+    }
+    // Each layout's displays expect their own bit order, unless it is given.
+    if (!given.contains(QStringLiteral("bit-order")))
+        options.road.bitOrder = options.road.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
+    options.road.limits = options.limits;
+    options.pictures = parser.positionalArguments();
+    if (const std::optional<QString> error = conflicts(options, given))
+        return usageError(*error);
+    *exitCode = Success;
+    return options;
+}

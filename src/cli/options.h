@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/limits.h"
+#include "export/road.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command line asks of the converter.
+struct Options {
+    RoadOptions road; // the name in it is --name; a batch names each picture itself
+    Limits limits;
+    QStringList pictures; // "-": standard input
+    QString output;       // empty: standard output
+    QString outputDir;    // a batch: each picture to its own file here
+    QString header;       // --header: a C header declaring the array
+    QString namePrefix;   // before each array's name
+    QString pictureName;  // the picture as the header comment names it; empty: as given
+    bool verbose = false;
+
+    // Whether the arrays are named from the pictures' base names (a batch, or --name-prefix without --name).
+    bool namesFromPictures() const;
+};
+
+// Parses the command line (its first entry the program). Help and version are printed and give
+// `*exitCode` 0; a usage error is reported and gives 2; either way nullopt.
+std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode);
+
+// The extension of `format`'s files, ".a51", ".c" and so on.
+const char *extensionOf(OutputFormat format);

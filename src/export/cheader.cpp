@@ -1,0 +1,57 @@
+#include "cheader.h"
+
+QString cArray(CDialect dialect, const QString &name, const QString &size)
+{
+    return (dialect == CDialect::Sdcc ? QStringLiteral("unsigned char __code ")
+                                      : QStringLiteral("unsigned char code ")) +
+           name + u'[' + size + u']';
+}
+
+bool isCIdentifier(const QString &name)
+{
+    static const QStringList keywords =
+        QStringLiteral(
+            "auto break case char const continue default do double else enum extern float for goto if inline int long "
+            "register restrict return short signed sizeof static struct switch typedef union unsigned void volatile "
+            "while _Bool _Complex _Imaginary")
+            .split(u' ');
+    if (name.isEmpty() || name[0].isDigit() || keywords.contains(name))
+        return false;
+    for (QChar c : name)
+        if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'))
+            return false;
+    return true;
+}
+
+QString identifierFrom(const QString &baseName)
+{
+    QString name;
+    for (const char32_t c : baseName.toUcs4()) {
+        if ((c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'_')
+            name.append(QChar(c));
+        else if (c < 0x80)
+            name.append(u'_');
+        else
+            name.append(u'u' + QString::number(c, 16).toUpper());
+    }
+    if (name.isEmpty() || name[0].isDigit())
+        name.prepend(u'_');
+    if (!isCIdentifier(name)) // a keyword
+        name.append(u'_');
+    return name;
+}
+
+QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, std::int64_t>> &macros,
+                    const QStringList &externs)
+{
+    const QString guard = QStringLiteral("TESSALINE_") + name.toUpper() + QStringLiteral("_H");
+    QString text = comment;
+    text += QStringLiteral("#ifndef ") + guard + QStringLiteral("\r\n#define ") + guard + QStringLiteral("\r\n\r\n");
+    for (const auto &[macro, value] : macros)
+        text += QStringLiteral("#define %1 %2\r\n").arg(macro).arg(value);
+    text += QStringLiteral("\r\n");
+    for (const QString &declaration : externs)
+        text += QStringLiteral("extern ") + declaration + QStringLiteral(";\r\n");
+    text += QStringLiteral("\r\n#endif\r\n");
+    return text;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <utility>
+
+// Names for C and A51, and the C header that declares what a C51 file defines.
+
+// The keyword that puts a C51 array in code memory: `code` for the classic 8051 compilers, `__code` for SDCC.
+enum class CDialect { Keil, Sdcc };
+
+// An array of bytes in code memory, "unsigned char code NAME[SIZE]" (or __code), without a semicolon.
+QString cArray(CDialect dialect, const QString &name, const QString &size);
+
+// Whether `name` can name an array or a label: a C identifier that is not one of C's keywords.
+bool isCIdentifier(const QString &name);
+
+// A file's base name made into a C identifier: each ASCII character that cannot stand in one becomes '_', any
+// other character 'u' and its code point in hex (so that names in other scripts stay apart), a leading digit
+// gets a '_' before it, and a keyword a '_' after it. "logo-small" gives "logo_small", "8x8" gives "_8x8".
+QString identifierFrom(const QString &baseName);
+
+// A header for the C51 arrays of one file: `comment` (C comment lines, each ended by CR LF), then an include
+// guard made from `name`, a #define for each of `macros`, and an extern declaration for each of `externs`
+// (written as given, without the semicolon), CR LF line ends.
+QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, std::int64_t>> &macros,
+                    const QStringList &externs);
