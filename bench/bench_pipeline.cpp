@@ -11,7 +11,7 @@
 #include "export/textencoding.h"
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 #include "picture/picture.h"
 #include "picture/picturesurface.h"
 #include "windows/form2.h"

@@ -38,13 +38,14 @@ std::optional<QList<Job>> plan(const Options &options)
     QHash<QString, QString> byFile, byName;
     for (const QString &picture : options.pictures) {
         const QString base = QFileInfo(picture).completeBaseName();
-        Job job{picture, options.output, options.road.name, options.header};
+        Job job{picture, options.output, options.road.encode.name, options.header};
         if (options.namesFromPictures())
             job.name = identifierFrom(base);
         if (!job.name.isEmpty())
             job.name.prepend(options.namePrefix);
         if (batch)
-            job.output = QDir(options.outputDir).filePath(base + QLatin1String(extensionOf(options.road.format)));
+            job.output =
+                QDir(options.outputDir).filePath(base + QLatin1String(extensionOf(options.road.encode.format)));
         const auto clash = [&](QHash<QString, QString> &seen, const QString &key, const QString &what) {
             if (key.isEmpty() || !seen.contains(key)) {
                 seen.insert(key, picture);
@@ -94,7 +95,7 @@ int convert(const Options &options)
         return UsageError;
     }
     Options stamped = options;
-    stamped.road.stamp = codeStampAt(reproducibleNow());
+    stamped.road.encode.stamp = codeStampAt(reproducibleNow());
 
     const std::optional<QList<Job>> planned = plan(options);
     if (!planned)

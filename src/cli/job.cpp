@@ -1,10 +1,11 @@
 #include "job.h"
 
+#include "cli/displays.h"
 #include "cli/options.h"
 #include "cli/report.h"
 #include "export/cheader.h"
 #include "export/filesave.h"
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 
 #include <cstdio>
 
@@ -32,18 +33,27 @@ std::unique_ptr<PictureDecoder> openJobPicture(const Options &options, const Job
 }
 
 // The C header of a named C51 array: its size and the picture's, and its extern declaration.
-QByteArray headerFor(const RoadOptions &road, const RoadResult &result)
+QByteArray headerFor(const RoadOptions &road, const Geometry &g)
 {
-    const QString macro = road.name.toUpper();
-    QList<std::pair<QString, std::int64_t>> macros{{macro + QStringLiteral("_WIDTH"), result.width},
-                                                   {macro + QStringLiteral("_HEIGHT"), result.height}};
-    if (road.layout == Layout::Vertical)
-        macros.append({macro + QStringLiteral("_PAGES"), result.packedHeight / 8});
-    macros.append({macro + QStringLiteral("_BYTES"), result.dataBytes});
-    const QString comment = codeHeader(CodeFormat::C51, road.picfile, result.width, result.height, road.stamp);
-    const QString text =
-        cHeaderText(comment, road.name, macros, {cArray(road.dialect, road.name, macro + QStringLiteral("_BYTES"))});
-    return encodeText(text, road.encoding).bytes;
+    const EncodeOptions &encode = road.encode;
+    const QString macro = encode.name.toUpper();
+    QList<std::pair<QString, std::int64_t>> macros{{macro + QStringLiteral("_WIDTH"), g.width},
+                                                   {macro + QStringLiteral("_HEIGHT"), g.height}};
+    if (road.pack.layout == Layout::Vertical)
+        macros.append({macro + QStringLiteral("_PAGES"), g.packedHeight / 8});
+    macros.append({macro + QStringLiteral("_BYTES"), g.dataBytes});
+    const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
+                                       encode.notes + pixelFormatNotes(road.pack));
+    const QString text = cHeaderText(comment, encode.name, macros,
+                                     {cArray(encode.dialect, encode.name, macro + QStringLiteral("_BYTES"))});
+    return encodeText(text, encode.encoding).bytes;
+}
+
+// Whether a picture of `g` fits the display's screen (either way round, where the display can turn its scan).
+bool fitsDisplay(const Display &display, const Geometry &g)
+{
+    const auto fits = [&](int w, int h) { return g.width <= w && g.height <= h; };
+    return fits(display.width, display.height) || (display.turns && fits(display.height, display.width));
 }
 
 } // namespace
@@ -58,8 +68,8 @@ int convertOne(const Options &options, const Job &job, Report &report)
         return Refused;
     }
     RoadOptions road = options.road;
-    road.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
-    road.name = job.name;
+    road.encode.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
+    road.encode.name = job.name;
     if (road.preview)
         road.preview = [&report](const QString &line) { report.preview(line); };
 
@@ -89,29 +99,38 @@ int convertOne(const Options &options, const Job &job, Report &report)
         report.complain(onOneLine(job.output) + QStringLiteral(": ") + file.errorString());
         return Refused;
     }
-    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, result), &error)) {
+    const Geometry &g = result.geometry;
+    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, g), &error)) {
         report.complain(onOneLine(job.header) + QStringLiteral(": ") + error);
         return Refused;
     }
-    if (road.format == OutputFormat::IntelHex && road.address + result.dataBytes > 0x10000)
+    if (options.display && !fitsDisplay(*options.display, g))
+        report.complain(picture + QStringLiteral(": warning: the picture is %1 x %2 pixels, larger than the %3's "
+                                                 "screen of %4 x %5")
+                                      .arg(g.width)
+                                      .arg(g.height)
+                                      .arg(QString::fromLatin1(options.display->name))
+                                      .arg(options.display->width)
+                                      .arg(options.display->height));
+    const EncodeOptions &encode = road.encode;
+    if (encode.format == OutputFormat::IntelHex && encode.address + g.dataBytes > 0x10000)
         report.complain(picture + QStringLiteral(": warning: the data ends at 0x%1, past the 8051's 64 KiB of code "
                                                  "space (0x0000 to 0xFFFF); no 8051 reaches it without banking")
-                                      .arg(QString::number(road.address + result.dataBytes - 1, 16).toUpper()));
+                                      .arg(QString::number(encode.address + g.dataBytes - 1, 16).toUpper()));
     if (options.verbose) {
-        static const char *const formats[] = {"a51", "c51", "hex", "ihex", "pbm"};
         report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data")
                             .arg(picture)
-                            .arg(result.width)
-                            .arg(result.height)
-                            .arg(result.packedWidth)
-                            .arg(result.packedHeight)
-                            .arg(QLatin1String(formats[int(road.format)]))
-                            .arg(result.dataBytes));
-        if (result.dataBytes > 65536)
+                            .arg(g.width)
+                            .arg(g.height)
+                            .arg(g.packedWidth)
+                            .arg(g.packedHeight)
+                            .arg(QLatin1String(nameOf(encode.format)))
+                            .arg(g.dataBytes));
+        if (g.dataBytes > 65536)
             report.complain(QStringLiteral("%1: warning: %2 bytes of data, more than the 64 KiB (65536 bytes) that "
                                            "one 8051 code bank holds")
                                 .arg(picture)
-                                .arg(result.dataBytes));
+                                .arg(g.dataBytes));
     }
     return Success;
 }

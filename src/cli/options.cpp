@@ -4,6 +4,7 @@
 
 #include "options.h"
 
+#include "cli/displays.h"
 #include "cli/report.h"
 #include "export/textencoding.h"
 
@@ -91,12 +92,6 @@ const QList<Entry> &entries()
             return std::nullopt;
         };
     };
-    const auto setRoadFlag = [](bool RoadOptions::*flag) {
-        return [flag](Options &o, const QString &) -> std::optional<QString> {
-            o.road.*flag = true;
-            return std::nullopt;
-        };
-    };
     const auto setText = [](QString Options::*text) {
         return [text](Options &o, const QString &value) -> std::optional<QString> {
             if (value.isEmpty())
@@ -108,14 +103,16 @@ const QList<Entry> &entries()
     static const QList<Entry> table{
         {{s("f"), s("format")},
          "format",
-         "a51 (default), c51, hex (the packed bytes alone), ihex (Intel HEX records of them) or pbm (a netpbm P4 "
-         "picture of the bits as packed, before --invert, so black is black).",
+         "a51 (default), c51, hex (the packed bytes alone), ihex (Intel HEX records of them), pbm (mono: a netpbm "
+         "P4 picture of the bits as packed) or png (a PNG of the picture exactly as the display shows it). The "
+         "pictures are drawn before --invert.",
          choice<OutputFormat>({{"a51", OutputFormat::A51},
                                {"c51", OutputFormat::C51},
                                {"hex", OutputFormat::Hex},
                                {"ihex", OutputFormat::IntelHex},
-                               {"pbm", OutputFormat::Pbm}},
-                              [](Options &o, OutputFormat v) { o.road.format = v; })},
+                               {"pbm", OutputFormat::Pbm},
+                               {"png", OutputFormat::Png}},
+                              [](Options &o, OutputFormat v) { o.road.encode.format = v; })},
         {{s("address")},
          "N",
          "ihex: the address of the first byte, decimal or 0x hexadecimal (default 0). Data that passes 0xFFFF, "
@@ -127,7 +124,7 @@ const QList<Entry> &entries()
              if (!ok || address > 0xFFFFFFFFull)
                  return QStringLiteral("takes a number from 0 to 0xFFFFFFFF, decimal or 0x hexadecimal, not '%1'")
                      .arg(text);
-             o.road.address = std::uint32_t(address);
+             o.road.encode.address = std::uint32_t(address);
              return std::nullopt;
          }},
         {{s("name")},
@@ -139,7 +136,7 @@ const QList<Entry> &entries()
                  return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a C "
                                        "keyword), not '%1'")
                      .arg(value);
-             o.road.name = value;
+             o.road.encode.name = value;
              return std::nullopt;
          }},
         {{s("name-prefix")},
@@ -161,11 +158,61 @@ const QList<Entry> &entries()
          "dialect",
          "The keyword of a named c51 array: keil (default, code) or sdcc (__code).",
          choice<CDialect>({{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}},
-                          [](Options &o, CDialect v) { o.road.dialect = v; })},
+                          [](Options &o, CDialect v) { o.road.encode.dialect = v; })},
+        {{s("pixel")},
+         "format",
+         "mono (default: 1 bit, black or white), gray2, gray4, gray8 (the luminance in 2, 4 or 8 bits), rgb332, "
+         "rgb565 or rgb888 (colour, 8, 16 or 24 bits). Sub-byte pixels fill a byte from its highest bits "
+         "(--bit-order lsb: its lowest); rgb565 is the word R<<11 | G<<5 | B.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const std::optional<PixelFormat> pixel = pixelFormatFromName(value);
+             if (!pixel)
+                 return QStringLiteral("'%1': use mono, gray2, gray4, gray8, rgb332, rgb565 or rgb888").arg(value);
+             o.road.tone.pixel = o.road.pack.pixel = *pixel;
+             return std::nullopt;
+         }},
+        {{s("byte-order")},
+         "order",
+         "rgb565: big (default: the high byte first, as controllers take it on their serial and 8-bit buses) or "
+         "little.",
+         choice<ByteOrder>({{"big", ByteOrder::BigEndian}, {"little", ByteOrder::LittleEndian}},
+                           [](Options &o, ByteOrder v) { o.road.pack.byteOrder = v; })},
+        {{s("background")},
+         "colour",
+         "white (default), black or #RRGGBB: what transparent pixels are laid over.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             static const QRegularExpression hex(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+             if (value.compare(u"white", Qt::CaseInsensitive) == 0)
+                 o.road.tone.background = qRgb(255, 255, 255);
+             else if (value.compare(u"black", Qt::CaseInsensitive) == 0)
+                 o.road.tone.background = qRgb(0, 0, 0);
+             else if (hex.match(value).hasMatch())
+                 o.road.tone.background = 0xFF000000u | value.mid(1).toUInt(nullptr, 16);
+             else
+                 return QStringLiteral("'%1': use white, black or #RRGGBB").arg(value);
+             return std::nullopt;
+         }},
+        {{s("display")},
+         "name",
+         "Take a display controller's pixel format, layout, bit and byte order (see --list-displays; options after "
+         "it override it), and warn when the picture is larger than its screen.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const Display *display = displayNamed(value);
+             if (!display)
+                 return QStringLiteral("'%1': see --list-displays").arg(value);
+             o.display = display;
+             o.road.pack = display->pack;
+             o.road.tone.pixel = display->pack.pixel;
+             return std::nullopt;
+         }},
+        {{s("list-displays")}, nullptr, "List the displays --display knows, and exit.", {}},
         {{s("c"), s("convert")},
          nullptr,
          "Turn a colour picture into black and white by the window's colour rule first.",
-         setRoadFlag(&RoadOptions::convert)},
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.road.tone.convert = true;
+             return std::nullopt;
+         }},
         {{s("threshold")},
          "N",
          "Black where the luminance 0.299 R + 0.587 G + 0.114 B, rounded, is below N (0 to 255).",
@@ -174,7 +221,7 @@ const QList<Entry> &entries()
              const int n = text.toInt(&ok);
              if (!ok || n < 0 || n > 255)
                  return QStringLiteral("takes a number from 0 to 255, not '%1'").arg(text);
-             o.road.threshold = n;
+             o.road.tone.threshold = n;
              return std::nullopt;
          }},
         {{s("dither")},
@@ -184,25 +231,36 @@ const QList<Entry> &entries()
          "--dither.",
          choice<Dither>(
              {{"floyd-steinberg", Dither::FloydSteinberg}, {"atkinson", Dither::Atkinson}, {"bayer4", Dither::Bayer4}},
-             [](Options &o, Dither v) { o.road.dither = v; })},
+             [](Options &o, Dither v) { o.road.tone.dither = v; })},
         {{s("layout")},
          "layout",
          "horizontal (default): 8 pixels of a row to a byte. vertical: 8 pixels of a column to a byte, in pages of "
          "8 rows from the top, columns left to right; the height is padded with white to a multiple of 8, and a "
          "page takes the place of a row in the text.",
          choice<Layout>({{"horizontal", Layout::Horizontal}, {"vertical", Layout::Vertical}},
-                        [](Options &o, Layout v) { o.road.layout = v; })},
+                        [](Options &o, Layout v) { o.road.pack.layout = v; })},
         {{s("bit-order")},
          "order",
          "msb or lsb: the first pixel of a byte (leftmost or topmost) in bit 7 or bit 0. Default msb for "
          "horizontal, lsb for vertical.",
          choice<BitOrder>({{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}},
-                          [](Options &o, BitOrder v) { o.road.bitOrder = v; })},
+                          [](Options &o, BitOrder v) { o.road.pack.bitOrder = v; })},
         {{s("pad")},
          nullptr,
-         "Pad each row with white to a whole byte instead of refusing a width that is not a multiple of 8.",
-         setRoadFlag(&RoadOptions::pad)},
-        {{s("invert")}, nullptr, "1 bits for white pixels, 0 for black.", setRoadFlag(&RoadOptions::invert)},
+         "Pad each row with white to a whole byte instead of refusing a width that makes no whole bytes (in mono, "
+         "one that is not a multiple of 8).",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.road.pack.pad = true;
+             return std::nullopt;
+         }},
+        {{s("invert")},
+         nullptr,
+         "Complement every bit written: in mono 1 bits for white pixels, 0 for black; in grey the largest level for "
+         "black.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.road.invert = true;
+             return std::nullopt;
+         }},
         {{s("rotate")},
          "degrees",
          "90, 180 or 270: turn the picture clockwise before packing (before --flip); the width rule applies to the "
@@ -232,7 +290,7 @@ const QList<Entry> &entries()
              const std::optional<TextEncoding> encoding = textEncodingFromName(value);
              if (!encoding)
                  return QStringLiteral("'%1': use utf-8 or gbk").arg(value);
-             o.road.encoding = *encoding;
+             o.road.encode.encoding = *encoding;
              return std::nullopt;
          }},
         {{s("picture-name")},
@@ -321,17 +379,31 @@ QString parserMessage(const QString &text)
 std::optional<QString> conflicts(const Options &o, const QStringList &given)
 {
     const auto isSet = [&](const char *name) { return given.contains(QString::fromLatin1(name)); };
-    const bool code = o.road.format == OutputFormat::A51 || o.road.format == OutputFormat::C51;
-    const int blackRules = int(o.road.convert) + int(o.road.threshold >= 0) + int(o.road.dither != Dither::None);
+    const bool code = o.road.encode.format == OutputFormat::A51 || o.road.encode.format == OutputFormat::C51;
+    const int blackRules =
+        int(o.road.tone.convert) + int(o.road.tone.threshold >= 0) + int(o.road.tone.dither != Dither::None);
     if (blackRules > 1)
         return QStringLiteral("choose at most one of --convert, --threshold and --dither");
-    if (isSet("address") && o.road.format != OutputFormat::IntelHex)
+    const PixelFormatTraits &pixel = traitsOf(o.road.pack.pixel);
+    const QString pixelName = QString::fromLatin1(pixel.name);
+    const bool mono = o.road.pack.pixel == PixelFormat::Mono;
+    if (!mono && o.road.pack.layout == Layout::Vertical)
+        return QStringLiteral("--layout vertical is for --pixel mono, not %1").arg(pixelName);
+    if (!mono && (isSet("threshold") || isSet("convert")))
+        return QStringLiteral("--threshold and --convert are for --pixel mono; %1 takes --dither").arg(pixelName);
+    if (!mono && o.road.encode.format == OutputFormat::Pbm)
+        return QStringLiteral("--format pbm is for --pixel mono; %1 pictures: --format png").arg(pixelName);
+    if (isSet("byte-order") && o.road.pack.pixel != PixelFormat::Rgb565)
+        return QStringLiteral("--byte-order goes with --pixel rgb565");
+    if (isSet("bit-order") && !pixel.subByte())
+        return QStringLiteral("--bit-order goes with pixels of less than a byte: mono, gray2 and gray4");
+    if (isSet("address") && o.road.encode.format != OutputFormat::IntelHex)
         return QStringLiteral("--address goes with --format ihex");
     if ((isSet("name") || isSet("name-prefix")) && !code)
         return QStringLiteral("--name and --name-prefix go with --format a51 or c51");
-    if (!o.header.isEmpty() && o.road.format != OutputFormat::C51)
+    if (!o.header.isEmpty() && o.road.encode.format != OutputFormat::C51)
         return QStringLiteral("--header goes with --format c51");
-    if (!o.header.isEmpty() && o.road.name.isEmpty() && !isSet("name-prefix"))
+    if (!o.header.isEmpty() && o.road.encode.name.isEmpty() && !isSet("name-prefix"))
         return QStringLiteral("--header needs the array's name: --name NAME (or --name-prefix)");
     if (o.pictures.isEmpty())
         return QStringLiteral("no picture given");
@@ -365,8 +437,8 @@ QString helpText(const QCommandLineParser &parser, const QString &startedAs)
 
 bool Options::namesFromPictures() const
 {
-    const bool code = road.format == OutputFormat::A51 || road.format == OutputFormat::C51;
-    return code && road.name.isEmpty() && (!outputDir.isEmpty() || !namePrefix.isEmpty());
+    const bool code = road.encode.format == OutputFormat::A51 || road.encode.format == OutputFormat::C51;
+    return code && road.encode.name.isEmpty() && (!outputDir.isEmpty() || !namePrefix.isEmpty());
 }
 
 const char *extensionOf(OutputFormat format)
@@ -381,9 +453,11 @@ const char *extensionOf(OutputFormat format)
     case OutputFormat::IntelHex:
         return ".hex";
     case OutputFormat::Pbm:
+        return ".pbm";
+    case OutputFormat::Png:
         break;
     }
-    return ".pbm";
+    return ".png";
 }
 
 std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
@@ -416,6 +490,12 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
         *exitCode = Success;
         return std::nullopt;
     }
+    if (parser.isSet(QStringLiteral("list-displays"))) {
+        const QByteArray table = displayTable().toLatin1();
+        std::fwrite(table.constData(), 1, std::size_t(table.size()), stdout);
+        *exitCode = Success;
+        return std::nullopt;
+    }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("%s 1.0\n", programName);
         *exitCode = Success;
@@ -423,7 +503,7 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
     }
 
     Options options;
-    options.road.encoding = localeTextEncoding();
+    options.road.encode.encoding = localeTextEncoding();
     QStringList given; // each option's long name, in the order given
     QHash<const Entry *, int> taken;
     for (const QString &name : parser.optionNames()) {
@@ -433,9 +513,10 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
             return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
         given << entry->names.constLast();
     }
-    // Each layout's displays expect their own bit order, unless it is given.
-    if (!given.contains(QStringLiteral("bit-order")))
-        options.road.bitOrder = options.road.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
+    // Each layout's displays expect their own bit order, unless it is given (or a display gives it).
+    if (!given.contains(QStringLiteral("bit-order")) && !given.contains(QStringLiteral("display")))
+        options.road.pack.bitOrder =
+            options.road.pack.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
     options.road.limits = options.limits;
     options.pictures = parser.positionalArguments();
     if (const std::optional<QString> error = conflicts(options, given))

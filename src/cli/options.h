@@ -8,6 +8,8 @@
 
 #include <optional>
 
+struct Display;
+
 // What the command line asks of the converter.
 struct Options {
     RoadOptions road; // the name in it is --name; a batch names each picture itself
@@ -19,6 +21,7 @@ struct Options {
     QString namePrefix;   // before each array's name
     QString pictureName;  // the picture as the header comment names it; empty: as given
     bool verbose = false;
+    const Display *display = nullptr; // --display: its screen, for the warning
 
     // Whether the arrays are named from the pictures' base names (a batch, or --name-prefix without --name).
     bool namesFromPictures() const;

@@ -20,3 +20,7 @@ constexpr QRgb rgbFromColour(Colour colour) noexcept
 {
     return qRgb(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
+
+// Lays each pixel with alpha (not premultiplied) over the opaque `background`, rounded to nearest: the pixels
+// become opaque.
+void layOver(QRgb *pixels, int width, QRgb background);

@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/texts.h"
+#include "imaging/pack.h"
 #include "imaging/pixeltable.h"
 
 #include <array>
@@ -57,16 +58,18 @@ GeneratedCode collectRows(CodeFormat format, QString header, const PixelTable &p
     code.codelines.reserve(pixelinfo.height());
     if (format == CodeFormat::Hex)
         code.codebytes.resize(qsizetype(bytes) * pixelinfo.height());
-    std::vector<std::uint8_t> packed(static_cast<std::size_t>(bytes));
+    // The pack stage of the converter's road, in the window's packing: mono, horizontal, the leftmost in bit 7.
+    Packer packer(PackOptions{}, pixelinfo.width());
     QByteArray line;
     for (int currow = 0; currow < pixelinfo.height(); ++currow) {
-        packRow(pixelinfo.row(currow), pixelinfo.width(), packed.data());
+        packer.add(pixelinfo.row(currow));
+        const std::uint8_t *packed = packer.unit();
         line.clear();
-        appendCodeRow(format, packed.data(), bytes, line);
+        appendCodeRow(format, packed, bytes, line);
         QString row = QString::fromLatin1(line);
         code.codetext.append(row);
         if (format == CodeFormat::Hex) {
-            std::memcpy(code.codebytes.data() + qsizetype(bytes) * currow, packed.data(), packed.size());
+            std::memcpy(code.codebytes.data() + qsizetype(bytes) * currow, packed, std::size_t(bytes));
             code.codetext.append(lineEnd);
         }
         code.codelines.append(std::move(row));
@@ -82,7 +85,8 @@ CodeStamp codeStampAt(const QDateTime &moment)
     return {dateText(moment), timeText(moment)};
 }
 
-QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp)
+QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp,
+                   const QStringList &notes)
 {
     if (format == CodeFormat::Hex)
         return QString();
@@ -102,6 +106,8 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
     line({u"图片宽度：", QString::number(width), u"     图片高度：", QString::number(height)});
     line({u"本数据文件建立日期：", stamp.date, u";  建立时间：", stamp.time});
     line({u"本数据文件由Tessaline【图片数据生成器】V1.0自动生成！"});
+    for (const QString &note : notes)
+        line({textInComment(format, note)});
     return text;
 }
 

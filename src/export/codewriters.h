@@ -30,8 +30,10 @@ struct GeneratedCode {
 
 // The four header lines of A51 text (";----  ...") or C51 text ("/*----  ...  ----*/") for a picture of
 // `width` x `height` pixels loaded from `picfile`, each ended by CR LF. HEX text has no header: empty.
-// `picfile` is written as it is, but for what could end its comment: see textInComment().
-QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp);
+// `picfile` is written as it is, but for what could end its comment: see textInComment(). Each of `notes`
+// follows as a header line of its own.
+QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp,
+                   const QStringList &notes = {});
 
 // `text` on one line: each control character (line ends among them) and line or paragraph separator as '?'.
 QString onOneLine(QStringView text);

@@ -13,20 +13,58 @@ int scaleFactor(std::int64_t width, std::int64_t columns)
 
 } // namespace
 
-TerminalPreview::TerminalPreview(int width, int columns, std::function<void(const QString &)> out)
-    : width_(width), factor_(scaleFactor(width, columns)), out_(std::move(out)),
-      cells_(std::size_t((width + factor_ - 1) / factor_)), upper_(cells_.size())
+TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, std::function<void(const QString &)> out)
+    : width_(width), factor_(scaleFactor(width, columns)), traits_(traitsOf(pixel)), out_(std::move(out)),
+      cells_(std::size_t((width + factor_ - 1) / factor_) * (traits_.channels == 3 ? 3 : 1)), upper_(cells_.size())
 {
     if (factor_ > 1)
         out_(QStringLiteral("(scaled down %1 times to fit %2 columns)").arg(factor_).arg(columns));
 }
 
-void TerminalPreview::addRow(const std::uint8_t *entries)
+void TerminalPreview::addRow(const std::uint8_t *levels)
 {
-    for (int x = 0; x < width_; ++x)
-        cells_[std::size_t(x / factor_)] |= entries[x];
+    const bool mono = !traits_.grey() && !traits_.colour();
+    if (mono) {
+        for (int x = 0; x < width_; ++x)
+            cells_[std::size_t(x / factor_)] |= levels[x];
+    } else {
+        const std::size_t channels = std::size_t(traits_.channels);
+        for (int x = 0; x < width_; ++x)
+            for (std::size_t c = 0; c < channels; ++c)
+                cells_[std::size_t(x / factor_) * channels + c] +=
+                    std::uint64_t(widenLevel(levels[std::size_t(x) * channels + c], traits_.max[c]));
+    }
     if (++rowsInCell_ == factor_)
         endCellRow();
+}
+
+QString TerminalPreview::line(const std::vector<std::uint64_t> &upper, const std::vector<std::uint64_t> *lower) const
+{
+    const bool mono = !traits_.grey() && !traits_.colour();
+    if (mono) {
+        QString text(qsizetype(upper.size()), u' ');
+        for (std::size_t i = 0; i < upper.size(); ++i) {
+            const bool below = lower && (*lower)[i];
+            text[qsizetype(i)] = upper[i] ? (below ? u'█' : u'▀') : (below ? u'▄' : u' ');
+        }
+        return text;
+    }
+    // Each cell the mean of its square; a cell of the last, short column of cells counts only its pixels.
+    const std::size_t channels = std::size_t(traits_.channels);
+    const std::size_t cells = upper.size() / channels;
+    QString text;
+    const auto colour = [&](const std::vector<std::uint64_t> *sums, std::size_t cell) {
+        if (!sums) // below the last row: the terminal's white
+            return QStringLiteral("255;255;255");
+        const std::uint64_t across = std::uint64_t(std::min(factor_, width_ - int(cell) * factor_));
+        const std::uint64_t pixels = across * std::uint64_t(factor_);
+        const auto mean = [&](std::size_t c) { return ((*sums)[cell * channels + c] + pixels / 2) / pixels; };
+        return channels == 3 ? QStringLiteral("%1;%2;%3").arg(mean(0)).arg(mean(1)).arg(mean(2))
+                             : QStringLiteral("%1;%1;%1").arg(mean(0));
+    };
+    for (std::size_t cell = 0; cell < cells; ++cell)
+        text += QStringLiteral("\x1b[38;2;%1m\x1b[48;2;%2m▀").arg(colour(&upper, cell), colour(lower, cell));
+    return text + QStringLiteral("\x1b[0m");
 }
 
 void TerminalPreview::endCellRow()
@@ -36,10 +74,7 @@ void TerminalPreview::endCellRow()
         upper_.swap(cells_);
         haveUpper_ = true;
     } else {
-        QString line(qsizetype(cells_.size()), u' ');
-        for (std::size_t i = 0; i < cells_.size(); ++i)
-            line[qsizetype(i)] = upper_[i] ? (cells_[i] ? u'█' : u'▀') : (cells_[i] ? u'▄' : u' ');
-        out_(line);
+        out_(line(upper_, &cells_));
         haveUpper_ = false;
     }
     std::fill(cells_.begin(), cells_.end(), 0);
@@ -47,8 +82,16 @@ void TerminalPreview::endCellRow()
 
 void TerminalPreview::finish()
 {
-    if (rowsInCell_ > 0)
+    if (rowsInCell_ > 0) {
+        // A short last cell row: its colour means count the rows it has as if all were there.
+        const bool mono = !traits_.grey() && !traits_.colour();
+        if (!mono)
+            for (std::uint64_t &sum : cells_)
+                sum = sum * std::uint64_t(factor_) / std::uint64_t(rowsInCell_);
         endCellRow();
-    if (haveUpper_) // the last cell row alone, over an empty one
-        endCellRow();
+    }
+    if (haveUpper_) { // the last cell row alone, over nothing
+        out_(line(upper_, nullptr));
+        haveUpper_ = false;
+    }
 }

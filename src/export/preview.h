@@ -1,31 +1,39 @@
 #pragma once
 
+#include "imaging/pixelformat.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-// The picture as packed, drawn for a terminal: a character holds two pixel rows, black pixels drawn, with the
-// half blocks ▀ ▄ █ and a space. A picture wider than `columns` is scaled down by the smallest whole factor that
-// fits, and says so on its first line; a scaled cell is drawn when any pixel of its square is black.
+// The picture as the display shows it, drawn for a terminal: a character holds two pixel rows. Mono is drawn
+// in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour in 24-bit terminal colours, the
+// upper half block in the upper pixel's colour over the lower's. A picture wider than `columns` is scaled down
+// by the smallest whole factor that fits, and says so on its first line; a scaled mono cell is drawn when any
+// pixel of its square is black, a scaled colour cell is the mean of its square.
 class TerminalPreview {
 public:
-    TerminalPreview(int width, int columns, std::function<void(const QString &line)> out);
+    TerminalPreview(int width, int columns, PixelFormat pixel, std::function<void(const QString &line)> out);
 
-    // The next row of the picture: `width` entries, 1 for black.
-    void addRow(const std::uint8_t *entries);
+    // The next row: `width` pixels of the tone stage's levels (mono: 1 for black).
+    void addRow(const std::uint8_t *levels);
     // Draws what is left (a last row without a partner below it).
     void finish();
 
 private:
     void endCellRow();
+    // A line of cells: the upper cell row over the lower one, or over nothing.
+    QString line(const std::vector<std::uint64_t> &upper, const std::vector<std::uint64_t> *lower) const;
 
     int width_;
     int factor_;
+    PixelFormatTraits traits_;
     std::function<void(const QString &)> out_;
-    std::vector<std::uint8_t> cells_; // the cell row being gathered
-    std::vector<std::uint8_t> upper_; // a finished cell row waiting for the one below it
+    // The cell row being gathered: mono, whether any pixel is black; colour, the sums of the widened channels.
+    std::vector<std::uint64_t> cells_;
+    std::vector<std::uint64_t> upper_; // a finished cell row waiting for the one below it
     bool haveUpper_ = false;
     int rowsInCell_ = 0;
 };

@@ -1,11 +1,8 @@
 #include "road.h"
 
-#include "core/colour.h"
+#include "decode/decoder.h"
 #include "export/filesave.h"
-#include "export/intelhex.h"
 #include "export/preview.h"
-#include "imaging/conversion.h"
-#include "picture/decoder.h"
 
 #include <optional>
 #include <vector>
@@ -15,56 +12,79 @@ namespace {
 // Output is gathered and handed on in blocks of about this size.
 constexpr qsizetype blockBytes = 1 << 20;
 
-std::int64_t wholeBytes(std::int64_t pixels)
-{
-    return (pixels + 7) / 8;
-}
-
-BlackAndWhite blackAndWhiteFor(const RoadOptions &options, int width)
-{
-    if (options.threshold >= 0)
-        return BlackAndWhite::threshold(options.threshold);
-    if (options.dither != Dither::None)
-        return BlackAndWhite::dithered(options.dither, width);
-    return BlackAndWhite::exact(blackColour);
-}
-
-} // namespace
-
-RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
+// The sizes of the picture as it will be packed; an error, and nothing else, when the road refuses it.
+RoadResult measure(const TurnedRows &rows, const Packer &packer, const RoadOptions &options)
 {
     RoadResult result;
-    TurnedRows rows(decoder, options.rotate, options.flip);
-    const int width = rows.width();
-    const int height = rows.height();
-    const bool vertical = options.layout == Layout::Vertical;
-    if (!vertical && !options.pad && width % 8 != 0) {
+    Geometry &g = result.geometry;
+    g.width = rows.width();
+    g.height = rows.height();
+    if (!packer.fits()) {
+        const int perByte = 8 / traitsOf(options.pack.pixel).bits;
         result.error =
-            QStringLiteral("the picture%1 is %2 pixels wide; the width must be a multiple of 8 (or use --pad)")
+            QStringLiteral("the picture%1 is %2 pixels wide; the width must be a multiple of %3 (or use --pad)")
                 .arg(options.rotate == 90 || options.rotate == 270 ? QStringLiteral(", turned,") : QString())
-                .arg(width);
+                .arg(g.width)
+                .arg(perByte);
         return result;
     }
     if (!options.limits.fitsHeld(rows.heldBytes(), u"the turned picture", &result.error))
         return result;
-    // The picture as packed: white added to a whole byte across, or to a whole page down. The decoder's
-    // limits keep every side far below 2^31.
-    const int packedWidth = int(vertical ? width : 8 * wholeBytes(width));
-    const int packedHeight = int(vertical ? 8 * wholeBytes(height) : height);
-    result.width = width;
-    result.height = height;
-    result.packedWidth = packedWidth;
-    result.packedHeight = packedHeight;
-    result.dataBytes = std::int64_t(packedWidth) * packedHeight / 8;
-    if (options.format == OutputFormat::IntelHex && options.address + result.dataBytes > (std::int64_t(1) << 32)) {
+    // White added to a whole byte across, or to a whole page down. The decoder's limits keep every side far
+    // below 2^31.
+    g.packedWidth = packer.packedWidth();
+    g.packedHeight = (g.height + packer.unitRows() - 1) / packer.unitRows() * packer.unitRows();
+    g.dataBytes = std::int64_t(packer.unitBytes()) * (g.packedHeight / packer.unitRows());
+    const EncodeOptions &encode = options.encode;
+    if (encode.format == OutputFormat::IntelHex && encode.address + g.dataBytes > (std::int64_t(1) << 32))
         result.error = QStringLiteral("%1 bytes of data do not fit below 4 GiB from address 0x%2")
-                           .arg(result.dataBytes)
-                           .arg(options.address, 0, 16);
+                           .arg(g.dataBytes)
+                           .arg(encode.address, 0, 16);
+    return result;
+}
+
+} // namespace
+
+QStringList pixelFormatNotes(const PackOptions &pack)
+{
+    const PixelFormatTraits &traits = traitsOf(pack.pixel);
+    const QString name = QString::fromLatin1(traits.name);
+    if (!traits.grey() && !traits.colour())
+        return {};
+    if (traits.subByte())
+        return {QStringLiteral("像素格式：%1，每字节%2个像素，左边的像素在%3位")
+                    .arg(name)
+                    .arg(8 / traits.bits)
+                    .arg(pack.bitOrder == BitOrder::MsbFirst ? u'高' : u'低')};
+    if (pack.pixel == PixelFormat::Rgb565)
+        return {QStringLiteral("像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，%1字节在前")
+                    .arg(pack.byteOrder == ByteOrder::BigEndian ? u'高' : u'低')};
+    if (pack.pixel == PixelFormat::Rgb332)
+        return {QStringLiteral("像素格式：rgb332（R<<5 | G<<2 | B），每像素1字节")};
+    if (pack.pixel == PixelFormat::Rgb888)
+        return {QStringLiteral("像素格式：rgb888，每像素3字节：R、G、B")};
+    return {QStringLiteral("像素格式：%1，每像素1字节").arg(name)};
+}
+
+RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
+{
+    // decode -> turn -> tone -> pack -> encode
+    TurnedRows rows(decoder, options.rotate, options.flip);
+    ToneOptions toneOptions = options.tone;
+    toneOptions.mayBeTransparent = decoder.mayBeTransparent();
+    Tone tone(toneOptions, rows.width());
+    Packer packer(options.pack, rows.width());
+    RoadResult result = measure(rows, packer, options);
+    if (!result.error.isEmpty())
         return result;
-    }
+    const Geometry &g = result.geometry;
+    EncodeOptions encode = options.encode;
+    encode.pixel = options.pack.pixel;
+    encode.notes += pixelFormatNotes(options.pack);
+    const std::unique_ptr<Encoder> encoder = makeEncoder(encode, g);
 
     QByteArray block;
-    block.reserve(blockBytes + 8 * qsizetype(packedWidth));
+    block.reserve(blockBytes + 8 * qsizetype(packer.unitBytes()));
     const auto flush = [&] {
         if (block.isEmpty())
             return true;
@@ -75,101 +95,45 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
             result.error = sink.errorString();
         return ok;
     };
-
-    const bool code = options.format == OutputFormat::A51 || options.format == OutputFormat::C51;
-    const CodeFormat codeFormat = options.format == OutputFormat::C51 ? CodeFormat::C51 : CodeFormat::A51;
-    if (code) {
-        const EncodedText header =
-            encodeText(codeHeader(codeFormat, options.picfile, width, height, options.stamp), options.encoding);
-        result.lossless = header.lossless;
-        block.append(header.bytes);
-        const QByteArray name = options.name.toLatin1();
-        if (!name.isEmpty() && codeFormat == CodeFormat::A51)
-            block.append(name + ":\r\n");
-        if (!name.isEmpty() && codeFormat == CodeFormat::C51)
-            block.append(cArray(options.dialect, options.name, QString::number(result.dataBytes)).toLatin1() +
-                         " = {\r\n");
-    } else if (options.format == OutputFormat::Pbm) {
-        block.append(QByteArrayLiteral("P4\n") + QByteArray::number(packedWidth) + ' ' +
-                     QByteArray::number(packedHeight) + '\n');
-    }
+    encoder->begin(block);
+    result.lossless = encoder->lossless();
 
     std::optional<TerminalPreview> preview;
     if (options.preview)
-        preview.emplace(packedWidth, options.previewColumns, options.preview);
-
-    // A unit is what a code line group stands for: a row, or in the vertical layout a page.
-    std::vector<std::uint8_t> unit(std::size_t(vertical ? packedWidth : packedWidth / 8));
-    IntelHexWriter intelHex(options.address);
-    const auto emitUnit = [&] {
-        if (options.invert)
-            for (std::uint8_t &b : unit)
-                b = std::uint8_t(~b);
-        if (code)
-            appendCodeRow(codeFormat, unit.data(), int(unit.size()), block);
-        else if (options.format == OutputFormat::IntelHex)
-            intelHex.append(unit.data(), std::int64_t(unit.size()), block);
-        else
-            block.append(reinterpret_cast<const char *>(unit.data()), qsizetype(unit.size()));
-    };
-    std::vector<std::uint8_t> page(vertical ? std::size_t(8) * std::size_t(packedWidth) : 0);
-    int pageRows = 0;
-    const int pbmRowBytes = int(wholeBytes(packedWidth)); // netpbm pads every row to a whole byte
-    std::vector<std::uint8_t> pbmRow(static_cast<std::size_t>(pbmRowBytes));
-    // Takes one row of the picture as packed (packedWidth entries, 1 for black).
-    const auto takeEntries = [&](const std::uint8_t *entries) {
-        if (preview)
-            preview->addRow(entries);
-        if (options.format == OutputFormat::Pbm) {
-            packRow(entries, 8 * pbmRowBytes, pbmRow.data());
-            block.append(reinterpret_cast<const char *>(pbmRow.data()), pbmRowBytes);
-            return;
-        }
-        if (!vertical) {
-            packRow(entries, packedWidth, unit.data(), options.bitOrder);
-            emitUnit();
-            return;
-        }
-        std::copy(entries, entries + packedWidth, page.begin() + std::ptrdiff_t(pageRows) * packedWidth);
-        if (++pageRows == 8) {
-            const std::uint8_t *pageRowsAt[8];
-            for (int k = 0; k < 8; ++k)
-                pageRowsAt[k] = page.data() + std::size_t(k) * std::size_t(packedWidth);
-            packPage(pageRowsAt, packedWidth, unit.data(), options.bitOrder);
-            emitUnit();
-            pageRows = 0;
-        }
-    };
-
-    const QRgb white = rgbFromColour(whiteColour);
-    const QRgb black = rgbFromColour(blackColour);
-    BlackAndWhite blackAndWhite = blackAndWhiteFor(options, width);
-    std::vector<QRgb> pixels(static_cast<std::size_t>(width));
-    // Up to a whole byte: the padding stays white.
-    std::vector<std::uint8_t> entries(std::size_t(8) * std::size_t(wholeBytes(packedWidth)), 0);
-    for (int y = 0; y < packedHeight; ++y) {
-        if (y < height) {
+        preview.emplace(g.packedWidth, options.previewColumns, options.pack.pixel, options.preview);
+    std::vector<QRgb> pixels(static_cast<std::size_t>(g.width));
+    // A row of levels as packed: the padding past the picture stays white.
+    const std::size_t levelCount = std::size_t(g.packedWidth) * std::size_t(tone.channels());
+    std::vector<std::uint8_t> levels(levelCount, tone.white());
+    std::vector<std::uint8_t> unit(std::size_t(packer.unitBytes()));
+    for (int y = 0; y < g.packedHeight; ++y) {
+        if (y < g.height) {
             if (!rows.next(pixels.data())) {
                 flush();
                 result.error = rows.errorString();
                 return result;
             }
-            if (options.convert)
-                convertRow(pixels.data(), width, white, black);
-            blackAndWhite.classify(pixels.data(), width, entries.data());
+            tone.row(pixels.data(), levels.data());
         } else { // a page's padding rows
-            std::fill(entries.begin(), entries.end(), 0);
+            std::fill(levels.begin(), levels.end(), tone.white());
         }
-        takeEntries(entries.data());
+        if (preview)
+            preview->addRow(levels.data());
+        if (encoder->takesLevels()) {
+            encoder->levels(levels.data(), block);
+        } else if (packer.add(levels.data())) {
+            std::copy(packer.unit(), packer.unit() + unit.size(), unit.begin());
+            if (options.invert)
+                for (std::uint8_t &b : unit)
+                    b = std::uint8_t(~b);
+            encoder->bytes(unit.data(), int(unit.size()), block);
+        }
         if (block.size() >= blockBytes && !flush())
             return result;
     }
     if (preview)
         preview->finish();
-    if (options.format == OutputFormat::IntelHex)
-        intelHex.finish(block);
-    if (code && codeFormat == CodeFormat::C51 && !options.name.isEmpty())
-        block.append("};\r\n");
+    encoder->end(block);
     result.ok = flush();
     return result;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/progress.h"
 #include "core/colour.h"
+#include "core/progress.h"
+#include "imaging/pack.h"
 
 #include <cstdint>
 #include <vector>
@@ -45,17 +46,6 @@ PackedPosition packedPositionOf(int x, int y, int width);
 
 // One row of the table: 1 where the pixel's colour equals `blackcolor` exactly, 0 elsewhere.
 void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries);
-
-// Which bit of a byte the first of its eight pixels takes: bit 7 (the window's packing), or bit 0.
-enum class BitOrder { MsbFirst, LsbFirst };
-
-// Packs a row of entries eight to a byte, left to right, the leftmost in bit 7 (MsbFirst) or bit 0: width / 8
-// bytes.
-void packRow(const std::uint8_t *entries, int width, std::uint8_t *bytes, BitOrder order = BitOrder::MsbFirst);
-
-// Packs a page of eight rows eight vertical pixels to a byte, one byte a column from the left, the top row in
-// bit 0 (LsbFirst) or bit 7: width bytes.
-void packPage(const std::uint8_t *const rows[8], int width, std::uint8_t *bytes, BitOrder order);
 
 // Reads every pixel of the surface, rows top to bottom and columns left to right. A pixel is black only when
 // its colour equals `blackcolor` exactly (&H000001 is not black). Reports the progress after each row.

@@ -1,6 +1,6 @@
 #include "turn.h"
 
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 
 #include <algorithm>
 #include <new>

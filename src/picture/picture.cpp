@@ -1,6 +1,7 @@
 #include "picture.h"
 
-#include "picture/decoder.h"
+#include "decode/decoder.h"
+#include "picture/picturesurface.h"
 
 #include <new>
 
@@ -27,9 +28,13 @@ LoadedPicture readWhole(std::unique_ptr<ByteSource> source, const QString &openE
         QImage image(decoder->width(), decoder->height(), QImage::Format_RGB32);
         if (image.isNull())
             throw std::bad_alloc();
-        for (int y = 0; y < image.height(); ++y)
-            if (!decoder->readRow(reinterpret_cast<QRgb *>(image.scanLine(y))))
+        for (int y = 0; y < image.height(); ++y) {
+            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+            if (!decoder->readRow(row))
                 return failure(decoder->errorString());
+            if (decoder->mayBeTransparent()) // over the picture box's white
+                layOver(row, image.width(), PictureSurface::background);
+        }
         return {image, QString()};
     } catch (const std::bad_alloc &) {
         return failure(QStringLiteral("not enough memory to read the picture"));

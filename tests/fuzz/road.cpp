@@ -6,7 +6,7 @@
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
 #include "picture/picture.h"
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 #include "picture/picturesurface.h"
 
 #include <QRegularExpression>
@@ -97,12 +97,12 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
         require(decoder != nullptr, "the converter opens what the window reads");
         MemorySink sink;
         RoadOptions options;
-        options.format = format == CodeFormat::A51   ? OutputFormat::A51
-                         : format == CodeFormat::C51 ? OutputFormat::C51
-                                                     : OutputFormat::Hex;
-        options.convert = convert;
-        options.picfile = QStringLiteral("fuzz.bmp");
-        options.stamp = stamp;
+        options.encode.format = format == CodeFormat::A51   ? OutputFormat::A51
+                                : format == CodeFormat::C51 ? OutputFormat::C51
+                                                            : OutputFormat::Hex;
+        options.tone.convert = convert;
+        options.encode.picfile = QStringLiteral("fuzz.bmp");
+        options.encode.stamp = stamp;
         options.limits = limitsFor(PictureFormats::WindowFormats).sizes;
         const RoadResult result = runRoad(*decoder, options, sink);
         require(result.ok, "the converter reads what the window reads");
@@ -118,21 +118,22 @@ RoadResult runInto(const QByteArray &picture, const RoadOptions &options, QByteA
     const std::unique_ptr<PictureDecoder> decoder =
         openPicture(memorySource(picture), limitsFor(PictureFormats::AllFormats), &error);
     if (!decoder)
-        return {false, error, false, true};
+        return {false, error, false, true, {}};
     MemorySink sink;
     const RoadResult result = runRoad(*decoder, options, sink);
     *out = sink.bytes;
     return result;
 }
 
-// The input's first byte chooses the converter's options; the rest is the picture (any format it reads). Every
-// combination must run without harm, write as many bytes as its packing implies, and --invert must give their
-// complement.
+// The input's first byte chooses the converter's options, its last the pixel format and the background; the rest
+// is the picture (any format it reads: they all ignore a byte past their end). Every combination must run
+// without harm, write as many bytes as its packing implies, and --invert must give their complement.
 void checkOptions(const QByteArray &data)
 {
     if (data.size() < 2)
         return;
     const int choice = quint8(data[0]);
+    const int last = quint8(data.back());
     const QByteArray picture = data.mid(1);
     QString error;
     const std::unique_ptr<PictureDecoder> header =
@@ -142,21 +143,26 @@ void checkOptions(const QByteArray &data)
 
     RoadOptions options;
     options.limits = limitsFor(PictureFormats::AllFormats).sizes;
-    options.format = OutputFormat::Hex;
-    options.layout = choice & 1 ? Layout::Vertical : Layout::Horizontal;
-    options.bitOrder = choice & 2 ? BitOrder::LsbFirst : BitOrder::MsbFirst;
-    options.pad = choice & 4;
+    const PixelFormat pixel = PixelFormat(last % 7);
+    const bool mono = pixel == PixelFormat::Mono;
+    options.encode.format = OutputFormat::Hex;
+    options.tone.pixel = options.pack.pixel = pixel;
+    options.tone.background = std::array<QRgb, 3>{0xFFFFFFFF, 0xFF000000, 0xFF336699}[std::size_t(last / 7 % 3)];
+    options.pack.byteOrder = last & 0x80 ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
+    options.pack.layout = choice & 1 && mono ? Layout::Vertical : Layout::Horizontal;
+    options.pack.bitOrder = choice & 2 ? BitOrder::LsbFirst : BitOrder::MsbFirst;
+    options.pack.pad = choice & 4;
     options.rotate = 90 * ((choice >> 3) & 3);
     options.flip = Flip((choice >> 5) % 3);
     switch (choice >> 6) {
     case 1:
-        options.convert = true;
+        options.tone.convert = mono;
         break;
     case 2:
-        options.threshold = choice;
+        options.tone.threshold = mono ? choice : -1;
         break;
     case 3:
-        options.dither = Dither(1 + (choice >> 1) % 3);
+        options.tone.dither = Dither(1 + (choice >> 1) % 3);
         break;
     default:
         break;
@@ -169,8 +175,9 @@ void checkOptions(const QByteArray &data)
     const bool turned = options.rotate == 90 || options.rotate == 270;
     const std::int64_t width = turned ? header->height() : header->width();
     const std::int64_t height = turned ? header->width() : header->height();
-    const std::int64_t expected =
-        options.layout == Layout::Vertical ? width * ((height + 7) / 8) : (width + 7) / 8 * height;
+    const int bits = traitsOf(pixel).bits;
+    const bool vertical = options.pack.layout == Layout::Vertical;
+    const std::int64_t expected = vertical ? width * ((height + 7) / 8) : (width * bits + 7) / 8 * height;
     require(bytes.size() == expected, "the packed picture has the bytes its layout implies");
 
     QByteArray inverted;
@@ -180,15 +187,24 @@ void checkOptions(const QByteArray &data)
         require(quint8(inverted[i]) == quint8(~bytes[i]), "--invert complements every byte");
 
     int lines = 0;
-    options.format = OutputFormat::Pbm;
     options.preview = [&](const QString &) { ++lines; };
+    const std::int64_t packedWidth = vertical ? width : (width * bits + 7) / 8 * 8 / bits;
+    const std::int64_t packedHeight = vertical ? (height + 7) / 8 * 8 : height;
+    if (!mono) {
+        options.encode.format = OutputFormat::Png;
+        QByteArray png;
+        require(runInto(picture, options, &png).ok, "the PNG reads the picture as well");
+        const QImage shown = QImage::fromData(png, "PNG");
+        require(shown.width() == packedWidth && shown.height() == packedHeight && lines > 0,
+                "a PNG of the picture as packed, and a preview, are drawn");
+        return;
+    }
+    options.encode.format = OutputFormat::Pbm;
     QByteArray pbm;
     require(runInto(picture, options, &pbm).ok, "the PBM reads the picture as well");
-    const std::int64_t pbmHeight = options.layout == Layout::Vertical ? (height + 7) / 8 * 8 : height;
-    const QByteArray pbmHeader = "P4\n" +
-                                 QByteArray::number(options.layout == Layout::Vertical ? width : (width + 7) / 8 * 8) +
-                                 ' ' + QByteArray::number(pbmHeight) + '\n';
-    require(pbm.size() == pbmHeader.size() + (width + 7) / 8 * pbmHeight && pbm.startsWith(pbmHeader) && lines > 0,
+    const QByteArray pbmHeader =
+        "P4\n" + QByteArray::number(packedWidth) + ' ' + QByteArray::number(packedHeight) + '\n';
+    require(pbm.size() == pbmHeader.size() + (width + 7) / 8 * packedHeight && pbm.startsWith(pbmHeader) && lines > 0,
             "a PBM of whole-byte rows, and a preview, are drawn");
 }
 

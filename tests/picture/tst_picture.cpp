@@ -1,4 +1,4 @@
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 #include "picture/picture.h"
 #include "picture/picturesurface.h"
 #include "support/testpictures.h"
@@ -494,9 +494,12 @@ void tst_Picture::decodersMatchQt()
     if (const std::unique_ptr<PictureDecoder> decoder =
             openPicture(memorySource(file), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error)) {
         ours.picture = QImage(decoder->width(), decoder->height(), QImage::Format_RGB32);
-        for (int y = 0; y < decoder->height() && error.isEmpty(); ++y)
-            if (!decoder->readRow(reinterpret_cast<QRgb *>(ours.picture.scanLine(y))))
+        for (int y = 0; y < decoder->height() && error.isEmpty(); ++y) {
+            QRgb *row = reinterpret_cast<QRgb *>(ours.picture.scanLine(y));
+            if (!decoder->readRow(row))
                 error = decoder->errorString();
+            layOver(row, decoder->width(), qRgb(255, 255, 255));
+        }
     }
     if (!error.isEmpty())
         ours = {QImage(), error};

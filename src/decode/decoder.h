@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/limits.h"
-#include "picture/bytesource.h"
+#include "decode/bytesource.h"
 
 #include <QRgb>
 #include <QString>
@@ -10,10 +10,10 @@
 #include <memory>
 
 // A picture read row by row, top to bottom, as it is decoded: nothing holds the whole picture unless its
-// format forces that (an interlaced GIF). Rows come as QRgb, every pixel opaque: what is transparent is laid
-// over white, the picture box's background. Each reader gives the pixels the format defines (and Windows and
-// browsers show); where the definition is silent, the reader says what it chooses. A file that ends before its
-// last row, or before what the format puts after it, is refused.
+// format forces that (an interlaced GIF). Rows come as QRgb with their alpha, not premultiplied: what is
+// transparent stays so, for the caller to lay over a background (the window's is white). Each reader gives the
+// pixels the format defines (and Windows and browsers show); where the definition is silent, the reader says
+// what it chooses. A file that ends before its last row, or before what the format puts after it, is refused.
 class PictureDecoder {
 public:
     virtual ~PictureDecoder() = default;
@@ -22,6 +22,8 @@ public:
     int height() const { return height_; }
     // "bmp", "gif", "jpeg", "png".
     virtual const char *format() const = 0;
+    // Whether any pixel may have an alpha below 255: false promises that every row is opaque.
+    virtual bool mayBeTransparent() const { return false; }
 
     // Decodes the next row into `row` (width() pixels). False when the file is damaged or ends before the
     // row is whole, or, with the last row, when what must follow it is missing or damaged; errorString() then
@@ -81,14 +83,4 @@ std::unique_ptr<PictureDecoder> openWith(std::unique_ptr<ByteSource> source, con
     if (!decoder->open(std::move(source), limits, errorString))
         return nullptr;
     return decoder;
-}
-
-// Lays a pixel with alpha over white, rounded to nearest, as the picture box shows it.
-inline QRgb overWhite(QRgb pixel)
-{
-    const int a = qAlpha(pixel);
-    if (a == 255)
-        return pixel;
-    const auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
-    return qRgb(over(qRed(pixel)), over(qGreen(pixel)), over(qBlue(pixel)));
 }

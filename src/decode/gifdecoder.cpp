@@ -5,7 +5,7 @@
 // has no pixels: the picture is the screen's background. An interlaced frame arrives in four passes, so the
 // part of it on the screen is held until the frame is whole.
 
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 
 #include <gif_lib.h>
 
@@ -13,8 +13,6 @@
 #include <vector>
 
 namespace {
-
-const QRgb white = qRgb(255, 255, 255);
 
 class GifDecoder : public PictureDecoder {
 public:
@@ -25,6 +23,7 @@ public:
     }
 
     const char *format() const override { return "gif"; }
+    bool mayBeTransparent() const override { return transparent_ >= 0; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
 
 protected:
@@ -149,7 +148,7 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     // A frame that does not cover the screen lies on the clear colour, or on the screen's background colour.
     if (left_ || top_ || visibleWidth_ < width_ || visibleHeight_ < height_) {
         if (transparent_ >= 0)
-            fill_ = white;
+            fill_ = 0; // clear
         else if (gif_->SColorMap)
             fill_ = colour(gif_->SBackGroundColor);
     }
@@ -163,7 +162,7 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
 
 QRgb GifDecoder::colour(int index) const
 {
-    // What the table gives, 0x00FFFFFF where it says "clear"; alpha counts only in a picture with a clear colour.
+    // What the table gives, 0x00FFFFFF (clear) past it; clear pixels only in a picture with a clear colour.
     QRgb c = 0x00FFFFFF;
     if (index < colours_ && map_ && index < map_->ColorCount)
         c = qRgb(map_->Colors[index].Red, map_->Colors[index].Green, map_->Colors[index].Blue);
@@ -171,9 +170,7 @@ QRgb GifDecoder::colour(int index) const
         c = 0;
     if (index == transparent_)
         c &= 0x00FFFFFF;
-    if (transparent_ >= 0) // a picture with a clear colour: clear pixels show the white background
-        return qAlpha(c) ? c : white;
-    return c | 0xFF000000;
+    return transparent_ >= 0 ? c : c | 0xFF000000;
 }
 
 bool GifDecoder::readLine()

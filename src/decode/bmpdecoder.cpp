@@ -11,7 +11,7 @@
 // - an offset to the pixels that lies inside the headers is taken to mean "right after them";
 // - a file whose pixels end before the last row is refused.
 
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 
 #include <algorithm>
 #include <array>
@@ -69,6 +69,7 @@ struct RleCursor {
 class BmpDecoder : public PictureDecoder {
 public:
     const char *format() const override { return "bmp"; }
+    bool mayBeTransparent() const override { return alpha_; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
 
 protected:
@@ -296,8 +297,7 @@ bool BmpDecoder::decodeRow(int y, QRgb *row)
                 c |= std::uint32_t(p[2]) << 16;
             if (bytes > 3)
                 c |= std::uint32_t(p[3]) << 24;
-            const QRgb pixel = qRgba(red_(c), green_(c), blue_(c), alpha_ ? alphaChannel_(c) : 255);
-            row[x] = alpha_ ? overWhite(pixel) : pixel;
+            row[x] = qRgba(red_(c), green_(c), blue_(c), alpha_ ? alphaChannel_(c) : 255);
         }
     }
     }

@@ -1,8 +1,8 @@
-// PNG through libpng, row by row: 1 to 16 bits, palette, grey, alpha (laid over white), interlaced (held whole
+// PNG through libpng, row by row: 1 to 16 bits, palette, grey, alpha, interlaced (held whole
 // until its seven passes are read). The file is read to its end chunk: a file cut short, without its end chunk,
 // or with any chunk whose CRC is wrong, is refused.
 
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 
 #include <csetjmp>
 #include <cstring>
@@ -24,6 +24,7 @@ public:
     PngDecoder &operator=(const PngDecoder &) = delete;
 
     const char *format() const override { return "png"; }
+    bool mayBeTransparent() const override { return transparent_; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
 
 protected:
@@ -59,6 +60,7 @@ private:
     png_infop info_ = nullptr;
     QString message_;
     bool interlaced_ = false;
+    bool transparent_ = false;
     std::vector<png_byte> image_; // an interlaced picture, whole, in the rows' layout
 };
 
@@ -102,6 +104,8 @@ int PngDecoder::start(const PictureLimits &limits, QString *refusal)
     png_set_gray_to_rgb(png_);
     png_set_bgr(png_);
     png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
+    transparent_ =
+        (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) || png_get_valid(png_, info_, PNG_INFO_tRNS);
     interlaced_ = png_set_interlace_handling(png_) > 1;
     // An interlaced picture is held whole, 4 bytes a pixel and a pointer a row, until its seven passes are read.
     if (interlaced_ && !limits.sizes.fitsHeld(width_ * height_ * 4 + height_ * std::int64_t(sizeof(png_bytep)),
@@ -134,8 +138,6 @@ bool PngDecoder::decodeRow(int y, QRgb *row)
             return fail(message_);
         png_read_row(png_, reinterpret_cast<png_bytep>(row), nullptr);
     }
-    for (std::int64_t x = 0; x < width_; ++x)
-        row[x] = overWhite(row[x]);
     return true;
 }
 

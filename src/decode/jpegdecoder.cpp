@@ -7,7 +7,7 @@
 // (a missing scan cannot be told from a complete file otherwise, and the data goes into firmware); a file
 // without a scan; more than maxScans scans (each costs a pass over the whole picture).
 
-#include "picture/decoder.h"
+#include "decode/decoder.h"
 
 #include <algorithm>
 #include <csetjmp>

@@ -1,0 +1,192 @@
+#include "encoders.h"
+
+#include "export/intelhex.h"
+#include "imaging/pack.h"
+
+#include <csetjmp>
+#include <vector>
+
+#include <png.h>
+
+namespace {
+
+// A51 or C51 text: the header lines, a label or an array around the data where there is a name, and each unit's
+// bytes on lines of 16 entries.
+class CodeEncoder : public Encoder {
+public:
+    CodeEncoder(const EncodeOptions &options, const Geometry &geometry)
+        : options_(options), format_(options.format == OutputFormat::C51 ? CodeFormat::C51 : CodeFormat::A51),
+          geometry_(geometry)
+    {
+    }
+    void begin(QByteArray &out) override
+    {
+        const EncodedText header = encodeText(
+            codeHeader(format_, options_.picfile, geometry_.width, geometry_.height, options_.stamp, options_.notes),
+            options_.encoding);
+        lossless_ = header.lossless;
+        out.append(header.bytes);
+        if (options_.name.isEmpty())
+            return;
+        if (format_ == CodeFormat::A51)
+            out.append(options_.name.toLatin1() + ":\r\n");
+        else
+            out.append(cArray(options_.dialect, options_.name, QString::number(geometry_.dataBytes)).toLatin1() +
+                       " = {\r\n");
+    }
+    void bytes(const std::uint8_t *data, int count, QByteArray &out) override
+    {
+        appendCodeRow(format_, data, count, out);
+    }
+    void end(QByteArray &out) override
+    {
+        if (format_ == CodeFormat::C51 && !options_.name.isEmpty())
+            out.append("};\r\n");
+    }
+
+private:
+    EncodeOptions options_;
+    CodeFormat format_;
+    Geometry geometry_;
+};
+
+// The bytes alone.
+class RawEncoder : public Encoder {
+public:
+    void bytes(const std::uint8_t *data, int count, QByteArray &out) override
+    {
+        out.append(reinterpret_cast<const char *>(data), count);
+    }
+};
+
+class IntelHexEncoder : public Encoder {
+public:
+    explicit IntelHexEncoder(std::uint32_t address) : writer_(address) {}
+    void bytes(const std::uint8_t *data, int count, QByteArray &out) override { writer_.append(data, count, out); }
+    void end(QByteArray &out) override { writer_.finish(out); }
+
+private:
+    IntelHexWriter writer_;
+};
+
+// netpbm P4: the mono picture as packed (padding included), a 1 bit black, each row padded to a whole byte.
+class PbmEncoder : public Encoder {
+public:
+    explicit PbmEncoder(const Geometry &geometry)
+        : geometry_(geometry), row_(std::size_t(geometry.packedWidth + 7) / 8 * 8, 0),
+          packed_(std::size_t(geometry.packedWidth + 7) / 8)
+    {
+    }
+    bool takesLevels() const override { return true; }
+    void begin(QByteArray &out) override
+    {
+        out.append(QByteArrayLiteral("P4\n") + QByteArray::number(geometry_.packedWidth) + ' ' +
+                   QByteArray::number(geometry_.packedHeight) + '\n');
+    }
+    void levels(const std::uint8_t *row, QByteArray &out) override
+    {
+        std::copy(row, row + geometry_.packedWidth, row_.begin());
+        packRow(row_.data(), int(row_.size()), packed_.data());
+        out.append(reinterpret_cast<const char *>(packed_.data()), qsizetype(packed_.size()));
+    }
+
+private:
+    Geometry geometry_;
+    std::vector<std::uint8_t> row_;
+    std::vector<std::uint8_t> packed_;
+};
+
+// PNG through libpng, 8 bits a sample: grey for mono and grey formats, RGB for colour, each level widened back to
+// 0..255 by the exact ratio.
+class PngEncoder : public Encoder {
+public:
+    PngEncoder(PixelFormat pixel, const Geometry &geometry)
+        : traits_(traitsOf(pixel)), width_(geometry.packedWidth), height_(geometry.packedHeight),
+          samples_(std::size_t(width_) * std::size_t(traits_.channels))
+    {
+        png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, &PngEncoder::error, nullptr);
+        info_ = png_ ? png_create_info_struct(png_) : nullptr;
+        if (!png_ || !info_)
+            throw std::bad_alloc();
+        png_set_write_fn(png_, this, &PngEncoder::write, nullptr);
+    }
+    ~PngEncoder() override { png_destroy_write_struct(&png_, &info_); }
+    PngEncoder(const PngEncoder &) = delete;
+    PngEncoder &operator=(const PngEncoder &) = delete;
+
+    bool takesLevels() const override { return true; }
+    void begin(QByteArray &out) override
+    {
+        out_ = &out;
+        if (setjmp(png_jmpbuf(png_)))
+            throw std::bad_alloc(); // libpng writing to memory fails only for want of it
+        png_set_IHDR(png_, info_, png_uint_32(width_), png_uint_32(height_), 8,
+                     traits_.colour() ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png_, info_);
+    }
+    void levels(const std::uint8_t *row, QByteArray &out) override
+    {
+        out_ = &out;
+        const bool mono = !traits_.grey() && !traits_.colour();
+        for (std::size_t i = 0; i < samples_.size(); ++i)
+            samples_[i] = mono ? png_byte(row[i] ? 0 : 255)
+                               : png_byte(widenLevel(row[i], traits_.max[i % std::size_t(traits_.channels)]));
+        if (setjmp(png_jmpbuf(png_)))
+            throw std::bad_alloc();
+        png_write_row(png_, samples_.data());
+    }
+    void end(QByteArray &out) override
+    {
+        out_ = &out;
+        if (setjmp(png_jmpbuf(png_)))
+            throw std::bad_alloc();
+        png_write_end(png_, nullptr);
+    }
+
+private:
+    static void error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+    static void write(png_structp png, png_bytep data, size_t count)
+    {
+        static_cast<PngEncoder *>(png_get_io_ptr(png))
+            ->out_->append(reinterpret_cast<const char *>(data), qsizetype(count));
+    }
+
+    PixelFormatTraits traits_;
+    int width_;
+    int height_;
+    std::vector<png_byte> samples_;
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+    QByteArray *out_ = nullptr;
+};
+
+} // namespace
+
+void Encoder::bytes(const std::uint8_t *, int, QByteArray &) {}
+
+void Encoder::levels(const std::uint8_t *, QByteArray &) {}
+
+const char *nameOf(OutputFormat format)
+{
+    static const char *const names[] = {"a51", "c51", "hex", "ihex", "pbm", "png"};
+    return names[int(format)];
+}
+
+std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometry &geometry)
+{
+    switch (options.format) {
+    case OutputFormat::A51:
+    case OutputFormat::C51:
+        return std::make_unique<CodeEncoder>(options, geometry);
+    case OutputFormat::Hex:
+        return std::make_unique<RawEncoder>();
+    case OutputFormat::IntelHex:
+        return std::make_unique<IntelHexEncoder>(options.address);
+    case OutputFormat::Pbm:
+        return std::make_unique<PbmEncoder>(geometry);
+    case OutputFormat::Png:
+        break;
+    }
+    return std::make_unique<PngEncoder>(options.pixel, geometry);
+}

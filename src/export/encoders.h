@@ -1,0 +1,65 @@
+#pragma once
+
+#include "export/cheader.h"
+#include "export/codewriters.h"
+#include "export/textencoding.h"
+#include "imaging/pixelformat.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+
+// The encode stage: what the display's bytes, or the picture it shows, become in the output.
+
+// The window's three forms (A51, C51, the raw bytes), Intel HEX records of the bytes, and a picture of what
+// the display shows: netpbm P4 (mono) or PNG (every pixel format).
+enum class OutputFormat { A51, C51, Hex, IntelHex, Pbm, Png };
+
+const char *nameOf(OutputFormat format);
+
+struct EncodeOptions {
+    OutputFormat format = OutputFormat::A51;
+    PixelFormat pixel = PixelFormat::Mono;
+    std::uint32_t address = 0; // Intel HEX: where the first byte goes
+    // A51: a label line "name:" before the data; C51: the data as the array `unsigned char code name[bytes]`.
+    QString name;
+    CDialect dialect = CDialect::Keil;
+    TextEncoding encoding = TextEncoding::Utf8;
+    QString picfile; // the picture, as the header names it
+    CodeStamp stamp;
+    QStringList notes; // header lines after the four the window writes
+};
+
+// The picture's sizes as the road knows them: as turned, as packed, and the data's bytes.
+struct Geometry {
+    int width = 0;
+    int height = 0;
+    int packedWidth = 0;
+    int packedHeight = 0;
+    std::int64_t dataBytes = 0;
+};
+
+class Encoder {
+public:
+    virtual ~Encoder() = default;
+    // Whether it takes the picture as the display shows it (rows of levels) rather than the display's bytes.
+    virtual bool takesLevels() const { return false; }
+    // What comes before the data.
+    virtual void begin(QByteArray &out) { (void)out; }
+    // A unit of the display's bytes (a row or a page), or a row of levels (packedWidth pixels).
+    virtual void bytes(const std::uint8_t *data, int count, QByteArray &out);
+    virtual void levels(const std::uint8_t *row, QByteArray &out);
+    // What comes after the data.
+    virtual void end(QByteArray &out) { (void)out; }
+    // Whether every character of the text had a code in the chosen encoding.
+    bool lossless() const { return lossless_; }
+
+protected:
+    bool lossless_ = true;
+};
+
+// The encoder of `options.format` for a picture of `geometry`.
+std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometry &geometry);

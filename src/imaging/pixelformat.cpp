@@ -1,0 +1,26 @@
+#include "pixelformat.h"
+
+#include <QLatin1String>
+
+namespace {
+
+constexpr PixelFormatTraits table[] = {
+    {"mono", 1, 1, {1, 0, 0}},          {"gray2", 2, 1, {3, 0, 0}},  {"gray4", 4, 1, {15, 0, 0}},
+    {"gray8", 8, 1, {255, 0, 0}},       {"rgb332", 8, 3, {7, 7, 3}}, {"rgb565", 16, 3, {31, 63, 31}},
+    {"rgb888", 24, 3, {255, 255, 255}},
+};
+
+} // namespace
+
+const PixelFormatTraits &traitsOf(PixelFormat format)
+{
+    return table[int(format)];
+}
+
+std::optional<PixelFormat> pixelFormatFromName(QStringView name)
+{
+    for (int i = 0; i < int(std::size(table)); ++i)
+        if (name.compare(QLatin1String(table[i].name), Qt::CaseInsensitive) == 0)
+            return PixelFormat(i);
+    return std::nullopt;
+}

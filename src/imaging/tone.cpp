@@ -1,0 +1,65 @@
+#include "tone.h"
+
+#include "imaging/conversion.h"
+#include "imaging/pixeltable.h"
+
+#include <algorithm>
+
+void luminanceRow(const QRgb *pixels, int width, std::uint8_t *luminance)
+{
+    for (int x = 0; x < width; ++x) {
+        const QRgb p = pixels[x];
+        const unsigned thousandths = 299 * ((p >> 16) & 0xFF) + 587 * ((p >> 8) & 0xFF) + 114 * (p & 0xFF);
+        const unsigned whole = thousandths / 1000;
+        const unsigned rest = thousandths % 1000;
+        luminance[x] = std::uint8_t(whole + ((rest > 500) | ((rest == 500) & whole)));
+    }
+}
+
+Tone::Rule Tone::ruleOf(const ToneOptions &options, const PixelFormatTraits &traits)
+{
+    if (traits.grey() || traits.colour() || options.dither != Dither::None)
+        return Rule::Quantise;
+    return options.threshold >= 0 ? Rule::Threshold : Rule::Exact;
+}
+
+Tone::Tone(const ToneOptions &options, int width)
+    : traits_(traitsOf(options.pixel)), options_(options), width_(std::max(width, 0)), rule_(ruleOf(options, traits_)),
+      quantiser_(options.dither, width_, traits_.channels, traits_.max),
+      values_(std::size_t(width_) * std::size_t(traits_.channels))
+{
+}
+
+void Tone::row(QRgb *pixels, std::uint8_t *levels)
+{
+    if (options_.mayBeTransparent)
+        layOver(pixels, width_, options_.background);
+    if (traits_.max[0] == 1 && options_.convert) // mono: the window's colour rule first
+        convertRow(pixels, width_, rgbFromColour(whiteColour), rgbFromColour(blackColour));
+    switch (rule_) {
+    case Rule::Exact:
+        readPixelRow(pixels, width_, options_.black, levels);
+        return;
+    case Rule::Threshold:
+        luminanceRow(pixels, width_, levels);
+        for (int x = 0; x < width_; ++x)
+            levels[x] = levels[x] < options_.threshold;
+        return;
+    case Rule::Quantise:
+        break;
+    }
+    std::uint8_t *values = values_.data();
+    if (traits_.colour()) {
+        for (int x = 0; x < width_; ++x) {
+            values[3 * x] = std::uint8_t(qRed(pixels[x]));
+            values[3 * x + 1] = std::uint8_t(qGreen(pixels[x]));
+            values[3 * x + 2] = std::uint8_t(qBlue(pixels[x]));
+        }
+    } else {
+        luminanceRow(pixels, width_, values);
+    }
+    quantiser_.row(values, levels);
+    if (!traits_.grey() && !traits_.colour()) // mono: level 0 is black, a 1 of ink
+        for (int x = 0; x < width_; ++x)
+            levels[x] = std::uint8_t(1 - levels[x]);
+}
