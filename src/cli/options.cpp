@@ -227,8 +227,8 @@ const QList<Entry> &entries()
         {{s("dither")},
          "kind",
          "floyd-steinberg, atkinson or bayer4: dither the luminance (black below 128 with the error diffused left "
-         "to right on every row; bayer4 the ordered 4 x 4 matrix). At most one of --convert, --threshold and "
-         "--dither.",
+         "to right on every row; bayer4 the ordered 4 x 4 matrix); in grey and colour each channel to its nearest "
+         "level. At most one of --convert, --threshold and --dither.",
          choice<Dither>(
              {{"floyd-steinberg", Dither::FloydSteinberg}, {"atkinson", Dither::Atkinson}, {"bayer4", Dither::Bayer4}},
              [](Options &o, Dither v) { o.road.tone.dither = v; })},

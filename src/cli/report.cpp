@@ -8,14 +8,14 @@
 
 void writeLine(const QString &text)
 {
-    const QByteArray bytes = encodeText(onOneLine(text) + u'\n', localeTextEncoding()).bytes;
+    const QByteArray bytes = encodeText(text + u'\n', localeTextEncoding()).bytes;
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
 
 void complain(const QString &message)
 {
-    writeLine(QString::fromLatin1(programName) + QStringLiteral(": ") + message);
+    writeLine(QString::fromLatin1(programName) + QStringLiteral(": ") + onOneLine(message));
 }
 
 void Report::line(const QString &text)
@@ -24,6 +24,11 @@ void Report::line(const QString &text)
         lines_ << text;
     else
         writeLine(text);
+}
+
+void Report::complain(const QString &message)
+{
+    line(QString::fromLatin1(programName) + QStringLiteral(": ") + onOneLine(message));
 }
 
 void Report::preview(const QString &text)

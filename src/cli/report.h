@@ -12,7 +12,7 @@ inline constexpr char programName[] = "tessaline-cli";
 
 // Writes one line to standard error in the encoding that the terminal expects.
 void writeLine(const QString &text);
-// "tessaline-cli: " and the message, as one line.
+// "tessaline-cli: " and the message, on one line whatever it holds.
 void complain(const QString &message);
 
 // What one picture's conversion has to say. A batch converts pictures side by side, so each keeps its lines
@@ -25,7 +25,7 @@ public:
     Report &operator=(const Report &) = delete;
 
     void line(const QString &text);
-    void complain(const QString &message) { line(QString::fromLatin1(programName) + QStringLiteral(": ") + message); }
+    void complain(const QString &message);
     // A line of the preview: in a batch, kept up to a bound, since a tall picture's preview has no end.
     void preview(const QString &text);
     void flush();

@@ -3,6 +3,7 @@
 #include "decode/decoder.h"
 #include "export/filesave.h"
 #include "export/preview.h"
+#include "imaging/readahead.h"
 
 #include <optional>
 #include <vector>
@@ -55,10 +56,10 @@ QStringList pixelFormatNotes(const PackOptions &pack)
         return {QStringLiteral("像素格式：%1，每字节%2个像素，左边的像素在%3位")
                     .arg(name)
                     .arg(8 / traits.bits)
-                    .arg(pack.bitOrder == BitOrder::MsbFirst ? u'高' : u'低')};
+                    .arg(pack.bitOrder == BitOrder::MsbFirst ? QStringLiteral("高") : QStringLiteral("低"))};
     if (pack.pixel == PixelFormat::Rgb565)
         return {QStringLiteral("像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，%1字节在前")
-                    .arg(pack.byteOrder == ByteOrder::BigEndian ? u'高' : u'低')};
+                    .arg(pack.byteOrder == ByteOrder::BigEndian ? QStringLiteral("高") : QStringLiteral("低"))};
     if (pack.pixel == PixelFormat::Rgb332)
         return {QStringLiteral("像素格式：rgb332（R<<5 | G<<2 | B），每像素1字节")};
     if (pack.pixel == PixelFormat::Rgb888)
@@ -90,7 +91,7 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
             return true;
         result.written = true;
         const bool ok = sink.write(block.constData(), block.size());
-        block.clear();
+        block.resize(0); // keeping its memory: a fresh block would be faulted in page by page again
         if (!ok)
             result.error = sink.errorString();
         return ok;
@@ -101,19 +102,20 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     std::optional<TerminalPreview> preview;
     if (options.preview)
         preview.emplace(g.packedWidth, options.previewColumns, options.pack.pixel, options.preview);
-    std::vector<QRgb> pixels(static_cast<std::size_t>(g.width));
     // A row of levels as packed: the padding past the picture stays white.
     const std::size_t levelCount = std::size_t(g.packedWidth) * std::size_t(tone.channels());
     std::vector<std::uint8_t> levels(levelCount, tone.white());
     std::vector<std::uint8_t> unit(std::size_t(packer.unitBytes()));
+    ReadAhead ahead(rows); // decoding, and turning, on a thread of their own from here on
     for (int y = 0; y < g.packedHeight; ++y) {
         if (y < g.height) {
-            if (!rows.next(pixels.data())) {
+            QRgb *pixels = ahead.next();
+            if (!pixels) {
                 flush();
-                result.error = rows.errorString();
+                result.error = ahead.errorString();
                 return result;
             }
-            tone.row(pixels.data(), levels.data());
+            tone.row(pixels, levels.data());
         } else { // a page's padding rows
             std::fill(levels.begin(), levels.end(), tone.white());
         }
@@ -122,11 +124,13 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
         if (encoder->takesLevels()) {
             encoder->levels(levels.data(), block);
         } else if (packer.add(levels.data())) {
-            std::copy(packer.unit(), packer.unit() + unit.size(), unit.begin());
-            if (options.invert)
-                for (std::uint8_t &b : unit)
-                    b = std::uint8_t(~b);
-            encoder->bytes(unit.data(), int(unit.size()), block);
+            const std::uint8_t *bytes = packer.unit();
+            if (options.invert) {
+                for (std::size_t i = 0; i < unit.size(); ++i)
+                    unit[i] = std::uint8_t(~bytes[i]);
+                bytes = unit.data();
+            }
+            encoder->bytes(bytes, packer.unitBytes(), block);
         }
         if (block.size() >= blockBytes && !flush())
             return result;

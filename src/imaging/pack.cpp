@@ -98,11 +98,12 @@ void Packer::packLevels(const std::uint8_t *levels)
             out[x] = std::uint8_t(levels[3 * x] << 5 | levels[3 * x + 1] << 2 | levels[3 * x + 2]);
         return;
     case PixelFormat::Rgb565: {
-        const bool big = options_.byteOrder == ByteOrder::BigEndian;
+        // The word R<<11 | G<<5 | B: its high byte RRRRRGGG, its low byte GGGBBBBB.
+        const int high = options_.byteOrder == ByteOrder::BigEndian ? 0 : 1;
         for (int x = 0; x < n; ++x) {
-            const unsigned word = unsigned(levels[3 * x]) << 11 | unsigned(levels[3 * x + 1]) << 5 | levels[3 * x + 2];
-            out[2 * x + (big ? 0 : 1)] = std::uint8_t(word >> 8);
-            out[2 * x + (big ? 1 : 0)] = std::uint8_t(word & 0xFF);
+            const std::uint8_t *p = levels + 3 * x;
+            out[2 * x + high] = std::uint8_t(p[0] << 3 | p[1] >> 3);
+            out[2 * x + 1 - high] = std::uint8_t(p[1] << 5 | p[2]);
         }
         return;
     }

@@ -21,8 +21,17 @@ void Quantiser::row(const std::uint8_t *values, std::uint8_t *levels)
     const std::size_t count = std::size_t(width_) * std::size_t(channels_);
     switch (dither_) {
     case Dither::None:
-        for (std::size_t i = 0; i < count; ++i)
-            levels[i] = nearest_[i % std::size_t(channels_)][values[i]];
+        if (channels_ == 1) {
+            const std::uint8_t *nearest = nearest_[0].data();
+            for (std::size_t i = 0; i < count; ++i)
+                levels[i] = nearest[values[i]];
+            break;
+        }
+        for (std::size_t i = 0; i < count; i += 3) {
+            levels[i] = nearest_[0][values[i]];
+            levels[i + 1] = nearest_[1][values[i + 1]];
+            levels[i + 2] = nearest_[2][values[i + 2]];
+        }
         break;
     case Dither::Bayer4: {
         const int *m = bayer[row_ % 4];

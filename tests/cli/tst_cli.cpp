@@ -50,6 +50,8 @@ private slots:
     void displayOptions_data();
     void displayOptions();
     void pbmReadsBackAsPacked();
+    void pngShowsWhatTheDisplayShows_data();
+    void pngShowsWhatTheDisplayShows();
     void preview();
     void batchGoesOnPastAFailure();
     void verboseSummary();
@@ -316,6 +318,17 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("- in a batch") << words("--output-dir out t.bmp -");
     QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif");
     QTest::newRow("--help-all") << words("--help-all");
+    QTest::newRow("--pixel gray3") << words("--pixel gray3 t.bmp");
+    QTest::newRow("--background grey") << words("--background grey t.bmp");
+    QTest::newRow("--background #12345") << words("--background #12345 t.bmp");
+    QTest::newRow("--display vt100") << words("--display vt100 t.bmp");
+    QTest::newRow("vertical gray4") << words("--pixel gray4 --layout vertical t.bmp");
+    QTest::newRow("--display ssd1306 then gray4") << words("--display ssd1306 --pixel gray4 t.bmp");
+    QTest::newRow("--threshold with rgb565") << words("--pixel rgb565 --threshold 9 t.bmp");
+    QTest::newRow("--convert with gray2") << words("--pixel gray2 --convert t.bmp");
+    QTest::newRow("pbm of rgb565") << words("--pixel rgb565 -f pbm t.bmp");
+    QTest::newRow("--byte-order with gray4") << words("--pixel gray4 --byte-order little t.bmp");
+    QTest::newRow("--bit-order with rgb888") << words("--pixel rgb888 --bit-order lsb t.bmp");
 }
 
 void tst_Cli::usageErrors()
@@ -461,6 +474,56 @@ void tst_Cli::displayOptions_data()
     QTest::newRow("--rotate 90 --flip horizontal: the rotation first")
         << oneBmp << "-f hex --rotate 90 --flip horizontal" << at(1, '\x20');
 
+    // Grey and colour: a ramp of 0, 85, 170, 255; red, green, blue and white.
+    QImage ramp4(4, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x)
+        ramp4.setPixel(x, 0, qRgb(85 * x, 85 * x, 85 * x));
+    const QByteArray rampBmp = encodeBmp(ramp4, 24);
+    const QByteArray rgbw = encodeBmp(fromRows({QStringLiteral("rgb.")}), 24);
+    QTest::newRow("gray2: a ramp, the leftmost in the high bits")
+        << rampBmp << "-f hex --pixel gray2" << QByteArray("\x1B");
+    QTest::newRow("gray2, lsb: the leftmost in the low bits")
+        << rampBmp << "-f hex --pixel gray2 --bit-order lsb" << QByteArray("\xE4");
+    QTest::newRow("gray2, --invert: 3 - level") << rampBmp << "-f hex --pixel gray2 --invert" << QByteArray("\xE4");
+    QTest::newRow("gray4: 0, 5, 10, 15") << rampBmp << "-f hex --pixel gray4" << QByteArray("\x05\xAF", 2);
+    QTest::newRow("gray4: white and black")
+        << encodeBmp(fromRows({QStringLiteral("..##")}), 24) << "-f hex --pixel gray4" << QByteArray("\xFF\x00", 2);
+    QTest::newRow("gray4, --pad: 3 black and white padding")
+        << encodeBmp(fromRows({QStringLiteral("###")}), 24) << "-f hex --pixel gray4 --pad"
+        << QByteArray("\x00\x0F", 2);
+    QTest::newRow("gray8: the luminance") << rampBmp << "-f hex --pixel gray8" << QByteArray("\x00\x55\xAA\xFF", 4);
+    QTest::newRow("rgb565, big-endian") << rgbw << "-f hex --pixel rgb565"
+                                        << QByteArray("\xF8\x00\x07\xE0\x00\x1F\xFF\xFF", 8);
+    QTest::newRow("rgb565, little-endian")
+        << rgbw << "-f hex --pixel rgb565 --byte-order little" << QByteArray("\x00\xF8\xE0\x07\x1F\x00\xFF\xFF", 8);
+    QTest::newRow("rgb332") << rgbw << "-f hex --pixel rgb332" << QByteArray("\xE0\x1C\x03\xFF", 4);
+    QTest::newRow("rgb888") << rgbw << "-f hex --pixel rgb888"
+                            << QByteArray("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\xFF", 12);
+    QTest::newRow("rgb565, --invert: every bit")
+        << rgbw << "-f hex --pixel rgb565 --invert" << QByteArray("\x07\xFF\xF8\x1F\xFF\xE0\x00\x00", 8);
+    QTest::newRow("--display ssd1322: gray4") << rampBmp << "-f hex --display ssd1322" << QByteArray("\x05\xAF", 2);
+    QTest::newRow("--display st7789, then --byte-order little")
+        << rgbw << "-f hex --display st7789 --byte-order little" << QByteArray("\x00\xF8\xE0\x07\x1F\x00\xFF\xFF", 8);
+    QTest::newRow("--display ssd1306: vertical, lsb") << dotBmp << "-f hex --display ssd1306"
+                                                      << "\x01" + zeros7;
+    QTest::newRow("--layout vertical, then --display st7920: horizontal, msb")
+        << dotBmp << "-f hex --layout vertical --display st7920"
+        << "\x80" + zeros7;
+    QTest::newRow("c51 rgb565: the header says how the bytes go")
+        << encodeBmp(fromRows({QStringLiteral("r")}), 24) << "-f c51 --pixel rgb565"
+        << QString::fromUtf8("/*----  像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，高字节在前  ----*/\r\n"
+                             "0xF8, 0x00, \r\n")
+               .toUtf8();
+    // A clear pixel over the background: red, then the GIF's clear colour (green).
+    const QByteArray clearGif = encodeGif({fromRows({QStringLiteral("rg")})}, qRgb(0, 255, 0));
+    QTest::newRow("clear over black") << clearGif << "-f hex --pixel rgb888 --background black"
+                                      << QByteArray("\xFF\x00\x00\x00\x00\x00", 6);
+    QTest::newRow("clear over #336699") << clearGif << "-f hex --pixel rgb888 --background #336699"
+                                        << QByteArray("\xFF\x00\x00\x33\x66\x99", 6);
+    const QByteArray allClear = encodeGif({fromRows({QStringLiteral("gggggggg")})}, qRgb(0, 255, 0));
+    QTest::newRow("mono, clear over white") << allClear << "-f hex" << QByteArray("\x00", 1);
+    QTest::newRow("mono, clear over black: black") << allClear << "-f hex --background black" << QByteArray("\xFF");
+
     // The worked example as PNG of every colour type gives the BMP's bytes; a clear pixel (1, 0) reads as white.
     QImage clear = workedExample().convertToFormat(QImage::Format_ARGB32);
     clear.setPixel(1, 0, qRgba(0, 0, 0, 0));
@@ -525,6 +588,41 @@ void tst_Cli::pbmReadsBackAsPacked()
         QCOMPARE(qGray(pbm.pixel(x, 0)) < 128, expected[x] == u'#');
 }
 
+void tst_Cli::pngShowsWhatTheDisplayShows_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QList<QRgb>>("pixels"); // the first row, as Qt reads the PNG
+    QImage ramp(4, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x)
+        ramp.setPixel(x, 0, qRgb(80 * x, 80 * x, 80 * x));
+    // 80, 160, 240 are levels 1, 2, 3 of gray2 (85, 170, 255 shown) and 5, 9, 14 of gray4 (85, 153, 238).
+    QTest::newRow("gray2, after --invert")
+        << encodeBmp(ramp, 24) << "--pixel gray2 --invert"
+        << QList<QRgb>{qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(170, 170, 170), qRgb(255, 255, 255)};
+    QTest::newRow("gray4, padded white") << encodeBmp(ramp.copy(0, 0, 3, 1), 24) << "--pixel gray4 --pad"
+                                         << QList<QRgb>{qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(153, 153, 153),
+                                                        qRgb(255, 255, 255)};
+    // 100 is 12 of 31 (99 shown) and 25 of 63 (101 shown).
+    QTest::newRow("rgb565") << encodeBmp(solid(1, 1, qRgb(100, 100, 100)), 24) << "--pixel rgb565"
+                            << QList<QRgb>{qRgb(99, 101, 99)};
+    QTest::newRow("mono") << encodeBmp(workedExample(), 24) << "" << QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+}
+
+void tst_Cli::pngShowsWhatTheDisplayShows()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, options);
+    QFETCH(QList<QRgb>, pixels);
+    const Run r = run(QStringList{QStringLiteral("-f"), QStringLiteral("png"), picture(QStringLiteral("s.bmp"), file)} +
+                      options.split(u' ', Qt::SkipEmptyParts));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QImage shown = QImage::fromData(r.out, "PNG");
+    QVERIFY(!shown.isNull());
+    for (int x = 0; x < pixels.size(); ++x)
+        QCOMPARE(QString::number(shown.pixel(x, 0) & 0xFFFFFF, 16), QString::number(pixels[x] & 0xFFFFFF, 16));
+}
+
 void tst_Cli::preview()
 {
     QImage dot = solid(8, 8, qRgb(255, 255, 255));
@@ -559,6 +657,17 @@ void tst_Cli::preview()
     QVERIFY(batch.err.contains(QStringLiteral("████████\n(the rest of the preview is left out: a batch keeps "
                                               "1048576 characters of it a picture)\n")));
     QVERIFY(batch.err.contains(full.err));
+    // Colour in terminal colours: the upper pixel's over the lower's, white below the last row.
+    const Run colour =
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--pixel"), QStringLiteral("rgb565"),
+             QStringLiteral("--preview"),
+             picture(QStringLiteral("c.bmp"),
+                     encodeBmp(fromRows({QStringLiteral("rg"), QStringLiteral("b."), QStringLiteral("#b")}), 24))});
+    QCOMPARE(colour.err,
+             QStringLiteral("\x1b[38;2;255;0;0m\x1b[48;2;0;0;255m▀\x1b[38;2;0;255;0m\x1b[48;2;255;255;255m▀"
+                            "\x1b[0m\n"
+                            "\x1b[38;2;0;0;0m\x1b[48;2;255;255;255m▀\x1b[38;2;0;0;255m\x1b[48;2;255;255;255m▀"
+                            "\x1b[0m\n"));
 }
 
 void tst_Cli::batchGoesOnPastAFailure()
@@ -589,6 +698,19 @@ void tst_Cli::verboseSummary()
              QStringLiteral("tessaline-cli: bank.bmp: 1024 x 520 pixels, packed as 1024 x 520, hex, 66560 bytes "
                             "of data\ntessaline-cli: bank.bmp: warning: 66560 bytes of data, more than the 64 KiB "
                             "(65536 bytes) that one 8051 code bank holds\n"));
+    // A picture larger than the display's screen: said; one that fits turned fits a display that turns.
+    const Run small =
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
+             QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("bank.bmp")});
+    QCOMPARE(small.err, QStringLiteral("tessaline-cli: bank.bmp: warning: the picture is 1024 x 520 pixels, larger "
+                                       "than the pcd8544's screen of 84 x 48\n"));
+    const QString wide = picture(QStringLiteral("wide.bmp"), encodeBmp(solid(160, 128, qRgb(0, 0, 0)), 24));
+    QVERIFY(
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("st7735"), wide})
+            .err.isEmpty());
+    QVERIFY(!run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("ssd1322"),
+                  wide})
+                 .err.isEmpty());
     // Intel HEX that passes the 8051's code space: said, and written all the same.
     const Run past = run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"),
                           QStringLiteral("0xFFFE"), QStringLiteral("t.bmp")});

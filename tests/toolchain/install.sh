@@ -36,6 +36,12 @@ completion=$work/prefix/share/bash-completion/completions/tessaline-cli
 for option in $("$work/prefix/bin/tessaline-cli" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
     grep -q -- "$option\b" "$completion" || fail "the completion does not offer $option"
 done
+# Every display --list-displays knows: completed, and in the README's table with the same properties.
+"$work/prefix/bin/tessaline-cli" --list-displays | tail -n +2 | while read -r name width x height pixel layout bits bytes; do
+    grep -q "\b$name\b" "$completion" || fail "the completion does not offer the display $name"
+    grep -qF "| $name | $width x $height | $pixel | $layout | $bits | $bytes |" "$source/README.md" ||
+        fail "the README's table of displays differs from --list-displays for $name"
+done
 offered=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
     COMP_WORDS=(tessaline-cli --layout ""); COMP_CWORD=2; COMP_LINE="tessaline-cli --layout "; COMP_POINT=${#COMP_LINE}
     _tessaline_cli; echo "${COMPREPLY[*]}"' bash "$completion")
