@@ -30,9 +30,32 @@ public:
             return;
         if (format_ == CodeFormat::A51)
             out.append(options_.name.toLatin1() + ":\r\n");
+        else if (options_.table)
+            out.append(cArray(options_.dialect, options_.name,
+                              QStringLiteral("%1][%2").arg(geometry_.frames).arg(geometry_.frameBytes))
+                           .toLatin1() +
+                       " = {\r\n");
         else
             out.append(cArray(options_.dialect, options_.name, QString::number(geometry_.dataBytes)).toLatin1() +
                        " = {\r\n");
+    }
+    void frameStart(const QString &label, QByteArray &out) override
+    {
+        if (!label.isEmpty()) {
+            const QString line = format_ == CodeFormat::A51
+                                     ? QStringLiteral("; ") + textInComment(format_, label)
+                                     : QStringLiteral("/* ") + textInComment(format_, label) + QStringLiteral(" */");
+            const EncodedText text = encodeText(line + QStringLiteral("\r\n"), options_.encoding);
+            lossless_ = lossless_ && text.lossless;
+            out.append(text.bytes);
+        }
+        if (named() && options_.table)
+            out.append("{\r\n");
+    }
+    void frameEnd(QByteArray &out) override
+    {
+        if (named() && options_.table)
+            out.append("},\r\n");
     }
     void bytes(const std::uint8_t *data, int count, QByteArray &out) override
     {
@@ -40,8 +63,48 @@ public:
     }
     void end(QByteArray &out) override
     {
-        if (format_ == CodeFormat::C51 && !options_.name.isEmpty())
+        if (named())
             out.append("};\r\n");
+        if (options_.name.isEmpty())
+            return;
+        for (const FrameTable &table : options_.tables) {
+            const QByteArray name = (options_.name + table.suffix).toLatin1();
+            if (format_ == CodeFormat::A51) { // DB a byte, DW a word (high byte first, as A51 stores it)
+                out.append(name + ":\r\n");
+                appendTableRows(table, out);
+                continue;
+            }
+            const QString type = table.bytes == 1 ? QStringLiteral("unsigned char") : QStringLiteral("unsigned int");
+            out.append(QStringLiteral("%1 %2 %3[%4] = {\r\n")
+                           .arg(type,
+                                options_.dialect == CDialect::Sdcc ? QStringLiteral("__code") : QStringLiteral("code"),
+                                QString::fromLatin1(name))
+                           .arg(table.values.size())
+                           .toLatin1());
+            appendTableRows(table, out);
+            out.append("};\r\n");
+        }
+    }
+
+private:
+    bool named() const { return format_ == CodeFormat::C51 && !options_.name.isEmpty(); }
+    // A table's values, 16 a line: A51 "DB 008H" or "DW 0C4E3H", C51 "0x08, " or "0xC4E3, ".
+    void appendTableRows(const FrameTable &table, QByteArray &out) const
+    {
+        const int digits = 2 * table.bytes;
+        for (qsizetype i = 0; i < table.values.size(); ++i) {
+            const QByteArray hex = QByteArray::number(table.values[i], 16).toUpper().rightJustified(digits, '0');
+            if (format_ == CodeFormat::A51) {
+                if (i % 16 == 0)
+                    out.append(table.bytes == 1 ? "DB   " : "DW   ");
+                out.append('0' + hex + 'H');
+                out.append(i % 16 == 15 || i + 1 == table.values.size() ? "\r\n" : ", ");
+            } else {
+                out.append("0x" + hex + ", ");
+                if (i % 16 == 15 || i + 1 == table.values.size())
+                    out.append("\r\n");
+            }
+        }
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "export/cheader.h"
 #include "export/codewriters.h"
+#include "decode/frames.h"
 #include "export/textencoding.h"
 #include "imaging/pixelformat.h"
 
@@ -31,15 +32,21 @@ struct EncodeOptions {
     QString picfile; // the picture, as the header names it
     CodeStamp stamp;
     QStringList notes; // header lines after the four the window writes
+    // Several frames as a table: with a name, a C51 array of a row a frame, the tables after it.
+    bool table = false;
+    QList<FrameTable> tables;
 };
 
-// The picture's sizes as the road knows them: as turned, as packed, and the data's bytes.
+// The picture's sizes as the road knows them: as turned, as packed (of several frames, the largest frame's), and
+// the data's bytes: each frame takes frameBytes (the largest frame's bytes, a smaller one padded with zeros).
 struct Geometry {
     int width = 0;
     int height = 0;
     int packedWidth = 0;
     int packedHeight = 0;
     std::int64_t dataBytes = 0;
+    int frames = 1;
+    std::int64_t frameBytes = 0;
 };
 
 class Encoder {
@@ -49,6 +56,13 @@ public:
     virtual bool takesLevels() const { return false; }
     // What comes before the data.
     virtual void begin(QByteArray &out) { (void)out; }
+    // Before and after each frame's bytes: `label` says which it is (empty: nothing to say).
+    virtual void frameStart(const QString &label, QByteArray &out)
+    {
+        (void)label;
+        (void)out;
+    }
+    virtual void frameEnd(QByteArray &out) { (void)out; }
     // A unit of the display's bytes (a row or a page), or a row of levels (packedWidth pixels).
     virtual void bytes(const std::uint8_t *data, int count, QByteArray &out);
     virtual void levels(const std::uint8_t *row, QByteArray &out);
@@ -61,5 +75,5 @@ protected:
     bool lossless_ = true;
 };
 
-// The encoder of `options.format` for a picture of `geometry`.
+// The encoder of `options.format` for a picture of `geometry` (for PBM and PNG, the sheet of the frames).
 std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometry &geometry);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/limits.h"
+#include "decode/frames.h"
 #include "export/encoders.h"
 #include "imaging/pack.h"
 #include "imaging/tone.h"
@@ -48,3 +49,8 @@ QStringList pixelFormatNotes(const PackOptions &pack);
 // anything is written, unless `pad`; so is one the turn may not hold, and Intel HEX past 4 GiB. A row the
 // decoder cannot deliver, or a failed write, stops the road there.
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink);
+
+// The same for several frames, one after the other, each down the whole road: in text, each frame's label
+// before its bytes (and, named, a row of a table); raw and Intel HEX, the frames one after the other; PBM and
+// PNG, one sheet of them all (held, within the memory limit); the preview, the sheet or the first frame.
+RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink);

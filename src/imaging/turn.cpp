@@ -14,12 +14,12 @@ TurnedRows::TurnedRows(PictureDecoder &decoder, int degrees, Flip flip)
 {
 }
 
-std::int64_t TurnedRows::heldBytes() const
+std::int64_t TurnedRows::heldBytes(int width, int height, int degrees, Flip flip)
 {
-    if (passesStraight())
+    if (degrees == 0 && flip != Flip::Vertical)
         return 0;
-    const std::int64_t band = degrees_ == 90 || degrees_ == 270 ? std::int64_t(bandRows) * width_ : 0;
-    return (std::int64_t(width_) * height_ + band) * std::int64_t(sizeof(QRgb));
+    const std::int64_t band = degrees == 90 || degrees == 270 ? std::int64_t(bandRows) * width : 0;
+    return (std::int64_t(width) * height + band) * std::int64_t(sizeof(QRgb));
 }
 
 bool TurnedRows::readAll()

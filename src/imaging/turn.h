@@ -25,7 +25,9 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     // The memory the turn holds: 0 when rows pass straight through.
-    std::int64_t heldBytes() const;
+    std::int64_t heldBytes() const { return heldBytes(width_, height_, degrees_, flip_); }
+    // The same for a picture `width` x `height` as turned.
+    static std::int64_t heldBytes(int width, int height, int degrees, Flip flip);
 
     // The next row of the turned picture into `row` (width() pixels); false, with the decoder's reason, when
     // the picture cannot be read.

@@ -1,0 +1,33 @@
+#include "frames.h"
+
+namespace {
+
+// The single picture's decoder, lent to the road for the one frame.
+class Lent : public PictureDecoder {
+public:
+    explicit Lent(PictureDecoder &decoder) : decoder_(decoder)
+    {
+        width_ = decoder.width();
+        height_ = decoder.height();
+    }
+    const char *format() const override { return decoder_.format(); }
+    bool mayBeTransparent() const override { return decoder_.mayBeTransparent(); }
+
+protected:
+    bool decodeRow(int, QRgb *row) override { return decoder_.readRow(row) || fail(decoder_.errorString()); }
+
+private:
+    PictureDecoder &decoder_;
+};
+
+} // namespace
+
+std::unique_ptr<PictureDecoder> SinglePicture::open(int i, QString *errorString)
+{
+    if (i != 0 || opened_) {
+        *errorString = QStringLiteral("a picture alone has one frame");
+        return nullptr;
+    }
+    opened_ = true;
+    return std::make_unique<Lent>(decoder_);
+}
