@@ -36,7 +36,8 @@ std::optional<QList<Job>> plan(const Options &options)
     const bool batch = !options.outputDir.isEmpty();
     QList<Job> jobs;
     QHash<QString, QString> byFile, byName;
-    for (const QString &picture : options.pictures) {
+    // A glyph table is one job, about its font.
+    for (const QString &picture : options.font.isEmpty() ? options.pictures : QStringList{options.font}) {
         const QString base = QFileInfo(picture).completeBaseName();
         Job job{picture, options.output, options.road.encode.name, options.header};
         if (options.namesFromPictures())

@@ -5,7 +5,11 @@
 #include "cli/report.h"
 #include "export/cheader.h"
 #include "export/filesave.h"
+#include "decode/charsets.h"
 #include "decode/decoder.h"
+#include "decode/glyphs.h"
+
+#include <QFile>
 
 #include <cstdio>
 
@@ -32,21 +36,57 @@ std::unique_ptr<PictureDecoder> openJobPicture(const Options &options, const Job
     return input ? openPicture(std::move(input), limits, error) : nullptr;
 }
 
-// The C header of a named C51 array: its size and the picture's, and its extern declaration.
-QByteArray headerFor(const RoadOptions &road, const Geometry &g)
+// The glyphs --font draws: the characters of --text, --text-file or --charset.
+std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
+{
+    QList<char32_t> characters;
+    if (!options.textFile.isEmpty()) {
+        QFile file(options.textFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = onOneLine(options.textFile) + QStringLiteral(": ") + file.errorString();
+            return nullptr;
+        }
+        characters = charactersOf(QString::fromUtf8(file.readAll()));
+    } else if (!options.charset.isEmpty()) {
+        characters = *charactersOfSet(options.charset);
+    } else {
+        characters = charactersOf(options.text);
+    }
+    GlyphOptions glyphs = options.glyphs;
+    const PixelFormatTraits &traits = traitsOf(options.road.pack.pixel);
+    if (options.road.pack.layout == Layout::Horizontal && traits.subByte())
+        glyphs.widthStep = 8 / traits.bits; // a proportional cell fills whole bytes
+    return GlyphSource::open(options.font, options.fontIndex, characters, glyphs, options.limits, error);
+}
+
+// The C header of a named C51 array: its sizes, its extern declaration, and those of the tables after it.
+QByteArray headerFor(const RoadOptions &road, const Geometry &g, const FrameSource &frames)
 {
     const EncodeOptions &encode = road.encode;
-    const QString macro = encode.name.toUpper();
-    QList<std::pair<QString, std::int64_t>> macros{{macro + QStringLiteral("_WIDTH"), g.width},
-                                                   {macro + QStringLiteral("_HEIGHT"), g.height}};
+    const QString macro = encode.name.toUpper() + u'_';
+    const QString bytes = macro + QStringLiteral("BYTES");
+    QList<std::pair<QString, std::int64_t>> macros{{macro + QStringLiteral("WIDTH"), g.width},
+                                                   {macro + QStringLiteral("HEIGHT"), g.height}};
     if (road.pack.layout == Layout::Vertical)
-        macros.append({macro + QStringLiteral("_PAGES"), g.packedHeight / 8});
-    macros.append({macro + QStringLiteral("_BYTES"), g.dataBytes});
+        macros.append({macro + QStringLiteral("PAGES"), g.packedHeight / 8});
+    QStringList externs;
+    if (frames.isTable()) {
+        const QString count = macro + frames.countName();
+        macros.append({count, g.frames});
+        macros.append({bytes, g.frameBytes});
+        externs << cArray(encode.dialect, encode.name, count + QStringLiteral("][") + bytes);
+        for (const FrameTable &table : frames.tables())
+            externs << QStringLiteral("%1 %2 %3[%4]")
+                           .arg(table.bytes == 1 ? QStringLiteral("unsigned char") : QStringLiteral("unsigned int"),
+                                encode.dialect == CDialect::Sdcc ? QStringLiteral("__code") : QStringLiteral("code"),
+                                encode.name + table.suffix, count);
+    } else {
+        macros.append({bytes, g.dataBytes});
+        externs << cArray(encode.dialect, encode.name, bytes);
+    }
     const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pack));
-    const QString text = cHeaderText(comment, encode.name, macros,
-                                     {cArray(encode.dialect, encode.name, macro + QStringLiteral("_BYTES"))});
-    return encodeText(text, encode.encoding).bytes;
+    return encodeText(cHeaderText(comment, encode.name, macros, externs), encode.encoding).bytes;
 }
 
 // Whether a picture of `g` fits the display's screen (either way round, where the display can turn its scan).
@@ -62,11 +102,20 @@ int convertOne(const Options &options, const Job &job, Report &report)
 {
     const QString picture = onOneLine(job.picture);
     QString error;
-    const std::unique_ptr<PictureDecoder> decoder = openJobPicture(options, job, &error);
-    if (!decoder) {
+    std::unique_ptr<PictureDecoder> decoder;
+    std::unique_ptr<GlyphSource> glyphs;
+    std::unique_ptr<FrameSource> single;
+    if (options.font.isEmpty())
+        decoder = openJobPicture(options, job, &error);
+    else
+        glyphs = openGlyphs(options, &error);
+    if (!decoder && !glyphs) {
         report.complain(picture + QStringLiteral(": ") + error);
         return Refused;
     }
+    if (decoder)
+        single = std::make_unique<SinglePicture>(*decoder);
+    FrameSource &frames = glyphs ? static_cast<FrameSource &>(*glyphs) : *single;
     RoadOptions road = options.road;
     road.encode.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
     road.encode.name = job.name;
@@ -80,7 +129,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
         return Refused;
     }
     ByteSink &sink = job.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
-    const RoadResult result = runRoad(*decoder, road, sink);
+    const RoadResult result = runRoad(frames, road, sink);
     if (!result.lossless)
         report.complain(picture + QStringLiteral(": warning: some characters of the header have no code in the "
                                                  "chosen encoding and were written as '?'"));
@@ -100,7 +149,12 @@ int convertOne(const Options &options, const Job &job, Report &report)
         return Refused;
     }
     const Geometry &g = result.geometry;
-    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, g), &error)) {
+    if (glyphs && glyphs->clipped())
+        report.complain(picture + QStringLiteral(": warning: %1 of the %2 glyphs do not fit their cells and are cut "
+                                                 "at the edges")
+                                      .arg(glyphs->clipped())
+                                      .arg(glyphs->count()));
+    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, g, frames), &error)) {
         report.complain(onOneLine(job.header) + QStringLiteral(": ") + error);
         return Refused;
     }

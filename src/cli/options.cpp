@@ -6,6 +6,7 @@
 
 #include "cli/displays.h"
 #include "cli/report.h"
+#include "decode/charsets.h"
 #include "export/textencoding.h"
 
 #include <QCommandLineParser>
@@ -293,6 +294,77 @@ const QList<Entry> &entries()
              o.road.encode.encoding = *encoding;
              return std::nullopt;
          }},
+        {{s("font")},
+         "FONT",
+         "Draw characters instead of a picture, each in a cell that goes down the road as a picture of its own: "
+         "FONT is a font file (TrueType, OpenType, a .ttc collection, BDF, PCF) or a family fontconfig knows, such "
+         "as \"WenQuanYi Zen Hei\". The characters come from --text, --text-file or --charset.",
+         setText(&Options::font)},
+        {{s("font-index")},
+         "N",
+         "The face of a font collection (.ttc) to draw with; default 0.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             bool ok = false;
+             o.fontIndex = value.toInt(&ok);
+             if (!ok || o.fontIndex < 0 || o.fontIndex > 65535)
+                 return QStringLiteral("takes a number from 0 to 65535, not '%1'").arg(value);
+             return std::nullopt;
+         }},
+        {{s("text")}, "TEXT", "The characters to draw, in order, each once.", setText(&Options::text)},
+        {{s("text-file")},
+         "FILE",
+         "The characters of a UTF-8 text file, in order, each once; line ends left out.",
+         setText(&Options::textFile)},
+        {{s("charset")},
+         "set",
+         "ascii (0x20 to 0x7E) or gb2312 (all 7445 characters of GB2312, in its code order).",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (!charactersOfSet(value))
+                 return QStringLiteral("'%1': use ascii or gb2312").arg(value);
+             o.charset = value;
+             return std::nullopt;
+         }},
+        {{s("size")},
+         "PX",
+         "The cells' height: a wide character (East Asian Width W, F or A) gets a cell PX wide, any other PX / 2; "
+         "default 16 for an outline font, a bitmap font's own size.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             bool ok = false;
+             o.glyphs.size = value.toInt(&ok);
+             if (!ok || o.glyphs.size < 1 || o.glyphs.size > 1024)
+                 return QStringLiteral("takes a number of pixels from 1 to 1024, not '%1'").arg(value);
+             return std::nullopt;
+         }},
+        {{s("cell")},
+         "WxH",
+         "One size for every cell, W x H pixels.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             static const QRegularExpression size(QStringLiteral("^([0-9]{1,4})x([0-9]{1,4})$"));
+             const QRegularExpressionMatch m = size.match(value);
+             const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+             if (!m.hasMatch() || w < 1 || h < 1 || w > 1024 || h > 1024)
+                 return QStringLiteral("takes a size such as 16x16, from 1 to 1024 pixels a side, not '%1'").arg(value);
+             o.glyphs.cell = QSize(w, h);
+             return std::nullopt;
+         }},
+        {{s("proportional")},
+         nullptr,
+         "Each cell as wide as its glyph's advance (in whole bytes across, in the horizontal layout), and a table "
+         "of the widths, NAME_widths.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.glyphs.proportional = true;
+             return std::nullopt;
+         }},
+        {{s("missing")},
+         "rule",
+         "refuse (default: a character the font has no glyph for is an error) or blank (its cell stays empty).",
+         choice<bool>({{"refuse", false}, {"blank", true}}, [](Options &o, bool v) { o.glyphs.missingBlank = v; })},
+        {{s("index")},
+         "codes",
+         "What NAME_codes holds for each glyph, in the table's order, so firmware finds a character by searching "
+         "it: gb2312 (default; a character without a GB2312 code is refused) or unicode.",
+         choice<CodeIndex>({{"gb2312", CodeIndex::Gb2312}, {"unicode", CodeIndex::Unicode}},
+                           [](Options &o, CodeIndex v) { o.glyphs.index = v; })},
         {{s("picture-name")},
          "NAME",
          "Name the picture NAME in the header comment (for -, standard input, which it names - otherwise).",
@@ -405,7 +477,22 @@ std::optional<QString> conflicts(const Options &o, const QStringList &given)
         return QStringLiteral("--header goes with --format c51");
     if (!o.header.isEmpty() && o.road.encode.name.isEmpty() && !isSet("name-prefix"))
         return QStringLiteral("--header needs the array's name: --name NAME (or --name-prefix)");
-    if (o.pictures.isEmpty())
+    const bool drawing = isSet("font");
+    const int what = int(isSet("text")) + int(isSet("text-file")) + int(isSet("charset"));
+    if (drawing && what != 1)
+        return QStringLiteral("--font draws the characters of one of --text, --text-file and --charset");
+    if (!drawing)
+        for (const char *glyphOption :
+             {"text", "text-file", "charset", "font-index", "size", "cell", "proportional", "missing", "index"})
+            if (isSet(glyphOption))
+                return QStringLiteral("--%1 goes with --font").arg(QLatin1String(glyphOption));
+    if (drawing && !o.pictures.isEmpty())
+        return QStringLiteral("--font draws characters, not the picture '%1'").arg(o.pictures.first());
+    if (drawing && !o.outputDir.isEmpty())
+        return QStringLiteral("--font makes one glyph table, not a batch (--output-dir)");
+    if (drawing && isSet("name-prefix"))
+        return QStringLiteral("--font's table is named by --name");
+    if (o.pictures.isEmpty() && !drawing)
         return QStringLiteral("no picture given");
     if (!o.outputDir.isEmpty() && isSet("output"))
         return QStringLiteral("--output and --output-dir do not go together");

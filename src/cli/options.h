@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/limits.h"
+#include "decode/glyphs.h"
 #include "export/road.h"
 
 #include <QString>
@@ -20,6 +21,13 @@ struct Options {
     QString header;       // --header: a C header declaring the array
     QString namePrefix;   // before each array's name
     QString pictureName;  // the picture as the header comment names it; empty: as given
+    // --font: a glyph table of the characters of --text, --text-file or --charset instead of a picture.
+    QString font;
+    int fontIndex = 0;
+    QString text;
+    QString textFile;
+    QString charset;
+    GlyphOptions glyphs;
     bool verbose = false;
     const Display *display = nullptr; // --display: its screen, for the warning
 

@@ -62,6 +62,12 @@ private slots:
     void headerDeclaresTheArray();
     void batchNamesEachArray();
     void pictureFromStandardInput();
+    void glyphTables_data();
+    void glyphTables();
+    void glyphRefusals_data();
+    void glyphRefusals();
+    void realFontsDrawEveryGb2312Character_data();
+    void realFontsDrawEveryGb2312Character();
     void partWayFailureStopsTheStream();
     void badInputsAreRefused_data();
     void badInputsAreRefused();
@@ -329,6 +335,12 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("pbm of rgb565") << words("--pixel rgb565 -f pbm t.bmp");
     QTest::newRow("--byte-order with gray4") << words("--pixel gray4 --byte-order little t.bmp");
     QTest::newRow("--bit-order with rgb888") << words("--pixel rgb888 --bit-order lsb t.bmp");
+    QTest::newRow("--font and a picture") << words("--font tiny.bdf --text A t.bmp");
+    QTest::newRow("--font without characters") << words("--font tiny.bdf");
+    QTest::newRow("--text and --charset") << words("--font tiny.bdf --text A --charset ascii");
+    QTest::newRow("--text without --font") << words("--text A t.bmp");
+    QTest::newRow("--charset big5") << words("--font tiny.bdf --charset big5");
+    QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16");
 }
 
 void tst_Cli::usageErrors()
@@ -872,6 +884,116 @@ void tst_Cli::pictureFromStandardInput()
     QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-")}, exampleEpoch, fromFile).out,
              QByteArray("\x81\xFF\x00\x0A", 4));
     QCOMPARE(run({QStringLiteral("-")}).err, QStringLiteral("tessaline-cli: -: standard input is empty\n"));
+}
+
+void tst_Cli::glyphTables_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QByteArray>("data"); // the bytes, or for a51 and c51 the text after the header
+    const QByteArray zeros16(16, '\0');
+    const QByteArray a = QByteArray(11, '\0') + QByteArray("\x78\x48\x78\0\0", 5); // rows 11 to 13
+    const QByteArray ni = QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(28, '\0');
+    QTest::newRow("narrow: 8 x 16") << "--text A -f hex" << a;
+    QTest::newRow("wide: 16 x 16") << "--text 你 -f hex" << ni;
+    QTest::newRow("both: each in a row of 32 bytes, each character once") << "--text A你A -f hex" << a + zeros16 + ni;
+    QTest::newRow("vertical, lsb: pages of 8 rows") << "--text A你 -f hex --layout vertical"
+                                                    << zeros16.left(8) + QByteArray("\0\x38\x28\x28\x38\0\0\0", 8) +
+                                                           zeros16 + "\x03" + QByteArray(14, '\x02') + "\x03" + zeros16;
+    QTest::newRow("--cell 16x4: cut") << "--text 你 --cell 16x4 -f hex"
+                                      << QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(4, '\0');
+    QTest::newRow("--missing blank") << "--text 'B' --missing blank -f hex --invert" << QByteArray(16, '\xFF');
+    QTest::newRow("c51, named: a row a glyph, its line, the codes")
+        << "--text 你 -f c51 --name t --cell 16x1"
+        << QString::fromUtf8("unsigned char code t[1][2] = {\r\n/* 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, "
+                             "\r\n},\r\n};\r\nunsigned int code t_codes[1] = {\r\n0xC4E3, \r\n};\r\n")
+               .toUtf8();
+    QTest::newRow("a51, unicode codes, proportional widths")
+        << "--text A你 -f a51 --name t --cell 8x1 --proportional --index unicode"
+        << QByteArray("t:\r\n; A U+0041\r\nDB   000H\r\nDB   000H\r\n; ") + QString::fromUtf8("你").toUtf8() +
+               " U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\n"
+               "t_codes:\r\nDW   00041H, 04F60H\r\nt_widths:\r\nDB   008H, 010H\r\n";
+    QTest::newRow("pbm: a sheet, 16 cells a row") << "--charset ascii --missing blank --cell 8x2 -f pbm"
+                                                  << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
+}
+
+void tst_Cli::glyphTables()
+{
+    QFETCH(QString, options);
+    QFETCH(QByteArray, data);
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    QStringList arguments{QStringLiteral("--font"), QStringLiteral("tiny.bdf")};
+    for (QString word : options.split(u' '))
+        arguments << word.remove(u'\'');
+    const Run r = run(arguments);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QByteArray out = r.out;
+    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")))
+        out = out.mid(out.indexOf("\r\n", out.indexOf("V1.0")) + 2); // after the fourth header line
+    QCOMPARE(out.toHex(' '), data.toHex(' '));
+}
+
+void tst_Cli::glyphRefusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a character without a glyph")
+        << QStringList{"--font", "tiny.bdf", "--text", "AB"}
+        << QStringLiteral("tiny.bdf: the font tiny.bdf has no glyph for B U+0042 (use --missing blank");
+    QTest::newRow("a character without a GB2312 code")
+        << QStringList{"--font", "tiny.bdf", "--text", "€", "--missing", "blank"}
+        << QStringLiteral("tiny.bdf: € U+20AC has no GB2312 code (use --index unicode)");
+    QTest::newRow("a family fontconfig does not know")
+        << QStringList{"--font", "No Such Family", "--text", "A"}
+        << QStringLiteral("No Such Family: no such font file, and no font of that family (the nearest fontconfig "
+                          "offers is '");
+    QTest::newRow("a bitmap font at another size")
+        << QStringList{"--font", "tiny.bdf", "--text", "A", "--size", "12"}
+        << QStringLiteral("tiny.bdf: the bitmap font tiny.bdf has glyphs of 16 pixels, not 12");
+    QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
+                                << QStringLiteral("t.bmp: not a font FreeType reads");
+}
+
+void tst_Cli::glyphRefusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    const Run r = run(arguments);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + message), qPrintable(r.err));
+    QCOMPARE(r.err.count(u'\n'), 1);
+}
+
+void tst_Cli::realFontsDrawEveryGb2312Character_data()
+{
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<bool>("insideCells");
+    QTest::newRow("WenQuanYi bitmap, 16 pixels") << "/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf" << true;
+    // An outline's hinted ideographs span 17 rows at 16 pixels; some glyphs pass the cell, and are said to.
+    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << false;
+}
+
+// Every GB2312 character but the ideographic space (A1A1) leaves ink in its cell of the sheet.
+void tst_Cli::realFontsDrawEveryGb2312Character()
+{
+    QFETCH(QString, font);
+    QFETCH(bool, insideCells);
+    if (!QFileInfo::exists(QStringLiteral("/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf")))
+        QSKIP("xfonts-wqy and fonts-wqy-zenhei are missing (scripts/install-deps installs them)");
+    const Run r = run({QStringLiteral("--font"), font, QStringLiteral("--charset"), QStringLiteral("gb2312"),
+                       QStringLiteral("-f"), QStringLiteral("pbm")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err.isEmpty(), insideCells);
+    const QImage sheet = QImage::fromData(r.out, "PBM").convertToFormat(QImage::Format_Mono);
+    QCOMPARE(sheet.size(), QSize(16 * 16, (7445 + 15) / 16 * 16));
+    for (int i = 1; i < 7445; ++i) {
+        const QImage cell = sheet.copy(i % 16 * 16, i / 16 * 16, 16, 16);
+        bool ink = false;
+        for (int y = 0; y < 16 && !ink; ++y)
+            for (int x = 0; x < 16 && !ink; ++x)
+                ink = qGray(cell.pixel(x, y)) < 128;
+        QVERIFY2(ink, qPrintable(QStringLiteral("character %1 of GB2312 is blank").arg(i)));
+    }
 }
 
 void tst_Cli::partWayFailureStopsTheStream()

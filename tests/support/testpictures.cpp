@@ -498,6 +498,16 @@ QByteArray encodePng(const QImage &image, int colourType, int bitDepth, bool int
     return out;
 }
 
+QByteArray tinyBdf()
+{
+    return "STARTFONT 2.1\nFONT -test-tiny-medium-r-normal--16-160-75-75-c-80-iso10646-1\nSIZE 16 75 75\n"
+           "FONTBOUNDINGBOX 16 16 0 -2\nSTARTPROPERTIES 3\nFONT_ASCENT 14\nFONT_DESCENT 2\nPIXEL_SIZE 16\n"
+           "ENDPROPERTIES\nCHARS 2\n"
+           "STARTCHAR A\nENCODING 65\nSWIDTH 500 0\nDWIDTH 5 0\nBBX 4 3 1 0\nBITMAP\nF0\n90\nF0\nENDCHAR\n"
+           "STARTCHAR ni\nENCODING 20320\nSWIDTH 1000 0\nDWIDTH 16 0\nBBX 16 2 0 12\nBITMAP\n8001\nFFFF\nENDCHAR\n"
+           "ENDFONT\n";
+}
+
 bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);

@@ -72,6 +72,10 @@ QByteArray encodeJpeg(const QImage &image, int quality = 100);
 enum class JpegCoding { Progressive, Arithmetic, MultiScan };
 QByteArray encodeJpeg(const QImage &image, JpegCoding coding);
 
+// A BDF font of 16 pixels (ascent 14, descent 2) with two glyphs: A, a 4 x 3 box with a hole (F0 90 F0) on the
+// baseline one pixel in, advance 5; and 你 (U+4F60), two rows at the top: 8001 over FFFF, advance 16.
+QByteArray tinyBdf();
+
 // Writes `data` to `path`; false when that fails.
 bool writeFile(const QString &path, const QByteArray &data);
 QByteArray readFile(const QString &path);

@@ -1,0 +1,138 @@
+#include "charsets.h"
+
+#include <iconv.h>
+#include <unicode/uchar.h>
+
+#include <cstring>
+#include <mutex>
+#include <set>
+
+namespace {
+
+// GB2312 through glibc's converters, opened once. Two of its codes have two readings: A1A4 and A1AA are U+30FB
+// and U+2015 in GB2312's first tables, U+00B7 and U+2014 as GBK (Windows' code page 936) and every text and font
+// today reads them; the characters are taken in today's reading, and either reading finds the code.
+class Gb2312 {
+public:
+    Gb2312()
+        : toGb_(iconv_open("GB2312", "UTF-32LE")), fromGb_(iconv_open("UTF-32LE", "GB2312")),
+          toGbk_(iconv_open("GBK", "UTF-32LE")), fromGbk_(iconv_open("UTF-32LE", "GBK"))
+    {
+    }
+    ~Gb2312()
+    {
+        for (iconv_t cd : {toGb_, fromGb_, toGbk_, fromGbk_})
+            if (cd != iconv_t(-1))
+                iconv_close(cd);
+    }
+    Gb2312(const Gb2312 &) = delete;
+    Gb2312 &operator=(const Gb2312 &) = delete;
+
+    std::uint16_t codeOf(char32_t c)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        const std::uint16_t gbk = encode(toGbk_, c);
+        if (gbk < 0x80 || (gbk >= 0x100 && decode(fromGb_, std::uint8_t(gbk >> 8), std::uint8_t(gbk & 0xFF))))
+            return gbk; // GBK's code of a character GB2312 has
+        return encode(toGb_, c);
+    }
+    // The character the two bytes are in GB2312, in today's reading; 0 where they are none.
+    char32_t character(unsigned char high, unsigned char low)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return decode(fromGb_, high, low) ? decode(fromGbk_, high, low) : 0;
+    }
+
+private:
+    std::uint16_t encode(iconv_t cd, char32_t c)
+    {
+        char in[4] = {char(c & 0xFF), char((c >> 8) & 0xFF), char((c >> 16) & 0xFF), char(c >> 24)};
+        unsigned char out[4] = {};
+        if (!convert(cd, in, 4, reinterpret_cast<char *>(out), sizeof out))
+            return 0;
+        return used_ == 1 ? out[0] : used_ == 2 ? std::uint16_t(out[0] << 8 | out[1]) : 0;
+    }
+    char32_t decode(iconv_t cd, unsigned char high, unsigned char low)
+    {
+        char in[2] = {char(high), char(low)};
+        unsigned char out[4] = {};
+        if (!convert(cd, in, 2, reinterpret_cast<char *>(out), sizeof out) || used_ != 4)
+            return 0;
+        return char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 | char32_t(out[3]) << 24;
+    }
+
+    bool convert(iconv_t cd, char *in, std::size_t inBytes, char *out, std::size_t outBytes)
+    {
+        if (cd == iconv_t(-1))
+            return false;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char *inAt = in;
+        char *outAt = out;
+        std::size_t inLeft = inBytes, outLeft = outBytes;
+        const bool done = iconv(cd, &inAt, &inLeft, &outAt, &outLeft) != std::size_t(-1) && inLeft == 0;
+        used_ = outBytes - outLeft;
+        return done;
+    }
+
+    iconv_t toGb_;
+    iconv_t fromGb_;
+    iconv_t toGbk_;
+    iconv_t fromGbk_;
+    std::size_t used_ = 0;
+    std::mutex mutex_;
+};
+
+Gb2312 &gb2312()
+{
+    static Gb2312 converter;
+    return converter;
+}
+
+} // namespace
+
+QList<char32_t> charactersOf(const QString &text)
+{
+    QList<char32_t> characters;
+    std::set<char32_t> seen;
+    for (const char32_t c : text.toUcs4())
+        if (c != U'\n' && c != U'\r' && seen.insert(c).second)
+            characters.append(c);
+    return characters;
+}
+
+std::optional<QList<char32_t>> charactersOfSet(const QString &name)
+{
+    QList<char32_t> characters;
+    if (name.compare(u"ascii", Qt::CaseInsensitive) == 0) {
+        for (char32_t c = 0x20; c <= 0x7E; ++c)
+            characters.append(c);
+        return characters;
+    }
+    if (name.compare(u"gb2312", Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    for (int high = 0xA1; high <= 0xF7; ++high)
+        for (int low = 0xA1; low <= 0xFE; ++low)
+            if (const char32_t c = gb2312().character(std::uint8_t(high), std::uint8_t(low)))
+                characters.append(c);
+    return characters;
+}
+
+std::uint16_t gb2312Code(char32_t c)
+{
+    return gb2312().codeOf(c);
+}
+
+bool isWide(char32_t c)
+{
+    const int width = u_getIntPropertyValue(UChar32(c), UCHAR_EAST_ASIAN_WIDTH);
+    return width == U_EA_WIDE || width == U_EA_FULLWIDTH || width == U_EA_AMBIGUOUS;
+}
+
+QString characterLabel(char32_t c)
+{
+    QString label =
+        QString::fromUcs4(&c, 1) + QStringLiteral(" U+%1").arg(quint32(c), 4, 16, QLatin1Char('0')).toUpper();
+    if (const std::uint16_t code = gb2312Code(c); code >= 0x100)
+        label += QStringLiteral(" GB2312 %1").arg(code, 4, 16, QLatin1Char('0')).toUpper();
+    return label;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// Characters as glyph tables count them: which to draw, how wide they are, and their GB2312 codes.
+
+// The characters of `text` in order, each once (the first kept); line ends left out.
+QList<char32_t> charactersOf(const QString &text);
+
+// Every character of a named set, in its code order: "ascii" (0x20 to 0x7E) or "gb2312" (the 7445 of GB2312,
+// row by row). nullopt for any other name.
+std::optional<QList<char32_t>> charactersOfSet(const QString &name);
+
+// The character's GB2312 code (EUC-CN, as GB2312 text stores it: 0xC4E3 for 你, 0x41 for A), or 0 where it has
+// none.
+std::uint16_t gb2312Code(char32_t c);
+
+// Whether the character is wide in East Asian text: East Asian Width W, F or A (ambiguous characters are wide
+// there, as every GB2312 table has them).
+bool isWide(char32_t c);
+
+// "你 U+4F60" and, where it has one, " GB2312 C4E3".
+QString characterLabel(char32_t c);
