@@ -1,8 +1,8 @@
-# tessaline_add_picture(<target> <name> <picture> [FORMAT c51|a51|hex|ihex|pbm] [HEADER]
+# tessaline_add_picture(<target> <name> <picture> [FORMAT c51|a51|hex|ihex|pbm|png] [HEADER]
 #                       [OUTPUT_VARIABLE <variable>] [OPTIONS <converter options>...])
 #
-# Converts <picture> with tessaline-cli into <name> with the format's extension (.c, .a51, .bin, .hex, .pbm) in
-# the current build folder, named <name> where the format has names (--name for c51 and a51), and adds it to
+# Converts <picture> with tessaline-cli into <name> with the format's extension (.c, .a51, .bin, .hex, .pbm, .png)
+# in the current build folder, named <name> where the format has names (--name for c51 and a51), and adds it to
 # <target>. The file is made again whenever the picture or the converter changes. FORMAT defaults to c51;
 # OPTIONS are handed to the converter as they are (for example --layout vertical --c-dialect sdcc).
 #
@@ -22,13 +22,93 @@ function(tessaline_add_picture target name picture)
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "${call}: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
-    if(NOT ARG_FORMAT)
-        set(ARG_FORMAT c51)
+    _tessaline_input("${call}" "${picture}" TRUE relative absolute)
+    _tessaline_convert("${call}" ${target} ${name} "${ARG_FORMAT}" "${ARG_HEADER}" "${ARG_OUTPUT_VARIABLE}"
+                       "${relative}" "${relative}" "${absolute}" ${ARG_OPTIONS})
+    if(ARG_OUTPUT_VARIABLE)
+        set(${ARG_OUTPUT_VARIABLE} "${${ARG_OUTPUT_VARIABLE}}" PARENT_SCOPE)
     endif()
-    set(extensions c51 .c a51 .a51 hex .bin ihex .hex pbm .pbm)
-    list(FIND extensions "${ARG_FORMAT}" at)
-    if(at LESS 0 OR NOT at MATCHES "^[02468]$")
-        message(FATAL_ERROR "${call}: FORMAT is c51, a51, hex, ihex or pbm, not '${ARG_FORMAT}'")
+endfunction()
+
+# tessaline_add_font(<target> <name> FONT <font> TEXT <text> | TEXT_FILE <file> | CHARSET ascii|gb2312
+#                    [SIZE <pixels>] [FORMAT ...] [HEADER] [OUTPUT_VARIABLE <variable>] [OPTIONS ...])
+#
+# A glyph table of the characters of TEXT, of the UTF-8 file TEXT_FILE, or of a CHARSET, drawn with <font> (a font
+# file, or a family fontconfig knows) in cells SIZE pixels high, like tessaline_add_picture otherwise: the
+# array <name>, with <name>_codes after it, and with HEADER <name>.h declaring them with NAME_COUNT. It is made
+# again whenever the font file, the text file or the converter changes.
+function(tessaline_add_font target name)
+    cmake_parse_arguments(PARSE_ARGV 2 ARG "HEADER" "FONT;TEXT;TEXT_FILE;CHARSET;SIZE;FORMAT;OUTPUT_VARIABLE"
+                          "OPTIONS")
+    set(call "tessaline_add_font(${target} ${name})")
+    if(ARG_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "${call}: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
+    endif()
+    if(NOT ARG_FONT)
+        message(FATAL_ERROR "${call}: FONT names the font file or family to draw with")
+    endif()
+    set(sources 0)
+    foreach(source TEXT TEXT_FILE CHARSET)
+        if(DEFINED ARG_${source})
+            math(EXPR sources "${sources} + 1")
+        endif()
+    endforeach()
+    if(NOT sources EQUAL 1)
+        message(FATAL_ERROR "${call}: give one of TEXT, TEXT_FILE and CHARSET")
+    endif()
+    # A font that is a file is handed on by its relative path and depended on; a family name as it is.
+    get_filename_component(font "${ARG_FONT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    set(depends)
+    if(EXISTS "${font}" AND NOT IS_DIRECTORY "${font}")
+        _tessaline_input("${call}" "${font}" TRUE fontArgument font)
+        list(APPEND depends "${font}")
+    else()
+        set(fontArgument "${ARG_FONT}")
+    endif()
+    set(arguments --font "${fontArgument}")
+    if(DEFINED ARG_TEXT)
+        list(APPEND arguments --text "${ARG_TEXT}")
+    elseif(DEFINED ARG_TEXT_FILE)
+        _tessaline_input("${call}" "${ARG_TEXT_FILE}" TRUE textFile textFileAbsolute)
+        list(APPEND arguments --text-file "${textFile}")
+        list(APPEND depends "${textFileAbsolute}")
+    else()
+        list(APPEND arguments --charset "${ARG_CHARSET}")
+    endif()
+    if(ARG_SIZE)
+        list(APPEND arguments --size ${ARG_SIZE})
+    endif()
+    _tessaline_convert("${call}" ${target} ${name} "${ARG_FORMAT}" "${ARG_HEADER}" "${ARG_OUTPUT_VARIABLE}"
+                       "glyphs of ${ARG_FONT}" "" "${depends}" ${arguments} ${ARG_OPTIONS})
+    if(ARG_OUTPUT_VARIABLE)
+        set(${ARG_OUTPUT_VARIABLE} "${${ARG_OUTPUT_VARIABLE}}" PARENT_SCOPE)
+    endif()
+endfunction()
+
+# An input file of a call: refused at configure time when it does not exist; its path relative to the current
+# source folder (absolute when it lies outside it), and its absolute path.
+function(_tessaline_input call path required relativeVariable absoluteVariable)
+    get_filename_component(absolute "${path}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    if(required AND (NOT EXISTS "${absolute}" OR IS_DIRECTORY "${absolute}"))
+        message(FATAL_ERROR "${call}: there is no file ${absolute}")
+    endif()
+    file(RELATIVE_PATH relative "${CMAKE_CURRENT_SOURCE_DIR}" "${absolute}")
+    if(relative MATCHES "^\\.\\./")
+        set(relative "${absolute}")
+    endif()
+    set(${relativeVariable} "${relative}" PARENT_SCOPE)
+    set(${absoluteVariable} "${absolute}" PARENT_SCOPE)
+endfunction()
+
+# The custom command both functions make: the checks of the name, the output (and header), the dependencies.
+function(_tessaline_convert call target name format header outputVariable what input depends)
+    if(NOT format)
+        set(format c51)
+    endif()
+    set(extensions c51 .c a51 .a51 hex .bin ihex .hex pbm .pbm png .png)
+    list(FIND extensions "${format}" at)
+    if(at LESS 0 OR NOT at MATCHES "^([02468]|10)$")
+        message(FATAL_ERROR "${call}: FORMAT is c51, a51, hex, ihex, pbm or png, not '${format}'")
     endif()
     math(EXPR at "${at} + 1")
     list(GET extensions ${at} extension)
@@ -47,23 +127,19 @@ function(tessaline_add_picture target name picture)
     endif()
     set_property(GLOBAL APPEND PROPERTY TESSALINE_PICTURE_NAMES "${name}")
     set_property(GLOBAL PROPERTY TESSALINE_PICTURE_${name} "${call}")
-    get_filename_component(absolute "${picture}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-    if(NOT EXISTS "${absolute}" OR IS_DIRECTORY "${absolute}")
-        message(FATAL_ERROR "${call}: there is no picture file ${absolute}")
-    endif()
-    file(RELATIVE_PATH relative "${CMAKE_CURRENT_SOURCE_DIR}" "${absolute}")
 
-    set(arguments --format ${ARG_FORMAT})
-    if(ARG_FORMAT STREQUAL "c51" OR ARG_FORMAT STREQUAL "a51")
+    set(options ${ARGN})
+    set(arguments --format ${format})
+    if(format STREQUAL "c51" OR format STREQUAL "a51")
         list(APPEND arguments --name "${name}")
     endif()
-    if(NOT ARG_OPTIONS MATCHES "(^|;)(-e|--encoding)(;|=|$)")
+    if(NOT options MATCHES "(^|;)(-e|--encoding)(;|=|$)")
         list(APPEND arguments --encoding utf-8)
     endif()
     set(output "${CMAKE_CURRENT_BINARY_DIR}/${name}${extension}")
     set(outputs "${output}")
-    if(ARG_HEADER)
-        if(NOT ARG_FORMAT STREQUAL "c51")
+    if(header)
+        if(NOT format STREQUAL "c51")
             message(FATAL_ERROR "${call}: HEADER goes with FORMAT c51")
         endif()
         list(APPEND arguments --header "${CMAKE_CURRENT_BINARY_DIR}/${name}.h")
@@ -71,14 +147,14 @@ function(tessaline_add_picture target name picture)
     endif()
     add_custom_command(
         OUTPUT ${outputs}
-        COMMAND Tessaline::tessaline-cli ${arguments} ${ARG_OPTIONS} --output "${output}" "${relative}"
+        COMMAND Tessaline::tessaline-cli ${arguments} ${options} --output "${output}" ${input}
         WORKING_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}"
-        DEPENDS "${absolute}" "$<TARGET_FILE:Tessaline::tessaline-cli>"
-        COMMENT "Converting ${relative} into ${name}${extension}"
+        DEPENDS ${depends} "$<TARGET_FILE:Tessaline::tessaline-cli>"
+        COMMENT "Converting ${what} into ${name}${extension}"
         VERBATIM)
     target_sources(${target} PRIVATE ${outputs})
     get_target_property(type ${target} TYPE)
-    if(ARG_HEADER AND NOT type STREQUAL "UTILITY")
+    if(header AND NOT type STREQUAL "UTILITY")
         target_include_directories(${target} PRIVATE "${CMAKE_CURRENT_BINARY_DIR}")
         # Not every compiler tells the build which headers a source reads (SDCC does not): the target's
         # sources so far are compiled again whenever the header changes.
@@ -89,7 +165,7 @@ function(tessaline_add_picture target name picture)
             endif()
         endforeach()
     endif()
-    if(ARG_OUTPUT_VARIABLE)
-        set(${ARG_OUTPUT_VARIABLE} "${output}" PARENT_SCOPE)
+    if(outputVariable)
+        set(${outputVariable} "${output}" PARENT_SCOPE)
     endif()
 endfunction()

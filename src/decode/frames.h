@@ -31,6 +31,12 @@ public:
     // read.
     virtual std::unique_ptr<PictureDecoder> open(int i, QString *errorString) = 0;
 
+    // What frame i is, as a refusal of it names it.
+    virtual QString what(int i) const
+    {
+        (void)i;
+        return QStringLiteral("the picture");
+    }
     // A line that goes before frame i's data in text output, or none.
     virtual QString label(int i) const
     {

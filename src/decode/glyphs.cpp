@@ -67,15 +67,17 @@ private:
 
 namespace {
 
-// The file fontconfig offers for the family `family`; empty, with the reason, when it offers none of that family.
-QString fileOfFamily(const QString &family, int *index, QString *error)
+// The file fontconfig offers for `name`, a family with or without fontconfig's properties after it
+// ("WenQuanYi Bitmap Song:pixelsize=16"); empty, with the reason, when it offers none of that family.
+QString fileOfFamily(const QString &name, int *index, QString *error)
 {
+    const QString family = name.section(u':', 0, 0).trimmed();
     FcConfig *config = FcInitLoadConfigAndFonts();
     if (!config) {
         *error = QStringLiteral("fontconfig cannot be read");
         return {};
     }
-    FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>(family.toUtf8().constData()));
+    FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>(name.toUtf8().constData()));
     FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;

@@ -42,6 +42,7 @@ public:
     QSize size(int i) const override { return cells_[std::size_t(i)]; }
     std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
     QString label(int i) const override;
+    QString what(int i) const override { return QStringLiteral("the cell of ") + label(i); }
     bool isTable() const override { return true; }
     QList<FrameTable> tables() const override;
     int sheetColumns() const override { return 16; }

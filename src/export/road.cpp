@@ -42,8 +42,8 @@ FramePlan planFrame(FrameSource &frames, int i, const RoadOptions &options, QStr
         return plan;
     const Packer packer(options.pack, plan.width);
     if (!packer.fits()) {
-        *error = QStringLiteral("the picture%1 is %2 pixels wide; the width must be a multiple of %3 (or use --pad)")
-                     .arg(turnsAQuarter(options) ? QStringLiteral(", turned,") : QString())
+        *error = QStringLiteral("%1%2 is %3 pixels wide; the width must be a multiple of %4 (or use --pad)")
+                     .arg(frames.what(i), turnsAQuarter(options) ? QStringLiteral(", turned,") : QString())
                      .arg(plan.width)
                      .arg(8 / traitsOf(options.pack.pixel).bits);
         return plan;

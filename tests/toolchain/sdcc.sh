@@ -7,6 +7,8 @@
 #   simulator, copies them into its display buffer;
 # - it is built again when the picture changes, and no longer compiles when the picture changes size;
 # - two checkouts in different folders generate the same sources (SOURCE_DATE_EPOCH set);
+# - the text example, its glyphs made by tessaline_add_font, draws its line in the simulator exactly as the
+#   converter's sheet of the same text shows it;
 # - the module refuses at configure time a name that is not a C identifier, a name used twice and a missing
 #   picture, each naming the call, and hands back the generated file's path.
 #   sdcc.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR      (exit 77, skipped, without sdcc)
@@ -80,6 +82,40 @@ if cmake --build "$work/build" >"$work/rebuild" 2>&1; then
 fi
 grep -q "the logo must be that size" "$work/rebuild" || fail "the size check did not stop the build: $(tail -5 "$work/rebuild")"
 
+# The text example: "你好, 8051!" drawn by the firmware, in the simulator, into its frame buffer (an SSD1306's 8
+# pages of 128 columns, the top pixel of a byte in bit 0) is, bit for bit, a white 128 x 64 picture holding at its
+# top left the converter's PBM sheet of the same text (its cells side by side).
+font=/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf
+[ -f "$font" ] || fail "the WenQuanYi bitmap font is missing (scripts/install-deps installs xfonts-wqy)"
+cp -r "$source/examples/sdcc-text" "$work/text"
+cmake -S "$work/text" -B "$work/text/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
+cmake --build "$work/text/build" >/dev/null
+frame=$(awk '$3 == "_frame" {print $2}' "$work/text/build/text_demo.map")
+[ -n "$frame" ] || fail "no symbol frame in the text example's map"
+drawn=$("$here/xram.sh" "$work/text/build/text_demo.ihx" $((16#$frame)) 1024)
+"$cli" --font "$font" --text "你好, 8051!" -f pbm >"$work/sheet.pbm"
+sheet=$(od -An -v -tu1 "$work/sheet.pbm" | awk '
+    { for (i = 1; i <= NF; i++) b[n++] = $i }
+    END {
+        p = 2; w = 0; h = 0 # "P4", then the width and the height, each after white space, and one more
+        while (b[p] == 10 || b[p] == 32) p++
+        while (b[p] >= 48 && b[p] <= 57) w = w * 10 + b[p++] - 48
+        while (b[p] == 10 || b[p] == 32) p++
+        while (b[p] >= 48 && b[p] <= 57) h = h * 10 + b[p++] - 48
+        p++
+        rowBytes = int((w + 7) / 8)
+        for (page = 0; page < 8; page++)
+            for (x = 0; x < 128; x++) {
+                v = 0
+                for (k = 0; k < 8; k++) {
+                    y = 8 * page + k
+                    if (x < w && y < h && int(b[p + y * rowBytes + int(x / 8)] / 2 ^ (7 - x % 8)) % 2) v += 2 ^ k
+                }
+                printf "%02x", v
+            }
+    }')
+[ "$drawn" = "$sheet" ] || fail "the text the firmware drew differs from the converter's sheet"
+
 # Configure-time checks of the module, each naming the call; and the generated file's path handed back.
 mkdir "$work/checks"
 cp "$source/examples/sdcc-logo/logo.bmp" "$work/checks/a.bmp"
@@ -97,8 +133,8 @@ refused 'tessaline_add_picture(pictures 9logo a.bmp)' "tessaline_add_picture(pic
 refused 'tessaline_add_picture(pictures int a.bmp FORMAT hex)' "the name 'int' is not a C identifier"
 refused 'tessaline_add_picture(pictures a a.bmp)
 tessaline_add_picture(pictures a a.bmp FORMAT hex)' "tessaline_add_picture(pictures a a.bmp): the name 'a' is taken already, by tessaline_add_picture(pictures a a.bmp)"
-refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(pictures b b.bmp): there is no picture file"
+refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(pictures b b.bmp): there is no file"
 configure 'tessaline_add_picture(pictures a a.bmp FORMAT hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses a good call: $(cat "$work/checks/log")"
 grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "OUTPUT_VARIABLE does not hand back the file"
-echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes"
+echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes; the text firmware draws the converter's sheet"
