@@ -1,3 +1,6 @@
+# The folder of this module, where the 8051 PackBits decoder lies beside it.
+set(_TESSALINE_MODULE_DIR "${CMAKE_CURRENT_LIST_DIR}")
+
 # tessaline_add_picture(<target> <name> <picture> [FORMAT c51|a51|hex|ihex|pbm|png] [HEADER]
 #                       [OUTPUT_VARIABLE <variable>] [OPTIONS <converter options>...])
 #
@@ -168,4 +171,11 @@ function(_tessaline_convert call target name format header outputVariable what i
     if(outputVariable)
         set(${outputVariable} "${output}" PARENT_SCOPE)
     endif()
+endfunction()
+
+# tessaline_add_unpackbits(<target>): adds the 8051 PackBits decoder, unpackbits() (unpackbits.c, for SDCC and the
+# classic 8051 compilers), to <target>, and its header's folder to its include path: #include "unpackbits.h".
+function(tessaline_add_unpackbits target)
+    target_sources(${target} PRIVATE "${_TESSALINE_MODULE_DIR}/unpackbits.c")
+    target_include_directories(${target} PRIVATE "${_TESSALINE_MODULE_DIR}")
 endfunction()

@@ -7,7 +7,9 @@
 #include "export/filesave.h"
 #include "decode/charsets.h"
 #include "decode/decoder.h"
+#include "decode/animation.h"
 #include "decode/glyphs.h"
+#include "decode/tiles.h"
 
 #include <QFile>
 
@@ -27,14 +29,17 @@ public:
     }
 };
 
-std::unique_ptr<PictureDecoder> openJobPicture(const Options &options, const Job &job, QString *error)
+std::unique_ptr<ByteSource> openJobBytes(const Options &options, const Job &job, QString *error)
 {
-    const PictureLimits limits{PictureFormats::AllFormats, options.limits};
     if (job.picture != u"-")
-        return openPicture(job.picture, limits, error);
-    std::unique_ptr<ByteSource> input = openStandardInput(options.limits.maxHeldBytes, error);
-    return input ? openPicture(std::move(input), limits, error) : nullptr;
+        return openFileSource(job.picture, error);
+    return openStandardInput(options.limits.maxHeldBytes, error);
 }
+
+// The frames of one job: a picture alone, its tiles, an animation's frames, or the glyphs of a font; null, with
+// the reason, when they cannot be read. `picture` keeps what the frames read from.
+std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
+                                        std::unique_ptr<PictureDecoder> *picture, QString *error);
 
 // The glyphs --font draws: the characters of --text, --text-file or --charset.
 std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
@@ -60,8 +65,9 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
 }
 
 // The C header of a named C51 array: its sizes, its extern declaration, and those of the tables after it.
-QByteArray headerFor(const RoadOptions &road, const Geometry &g, const FrameSource &frames)
+QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const FrameSource &frames)
 {
+    const Geometry &g = result.geometry;
     const EncodeOptions &encode = road.encode;
     const QString macro = encode.name.toUpper() + u'_';
     const QString bytes = macro + QStringLiteral("BYTES");
@@ -70,20 +76,25 @@ QByteArray headerFor(const RoadOptions &road, const Geometry &g, const FrameSour
     if (road.pack.layout == Layout::Vertical)
         macros.append({macro + QStringLiteral("PAGES"), g.packedHeight / 8});
     QStringList externs;
-    if (frames.isTable()) {
-        const QString count = macro + frames.countName();
+    const QString count = macro + frames.countName();
+    if (road.compress) { // the packed frames one after the other, and where each starts
+        const QString size = macro + QStringLiteral("SIZE");
+        macros.append({count, g.frames});
+        macros.append({bytes, g.frameBytes});
+        macros.append({size, result.compressedBytes});
+        externs << cArray(encode.dialect, encode.name, size)
+                << cArray(encode.dialect, result.compressedBytes > 0xFFFF ? 4 : 2,
+                          encode.name + QStringLiteral("_offsets"), count + QStringLiteral(" + 1"));
+    } else if (frames.isTable()) {
         macros.append({count, g.frames});
         macros.append({bytes, g.frameBytes});
         externs << cArray(encode.dialect, encode.name, count + QStringLiteral("][") + bytes);
-        for (const FrameTable &table : frames.tables())
-            externs << QStringLiteral("%1 %2 %3[%4]")
-                           .arg(table.bytes == 1 ? QStringLiteral("unsigned char") : QStringLiteral("unsigned int"),
-                                encode.dialect == CDialect::Sdcc ? QStringLiteral("__code") : QStringLiteral("code"),
-                                encode.name + table.suffix, count);
     } else {
         macros.append({bytes, g.dataBytes});
         externs << cArray(encode.dialect, encode.name, bytes);
     }
+    for (const FrameTable &table : frames.tables())
+        externs << cArray(encode.dialect, table.bytes, encode.name + table.suffix, count);
     const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pack));
     return encodeText(cHeaderText(comment, encode.name, macros, externs), encode.encoding).bytes;
@@ -96,6 +107,31 @@ bool fitsDisplay(const Display &display, const Geometry &g)
     return fits(display.width, display.height) || (display.turns && fits(display.height, display.width));
 }
 
+std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
+                                        std::unique_ptr<PictureDecoder> *picture, QString *error)
+{
+    if (!options.font.isEmpty())
+        return openGlyphs(options, error);
+    std::unique_ptr<ByteSource> bytes = openJobBytes(options, job, error);
+    if (!bytes)
+        return nullptr;
+    if (options.frames) {
+        char magic[4] = {};
+        bytes->readAt(0, magic, 4);
+        if (QByteArrayView(magic, 4) != "GIF8") {
+            *error = QStringLiteral("--frames reads animated GIFs, and this is no GIF");
+            return nullptr;
+        }
+        return GifAnimation::open(std::move(bytes), options.limits, error);
+    }
+    *picture = openPicture(std::move(bytes), PictureLimits{PictureFormats::AllFormats, options.limits}, error);
+    if (!*picture)
+        return nullptr;
+    if (options.tile.isValid())
+        return Tiles::cut(**picture, options.tile, options.limits, error);
+    return std::make_unique<SinglePicture>(**picture);
+}
+
 } // namespace
 
 int convertOne(const Options &options, const Job &job, Report &report)
@@ -103,19 +139,13 @@ int convertOne(const Options &options, const Job &job, Report &report)
     const QString picture = onOneLine(job.picture);
     QString error;
     std::unique_ptr<PictureDecoder> decoder;
-    std::unique_ptr<GlyphSource> glyphs;
-    std::unique_ptr<FrameSource> single;
-    if (options.font.isEmpty())
-        decoder = openJobPicture(options, job, &error);
-    else
-        glyphs = openGlyphs(options, &error);
-    if (!decoder && !glyphs) {
+    const std::unique_ptr<FrameSource> source = openFrames(options, job, &decoder, &error);
+    if (!source) {
         report.complain(picture + QStringLiteral(": ") + error);
         return Refused;
     }
-    if (decoder)
-        single = std::make_unique<SinglePicture>(*decoder);
-    FrameSource &frames = glyphs ? static_cast<FrameSource &>(*glyphs) : *single;
+    FrameSource &frames = *source;
+    const auto *glyphs = dynamic_cast<const GlyphSource *>(source.get());
     RoadOptions road = options.road;
     road.encode.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
     road.encode.name = job.name;
@@ -154,7 +184,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                                  "at the edges")
                                       .arg(glyphs->clipped())
                                       .arg(glyphs->count()));
-    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, g, frames), &error)) {
+    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, result, frames), &error)) {
         report.complain(onOneLine(job.header) + QStringLiteral(": ") + error);
         return Refused;
     }
@@ -171,6 +201,15 @@ int convertOne(const Options &options, const Job &job, Report &report)
         report.complain(picture + QStringLiteral(": warning: the data ends at 0x%1, past the 8051's 64 KiB of code "
                                                  "space (0x0000 to 0xFFFF); no 8051 reaches it without banking")
                                       .arg(QString::number(encode.address + g.dataBytes - 1, 16).toUpper()));
+    if (options.verbose && road.compress)
+        report.complain(
+            QStringLiteral("%1: %2 frames of %3 bytes, %4 bytes packed into %5 (%6 %)")
+                .arg(picture)
+                .arg(g.frames)
+                .arg(g.frameBytes)
+                .arg(g.dataBytes)
+                .arg(result.compressedBytes)
+                .arg(g.dataBytes ? 100.0 * double(result.compressedBytes) / double(g.dataBytes) : 100.0, 0, 'f', 1));
     if (options.verbose) {
         report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data")
                             .arg(picture)

@@ -365,6 +365,30 @@ const QList<Entry> &entries()
          "it: gb2312 (default; a character without a GB2312 code is refused) or unicode.",
          choice<CodeIndex>({{"gb2312", CodeIndex::Gb2312}, {"unicode", CodeIndex::Unicode}},
                            [](Options &o, CodeIndex v) { o.glyphs.index = v; })},
+        {{s("frames")},
+         nullptr,
+         "Every frame of an animated GIF, each composed as browsers show it (drawn over the picture so far, then its "
+         "disposal) and each down the whole road; with --name, c51 makes a table of a row a frame and the delays, "
+         "NAME_delays, in milliseconds.",
+         setFlag(&Options::frames)},
+        {{s("tile")},
+         "WxH",
+         "Cut the picture into tiles of W x H pixels, left to right and top to bottom, each a frame: a sprite "
+         "sheet. A picture of no whole number of tiles is refused.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             static const QRegularExpression size(QStringLiteral("^([0-9]{1,7})x([0-9]{1,7})$"));
+             const QRegularExpressionMatch m = size.match(value);
+             const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+             if (!m.hasMatch() || w < 1 || h < 1 || w > Limits::maxSide || h > Limits::maxSide)
+                 return QStringLiteral("takes a size such as 8x8, not '%1'").arg(value);
+             o.tile = QSize(w, h);
+             return std::nullopt;
+         }},
+        {{s("compress")},
+         "method",
+         "packbits: each frame's bytes packed with PackBits (TIFF's), a frame alone so that it can be unpacked "
+         "alone; with --name, one array of them all and NAME_offsets, where each frame starts (and ends).",
+         choice<bool>({{"packbits", true}}, [](Options &o, bool v) { o.road.compress = v; })},
         {{s("picture-name")},
          "NAME",
          "Name the picture NAME in the header comment (for -, standard input, which it names - otherwise).",
@@ -492,6 +516,12 @@ std::optional<QString> conflicts(const Options &o, const QStringList &given)
         return QStringLiteral("--font makes one glyph table, not a batch (--output-dir)");
     if (drawing && isSet("name-prefix"))
         return QStringLiteral("--font's table is named by --name");
+    if (o.frames && o.tile.isValid())
+        return QStringLiteral("choose one of --frames and --tile");
+    if (drawing && (o.frames || o.tile.isValid()))
+        return QStringLiteral("--frames and --tile cut pictures, not --font's characters");
+    if (o.road.compress && (o.road.encode.format == OutputFormat::Pbm || o.road.encode.format == OutputFormat::Png))
+        return QStringLiteral("--compress packs the display's bytes; pbm and png draw the picture");
     if (o.pictures.isEmpty() && !drawing)
         return QStringLiteral("no picture given");
     if (!o.outputDir.isEmpty() && isSet("output"))

@@ -28,6 +28,8 @@ struct Options {
     QString textFile;
     QString charset;
     GlyphOptions glyphs;
+    bool frames = false; // every frame of an animated GIF
+    QSize tile;          // the picture cut into tiles of this size, when valid
     bool verbose = false;
     const Display *display = nullptr; // --display: its screen, for the warning
 

@@ -15,7 +15,7 @@
 // A table that goes with the frames, one value a frame: the characters' codes, the glyphs' widths, the delays.
 struct FrameTable {
     QString suffix; // after the array's name: "_codes"
-    int bytes = 1;  // each value's: 1 (unsigned char) or 2 (unsigned int, as the 8051 compilers have it)
+    int bytes = 1;  // each value's: 1 (unsigned char), 2 (unsigned int, as the 8051 compilers have it) or 4
     QString what;   // what the values are, for the header comment
     QList<std::uint32_t> values;
 };
@@ -61,6 +61,7 @@ public:
     explicit SinglePicture(PictureDecoder &decoder) : decoder_(decoder) {}
     int count() const override { return 1; }
     QSize size(int) const override { return {decoder_.width(), decoder_.height()}; }
+    QString countName() const override { return QStringLiteral("FRAMES"); }
     std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
 
 private:

@@ -2,9 +2,16 @@
 
 QString cArray(CDialect dialect, const QString &name, const QString &size)
 {
-    return (dialect == CDialect::Sdcc ? QStringLiteral("unsigned char __code ")
-                                      : QStringLiteral("unsigned char code ")) +
-           name + u'[' + size + u']';
+    return cArray(dialect, 1, name, size);
+}
+
+QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size)
+{
+    const QString type = bytes == 1   ? QStringLiteral("unsigned char")
+                         : bytes == 2 ? QStringLiteral("unsigned int")
+                                      : QStringLiteral("unsigned long");
+    return type + (dialect == CDialect::Sdcc ? QStringLiteral(" __code ") : QStringLiteral(" code ")) + name + u'[' +
+           size + u']';
 }
 
 bool isCIdentifier(const QString &name)

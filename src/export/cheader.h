@@ -14,6 +14,8 @@ enum class CDialect { Keil, Sdcc };
 
 // An array of bytes in code memory, "unsigned char code NAME[SIZE]" (or __code), without a semicolon.
 QString cArray(CDialect dialect, const QString &name, const QString &size);
+// The same of values of 1, 2 or 4 bytes: unsigned char, unsigned int (16 bits in the 8051 compilers) or long.
+QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size);
 
 // Whether `name` can name an array or a label: a C identifier that is not one of C's keywords.
 bool isCIdentifier(const QString &name);

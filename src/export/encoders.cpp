@@ -74,13 +74,10 @@ public:
                 appendTableRows(table, out);
                 continue;
             }
-            const QString type = table.bytes == 1 ? QStringLiteral("unsigned char") : QStringLiteral("unsigned int");
-            out.append(QStringLiteral("%1 %2 %3[%4] = {\r\n")
-                           .arg(type,
-                                options_.dialect == CDialect::Sdcc ? QStringLiteral("__code") : QStringLiteral("code"),
-                                QString::fromLatin1(name))
-                           .arg(table.values.size())
-                           .toLatin1());
+            out.append(
+                cArray(options_.dialect, table.bytes, QString::fromLatin1(name), QString::number(table.values.size()))
+                    .toLatin1() +
+                " = {\r\n");
             appendTableRows(table, out);
             out.append("};\r\n");
         }
@@ -96,7 +93,7 @@ private:
             const QByteArray hex = QByteArray::number(table.values[i], 16).toUpper().rightJustified(digits, '0');
             if (format_ == CodeFormat::A51) {
                 if (i % 16 == 0)
-                    out.append(table.bytes == 1 ? "DB   " : "DW   ");
+                    out.append(table.bytes == 1 ? "DB   " : table.bytes == 2 ? "DW   " : "DD   ");
                 out.append('0' + hex + 'H');
                 out.append(i % 16 == 15 || i + 1 == table.values.size() ? "\r\n" : ", ");
             } else {

@@ -2,6 +2,7 @@
 
 #include "decode/decoder.h"
 #include "export/filesave.h"
+#include "export/packbits.h"
 #include "export/preview.h"
 #include "imaging/readahead.h"
 
@@ -130,44 +131,149 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
     return runRoad(picture, options, sink);
 }
 
-RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink)
+namespace {
+
+// The output, gathered and handed to the sink in blocks.
+class Output {
+public:
+    Output(ByteSink &sink, RoadResult &result) : sink_(sink), result_(result) {}
+    QByteArray &block() { return block_; }
+    // Hands the block on when it is full (or, with `all`, whatever it holds); false after a failed write.
+    bool flush(bool all = false)
+    {
+        if (block_.isEmpty() || (!all && block_.size() < blockBytes))
+            return true;
+        result_.written = true;
+        const bool ok = sink_.write(block_.constData(), block_.size());
+        block_.resize(0); // keeping its memory: a fresh block would be faulted in page by page again
+        if (!ok)
+            result_.error = sink_.errorString();
+        return ok;
+    }
+
+private:
+    ByteSink &sink_;
+    RoadResult &result_;
+    QByteArray block_;
+};
+
+// Every frame's sizes, before any is read: the header and a table's declaration say them before the first
+// frame's data. False, with the reason in the result, when the road refuses the frames.
+bool planFrames(FrameSource &frames, const RoadOptions &options, QList<FramePlan> *plans, RoadResult *result)
 {
-    RoadResult result;
-    Geometry &g = result.geometry;
-    // Every frame's sizes first: the header and a table's declaration say them before the first frame's data.
-    QList<FramePlan> plans;
+    Geometry &g = result->geometry;
+    std::int64_t pixels = 0;
     for (int i = 0; i < frames.count(); ++i) {
-        plans.append(planFrame(frames, i, options, &result.error));
-        if (!result.error.isEmpty())
-            return result;
-        const FramePlan &p = plans.last();
+        plans->append(planFrame(frames, i, options, &result->error));
+        if (!result->error.isEmpty())
+            return false;
+        const FramePlan &p = plans->last();
+        pixels += std::int64_t(p.width) * p.height;
         g.width = std::max(g.width, p.width);
         g.height = std::max(g.height, p.height);
         g.packedWidth = std::max(g.packedWidth, p.packedWidth);
         g.packedHeight = std::max(g.packedHeight, p.packedHeight);
         g.frameBytes = std::max(g.frameBytes, p.bytes);
     }
-    g.frames = int(plans.size());
+    g.frames = int(plans->size());
     g.dataBytes = g.frameBytes * g.frames;
-    EncodeOptions encode = options.encode;
-    if (encode.format == OutputFormat::IntelHex && encode.address + g.dataBytes > (std::int64_t(1) << 32)) {
-        result.error = QStringLiteral("%1 bytes of data do not fit below 4 GiB from address 0x%2")
-                           .arg(g.dataBytes)
-                           .arg(encode.address, 0, 16);
-        return result;
+    if (pixels > options.limits.maxPixels) {
+        result->error = QStringLiteral("the %1 frames are %2 pixels, more than the limit of %3 (--max-pixels raises "
+                                       "it)")
+                            .arg(g.frames)
+                            .arg(pixels)
+                            .arg(options.limits.maxPixels);
+        return false;
     }
-    encode.pixel = options.pack.pixel;
-    encode.notes += pixelFormatNotes(options.pack);
-    encode.table = frames.isTable();
-    encode.tables = frames.tables();
+    const EncodeOptions &encode = options.encode;
+    if (encode.format == OutputFormat::IntelHex &&
+        encode.address + g.dataBytes + g.dataBytes / 128 + g.frames > (std::int64_t(1) << 32)) {
+        result->error = QStringLiteral("%1 bytes of data do not fit below 4 GiB from address 0x%2")
+                            .arg(g.dataBytes)
+                            .arg(encode.address, 0, 16);
+        return false;
+    }
+    // Packed frames are held until the last is done: at most a byte in 128 more than the bytes, and one a frame.
+    return !options.compress || options.limits.fitsHeld(g.dataBytes + g.dataBytes / 128 + g.frames,
+                                                        u"the compressed frames", &result->error);
+}
+
+// Where the display's bytes go: the encoder as they come, or, compressed, a frame at a time into the packed
+// frames, which are encoded once all are done.
+class ByteStage {
+public:
+    ByteStage(Encoder &encoder, bool compress) : encoder_(encoder), compress_(compress) {}
+    void frameStart(const QString &label, QByteArray &out)
+    {
+        if (compress_)
+            labels_.append(label);
+        else
+            encoder_.frameStart(label, out);
+    }
+    void bytes(const std::uint8_t *data, int count, QByteArray &out)
+    {
+        if (compress_)
+            frame_.insert(frame_.end(), data, data + count);
+        else
+            encoder_.bytes(data, count, out);
+    }
+    void frameEnd(QByteArray &out)
+    {
+        if (!compress_)
+            return encoder_.frameEnd(out);
+        offsets_.append(std::uint32_t(packed_.size()));
+        packed_ += packBits(frame_.data(), std::int64_t(frame_.size()));
+        frame_.clear();
+    }
+    // Compressed: the frames, packed, one after the other, each after its label, through `encoder`.
+    bool writePacked(Encoder &encoder, Output &output)
+    {
+        for (qsizetype i = 0; i < offsets_.size(); ++i) {
+            encoder.frameStart(labels_[i], output.block());
+            const qsizetype end = i + 1 < offsets_.size() ? qsizetype(offsets_[i + 1]) : packed_.size();
+            for (qsizetype at = offsets_[i]; at < end; at += 4096) {
+                encoder.bytes(reinterpret_cast<const std::uint8_t *>(packed_.constData()) + at,
+                              int(std::min<qsizetype>(4096, end - at)), output.block());
+                if (!output.flush())
+                    return false;
+            }
+            encoder.frameEnd(output.block());
+        }
+        return true;
+    }
+    const QByteArray &packed() const { return packed_; }
+    QList<std::uint32_t> offsets() const { return offsets_ + QList<std::uint32_t>{std::uint32_t(packed_.size())}; }
+
+private:
+    Encoder &encoder_;
+    bool compress_;
+    QStringList labels_;
+    std::vector<std::uint8_t> frame_;
+    QByteArray packed_;
+    QList<std::uint32_t> offsets_;
+};
+
+} // namespace
+
+RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink)
+{
+    RoadResult result;
+    QList<FramePlan> plans;
+    if (!planFrames(frames, options, &plans, &result))
+        return result;
+    const Geometry &g = result.geometry;
+    const bool several = g.frames > 1;
     const int channels = traitsOf(options.pack.pixel).channels;
     const std::uint8_t white = Tone(options.tone, 0).white();
 
-    // Several frames drawn as one picture (PBM, PNG) or previewed as a sheet are held as the sheet, within the
+    EncodeOptions encode = options.encode;
+    encode.pixel = options.pack.pixel;
+    encode.notes += pixelFormatNotes(options.pack);
+    encode.table = frames.isTable() && !options.compress;
+    encode.tables = frames.tables();
+    const bool drawn = makeEncoder(encode, g)->takesLevels();
+    // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
     // memory limit; a picture alone streams.
-    const bool several = g.frames > 1;
-    const std::unique_ptr<Encoder> probe = makeEncoder(encode, g);
-    const bool drawn = probe->takesLevels();
     const bool sheetPreview = options.preview && several && frames.previewsSheet();
     std::optional<Sheet> sheet;
     if (several && (drawn || sheetPreview)) {
@@ -180,33 +286,24 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
         shown.packedWidth = sheet->width();
         shown.packedHeight = sheet->height();
     }
-    const std::unique_ptr<Encoder> encoder = drawn ? makeEncoder(encode, shown) : makeEncoder(encode, g);
-
-    QByteArray block;
-    const auto flush = [&] {
-        if (block.isEmpty())
-            return true;
-        result.written = true;
-        const bool ok = sink.write(block.constData(), block.size());
-        block.resize(0); // keeping its memory: a fresh block would be faulted in page by page again
-        if (!ok)
-            result.error = sink.errorString();
-        return ok;
-    };
-    encoder->begin(block);
+    std::unique_ptr<Encoder> encoder = makeEncoder(encode, drawn ? shown : g);
+    ByteStage bytes(*encoder, options.compress);
+    Output output(sink, result);
+    if (!options.compress) // compressed, the header waits for the sizes
+        encoder->begin(output.block());
 
     std::optional<TerminalPreview> preview;
     if (options.preview) {
-        const int previewWidth = sheetPreview ? sheet->width() : plans.first().packedWidth;
         if (several && !frames.previewsSheet())
             options.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
-        preview.emplace(previewWidth, options.previewColumns, options.pack.pixel, options.preview);
+        preview.emplace(sheetPreview ? sheet->width() : plans.first().packedWidth, options.previewColumns,
+                        options.pack.pixel, options.preview);
     }
     for (int i = 0; i < g.frames; ++i) {
         const FramePlan &p = plans[i];
         const std::unique_ptr<PictureDecoder> decoder = frames.open(i, &result.error);
         if (!decoder) {
-            flush();
+            output.flush(true);
             return result;
         }
         // decode -> turn -> tone -> pack -> encode
@@ -218,13 +315,13 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
         // A row of levels as packed: the padding past the picture stays white.
         std::vector<std::uint8_t> levels(std::size_t(p.packedWidth) * std::size_t(channels), white);
         std::vector<std::uint8_t> unit(std::size_t(packer.unitBytes()));
-        encoder->frameStart(frames.label(i), block);
+        bytes.frameStart(frames.label(i), output.block());
         ReadAhead ahead(rows); // decoding, and turning, on a thread of their own from here on
         for (int y = 0; y < p.packedHeight; ++y) {
             if (y < p.height) {
                 QRgb *pixels = ahead.next();
                 if (!pixels) {
-                    flush();
+                    output.flush(true);
                     result.error = ahead.errorString();
                     return result;
                 }
@@ -232,43 +329,56 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
             } else { // a page's padding rows
                 std::fill(levels.begin(), levels.end(), white);
             }
-            if (preview && (sheetPreview ? false : i == 0))
+            if (preview && !sheetPreview && i == 0)
                 preview->addRow(levels.data());
             if (sheet)
                 sheet->put(i, y, levels.data(), int(levels.size()));
             else if (drawn)
-                encoder->levels(levels.data(), block);
+                encoder->levels(levels.data(), output.block());
             if (!drawn && packer.add(levels.data())) {
-                const std::uint8_t *bytes = packer.unit();
+                const std::uint8_t *packed = packer.unit();
                 if (options.invert) {
                     for (std::size_t k = 0; k < unit.size(); ++k)
-                        unit[k] = std::uint8_t(~bytes[k]);
-                    bytes = unit.data();
+                        unit[k] = std::uint8_t(~packed[k]);
+                    packed = unit.data();
                 }
-                encoder->bytes(bytes, packer.unitBytes(), block);
+                bytes.bytes(packed, packer.unitBytes(), output.block());
             }
-            if (block.size() >= blockBytes && !flush())
+            if (!output.flush())
                 return result;
         }
-        if (!drawn && p.bytes < g.frameBytes) { // a smaller frame fills its row of the table with zeros
+        if (!drawn && !options.compress && p.bytes < g.frameBytes) { // a smaller frame's row ends in zeros
             const std::vector<std::uint8_t> zeros(std::size_t(g.frameBytes - p.bytes), 0);
-            encoder->bytes(zeros.data(), int(zeros.size()), block);
+            bytes.bytes(zeros.data(), int(zeros.size()), output.block());
         }
-        encoder->frameEnd(block);
+        bytes.frameEnd(output.block());
     }
-    if (sheet)
-        for (int y = 0; y < sheet->height(); ++y) {
-            if (drawn)
-                encoder->levels(sheet->row(y), block);
-            if (sheetPreview)
-                preview->addRow(sheet->row(y));
-            if (block.size() >= blockBytes && !flush())
-                return result;
-        }
+    for (int y = 0; sheet && y < sheet->height(); ++y) {
+        if (drawn)
+            encoder->levels(sheet->row(y), output.block());
+        if (sheetPreview)
+            preview->addRow(sheet->row(y));
+        if (!output.flush())
+            return result;
+    }
     if (preview)
         preview->finish();
-    encoder->end(block);
+    if (options.compress) { // the header and the packed frames, now that their sizes are known
+        result.compressedBytes = bytes.packed().size();
+        result.offsets = bytes.offsets();
+        // An 8051 addresses 64 KiB: past that the offsets take 32 bits.
+        const int offsetBytes = result.compressedBytes > 0xFFFF ? 4 : 2;
+        encode.tables.prepend(
+            {QStringLiteral("_offsets"), offsetBytes, QStringLiteral("where each frame starts"), result.offsets});
+        Geometry packed = g;
+        packed.dataBytes = result.compressedBytes;
+        encoder = makeEncoder(encode, packed);
+        encoder->begin(output.block());
+        if (!bytes.writePacked(*encoder, output))
+            return result;
+    }
+    encoder->end(output.block());
     result.lossless = encoder->lossless();
-    result.ok = flush();
+    result.ok = output.flush(true);
     return result;
 }

@@ -22,7 +22,8 @@ struct RoadOptions {
     Flip flip = Flip::None;
     ToneOptions tone;
     PackOptions pack;
-    bool invert = false; // every bit of the display's bytes complemented (a picture output stays as shown)
+    bool invert = false;   // every bit of the display's bytes complemented (a picture output stays as shown)
+    bool compress = false; // each frame's bytes packed with PackBits; with a name, an offsets table after them
     EncodeOptions encode;
     // When set, receives the preview of the picture as the display shows it, a line at a time, `previewColumns`
     // wide at most.
@@ -38,6 +39,9 @@ struct RoadResult {
     bool written = false; // some bytes reached the sink before the failure
     bool lossless = true; // every character of the header has a code in the encoding
     Geometry geometry;    // the picture as turned, as packed, and the data's bytes
+    // Compressed: the bytes written (geometry.dataBytes before), and where each frame's start (one more: the end).
+    std::int64_t compressedBytes = 0;
+    QList<std::uint32_t> offsets;
 };
 
 // The header lines that say how the bytes are laid out, where the pixel format is not mono: nothing for mono.
@@ -53,4 +57,7 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
 // The same for several frames, one after the other, each down the whole road: in text, each frame's label
 // before its bytes (and, named, a row of a table); raw and Intel HEX, the frames one after the other; PBM and
 // PNG, one sheet of them all (held, within the memory limit); the preview, the sheet or the first frame.
+// Compressed, each frame's bytes are packed alone and held until the last frame is done (within the memory
+// limit): the output is then the packed frames one after the other, named as one array with a table of where
+// each starts.
 RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink);

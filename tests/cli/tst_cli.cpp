@@ -62,6 +62,8 @@ private slots:
     void headerDeclaresTheArray();
     void batchNamesEachArray();
     void pictureFromStandardInput();
+    void framesAndTiles_data();
+    void framesAndTiles();
     void glyphTables_data();
     void glyphTables();
     void glyphRefusals_data();
@@ -256,6 +258,12 @@ void tst_Cli::refusedAndUnreadablePictures_data()
     QTest::newRow("empty file") << "empty.jpg" << QByteArray() << QStringLiteral("the file is empty") << QStringList();
     QTest::newRow("missing file") << "missing.bmp" << QByteArray() << QStringLiteral("no such file") << QStringList();
     const QByteArray png = encodePng(workedExample(), 2, 8);
+    QTest::newRow("--tile: no whole number of tiles")
+        << "tiles.bmp" << encodeBmp(workedExample(), 24)
+        << QStringLiteral("the picture is 16 x 2 pixels, no whole number of tiles of 8 x 4")
+        << QStringList{"--tile", "8x4"};
+    QTest::newRow("--frames of a BMP") << "still.bmp" << encodeBmp(workedExample(), 24)
+                                       << QStringLiteral("--frames reads animated GIFs") << QStringList{"--frames"};
     QTest::newRow("PNG cut short") << "cut.png" << png.left(png.size() - 20) << QStringLiteral("cut short")
                                    << QStringList();
     QByteArray badCrc = png; // the pixel data whole, its chunk's check sum wrong
@@ -341,6 +349,11 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("--text without --font") << words("--text A t.bmp");
     QTest::newRow("--charset big5") << words("--font tiny.bdf --charset big5");
     QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16");
+    QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp");
+    QTest::newRow("--tile 8") << words("--tile 8 t.bmp");
+    QTest::newRow("--compress zip") << words("--compress zip t.bmp");
+    QTest::newRow("--compress with png") << words("--compress packbits -f png t.bmp");
+    QTest::newRow("--frames with --font") << words("--frames --font tiny.bdf --text A");
 }
 
 void tst_Cli::usageErrors()
@@ -884,6 +897,76 @@ void tst_Cli::pictureFromStandardInput()
     QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-")}, exampleEpoch, fromFile).out,
              QByteArray("\x81\xFF\x00\x0A", 4));
     QCOMPARE(run({QStringLiteral("-")}).err, QStringLiteral("tessaline-cli: -: standard input is empty\n"));
+}
+
+void tst_Cli::framesAndTiles_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QByteArray>("data"); // the bytes, or for a51 and c51 the text after the header
+    QImage second = solid(2, 1, qRgb(0, 0, 255));
+    second.setPixel(0, 0, qRgb(1, 2, 3));
+    const QRgb clear = qRgb(1, 2, 3);
+    const QByteArray gif = encodeGif({{fromRows({QStringLiteral("rgb")}), {}, 1, 10, std::nullopt},
+                                      {second, {}, 2, 20, clear},
+                                      {solid(1, 1, qRgb(0, 255, 0)), QPoint(2, 0), 3, 30, std::nullopt},
+                                      {solid(1, 1, qRgb(255, 0, 0)), {}, 0, 40, std::nullopt}},
+                                     QSize(3, 1));
+    const QByteArray r("\xFF\x00\x00", 3), g("\x00\xFF\x00", 3), b("\x00\x00\xFF", 3), w("\xFF\xFF\xFF", 3);
+    QTest::newRow("--frames: each composed, each disposed")
+        << gif << "-f hex --pixel rgb888 --frames" << r + g + b + r + b + b + w + w + g + r + w + b;
+    QTest::newRow("--frames over black") << gif << "-f hex --pixel rgb888 --frames --background black"
+                                         << r + g + b + r + b + b + QByteArray(6, '\0') + g + r + QByteArray(3, '\0') +
+                                                b;
+    QTest::newRow("without --frames: the first frame") << gif << "-f hex --pixel rgb888" << r + g + b;
+    QTest::newRow("--frames, c51: a table, its lines, the delays")
+        << gif << "-f c51 --pixel gray8 --frames --name a"
+        << QByteArray("unsigned char code a[4][3] = {\r\n"
+                      "/* frame 1 of 4, 100 ms */\r\n{\r\n0x4C, 0x96, 0x1D, \r\n},\r\n"
+                      "/* frame 2 of 4, 200 ms */\r\n{\r\n0x4C, 0x1D, 0x1D, \r\n},\r\n"
+                      "/* frame 3 of 4, 300 ms */\r\n{\r\n0xFF, 0xFF, 0x96, \r\n},\r\n"
+                      "/* frame 4 of 4, 400 ms */\r\n{\r\n0x4C, 0xFF, 0x1D, \r\n},\r\n};\r\n"
+                      "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
+    QTest::newRow("--frames --compress, c51: one array, the offsets")
+        << gif << "-f c51 --pixel gray8 --frames --name a --compress packbits"
+        << QByteArray("unsigned char code a[16] = {\r\n"
+                      "/* frame 1 of 4, 100 ms */\r\n0x02, 0x4C, 0x96, 0x1D, \r\n"
+                      "/* frame 2 of 4, 200 ms */\r\n0x02, 0x4C, 0x1D, 0x1D, \r\n"
+                      "/* frame 3 of 4, 300 ms */\r\n0x02, 0xFF, 0xFF, 0x96, \r\n"
+                      "/* frame 4 of 4, 400 ms */\r\n0x02, 0x4C, 0xFF, 0x1D, \r\n};\r\n"
+                      "unsigned int code a_offsets[5] = {\r\n0x0000, 0x0004, 0x0008, 0x000C, 0x0010, \r\n};\r\n"
+                      "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
+    QTest::newRow("--frames, pbm: side by side")
+        << gif << "-f pbm --frames --threshold 200 --pad" << QByteArray("P4\n32 1\n\xE0\xE0\x20\xA0", 12);
+    // 16 x 16 in quarters: black at the top left, white at the top right, a dot at (9, 10), white elsewhere.
+    QImage quarters = solid(16, 16, qRgb(255, 255, 255));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            quarters.setPixel(x, y, qRgb(0, 0, 0));
+    quarters.setPixel(9, 10, qRgb(0, 0, 0));
+    QByteArray dot(8, '\0');
+    dot[2] = '\x40';
+    QTest::newRow("--tile 8x8: four tiles") << encodeBmp(quarters, 24) << "-f hex --tile 8x8"
+                                            << QByteArray(8, '\xFF') + QByteArray(8, '\0') + QByteArray(8, '\0') + dot;
+    QTest::newRow("--tile 8x8, a51: a line a tile")
+        << encodeBmp(quarters.copy(0, 0, 16, 8), 24) << "-f a51 --tile 8x8"
+        << QByteArray("; tile 0, 0\r\n") + QByteArray("DB   0FFH\r\n").repeated(8) + "; tile 1, 0\r\n" +
+               QByteArray("DB   000H\r\n").repeated(8);
+}
+
+void tst_Cli::framesAndTiles()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, options);
+    QFETCH(QByteArray, data);
+    const Run r = run(options.split(u' ') + QStringList{picture(QStringLiteral("frames.pic"), file)});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QByteArray out = r.out;
+    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51"))) // after the header
+        out = out.mid(std::max(out.lastIndexOf("  ----*/\r\n") + 10, out.lastIndexOf("  ----\r\n") + 8));
+    if (!r.err.isEmpty()) // the offsets are said in a table, not here
+        QFAIL(qPrintable(r.err));
+    QCOMPARE(out, data);
 }
 
 void tst_Cli::glyphTables_data()

@@ -56,6 +56,16 @@ int main(int argc, char *argv[])
     write(QStringLiteral("colours-small.jpg"), encodeJpeg(progressive, 40));
     write(QStringLiteral("colours-progressive.jpg"), encodeJpeg(colours, JpegCoding::Progressive));
     write(QStringLiteral("colours-arithmetic.jpg"), encodeJpeg(colours, JpegCoding::Arithmetic));
+    // Frames of every disposal, smaller than the screen, with clear pixels, one interlaced.
+    const QRgb clear = qRgb(1, 2, 3);
+    QImage holed = colours.copy(0, 0, 8, 3);
+    holed.setPixel(1, 1, clear);
+    write(QStringLiteral("animation-disposals.gif"),
+          encodeGif({{colours, {}, 1, 10, std::nullopt},
+                     {holed, QPoint(4, 1), 2, 20, clear},
+                     {holed, QPoint(10, 2), 3, 30, clear},
+                     {mono.scaled(12, 3), QPoint(20, 3), 0, 0, std::nullopt}},
+                    QSize(24, 6)));
 
     const QString hostile = QCoreApplication::arguments().value(2);
     if (!hostile.isEmpty()) {

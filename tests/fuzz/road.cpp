@@ -1,7 +1,9 @@
 #include "road.h"
 
 #include "export/codewriters.h"
+#include "decode/animation.h"
 #include "export/filesave.h"
+#include "export/packbits.h"
 #include "export/road.h"
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
@@ -117,8 +119,11 @@ RoadResult runInto(const QByteArray &picture, const RoadOptions &options, QByteA
     QString error;
     const std::unique_ptr<PictureDecoder> decoder =
         openPicture(memorySource(picture), limitsFor(PictureFormats::AllFormats), &error);
-    if (!decoder)
-        return {false, error, false, true, {}};
+    if (!decoder) {
+        RoadResult refused;
+        refused.error = error;
+        return refused;
+    }
     MemorySink sink;
     const RoadResult result = runRoad(*decoder, options, sink);
     *out = sink.bytes;
@@ -185,6 +190,16 @@ void checkOptions(const QByteArray &data)
     require(runInto(picture, options, &inverted).ok, "--invert reads the picture as well");
     for (qsizetype i = 0; i < bytes.size(); ++i)
         require(quint8(inverted[i]) == quint8(~bytes[i]), "--invert complements every byte");
+    options.invert = false;
+
+    QByteArray packed;
+    options.compress = true;
+    const RoadResult compressed = runInto(picture, options, &packed);
+    options.compress = false;
+    QByteArray unpacked;
+    require(compressed.ok && unpackBits(packed, &unpacked, bytes.size()) && unpacked == bytes &&
+                packed.size() <= bytes.size() + (bytes.size() + 127) / 128,
+            "--compress packs the bytes, at most a byte in 128 more, and they unpack to the bytes");
 
     int lines = 0;
     options.preview = [&](const QString &) { ++lines; };
@@ -208,11 +223,54 @@ void checkOptions(const QByteArray &data)
             "a PBM of whole-byte rows, and a preview, are drawn");
 }
 
+// A GIF's frames, composed: each frame as many bytes as the screen packs to, and, packed frame by frame, each
+// unpacking to its own bytes.
+void checkFrames(const QByteArray &data)
+{
+    if (!data.startsWith("GIF8"))
+        return;
+    QString error;
+    const std::unique_ptr<GifAnimation> frames =
+        GifAnimation::open(memorySource(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
+    if (!frames) {
+        require(!error.isEmpty(), "a refusal says why");
+        return;
+    }
+    const QSize screen = frames->size(0);
+    if (std::int64_t(screen.width()) * screen.height() * frames->count() > largestDecoded / 16)
+        return;
+    RoadOptions options;
+    options.limits = limitsFor(PictureFormats::AllFormats).sizes;
+    options.encode.format = OutputFormat::Hex;
+    options.pack.pad = true;
+    MemorySink raw;
+    const RoadResult plain = runRoad(*frames, options, raw);
+    require(plain.ok || !plain.error.isEmpty(), "a refusal says why");
+    if (!plain.ok)
+        return;
+    const std::int64_t frameBytes = (screen.width() + 7) / 8 * std::int64_t(screen.height());
+    require(raw.bytes.size() == frameBytes * frames->count(), "each frame packs to the screen's bytes");
+    options.compress = true;
+    MemorySink packed;
+    const std::unique_ptr<GifAnimation> again =
+        GifAnimation::open(memorySource(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
+    const RoadResult result = runRoad(*again, options, packed);
+    require(result.ok && result.offsets.size() == frames->count() + 1, "the packed frames have their offsets");
+    for (int i = 0; i < frames->count(); ++i) {
+        QByteArray frame;
+        require(unpackBits(packed.bytes.mid(result.offsets[i], result.offsets[i + 1] - result.offsets[i]), &frame,
+                           frameBytes) &&
+                    frame == raw.bytes.mid(i * frameBytes, frameBytes),
+                "each packed frame unpacks to its own bytes");
+    }
+}
+
 } // namespace
 
 void checkRoad(const QByteArray &data)
 {
     checkOptions(data);
+    checkFrames(data);
     QString error;
     const std::unique_ptr<PictureDecoder> header =
         openPicture(memorySource(data), limitsFor(PictureFormats::WindowFormats), &error);

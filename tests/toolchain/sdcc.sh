@@ -11,9 +11,12 @@
 #   converter's sheet of the same text shows it;
 # - the module refuses at configure time a name that is not a C identifier, a name used twice and a missing
 #   picture, each naming the call, and hands back the generated file's path.
-#   sdcc.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR      (exit 77, skipped, without sdcc)
+# - the animation example unpacks, in the simulator, every frame of an animated GIF the test makes (disposal 2
+#   and 3, clear pixels) exactly as the converter composes them, and is smaller packed than not; its decoder
+#   compiles in the classic compilers' dialect too.
+#   sdcc.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR MAKE_ANIMATION      (exit 77, skipped, without sdcc)
 set -euo pipefail
-cli=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd)
+cli=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd) makeAnimation=$4
 command -v sdcc >/dev/null || { echo "sdcc is not installed (scripts/install-deps installs it)"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -116,6 +119,26 @@ sheet=$(od -An -v -tu1 "$work/sheet.pbm" | awk '
     }')
 [ "$drawn" = "$sheet" ] || fail "the text the firmware drew differs from the converter's sheet"
 
+# The animation example, on a GIF the test makes: each frame the firmware unpacked, as it copied it aside, is the
+# converter's frame, unpacked.
+"$makeAnimation" "$work/walk.gif"
+codeBytes() { awk '/^:/ && substr($0, 8, 2) == "00" {n += ("0x" substr($0, 2, 2)) + 0} END {print n}' "$1"; }
+for packed in ON OFF; do
+    cmake -S "$source/examples/sdcc-animation" -B "$work/animation-$packed" -G Ninja -DTessaline_DIR="$build" \
+        -DANIMATION="$work/walk.gif" -DPACKED=$packed >/dev/null
+    cmake --build "$work/animation-$packed" >/dev/null
+done
+image=$work/animation-ON/animation_demo.ihx
+frames=$("$cli" --frames -f hex "$work/walk.gif" | od -An -v -tx1 | tr -d ' \n')
+shown=$(awk '$3 == "_shown" {print $2}' "$work/animation-ON/animation_demo.map")
+[ -n "$shown" ] || fail "no symbol shown in the animation example's map"
+played=$("$here/xram.sh" "$image" $((16#$shown)) $((${#frames} / 2)) 5000000)
+[ "$played" = "$frames" ] || fail "the frames the firmware unpacked differ from the converter's"
+packedSize=$(codeBytes "$image") plainSize=$(codeBytes "$work/animation-OFF/animation_demo.ihx")
+[ "$packedSize" -lt "$plainSize" ] || fail "packed frames make a firmware of $packedSize bytes, not less than $plainSize"
+sdcc -mmcs51 -U__SDCC -Dcode=__code -Dxdata=__xdata -c -o "$work/classic.rel" "$source/cmake/unpackbits.c" ||
+    fail "unpackbits.c does not compile in the classic compilers' dialect"
+
 # Configure-time checks of the module, each naming the call; and the generated file's path handed back.
 mkdir "$work/checks"
 cp "$source/examples/sdcc-logo/logo.bmp" "$work/checks/a.bmp"
@@ -137,4 +160,4 @@ refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(picture
 configure 'tessaline_add_picture(pictures a a.bmp FORMAT hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses a good call: $(cat "$work/checks/log")"
 grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "OUTPUT_VARIABLE does not hand back the file"
-echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes; the text firmware draws the converter's sheet"
+echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes; the text firmware draws the converter's sheet; the animation plays ($packedSize bytes packed, $plainSize not)"

@@ -1,0 +1,267 @@
+#include "animation.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+
+// giflib over a byte source, a record at a time: the frames' descriptions, their image data skipped or decoded.
+class GifAnimation::Reader {
+public:
+    explicit Reader(ByteSource &source) : source_(source), bytes_(source) {}
+    ~Reader()
+    {
+        if (gif_)
+            DGifCloseFile(gif_, nullptr);
+    }
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+
+    bool open(QString *error)
+    {
+        int code = 0;
+        gif_ = DGifOpen(this, &Reader::input, &code);
+        return gif_ || fail(code, error);
+    }
+    GifFileType *gif() const { return gif_; }
+
+    // The next frame's description, and its graphic control (delay, disposal, clear index); false at the end of
+    // the file (with `error` empty) or when it is damaged.
+    bool nextFrame(Frame *frame, QString *error)
+    {
+        *frame = {};
+        while (true) {
+            GifRecordType record;
+            if (DGifGetRecordType(gif_, &record) != GIF_OK)
+                return fail(gif_->Error, error);
+            if (record == TERMINATE_RECORD_TYPE)
+                return false;
+            if (record == IMAGE_DESC_RECORD_TYPE)
+                return DGifGetImageDesc(gif_) == GIF_OK || fail(gif_->Error, error);
+            int code = 0;
+            GifByteType *block = nullptr;
+            if (DGifGetExtension(gif_, &code, &block) != GIF_OK)
+                return fail(gif_->Error, error);
+            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+                frame->disposal = (block[1] >> 2) & 7;
+                frame->delay = 10 * (block[2] | block[3] << 8);
+                frame->transparent = (block[1] & 1) ? block[4] : -1;
+            }
+            while (block)
+                if (DGifGetExtensionNext(gif_, &block) != GIF_OK)
+                    return fail(gif_->Error, error);
+        }
+    }
+    // The image data of the frame just described, read to its end without decoding it.
+    bool skipImage(QString *error)
+    {
+        int size = 0;
+        GifByteType *block = nullptr;
+        if (DGifGetCode(gif_, &size, &block) != GIF_OK)
+            return fail(gif_->Error, error);
+        while (block)
+            if (DGifGetCodeNext(gif_, &block) != GIF_OK)
+                return fail(gif_->Error, error);
+        return true;
+    }
+    // The next line of the frame just described into `line` (its width).
+    bool line(GifPixelType *line, int width, QString *error)
+    {
+        return DGifGetLine(gif_, line, width) == GIF_OK || fail(gif_->Error, error);
+    }
+
+private:
+    static int input(GifFileType *gif, GifByteType *data, int count)
+    {
+        auto *reader = static_cast<Reader *>(gif->UserData);
+        const std::int64_t n = reader->bytes_.read(reinterpret_cast<char *>(data), count);
+        if (n < count)
+            reader->ranOut_ = true;
+        return n < 0 ? 0 : int(n);
+    }
+    bool fail(int code, QString *error) const
+    {
+        if (bytes_.failed())
+            *error = source_.errorString();
+        else if (ranOut_ || code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON)
+            *error = QStringLiteral("the file is cut short");
+        else if (code == D_GIF_ERR_NOT_GIF_FILE)
+            *error = QStringLiteral("not a GIF picture: --frames reads animated GIFs");
+        else
+            *error = QStringLiteral("the GIF file is damaged (%1)")
+                         .arg(QString::fromLatin1(GifErrorString(code) ? GifErrorString(code) : "unknown error"));
+        return false;
+    }
+
+    ByteSource &source_;
+    ByteReader bytes_;
+    bool ranOut_ = false;
+    GifFileType *gif_ = nullptr;
+};
+
+namespace {
+
+// The canvas as a picture, rows straight from it, until the next frame is drawn.
+class CanvasPicture : public PictureDecoder {
+public:
+    CanvasPicture(const QRgb *canvas, int width, int height) : canvas_(canvas)
+    {
+        width_ = width;
+        height_ = height;
+    }
+    const char *format() const override { return "gif"; }
+    bool mayBeTransparent() const override { return true; }
+
+protected:
+    bool decodeRow(int y, QRgb *row) override
+    {
+        std::copy_n(canvas_ + std::size_t(y) * std::size_t(width_), width_, row);
+        return true;
+    }
+
+private:
+    const QRgb *canvas_;
+};
+
+} // namespace
+
+GifAnimation::~GifAnimation() = default;
+
+std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> source, const Limits &limits,
+                                                 QString *errorString)
+{
+    auto animation = std::unique_ptr<GifAnimation>(new GifAnimation);
+    animation->source_ = std::move(source);
+    Reader scan(*animation->source_);
+    if (!scan.open(errorString))
+        return nullptr;
+    GifFileType *gif = scan.gif();
+    animation->width_ = gif->SWidth;
+    animation->height_ = gif->SHeight;
+    if (!limits.fitsPicture(animation->width_, animation->height_, errorString))
+        return nullptr;
+    // Every frame read through once: the count and the delays before any is drawn, and a file cut short found.
+    std::int64_t pixels = 0;
+    bool restores = false;
+    Frame frame;
+    errorString->clear();
+    while (scan.nextFrame(&frame, errorString)) {
+        const GifImageDesc &image = gif->Image;
+        if (image.Width > 0 && image.Height > 0 &&
+            !limits.fitsPicture(image.Width, image.Height, errorString, u"a GIF frame"))
+            return nullptr;
+        pixels += std::int64_t(animation->width_) * animation->height_;
+        if (pixels > limits.maxPixels) {
+            *errorString =
+                QStringLiteral("the animation's frames are more than %1 pixels of %2 x %3 each (%4 "
+                               "raises the limit)")
+                    .arg(limits.maxPixels)
+                    .arg(animation->width_)
+                    .arg(animation->height_)
+                    .arg(limits.raisedByOptions ? QStringLiteral("--max-pixels") : QStringLiteral("nothing"));
+            return nullptr;
+        }
+        restores = restores || frame.disposal == 3;
+        if (animation->frames_.size() == maxFrames) {
+            *errorString =
+                QStringLiteral("the GIF file has more than %1 frames, more than an 8051 table counts").arg(maxFrames);
+            return nullptr;
+        }
+        animation->frames_.push_back(frame);
+        if (!scan.skipImage(errorString))
+            return nullptr;
+    }
+    if (!errorString->isEmpty())
+        return nullptr;
+    if (animation->frames_.empty()) {
+        *errorString = QStringLiteral("the GIF file holds no picture");
+        return nullptr;
+    }
+    const std::int64_t canvas = std::int64_t(animation->width_) * animation->height_ * std::int64_t(sizeof(QRgb));
+    if (!limits.fitsHeld(restores ? 2 * canvas : canvas, u"the animation's picture", errorString))
+        return nullptr;
+    animation->canvas_.assign(std::size_t(animation->width_) * std::size_t(animation->height_), 0);
+    if (restores)
+        animation->saved_.resize(animation->canvas_.size());
+    animation->reader_ = std::make_unique<Reader>(*animation->source_);
+    if (!animation->reader_->open(errorString))
+        return nullptr;
+    return animation;
+}
+
+void GifAnimation::dispose()
+{
+    const Frame &frame = frames_[std::size_t(composed_)];
+    if (frame.disposal == 2) {
+        for (int y = top_; y < std::min(top_ + frameHeight_, height_); ++y)
+            std::fill_n(canvas_.begin() + std::ptrdiff_t(std::size_t(y) * std::size_t(width_) + std::size_t(left_)),
+                        std::max(0, std::min(frameWidth_, width_ - left_)), QRgb(0));
+    } else if (frame.disposal == 3) {
+        canvas_ = saved_;
+    }
+}
+
+std::unique_ptr<PictureDecoder> GifAnimation::open(int i, QString *errorString)
+{
+    if (i != composed_ + 1) {
+        *errorString = QStringLiteral("the frames of a GIF are drawn in order");
+        return nullptr;
+    }
+    if (composed_ >= 0 && left_ < width_ && top_ < height_)
+        dispose();
+    Frame frame;
+    errorString->clear();
+    if (!reader_->nextFrame(&frame, errorString)) {
+        if (errorString->isEmpty())
+            *errorString = QStringLiteral("the file changed while it was read");
+        return nullptr;
+    }
+    const Frame &described = frames_[std::size_t(i)];
+    if (described.disposal == 3)
+        saved_ = canvas_;
+    const GifImageDesc &image = reader_->gif()->Image;
+    left_ = image.Left;
+    top_ = image.Top;
+    frameWidth_ = image.Width;
+    frameHeight_ = image.Height;
+    composed_ = i;
+    if (frameWidth_ == 0 || frameHeight_ == 0)
+        return reader_->skipImage(errorString) ? std::make_unique<CanvasPicture>(canvas_.data(), width_, height_)
+                                               : nullptr;
+    const ColorMapObject *map = image.ColorMap ? image.ColorMap : reader_->gif()->SColorMap;
+    std::vector<GifPixelType> line(static_cast<std::size_t>(frameWidth_));
+    // Rows in the order they are stored: four passes when interlaced.
+    static constexpr int start[4] = {0, 4, 2, 1};
+    static constexpr int step[4] = {8, 8, 4, 2};
+    const int passes = image.Interlace ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass)
+        for (int r = image.Interlace ? start[pass] : 0; r < frameHeight_; r += image.Interlace ? step[pass] : 1) {
+            if (!reader_->line(line.data(), frameWidth_, errorString))
+                return nullptr;
+            const int y = top_ + r;
+            if (y >= height_)
+                continue;
+            QRgb *row = canvas_.data() + std::size_t(y) * std::size_t(width_);
+            for (int x = 0; x < frameWidth_ && left_ + x < width_; ++x) {
+                const int index = line[std::size_t(x)];
+                // A clear pixel, or one past the colour table, leaves what is under it.
+                if (index == described.transparent || !map || index >= map->ColorCount)
+                    continue;
+                const GifColorType &c = map->Colors[index];
+                row[left_ + x] = qRgb(c.Red, c.Green, c.Blue);
+            }
+        }
+    return std::make_unique<CanvasPicture>(canvas_.data(), width_, height_);
+}
+
+QString GifAnimation::label(int i) const
+{
+    return QStringLiteral("frame %1 of %2, %3 ms").arg(i + 1).arg(frames_.size()).arg(frames_[std::size_t(i)].delay);
+}
+
+QList<FrameTable> GifAnimation::tables() const
+{
+    FrameTable delays{QStringLiteral("_delays"), 2, QStringLiteral("delays in milliseconds"), {}};
+    for (const Frame &frame : frames_)
+        delays.values.append(std::uint32_t(std::min(frame.delay, 0xFFFF)));
+    return {delays};
+}

@@ -1,0 +1,74 @@
+#include "tiles.h"
+
+#include <algorithm>
+
+namespace {
+
+// One tile of the band held, a row at a time.
+class TilePicture : public PictureDecoder {
+public:
+    TilePicture(const QRgb *band, int bandWidth, int left, QSize tile, bool transparent)
+        : band_(band), bandWidth_(bandWidth), left_(left), transparent_(transparent)
+    {
+        width_ = tile.width();
+        height_ = tile.height();
+    }
+    const char *format() const override { return "tile"; }
+    bool mayBeTransparent() const override { return transparent_; }
+
+protected:
+    bool decodeRow(int y, QRgb *row) override
+    {
+        std::copy_n(band_ + std::size_t(y) * std::size_t(bandWidth_) + std::size_t(left_), width_, row);
+        return true;
+    }
+
+private:
+    const QRgb *band_;
+    int bandWidth_;
+    int left_;
+    bool transparent_;
+};
+
+} // namespace
+
+std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Limits &limits, QString *errorString)
+{
+    if (!limits.fitsPicture(tile.width(), tile.height(), errorString, u"a tile"))
+        return nullptr;
+    if (picture.width() % tile.width() || picture.height() % tile.height()) {
+        *errorString = QStringLiteral("the picture is %1 x %2 pixels, no whole number of tiles of %3 x %4")
+                           .arg(picture.width())
+                           .arg(picture.height())
+                           .arg(tile.width())
+                           .arg(tile.height());
+        return nullptr;
+    }
+    const std::int64_t band = std::int64_t(picture.width()) * tile.height() * std::int64_t(sizeof(QRgb));
+    if (!limits.fitsHeld(band, u"a band of tiles", errorString))
+        return nullptr;
+    auto tiles = std::unique_ptr<Tiles>(new Tiles(picture, tile));
+    tiles->columns_ = picture.width() / tile.width();
+    tiles->rows_ = picture.height() / tile.height();
+    tiles->rowsHeld_.resize(std::size_t(picture.width()) * std::size_t(tile.height()));
+    return tiles;
+}
+
+std::unique_ptr<PictureDecoder> Tiles::open(int i, QString *errorString)
+{
+    const int band = i / columns_;
+    if (band < band_ || band > band_ + 1) {
+        *errorString = QStringLiteral("the tiles of a picture are cut in order");
+        return nullptr;
+    }
+    if (band != band_) {
+        for (int y = 0; y < tile_.height(); ++y)
+            if (!picture_.readRow(rowsHeld_.data() + std::size_t(y) * std::size_t(picture_.width()))) {
+                *errorString = picture_.errorString();
+                return nullptr;
+            }
+        band_ = band;
+    }
+    return std::make_unique<TilePicture>(rowsHeld_.data(), picture_.width(), i % columns_ * tile_.width(), tile_,
+                                         picture_.mayBeTransparent());
+}
