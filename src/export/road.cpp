@@ -17,25 +17,16 @@ namespace {
 // Output is gathered and handed on in blocks of about this size.
 constexpr qsizetype blockBytes = 1 << 20;
 
-// One frame's sizes as turned and packed, before any of it is read.
-struct FramePlan {
-    int width = 0;
-    int height = 0;
-    int packedWidth = 0;
-    int packedHeight = 0;
-    std::int64_t bytes = 0;
-};
-
 bool turnsAQuarter(const RoadOptions &options)
 {
     return options.rotate == 90 || options.rotate == 270;
 }
 
-// Frame i as it will be packed; an error when the road refuses it.
-FramePlan planFrame(FrameSource &frames, int i, const RoadOptions &options, QString *error)
+// Frame i's sizes as turned and packed, before any of it is read; an error when the road refuses it.
+Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, QString *error)
 {
     const QSize size = frames.size(i);
-    FramePlan plan;
+    Geometry plan;
     plan.width = turnsAQuarter(options) ? size.height() : size.width();
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
     if (!options.limits.fitsHeld(TurnedRows::heldBytes(plan.width, plan.height, options.rotate, options.flip),
@@ -52,14 +43,14 @@ FramePlan planFrame(FrameSource &frames, int i, const RoadOptions &options, QStr
     // White added to a whole byte across, or to a whole page down. The limits keep every side far below 2^31.
     plan.packedWidth = packer.packedWidth();
     plan.packedHeight = (plan.height + packer.unitRows() - 1) / packer.unitRows() * packer.unitRows();
-    plan.bytes = std::int64_t(packer.unitBytes()) * (plan.packedHeight / packer.unitRows());
+    plan.dataBytes = plan.frameBytes = std::int64_t(packer.unitBytes()) * (plan.packedHeight / packer.unitRows());
     return plan;
 }
 
 // Frames side by side, `columns` a row of the sheet, each at its place; for PBM, PNG and the preview.
 class Sheet {
 public:
-    Sheet(const QList<FramePlan> &plans, int columns, int channels, std::uint8_t white)
+    Sheet(const QList<Geometry> &plans, int columns, int channels, std::uint8_t white)
         : channels_(channels), columns_(std::max(columns, 1))
     {
         for (int i = 0; i < plans.size(); ++i) {
@@ -159,7 +150,7 @@ private:
 
 // Every frame's sizes, before any is read: the header and a table's declaration say them before the first
 // frame's data. False, with the reason in the result, when the road refuses the frames.
-bool planFrames(FrameSource &frames, const RoadOptions &options, QList<FramePlan> *plans, RoadResult *result)
+bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry> *plans, RoadResult *result)
 {
     Geometry &g = result->geometry;
     std::int64_t pixels = 0;
@@ -167,13 +158,13 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<FramePlan
         plans->append(planFrame(frames, i, options, &result->error));
         if (!result->error.isEmpty())
             return false;
-        const FramePlan &p = plans->last();
+        const Geometry &p = plans->last();
         pixels += std::int64_t(p.width) * p.height;
         g.width = std::max(g.width, p.width);
         g.height = std::max(g.height, p.height);
         g.packedWidth = std::max(g.packedWidth, p.packedWidth);
         g.packedHeight = std::max(g.packedHeight, p.packedHeight);
-        g.frameBytes = std::max(g.frameBytes, p.bytes);
+        g.frameBytes = std::max(g.frameBytes, p.frameBytes);
     }
     g.frames = int(plans->size());
     g.dataBytes = g.frameBytes * g.frames;
@@ -258,7 +249,7 @@ private:
 RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink)
 {
     RoadResult result;
-    QList<FramePlan> plans;
+    QList<Geometry> plans;
     if (!planFrames(frames, options, &plans, &result))
         return result;
     const Geometry &g = result.geometry;
@@ -300,7 +291,7 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
                         options.pack.pixel, options.preview);
     }
     for (int i = 0; i < g.frames; ++i) {
-        const FramePlan &p = plans[i];
+        const Geometry &p = plans[i];
         const std::unique_ptr<PictureDecoder> decoder = frames.open(i, &result.error);
         if (!decoder) {
             output.flush(true);
@@ -347,8 +338,8 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
             if (!output.flush())
                 return result;
         }
-        if (!drawn && !options.compress && p.bytes < g.frameBytes) { // a smaller frame's row ends in zeros
-            const std::vector<std::uint8_t> zeros(std::size_t(g.frameBytes - p.bytes), 0);
+        if (!drawn && !options.compress && p.frameBytes < g.frameBytes) { // a smaller frame's row ends in zeros
+            const std::vector<std::uint8_t> zeros(std::size_t(g.frameBytes - p.frameBytes), 0);
             bytes.bytes(zeros.data(), int(zeros.size()), output.block());
         }
         bytes.frameEnd(output.block());
