@@ -51,6 +51,9 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
             *error = onOneLine(options.textFile) + QStringLiteral(": ") + file.errorString();
             return nullptr;
         }
+        if (!options.limits.fitsHeld(file.size(), QString(QStringLiteral("the text file ") + onOneLine(options.textFile)),
+                                     error)) // read whole, it is held
+            return nullptr;
         characters = charactersOf(QString::fromUtf8(file.readAll()));
     } else if (!options.charset.isEmpty()) {
         characters = *charactersOfSet(options.charset);
