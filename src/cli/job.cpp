@@ -51,7 +51,8 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
             *error = onOneLine(options.textFile) + QStringLiteral(": ") + file.errorString();
             return nullptr;
         }
-        if (!options.limits.fitsHeld(file.size(), QString(QStringLiteral("the text file ") + onOneLine(options.textFile)),
+        if (!options.limits.fitsHeld(file.size(),
+                                     QString(QStringLiteral("the text file ") + onOneLine(options.textFile)),
                                      error)) // read whole, it is held
             return nullptr;
         characters = charactersOf(QString::fromUtf8(file.readAll()));

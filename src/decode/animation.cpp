@@ -192,9 +192,12 @@ void GifAnimation::dispose()
 {
     const Frame &frame = frames_[std::size_t(composed_)];
     if (frame.disposal == 2) {
-        for (int y = top_; y < std::min(top_ + frameHeight_, height_); ++y)
-            std::fill_n(canvas_.begin() + std::ptrdiff_t(std::size_t(y) * std::size_t(width_) + std::size_t(left_)),
-                        std::max(0, std::min(frameWidth_, width_ - left_)), QRgb(0));
+        // Only the part of the frame that lies on the screen is cleared.
+        const int right = std::min(left_ + frameWidth_, width_);
+        for (int y = top_; left_ < right && y < std::min(top_ + frameHeight_, height_); ++y) {
+            const auto row = canvas_.begin() + std::ptrdiff_t(std::size_t(y) * std::size_t(width_));
+            std::fill(row + left_, row + right, QRgb(0));
+        }
     } else if (frame.disposal == 3) {
         canvas_ = saved_;
     }
@@ -206,7 +209,7 @@ std::unique_ptr<PictureDecoder> GifAnimation::open(int i, QString *errorString)
         *errorString = QStringLiteral("the frames of a GIF are drawn in order");
         return nullptr;
     }
-    if (composed_ >= 0 && left_ < width_ && top_ < height_)
+    if (composed_ >= 0)
         dispose();
     Frame frame;
     errorString->clear();
@@ -230,8 +233,8 @@ std::unique_ptr<PictureDecoder> GifAnimation::open(int i, QString *errorString)
     const ColorMapObject *map = image.ColorMap ? image.ColorMap : reader_->gif()->SColorMap;
     std::vector<GifPixelType> line(static_cast<std::size_t>(frameWidth_));
     // Rows in the order they are stored: four passes when interlaced.
-    static constexpr int start[4] = {0, 4, 2, 1};
-    static constexpr int step[4] = {8, 8, 4, 2};
+    static constexpr int start[] = {0, 4, 2, 1};
+    static constexpr int step[] = {8, 8, 4, 2};
     const int passes = image.Interlace ? 4 : 1;
     for (int pass = 0; pass < passes; ++pass)
         for (int r = image.Interlace ? start[pass] : 0; r < frameHeight_; r += image.Interlace ? step[pass] : 1) {

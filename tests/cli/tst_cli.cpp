@@ -910,40 +910,42 @@ void tst_Cli::framesAndTiles_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("options");
     QTest::addColumn<QByteArray>("data"); // the bytes, or for a51 and c51 the text after the header
-    QImage second = solid(2, 1, qRgb(0, 0, 255));
+    // 3 x 1 on a clear screen: 1 red green blue, kept; 2 at (1, 0), clear then red, its rectangle cleared after
+    // it shows; 3 green at (2, 0), the picture before it brought back after; 4 blue at (1, 0).
+    QImage second = solid(2, 1, qRgb(255, 0, 0));
     second.setPixel(0, 0, qRgb(1, 2, 3));
     const QRgb clear = qRgb(1, 2, 3);
     const QByteArray gif = encodeGif({{fromRows({QStringLiteral("rgb")}), {}, 1, 10, std::nullopt},
-                                      {second, {}, 2, 20, clear},
+                                      {second, QPoint(1, 0), 2, 20, clear},
                                       {solid(1, 1, qRgb(0, 255, 0)), QPoint(2, 0), 3, 30, std::nullopt},
-                                      {solid(1, 1, qRgb(255, 0, 0)), {}, 0, 40, std::nullopt}},
+                                      {solid(1, 1, qRgb(0, 0, 255)), QPoint(1, 0), 0, 40, std::nullopt}},
                                      QSize(3, 1));
     const QByteArray r("\xFF\x00\x00", 3), g("\x00\xFF\x00", 3), b("\x00\x00\xFF", 3), w("\xFF\xFF\xFF", 3);
     QTest::newRow("--frames: each composed, each disposed")
-        << gif << "-f hex --pixel rgb888 --frames" << r + g + b + r + b + b + w + w + g + r + w + b;
+        << gif << "-f hex --pixel rgb888 --frames" << r + g + b + r + g + r + r + w + g + r + b + w;
     QTest::newRow("--frames over black") << gif << "-f hex --pixel rgb888 --frames --background black"
-                                         << r + g + b + r + b + b + QByteArray(6, '\0') + g + r + QByteArray(3, '\0') +
-                                                b;
+                                         << r + g + b + r + g + r + r + QByteArray(3, '\0') + g + r + b +
+                                                QByteArray(3, '\0');
     QTest::newRow("without --frames: the first frame") << gif << "-f hex --pixel rgb888" << r + g + b;
     QTest::newRow("--frames, c51: a table, its lines, the delays")
         << gif << "-f c51 --pixel gray8 --frames --name a"
         << QByteArray("unsigned char code a[4][3] = {\r\n"
                       "/* frame 1 of 4, 100 ms */\r\n{\r\n0x4C, 0x96, 0x1D, \r\n},\r\n"
-                      "/* frame 2 of 4, 200 ms */\r\n{\r\n0x4C, 0x1D, 0x1D, \r\n},\r\n"
-                      "/* frame 3 of 4, 300 ms */\r\n{\r\n0xFF, 0xFF, 0x96, \r\n},\r\n"
-                      "/* frame 4 of 4, 400 ms */\r\n{\r\n0x4C, 0xFF, 0x1D, \r\n},\r\n};\r\n"
+                      "/* frame 2 of 4, 200 ms */\r\n{\r\n0x4C, 0x96, 0x4C, \r\n},\r\n"
+                      "/* frame 3 of 4, 300 ms */\r\n{\r\n0x4C, 0xFF, 0x96, \r\n},\r\n"
+                      "/* frame 4 of 4, 400 ms */\r\n{\r\n0x4C, 0x1D, 0xFF, \r\n},\r\n};\r\n"
                       "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
     QTest::newRow("--frames --compress, c51: one array, the offsets")
         << gif << "-f c51 --pixel gray8 --frames --name a --compress packbits"
         << QByteArray("unsigned char code a[16] = {\r\n"
                       "/* frame 1 of 4, 100 ms */\r\n0x02, 0x4C, 0x96, 0x1D, \r\n"
-                      "/* frame 2 of 4, 200 ms */\r\n0x02, 0x4C, 0x1D, 0x1D, \r\n"
-                      "/* frame 3 of 4, 300 ms */\r\n0x02, 0xFF, 0xFF, 0x96, \r\n"
-                      "/* frame 4 of 4, 400 ms */\r\n0x02, 0x4C, 0xFF, 0x1D, \r\n};\r\n"
+                      "/* frame 2 of 4, 200 ms */\r\n0x02, 0x4C, 0x96, 0x4C, \r\n"
+                      "/* frame 3 of 4, 300 ms */\r\n0x02, 0x4C, 0xFF, 0x96, \r\n"
+                      "/* frame 4 of 4, 400 ms */\r\n0x02, 0x4C, 0x1D, 0xFF, \r\n};\r\n"
                       "unsigned int code a_offsets[5] = {\r\n0x0000, 0x0004, 0x0008, 0x000C, 0x0010, \r\n};\r\n"
                       "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
     QTest::newRow("--frames, pbm: side by side")
-        << gif << "-f pbm --frames --threshold 200 --pad" << QByteArray("P4\n32 1\n\xE0\xE0\x20\xA0", 12);
+        << gif << "-f pbm --frames --threshold 200 --pad" << QByteArray("P4\n32 1\n\xE0\xE0\xA0\xC0", 12);
     // 16 x 16 in quarters: black at the top left, white at the top right, a dot at (9, 10), white elsewhere.
     QImage quarters = solid(16, 16, qRgb(255, 255, 255));
     for (int y = 0; y < 8; ++y)
