@@ -184,8 +184,9 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
                             .arg(encode.address, 0, 16);
         return false;
     }
-    // Packed frames are held until the last is done: at most a byte in 128 more than the bytes, and one a frame.
-    return !options.compress || options.limits.fitsHeld(g.dataBytes + g.dataBytes / 128 + g.frames,
+    // Packed frames are held until the last is done (at most a byte in 128 more than the bytes, and one a frame),
+    // with the frame being packed.
+    return !options.compress || options.limits.fitsHeld(g.dataBytes + g.dataBytes / 128 + g.frames + g.frameBytes,
                                                         u"the compressed frames", &result->error);
 }
 
@@ -338,9 +339,13 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
             if (!output.flush())
                 return result;
         }
-        if (!drawn && !options.compress && p.frameBytes < g.frameBytes) { // a smaller frame's row ends in zeros
-            const std::vector<std::uint8_t> zeros(std::size_t(g.frameBytes - p.frameBytes), 0);
-            bytes.bytes(zeros.data(), int(zeros.size()), output.block());
+        // A smaller frame's row of the table ends in zeros.
+        static constexpr std::uint8_t zeros[4096] = {};
+        for (std::int64_t left = drawn || options.compress ? 0 : g.frameBytes - p.frameBytes; left > 0;
+             left -= std::int64_t(sizeof zeros)) {
+            bytes.bytes(zeros, int(std::min<std::int64_t>(left, sizeof zeros)), output.block());
+            if (!output.flush())
+                return result;
         }
         bytes.frameEnd(output.block());
     }
