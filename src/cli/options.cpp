@@ -406,13 +406,13 @@ const QList<Entry> &entries()
         {{s("output-dir")},
          "DIR",
          "Convert every PICTURE, side by side on all cores, into DIR as its base name with the format's extension "
-         "(.a51, .c, .bin, .hex, .pbm), a51 and c51 arrays named after it too. A picture that fails is named and "
+         "(.a51, .c, .bin, .hex, .pbm, .png), a51 and c51 arrays named after it too. A picture that fails is named and "
          "the others go on; the exit status is then 1.",
          setText(&Options::outputDir)},
         {{s("max-pixels")},
          "N",
-         "Refuse a picture (or a GIF frame) of more than N pixels; default 1073741824 (2^30). No side may pass "
-         "1048576 pixels, whatever N is.",
+         "Refuse a picture, a GIF frame, or the frames of --frames, --tile or --font together, of more than N "
+         "pixels; default 1073741824 (2^30). No side may pass 1048576 pixels, whatever N is.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              const std::optional<std::int64_t> n = sizeFromText(value, false, Limits::maxSide * Limits::maxSide);
              if (!n)
@@ -425,8 +425,9 @@ const QList<Entry> &entries()
         {{s("max-memory")},
          "BYTES",
          "The most memory what must be held whole may take: an interlaced GIF or PNG, a progressive or multi-scan "
-         "JPEG, a picture turned by --rotate or --flip vertical, standard input from a pipe. BYTES may end in K, M "
-         "or G; default 1G.",
+         "JPEG, a picture turned by --rotate or --flip vertical, standard input from a pipe, an animation's picture, "
+         "a band of tiles, the frames of --compress, several frames drawn as PBM or PNG. BYTES may end in K, M or "
+         "G; default 1G.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              const std::optional<std::int64_t> n = sizeFromText(value, true, std::int64_t(1) << 50);
              if (!n)
