@@ -48,7 +48,7 @@ public:
     std::int64_t size() const override { return data_.size(); }
     std::int64_t readAt(std::int64_t offset, char *data, std::int64_t count) override
     {
-        if (offset >= data_.size())
+        if (offset >= data_.size() || count <= 0)
             return 0;
         const std::int64_t n = std::min<std::int64_t>(count, data_.size() - offset);
         std::memcpy(data, data_.data() + offset, std::size_t(n));

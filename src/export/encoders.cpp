@@ -164,10 +164,13 @@ public:
         : traits_(traitsOf(pixel)), width_(geometry.packedWidth), height_(geometry.packedHeight),
           samples_(std::size_t(width_) * std::size_t(traits_.channels))
     {
-        png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, &PngEncoder::error, nullptr);
+        png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, &PngEncoder::error, &PngEncoder::warning);
         info_ = png_ ? png_create_info_struct(png_) : nullptr;
         if (!png_ || !info_)
             throw std::bad_alloc();
+        // libpng's own limit on the sides (a million pixels) guards its readers; the limits have passed this
+        // picture, which may be wider.
+        png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
         png_set_write_fn(png_, this, &PngEncoder::write, nullptr);
     }
     ~PngEncoder() override { png_destroy_write_struct(&png_, &info_); }
@@ -206,6 +209,7 @@ public:
 
 private:
     static void error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+    static void warning(png_structp, png_const_charp) {}
     static void write(png_structp png, png_bytep data, size_t count)
     {
         static_cast<PngEncoder *>(png_get_io_ptr(png))
