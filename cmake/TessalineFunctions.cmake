@@ -118,10 +118,13 @@ function(_tessaline_convert call target name format header outputVariable what i
 
     set(keywords auto break case char const continue default do double else enum extern float for goto if inline
                  int long register restrict return short signed sizeof static struct switch typedef union unsigned
-                 void volatile while _Bool _Complex _Imaginary)
+                 void volatile while _Bool _Complex _Imaginary
+                 # and the 8051 compilers' own
+                 _at_ _priority_ _task_ alien at banked bdata bit code compact critical data far idata interrupt
+                 large naked near nonbanked pdata reentrant sbit sfr sfr16 sfr32 small using xdata)
     if(NOT name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$" OR name IN_LIST keywords)
         message(FATAL_ERROR "${call}: the name '${name}' is not a C identifier (letters, digits and _, not "
-                            "first a digit, not a C keyword)")
+                            "first a digit, not a keyword of C or of the 8051 compilers)")
     endif()
     get_property(names GLOBAL PROPERTY TESSALINE_PICTURE_NAMES)
     if(name IN_LIST names)

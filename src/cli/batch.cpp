@@ -44,6 +44,8 @@ std::optional<QList<Job>> plan(const Options &options)
             job.name = identifierFrom(base);
         if (!job.name.isEmpty())
             job.name.prepend(options.namePrefix);
+        if (!job.name.isEmpty() && !isCIdentifier(job.name)) // a keyword, made of the prefix and a name
+            job.name.append(u'_');
         if (batch)
             job.output =
                 QDir(options.outputDir).filePath(base + QLatin1String(extensionOf(options.road.encode.format)));

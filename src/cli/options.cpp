@@ -134,8 +134,8 @@ const QList<Entry> &entries()
          "{ ... };. NAME is a C identifier. In a batch each array is named after its picture instead.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              if (!isCIdentifier(value))
-                 return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a C "
-                                       "keyword), not '%1'")
+                 return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a "
+                                       "keyword of C or of the 8051 compilers), not '%1'")
                      .arg(value);
              o.road.encode.name = value;
              return std::nullopt;

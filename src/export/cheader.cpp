@@ -20,7 +20,10 @@ bool isCIdentifier(const QString &name)
         QStringLiteral(
             "auto break case char const continue default do double else enum extern float for goto if inline int long "
             "register restrict return short signed sizeof static struct switch typedef union unsigned void volatile "
-            "while _Bool _Complex _Imaginary")
+            "while _Bool _Complex _Imaginary "
+            // and the 8051 compilers' own: a picture called data.bmp must not make an array called data
+            "_at_ _priority_ _task_ alien at banked bdata bit code compact critical data far idata interrupt large "
+            "naked near nonbanked pdata reentrant sbit sfr sfr16 sfr32 small using xdata")
             .split(u' ');
     if (name.isEmpty() || name[0].isDigit() || keywords.contains(name))
         return false;

@@ -154,6 +154,7 @@ refused() {
 }
 refused 'tessaline_add_picture(pictures 9logo a.bmp)' "tessaline_add_picture(pictures 9logo a.bmp): the name '9logo' is not a C identifier"
 refused 'tessaline_add_picture(pictures int a.bmp FORMAT hex)' "the name 'int' is not a C identifier"
+refused 'tessaline_add_picture(pictures xdata a.bmp FORMAT hex)' "the name 'xdata' is not a C identifier"
 refused 'tessaline_add_picture(pictures a a.bmp)
 tessaline_add_picture(pictures a a.bmp FORMAT hex)' "tessaline_add_picture(pictures a a.bmp): the name 'a' is taken already, by tessaline_add_picture(pictures a a.bmp)"
 refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(pictures b b.bmp): there is no file"
