@@ -29,6 +29,11 @@ void tst_PackBits::packs_data()
     QTest::newRow("129 equal") << QByteArray(129, '\x07') << QByteArray("\x81\x07\x00\x07", 4);
     QTest::newRow("128 different") << different.left(128) << '\x7F' + different.left(128);
     QTest::newRow("129 different") << different << '\x7F' + different.left(128) + '\x00' + different.right(1);
+    QTest::newRow("a run of three ends a literal") << QByteArray("ABCCC")
+                                                   << QByteArray("\x01"
+                                                                 "AB"
+                                                                 "\xFE"
+                                                                 "C");
     QTest::newRow("a run inside literals") << QByteArray("ABCCCCDE")
                                            << QByteArray("\x01"
                                                          "AB"
