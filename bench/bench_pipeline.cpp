@@ -123,7 +123,7 @@ void ConverterRoad(benchmark::State &state)
 {
     const QByteArray jpeg = encoded(bigPhoto(), "jpeg");
     RoadOptions options;
-    options.convert = true;
+    options.tone.convert = true;
     NullSink sink;
     for (auto _ : state) {
         QString error;
