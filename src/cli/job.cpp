@@ -51,11 +51,12 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
             *error = onOneLine(options.textFile) + QStringLiteral(": ") + file.errorString();
             return nullptr;
         }
-        if (!options.limits.fitsHeld(file.size(),
-                                     QString(QStringLiteral("the text file ") + onOneLine(options.textFile)),
-                                     error)) // read whole, it is held
+        // Read whole, it is held: at most the memory limit, whatever the file (a pipe has no size to ask).
+        const QByteArray text = file.read(options.limits.maxHeldBytes + 1);
+        if (!options.limits.fitsHeld(std::max<std::int64_t>(file.size(), text.size()),
+                                     QString(QStringLiteral("the text file ") + onOneLine(options.textFile)), error))
             return nullptr;
-        characters = charactersOf(QString::fromUtf8(file.readAll()));
+        characters = charactersOf(QString::fromUtf8(text));
     } else if (!options.charset.isEmpty()) {
         characters = *charactersOfSet(options.charset);
     } else {
@@ -201,10 +202,11 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                       .arg(options.display->width)
                                       .arg(options.display->height));
     const EncodeOptions &encode = road.encode;
-    if (encode.format == OutputFormat::IntelHex && encode.address + g.dataBytes > 0x10000)
+    const std::int64_t written = road.compress ? result.compressedBytes : g.dataBytes; // the bytes in flash
+    if (encode.format == OutputFormat::IntelHex && encode.address + written > 0x10000)
         report.complain(picture + QStringLiteral(": warning: the data ends at 0x%1, past the 8051's 64 KiB of code "
                                                  "space (0x0000 to 0xFFFF); no 8051 reaches it without banking")
-                                      .arg(QString::number(encode.address + g.dataBytes - 1, 16).toUpper()));
+                                      .arg(QString::number(encode.address + written - 1, 16).toUpper()));
     if (options.verbose && road.compress)
         report.complain(
             QStringLiteral("%1: %2 frames of %3 bytes, %4 bytes packed into %5 (%6 %)")
@@ -223,11 +225,11 @@ int convertOne(const Options &options, const Job &job, Report &report)
                             .arg(g.packedHeight)
                             .arg(QLatin1String(nameOf(encode.format)))
                             .arg(g.dataBytes));
-        if (g.dataBytes > 65536)
+        if (written > 65536)
             report.complain(QStringLiteral("%1: warning: %2 bytes of data, more than the 64 KiB (65536 bytes) that "
                                            "one 8051 code bank holds")
                                 .arg(picture)
-                                .arg(g.dataBytes));
+                                .arg(written));
     }
     return Success;
 }

@@ -762,6 +762,10 @@ void tst_Cli::verboseSummary()
     QVERIFY(run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"), QStringLiteral("0xFFFC"),
                  QStringLiteral("t.bmp")})
                 .err.isEmpty());
+    // Packed, its 4 bytes take 5.
+    QVERIFY(run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"), QStringLiteral("0xFFFC"),
+                 QStringLiteral("--compress"), QStringLiteral("packbits"), QStringLiteral("t.bmp")})
+                .err.contains(QStringLiteral("ends at 0x10000,")));
 }
 
 long tst_Cli::peakKiB(const QList<QByteArray> &options)
@@ -1054,6 +1058,9 @@ void tst_Cli::glyphRefusals_data()
     QTest::newRow("a bitmap font at another size")
         << QStringList{"--font", "tiny.bdf", "--text", "A", "--size", "12"}
         << QStringLiteral("tiny.bdf: the bitmap font tiny.bdf has glyphs of 16 pixels, not 12");
+    QTest::newRow("a text file past the memory limit")
+        << QStringList{"--font", "tiny.bdf", "--text-file", "long.txt", "--max-memory", "1K"}
+        << QStringLiteral("tiny.bdf: holding the text file long.txt whole takes");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
 }
@@ -1063,6 +1070,7 @@ void tst_Cli::glyphRefusals()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
     const Run r = run(arguments);
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + message), qPrintable(r.err));
