@@ -1005,6 +1005,7 @@ void tst_Cli::glyphTables_data()
     QTest::newRow("narrow: 8 x 16") << "--text A -f hex" << a;
     QTest::newRow("wide: 16 x 16") << "--text 你 -f hex" << ni;
     QTest::newRow("both: each in a row of 32 bytes, each character once") << "--text A你A -f hex" << a + zeros16 + ni;
+    QTest::newRow("--text-file: its lines' characters") << "--text-file text.txt -f hex" << a + zeros16 + ni;
     QTest::newRow("vertical, lsb: pages of 8 rows") << "--text A你 -f hex --layout vertical"
                                                     << zeros16.left(8) + QByteArray("\0\x38\x28\x28\x38\0\0\0", 8) +
                                                            zeros16 + "\x03" + QByteArray(14, '\x02') + "\x03" + zeros16;
@@ -1030,6 +1031,7 @@ void tst_Cli::glyphTables()
     QFETCH(QString, options);
     QFETCH(QByteArray, data);
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    picture(QStringLiteral("text.txt"), QByteArray("A\r\n\xE4\xBD\xA0\nA\n"));
     QStringList arguments{QStringLiteral("--font"), QStringLiteral("tiny.bdf")};
     for (QString word : options.split(u' '))
         arguments << word.remove(u'\'');
