@@ -12,6 +12,7 @@
 #include "decode/tiles.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <cstdio>
 
@@ -56,7 +57,13 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
         if (!options.limits.fitsHeld(std::max<std::int64_t>(file.size(), text.size()),
                                      QString(QStringLiteral("the text file ") + onOneLine(options.textFile)), error))
             return nullptr;
-        characters = charactersOf(QString::fromUtf8(text));
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8.decode(text);
+        if (utf8.hasError()) {
+            *error = QStringLiteral("the text file %1 is not UTF-8").arg(onOneLine(options.textFile));
+            return nullptr;
+        }
+        characters = charactersOf(decoded);
     } else if (!options.charset.isEmpty()) {
         characters = *charactersOfSet(options.charset);
     } else {

@@ -1063,6 +1063,8 @@ void tst_Cli::glyphRefusals_data()
     QTest::newRow("a text file past the memory limit")
         << QStringList{"--font", "tiny.bdf", "--text-file", "long.txt", "--max-memory", "1K"}
         << QStringLiteral("tiny.bdf: holding the text file long.txt whole takes");
+    QTest::newRow("a text file not in UTF-8") << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
+                                              << QStringLiteral("tiny.bdf: the text file gbk.txt is not UTF-8");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
 }
@@ -1073,6 +1075,7 @@ void tst_Cli::glyphRefusals()
     QFETCH(QString, message);
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
+    picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
     const Run r = run(arguments);
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + message), qPrintable(r.err));
