@@ -25,6 +25,9 @@ public:
     // The next row: width * channels values into as many levels.
     void row(const std::uint8_t *values, std::uint8_t *levels);
 
+    // Channel c's table of plain rounding: the level of each value, without a dither.
+    const std::uint8_t *nearest(int c) const { return nearest_[std::size_t(c)].data(); }
+
     // The 4 x 4 Bayer matrix, row by row.
     static constexpr int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 

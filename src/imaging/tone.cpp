@@ -28,9 +28,6 @@ Tone::Tone(const ToneOptions &options, int width)
       quantiser_(options.dither, width_, traits_.channels, traits_.max),
       values_(std::size_t(width_) * std::size_t(traits_.channels))
 {
-    for (int c = 0; c < traits_.channels; ++c)
-        for (int v = 0; v < 256; ++v)
-            nearest_[c][v] = std::uint8_t(nearestLevel(v, traits_.max[std::size_t(c)]));
 }
 
 void Tone::row(QRgb *pixels, std::uint8_t *levels)
@@ -53,11 +50,12 @@ void Tone::row(QRgb *pixels, std::uint8_t *levels)
     }
     std::uint8_t *values = values_.data();
     if (traits_.colour() && options_.dither == Dither::None) { // straight from the pixels, no copy between
+        const std::uint8_t *red = quantiser_.nearest(0), *green = quantiser_.nearest(1), *blue = quantiser_.nearest(2);
         for (int x = 0; x < width_; ++x) {
             const QRgb p = pixels[x];
-            levels[3 * x] = nearest_[0][(p >> 16) & 0xFF];
-            levels[3 * x + 1] = nearest_[1][(p >> 8) & 0xFF];
-            levels[3 * x + 2] = nearest_[2][p & 0xFF];
+            levels[3 * x] = red[(p >> 16) & 0xFF];
+            levels[3 * x + 1] = green[(p >> 8) & 0xFF];
+            levels[3 * x + 2] = blue[p & 0xFF];
         }
         return;
     }

@@ -52,5 +52,4 @@ private:
     Rule rule_;
     Quantiser quantiser_;
     std::vector<std::uint8_t> values_; // luminance or channels, the quantiser's input
-    std::uint8_t nearest_[3][256];     // each channel's nearest level, for colour without a dither
 };
