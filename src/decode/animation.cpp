@@ -1,102 +1,8 @@
 #include "animation.h"
 
-#include <gif_lib.h>
+#include "decode/gifreader.h"
 
 #include <algorithm>
-
-// giflib over a byte source, a record at a time: the frames' descriptions, their image data skipped or decoded.
-class GifAnimation::Reader {
-public:
-    explicit Reader(ByteSource &source) : source_(source), bytes_(source) {}
-    ~Reader()
-    {
-        if (gif_)
-            DGifCloseFile(gif_, nullptr);
-    }
-    Reader(const Reader &) = delete;
-    Reader &operator=(const Reader &) = delete;
-
-    bool open(QString *error)
-    {
-        int code = 0;
-        gif_ = DGifOpen(this, &Reader::input, &code);
-        return gif_ || fail(code, error);
-    }
-    GifFileType *gif() const { return gif_; }
-
-    // The next frame's description, and its graphic control (delay, disposal, clear index); false at the end of
-    // the file (with `error` empty) or when it is damaged.
-    bool nextFrame(Frame *frame, QString *error)
-    {
-        *frame = {};
-        while (true) {
-            GifRecordType record;
-            if (DGifGetRecordType(gif_, &record) != GIF_OK)
-                return fail(gif_->Error, error);
-            if (record == TERMINATE_RECORD_TYPE)
-                return false;
-            if (record == IMAGE_DESC_RECORD_TYPE)
-                return DGifGetImageDesc(gif_) == GIF_OK || fail(gif_->Error, error);
-            int code = 0;
-            GifByteType *block = nullptr;
-            if (DGifGetExtension(gif_, &code, &block) != GIF_OK)
-                return fail(gif_->Error, error);
-            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
-                frame->disposal = (block[1] >> 2) & 7;
-                frame->delay = 10 * (block[2] | block[3] << 8);
-                frame->transparent = (block[1] & 1) ? block[4] : -1;
-            }
-            while (block)
-                if (DGifGetExtensionNext(gif_, &block) != GIF_OK)
-                    return fail(gif_->Error, error);
-        }
-    }
-    // The image data of the frame just described, read to its end without decoding it.
-    bool skipImage(QString *error)
-    {
-        int size = 0;
-        GifByteType *block = nullptr;
-        if (DGifGetCode(gif_, &size, &block) != GIF_OK)
-            return fail(gif_->Error, error);
-        while (block)
-            if (DGifGetCodeNext(gif_, &block) != GIF_OK)
-                return fail(gif_->Error, error);
-        return true;
-    }
-    // The next line of the frame just described into `line` (its width).
-    bool line(GifPixelType *line, int width, QString *error)
-    {
-        return DGifGetLine(gif_, line, width) == GIF_OK || fail(gif_->Error, error);
-    }
-
-private:
-    static int input(GifFileType *gif, GifByteType *data, int count)
-    {
-        auto *reader = static_cast<Reader *>(gif->UserData);
-        const std::int64_t n = reader->bytes_.read(reinterpret_cast<char *>(data), count);
-        if (n < count)
-            reader->ranOut_ = true;
-        return n < 0 ? 0 : int(n);
-    }
-    bool fail(int code, QString *error) const
-    {
-        if (bytes_.failed())
-            *error = source_.errorString();
-        else if (ranOut_ || code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON)
-            *error = QStringLiteral("the file is cut short");
-        else if (code == D_GIF_ERR_NOT_GIF_FILE)
-            *error = QStringLiteral("not a GIF picture: --frames reads animated GIFs");
-        else
-            *error = QStringLiteral("the GIF file is damaged (%1)")
-                         .arg(QString::fromLatin1(GifErrorString(code) ? GifErrorString(code) : "unknown error"));
-        return false;
-    }
-
-    ByteSource &source_;
-    ByteReader bytes_;
-    bool ranOut_ = false;
-    GifFileType *gif_ = nullptr;
-};
 
 namespace {
 
@@ -131,7 +37,7 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
 {
     auto animation = std::unique_ptr<GifAnimation>(new GifAnimation);
     animation->source_ = std::move(source);
-    Reader scan(*animation->source_);
+    GifReader scan(*animation->source_);
     if (!scan.open(errorString))
         return nullptr;
     GifFileType *gif = scan.gif();
@@ -142,7 +48,7 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     // Every frame read through once: the count and the delays before any is drawn, and a file cut short found.
     std::int64_t pixels = 0;
     bool restores = false;
-    Frame frame;
+    GifControl frame;
     errorString->clear();
     while (scan.nextFrame(&frame, errorString)) {
         const GifImageDesc &image = gif->Image;
@@ -182,7 +88,7 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     animation->canvas_.assign(std::size_t(animation->width_) * std::size_t(animation->height_), 0);
     if (restores)
         animation->saved_.resize(animation->canvas_.size());
-    animation->reader_ = std::make_unique<Reader>(*animation->source_);
+    animation->reader_ = std::make_unique<GifReader>(*animation->source_);
     if (!animation->reader_->open(errorString))
         return nullptr;
     return animation;
@@ -190,7 +96,7 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
 
 void GifAnimation::dispose()
 {
-    const Frame &frame = frames_[std::size_t(composed_)];
+    const GifControl &frame = frames_[std::size_t(composed_)];
     if (frame.disposal == 2) {
         // Only the part of the frame that lies on the screen is cleared.
         const int right = std::min(left_ + frameWidth_, width_);
@@ -211,14 +117,14 @@ std::unique_ptr<PictureDecoder> GifAnimation::open(int i, QString *errorString)
     }
     if (composed_ >= 0)
         dispose();
-    Frame frame;
+    GifControl frame;
     errorString->clear();
     if (!reader_->nextFrame(&frame, errorString)) {
         if (errorString->isEmpty())
             *errorString = QStringLiteral("the file changed while it was read");
         return nullptr;
     }
-    const Frame &described = frames_[std::size_t(i)];
+    const GifControl &described = frames_[std::size_t(i)];
     if (described.disposal == 3)
         saved_ = canvas_;
     const GifImageDesc &image = reader_->gif()->Image;
@@ -233,11 +139,10 @@ std::unique_ptr<PictureDecoder> GifAnimation::open(int i, QString *errorString)
     const ColorMapObject *map = image.ColorMap ? image.ColorMap : reader_->gif()->SColorMap;
     std::vector<GifPixelType> line(static_cast<std::size_t>(frameWidth_));
     // Rows in the order they are stored: four passes when interlaced.
-    static constexpr int start[] = {0, 4, 2, 1};
-    static constexpr int step[] = {8, 8, 4, 2};
     const int passes = image.Interlace ? 4 : 1;
     for (int pass = 0; pass < passes; ++pass)
-        for (int r = image.Interlace ? start[pass] : 0; r < frameHeight_; r += image.Interlace ? step[pass] : 1) {
+        for (int r = image.Interlace ? GifReader::passStart[pass] : 0; r < frameHeight_;
+             r += image.Interlace ? GifReader::passStep[pass] : 1) {
             if (!reader_->line(line.data(), frameWidth_, errorString))
                 return nullptr;
             const int y = top_ + r;
@@ -264,7 +169,7 @@ QString GifAnimation::label(int i) const
 QList<FrameTable> GifAnimation::tables() const
 {
     FrameTable delays{QStringLiteral("_delays"), 2, QStringLiteral("delays in milliseconds"), {}};
-    for (const Frame &frame : frames_)
+    for (const GifControl &frame : frames_)
         delays.values.append(std::uint32_t(std::min(frame.delay, 0xFFFF)));
     return {delays};
 }

@@ -3,6 +3,7 @@
 #include "core/limits.h"
 #include "decode/bytesource.h"
 #include "decode/frames.h"
+#include "decode/gifreader.h"
 
 #include <QString>
 
@@ -37,21 +38,15 @@ public:
 
 private:
     static constexpr std::size_t maxFrames = 65535;
-    struct Frame {
-        int delay = 0; // in milliseconds
-        int disposal = 0;
-        int transparent = -1; // the clear index, or none
-    };
-    class Reader;
 
     GifAnimation() = default;
     void dispose();
 
     std::unique_ptr<ByteSource> source_;
-    std::unique_ptr<Reader> reader_;
+    std::unique_ptr<GifReader> reader_;
     int width_ = 0;
     int height_ = 0;
-    std::vector<Frame> frames_;
+    std::vector<GifControl> frames_; // each frame's graphic control
     std::vector<QRgb> canvas_;
     std::vector<QRgb> saved_;                                   // the canvas before a frame of disposal 3
     int composed_ = -1;                                         // the last frame drawn on the canvas

@@ -6,8 +6,7 @@
 // part of it on the screen is held until the frame is whole.
 
 #include "decode/decoder.h"
-
-#include <gif_lib.h>
+#include "decode/gifreader.h"
 
 #include <algorithm>
 #include <vector>
@@ -16,12 +15,6 @@ namespace {
 
 class GifDecoder : public PictureDecoder {
 public:
-    ~GifDecoder() override
-    {
-        if (gif_)
-            DGifCloseFile(gif_, nullptr);
-    }
-
     const char *format() const override { return "gif"; }
     bool mayBeTransparent() const override { return transparent_ >= 0; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
@@ -31,15 +24,6 @@ protected:
     bool finish() override;
 
 private:
-    static int readInput(GifFileType *gif, GifByteType *data, int count)
-    {
-        auto *decoder = static_cast<GifDecoder *>(gif->UserData);
-        const std::int64_t n = decoder->reader_->read(reinterpret_cast<char *>(data), count);
-        if (n < count)
-            decoder->ranOut_ = true;
-        return n < 0 ? 0 : int(n);
-    }
-    QString reason(int error) const;
     // The colour of palette index `index` as the frame shows it: one past the table, or beyond, is clear.
     QRgb colour(int index) const;
     // Reads the frame's next line in stream order into line_.
@@ -49,9 +33,8 @@ private:
     bool readInterlaced();
 
     std::unique_ptr<ByteSource> source_;
-    std::unique_ptr<ByteReader> reader_;
-    bool ranOut_ = false; // the data ended where giflib wanted more
-    GifFileType *gif_ = nullptr;
+    std::unique_ptr<GifReader> reader_;
+    GifFileType *gif_ = nullptr; // the reader's
     std::int64_t left_ = 0, top_ = 0, frameWidth_ = 0, frameHeight_ = 0;
     std::int64_t visibleWidth_ = 0, visibleHeight_ = 0; // the frame's part on the screen
     bool interlaced_ = false;
@@ -66,58 +49,22 @@ private:
     bool dataRead_ = false; // the frame's data, to its end
 };
 
-QString GifDecoder::reason(int error) const
-{
-    if (reader_->failed())
-        return source_->errorString();
-    if (ranOut_ || error == D_GIF_ERR_READ_FAILED || error == D_GIF_ERR_EOF_TOO_SOON)
-        return QStringLiteral("the file is cut short");
-    const char *text = GifErrorString(error);
-    return QStringLiteral("the GIF file is damaged (%1)").arg(QString::fromLatin1(text ? text : "unknown error"));
-}
-
 bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
 {
     source_ = std::move(source);
-    reader_ = std::make_unique<ByteReader>(*source_);
-    int error = 0;
-    gif_ = DGifOpen(this, &GifDecoder::readInput, &error);
-    if (!gif_) {
-        *errorString = reason(error);
+    reader_ = std::make_unique<GifReader>(*source_);
+    if (!reader_->open(errorString))
         return false;
-    }
-    // Extensions up to the first frame; only the graphic control extension's clear colour matters.
-    while (true) {
-        GifRecordType record;
-        if (DGifGetRecordType(gif_, &record) != GIF_OK) {
-            *errorString = reason(gif_->Error);
-            return false;
-        }
-        if (record == TERMINATE_RECORD_TYPE) {
+    gif_ = reader_->gif();
+    // Up to the first frame; of its graphic control only the clear colour matters.
+    GifControl control;
+    errorString->clear();
+    if (!reader_->nextFrame(&control, errorString)) {
+        if (errorString->isEmpty())
             *errorString = QStringLiteral("the GIF file holds no picture");
-            return false;
-        }
-        if (record == IMAGE_DESC_RECORD_TYPE)
-            break;
-        int code = 0;
-        GifByteType *block = nullptr;
-        if (DGifGetExtension(gif_, &code, &block) != GIF_OK) {
-            *errorString = reason(gif_->Error);
-            return false;
-        }
-        if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
-            transparent_ = (block[1] & 1) ? block[4] : -1;
-        while (block) {
-            if (DGifGetExtensionNext(gif_, &block) != GIF_OK) {
-                *errorString = reason(gif_->Error);
-                return false;
-            }
-        }
-    }
-    if (DGifGetImageDesc(gif_) != GIF_OK) {
-        *errorString = reason(gif_->Error);
         return false;
     }
+    transparent_ = control.transparent;
     const GifImageDesc &image = gif_->Image;
     left_ = image.Left;
     top_ = image.Top;
@@ -175,8 +122,9 @@ QRgb GifDecoder::colour(int index) const
 
 bool GifDecoder::readLine()
 {
-    if (DGifGetLine(gif_, line_.data(), int(frameWidth_)) != GIF_OK)
-        return fail(reason(gif_->Error));
+    QString error;
+    if (!reader_->line(line_.data(), int(frameWidth_), &error))
+        return fail(error);
     ++linesRead_;
     return true;
 }
@@ -184,11 +132,8 @@ bool GifDecoder::readLine()
 bool GifDecoder::readInterlaced()
 {
     frame_.resize(std::size_t(visibleWidth_ * visibleHeight_));
-    // The four passes: every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from 1.
-    static constexpr int start[4] = {0, 4, 2, 1};
-    static constexpr int step[4] = {8, 8, 4, 2};
     for (int pass = 0; pass < 4; ++pass)
-        for (std::int64_t r = start[pass]; r < frameHeight_; r += step[pass]) {
+        for (std::int64_t r = GifReader::passStart[pass]; r < frameHeight_; r += GifReader::passStep[pass]) {
             if (!readLine())
                 return false;
             if (r < visibleHeight_)
@@ -230,13 +175,9 @@ bool GifDecoder::finish()
     if (dataRead_)
         return true;
     if (frameWidth_ == 0 || frameHeight_ == 0) { // no pixels, but the data blocks must be there all the same
-        int codeSize = 0;
-        GifByteType *block = nullptr;
-        if (DGifGetCode(gif_, &codeSize, &block) != GIF_OK)
-            return fail(reason(gif_->Error));
-        while (block)
-            if (DGifGetCodeNext(gif_, &block) != GIF_OK)
-                return fail(reason(gif_->Error));
+        QString error;
+        if (!reader_->skipImage(&error))
+            return fail(error);
     } else if (interlaced_) {
         if (!frameRead_ && !readInterlaced())
             return false;
