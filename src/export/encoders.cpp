@@ -191,7 +191,7 @@ public:
     void levels(const std::uint8_t *row, QByteArray &out) override
     {
         out_ = &out;
-        const bool mono = !traits_.grey() && !traits_.colour();
+        const bool mono = traits_.mono();
         for (std::size_t i = 0; i < samples_.size(); ++i)
             samples_[i] = mono ? png_byte(row[i] ? 0 : 255)
                                : png_byte(widenLevel(row[i], traits_.max[i % std::size_t(traits_.channels)]));

@@ -23,8 +23,7 @@ TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, std:
 
 void TerminalPreview::addRow(const std::uint8_t *levels)
 {
-    const bool mono = !traits_.grey() && !traits_.colour();
-    if (mono) {
+    if (traits_.mono()) {
         for (int x = 0; x < width_; ++x)
             cells_[std::size_t(x / factor_)] |= levels[x];
     } else {
@@ -40,8 +39,7 @@ void TerminalPreview::addRow(const std::uint8_t *levels)
 
 QString TerminalPreview::line(const std::vector<std::uint64_t> &upper, const std::vector<std::uint64_t> *lower) const
 {
-    const bool mono = !traits_.grey() && !traits_.colour();
-    if (mono) {
+    if (traits_.mono()) {
         QString text(qsizetype(upper.size()), u' ');
         for (std::size_t i = 0; i < upper.size(); ++i) {
             const bool below = lower && (*lower)[i];
@@ -84,8 +82,7 @@ void TerminalPreview::finish()
 {
     if (rowsInCell_ > 0) {
         // A short last cell row: its colour means count the rows it has as if all were there.
-        const bool mono = !traits_.grey() && !traits_.colour();
-        if (!mono)
+        if (!traits_.mono())
             for (std::uint64_t &sum : cells_)
                 sum = sum * std::uint64_t(factor_) / std::uint64_t(rowsInCell_);
         endCellRow();

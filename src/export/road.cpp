@@ -99,7 +99,7 @@ QStringList pixelFormatNotes(const PackOptions &pack)
 {
     const PixelFormatTraits &traits = traitsOf(pack.pixel);
     const QString name = QString::fromLatin1(traits.name);
-    if (!traits.grey() && !traits.colour())
+    if (traits.mono())
         return {};
     if (traits.subByte())
         return {QStringLiteral("像素格式：%1，每字节%2个像素，左边的像素在%3位")

@@ -18,7 +18,7 @@ void luminanceRow(const QRgb *pixels, int width, std::uint8_t *luminance)
 
 Tone::Rule Tone::ruleOf(const ToneOptions &options, const PixelFormatTraits &traits)
 {
-    if (traits.grey() || traits.colour() || options.dither != Dither::None)
+    if (!traits.mono() || options.dither != Dither::None)
         return Rule::Quantise;
     return options.threshold >= 0 ? Rule::Threshold : Rule::Exact;
 }
@@ -34,7 +34,7 @@ void Tone::row(QRgb *pixels, std::uint8_t *levels)
 {
     if (options_.mayBeTransparent)
         layOver(pixels, width_, options_.background);
-    if (traits_.max[0] == 1 && options_.convert) // mono: the window's colour rule first
+    if (traits_.mono() && options_.convert) // the window's colour rule first
         convertRow(pixels, width_, rgbFromColour(whiteColour), rgbFromColour(blackColour));
     switch (rule_) {
     case Rule::Exact:
@@ -69,7 +69,7 @@ void Tone::row(QRgb *pixels, std::uint8_t *levels)
         luminanceRow(pixels, width_, values);
     }
     quantiser_.row(values, levels);
-    if (!traits_.grey() && !traits_.colour()) // mono: level 0 is black, a 1 of ink
+    if (traits_.mono()) // level 0 is black, a 1 of ink
         for (int x = 0; x < width_; ++x)
             levels[x] = std::uint8_t(1 - levels[x]);
 }

@@ -36,7 +36,7 @@ public:
     // Levels a pixel: 1, or 3 for colour.
     int channels() const { return traits_.channels; }
     // What a white pixel's levels are: 0 in mono (no ink), the largest level otherwise.
-    std::uint8_t white() const { return traits_.grey() || traits_.colour() ? std::uint8_t(traits_.max[0]) : 0; }
+    std::uint8_t white() const { return traits_.mono() ? 0 : std::uint8_t(traits_.max[0]); }
 
     // The next row: `pixels` (width of them) are laid over the background in place, then their levels written
     // to `levels` (width * channels() of them).
