@@ -54,11 +54,10 @@ std::optional<QList<Job>> plan(const Options &options)
                 seen.insert(key, picture);
                 return false;
             }
-            complain(QStringLiteral("'%1' and '%2' would both be %3 (see --help)")
-                         .arg(onOneLine(seen[key]), onOneLine(picture), what));
+            complain(QStringLiteral("'%1' and '%2' would both be %3 (see --help)").arg(seen[key], picture, what));
             return true;
         };
-        if (batch && clash(byFile, job.output, QStringLiteral("written as ") + onOneLine(job.output)))
+        if (batch && clash(byFile, job.output, QStringLiteral("written as ") + job.output))
             return std::nullopt;
         if (clash(byName, job.name, QStringLiteral("named ") + job.name))
             return std::nullopt;
@@ -79,9 +78,9 @@ bool outputsSpareThePictures(const QList<Job> &jobs)
             const auto file = output.isEmpty() ? std::nullopt : fileAt(output);
             for (const auto &[input, picture] : std::as_const(inputs))
                 if (file == input) {
-                    complain(onOneLine(output) + QStringLiteral(": is the picture %1 itself, which the output would "
-                                                                "replace; choose another output")
-                                                     .arg(onOneLine(picture)));
+                    complain(output + QStringLiteral(": is the picture %1 itself, which the output would "
+                                                     "replace; choose another output")
+                                          .arg(picture));
                     return false;
                 }
         }
@@ -111,7 +110,7 @@ int convert(const Options &options)
         return convertOne(stamped, jobs.first(), report);
     }
     if (!QDir().mkpath(options.outputDir)) {
-        complain(onOneLine(options.outputDir) + QStringLiteral(": cannot make this folder"));
+        complain(options.outputDir + QStringLiteral(": cannot make this folder"));
         return Refused;
     }
     // Side by side on all cores, a picture at a time each; every picture streams, so memory stays small.
@@ -124,8 +123,7 @@ int convert(const Options &options)
                 if (convertOne(stamped, jobs[i], report) != Success)
                     failed = true;
             } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
-                report.complain(onOneLine(jobs[i].picture) +
-                                QStringLiteral(": not enough memory to convert this picture"));
+                report.complain(jobs[i].picture + QStringLiteral(": not enough memory to convert this picture"));
                 failed = true;
             }
         }

@@ -49,18 +49,18 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
     if (!options.textFile.isEmpty()) {
         QFile file(options.textFile);
         if (!file.open(QIODevice::ReadOnly)) {
-            *error = onOneLine(options.textFile) + QStringLiteral(": ") + file.errorString();
+            *error = options.textFile + QStringLiteral(": ") + file.errorString();
             return nullptr;
         }
         // Read whole, it is held: at most the memory limit, whatever the file (a pipe has no size to ask).
         const QByteArray text = file.read(options.limits.maxHeldBytes + 1);
         if (!options.limits.fitsHeld(std::max<std::int64_t>(file.size(), text.size()),
-                                     QString(QStringLiteral("the text file ") + onOneLine(options.textFile)), error))
+                                     QString(QStringLiteral("the text file ") + options.textFile), error))
             return nullptr;
         QStringDecoder utf8(QStringDecoder::Utf8);
         const QString decoded = utf8.decode(text);
         if (utf8.hasError()) {
-            *error = QStringLiteral("the text file %1 is not UTF-8").arg(onOneLine(options.textFile));
+            *error = QStringLiteral("the text file %1 is not UTF-8").arg(options.textFile);
             return nullptr;
         }
         characters = charactersOf(decoded);
@@ -148,7 +148,7 @@ std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
 
 int convertOne(const Options &options, const Job &job, Report &report)
 {
-    const QString picture = onOneLine(job.picture);
+    const QString &picture = job.picture;
     QString error;
     std::unique_ptr<PictureDecoder> decoder;
     const std::unique_ptr<FrameSource> source = openFrames(options, job, &decoder, &error);
@@ -167,7 +167,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
     StandardOutput standardOutput;
     OutputFile file;
     if (!job.output.isEmpty() && !file.open(job.output)) {
-        report.complain(onOneLine(job.output) + QStringLiteral(": ") + file.errorString());
+        report.complain(job.output + QStringLiteral(": ") + file.errorString());
         return Refused;
     }
     ByteSink &sink = job.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
@@ -178,16 +178,15 @@ int convertOne(const Options &options, const Job &job, Report &report)
     if (!result.ok) {
         // A write that failed names the output; anything else is the picture's fault.
         const bool writeFailed = !sink.errorString().isEmpty() && result.error == sink.errorString();
-        const QString where = writeFailed
-                                  ? (job.output.isEmpty() ? QString() : onOneLine(job.output) + QStringLiteral(": "))
-                                  : picture + QStringLiteral(": ");
+        const QString where = writeFailed ? (job.output.isEmpty() ? QString() : job.output + QStringLiteral(": "))
+                                          : picture + QStringLiteral(": ");
         report.complain(
             where + result.error +
             (result.written && job.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
         return Refused;
     }
     if (!job.output.isEmpty() && !file.commit()) {
-        report.complain(onOneLine(job.output) + QStringLiteral(": ") + file.errorString());
+        report.complain(job.output + QStringLiteral(": ") + file.errorString());
         return Refused;
     }
     const Geometry &g = result.geometry;
@@ -197,7 +196,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                       .arg(glyphs->clipped())
                                       .arg(glyphs->count()));
     if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, result, frames), &error)) {
-        report.complain(onOneLine(job.header) + QStringLiteral(": ") + error);
+        report.complain(job.header + QStringLiteral(": ") + error);
         return Refused;
     }
     if (options.display && !fitsDisplay(*options.display, g))

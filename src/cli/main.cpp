@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     try {
         return convert(*options);
     } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
-        complain(onOneLine(options->pictures.first()) + QStringLiteral(": not enough memory to convert this picture"));
+        complain(options->pictures.first() + QStringLiteral(": not enough memory to convert this picture"));
         return Refused;
     }
 }
