@@ -10,7 +10,6 @@
 #include "cli/batch.h"
 #include "cli/options.h"
 #include "cli/report.h"
-#include "export/codewriters.h"
 
 #include <QCoreApplication>
 
@@ -29,7 +28,9 @@ int main(int argc, char *argv[])
     try {
         return convert(*options);
     } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
-        complain(options->pictures.first() + QStringLiteral(": not enough memory to convert this picture"));
+        // What ran out is named: the picture, or the font whose characters were drawn.
+        complain((options->font.isEmpty() ? options->pictures.first() : options->font) +
+                 QStringLiteral(": not enough memory to convert this picture"));
         return Refused;
     }
 }

@@ -83,6 +83,7 @@ private slots:
     void badInputsAreRefused();
     void longAndStrangePathsWork();
     void fullDiskKeepsTheOldOutput();
+    void runningOutOfMemoryIsSaid();
 
 private:
     Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch,
@@ -1193,6 +1194,26 @@ void tst_Cli::fullDiskKeepsTheOldOutput()
             exampleEpoch, smallDisk);
     QCOMPARE(hex.exitCode, 0); // four bytes fit under the limit
     QCOMPARE(readFile(output), QByteArray("\x81\xFF\x00\x0A", 4));
+}
+
+void tst_Cli::runningOutOfMemoryIsSaid()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer reserves more address space than the limit leaves");
+#endif
+    // A sheet of 7445 cells of 256 x 256 wants 488 MB, more than the address space left to the child.
+    const auto smallMemory = [] {
+        const rlimit limit{400 << 20, 400 << 20};
+        setrlimit(RLIMIT_AS, &limit);
+    };
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    const Run r =
+        run({QStringLiteral("--font"), QStringLiteral("tiny.bdf"), QStringLiteral("--charset"),
+             QStringLiteral("gb2312"), QStringLiteral("--missing"), QStringLiteral("blank"), QStringLiteral("--cell"),
+             QStringLiteral("256x256"), QStringLiteral("-f"), QStringLiteral("png")},
+            exampleEpoch, smallMemory);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, QStringLiteral("tessaline-cli: tiny.bdf: not enough memory to convert this picture\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)
