@@ -122,8 +122,7 @@ Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch, const st
 
 QString tst_Cli::picture(const QString &name, const QByteArray &data)
 {
-    if (!writeFile(dir.filePath(name), data))
-        qFatal("cannot write a test picture");
+    writeIn(dir.path(), name, data);
     return name;
 }
 

@@ -19,13 +19,7 @@ private slots:
     void byteAlignedWidth();
 
 private:
-    QString file(const QString &name, const QByteArray &data)
-    {
-        const QString path = dir.filePath(name);
-        if (!writeFile(path, data))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
+    QString file(const QString &name, const QByteArray &data) { return writeIn(dir.path(), name, data); }
     QTemporaryDir dir;
 };
 

@@ -1,6 +1,7 @@
 #include "testpictures.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImageWriter>
 
@@ -512,6 +513,14 @@ bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+QString writeIn(const QString &dir, const QString &name, const QByteArray &data)
+{
+    const QString path = QDir(dir).filePath(name);
+    if (!writeFile(path, data))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 QByteArray readFile(const QString &path)

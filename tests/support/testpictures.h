@@ -78,6 +78,8 @@ QByteArray tinyBdf();
 
 // Writes `data` to `path`; false when that fails.
 bool writeFile(const QString &path, const QByteArray &data);
+// Writes `data` to the file `name` in `dir` and gives its path; a test cannot go on when that fails.
+QString writeIn(const QString &dir, const QString &name, const QByteArray &data);
 QByteArray readFile(const QString &path);
 
 } // namespace TestPictures
