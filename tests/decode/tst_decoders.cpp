@@ -160,6 +160,8 @@ void tst_Decoders::refusesWhatIsNotAPicture_data()
     QByteArray zero = encodeBmp(pattern(2), 24).left(54);
     zero.replace(18, 8, QByteArray(8, '\0'));
     QTest::newRow("0 x 0 BMP") << zero << QStringLiteral("no pixels");
+    QTest::newRow("BMP cut inside its info header")
+        << encodeBmp(pattern(2), 24).left(40) << QStringLiteral("the BMP header is incomplete");
     QTest::newRow("GIF without a frame") << encodeGif({}) << QStringLiteral("holds no picture");
 }
 
