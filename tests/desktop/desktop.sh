@@ -17,11 +17,18 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL ($check): $*" >&2; exit 1; }
+# A failure shows what the program said: a program that ended early says why.
+fail() {
+    echo "FAIL ($check): $*" >&2
+    [ ! -s "$work/log" ] || sed 's/^/  tessaline: /' "$work/log" >&2
+    exit 1
+}
 
 export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# -noreset: by default the server resets whenever its last client leaves. Without a window manager that happens
+# after every xdotool search, and a program that connects during the reset is refused and aborts.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
