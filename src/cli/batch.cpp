@@ -34,6 +34,7 @@ std::optional<std::pair<dev_t, ino_t>> fileAt(const QString &path)
 std::optional<QList<Job>> plan(const Options &options)
 {
     const bool batch = !options.outputDir.isEmpty();
+    const bool a51 = options.road.encode.format == OutputFormat::A51;
     QList<Job> jobs;
     QHash<QString, QString> byFile, byName;
     // A glyph table is one job, about its font.
@@ -44,7 +45,8 @@ std::optional<QList<Job>> plan(const Options &options)
             job.name = identifierFrom(base);
         if (!job.name.isEmpty())
             job.name.prepend(options.namePrefix);
-        if (!job.name.isEmpty() && !isCIdentifier(job.name)) // a keyword, made of the prefix and a name
+        // A keyword of C or of the assembler, made of the prefix and a name: the '_' makes it a name again.
+        if (!job.name.isEmpty() && (!isCIdentifier(job.name) || (a51 && isA51ReservedWord(job.name))))
             job.name.append(u'_');
         if (batch)
             job.output =

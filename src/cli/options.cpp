@@ -132,7 +132,8 @@ const QList<Entry> &entries()
         {{s("name")},
          "NAME",
          "a51: a label line NAME: before the data. c51: the data as the array unsigned char code NAME[BYTES] = "
-         "{ ... };. NAME is a C identifier. In a batch each array is named after its picture instead.",
+         "{ ... };. NAME is a C identifier (in a51 not a register, instruction or directive). In a batch each array "
+         "is named after its picture instead.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              if (!isCIdentifier(value))
                  return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a "
@@ -499,6 +500,9 @@ std::optional<QString> conflicts(const Options &o, const QStringList &given)
         return QStringLiteral("--address goes with --format ihex");
     if ((isSet("name") || isSet("name-prefix")) && !code)
         return QStringLiteral("--name and --name-prefix go with --format a51 or c51");
+    if (o.road.encode.format == OutputFormat::A51 && isA51ReservedWord(o.road.encode.name))
+        return QStringLiteral("--name %1 is a reserved word of the A51 assembler and cannot be a label")
+            .arg(o.road.encode.name);
     if (!o.header.isEmpty() && o.road.encode.format != OutputFormat::C51)
         return QStringLiteral("--header goes with --format c51");
     if (!o.header.isEmpty() && o.road.encode.name.isEmpty() && !isSet("name-prefix"))

@@ -33,6 +33,23 @@ bool isCIdentifier(const QString &name)
     return true;
 }
 
+bool isA51ReservedWord(const QString &name)
+{
+    static const QStringList words =
+        QStringLiteral(
+            // registers
+            "A AB B C DPTR PC R0 R1 R2 R3 R4 R5 R6 R7 AR0 AR1 AR2 AR3 AR4 AR5 AR6 AR7 "
+            // instructions
+            "ACALL ADD ADDC AJMP ANL CALL CJNE CLR CPL DA DEC DIV DJNZ INC JB JBC JC JMP JNB JNC JNZ JZ LCALL LJMP "
+            "MOV MOVC MOVX MUL NOP ORL POP PUSH RET RETI RL RLC RR RRC SETB SJMP SUBB SWAP XCH XCHD XRL "
+            // directives, segment types and operators
+            "AT BIT BSEG BYTE CODE CSEG DATA DB DBIT DD DS DSB DSD DSEG DSW DW DWORD ELSE ELSEIF END ENDIF ENDM "
+            "ENDP EQU EXITM EXTERN EXTRN FAR IDATA IF IRP IRPC ISEG LABEL LIT LOCAL MACRO NAME NEAR ORG PROC PUBLIC "
+            "REPT RSEG SEGMENT SET USING WORD XDATA XSEG AND EQ GE GT HIGH LE LOW LT MOD NE NOT OR SHL SHR XOR")
+            .split(u' ');
+    return words.contains(name.toUpper());
+}
+
 QString identifierFrom(const QString &baseName)
 {
     QString name;

@@ -20,6 +20,10 @@ QString cArray(CDialect dialect, int bytes, const QString &name, const QString &
 // Whether `name` can name an array or a label: a C identifier that is not one of C's keywords.
 bool isCIdentifier(const QString &name);
 
+// Whether `name`, in any case, is a reserved word of the A51 assembler (a register, an instruction, a directive
+// or an operator), which cannot be a label: "a" or "mov" assembles as A or MOV.
+bool isA51ReservedWord(const QString &name);
+
 // A file's base name made into a C identifier: each ASCII character that cannot stand in one becomes '_', any
 // other character 'u' and its code point in hex (so that names in other scripts stay apart), a leading digit
 // gets a '_' before it, and a keyword a '_' after it. "logo-small" gives "logo_small", "8x8" gives "_8x8".

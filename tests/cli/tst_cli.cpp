@@ -324,6 +324,7 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("--name 9lives") << words("--name 9lives t.bmp");
     QTest::newRow("--name int") << words("-f c51 --name int t.bmp");
     QTest::newRow("--name xdata") << words("-f c51 --name xdata t.bmp");
+    QTest::newRow("--name mov, a51") << words("--name mov t.bmp");
     QTest::newRow("--address with a51") << words("--address 16 t.bmp");
     QTest::newRow("--address past 32 bits") << words("-f ihex --address 0x100000000 t.bmp");
     QTest::newRow("--c-dialect borland") << words("-f c51 --c-dialect borland t.bmp");
@@ -886,6 +887,7 @@ void tst_Cli::batchNamesEachArray()
     picture(QStringLiteral("logo-small.bmp"), encodeBmp(workedExample(), 24));
     picture(QStringLiteral("8x8.gif"), encodeGif({workedExample()}));
     picture(QStringLiteral("data.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("Mov.bmp"), encodeBmp(workedExample(), 24));
     const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name-prefix"),
                        QStringLiteral("gfx_"), QStringLiteral("--output-dir"), QStringLiteral("named"),
                        QStringLiteral("logo-small.bmp"), QStringLiteral("8x8.gif")});
@@ -894,9 +896,10 @@ void tst_Cli::batchNamesEachArray()
         readFile(dir.filePath(QStringLiteral("named/logo-small.c"))).contains("unsigned char code gfx_logo_small[4]"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.c"))).contains("unsigned char code gfx__8x8[4]"));
     const Run a51 = run({QStringLiteral("--output-dir"), QStringLiteral("named"), QStringLiteral("8x8.gif"),
-                         QStringLiteral("data.bmp")});
+                         QStringLiteral("data.bmp"), QStringLiteral("Mov.bmp")});
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.a51"))).contains("\r\n_8x8:\r\nDB   081H"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/data.a51"))).contains("\r\ndata_:\r\nDB   081H"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/Mov.a51"))).contains("\r\nMov_:\r\nDB   081H"));
 }
 
 void tst_Cli::pictureFromStandardInput()
