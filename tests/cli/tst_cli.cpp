@@ -254,6 +254,12 @@ void tst_Cli::refusedAndUnreadablePictures_data()
         << "interlaced.gif" << encodeGif({solid(32, 32, qRgb(0, 0, 0))}, std::nullopt, {}, true)
         << QStringLiteral("holding the interlaced GIF frame whole takes 1024 bytes")
         << QStringList{"--max-memory", "1023"};
+    // A frame that restores what was under it keeps a second copy of the 16 x 16 screen: 2 x 1024 bytes.
+    const GifFrame restored{solid(16, 16, qRgb(0, 0, 0)), {}, 3};
+    QTest::newRow("past --max-memory 2047, disposal 3")
+        << "restores.gif" << encodeGif({restored, restored}, QSize(16, 16))
+        << QStringLiteral("the animation's picture whole takes 2048 bytes")
+        << QStringList{"--frames", "--max-memory", "2047"};
     QTest::newRow("width 100") << "w100.bmp" << encodeBmp(solid(100, 4, qRgb(0, 0, 0)), 24)
                                << QStringLiteral("the picture is 100 pixels wide; the width must be a multiple of 8 "
                                                  "(or use --pad)")
@@ -947,6 +953,10 @@ void tst_Cli::framesAndTiles_data()
     QTest::newRow("--frames over black") << gif << "-f hex --pixel rgb888 --frames --background black"
                                          << r + g + b + r + g + r + r + QByteArray(3, '\0') + g + r + b +
                                                 QByteArray(3, '\0');
+    QTest::newRow("--frames: a frame past the screen's edges, clipped")
+        << encodeGif({{fromRows({QStringLiteral("rg"), QStringLiteral("bb")}), QPoint(1, 0), 0, 0, std::nullopt}},
+                     QSize(2, 1))
+        << "-f hex --pixel rgb888 --frames" << w + r;
     QTest::newRow("without --frames: the first frame") << gif << "-f hex --pixel rgb888" << r + g + b;
     QTest::newRow("--frames, c51: a table, its lines, the delays")
         << gif << "-f c51 --pixel gray8 --frames --name a"
