@@ -535,6 +535,8 @@ void tst_Cli::displayOptions_data()
     QTest::newRow("gray8: the luminance") << rampBmp << "-f hex --pixel gray8" << QByteArray("\x00\x55\xAA\xFF", 4);
     QTest::newRow("rgb565, big-endian") << rgbw << "-f hex --pixel rgb565"
                                         << QByteArray("\xF8\x00\x07\xE0\x00\x1F\xFF\xFF", 8);
+    QTest::newRow("rgb565, --pad: whole bytes already")
+        << rgbw << "-f hex --pixel rgb565 --pad" << QByteArray("\xF8\x00\x07\xE0\x00\x1F\xFF\xFF", 8);
     QTest::newRow("rgb565, little-endian")
         << rgbw << "-f hex --pixel rgb565 --byte-order little" << QByteArray("\x00\xF8\xE0\x07\x1F\x00\xFF\xFF", 8);
     QTest::newRow("rgb332") << rgbw << "-f hex --pixel rgb332" << QByteArray("\xE0\x1C\x03\xFF", 4);
@@ -893,7 +895,7 @@ void tst_Cli::batchNamesEachArray()
     picture(QStringLiteral("logo-small.bmp"), encodeBmp(workedExample(), 24));
     picture(QStringLiteral("8x8.gif"), encodeGif({workedExample()}));
     picture(QStringLiteral("data.bmp"), encodeBmp(workedExample(), 24));
-    picture(QStringLiteral("Mov.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("Add.bmp"), encodeBmp(workedExample(), 24));
     const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name-prefix"),
                        QStringLiteral("gfx_"), QStringLiteral("--output-dir"), QStringLiteral("named"),
                        QStringLiteral("logo-small.bmp"), QStringLiteral("8x8.gif")});
@@ -902,10 +904,10 @@ void tst_Cli::batchNamesEachArray()
         readFile(dir.filePath(QStringLiteral("named/logo-small.c"))).contains("unsigned char code gfx_logo_small[4]"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.c"))).contains("unsigned char code gfx__8x8[4]"));
     const Run a51 = run({QStringLiteral("--output-dir"), QStringLiteral("named"), QStringLiteral("8x8.gif"),
-                         QStringLiteral("data.bmp"), QStringLiteral("Mov.bmp")});
+                         QStringLiteral("data.bmp"), QStringLiteral("Add.bmp")});
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.a51"))).contains("\r\n_8x8:\r\nDB   081H"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/data.a51"))).contains("\r\ndata_:\r\nDB   081H"));
-    QVERIFY(readFile(dir.filePath(QStringLiteral("named/Mov.a51"))).contains("\r\nMov_:\r\nDB   081H"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/Add.a51"))).contains("\r\nAdd_:\r\nDB   081H"));
 }
 
 void tst_Cli::pictureFromStandardInput()
@@ -957,6 +959,10 @@ void tst_Cli::framesAndTiles_data()
         << encodeGif({{fromRows({QStringLiteral("rg"), QStringLiteral("bb")}), QPoint(1, 0), 0, 0, std::nullopt}},
                      QSize(2, 1))
         << "-f hex --pixel rgb888 --frames" << w + r;
+    QByteArray commented = gif; // a comment between the first frame's graphic control and its picture
+    commented.insert(commented.indexOf("\x21\xF9\x04") + 8, QByteArray("\x21\xFE\x05hello\x00", 9));
+    QTest::newRow("--frames: a comment is not a graphic control")
+        << commented << "-f hex --pixel rgb888 --frames" << r + g + b + r + g + r + r + w + g + r + b + w;
     QTest::newRow("without --frames: the first frame") << gif << "-f hex --pixel rgb888" << r + g + b;
     QTest::newRow("--frames, c51: a table, its lines, the delays")
         << gif << "-f c51 --pixel gray8 --frames --name a"
