@@ -533,6 +533,10 @@ void tst_Cli::displayOptions_data()
         << encodeBmp(fromRows({QStringLiteral("###")}), 24) << "-f hex --pixel gray4 --pad"
         << QByteArray("\x00\x0F", 2);
     QTest::newRow("gray8: the luminance") << rampBmp << "-f hex --pixel gray8" << QByteArray("\x00\x55\xAA\xFF", 4);
+    QImage halves = solid(2, 1, qRgb(1, 123, 0)); // luminances 72.5 and 73.5
+    halves.setPixel(1, 0, qRgb(2, 124, 1));
+    QTest::newRow("gray8: a half rounds to even")
+        << encodeBmp(halves, 24) << "-f hex --pixel gray8" << QByteArray("\x48\x4A", 2);
     QTest::newRow("rgb565, big-endian") << rgbw << "-f hex --pixel rgb565"
                                         << QByteArray("\xF8\x00\x07\xE0\x00\x1F\xFF\xFF", 8);
     QTest::newRow("rgb565, --pad: whole bytes already")
