@@ -1,3 +1,4 @@
+#include "decode/bytesource.h"
 #include "decode/decoder.h"
 #include "picture/picture.h"
 #include "picture/picturesurface.h"
@@ -40,6 +41,7 @@ private slots:
     void decodersMatchQt();
     void jpegAcceptance_data();
     void jpegAcceptance();
+    void byteReaderSeeks();
 
 private:
     QString file(const QString &name, const QByteArray &data) { return writeIn(dir.path(), name, data); }
@@ -506,4 +508,21 @@ void tst_Decoders::jpegAcceptance()
 }
 
 QTEST_GUILESS_MAIN(tst_Decoders)
+// A seek lands on its byte whether it stays within the reader's buffer (64 KiB) or leaves it, either way.
+void tst_Decoders::byteReaderSeeks()
+{
+    QByteArray data(100000, '\0');
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char(i % 251);
+    const auto source = memorySource(data);
+    ByteReader in(*source);
+    for (const std::int64_t at : {std::int64_t(10), std::int64_t(3), std::int64_t(200), std::int64_t(70000),
+                                  std::int64_t(69999), std::int64_t(5)}) {
+        in.seek(at);
+        QCOMPARE(in.position(), at);
+        QCOMPARE(in.byte(), int(at % 251));
+        QCOMPARE(in.byte(), int((at + 1) % 251));
+    }
+}
+
 #include "tst_decoders.moc"
