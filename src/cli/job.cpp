@@ -185,6 +185,11 @@ int convertOne(const Options &options, const Job &job, Report &report)
             (result.written && job.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
         return Refused;
     }
+    // The header first: when it cannot be written the output stays as it was, and the two never disagree.
+    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, result, frames), &error)) {
+        report.complain(job.header + QStringLiteral(": ") + error);
+        return Refused;
+    }
     if (!job.output.isEmpty() && !file.commit()) {
         report.complain(job.output + QStringLiteral(": ") + file.errorString());
         return Refused;
@@ -195,10 +200,6 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                                  "at the edges")
                                       .arg(glyphs->clipped())
                                       .arg(glyphs->count()));
-    if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, result, frames), &error)) {
-        report.complain(job.header + QStringLiteral(": ") + error);
-        return Refused;
-    }
     if (options.display && !fitsDisplay(*options.display, g))
         report.complain(picture + QStringLiteral(": warning: the picture is %1 x %2 pixels, larger than the %3's "
                                                  "screen of %4 x %5")

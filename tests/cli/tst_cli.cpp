@@ -386,7 +386,7 @@ void tst_Cli::helpAndVersion()
     const Run help = run({QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.startsWith("Usage: tessaline-cli [options] PICTURE...\n"));
-    QVERIFY(help.out.contains("Intel HEX"));
+    QVERIFY(help.out.contains("the raw packed bytes, Intel HEX records of them")); // the description
     // Qt's parser's messages in the words of the converter's own.
     QCOMPARE(run({QStringLiteral("--colour"), QStringLiteral("t.bmp")}).err,
              QStringLiteral("tessaline-cli: unknown option --colour (see --help)\n"));
@@ -563,6 +563,8 @@ void tst_Cli::displayOptions_data()
                .toUtf8();
     // A clear pixel over the background: red, then the GIF's clear colour (green).
     const QByteArray clearGif = encodeGif({fromRows({QStringLiteral("rg")})}, qRgb(0, 255, 0));
+    QTest::newRow("clear over white, the default")
+        << clearGif << "-f hex --pixel rgb888" << QByteArray("\xFF\x00\x00\xFF\xFF\xFF", 6);
     QTest::newRow("clear over black") << clearGif << "-f hex --pixel rgb888 --background black"
                                       << QByteArray("\xFF\x00\x00\x00\x00\x00", 6);
     QTest::newRow("clear over #336699") << clearGif << "-f hex --pixel rgb888 --background #336699"
@@ -892,6 +894,14 @@ void tst_Cli::headerDeclaresTheArray()
                             "#define LOGO_BYTES 16\r\n\r\n"
                             "extern unsigned char __code logo[LOGO_BYTES];\r\n\r\n#endif\r\n"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("logo.c"))).contains("unsigned char __code logo[16] = {"));
+    // A header that cannot be written (a folder stands in its place) fails the run and leaves the output as it was.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.h")));
+    const Run failed = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name"), QStringLiteral("x"),
+                            QStringLiteral("--header"), QStringLiteral("folder.h"), QStringLiteral("-o"),
+                            QStringLiteral("logo.c"), QStringLiteral("t.bmp")});
+    QCOMPARE(failed.exitCode, 1);
+    QVERIFY2(failed.err.startsWith(QStringLiteral("tessaline-cli: folder.h: ")), qPrintable(failed.err));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("logo.c"))).contains("unsigned char __code logo[16] = {"));
 }
 
 void tst_Cli::batchNamesEachArray()
@@ -1045,6 +1055,10 @@ void tst_Cli::glyphTables_data()
         << QByteArray("t:\r\n; A U+0041\r\nDB   000H\r\nDB   000H\r\n; ") + QString::fromUtf8("你").toUtf8() +
                " U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\n"
                "t_codes:\r\nDW   00041H, 04F60H\r\nt_widths:\r\nDB   008H, 010H\r\n";
+    QTest::newRow("vertical, proportional: the advance, not whole bytes")
+        << "--text A -f a51 --name t --proportional --layout vertical"
+        << QByteArray("t:\r\n; A U+0041\r\nDB   000H, 000H, 000H, 000H, 000H\r\nDB   000H, 038H, 028H, 028H, 038H\r\n"
+                      "t_codes:\r\nDW   00041H\r\nt_widths:\r\nDB   005H\r\n");
     QTest::newRow("pbm: a sheet, 16 cells a row") << "--charset ascii --missing blank --cell 8x2 -f pbm"
                                                   << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
 }
