@@ -329,6 +329,7 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("--name with hex") << words("-f hex --name logo t.bmp");
     QTest::newRow("--name 9lives") << words("--name 9lives t.bmp");
     QTest::newRow("--name int") << words("-f c51 --name int t.bmp");
+    QTest::newRow("--name logo-small") << words("-f c51 --name logo-small t.bmp");
     QTest::newRow("--name xdata") << words("-f c51 --name xdata t.bmp");
     QTest::newRow("--name mov, a51") << words("--name mov t.bmp");
     QTest::newRow("--address with a51") << words("--address 16 t.bmp");
@@ -724,6 +725,17 @@ void tst_Cli::preview()
              QStringLiteral("\x1b[38;2;255;0;0m\x1b[48;2;0;0;255m▀\x1b[38;2;0;255;0m\x1b[48;2;255;255;255m▀"
                             "\x1b[0m\n"
                             "\x1b[38;2;0;0;0m\x1b[48;2;255;255;255m▀\x1b[38;2;0;0;255m\x1b[48;2;255;255;255m▀"
+                            "\x1b[0m\n"));
+    // Scaled down, each cell the mean of its pixels; the last, one pixel wide, of its own pixels only.
+    qputenv("COLUMNS", "2");
+    const Run scaledColour = run(
+        {QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--pixel"), QStringLiteral("rgb565"),
+         QStringLiteral("--preview"),
+         picture(QStringLiteral("s.bmp"), encodeBmp(fromRows({QStringLiteral("rgb"), QStringLiteral("rgb")}), 24))});
+    qunsetenv("COLUMNS");
+    QCOMPARE(scaledColour.err,
+             QStringLiteral("(scaled down 2 times to fit 2 columns)\n"
+                            "\x1b[38;2;128;128;0m\x1b[48;2;255;255;255m▀\x1b[38;2;0;0;255m\x1b[48;2;255;255;255m▀"
                             "\x1b[0m\n"));
 }
 
