@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -486,6 +487,10 @@ void tst_Form1::windowTakesTheFittedSize()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.frameGeometry().size(), QSize(565, 364));
+    // The message panel takes what the time and the date leave: the date ends at the bar's right edge.
+    const QList<QLabel *> panels = form.StatusBar->findChildren<QLabel *>();
+    QCOMPARE(panels.size(), 3);
+    QCOMPARE(panels.last()->geometry().right(), form.StatusBar->width() - 1);
     form.Timer_formfresh_Timer();
     QCOMPARE(form.frameGeometry().size(), QSize(229, 464)); // 3435 x 6960 twips
     QCOMPARE(form.frameGeometry().topLeft(),

@@ -33,6 +33,10 @@ void tst_Picture::surfaceSizeFollowsPicture()
     QCOMPARE(surface.Point(14, 1), blackColour);
     QCOMPARE(surface.Width(), float((16 + 4) * 15));
     QCOMPARE(surface.Height(), float((2 + 4) * 15));
+    surface.setWidth(float((20 + 4) * 15)); // wider: the picture's rows stay whole, the new columns background
+    QCOMPARE(surface.ScaleWidth(), 20.0);
+    QCOMPARE(surface.Point(14, 1), blackColour);
+    QCOMPARE(surface.Point(19, 1), whiteColour);
 
     surface.setPicture(solid(400, 300, qRgb(1, 2, 3)));
     QCOMPARE(surface.Width(), 6060.0f);
