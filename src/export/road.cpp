@@ -184,10 +184,17 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
                             .arg(encode.address, 0, 16);
         return false;
     }
+    if (!options.compress)
+        return true;
     // Packed frames are held until the last is done (at most a byte in 128 more than the bytes, and one a frame),
-    // with the frame being packed.
-    return !options.compress || options.limits.fitsHeld(g.dataBytes + g.dataBytes / 128 + g.frames + g.frameBytes,
-                                                        u"the compressed frames", &result->error);
+    // with the frame being packed; their offsets count 32 bits.
+    const std::int64_t packedAtMost = g.dataBytes + g.dataBytes / 128 + g.frames;
+    if (packedAtMost >= std::int64_t(1) << 32) {
+        result->error =
+            QStringLiteral("%1 bytes of data may compress to more than the 4 GiB the offsets count").arg(g.dataBytes);
+        return false;
+    }
+    return options.limits.fitsHeld(packedAtMost + g.frameBytes, u"the compressed frames", &result->error);
 }
 
 // Where the display's bytes go: the encoder as they come, or, compressed, a frame at a time into the packed

@@ -247,6 +247,11 @@ void tst_Cli::refusedAndUnreadablePictures_data()
         << QStringLiteral("the turned picture whole takes 3601920000 bytes, more than the "
                           "memory limit of 1073741824 bytes (--max-memory raises it)")
         << QStringList{QStringLiteral("--rotate"), QStringLiteral("90")};
+    QTest::newRow("--compress past the 32-bit offsets")
+        << "big.bmp" << rawBmp(40, 40000, 40000, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2)
+        << QStringLiteral("4800000000 bytes of data may compress to more than the 4 GiB the offsets count")
+        << QStringList{"--compress", "packbits",     "--pixel",    "rgb888",       "-f",
+                       "hex",        "--max-pixels", "2000000000", "--max-memory", "64G"};
     QTest::newRow("past --max-pixels 63") << "small.bmp" << encodeBmp(solid(8, 8, qRgb(0, 0, 0)), 24)
                                           << QStringLiteral("8 x 8 pixels, more than the limit of 63 pixels")
                                           << QStringList{QStringLiteral("--max-pixels"), QStringLiteral("63")};
