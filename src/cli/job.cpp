@@ -52,8 +52,11 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
             *error = options.textFile + QStringLiteral(": ") + file.errorString();
             return nullptr;
         }
-        // Read whole, it is held: at most the memory limit, whatever the file (a pipe has no size to ask).
-        const QByteArray text = file.read(options.limits.maxHeldBytes + 1);
+        // Read whole, it is held: at most the memory limit, whatever the file (a pipe has no size to ask). It is
+        // read in pieces, since a read of the limit at once would reserve all of it first.
+        QByteArray text;
+        for (QByteArray piece; text.size() <= options.limits.maxHeldBytes && !(piece = file.read(1 << 16)).isEmpty();)
+            text += piece;
         if (!options.limits.fitsHeld(std::max<std::int64_t>(file.size(), text.size()),
                                      QString(QStringLiteral("the text file ") + options.textFile), error))
             return nullptr;

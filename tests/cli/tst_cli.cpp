@@ -1267,6 +1267,13 @@ void tst_Cli::runningOutOfMemoryIsSaid()
             exampleEpoch, smallMemory);
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, QStringLiteral("tessaline-cli: tiny.bdf: not enough memory to convert this picture\n"));
+    // A text file is read as large as it is, not as large as the memory limit (1 GiB) allows.
+    picture(QStringLiteral("a.txt"), QByteArray("A\n"));
+    QCOMPARE(run({QStringLiteral("--font"), QStringLiteral("tiny.bdf"), QStringLiteral("--text-file"),
+                  QStringLiteral("a.txt"), QStringLiteral("-f"), QStringLiteral("hex")},
+                 exampleEpoch, smallMemory)
+                 .exitCode,
+             0);
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)
