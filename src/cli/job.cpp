@@ -98,8 +98,8 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
         macros.append({bytes, g.frameBytes});
         macros.append({size, result.compressedBytes});
         externs << cArray(encode.dialect, encode.name, size)
-                << cArray(encode.dialect, result.compressedBytes > 0xFFFF ? 4 : 2,
-                          encode.name + QStringLiteral("_offsets"), count + QStringLiteral(" + 1"));
+                << cArray(encode.dialect, result.offsetBytes, encode.name + QStringLiteral("_offsets"),
+                          count + QStringLiteral(" + 1"));
     } else if (frames.isTable()) {
         macros.append({count, g.frames});
         macros.append({bytes, g.frameBytes});

@@ -369,10 +369,9 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
     if (options.compress) { // the header and the packed frames, now that their sizes are known
         result.compressedBytes = bytes.packed().size();
         result.offsets = bytes.offsets();
-        // An 8051 addresses 64 KiB: past that the offsets take 32 bits.
-        const int offsetBytes = result.compressedBytes > 0xFFFF ? 4 : 2;
-        encode.tables.prepend(
-            {QStringLiteral("_offsets"), offsetBytes, QStringLiteral("where each frame starts"), result.offsets});
+        result.offsetBytes = result.compressedBytes > 0xFFFF ? 4 : 2;
+        encode.tables.prepend({QStringLiteral("_offsets"), result.offsetBytes,
+                               QStringLiteral("where each frame starts"), result.offsets});
         Geometry packed = g;
         packed.dataBytes = result.compressedBytes;
         encoder = makeEncoder(encode, packed);

@@ -42,6 +42,7 @@ struct RoadResult {
     // Compressed: the bytes written (geometry.dataBytes before), and where each frame's start (one more: the end).
     std::int64_t compressedBytes = 0;
     QList<std::uint32_t> offsets;
+    int offsetBytes = 2; // each offset's bytes in the table: 4 past 64 KiB, more than an 8051 addresses
 };
 
 // The header lines that say how the bytes are laid out, where the pixel format is not mono: nothing for mono.
