@@ -219,9 +219,10 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                       .arg(QString::number(encode.address + written - 1, 16).toUpper()));
     if (options.verbose && road.compress)
         report.complain(
-            QStringLiteral("%1: %2 frames of %3 bytes, %4 bytes packed into %5 (%6 %)")
+            QStringLiteral("%1: %2 %3 of %4 bytes, %5 bytes packed into %6 (%7 %)")
                 .arg(picture)
                 .arg(g.frames)
+                .arg(g.frames == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
                 .arg(g.frameBytes)
                 .arg(g.dataBytes)
                 .arg(result.compressedBytes)

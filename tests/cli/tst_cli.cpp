@@ -772,6 +772,11 @@ void tst_Cli::verboseSummary()
              QStringLiteral("tessaline-cli: bank.bmp: 1024 x 520 pixels, packed as 1024 x 520, hex, 66560 bytes "
                             "of data\ntessaline-cli: bank.bmp: warning: 66560 bytes of data, more than the 64 KiB "
                             "(65536 bytes) that one 8051 code bank holds\n"));
+    QCOMPARE(
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("--compress"),
+             QStringLiteral("packbits"), QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("t.bmp")})
+            .err.section(u'\n', 0, 0),
+        QStringLiteral("tessaline-cli: t.bmp: 1 frame of 4 bytes, 4 bytes packed into 5 (125.0 %)"));
     // A picture larger than the display's screen: said; one that fits turned fits a display that turns.
     const Run small =
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
