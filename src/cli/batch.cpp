@@ -3,6 +3,7 @@
 #include "cli/job.h"
 #include "cli/options.h"
 #include "cli/report.h"
+#include "core/budget.h"
 #include "core/clock.h"
 #include "export/cheader.h"
 
@@ -15,6 +16,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <shared_mutex>
 #include <thread>
 #include <vector>
 
@@ -115,19 +118,35 @@ int convert(const Options &options)
         complain(options.outputDir + QStringLiteral(": cannot make this folder"));
         return Refused;
     }
-    // Side by side on all cores, a picture at a time each; every picture streams, so memory stays small.
+    // Side by side on all cores, a picture at a time each, all within the one memory budget. A picture refused
+    // for want of memory that others held waits until it can run alone and is converted again: only a picture
+    // that cannot fit on its own fails.
     std::atomic<int> next{0};
     std::atomic<bool> failed{false};
+    std::shared_mutex alone;
+    const auto attempt = [&](const Job &job, Report &report) {
+        Budget::forgetRefusal();
+        try {
+            return convertOne(stamped, job, report) == Success;
+        } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
+            report.complain(job.picture + QStringLiteral(": not enough memory to convert this picture"));
+            return false;
+        }
+    };
     const auto work = [&] {
         for (int i = next++; i < jobs.size(); i = next++) {
             Report report(true);
-            try {
-                if (convertOne(stamped, jobs[i], report) != Success)
-                    failed = true;
-            } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
-                report.complain(jobs[i].picture + QStringLiteral(": not enough memory to convert this picture"));
-                failed = true;
+            bool done;
+            {
+                const std::shared_lock beside(alone);
+                done = attempt(jobs[i], report);
             }
+            if (!done && Budget::lastRefusalWasShared()) {
+                report.discard();
+                const std::unique_lock only(alone);
+                done = attempt(jobs[i], report);
+            }
+            failed = failed || !done;
         }
     };
     const int workers = int(std::min<qsizetype>(std::max(1u, std::thread::hardware_concurrency()), jobs.size()));

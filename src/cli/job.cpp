@@ -34,7 +34,7 @@ std::unique_ptr<ByteSource> openJobBytes(const Options &options, const Job &job,
 {
     if (job.picture != u"-")
         return openFileSource(job.picture, error);
-    return openStandardInput(options.limits.maxHeldBytes, error);
+    return openStandardInput(options.limits, error);
 }
 
 // The frames of one job: a picture alone, its tiles, an animation's frames, or the glyphs of a font; null, with
@@ -52,21 +52,29 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
             *error = options.textFile + QStringLiteral(": ") + file.errorString();
             return nullptr;
         }
-        // Read whole, it is held: at most the memory limit, whatever the file (a pipe has no size to ask). It is
-        // read in pieces, since a read of the limit at once would reserve all of it first.
-        QByteArray text;
-        for (QByteArray piece; text.size() <= options.limits.maxHeldBytes && !(piece = file.read(1 << 16)).isEmpty();)
-            text += piece;
-        if (!options.limits.fitsHeld(std::max<std::int64_t>(file.size(), text.size()),
-                                     QString(QStringLiteral("the text file ") + options.textFile), error))
-            return nullptr;
+        // Read and decoded in pieces: only its distinct characters are held. Its length is bounded by the memory
+        // limit all the same, so that a device that never ends (/dev/zero) is refused, not read for ever.
         QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString decoded = utf8.decode(text);
-        if (utf8.hasError()) {
-            *error = QStringLiteral("the text file %1 is not UTF-8").arg(options.textFile);
+        DistinctCharacters distinct;
+        std::int64_t length = 0;
+        for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
+            length += piece.size();
+            if (length > options.limits.maxHeldBytes()) {
+                *error = QStringLiteral("the text file %1 is longer than the memory limit of %2 bytes (--max-memory "
+                                        "raises it)")
+                             .arg(options.textFile)
+                             .arg(options.limits.maxHeldBytes());
+                return nullptr;
+            }
+            distinct.add(QString(utf8.decode(piece)));
+        }
+        if (utf8.hasError() || file.error() != QFileDevice::NoError) {
+            *error = file.error() != QFileDevice::NoError
+                         ? QStringLiteral("the text file %1: %2").arg(options.textFile, file.errorString())
+                         : QStringLiteral("the text file %1 is not UTF-8").arg(options.textFile);
             return nullptr;
         }
-        characters = charactersOf(decoded);
+        characters = distinct.list;
     } else if (!options.charset.isEmpty()) {
         characters = *charactersOfSet(options.charset);
     } else {

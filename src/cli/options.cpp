@@ -434,7 +434,7 @@ const QList<Entry> &entries()
              const std::optional<std::int64_t> n = sizeFromText(value, true, std::int64_t(1) << 50);
              if (!n)
                  return QStringLiteral("takes a number of bytes, which may end in K, M or G, not '%1'").arg(value);
-             o.limits.maxHeldBytes = *n;
+             o.limits.budget = std::make_shared<Budget>(*n);
              return std::nullopt;
          }},
         {{s("verbose")},

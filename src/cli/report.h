@@ -29,6 +29,8 @@ public:
     // A line of the preview: in a batch, kept up to a bound, since a tall picture's preview has no end.
     void preview(const QString &text);
     void flush();
+    // Forgets what was kept: the picture is converted again.
+    void discard() { lines_.clear(); previewKept_ = 0; previewCut_ = false; }
 
 private:
     static constexpr qsizetype maxPreviewKept = 1 << 20;

@@ -3,7 +3,11 @@
 Limits Limits::window()
 {
     constexpr std::int64_t imageMemory = std::int64_t(256) << 20;
-    return {imageMemory / 4, imageMemory, false};
+    Limits limits;
+    limits.maxPixels = imageMemory / 4;
+    limits.budget = std::make_shared<Budget>(imageMemory);
+    limits.raisedByOptions = false;
+    return limits;
 }
 
 bool Limits::fitsPicture(std::int64_t width, std::int64_t height, QString *why, QStringView what) const
@@ -24,19 +28,35 @@ bool Limits::fitsPicture(std::int64_t width, std::int64_t height, QString *why, 
         *why = QStringLiteral("%1 is %2 x %3 pixels, ").arg(what).arg(width).arg(height) +
                (raisedByOptions
                     ? QStringLiteral("more than the limit of %1 pixels (--max-pixels raises it)").arg(maxPixels)
-                    : QStringLiteral("more than %1 MiB of image memory").arg(maxHeldBytes >> 20));
+                    : QStringLiteral("more than %1 MiB of image memory").arg(maxHeldBytes() >> 20));
         return false;
     }
     return true;
 }
 
-bool Limits::fitsHeld(std::int64_t bytes, QStringView what, QString *why) const
+bool Limits::fitsPixels(std::int64_t pixels, QStringView what, QString *why) const
 {
-    if (bytes <= maxHeldBytes)
+    if (pixels <= maxPixels)
         return true;
-    *why = QStringLiteral("holding %1 whole takes %2 bytes, ").arg(what).arg(bytes) +
+    *why = QStringLiteral("%1 are more than %2 pixels to decode").arg(what).arg(maxPixels) +
+           (raisedByOptions ? QStringLiteral(" (--max-pixels raises the limit)")
+                            : QStringLiteral(", more than %1 MiB of image memory").arg(maxHeldBytes() >> 20));
+    return false;
+}
+
+bool Limits::reserve(std::int64_t bytes, QStringView what, Reservation *into, QString *why) const
+{
+    if (budget->take(*into, bytes))
+        return true;
+    const std::int64_t others = budget->held() - into->bytes();
+    QString held;
+    if (others > 0 && bytes <= maxHeldBytes())
+        held = QStringLiteral(" beside the %1 bytes already held").arg(others);
+    // What the reservation would hold in all: a buffer that grows piece by piece is named at its whole size.
+    const std::int64_t whole = bytes > maxHeldBytes() ? bytes : bytes + into->bytes();
+    *why = QStringLiteral("holding %1 whole takes %2 bytes%3, ").arg(what).arg(whole).arg(held) +
            (raisedByOptions
-                ? QStringLiteral("more than the memory limit of %1 bytes (--max-memory raises it)").arg(maxHeldBytes)
-                : QStringLiteral("more than %1 MiB of image memory").arg(maxHeldBytes >> 20));
+                ? QStringLiteral("more than the memory limit of %1 bytes (--max-memory raises it)").arg(maxHeldBytes())
+                : QStringLiteral("more than %1 MiB of image memory").arg(maxHeldBytes() >> 20));
     return false;
 }

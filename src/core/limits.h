@@ -1,30 +1,40 @@
 #pragma once
 
+#include "core/budget.h"
+
 #include <QString>
 #include <QStringView>
 
 #include <cstdint>
+#include <memory>
 
-// How large a picture may be, and how much memory what must be held whole may take. Every size read from a
-// file or an option passes through here before anything is allocated or looped over: with sides of at most
-// 2^20 pixels every size computed from them fits in 64 bits with room to spare, and rows stay small.
+// How large a picture may be, and the memory budget of what must be held whole. Every size read from a file or
+// an option passes through here before anything is allocated or looped over: with sides of at most 2^20 pixels
+// every size computed from them fits in 64 bits with room to spare, and rows stay small.
 struct Limits {
     static constexpr std::int64_t maxSide = std::int64_t(1) << 20;
     static constexpr std::int64_t defaultMaxPixels = std::int64_t(1) << 30;
     static constexpr std::int64_t defaultMaxHeldBytes = std::int64_t(1) << 30;
 
+    // Every pixel decoded, of every frame, on screen or off.
     std::int64_t maxPixels = defaultMaxPixels;
-    // For what is held whole: an interlaced or progressive picture, a turned one, a frame.
-    std::int64_t maxHeldBytes = defaultMaxHeldBytes;
+    // The process's one budget for what is held whole (pictures, frames, sheets, fonts, text, standard input):
+    // copies of these limits share it.
+    std::shared_ptr<Budget> budget = std::make_shared<Budget>(defaultMaxHeldBytes);
     // The converter's refusals name the option that raises a limit; the window's name its image memory.
     bool raisedByOptions = true;
 
     // The window's: every decoder's allocation within 256 MiB, 4 bytes a pixel for the picture itself.
     static Limits window();
 
+    std::int64_t maxHeldBytes() const { return budget->capacity(); }
+
     // False, with the reason, when a picture (or a frame of one, `what`) of width x height has no pixels or
     // passes the limits.
     bool fitsPicture(std::int64_t width, std::int64_t height, QString *why, QStringView what = u"the picture") const;
-    // False, with the reason, when holding `bytes` for `what` passes the memory budget.
-    bool fitsHeld(std::int64_t bytes, QStringView what, QString *why) const;
+    // False, with the reason, when `pixels` to decode for `what` pass the pixel limit.
+    bool fitsPixels(std::int64_t pixels, QStringView what, QString *why) const;
+    // Takes `bytes` for `what` from the budget into `into`, before they are allocated; false, with the reason,
+    // when they do not fit beside everything the process holds.
+    bool reserve(std::int64_t bytes, QStringView what, Reservation *into, QString *why) const;
 };

@@ -46,7 +46,9 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     if (!limits.fitsPicture(animation->width_, animation->height_, errorString))
         return nullptr;
     // Every frame read through once: the count and the delays before any is drawn, and a file cut short found.
-    std::int64_t pixels = 0;
+    // Every pixel a frame declares is decoded, on the screen or off it: they count against the limit, as the
+    // screens drawn do.
+    std::int64_t decoded = 0, shown = 0;
     bool restores = false;
     GifControl frame;
     errorString->clear();
@@ -55,17 +57,11 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
         if (image.Width > 0 && image.Height > 0 &&
             !limits.fitsPicture(image.Width, image.Height, errorString, u"a GIF frame"))
             return nullptr;
-        pixels += std::int64_t(animation->width_) * animation->height_;
-        if (pixels > limits.maxPixels) {
-            *errorString =
-                QStringLiteral("the animation's frames are more than %1 pixels of %2 x %3 each (%4 "
-                               "raises the limit)")
-                    .arg(limits.maxPixels)
-                    .arg(animation->width_)
-                    .arg(animation->height_)
-                    .arg(limits.raisedByOptions ? QStringLiteral("--max-pixels") : QStringLiteral("nothing"));
+        decoded += std::int64_t(image.Width) * image.Height;
+        shown += std::int64_t(animation->width_) * animation->height_;
+        if (!limits.fitsPixels(decoded, u"the animation's frames", errorString) ||
+            !limits.fitsPixels(shown, QStringLiteral("the animation's screens of %1 x %2").arg(animation->width_).arg(animation->height_), errorString))
             return nullptr;
-        }
         restores = restores || frame.disposal == 3;
         if (animation->frames_.size() == maxFrames) {
             *errorString =
@@ -83,7 +79,7 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
         return nullptr;
     }
     const std::int64_t canvas = std::int64_t(animation->width_) * animation->height_ * std::int64_t(sizeof(QRgb));
-    if (!limits.fitsHeld(restores ? 2 * canvas : canvas, u"the animation's picture", errorString))
+    if (!limits.reserve(restores ? 2 * canvas : canvas, u"the animation's picture", &animation->held_, errorString))
         return nullptr;
     animation->canvas_.assign(std::size_t(animation->width_) * std::size_t(animation->height_), 0);
     if (restores)
@@ -168,8 +164,11 @@ QString GifAnimation::label(int i) const
 
 QList<FrameTable> GifAnimation::tables() const
 {
+    // A delay past 65535 ms (a GIF counts up to 655.35 s) widens the table to 32 bits rather than being cut.
     FrameTable delays{QStringLiteral("_delays"), 2, QStringLiteral("delays in milliseconds"), {}};
-    for (const GifControl &frame : frames_)
-        delays.values.append(std::uint32_t(std::min(frame.delay, 0xFFFF)));
+    for (const GifControl &frame : frames_) {
+        delays.values.append(std::uint32_t(frame.delay));
+        delays.bytes = frame.delay > 0xFFFF ? 4 : delays.bytes;
+    }
     return {delays};
 }

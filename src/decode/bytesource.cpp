@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <vector>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -68,6 +69,43 @@ public:
     explicit OwnedSource(QByteArray data) : HeldBytes{std::move(data)}, MemorySource(HeldBytes::bytes) {}
 };
 
+// Bytes read from a stream, held in pieces of a fixed size: growing never copies what is held, so holding n
+// bytes takes n bytes (and a piece), each piece reserved before it is allocated.
+class PieceSource : public ByteSource {
+public:
+    static constexpr std::int64_t pieceBytes = 1 << 20;
+
+    std::int64_t size() const override { return size_; }
+    std::int64_t readAt(std::int64_t offset, char *data, std::int64_t count) override
+    {
+        std::int64_t done = 0;
+        for (; done < count && offset + done < size_;) {
+            const std::int64_t at = offset + done;
+            const std::int64_t n = std::min({count - done, pieceBytes - at % pieceBytes, size_ - at});
+            std::memcpy(data + done, pieces_[std::size_t(at / pieceBytes)].get() + at % pieceBytes, std::size_t(n));
+            done += n;
+        }
+        return done;
+    }
+    // Room for `bytes` more after the end, within a piece; null, with the reason, when the budget has no room.
+    char *room(const Limits &limits, QStringView what, std::int64_t *bytes, QString *why)
+    {
+        if (size_ == std::int64_t(pieces_.size()) * pieceBytes) {
+            if (!limits.reserve(pieceBytes, what, &held_, why))
+                return nullptr;
+            pieces_.push_back(std::make_unique<char[]>(std::size_t(pieceBytes)));
+        }
+        *bytes = pieceBytes - size_ % pieceBytes;
+        return pieces_.back().get() + size_ % pieceBytes;
+    }
+    void grow(std::int64_t bytes) { size_ += bytes; }
+
+private:
+    Reservation held_;
+    std::vector<std::unique_ptr<char[]>> pieces_;
+    std::int64_t size_ = 0;
+};
+
 } // namespace
 
 std::unique_ptr<ByteSource> openFileSource(const QString &path, QString *errorString)
@@ -108,7 +146,7 @@ std::unique_ptr<ByteSource> memorySource(QByteArrayView data)
     return std::make_unique<MemorySource>(data);
 }
 
-std::unique_ptr<ByteSource> openStandardInput(std::int64_t maxBytes, QString *errorString)
+std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, QString *errorString)
 {
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
@@ -116,10 +154,13 @@ std::unique_ptr<ByteSource> openStandardInput(std::int64_t maxBytes, QString *er
         if (fd >= 0)
             return std::make_unique<FileSource>(fd, std::int64_t(info.st_size));
     }
-    QByteArray data;
-    char buffer[64 * 1024];
+    auto data = std::make_unique<PieceSource>();
     while (true) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        std::int64_t room = 0;
+        char *into = data->room(limits, u"standard input", &room, errorString);
+        if (!into)
+            return nullptr;
+        const ssize_t n = ::read(STDIN_FILENO, into, std::size_t(room));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -128,19 +169,13 @@ std::unique_ptr<ByteSource> openStandardInput(std::int64_t maxBytes, QString *er
         }
         if (n == 0)
             break;
-        if (data.size() + n > maxBytes) {
-            *errorString = QStringLiteral("standard input holds more than the memory limit of %1 bytes "
-                                          "(--max-memory raises it)")
-                               .arg(maxBytes);
-            return nullptr;
-        }
-        data.append(buffer, n);
+        data->grow(n);
     }
-    if (data.isEmpty()) {
+    if (data->size() == 0) {
         *errorString = QStringLiteral("standard input is empty");
         return nullptr;
     }
-    return std::make_unique<OwnedSource>(std::move(data));
+    return data;
 }
 
 bool ByteReader::refill()

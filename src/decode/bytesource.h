@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/limits.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -29,9 +31,9 @@ std::unique_ptr<ByteSource> openFileSource(const QString &path, QString *errorSt
 std::unique_ptr<ByteSource> memorySource(QByteArrayView data);
 
 // Standard input: a regular file behind it is read piece by piece like any other; anything else (a pipe) is
-// read whole into memory first, since the readers need to seek, at most `maxBytes` of it. Null, with
-// `errorString` saying why, when it is empty, larger than that, or cannot be read.
-std::unique_ptr<ByteSource> openStandardInput(std::int64_t maxBytes, QString *errorString);
+// read whole into memory first, since the readers need to seek, reserved from the budget as it comes. Null,
+// with `errorString` saying why, when it is empty, larger than the budget has room for, or cannot be read.
+std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, QString *errorString);
 
 // Reads a source from front to back through a buffer, for decoders that take their input as a stream.
 class ByteReader {

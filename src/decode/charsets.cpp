@@ -92,12 +92,20 @@ Gb2312 &gb2312()
 
 QList<char32_t> charactersOf(const QString &text)
 {
-    QList<char32_t> characters;
-    std::set<char32_t> seen;
-    for (const char32_t c : text.toUcs4())
-        if (c != U'\n' && c != U'\r' && seen.insert(c).second)
-            characters.append(c);
-    return characters;
+    DistinctCharacters characters;
+    characters.add(text);
+    return characters.list;
+}
+
+void DistinctCharacters::add(QStringView text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        if (c == last_) // a run of one character looks it up once
+            continue;
+        last_ = c;
+        if (c != U'\n' && c != U'\r' && seen_.insert(c).second)
+            list.append(c);
+    }
 }
 
 std::optional<QList<char32_t>> charactersOfSet(const QString &name)

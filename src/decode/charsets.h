@@ -5,11 +5,24 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 
 // Characters as glyph tables count them: which to draw, how wide they are, and their GB2312 codes.
 
 // The characters of `text` in order, each once (the first kept); line ends left out.
 QList<char32_t> charactersOf(const QString &text);
+
+// The same for a text that comes in pieces.
+class DistinctCharacters {
+public:
+    // Adds the characters of the next piece not seen before.
+    void add(QStringView text);
+    QList<char32_t> list;
+
+private:
+    std::set<char32_t> seen_;
+    char32_t last_ = U'\n';
+};
 
 // Every character of a named set, in its code order: "ascii" (0x20 to 0x7E) or "gb2312" (the 7445 of GB2312,
 // row by row). nullopt for any other name.

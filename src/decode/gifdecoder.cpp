@@ -43,6 +43,7 @@ private:
     int transparent_ = -1;
     QRgb fill_ = qRgb(0, 0, 0);
     std::vector<std::uint8_t> line_;
+    Reservation held_;                // frame_'s bytes
     std::vector<std::uint8_t> frame_; // the visible part of an interlaced frame, row after row
     bool frameRead_ = false;          // an interlaced frame has been read whole
     std::int64_t linesRead_ = 0;
@@ -82,7 +83,8 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
         return false;
     visibleWidth_ = std::clamp<std::int64_t>(width_ - left_, 0, frameWidth_);
     visibleHeight_ = std::clamp<std::int64_t>(height_ - top_, 0, frameHeight_);
-    if (interlaced_ && !limits.sizes.fitsHeld(visibleWidth_ * visibleHeight_, u"the interlaced GIF frame", errorString))
+    if (interlaced_ &&
+        !limits.sizes.reserve(visibleWidth_ * visibleHeight_, u"the interlaced GIF frame", &held_, errorString))
         return false;
     map_ = image.ColorMap ? image.ColorMap : gif_->SColorMap;
     if (image.ColorMap) {

@@ -13,11 +13,145 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_BZIP2_H
+#include FT_GZIP_H
+#include FT_LZW_H
+#include FT_MODULE_H
 #include FT_BDF_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include <sys/mman.h>
+
+namespace {
+
+// FreeType's own words for its errors, from its table of them.
+#undef FTERRORS_H_
+#define FT_ERRORDEF(e, v, s) {v, s},
+#define FT_ERROR_START_LIST {
+#define FT_ERROR_END_LIST {0, nullptr}};
+const struct {
+    int code;
+    const char *message;
+} freeTypeErrors[] =
+#include FT_ERRORS_H
+
+QString freeTypeError(FT_Error error)
+{
+    for (const auto &e : freeTypeErrors)
+        if (e.message && e.code == error)
+            return QString::fromLatin1(e.message).toLower();
+    return QStringLiteral("FreeType error %1").arg(error);
+}
+
+// FreeType's memory, every block of it taken from the budget first: a font's glyphs and tables count as the
+// pictures do. Each block keeps its size in front of it.
+struct BudgetMemory {
+    FT_MemoryRec_ manager{};
+    Reservation held;
+    std::shared_ptr<Budget> budget;
+    bool refused = false;
+};
+
+constexpr std::size_t blockHead = alignof(std::max_align_t);
+
+void *allocate(FT_Memory memory, long size)
+{
+    auto *m = static_cast<BudgetMemory *>(memory->user);
+    if (size <= 0 || !m->budget->take(m->held, size)) {
+        m->refused = size > 0;
+        return nullptr;
+    }
+    auto *block = static_cast<char *>(std::malloc(blockHead + std::size_t(size)));
+    if (!block) {
+        m->held.giveBack(size);
+        return nullptr;
+    }
+    std::memcpy(block, &size, sizeof size);
+    return block + blockHead;
+}
+
+void release(FT_Memory memory, void *data)
+{
+    if (!data)
+        return;
+    char *block = static_cast<char *>(data) - blockHead;
+    long size = 0;
+    std::memcpy(&size, block, sizeof size);
+    static_cast<BudgetMemory *>(memory->user)->held.giveBack(size);
+    std::free(block);
+}
+
+void *reallocate(FT_Memory memory, long, long size, void *data)
+{
+    void *grown = allocate(memory, size);
+    if (!grown)
+        return nullptr;
+    if (data) {
+        long old = 0;
+        std::memcpy(&old, static_cast<char *>(data) - blockHead, sizeof old);
+        std::memcpy(grown, data, std::size_t(std::min(old, size)));
+        release(memory, data);
+    }
+    return grown;
+}
+
+// The first bytes of a compressed font (PCF and BDF files are often gzipped), and FreeType's stream for each.
+FT_Error (*decompressorFor(const QByteArray &head))(FT_Stream, FT_Stream)
+{
+    if (head.startsWith("\x1F\x8B"))
+        return FT_Stream_OpenGzip;
+    if (head.startsWith("\x1F\x9D"))
+        return FT_Stream_OpenLZW;
+    if (head.startsWith("BZh"))
+        return FT_Stream_OpenBzip2;
+    return nullptr;
+}
+
+// Bytes that grow without being copied: the kernel moves a mapping's pages to where it has room for more, so
+// holding n bytes never takes twice n on the way.
+class GrowingBytes {
+public:
+    GrowingBytes() = default;
+    GrowingBytes(const GrowingBytes &) = delete;
+    GrowingBytes &operator=(const GrowingBytes &) = delete;
+    ~GrowingBytes()
+    {
+        if (capacity_)
+            ::munmap(data_, capacity_);
+    }
+    char *data() const { return static_cast<char *>(data_); }
+    std::size_t size() const { return size_; }
+    // Makes the size `size`, the new bytes zero; false when the memory cannot be had.
+    bool resize(std::size_t size)
+    {
+        if (size > capacity_) {
+            const std::size_t capacity = std::max(size, 2 * capacity_);
+            void *grown = capacity_ ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE)
+                                    : ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                                             -1, 0);
+            if (grown == MAP_FAILED)
+                return false;
+            data_ = grown;
+            capacity_ = capacity;
+        }
+        size_ = size;
+        return true;
+    }
+
+private:
+    void *data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
+} // namespace
 
 class Font {
 public:
@@ -26,25 +160,53 @@ public:
         if (face_)
             FT_Done_Face(face_);
         if (library_)
-            FT_Done_FreeType(library_);
+            FT_Done_Library(library_);
     }
 
-    // The font file at `path`, face `index`.
-    static std::unique_ptr<Font> openFile(const QString &path, int index, QString *error)
+    // The font file at `path`, face `index`; every byte FreeType takes for it within the budget of `limits`.
+    static std::unique_ptr<Font> openFile(const QString &path, int index, const Limits &limits, QString *error)
     {
         auto font = std::unique_ptr<Font>(new Font);
-        if (FT_Init_FreeType(&font->library_) != 0) {
+        font->memory_.budget = limits.budget;
+        font->memory_.manager = {&font->memory_, allocate, release, reallocate};
+        if (FT_New_Library(&font->memory_.manager, &font->library_) != 0) {
             *error = QStringLiteral("cannot start FreeType");
             return nullptr;
         }
-        const QByteArray file = QFile::encodeName(path);
-        const FT_Error failed = FT_New_Face(font->library_, file.constData(), index, &font->face_);
-        if (failed) {
+        FT_Add_Default_Modules(font->library_);
+        FT_Set_Default_Properties(font->library_);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = file.errorString();
+            return nullptr;
+        }
+        if (const auto decompressor = decompressorFor(file.peek(4))) {
+            if (!font->inflate(file, decompressor, limits, error))
+                return nullptr;
+        } else if (!font->readWhole(file, limits, &font->bytes_, error)) {
+            return nullptr;
+        }
+        const auto faceFailure = [&](FT_Error failed) {
+            if (font->memory_.refused)
+                return QStringLiteral("the font needs more memory than the limit of %1 bytes (%2)")
+                    .arg(limits.maxHeldBytes())
+                    .arg(limits.raisedByOptions ? QStringLiteral("--max-memory raises it")
+                                                : QStringLiteral("the window's image memory"));
+            if (failed == FT_Err_Unknown_File_Format)
+                return QStringLiteral("not a font FreeType reads");
+            if (failed == FT_Err_Invalid_Argument && index > 0) {
+                FT_Face probe = nullptr;
+                const long faces = font->openFace(-1, &probe) == 0 ? probe->num_faces : 0;
+                if (probe)
+                    FT_Done_Face(probe);
+                return faces == 1 ? QStringLiteral("the font has one face, face 0; there is no face %1").arg(index)
+                                  : QStringLiteral("the collection has %1 faces, no face %2").arg(faces).arg(index);
+            }
+            return QStringLiteral("cannot read the font (%1)").arg(freeTypeError(failed));
+        };
+        if (const FT_Error failed = font->openFace(index, &font->face_)) {
             font->face_ = nullptr;
-            *error = failed == FT_Err_Unknown_File_Format ? QStringLiteral("not a font FreeType reads")
-                     : failed == FT_Err_Invalid_Argument
-                         ? QStringLiteral("the collection has no face %1").arg(index)
-                         : QStringLiteral("cannot read the font (FreeType error %1)").arg(failed);
+            *error = faceFailure(failed);
             return nullptr;
         }
         font->name_ =
@@ -57,9 +219,68 @@ public:
     bool isBitmap() const { return !FT_IS_SCALABLE(face_) && face_->num_fixed_sizes > 0; }
     // A bitmap font's pixel size.
     int strikeSize() const { return isBitmap() ? int((face_->available_sizes[0].y_ppem + 32) >> 6) : 0; }
+    // Whether FreeType was refused memory since the font was opened.
+    bool refusedMemory() const { return memory_.refused; }
 
 private:
     Font() = default;
+
+    FT_Error openFace(long index, FT_Face *face)
+    {
+        return FT_New_Memory_Face(library_, reinterpret_cast<const FT_Byte *>(bytes_.data()), FT_Long(bytes_.size()),
+                                  index, face);
+    }
+    // The file as it is, held within the budget.
+    bool readWhole(QFile &file, const Limits &limits, GrowingBytes *bytes, QString *error)
+    {
+        if (!limits.reserve(file.size(), u"the font", &held_, error))
+            return false;
+        if (!bytes->resize(std::size_t(file.size())))
+            throw std::bad_alloc();
+        if (file.read(bytes->data(), file.size()) != file.size()) {
+            *error = file.errorString();
+            return false;
+        }
+        return true;
+    }
+    // A compressed font inflated once, front to back, into memory within the budget: FreeType reading it
+    // compressed would inflate it again from the start at every step back.
+    bool inflate(QFile &file, FT_Error (*decompressor)(FT_Stream, FT_Stream), const Limits &limits, QString *error)
+    {
+        GrowingBytes packed;
+        if (!readWhole(file, limits, &packed, error))
+            return false;
+        const std::int64_t packedBytes = held_.bytes();
+        FT_StreamRec source{};
+        source.base = reinterpret_cast<unsigned char *>(packed.data());
+        source.size = static_cast<unsigned long>(packed.size());
+        source.memory = &memory_.manager;
+        FT_StreamRec stream{};
+        if (decompressor(&stream, &source) != 0) {
+            *error = QStringLiteral("the compressed font cannot be read");
+            return false;
+        }
+        constexpr std::size_t piece = 1 << 16;
+        bool ok = true;
+        for (unsigned long got = piece; ok && got == piece;) {
+            ok = limits.reserve(piece, u"the font, inflated", &held_, error);
+            if (ok && !bytes_.resize(bytes_.size() + piece))
+                throw std::bad_alloc();
+            if (ok) {
+                const std::size_t at = bytes_.size() - piece;
+                got = stream.read(&stream, at, reinterpret_cast<unsigned char *>(bytes_.data() + at), piece);
+                bytes_.resize(at + got);
+            }
+        }
+        if (stream.close)
+            stream.close(&stream);
+        held_.giveBack(packedBytes);
+        return ok;
+    }
+
+    BudgetMemory memory_;
+    Reservation held_;        // bytes_
+    GrowingBytes bytes_; // the font file, inflated where it was compressed
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
     QString name_;
@@ -78,6 +299,11 @@ QString fileOfFamily(const QString &name, int *index, QString *error)
         return {};
     }
     FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>(name.toUtf8().constData()));
+    if (!pattern) { // properties fontconfig cannot read ("X:charset=zz")
+        FcConfigDestroy(config);
+        *error = QStringLiteral("no such font file, and not a font name fontconfig reads");
+        return {};
+    }
     FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
@@ -111,7 +337,9 @@ QString fileOfFamily(const QString &name, int *index, QString *error)
 // A rendered cell as a picture: black ink on white, a row at a time.
 class CellPicture : public PictureDecoder {
 public:
-    CellPicture(int width, int height) : ink_(std::size_t(width) * std::size_t(height), 0)
+    // The cell's bytes are reserved in `held` first.
+    CellPicture(int width, int height, Reservation held)
+        : held_(std::move(held)), ink_(std::size_t(width) * std::size_t(height), 0)
     {
         width_ = width;
         height_ = height;
@@ -129,6 +357,7 @@ protected:
     }
 
 private:
+    Reservation held_;
     std::vector<std::uint8_t> ink_;
 };
 
@@ -154,10 +383,11 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
         index = fontIndex ? fontIndex : index;
     }
     auto source = std::unique_ptr<GlyphSource>(new GlyphSource);
-    source->font_ = Font::openFile(file, index, errorString);
+    source->font_ = Font::openFile(file, index, limits, errorString);
     if (!source->font_)
         return nullptr;
     source->options_ = options;
+    source->limits_ = limits;
     source->characters_ = characters;
     Font &f = *source->font_;
     FT_Face face = f.face();
@@ -226,14 +456,22 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
 std::unique_ptr<PictureDecoder> GlyphSource::open(int i, QString *errorString)
 {
     const QSize cell = cells_[std::size_t(i)];
-    auto picture = std::make_unique<CellPicture>(cell.width(), cell.height());
+    Reservation held;
+    if (!limits_.reserve(std::int64_t(cell.width()) * cell.height(), what(i), &held, errorString))
+        return nullptr;
+    auto picture = std::make_unique<CellPicture>(cell.width(), cell.height(), std::move(held));
     if (blank_[std::size_t(i)])
         return picture;
     FT_Face face = font_->face();
     const char32_t c = characters_[i];
     constexpr FT_Int32 mono = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
-    if (FT_Load_Char(face, FT_ULong(c), mono) != 0) {
-        *errorString = QStringLiteral("the font %1 cannot draw %2").arg(font_->name(), characterLabel(c));
+    if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), mono)) {
+        *errorString = font_->refusedMemory()
+                           ? QStringLiteral("drawing %1 takes more memory than the limit of %2 bytes")
+                                 .arg(characterLabel(c))
+                                 .arg(limits_.maxHeldBytes())
+                           : QStringLiteral("the font %1 cannot draw %2 (%3)")
+                                 .arg(font_->name(), characterLabel(c), freeTypeError(failed));
         return nullptr;
     }
     // A font's own hints can lose a thin stroke altogether in black and white (a box-drawing line, a bracket):
@@ -250,19 +488,26 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, QString *errorString)
     const FT_Bitmap &bitmap = face->glyph->bitmap;
     const int left = face->glyph->bitmap_left;
     const int top = baseline_ - face->glyph->bitmap_top;
-    bool cut = false;
-    for (unsigned row = 0; row < bitmap.rows; ++row) {
+    // Only the cell and a cell's width and height around it are looked at, however large the glyph: ink in that
+    // margin is cut off, and a glyph reaching past it is cut for sure.
+    const std::int64_t w = cell.width(), h = cell.height();
+    const std::int64_t firstRow = std::max<std::int64_t>(0, -top - h), lastRow = std::min<std::int64_t>(bitmap.rows, 2 * h - top);
+    const std::int64_t firstColumn = std::max<std::int64_t>(0, -left - w),
+                       lastColumn = std::min<std::int64_t>(bitmap.width, 2 * w - left);
+    bool cut = firstRow > 0 || lastRow < std::int64_t(bitmap.rows) || firstColumn > 0 ||
+               lastColumn < std::int64_t(bitmap.width);
+    for (std::int64_t row = firstRow; row < lastRow; ++row) {
         const unsigned char *bits = bitmap.buffer + std::ptrdiff_t(row) * bitmap.pitch;
-        for (unsigned column = 0; column < bitmap.width; ++column) {
+        for (std::int64_t column = firstColumn; column < lastColumn; ++column) {
             const bool ink = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (bits[column >> 3] >> (7 - (column & 7))) & 1
                                                                      : bits[column] >= 128;
             if (!ink)
                 continue;
-            const int x = left + int(column), y = top + int(row);
-            if (x < 0 || y < 0 || x >= cell.width() || y >= cell.height())
+            const std::int64_t x = left + column, y = top + row;
+            if (x < 0 || y < 0 || x >= w || y >= h)
                 cut = true;
             else
-                picture->set(x, y);
+                picture->set(int(x), int(y));
         }
     }
     clipped_ += cut;

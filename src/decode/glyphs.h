@@ -58,6 +58,7 @@ private:
     std::vector<QSize> cells_;
     std::vector<bool> blank_;
     GlyphOptions options_;
+    Limits limits_;
     int baseline_ = 0;
     int clipped_ = 0;
 };

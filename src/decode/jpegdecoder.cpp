@@ -164,6 +164,7 @@ private:
     bool multiScan_ = false;
     bool cmyk_ = false;
     std::vector<JSAMPLE> cmykRow_;
+    Reservation held_; // the coefficients of a multi-scan picture
 };
 
 bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
@@ -210,12 +211,12 @@ int JpegDecoder::start(const PictureLimits &limits, QString *refusal)
     if (!limits.sizes.fitsPicture(info_.image_width, info_.image_height, refusal))
         return -1;
     multiScan_ = jpeg_has_multiple_scans(&info_);
-    if (multiScan_ && !limits.sizes.fitsHeld(coefficientBytes(), u"the multi-scan JPEG picture", refusal))
+    if (multiScan_ && !limits.sizes.reserve(coefficientBytes(), u"the multi-scan JPEG picture", &held_, refusal))
         return -1;
-    // What libjpeg may take besides: its row buffers, a few MiB. Past it libjpeg would want a temporary file,
-    // which it has not, and stops.
-    info_.mem->max_memory_to_use = long(
-        std::min<std::int64_t>(limits.sizes.maxHeldBytes + (std::int64_t(64) << 20), std::numeric_limits<long>::max()));
+    // What libjpeg may take besides its coefficients: its row buffers, a few MiB. Past it libjpeg would want a
+    // temporary file, which it has not, and stops.
+    info_.mem->max_memory_to_use =
+        long(std::min<std::int64_t>(held_.bytes() + (std::int64_t(64) << 20), std::numeric_limits<long>::max()));
     cmyk_ = info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK;
     info_.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRA; // BGRA in memory is a QRgb
     jpeg_start_decompress(&info_);

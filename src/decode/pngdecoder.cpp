@@ -61,6 +61,7 @@ private:
     QString message_;
     bool interlaced_ = false;
     bool transparent_ = false;
+    Reservation held_;            // image_'s bytes, and its rows' pointers
     std::vector<png_byte> image_; // an interlaced picture, whole, in the rows' layout
 };
 
@@ -108,8 +109,8 @@ int PngDecoder::start(const PictureLimits &limits, QString *refusal)
         (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) || png_get_valid(png_, info_, PNG_INFO_tRNS);
     interlaced_ = png_set_interlace_handling(png_) > 1;
     // An interlaced picture is held whole, 4 bytes a pixel and a pointer a row, until its seven passes are read.
-    if (interlaced_ && !limits.sizes.fitsHeld(width_ * height_ * 4 + height_ * std::int64_t(sizeof(png_bytep)),
-                                              u"the interlaced picture", refusal))
+    if (interlaced_ && !limits.sizes.reserve(width_ * height_ * 4 + height_ * std::int64_t(sizeof(png_bytep)),
+                                             u"the interlaced picture", &held_, refusal))
         return -1;
     png_read_update_info(png_, info_);
     return 1;

@@ -44,10 +44,22 @@ std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Lim
                            .arg(tile.height());
         return nullptr;
     }
-    const std::int64_t band = std::int64_t(picture.width()) * tile.height() * std::int64_t(sizeof(QRgb));
-    if (!limits.fitsHeld(band, u"a band of tiles", errorString))
+    // Counted in 64 bits: 2^20 x 2^20 one-pixel tiles are 2^40. Each tile is a frame with its plan and label.
+    const std::int64_t count =
+        std::int64_t(picture.width() / tile.width()) * std::int64_t(picture.height() / tile.height());
+    if (count > maxTiles) {
+        *errorString = QStringLiteral("the picture cuts into %1 tiles of %2 x %3, more than the %4 an 8051 table "
+                                      "counts")
+                           .arg(count)
+                           .arg(tile.width())
+                           .arg(tile.height())
+                           .arg(maxTiles);
         return nullptr;
+    }
     auto tiles = std::unique_ptr<Tiles>(new Tiles(picture, tile));
+    const std::int64_t band = std::int64_t(picture.width()) * tile.height() * std::int64_t(sizeof(QRgb));
+    if (!limits.reserve(band, u"a band of tiles", &tiles->held_, errorString))
+        return nullptr;
     tiles->columns_ = picture.width() / tile.width();
     tiles->rows_ = picture.height() / tile.height();
     tiles->rowsHeld_.resize(std::size_t(picture.width()) * std::size_t(tile.height()));

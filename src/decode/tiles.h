@@ -25,6 +25,9 @@ public:
     QString countName() const override { return QStringLiteral("FRAMES"); }
     bool previewsSheet() const override { return false; }
 
+    // As many as an animation's frames: the table of frames counts in 16 bits.
+    static constexpr std::int64_t maxTiles = 65535;
+
 private:
     Tiles(PictureDecoder &picture, QSize tile) : picture_(picture), tile_(tile) {}
 
@@ -33,5 +36,6 @@ private:
     int columns_ = 0;
     int rows_ = 0;
     int band_ = -1; // the band of tiles held
+    Reservation held_; // the band's bytes
     std::vector<QRgb> rowsHeld_;
 };

@@ -6,8 +6,6 @@
 #include "export/preview.h"
 #include "imaging/readahead.h"
 
-#include <QPoint>
-
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -29,9 +27,6 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, QStri
     Geometry plan;
     plan.width = turnsAQuarter(options) ? size.height() : size.width();
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
-    if (!options.limits.fitsHeld(TurnedRows::heldBytes(plan.width, plan.height, options.rotate, options.flip),
-                                 u"the turned picture", error))
-        return plan;
     const Packer packer(options.pack, plan.width);
     if (!packer.fits()) {
         *error = QStringLiteral("%1%2 is %3 pixels wide; the width must be a multiple of %4 (or use --pad)")
@@ -51,33 +46,36 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, QStri
 class Sheet {
 public:
     Sheet(const QList<Geometry> &plans, int columns, int channels, std::uint8_t white)
-        : channels_(channels), columns_(std::max(columns, 1))
+        : channels_(channels), columns_(std::max(columns, 1)), white_(white)
     {
+        // In 64 bits: the frames side by side may pass any side a picture may have, and are refused for it.
+        std::int64_t x = 0;
         for (int i = 0; i < plans.size(); ++i) {
             if (i % columns_ == 0) {
                 bandTop_.append(height_);
                 bandHeight_.append(0);
-                x_ = 0;
+                x = 0;
             }
-            at_.append({x_, bandTop_.last()});
-            x_ += plans[i].packedWidth;
-            width_ = std::max(width_, x_);
-            bandHeight_.last() = std::max(bandHeight_.last(), plans[i].packedHeight);
+            at_.append({x, bandTop_.last()});
+            x += plans[i].packedWidth;
+            width_ = std::max(width_, x);
+            bandHeight_.last() = std::max<std::int64_t>(bandHeight_.last(), plans[i].packedHeight);
             height_ = bandTop_.last() + bandHeight_.last();
         }
-        levels_.assign(std::size_t(width_) * std::size_t(height_) * std::size_t(channels_), white);
     }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    std::int64_t bytes() const { return std::int64_t(levels_.size()); }
+    std::int64_t width() const { return width_; }
+    std::int64_t height() const { return height_; }
+    std::int64_t bytes() const { return width_ * height_ * channels_; }
+    // Makes the sheet, all white, once its sides are checked and its bytes reserved.
+    void allocate() { levels_.assign(std::size_t(bytes()), white_); }
     // Row y of frame i, `count` levels.
     void put(int i, int y, const std::uint8_t *levels, int count)
     {
-        const QPoint at = at_[i];
+        const auto [x, top] = at_[i];
         std::copy(levels, levels + std::size_t(count),
-                  levels_.begin() + std::ptrdiff_t((std::int64_t(at.y() + y) * width_ + at.x()) * channels_));
+                  levels_.begin() + std::ptrdiff_t(((top + y) * width_ + x) * channels_));
     }
-    const std::uint8_t *row(int y) const
+    const std::uint8_t *row(std::int64_t y) const
     {
         return levels_.data() + std::size_t(y) * std::size_t(width_) * std::size_t(channels_);
     }
@@ -85,11 +83,11 @@ public:
 private:
     int channels_;
     int columns_;
-    int x_ = 0;
-    int width_ = 0;
-    int height_ = 0;
-    QList<int> bandTop_, bandHeight_;
-    QList<QPoint> at_;
+    std::uint8_t white_;
+    std::int64_t width_ = 0;
+    std::int64_t height_ = 0;
+    QList<std::int64_t> bandTop_, bandHeight_;
+    QList<std::pair<std::int64_t, std::int64_t>> at_;
     std::vector<std::uint8_t> levels_;
 };
 
@@ -149,16 +147,20 @@ private:
 };
 
 // Every frame's sizes, before any is read: the header and a table's declaration say them before the first
-// frame's data. False, with the reason in the result, when the road refuses the frames.
-bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry> *plans, RoadResult *result)
+// frame's data. What the road holds whole (the largest frame turned, the compressed frames) is reserved into
+// `held`. False, with the reason in the result, when the road refuses the frames.
+bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry> *plans, Reservation *held,
+                RoadResult *result)
 {
     Geometry &g = result->geometry;
     std::int64_t pixels = 0;
+    std::int64_t turned = 0;
     for (int i = 0; i < frames.count(); ++i) {
         plans->append(planFrame(frames, i, options, &result->error));
         if (!result->error.isEmpty())
             return false;
         const Geometry &p = plans->last();
+        turned = std::max(turned, TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip));
         pixels += std::int64_t(p.width) * p.height;
         g.width = std::max(g.width, p.width);
         g.height = std::max(g.height, p.height);
@@ -176,6 +178,8 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
                             .arg(options.limits.maxPixels);
         return false;
     }
+    if (turned > 0 && !options.limits.reserve(turned, u"the turned picture", held, &result->error))
+        return false;
     const EncodeOptions &encode = options.encode;
     if (encode.format == OutputFormat::IntelHex &&
         encode.address + g.dataBytes + g.dataBytes / 128 + g.frames > (std::int64_t(1) << 32)) {
@@ -194,7 +198,7 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
             QStringLiteral("%1 bytes of data may compress to more than the 4 GiB the offsets count").arg(g.dataBytes);
         return false;
     }
-    return options.limits.fitsHeld(packedAtMost + g.frameBytes, u"the compressed frames", &result->error);
+    return options.limits.reserve(packedAtMost + g.frameBytes, u"the compressed frames", held, &result->error);
 }
 
 // Where the display's bytes go: the encoder as they come, or, compressed, a frame at a time into the packed
@@ -258,7 +262,8 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
 {
     RoadResult result;
     QList<Geometry> plans;
-    if (!planFrames(frames, options, &plans, &result))
+    Reservation held;
+    if (!planFrames(frames, options, &plans, &held, &result))
         return result;
     const Geometry &g = result.geometry;
     const bool several = g.frames > 1;
@@ -277,13 +282,22 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
     std::optional<Sheet> sheet;
     if (several && (drawn || sheetPreview)) {
         sheet.emplace(plans, frames.sheetColumns(), channels, white);
-        if (!options.limits.fitsHeld(sheet->bytes(), u"the sheet of the frames", &result.error))
+        // Its sides must stay ints for the encoders; its bytes are what limits it.
+        constexpr std::int64_t widest = std::int64_t(1) << 30;
+        if (sheet->width() >= widest || sheet->height() >= widest) {
+            result.error = QStringLiteral("the sheet of the frames would be %1 x %2 pixels, too large to draw")
+                               .arg(sheet->width())
+                               .arg(sheet->height());
             return result;
+        }
+        if (!options.limits.reserve(sheet->bytes(), u"the sheet of the frames", &held, &result.error))
+            return result;
+        sheet->allocate();
     }
     Geometry shown = g; // what a picture output draws: the sheet, or the one picture
     if (sheet) {
-        shown.packedWidth = sheet->width();
-        shown.packedHeight = sheet->height();
+        shown.packedWidth = int(sheet->width());
+        shown.packedHeight = int(sheet->height());
     }
     std::unique_ptr<Encoder> encoder = makeEncoder(encode, drawn ? shown : g);
     ByteStage bytes(*encoder, options.compress);
@@ -295,7 +309,7 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
     if (options.preview) {
         if (several && !frames.previewsSheet())
             options.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
-        preview.emplace(sheetPreview ? sheet->width() : plans.first().packedWidth, options.previewColumns,
+        preview.emplace(sheetPreview ? int(sheet->width()) : plans.first().packedWidth, options.previewColumns,
                         options.pack.pixel, options.preview);
     }
     for (int i = 0; i < g.frames; ++i) {
@@ -356,7 +370,7 @@ RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &si
         }
         bytes.frameEnd(output.block());
     }
-    for (int y = 0; sheet && y < sheet->height(); ++y) {
+    for (std::int64_t y = 0; sheet && y < sheet->height(); ++y) {
         if (drawn)
             encoder->levels(sheet->row(y), output.block());
         if (sheetPreview)

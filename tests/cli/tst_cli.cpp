@@ -1121,7 +1121,7 @@ void tst_Cli::glyphRefusals_data()
         << QStringLiteral("tiny.bdf: the bitmap font tiny.bdf has glyphs of 16 pixels, not 12");
     QTest::newRow("a text file past the memory limit")
         << QStringList{"--font", "tiny.bdf", "--text-file", "long.txt", "--max-memory", "1K"}
-        << QStringLiteral("tiny.bdf: holding the text file long.txt whole takes");
+        << QStringLiteral("tiny.bdf: the text file long.txt is longer than the memory limit of 1024 bytes");
     QTest::newRow("a text file not in UTF-8") << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
                                               << QStringLiteral("tiny.bdf: the text file gbk.txt is not UTF-8");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}

@@ -26,7 +26,7 @@ constexpr std::int64_t largestDecoded = 1 << 20;
 PictureLimits limitsFor(PictureFormats formats)
 {
     Limits sizes;
-    sizes.maxHeldBytes = 256 << 20;
+    sizes.budget = std::make_shared<Budget>(256 << 20);
     return {formats, sizes};
 }
 
