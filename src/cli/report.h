@@ -30,7 +30,12 @@ public:
     void preview(const QString &text);
     void flush();
     // Forgets what was kept: the picture is converted again.
-    void discard() { lines_.clear(); previewKept_ = 0; previewCut_ = false; }
+    void discard()
+    {
+        lines_.clear();
+        previewKept_ = 0;
+        previewCut_ = false;
+    }
 
 private:
     static constexpr qsizetype maxPreviewKept = 1 << 20;

@@ -60,7 +60,10 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
         decoded += std::int64_t(image.Width) * image.Height;
         shown += std::int64_t(animation->width_) * animation->height_;
         if (!limits.fitsPixels(decoded, u"the animation's frames", errorString) ||
-            !limits.fitsPixels(shown, QStringLiteral("the animation's screens of %1 x %2").arg(animation->width_).arg(animation->height_), errorString))
+            !limits.fitsPixels(
+                shown,
+                QStringLiteral("the animation's screens of %1 x %2").arg(animation->width_).arg(animation->height_),
+                errorString))
             return nullptr;
         restores = restores || frame.disposal == 3;
         if (animation->frames_.size() == maxFrames) {

@@ -47,7 +47,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::vector<GifControl> frames_; // each frame's graphic control
-    Reservation held_; // the canvas, and its copy
+    Reservation held_;               // the canvas, and its copy
     std::vector<QRgb> canvas_;
     std::vector<QRgb> saved_;                                   // the canvas before a frame of disposal 3
     int composed_ = -1;                                         // the last frame drawn on the canvas

@@ -35,14 +35,19 @@ namespace {
 #undef FTERRORS_H_
 #define FT_ERRORDEF(e, v, s) {v, s},
 #define FT_ERROR_START_LIST {
-#define FT_ERROR_END_LIST {0, nullptr}};
+#define FT_ERROR_END_LIST                                                                                              \
+    {                                                                                                                  \
+        0, nullptr                                                                                                     \
+    }                                                                                                                  \
+    }                                                                                                                  \
+    ;
 const struct {
     int code;
     const char *message;
 } freeTypeErrors[] =
 #include FT_ERRORS_H
 
-QString freeTypeError(FT_Error error)
+    QString freeTypeError(FT_Error error)
 {
     for (const auto &e : freeTypeErrors)
         if (e.message && e.code == error)
@@ -133,9 +138,9 @@ public:
     {
         if (size > capacity_) {
             const std::size_t capacity = std::max(size, 2 * capacity_);
-            void *grown = capacity_ ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE)
-                                    : ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                                             -1, 0);
+            void *grown = capacity_
+                              ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE)
+                              : ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
             if (grown == MAP_FAILED)
                 return false;
             data_ = grown;
@@ -279,7 +284,7 @@ private:
     }
 
     BudgetMemory memory_;
-    Reservation held_;        // bytes_
+    Reservation held_;   // bytes_
     GrowingBytes bytes_; // the font file, inflated where it was compressed
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
@@ -491,7 +496,8 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, QString *errorString)
     // Only the cell and a cell's width and height around it are looked at, however large the glyph: ink in that
     // margin is cut off, and a glyph reaching past it is cut for sure.
     const std::int64_t w = cell.width(), h = cell.height();
-    const std::int64_t firstRow = std::max<std::int64_t>(0, -top - h), lastRow = std::min<std::int64_t>(bitmap.rows, 2 * h - top);
+    const std::int64_t firstRow = std::max<std::int64_t>(0, -top - h),
+                       lastRow = std::min<std::int64_t>(bitmap.rows, 2 * h - top);
     const std::int64_t firstColumn = std::max<std::int64_t>(0, -left - w),
                        lastColumn = std::min<std::int64_t>(bitmap.width, 2 * w - left);
     bool cut = firstRow > 0 || lastRow < std::int64_t(bitmap.rows) || firstColumn > 0 ||

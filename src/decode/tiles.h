@@ -35,7 +35,7 @@ private:
     QSize tile_;
     int columns_ = 0;
     int rows_ = 0;
-    int band_ = -1; // the band of tiles held
+    int band_ = -1;    // the band of tiles held
     Reservation held_; // the band's bytes
     std::vector<QRgb> rowsHeld_;
 };
