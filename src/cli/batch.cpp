@@ -13,6 +13,7 @@
 #include <QHash>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -28,6 +29,15 @@ std::optional<std::pair<dev_t, ino_t>> fileAt(const QString &path)
 {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return std::pair{info.st_dev, info.st_ino};
+}
+
+// The file behind standard input, when it is a regular one (a pipe is read before anything is written).
+std::optional<std::pair<dev_t, ino_t>> standardInputFile()
+{
+    struct stat info {};
+    if (::fstat(STDIN_FILENO, &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     return std::pair{info.st_dev, info.st_ino};
 }
@@ -71,24 +81,43 @@ std::optional<QList<Job>> plan(const Options &options)
     return jobs;
 }
 
-// Refuses, before anything is written, an output that is one of the pictures: the picture would be lost.
-bool outputsSpareThePictures(const QList<Job> &jobs)
+// Refuses, before anything is written, an output that is one of the inputs (a picture, standard input, the
+// font, the text file): the input would be lost; and a header that is its own output.
+bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
 {
     QList<std::pair<std::pair<dev_t, ino_t>, QString>> inputs;
+    const auto input = [&](const std::optional<std::pair<dev_t, ino_t>> &file, const QString &what) {
+        if (file)
+            inputs.append({*file, what});
+    };
     for (const Job &job : jobs)
-        if (const auto file = job.picture == u"-" ? std::nullopt : fileAt(job.picture))
-            inputs.append({*file, job.picture});
-    for (const Job &job : jobs)
+        if (options.font.isEmpty())
+            input(job.picture == u"-" ? standardInputFile() : fileAt(job.picture),
+                  job.picture == u"-" ? QStringLiteral("standard input")
+                                      : QStringLiteral("the picture ") + job.picture);
+    if (!options.font.isEmpty())
+        input(fileAt(options.font), QStringLiteral("the font ") + options.font);
+    if (!options.textFile.isEmpty())
+        input(fileAt(options.textFile), QStringLiteral("the text file ") + options.textFile);
+    for (const Job &job : jobs) {
+        if (!job.header.isEmpty() && !job.output.isEmpty() &&
+            (fileAt(job.header)
+                 ? fileAt(job.header) == fileAt(job.output)
+                 : QFileInfo(job.header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath())) {
+            complain(job.header + QStringLiteral(": is both the header and the output; choose another header"));
+            return false;
+        }
         for (const QString &output : {job.output, job.header}) {
             const auto file = output.isEmpty() ? std::nullopt : fileAt(output);
-            for (const auto &[input, picture] : std::as_const(inputs))
-                if (file == input) {
-                    complain(output + QStringLiteral(": is the picture %1 itself, which the output would "
-                                                     "replace; choose another output")
-                                          .arg(picture));
+            for (const auto &[in, what] : std::as_const(inputs))
+                if (file == in) {
+                    complain(output + QStringLiteral(": is %1 itself, which the output would replace; choose "
+                                                     "another output")
+                                          .arg(what));
                     return false;
                 }
         }
+    }
     return true;
 }
 
@@ -108,7 +137,7 @@ int convert(const Options &options)
     if (!planned)
         return UsageError;
     const QList<Job> &jobs = *planned;
-    if (!outputsSpareThePictures(jobs))
+    if (!outputsSpareTheInputs(options, jobs))
         return Refused;
     if (options.outputDir.isEmpty()) {
         Report report(false);

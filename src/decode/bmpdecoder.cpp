@@ -141,7 +141,7 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
     const QString incomplete = QStringLiteral("the BMP header is incomplete");
     if (got < fileHeaderSize + 4)
         return refuse(incomplete);
-    const std::int32_t offBits = std::int32_t(le32(h + 10));
+    const std::int64_t offBits = le32(h + 10); // unsigned: 0xFFFFFFFF lies past the end, not before the start
     const std::int32_t infoSize = std::int32_t(le32(h + 14));
     const unsigned char *info = h + fileHeaderSize;
     std::int64_t width = 0, height = 0;

@@ -34,6 +34,35 @@ struct Errors {
 // Far above any real file: an encoder's progressive script has about ten scans.
 constexpr int maxScans = 256;
 
+// What a multi-scan file may cost: every scan is a pass over the whole picture, so the scans times the pixels
+// bound the time it takes (about a second for each 2^30 of them, however little data each scan holds).
+constexpr std::int64_t maxScanPixels = std::int64_t(1) << 32;
+
+// The scans of a JPEG file, counted from its markers without decoding anything (stopping past maxScans).
+int countScans(ByteSource &bytes)
+{
+    ByteReader in(bytes);
+    int scans = 0;
+    for (int b = in.byte(); b >= 0 && scans <= maxScans; b = in.byte()) {
+        if (b != 0xFF) // scan data, or stray bytes between segments
+            continue;
+        int marker = in.byte();
+        while (marker == 0xFF)
+            marker = in.byte();
+        if (marker < 0 || marker == 0xD9) // the end of the file, or of the picture
+            break;
+        // A stuffed zero or a restart inside scan data, the start of the picture, or a marker without a length.
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            continue;
+        const int high = in.byte(), low = in.byte();
+        if (low < 0)
+            break;
+        scans += marker == 0xDA;
+        in.seek(in.position() + (high << 8 | low) - 2);
+    }
+    return scans;
+}
+
 struct Progress {
     jpeg_progress_mgr manager;
     Errors *errors;
@@ -211,6 +240,24 @@ int JpegDecoder::start(const PictureLimits &limits, QString *refusal)
     if (!limits.sizes.fitsPicture(info_.image_width, info_.image_height, refusal))
         return -1;
     multiScan_ = jpeg_has_multiple_scans(&info_);
+    // The work of a multi-scan file, judged from its markers before any of it is decoded.
+    if (multiScan_) {
+        const std::int64_t scans = countScans(*bytes_);
+        const std::int64_t pixels = std::int64_t(info_.image_width) * info_.image_height;
+        if (scans > maxScans) {
+            *refusal = QStringLiteral("the JPEG file has more than %1 scans").arg(maxScans);
+            return -1;
+        }
+        if (scans * pixels > maxScanPixels) {
+            *refusal = QStringLiteral("the JPEG file has %1 scans of %2 x %3 pixels, more than %4 pixels to decode "
+                                      "in all")
+                           .arg(scans)
+                           .arg(info_.image_width)
+                           .arg(info_.image_height)
+                           .arg(maxScanPixels);
+            return -1;
+        }
+    }
     if (multiScan_ && !limits.sizes.reserve(coefficientBytes(), u"the multi-scan JPEG picture", &held_, refusal))
         return -1;
     // What libjpeg may take besides its coefficients: its row buffers, a few MiB. Past it libjpeg would want a

@@ -113,12 +113,17 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
 
 QString onOneLine(QStringView text)
 {
-    QString line = text.toString();
-    for (QChar &c : line) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+    // Format characters too: a bidirectional override (U+202E) would show a comment's text in another order than
+    // the compiler reads it.
+    QString line;
+    line.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        if (category == QChar::Other_Control || category == QChar::Other_Format || category == QChar::Separator_Line ||
             category == QChar::Separator_Paragraph)
-            c = u'?';
+            line += u'?';
+        else
+            line += QString::fromUcs4(&c, 1);
     }
     return line;
 }

@@ -35,7 +35,8 @@ struct GeneratedCode {
 QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp,
                    const QStringList &notes = {});
 
-// `text` on one line: each control character (line ends among them) and line or paragraph separator as '?'.
+// `text` on one line and shown as it reads: each control or format character (line ends and bidirectional
+// controls among them) and line or paragraph separator as '?'.
 QString onOneLine(QStringView text);
 
 // `text` as a comment of `format` may hold it: on one line, and in C51 each "*/" written "*\/", so that no name

@@ -88,8 +88,8 @@ private slots:
 private:
     Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch,
             const std::function<void()> &inChild = {}, const QByteArray &input = {});
-    // The converter's peak memory in KiB, run as a child on `arguments`; -1 when it fails.
-    long peakKiB(const QList<QByteArray> &arguments);
+    // The converter's peak memory in KiB, run as a child on `arguments`; -1 when it exits otherwise than `exitCode`.
+    long peakKiB(const QList<QByteArray> &arguments, int exitCode = 0);
     QString picture(const QString &name, const QByteArray &data);
     QTemporaryDir dir;
 };
@@ -118,6 +118,12 @@ Run tst_Cli::run(const QStringList &arguments, const QByteArray &epoch, const st
     result.out = process.readAllStandardOutput();
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
+}
+
+// The words of a command line without quotes.
+QStringList words(const char *text)
+{
+    return QString::fromLatin1(text).split(u' ');
 }
 
 QString tst_Cli::picture(const QString &name, const QByteArray &data)
@@ -265,6 +271,26 @@ void tst_Cli::refusedAndUnreadablePictures_data()
         << "restores.gif" << encodeGif({restored, restored}, QSize(16, 16))
         << QStringLiteral("the animation's picture whole takes 2048 bytes")
         << QStringList{"--frames", "--max-memory", "2047"};
+    // Budget: the screen (16384 bytes) and the sheet (49152) are held at once.
+    const GifFrame corner{solid(1, 1, qRgb(0, 0, 0)), {}, 0, 0, std::nullopt};
+    QTest::newRow("--max-memory 60000: the screen and the sheet summed")
+        << "summed.gif" << encodeGif({corner, corner, corner, corner}, QSize(64, 64))
+        << QStringLiteral("the sheet of the frames whole takes 49152 bytes beside the 16384 bytes already held")
+        << QStringList{"--frames", "--pixel", "rgb888", "-f", "png", "--max-memory", "60000"};
+    const GifFrame wide{solid(64, 64, qRgb(0, 0, 0)), {}, 0, 0, std::nullopt};
+    QTest::newRow("--frames: pixels off the screen count")
+        << "offscreen.gif" << encodeGif({wide, wide}, QSize(8, 1)) << QStringLiteral("frames are more than 5000 pixels")
+        << QStringList{"--frames", "--max-pixels", "5000"};
+    QTest::newRow("--tile 1x1: more tiles than a table counts")
+        << "tiles1.bmp" << encodeBmp(solid(512, 512, qRgb(0, 0, 0)), 1)
+        << QStringLiteral("cuts into 262144 tiles of 1 x 1, more than the 65535") << QStringList{"--tile", "1x1"};
+    QByteArray scans = encodeJpeg(solid(16, 16, qRgb(0, 0, 0)), JpegCoding::Progressive);
+    scans.replace(scans.indexOf("\xFF\xC2") + 5, 4, QByteArray("\x80\x00\x80\x00", 4)); // 32768 x 32768
+    QTest::newRow("progressive JPEG: scans times pixels")
+        << "scans.jpg" << scans << QStringLiteral("10 scans of 32768 x 32768 pixels") << QStringList();
+    QByteArray farOffset = encodeBmp(workedExample(), 24);
+    farOffset.replace(10, 4, QByteArray(4, '\xFF'));
+    QTest::newRow("BMP pixels at 0xFFFFFFFF") << "far.bmp" << farOffset << QStringLiteral("cut short") << QStringList();
     QTest::newRow("width 100") << "w100.bmp" << encodeBmp(solid(100, 4, qRgb(0, 0, 0)), 24)
                                << QStringLiteral("the picture is 100 pixels wide; the width must be a multiple of 8 "
                                                  "(or use --pad)")
@@ -321,7 +347,6 @@ void tst_Cli::usageErrors_data()
                                                      QStringLiteral("t.bmp")};
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")};
     QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")};
-    const auto words = [](const char *text) { return QString::fromLatin1(text).split(u' '); };
     QTest::newRow("--convert and --threshold") << words("--convert --threshold 10 t.bmp");
     QTest::newRow("--threshold and --dither") << words("--threshold 10 --dither bayer4 t.bmp");
     QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp");
@@ -805,7 +830,7 @@ void tst_Cli::verboseSummary()
                 .err.contains(QStringLiteral("ends at 0x10000,")));
 }
 
-long tst_Cli::peakKiB(const QList<QByteArray> &options)
+long tst_Cli::peakKiB(const QList<QByteArray> &options, int exitCode)
 {
     QList<QByteArray> arguments = QList<QByteArray>{TESSALINE_CLI} + options;
     std::vector<char *> argv;
@@ -821,7 +846,7 @@ long tst_Cli::peakKiB(const QList<QByteArray> &options)
     }
     int status = 0;
     rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != exitCode)
         return -1;
 #if defined(__SANITIZE_ADDRESS__) // its shadow memory and quarantine would be counted too
     return 0;
@@ -855,6 +880,13 @@ void tst_Cli::widestPictureInFlatMemory()
                                 rawBmp(40, 1 << 20, 16, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2));
     const long peak = peakKiB({"--pad", "--preview", "-o", "/dev/null", QFile::encodeName(dir.filePath(bmp))});
     QVERIFY2(peak >= 0 && peak < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(peak)));
+    // A sheet of 4096 frames side by side, 201 MB, is refused before it is made.
+    const QString gif = picture(QStringLiteral("sheet.gif"),
+                                encodeGif(QList<GifFrame>(4096, {solid(1, 1, qRgb(0, 0, 0))}), QSize(128, 128)));
+    const long refused = peakKiB({"--frames", "--pixel", "rgb888", "-f", "png", "--max-memory", "10M", "-o",
+                                  "/dev/null", QFile::encodeName(dir.filePath(gif))},
+                                 1);
+    QVERIFY2(refused >= 0 && refused < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(refused)));
 }
 
 void tst_Cli::outputNeverReplacesAPicture()
@@ -876,6 +908,27 @@ void tst_Cli::outputNeverReplacesAPicture()
     QVERIFY2(batch.err.contains(QStringLiteral("is the picture own/logo.a51 itself")), qPrintable(batch.err));
     QCOMPARE(readFile(dir.filePath(QStringLiteral("own/logo.a51"))), bmp);
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("own/t.a51")))); // nothing written
+    // Every input against every output: a text file, a font, standard input that is a file; a header that is
+    // the output.
+    picture(QStringLiteral("t.txt"), "AB");
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    const auto fromSame = [] {
+        const int fd = ::open("same.bmp", O_RDONLY);
+        ::dup2(fd, STDIN_FILENO);
+    };
+    for (const auto &[arguments, message] :
+         {std::pair{words("--font tiny.bdf --text-file t.txt -o t.txt"), "t.txt: is the text file t.txt itself"},
+          {words("--font tiny.bdf --text-file t.txt -f c51 --name t --header t.txt"), "is the text file t.txt"},
+          {words("--font tiny.bdf --text A -o tiny.bdf"), "tiny.bdf: is the font tiny.bdf itself"},
+          {words("-f c51 --name o --header o.c -o o.c same.bmp"), "o.c: is both the header and the output"},
+          {words("--pad -o same.bmp -"), "same.bmp: is standard input itself"}}) {
+        const Run r = run(arguments, exampleEpoch, fromSame);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QLatin1String(message)), qPrintable(r.err));
+    }
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("t.txt"))), QByteArray("AB"));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("same.bmp"))), bmp);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("o.c"))));
 }
 
 // A picture's name goes into the header's comment; no name can close that comment or start a new line.
@@ -890,13 +943,13 @@ void tst_Cli::namesCannotLeaveTheirComment()
         c51.out.startsWith("/*----  \xE5\x9B\xBE\xE7\x89\x87\xE6\x96\x87\xE4\xBB\xB6\xE6\x9D\xA5\xE8\x87\xAA\xEF\xBC"
                            "\x9A\xE3\x80\x90x*\\/ const char injected[] = \"owned\"; /*.bmp"));
     QCOMPARE(c51.out.count("*/"), 4);
-    const QString a51Name = QStringLiteral("a\r\nDB 0FFH\n\u2028.bmp");
+    const QString a51Name = QStringLiteral("a\r\nDB 0FFH\n\u2028\u202E.bmp"); // and a bidirectional override
     picture(a51Name, encodeBmp(workedExample(), 24));
     const Run a51 = run({a51Name});
     QCOMPARE(a51.exitCode, 0);
     QCOMPARE(a51.out.count("\n"), 6);
     QVERIFY(
-        QString::fromUtf8(a51.out).startsWith(QStringLiteral(";----  图片文件来自：【a??DB 0FFH??.bmp】  ----\r\n")));
+        QString::fromUtf8(a51.out).startsWith(QStringLiteral(";----  图片文件来自：【a??DB 0FFH???.bmp】  ----\r\n")));
 }
 
 void tst_Cli::headerDeclaresTheArray()
@@ -1008,6 +1061,11 @@ void tst_Cli::framesAndTiles_data()
                       "/* frame 3 of 4, 300 ms */\r\n{\r\n0x4C, 0xFF, 0x96, \r\n},\r\n"
                       "/* frame 4 of 4, 400 ms */\r\n{\r\n0x4C, 0x1D, 0xFF, \r\n},\r\n};\r\n"
                       "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
+    QTest::newRow("--frames, c51: a delay past 65535 ms widens the table")
+        << encodeGif({{solid(1, 1, qRgb(0, 0, 0)), {}, 0, 65535, std::nullopt}}, QSize(1, 1))
+        << "-f c51 --pixel gray8 --frames --name a"
+        << QByteArray("unsigned char code a[1][1] = {\r\n/* frame 1 of 1, 655350 ms */\r\n{\r\n0x00, \r\n},\r\n};\r\n"
+                      "unsigned long code a_delays[1] = {\r\n0x0009FFF6, \r\n};\r\n");
     QTest::newRow("--frames --compress, c51: one array, the offsets")
         << gif << "-f c51 --pixel gray8 --frames --name a --compress packbits"
         << QByteArray("unsigned char code a[16] = {\r\n"
@@ -1124,6 +1182,15 @@ void tst_Cli::glyphRefusals_data()
         << QStringLiteral("tiny.bdf: the text file long.txt is longer than the memory limit of 1024 bytes");
     QTest::newRow("a text file not in UTF-8") << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
                                               << QStringLiteral("tiny.bdf: the text file gbk.txt is not UTF-8");
+    QTest::newRow("a font name fontconfig cannot read")
+        << QStringList{"--font", "X:charset=zz", "--text", "A"}
+        << QStringLiteral("X:charset=zz: no such font file, and not a font name fontconfig reads");
+    QTest::newRow("a cell past --max-memory")
+        << QStringList{"--font", "tiny.bdf", "--text", "A", "--cell", "512x512", "--max-memory", "200K"}
+        << QStringLiteral("tiny.bdf: holding the cell of A U+0041 whole takes 262144 bytes");
+    QTest::newRow("face 1 of a single font") << QStringList{"--font", "tiny.bdf", "--font-index", "1", "--text", "A"}
+                                             << QStringLiteral("tiny.bdf: the font has one face, face 0; there is no "
+                                                               "face 1");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
 }
