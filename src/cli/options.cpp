@@ -414,7 +414,8 @@ const QList<Entry> &entries()
         {{s("max-pixels")},
          "N",
          "Refuse a picture, a GIF frame, or the frames of --frames, --tile or --font together, of more than N "
-         "pixels; default 1073741824 (2^30). No side may pass 1048576 pixels, whatever N is.",
+         "pixels decoded (every pixel a GIF frame declares, on the screen or off); default 1073741824 (2^30). No "
+         "side may pass 1048576 pixels, whatever N is.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              const std::optional<std::int64_t> n = sizeFromText(value, false, Limits::maxSide * Limits::maxSide);
              if (!n)
@@ -426,10 +427,10 @@ const QList<Entry> &entries()
          }},
         {{s("max-memory")},
          "BYTES",
-         "The most memory what must be held whole may take: an interlaced GIF or PNG, a progressive or multi-scan "
-         "JPEG, a picture turned by --rotate or --flip vertical, standard input from a pipe, an animation's picture, "
-         "a band of tiles, the frames of --compress, several frames drawn as PBM or PNG. BYTES may end in K, M or "
-         "G; default 1G.",
+         "The most memory the whole process may hold at once of what its input sizes: an interlaced GIF or PNG, a "
+         "progressive or multi-scan JPEG, a picture turned by --rotate or --flip vertical, standard input from a "
+         "pipe, an animation's picture, a band of tiles, the frames of --compress, several frames drawn as PBM or "
+         "PNG, a font and its glyphs' cells; a batch's pictures share it. BYTES may end in K, M or G; default 1G.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              const std::optional<std::int64_t> n = sizeFromText(value, true, std::int64_t(1) << 50);
              if (!n)
