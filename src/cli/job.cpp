@@ -11,9 +11,6 @@
 #include "decode/glyphs.h"
 #include "decode/tiles.h"
 
-#include <QFile>
-#include <QStringDecoder>
-
 #include <cstdio>
 
 namespace {
@@ -47,34 +44,10 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
 {
     QList<char32_t> characters;
     if (!options.textFile.isEmpty()) {
-        QFile file(options.textFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = options.textFile + QStringLiteral(": ") + file.errorString();
+        const std::optional<QList<char32_t>> read = charactersOfTextFile(options.textFile, options.limits, error);
+        if (!read)
             return nullptr;
-        }
-        // Read and decoded in pieces: only its distinct characters are held. Its length is bounded by the memory
-        // limit all the same, so that a device that never ends (/dev/zero) is refused, not read for ever.
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        DistinctCharacters distinct;
-        std::int64_t length = 0;
-        for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
-            length += piece.size();
-            if (length > options.limits.maxHeldBytes()) {
-                *error = QStringLiteral("the text file %1 is longer than the memory limit of %2 bytes (--max-memory "
-                                        "raises it)")
-                             .arg(options.textFile)
-                             .arg(options.limits.maxHeldBytes());
-                return nullptr;
-            }
-            distinct.add(QString(utf8.decode(piece)));
-        }
-        if (utf8.hasError() || file.error() != QFileDevice::NoError) {
-            *error = file.error() != QFileDevice::NoError
-                         ? QStringLiteral("the text file %1: %2").arg(options.textFile, file.errorString())
-                         : QStringLiteral("the text file %1 is not UTF-8").arg(options.textFile);
-            return nullptr;
-        }
-        characters = distinct.list;
+        characters = *read;
     } else if (!options.charset.isEmpty()) {
         characters = *charactersOfSet(options.charset);
     } else {

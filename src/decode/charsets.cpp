@@ -1,5 +1,8 @@
 #include "charsets.h"
 
+#include <QFile>
+#include <QStringDecoder>
+
 #include <iconv.h>
 #include <unicode/uchar.h>
 
@@ -106,6 +109,38 @@ void DistinctCharacters::add(QStringView text)
         if (c != U'\n' && c != U'\r' && seen_.insert(c).second)
             list.append(c);
     }
+}
+
+std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = path + QStringLiteral(": ") + file.errorString();
+        return std::nullopt;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    DistinctCharacters distinct;
+    std::int64_t length = 0;
+    for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
+        length += piece.size();
+        if (length > limits.maxHeldBytes()) {
+            *error = QStringLiteral("the text file %1 is longer than the memory limit of %2 bytes%3")
+                         .arg(path)
+                         .arg(limits.maxHeldBytes())
+                         .arg(limits.raisedByOptions ? QStringLiteral(" (--max-memory raises it)") : QString());
+            return std::nullopt;
+        }
+        distinct.add(QString(utf8.decode(piece)));
+    }
+    if (file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("the text file %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    if (utf8.hasError()) {
+        *error = QStringLiteral("the text file %1 is not UTF-8").arg(path);
+        return std::nullopt;
+    }
+    return distinct.list;
 }
 
 std::optional<QList<char32_t>> charactersOfSet(const QString &name)

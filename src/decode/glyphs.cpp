@@ -273,7 +273,14 @@ private:
                 throw std::bad_alloc();
             if (ok) {
                 const std::size_t at = bytes_.size() - piece;
-                got = stream.read(&stream, at, reinterpret_cast<unsigned char *>(bytes_.data() + at), piece);
+                auto *into = reinterpret_cast<unsigned char *>(bytes_.data() + at);
+                // A small file FreeType inflates whole at once, and hands on as bytes in memory.
+                if (stream.read) {
+                    got = stream.read(&stream, at, into, piece);
+                } else {
+                    got = at < stream.size ? std::min<unsigned long>(piece, stream.size - at) : 0;
+                    std::memcpy(into, stream.base + at, got);
+                }
                 bytes_.resize(at + got);
             }
         }

@@ -2,6 +2,9 @@
 
 #include "export/codewriters.h"
 #include "decode/animation.h"
+#include "decode/charsets.h"
+#include "decode/glyphs.h"
+#include "decode/tiles.h"
 #include "export/filesave.h"
 #include "export/packbits.h"
 #include "export/road.h"
@@ -12,22 +15,23 @@
 #include "picture/picturesurface.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 
 namespace {
 
 // Pictures larger than this are only checked up to their header: decoding them would slow the search.
 constexpr std::int64_t largestDecoded = 1 << 20;
 
-// The converter's limits, with the memory for what is held whole brought under libFuzzer's 512 MB: a picture
-// that takes more than its limits allow is then a finding.
+// The converter's own limits, its memory budget of 1 GiB among them, under libFuzzer's limit of 1.5 GiB: a file
+// that makes the road take more than its budget allows is then a finding.
 PictureLimits limitsFor(PictureFormats formats)
 {
-    Limits sizes;
-    sizes.budget = std::make_shared<Budget>(256 << 20);
-    return {formats, sizes};
+    return {formats, Limits()};
 }
 
 [[noreturn]] void violated(const char *what)
@@ -40,6 +44,17 @@ void require(bool holds, const char *what)
 {
     if (!holds)
         violated(what);
+}
+
+// The input as a file, for the readers that take a path (fonts, text files).
+QString asFile(const QByteArray &data)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("input"));
+    QFile file(path);
+    require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size(),
+            "the input can be written to a file");
+    return path;
 }
 
 // The entries of a writer's data lines, as numbers, in order.
@@ -265,12 +280,94 @@ void checkFrames(const QByteArray &data)
     }
 }
 
+// A picture cut into tiles of a half, a quarter or an eighth of its sides: every tile packs to its bytes.
+void checkTiles(const QByteArray &data)
+{
+    QString error;
+    const std::unique_ptr<PictureDecoder> picture =
+        openPicture(memorySource(data), limitsFor(PictureFormats::AllFormats), &error);
+    if (!picture || std::int64_t(picture->width()) * picture->height() > largestDecoded / 16)
+        return;
+    const auto part = [](int side, int k) { return side % k == 0 ? side / k : side; };
+    const int split = 1 << (quint8(data.back()) % 4);
+    const QSize tile(part(picture->width(), split), part(picture->height(), split));
+    const std::unique_ptr<Tiles> tiles =
+        Tiles::cut(*picture, tile, limitsFor(PictureFormats::AllFormats).sizes, &error);
+    require(tiles != nullptr, "a picture of a whole number of tiles is cut");
+    RoadOptions options;
+    options.encode.format = OutputFormat::Hex;
+    options.pack.pad = true;
+    MemorySink sink;
+    const RoadResult result = runRoad(*tiles, options, sink);
+    require(result.ok || !result.error.isEmpty(), "a refusal says why");
+    require(!result.ok || sink.bytes.size() == std::int64_t(tiles->count()) * ((tile.width() + 7) / 8) * tile.height(),
+            "each tile packs to its own bytes");
+}
+
+// The input as a font file (BDF, PCF, TrueType and collections, compressed or not): a few characters drawn at a
+// size its last byte chooses, each glyph within its cell.
+void checkFont(const QByteArray &data)
+{
+    static const QByteArray magics[] = {"STARTFONT",
+                                        "\x01"
+                                        "fcp",
+                                        "\x1F\x8B",
+                                        "\x1F\x9D",
+                                        "BZh",
+                                        QByteArray("\x00\x01\x00\x00", 4),
+                                        "true",
+                                        "OTTO",
+                                        "ttcf"};
+    if (std::none_of(std::begin(magics), std::end(magics), [&](const QByteArray &m) { return data.startsWith(m); }))
+        return;
+    GlyphOptions glyphs;
+    glyphs.missingBlank = true;
+    glyphs.index = CodeIndex::Unicode;
+    glyphs.size = 6 + quint8(data.back()) % 40;
+    glyphs.proportional = data.back() & 1;
+    QString error;
+    const std::unique_ptr<GlyphSource> font =
+        GlyphSource::open(asFile(data), 0, {U'A', U'g', U'|', U'\u4F60', U'\u00B0'}, glyphs,
+                          limitsFor(PictureFormats::AllFormats).sizes, &error);
+    if (!font) {
+        require(!error.isEmpty(), "a refusal says why");
+        return;
+    }
+    RoadOptions options;
+    options.encode.format = OutputFormat::Hex;
+    options.pack.pad = true;
+    MemorySink sink;
+    const RoadResult result = runRoad(*font, options, sink);
+    require(result.ok || !result.error.isEmpty(), "a refusal says why");
+    require(!result.ok || sink.bytes.size() == result.geometry.dataBytes, "the glyph table has its bytes");
+}
+
+// The input as a text file of characters: each character once, no line end among them.
+void checkText(const QByteArray &data)
+{
+    QString error;
+    const std::optional<QList<char32_t>> characters =
+        charactersOfTextFile(asFile(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
+    if (!characters) {
+        require(!error.isEmpty(), "a refusal says why");
+        return;
+    }
+    const std::set<char32_t> distinct(characters->begin(), characters->end());
+    require(qsizetype(distinct.size()) == characters->size() && !distinct.count(U'\n') && !distinct.count(U'\r'),
+            "a text's characters are distinct, without line ends");
+}
+
 } // namespace
 
 void checkRoad(const QByteArray &data)
 {
+    if (data.isEmpty())
+        return;
+    checkText(data);
+    checkFont(data);
     checkOptions(data);
     checkFrames(data);
+    checkTiles(data);
     QString error;
     const std::unique_ptr<PictureDecoder> header =
         openPicture(memorySource(data), limitsFor(PictureFormats::WindowFormats), &error);
