@@ -216,6 +216,10 @@ public:
         }
         font->name_ =
             font->face_->family_name ? QString::fromUtf8(font->face_->family_name) : QFileInfo(path).fileName();
+        if (const QString table = font->tablePastTheEnd(index); !table.isEmpty()) {
+            *error = QStringLiteral("the font is damaged: its table '%1' lies past the end of the file").arg(table);
+            return nullptr;
+        }
         return font;
     }
 
@@ -234,6 +238,30 @@ private:
     {
         return FT_New_Memory_Face(library_, reinterpret_cast<const FT_Byte *>(bytes_.data()), FT_Long(bytes_.size()),
                                   index, face);
+    }
+    // The first table of an OpenType or TrueType face that lies past the end of the file (FreeType would draw its
+    // glyphs blank), or nothing.
+    QString tablePastTheEnd(int index) const
+    {
+        if (!FT_IS_SFNT(face_))
+            return {};
+        const auto *bytes = reinterpret_cast<const unsigned char *>(bytes_.data());
+        const std::uint64_t size = bytes_.size();
+        const auto u32 = [&](std::uint64_t at) {
+            return at + 4 <= size
+                       ? std::uint64_t(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3]
+                       : 0;
+        };
+        const std::uint64_t directory = u32(0) == 0x74746366 ? u32(12 + 4 * std::uint64_t(index)) : 0; // 'ttcf'
+        const std::uint64_t tables = u32(directory + 4) >> 16;
+        for (std::uint64_t i = 0; i < tables; ++i) {
+            const std::uint64_t entry = directory + 12 + 16 * i;
+            if (entry + 16 > size)
+                return QStringLiteral("directory");
+            if (u32(entry + 8) + u32(entry + 12) > size)
+                return QString::fromLatin1(bytes_.data() + entry, 4);
+        }
+        return {};
     }
     // The file as it is, held within the budget.
     bool readWhole(QFile &file, const Limits &limits, GrowingBytes *bytes, QString *error)

@@ -1197,6 +1197,9 @@ void tst_Cli::glyphRefusals_data()
     QTest::newRow("face 1 of a single font") << QStringList{"--font", "tiny.bdf", "--font-index", "1", "--text", "A"}
                                              << QStringLiteral("tiny.bdf: the font has one face, face 0; there is no "
                                                                "face 1");
+    QTest::newRow("a font's glyph table past its end")
+        << QStringList{"--font", "pastend.ttf", "--text", "A"}
+        << QStringLiteral("pastend.ttf: the font is damaged: its table 'glyf' lies past the end of the file");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
 }
@@ -1208,6 +1211,9 @@ void tst_Cli::glyphRefusals()
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
     picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
+    QByteArray pastEnd = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
+    pastEnd.replace(pastEnd.indexOf("glyf") + 8, 4, QByteArray(4, '\x7F')); // its offset
+    picture(QStringLiteral("pastend.ttf"), pastEnd);
     const Run r = run(arguments);
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + message), qPrintable(r.err));
