@@ -1,5 +1,6 @@
 // BMP, row by row: 1, 4, 8, 16, 24 and 32 bits a pixel, RLE4 and RLE8, bit fields, rows stored bottom-up or
-// top-down, OS/2 (core) and Windows headers up to version 5; no library reads BMP a row at a time.
+// top-down, OS/2 (core) and Windows headers up to version 5 (those of 52 and 56 bytes too); no library reads BMP
+// a row at a time.
 //
 // What a pixel is follows the format's definition: a channel given by a bit mask of any width is widened to
 // 0..255 by the exact ratio; a colour table holds as many entries as its header says, or as fit before the
@@ -147,7 +148,9 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
     std::int64_t width = 0, height = 0;
     int planes = 0;
     std::uint32_t colourCount = 0, masks[4] = {};
-    const bool windowsHeader = infoSize == 40 || infoSize == 64 || infoSize == 108 || infoSize == 124;
+    // Windows' headers: 40 bytes, 52 and 56 with the channels' masks in them, 108 and 124; and OS/2's of 64.
+    const bool windowsHeader =
+        infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 64 || infoSize == 108 || infoSize == 124;
     if (windowsHeader) {
         if (got < fileHeaderSize + infoSize)
             return refuse(incomplete);
@@ -157,9 +160,9 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
         bits_ = le16(info + 14);
         compression_ = int(std::min<std::uint32_t>(le32(info + 16), INT_MAX));
         colourCount = le32(info + 32);
-        if (infoSize >= 108)
-            for (int i = 0; i < 4; ++i)
-                masks[i] = le32(info + 40 + 4 * i);
+        const bool masksInHeader = infoSize != 40 && infoSize != 64;
+        for (int i = 0; masksInHeader && i < (infoSize == 52 ? 3 : 4); ++i)
+            masks[i] = le32(info + 40 + 4 * i);
     } else { // the OS/2 core header, and any size no other header has
         if (got < fileHeaderSize + 12)
             return refuse(incomplete);
@@ -169,8 +172,10 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
         bits_ = le16(info + 10);
         compression_ = Rgb;
     }
+    if (planes != 1)
+        return refuse(QStringLiteral("the BMP file has %1 colour planes; a BMP has 1").arg(planes));
     const bool supported =
-        (bits_ == 1 || bits_ == 4 || bits_ == 8 || bits_ == 16 || bits_ == 24 || bits_ == 32) && planes == 1 &&
+        (bits_ == 1 || bits_ == 4 || bits_ == 8 || bits_ == 16 || bits_ == 24 || bits_ == 32) &&
         (compression_ == Rgb || (bits_ == 4 && compression_ == Rle4) || (bits_ == 8 && compression_ == Rle8) ||
          ((bits_ == 16 || bits_ == 32) && compression_ == BitFields));
     if (!supported)
@@ -188,7 +193,7 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
 
     std::int64_t position = fileHeaderSize + infoSize;
     const bool bitFields = compression_ == BitFields;
-    if (bitFields && infoSize < 108) {
+    if (bitFields && (infoSize == 40 || infoSize == 64)) { // the masks follow the header
         unsigned char m[12];
         if (source_->readAt(position, reinterpret_cast<char *>(m), 12) != 12)
             return refuse(incomplete);

@@ -279,6 +279,10 @@ void tst_Decoders::bitFieldsWidenByTheExactRatio_data()
     // Alpha 8 of 15 is 136: black laid over white at 136 / 255 shows 119.
     QTest::newRow("alpha of 4 bits") << rawBmp(108, 1, 1, 32, 3, {}, masks({0x80000000}), 0, 0xF0000000)
                                      << qRgb(119, 119, 119);
+    QTest::newRow("52-byte header, its masks")
+        << rawBmp(52, 1, 1, 32, 3, {}, masks({0x00FF8040})) << qRgb(255, 128, 64);
+    QTest::newRow("56-byte header, its alpha")
+        << rawBmp(56, 1, 1, 32, 3, {}, masks({0x80000000}), 0, 0xF0000000) << qRgb(119, 119, 119);
 }
 
 void tst_Decoders::bitFieldsWidenByTheExactRatio()

@@ -109,6 +109,7 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("huge.bmp"), huge},
         {QStringLiteral("noframe.gif"), encodeGif({})},
         {QStringLiteral("zero.bmp"), zero},
+        {QStringLiteral("planes.bmp"), bmp.left(26) + QByteArray("\x02", 1) + bmp.mid(27)},
     };
     for (const auto &[name, data] : files)
         if (!writeFile(dir.filePath(name), data))
@@ -126,6 +127,7 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("BMP claiming 60000 x 60000"), at(QStringLiteral("huge.bmp")), QStringLiteral("256 MiB"),
          QStringLiteral("--max-pixels")},
         {QStringLiteral("GIF without a frame"), at(QStringLiteral("noframe.gif")), QStringLiteral("no picture")},
+        {QStringLiteral("BMP of 2 planes"), at(QStringLiteral("planes.bmp")), QStringLiteral("2 colour planes")},
         {QStringLiteral("RLE8 BMP 2^31 - 8 pixels wide"), at(QStringLiteral("wide.bmp")),
          QStringLiteral("no side may pass 1048576 pixels")},
         {QStringLiteral("RLE8 BMP 2^31 - 1 pixels tall"), at(QStringLiteral("tall.bmp")),

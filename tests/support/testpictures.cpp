@@ -405,12 +405,13 @@ QByteArray rawBmp(int infoSize, int width, int height, int bits, int compression
         put(14, quint32(bits), 2);
         put(16, quint32(compression), 4);
         put(32, quint32(colours), 4);
-        if (infoSize >= 108) {
+        if (infoSize >= 52) { // the masks in the header
             put(40, 0x00FF0000, 4);
             put(44, 0x0000FF00, 4);
             put(48, 0x000000FF, 4);
-            put(52, alphaMask, 4);
         }
+        if (infoSize >= 56)
+            put(52, alphaMask, 4);
     }
     QByteArray file("BM");
     const quint32 offset = quint32(14 + infoSize + afterInfo.size());
