@@ -1,6 +1,6 @@
 // The converter's options: one table, each entry an option with its help and what it does to Options. The
-// entries are applied in the order the options stand on the command line, so that a later one overrides an
-// earlier one; what they may not do together is checked once all are read.
+// entries are applied in the order the options stand on the command line (an option with a value at most
+// once); what they may not do together is checked once all are read.
 
 #include "options.h"
 
@@ -632,6 +632,13 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
     QHash<const Entry *, int> taken;
     for (const QString &name : parser.optionNames()) {
         const Entry *entry = byName.value(name);
+        // An option takes one value: given twice, which was meant cannot be told (a build's options after the
+        // ones it sets itself would win without a word).
+        if (entry->valueName && taken[entry] > 0) {
+            const QStringList values = parser.values(name); // every alias's, in order
+            return usageError(QStringLiteral("--%1 is given twice, as '%2' and as '%3'")
+                                  .arg(entry->names.constLast(), values.value(0), values.value(1)));
+        }
         const QString value = entry->valueName ? parser.values(name).value(taken[entry]++) : QString();
         if (const std::optional<QString> error = entry->apply(options, value))
             return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));

@@ -379,6 +379,7 @@ void tst_Cli::usageErrors_data()
     QTest::newRow("- in a batch") << words("--output-dir out t.bmp -");
     QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif");
     QTest::newRow("--help-all") << words("--help-all");
+    QTest::newRow("--name twice") << words("-f c51 --name a --name b t.bmp");
     QTest::newRow("--pixel gray3") << words("--pixel gray3 t.bmp");
     QTest::newRow("--background grey") << words("--background grey t.bmp");
     QTest::newRow("--background #12345") << words("--background #12345 t.bmp");
