@@ -11,7 +11,11 @@ ReadAhead::ReadAhead(TurnedRows &rows)
 {
     for (Block &block : blocks_)
         block.pixels.resize(std::size_t(blockRows_) * std::size_t(width_));
-    thread_ = std::thread(&ReadAhead::read, this);
+    // A picture of one block (a glyph, a small frame) is read at once: a thread would cost more than it saves.
+    if (height_ <= blockRows_)
+        read();
+    else
+        thread_ = std::thread(&ReadAhead::read, this);
 }
 
 ReadAhead::~ReadAhead()
@@ -21,7 +25,8 @@ ReadAhead::~ReadAhead()
         stopping_ = true;
     }
     changed_.notify_all();
-    thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 void ReadAhead::read()

@@ -14,7 +14,8 @@ class TurnedRows;
 
 // The decode and turn stages on a thread of their own: rows are read ahead into a few blocks while the caller
 // works on the rows before them, so on a machine of two cores decoding overlaps the rest of the road. The rows
-// come in order, as TurnedRows gives them; memory stays at a few blocks of rows.
+// come in order, as TurnedRows gives them; memory stays at a few blocks of rows. A picture of one block is read
+// on the caller's thread, before the first row is asked for.
 class ReadAhead {
 public:
     explicit ReadAhead(TurnedRows &rows);
