@@ -87,6 +87,7 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     animation->canvas_.assign(std::size_t(animation->width_) * std::size_t(animation->height_), 0);
     if (restores)
         animation->saved_.resize(animation->canvas_.size());
+    animation->limits_ = limits;
     animation->reader_ = std::make_unique<GifReader>(*animation->source_);
     if (!animation->reader_->open(errorString))
         return nullptr;
@@ -132,31 +133,21 @@ std::unique_ptr<PictureDecoder> GifAnimation::open(int i, QString *errorString)
     frameWidth_ = image.Width;
     frameHeight_ = image.Height;
     composed_ = i;
-    if (frameWidth_ == 0 || frameHeight_ == 0)
-        return reader_->skipImage(errorString) ? std::make_unique<CanvasPicture>(canvas_.data(), width_, height_)
-                                               : nullptr;
-    const ColorMapObject *map = image.ColorMap ? image.ColorMap : reader_->gif()->SColorMap;
-    std::vector<GifPixelType> line(static_cast<std::size_t>(frameWidth_));
-    // Rows in the order they are stored: four passes when interlaced.
-    const int passes = image.Interlace ? 4 : 1;
-    for (int pass = 0; pass < passes; ++pass)
-        for (int r = image.Interlace ? GifReader::passStart[pass] : 0; r < frameHeight_;
-             r += image.Interlace ? GifReader::passStep[pass] : 1) {
-            if (!reader_->line(line.data(), frameWidth_, errorString))
-                return nullptr;
-            const int y = top_ + r;
-            if (y >= height_)
-                continue;
-            QRgb *row = canvas_.data() + std::size_t(y) * std::size_t(width_);
-            for (int x = 0; x < frameWidth_ && left_ + x < width_; ++x) {
-                const int index = line[std::size_t(x)];
-                // A clear pixel, or one past the colour table, leaves what is under it.
-                if (index == described.transparent || !map || index >= map->ColorCount)
-                    continue;
-                const GifColorType &c = map->Colors[index];
-                row[left_ + x] = qRgb(c.Red, c.Green, c.Blue);
-            }
-        }
+    // The frame drawn over the canvas: what it does not draw leaves what is under it.
+    GifFrameRows rows;
+    if (!rows.open(*reader_, described, width_, height_, limits_, errorString))
+        return nullptr;
+    std::vector<QRgb> line(static_cast<std::size_t>(width_));
+    for (std::int64_t y = rows.top(); y < rows.top() + rows.height(); ++y) {
+        if (!rows.row(y, line.data(), errorString))
+            return nullptr;
+        QRgb *row = canvas_.data() + std::size_t(y) * std::size_t(width_);
+        for (int x = 0; x < width_; ++x)
+            if (qAlpha(line[std::size_t(x)]))
+                row[x] = line[std::size_t(x)];
+    }
+    if (!rows.finish(errorString))
+        return nullptr;
     return std::make_unique<CanvasPicture>(canvas_.data(), width_, height_);
 }
 

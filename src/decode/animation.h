@@ -44,6 +44,7 @@ private:
 
     std::unique_ptr<ByteSource> source_;
     std::unique_ptr<GifReader> reader_;
+    Limits limits_;
     int width_ = 0;
     int height_ = 0;
     std::vector<GifControl> frames_; // each frame's graphic control

@@ -1,5 +1,7 @@
 #include "gifreader.h"
 
+#include <algorithm>
+
 GifReader::~GifReader()
 {
     if (gif_)
@@ -75,4 +77,96 @@ bool GifReader::fail(int code, QString *error) const
         *error = QStringLiteral("the GIF file is damaged (%1)")
                      .arg(QString::fromLatin1(GifErrorString(code) ? GifErrorString(code) : "unknown error"));
     return false;
+}
+
+bool GifFrameRows::open(GifReader &reader, const GifControl &control, std::int64_t screenWidth,
+                        std::int64_t screenHeight, const Limits &limits, QString *error)
+{
+    reader_ = &reader;
+    const GifImageDesc &image = reader.gif()->Image;
+    screenWidth_ = screenWidth;
+    left_ = image.Left;
+    top_ = image.Top;
+    frameWidth_ = image.Width;
+    frameHeight_ = image.Height;
+    interlaced_ = image.Interlace;
+    transparent_ = control.transparent;
+    map_ = image.ColorMap ? image.ColorMap : reader.gif()->SColorMap;
+    visibleWidth_ = std::clamp<std::int64_t>(screenWidth - left_, 0, frameWidth_);
+    visibleHeight_ = std::clamp<std::int64_t>(screenHeight - top_, 0, frameHeight_);
+    if (visibleWidth_ == 0)
+        visibleHeight_ = 0;
+    line_.resize(std::size_t(std::max<std::int64_t>(frameWidth_, 1)));
+    return !interlaced_ || limits.reserve(visibleWidth_ * visibleHeight_, u"the interlaced GIF frame", &held_, error);
+}
+
+QRgb GifFrameRows::colour(int index) const
+{
+    if (index == transparent_ || !map_ || index >= map_->ColorCount)
+        return 0;
+    const GifColorType &c = map_->Colors[index];
+    return qRgb(c.Red, c.Green, c.Blue);
+}
+
+bool GifFrameRows::readLine(QString *error)
+{
+    if (!reader_->line(line_.data(), int(frameWidth_), error))
+        return false;
+    ++linesRead_;
+    return true;
+}
+
+bool GifFrameRows::readInterlaced(QString *error)
+{
+    frame_.resize(std::size_t(visibleWidth_ * visibleHeight_));
+    for (int pass = 0; pass < 4; ++pass)
+        for (std::int64_t r = GifReader::passStart[pass]; r < frameHeight_; r += GifReader::passStep[pass]) {
+            if (!readLine(error))
+                return false;
+            if (r < visibleHeight_)
+                std::copy_n(line_.data(), visibleWidth_, frame_.data() + r * visibleWidth_);
+        }
+    frameRead_ = true;
+    return true;
+}
+
+bool GifFrameRows::row(std::int64_t y, QRgb *row, QString *error)
+{
+    std::fill(row, row + screenWidth_, QRgb(0));
+    const std::int64_t j = y - top_;
+    if (j < 0 || j >= visibleHeight_)
+        return true;
+    const GifPixelType *indices = nullptr;
+    if (interlaced_) {
+        if (!frameRead_ && !readInterlaced(error))
+            return false;
+        indices = frame_.data() + j * visibleWidth_;
+    } else {
+        while (linesRead_ <= j)
+            if (!readLine(error))
+                return false;
+        indices = line_.data();
+    }
+    for (std::int64_t x = 0; x < visibleWidth_; ++x)
+        row[left_ + x] = colour(indices[x]);
+    return true;
+}
+
+bool GifFrameRows::finish(QString *error)
+{
+    if (dataRead_)
+        return true;
+    if (frameWidth_ == 0 || frameHeight_ == 0) { // no pixels, but the data blocks must be there all the same
+        if (!reader_->skipImage(error))
+            return false;
+    } else if (interlaced_) {
+        if (!frameRead_ && !readInterlaced(error))
+            return false;
+    } else {
+        while (linesRead_ < frameHeight_)
+            if (!readLine(error))
+                return false;
+    }
+    dataRead_ = true;
+    return true;
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "core/colour.h"
+#include "core/limits.h"
 #include "decode/bytesource.h"
 
 #include <QString>
 
 #include <gif_lib.h>
+
+#include <cstdint>
+#include <vector>
 
 // giflib over a byte source, a record at a time: the frames' descriptions, their graphic control, and their
 // image data read line by line or skipped. The first frame's decoder and the animation's frames both read
@@ -49,4 +54,44 @@ private:
     ByteReader bytes_;
     bool ranOut_ = false; // the data ended where giflib wanted more
     GifFileType *gif_ = nullptr;
+};
+
+// The frame a reader has just described, as it lies on the screen: rows of the screen's width, top to bottom,
+// each pixel the frame's colour, or clear (0) where the frame draws nothing: off its rectangle (what lies off the
+// screen is clipped), its clear index, an index past its colour table (or any index, without a table). A
+// picture alone and an animation's frames read GIF frames through it, so both follow this one rule. The frame's
+// data is read to its end, wherever it lies; an interlaced frame arrives in four passes, so the part of it on the
+// screen is held, within the budget, until it is whole.
+class GifFrameRows {
+public:
+    // The frame just described by `reader` (after nextFrame()), with its graphic control, on a screen of
+    // `screenWidth` x `screenHeight`. False, with the reason, when its interlaced part does not fit the budget.
+    bool open(GifReader &reader, const GifControl &control, std::int64_t screenWidth, std::int64_t screenHeight,
+              const Limits &limits, QString *error);
+    // The screen rows the frame draws on: [top(), top() + height()).
+    std::int64_t top() const { return top_; }
+    std::int64_t height() const { return visibleHeight_; }
+    // Screen row `y` (rows asked in order) into `row`; false, with the reason, when the data is damaged or cut.
+    bool row(std::int64_t y, QRgb *row, QString *error);
+    // Reads the rest of the frame's data, to its end.
+    bool finish(QString *error);
+
+private:
+    bool readLine(QString *error);
+    bool readInterlaced(QString *error);
+    QRgb colour(int index) const;
+
+    GifReader *reader_ = nullptr;
+    std::int64_t screenWidth_ = 0;
+    std::int64_t left_ = 0, top_ = 0, frameWidth_ = 0, frameHeight_ = 0;
+    std::int64_t visibleWidth_ = 0, visibleHeight_ = 0; // the frame's part on the screen
+    bool interlaced_ = false;
+    const ColorMapObject *map_ = nullptr;
+    int transparent_ = -1;
+    std::vector<GifPixelType> line_;
+    Reservation held_;                // frame_'s bytes
+    std::vector<GifPixelType> frame_; // the visible part of an interlaced frame, row after row
+    bool frameRead_ = false;
+    std::int64_t linesRead_ = 0;
+    bool dataRead_ = false;
 };

@@ -1060,6 +1060,11 @@ void tst_Cli::framesAndTiles_data()
     QTest::newRow("--frames: a comment is not a graphic control")
         << commented << "-f hex --pixel rgb888 --frames" << r + g + b + r + g + r + r + w + g + r + b + w;
     QTest::newRow("without --frames: the first frame") << gif << "-f hex --pixel rgb888" << r + g + b;
+    const QByteArray redOnWider = encodeGif({{solid(1, 1, qRgb(255, 0, 0)), {}, 0, 0, std::nullopt}}, QSize(2, 1));
+    QTest::newRow("without --frames: around the frame is clear, as in frame 0")
+        << redOnWider << "-f hex --pixel rgb888 --background black" << r + QByteArray(3, '\0');
+    QTest::newRow("--frames: frame 0 the same")
+        << redOnWider << "-f hex --pixel rgb888 --frames --background black" << r + QByteArray(3, '\0');
     QTest::newRow("--frames, c51: a table, its lines, the delays")
         << gif << "-f c51 --pixel gray8 --frames --name a"
         << QByteArray("unsigned char code a[4][3] = {\r\n"
