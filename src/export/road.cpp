@@ -258,143 +258,227 @@ private:
 
 } // namespace
 
+namespace {
+
+// One run of the road, split by how often each part runs: the plan once, then each frame (its stages set up,
+// then its rows), then the finish once.
+class Road {
+public:
+    Road(FrameSource &frames, const RoadOptions &options, ByteSink &sink, RoadResult &result)
+        : frames_(frames), options_(options), result_(result), output_(sink, result)
+    {
+    }
+
+    // Every frame's geometry, the budget for what is held whole, the encoder the format chooses (which knows
+    // whether it draws levels or takes the display's bytes), the sheet; false, with the reason, when refused.
+    bool plan();
+    // Frame i down the road, decode -> turn -> tone -> pack -> encode, a row at a time; false when a row cannot
+    // be read or written.
+    bool frame(int i);
+    // The sheet drawn, the preview ended, the packed frames with their offsets, the trailer.
+    bool finish();
+
+private:
+    // The stages of one frame, set up for its size.
+    struct Stages {
+        Stages(PictureDecoder &decoder, const RoadOptions &options, const Geometry &plan, int channels,
+               std::uint8_t white);
+        TurnedRows turned;
+        Tone tone;
+        Packer packer;
+        std::vector<std::uint8_t> levels; // a row as packed: the padding past the picture stays white
+        std::vector<std::uint8_t> unit;   // a unit of packed bytes, inverted
+    };
+    bool rows(int i, Stages &stages);
+    // A row of levels (of frame i, row y) to where it goes: the preview, the sheet or the encoder, the packer.
+    void levels(int i, int y, Stages &stages);
+
+    FrameSource &frames_;
+    const RoadOptions &options_;
+    RoadResult &result_;
+    Output output_;
+    QList<Geometry> plans_;
+    Reservation held_;
+    EncodeOptions encode_;
+    int channels_ = 1;
+    std::uint8_t white_ = 0;
+    bool drawn_ = false;
+    bool sheetPreview_ = false;
+    std::optional<Sheet> sheet_;
+    std::unique_ptr<Encoder> encoder_;
+    std::optional<ByteStage> bytes_;
+    std::optional<TerminalPreview> preview_;
+};
+
+bool Road::plan()
+{
+    if (!planFrames(frames_, options_, &plans_, &held_, &result_))
+        return false;
+    const Geometry &g = result_.geometry;
+    const bool several = g.frames > 1;
+    channels_ = traitsOf(options_.pack.pixel).channels;
+    white_ = Tone(options_.tone, 0).white();
+    encode_ = options_.encode;
+    encode_.pixel = options_.pack.pixel;
+    encode_.notes += pixelFormatNotes(options_.pack);
+    encode_.table = frames_.isTable() && !options_.compress;
+    encode_.tables = frames_.tables();
+    drawn_ = makeEncoder(encode_, g)->takesLevels();
+    // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
+    // memory limit; a picture alone streams.
+    sheetPreview_ = options_.preview && several && frames_.previewsSheet();
+    Geometry shown = g; // what a picture output draws: the sheet, or the one picture
+    if (several && (drawn_ || sheetPreview_)) {
+        sheet_.emplace(plans_, frames_.sheetColumns(), channels_, white_);
+        // Its sides must stay ints for the encoders; its bytes are what limits it.
+        constexpr std::int64_t widest = std::int64_t(1) << 30;
+        if (sheet_->width() >= widest || sheet_->height() >= widest) {
+            result_.error = QStringLiteral("the sheet of the frames would be %1 x %2 pixels, too large to draw")
+                                .arg(sheet_->width())
+                                .arg(sheet_->height());
+            return false;
+        }
+        if (!options_.limits.reserve(sheet_->bytes(), u"the sheet of the frames", &held_, &result_.error))
+            return false;
+        sheet_->allocate();
+        shown.packedWidth = int(sheet_->width());
+        shown.packedHeight = int(sheet_->height());
+    }
+    encoder_ = makeEncoder(encode_, drawn_ ? shown : g);
+    bytes_.emplace(*encoder_, options_.compress);
+    if (!options_.compress) // compressed, the header waits for the sizes
+        encoder_->begin(output_.block());
+    if (options_.preview) {
+        if (several && !frames_.previewsSheet())
+            options_.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
+        preview_.emplace(sheetPreview_ ? int(sheet_->width()) : plans_.first().packedWidth, options_.previewColumns,
+                         options_.pack.pixel, options_.preview);
+    }
+    return true;
+}
+
+Road::Stages::Stages(PictureDecoder &decoder, const RoadOptions &options, const Geometry &plan, int channels,
+                     std::uint8_t white)
+    : turned(decoder, options.rotate, options.flip), tone(
+                                                         [&] {
+                                                             ToneOptions tone = options.tone;
+                                                             tone.mayBeTransparent = decoder.mayBeTransparent();
+                                                             return tone;
+                                                         }(),
+                                                         plan.width),
+      packer(options.pack, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
+      unit(std::size_t(packer.unitBytes()))
+{
+}
+
+bool Road::frame(int i)
+{
+    const std::unique_ptr<PictureDecoder> decoder = frames_.open(i, &result_.error);
+    if (!decoder) {
+        output_.flush(true);
+        return false;
+    }
+    Stages stages(*decoder, options_, plans_[i], channels_, white_);
+    bytes_->frameStart(frames_.label(i), output_.block());
+    if (!rows(i, stages))
+        return false;
+    // A smaller frame's row of the table ends in zeros.
+    static constexpr std::uint8_t zeros[4096] = {};
+    const Geometry &g = result_.geometry;
+    for (std::int64_t left = drawn_ || options_.compress ? 0 : g.frameBytes - plans_[i].frameBytes; left > 0;
+         left -= std::int64_t(sizeof zeros)) {
+        bytes_->bytes(zeros, int(std::min<std::int64_t>(left, sizeof zeros)), output_.block());
+        if (!output_.flush())
+            return false;
+    }
+    bytes_->frameEnd(output_.block());
+    return true;
+}
+
+bool Road::rows(int i, Stages &stages)
+{
+    const Geometry &p = plans_[i];
+    ReadAhead ahead(stages.turned); // decoding, and turning, on a thread of their own from here on
+    for (int y = 0; y < p.packedHeight; ++y) {
+        if (y < p.height) {
+            QRgb *pixels = ahead.next();
+            if (!pixels) {
+                output_.flush(true);
+                result_.error = ahead.errorString();
+                return false;
+            }
+            stages.tone.row(pixels, stages.levels.data());
+        } else { // a page's padding rows
+            std::fill(stages.levels.begin(), stages.levels.end(), white_);
+        }
+        levels(i, y, stages);
+        if (!output_.flush())
+            return false;
+    }
+    return true;
+}
+
+void Road::levels(int i, int y, Stages &stages)
+{
+    const std::uint8_t *levels = stages.levels.data();
+    if (preview_ && !sheetPreview_ && i == 0)
+        preview_->addRow(levels);
+    if (sheet_)
+        sheet_->put(i, y, levels, int(stages.levels.size()));
+    else if (drawn_)
+        encoder_->levels(levels, output_.block());
+    if (drawn_ || !stages.packer.add(levels))
+        return;
+    const std::uint8_t *packed = stages.packer.unit();
+    if (options_.invert) {
+        for (std::size_t k = 0; k < stages.unit.size(); ++k)
+            stages.unit[k] = std::uint8_t(~packed[k]);
+        packed = stages.unit.data();
+    }
+    bytes_->bytes(packed, stages.packer.unitBytes(), output_.block());
+}
+
+bool Road::finish()
+{
+    for (std::int64_t y = 0; sheet_ && y < sheet_->height(); ++y) {
+        if (drawn_)
+            encoder_->levels(sheet_->row(y), output_.block());
+        if (sheetPreview_)
+            preview_->addRow(sheet_->row(y));
+        if (!output_.flush())
+            return false;
+    }
+    if (preview_)
+        preview_->finish();
+    if (options_.compress) { // the header and the packed frames, now that their sizes are known
+        result_.compressedBytes = bytes_->packed().size();
+        result_.offsets = bytes_->offsets();
+        result_.offsetBytes = result_.compressedBytes > 0xFFFF ? 4 : 2;
+        encode_.tables.prepend({QStringLiteral("_offsets"), result_.offsetBytes,
+                                QStringLiteral("where each frame starts"), result_.offsets});
+        Geometry packed = result_.geometry;
+        packed.dataBytes = result_.compressedBytes;
+        encoder_ = makeEncoder(encode_, packed);
+        encoder_->begin(output_.block());
+        if (!bytes_->writePacked(*encoder_, output_))
+            return false;
+    }
+    encoder_->end(output_.block());
+    result_.lossless = encoder_->lossless();
+    return output_.flush(true);
+}
+
+} // namespace
+
 RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink)
 {
     RoadResult result;
-    QList<Geometry> plans;
-    Reservation held;
-    if (!planFrames(frames, options, &plans, &held, &result))
+    Road road(frames, options, sink, result);
+    if (!road.plan())
         return result;
-    const Geometry &g = result.geometry;
-    const bool several = g.frames > 1;
-    const int channels = traitsOf(options.pack.pixel).channels;
-    const std::uint8_t white = Tone(options.tone, 0).white();
-
-    EncodeOptions encode = options.encode;
-    encode.pixel = options.pack.pixel;
-    encode.notes += pixelFormatNotes(options.pack);
-    encode.table = frames.isTable() && !options.compress;
-    encode.tables = frames.tables();
-    const bool drawn = makeEncoder(encode, g)->takesLevels();
-    // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
-    // memory limit; a picture alone streams.
-    const bool sheetPreview = options.preview && several && frames.previewsSheet();
-    std::optional<Sheet> sheet;
-    if (several && (drawn || sheetPreview)) {
-        sheet.emplace(plans, frames.sheetColumns(), channels, white);
-        // Its sides must stay ints for the encoders; its bytes are what limits it.
-        constexpr std::int64_t widest = std::int64_t(1) << 30;
-        if (sheet->width() >= widest || sheet->height() >= widest) {
-            result.error = QStringLiteral("the sheet of the frames would be %1 x %2 pixels, too large to draw")
-                               .arg(sheet->width())
-                               .arg(sheet->height());
+    for (int i = 0; i < result.geometry.frames; ++i)
+        if (!road.frame(i))
             return result;
-        }
-        if (!options.limits.reserve(sheet->bytes(), u"the sheet of the frames", &held, &result.error))
-            return result;
-        sheet->allocate();
-    }
-    Geometry shown = g; // what a picture output draws: the sheet, or the one picture
-    if (sheet) {
-        shown.packedWidth = int(sheet->width());
-        shown.packedHeight = int(sheet->height());
-    }
-    std::unique_ptr<Encoder> encoder = makeEncoder(encode, drawn ? shown : g);
-    ByteStage bytes(*encoder, options.compress);
-    Output output(sink, result);
-    if (!options.compress) // compressed, the header waits for the sizes
-        encoder->begin(output.block());
-
-    std::optional<TerminalPreview> preview;
-    if (options.preview) {
-        if (several && !frames.previewsSheet())
-            options.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
-        preview.emplace(sheetPreview ? int(sheet->width()) : plans.first().packedWidth, options.previewColumns,
-                        options.pack.pixel, options.preview);
-    }
-    for (int i = 0; i < g.frames; ++i) {
-        const Geometry &p = plans[i];
-        const std::unique_ptr<PictureDecoder> decoder = frames.open(i, &result.error);
-        if (!decoder) {
-            output.flush(true);
-            return result;
-        }
-        // decode -> turn -> tone -> pack -> encode
-        TurnedRows rows(*decoder, options.rotate, options.flip);
-        ToneOptions toneOptions = options.tone;
-        toneOptions.mayBeTransparent = decoder->mayBeTransparent();
-        Tone tone(toneOptions, p.width);
-        Packer packer(options.pack, p.width);
-        // A row of levels as packed: the padding past the picture stays white.
-        std::vector<std::uint8_t> levels(std::size_t(p.packedWidth) * std::size_t(channels), white);
-        std::vector<std::uint8_t> unit(std::size_t(packer.unitBytes()));
-        bytes.frameStart(frames.label(i), output.block());
-        ReadAhead ahead(rows); // decoding, and turning, on a thread of their own from here on
-        for (int y = 0; y < p.packedHeight; ++y) {
-            if (y < p.height) {
-                QRgb *pixels = ahead.next();
-                if (!pixels) {
-                    output.flush(true);
-                    result.error = ahead.errorString();
-                    return result;
-                }
-                tone.row(pixels, levels.data());
-            } else { // a page's padding rows
-                std::fill(levels.begin(), levels.end(), white);
-            }
-            if (preview && !sheetPreview && i == 0)
-                preview->addRow(levels.data());
-            if (sheet)
-                sheet->put(i, y, levels.data(), int(levels.size()));
-            else if (drawn)
-                encoder->levels(levels.data(), output.block());
-            if (!drawn && packer.add(levels.data())) {
-                const std::uint8_t *packed = packer.unit();
-                if (options.invert) {
-                    for (std::size_t k = 0; k < unit.size(); ++k)
-                        unit[k] = std::uint8_t(~packed[k]);
-                    packed = unit.data();
-                }
-                bytes.bytes(packed, packer.unitBytes(), output.block());
-            }
-            if (!output.flush())
-                return result;
-        }
-        // A smaller frame's row of the table ends in zeros.
-        static constexpr std::uint8_t zeros[4096] = {};
-        for (std::int64_t left = drawn || options.compress ? 0 : g.frameBytes - p.frameBytes; left > 0;
-             left -= std::int64_t(sizeof zeros)) {
-            bytes.bytes(zeros, int(std::min<std::int64_t>(left, sizeof zeros)), output.block());
-            if (!output.flush())
-                return result;
-        }
-        bytes.frameEnd(output.block());
-    }
-    for (std::int64_t y = 0; sheet && y < sheet->height(); ++y) {
-        if (drawn)
-            encoder->levels(sheet->row(y), output.block());
-        if (sheetPreview)
-            preview->addRow(sheet->row(y));
-        if (!output.flush())
-            return result;
-    }
-    if (preview)
-        preview->finish();
-    if (options.compress) { // the header and the packed frames, now that their sizes are known
-        result.compressedBytes = bytes.packed().size();
-        result.offsets = bytes.offsets();
-        result.offsetBytes = result.compressedBytes > 0xFFFF ? 4 : 2;
-        encode.tables.prepend({QStringLiteral("_offsets"), result.offsetBytes,
-                               QStringLiteral("where each frame starts"), result.offsets});
-        Geometry packed = g;
-        packed.dataBytes = result.compressedBytes;
-        encoder = makeEncoder(encode, packed);
-        encoder->begin(output.block());
-        if (!bytes.writePacked(*encoder, output))
-            return result;
-    }
-    encoder->end(output.block());
-    result.lossless = encoder->lossless();
-    result.ok = output.flush(true);
+    result.ok = road.finish();
     return result;
 }

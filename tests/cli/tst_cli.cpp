@@ -888,8 +888,9 @@ void tst_Cli::widestPictureInFlatMemory()
     const long peak = peakKiB({"--pad", "--preview", "-o", "/dev/null", QFile::encodeName(dir.filePath(bmp))});
     QVERIFY2(peak >= 0 && peak < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(peak)));
     // A sheet of 4096 frames side by side, 201 MB, is refused before it is made.
-    const QString gif = picture(QStringLiteral("sheet.gif"),
-                                encodeGif(QList<GifFrame>(4096, {solid(1, 1, qRgb(0, 0, 0))}), QSize(128, 128)));
+    const QString gif = picture(
+        QStringLiteral("sheet.gif"),
+        encodeGif(QList<GifFrame>(4096, {solid(1, 1, qRgb(0, 0, 0)), {}, 0, 0, std::nullopt}), QSize(128, 128)));
     const long refused = peakKiB({"--frames", "--pixel", "rgb888", "-f", "png", "--max-memory", "10M", "-o",
                                   "/dev/null", QFile::encodeName(dir.filePath(gif))},
                                  1);
