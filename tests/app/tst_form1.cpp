@@ -4,6 +4,7 @@
 #include "app/texts.h"
 #include "picture/picture.h"
 #include "picture/picturebox.h"
+#include "support/windowfit.h"
 #include "support/badinputs.h"
 #include "support/scriptedplatform.h"
 #include "support/testpictures.h"
@@ -367,17 +368,7 @@ void tst_Form1::badInputsLeaveTheWindowAlone()
 
 void tst_Form1::fitAfterImport_data()
 {
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<float>("frameLeft");
-    QTest::addColumn<float>("frameTop");
-    QTest::addColumn<float>("formWidth");
-    QTest::addColumn<float>("formHeight");
-    QTest::newRow("64 x 400") << 64 << 400 << 1260.0f << 2925.0f << 3435.0f << 6960.0f;
-    QTest::newRow("64 x 300") << 64 << 300 << 1260.0f << 1425.0f << 3435.0f << 5460.0f;
-    QTest::newRow("400 x 299") << 400 << 299 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
-    QTest::newRow("400 x 300") << 400 << 300 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
-    QTest::newRow("1000 x 100") << 1000 << 100 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
+    addWindowFitRows();
 }
 
 void tst_Form1::fitAfterImport()

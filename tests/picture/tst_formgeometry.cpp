@@ -1,6 +1,7 @@
 #include "app/platform.h"
 #include "picture/formgeometry.h"
 #include "picture/picturesurface.h"
+#include "support/windowfit.h"
 #include "support/testpictures.h"
 
 #include <QTest>
@@ -31,18 +32,7 @@ private slots:
 
 void tst_FormGeometry::fitsAroundPicture_data()
 {
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<float>("frameLeft");
-    QTest::addColumn<float>("frameTop");
-    QTest::addColumn<float>("formWidth");
-    QTest::addColumn<float>("formHeight");
-    QTest::newRow("400 x 300 default picture") << 400 << 300 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
-    QTest::newRow("400 x 299 short: default") << 400 << 299 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
-    QTest::newRow("64 x 400") << 64 << 400 << 1260.0f << 2925.0f << 3435.0f << 6960.0f;
-    QTest::newRow("1000 x 100 short and wide: default") << 1000 << 100 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
-    QTest::newRow("8 x 1") << 8 << 1 << 6300.0f << 1425.0f << 8475.0f << 5460.0f;
-    QTest::newRow("128 x 320") << 128 << 320 << 2220.0f << 1725.0f << 4395.0f << 5760.0f;
+    addWindowFitRows();
 }
 
 void tst_FormGeometry::fitsAroundPicture()

@@ -1,0 +1,339 @@
+// The converter for real displays: layouts, bit orders, thresholds, dithering, turning, PBM, PNG and the preview.
+
+#include "cli/converter.h"
+
+#include "decode/bytesource.h"
+#include "decode/decoder.h"
+#include "support/testpictures.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestPictures;
+
+class tst_CliDisplays : public ConverterTest {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void displayOptions_data();
+    void displayOptions();
+    void pbmReadsBackAsPacked();
+    void pngShowsWhatTheDisplayShows_data();
+    void pngShowsWhatTheDisplayShows();
+    void preview();
+};
+
+void tst_CliDisplays::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+void tst_CliDisplays::displayOptions_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QByteArray>("data"); // the bytes, or for a51 and c51 the text after the header
+
+    QImage dot = solid(8, 8, qRgb(255, 255, 255));
+    dot.setPixel(0, 0, qRgb(0, 0, 0));
+    const QByteArray dotBmp = encodeBmp(dot, 24);
+    const QByteArray zeros7(7, '\0');
+    QTest::newRow("horizontal: pixel (0, 0) in bit 7") << dotBmp << "-f hex"
+                                                       << "\x80" + QByteArray(7, '\0');
+    QTest::newRow("horizontal, lsb: in bit 0") << dotBmp << "-f hex --bit-order lsb"
+                                               << "\x01" + zeros7;
+    QTest::newRow("vertical: in bit 0") << dotBmp << "-f hex --layout vertical"
+                                        << "\x01" + zeros7;
+    // Black at 0, 2, 6 and 7 of a row (or of a column): A3 with the first pixel in bit 7, C5 in bit 0.
+    const QByteArray row = encodeBmp(fromRows({QStringLiteral("#.#...##")}), 24);
+    QImage column = solid(1, 8, qRgb(255, 255, 255));
+    for (int y : {0, 2, 6, 7})
+        column.setPixel(0, y, qRgb(0, 0, 0));
+    QTest::newRow("horizontal, msb: a pattern") << row << "-f hex" << QByteArray("\xA3");
+    QTest::newRow("horizontal, lsb: a pattern") << row << "-f hex --bit-order lsb" << QByteArray("\xC5");
+    QTest::newRow("vertical, lsb: a pattern")
+        << encodeBmp(column, 24) << "-f hex --layout vertical" << QByteArray("\xC5");
+    QTest::newRow("vertical, msb: a pattern")
+        << encodeBmp(column, 24) << "-f hex --layout vertical --bit-order msb" << QByteArray("\xA3");
+    QTest::newRow("vertical, msb: in bit 7") << dotBmp << "-f hex --layout vertical --bit-order msb"
+                                             << "\x80" + zeros7;
+    QTest::newRow("vertical, c51: a page a line")
+        << dotBmp << "-f c51 --layout vertical" << QByteArray("0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, \r\n");
+    QTest::newRow("vertical, 17 wide: 16 entries a line")
+        << encodeBmp(solid(17, 8, qRgb(255, 255, 255)), 24) << "-f a51 --layout vertical"
+        << QByteArray("DB   000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, 000H, "
+                      "000H\r\nDB   000H\r\n");
+    QTest::newRow("vertical: 3 rows padded to a page")
+        << encodeBmp(solid(8, 3, qRgb(0, 0, 0)), 24) << "-f hex --layout vertical" << QByteArray(8, '\x07');
+    QImage tenWide = solid(10, 3, qRgb(255, 255, 255));
+    tenWide.setPixel(9, 0, qRgb(0, 0, 0));
+    QTest::newRow("pbm, vertical, 10 x 3: rows of whole bytes, a whole page")
+        << encodeBmp(tenWide, 24) << "-f pbm --layout vertical"
+        << QByteArray("P4\n10 8\n\x00\x40", 10) + QByteArray(14, '\0');
+    QTest::newRow("--pad: a 10-pixel row")
+        << encodeBmp(fromRows({QStringLiteral("#........#")}), 24) << "-f hex --pad" << QByteArray("\x80\x40", 2);
+    QTest::newRow("--invert: the worked example")
+        << encodeBmp(workedExample(), 24) << "-f hex --invert" << QByteArray("\x7E\x00\xFF\xF5", 4);
+    QImage ramp(8, 1, QImage::Format_RGB32);
+    const int greys[8] = {0, 64, 127, 128, 129, 200, 255, 100};
+    for (int x = 0; x < 8; ++x)
+        ramp.setPixel(x, 0, qRgb(greys[x], greys[x], greys[x]));
+    QTest::newRow("--threshold 128: a grey ramp")
+        << encodeBmp(ramp, 24) << "-f hex --threshold 128" << QByteArray("\xE1", 1);
+    QTest::newRow("--dither bayer4: 4 x 4 mid-grey")
+        << encodeBmp(solid(4, 4, qRgb(128, 128, 128)), 24) << "-f hex --dither bayer4 --pad"
+        << QByteArray("\x50\xA0\x50\xA0");
+    // Worked by hand: errors handed on 7/16, 3/16, 5/16, 1/16 (1/8 to six for Atkinson), rounded toward zero.
+    QTest::newRow("--dither floyd-steinberg: 8 x 2 grey 100")
+        << encodeBmp(solid(8, 2, qRgb(100, 100, 100)), 24) << "-f hex --dither floyd-steinberg"
+        << QByteArray("\xB6\xAB");
+    QTest::newRow("--dither atkinson: 8 x 1 grey 100")
+        << encodeBmp(solid(8, 1, qRgb(100, 100, 100)), 24) << "-f hex --dither atkinson" << QByteArray("\xEF");
+
+    // 16 x 8, one black pixel at (1, 2).
+    QImage one = solid(16, 8, qRgb(255, 255, 255));
+    one.setPixel(1, 2, qRgb(0, 0, 0));
+    const QByteArray oneBmp = encodeBmp(one, 24);
+    const auto at = [](int index, char byte) {
+        QByteArray bytes(16, '\0');
+        bytes[index] = byte;
+        return bytes;
+    };
+    QTest::newRow("not turned") << oneBmp << "-f hex" << at(4, '\x40');
+    QTest::newRow("--rotate 90") << oneBmp << "-f hex --rotate 90" << at(1, '\x04');
+    QTest::newRow("--rotate 180") << oneBmp << "-f hex --rotate 180" << at(11, '\x02');
+    QTest::newRow("--rotate 270") << oneBmp << "-f hex --rotate 270" << at(14, '\x20');
+    QTest::newRow("--flip horizontal") << oneBmp << "-f hex --flip horizontal" << at(5, '\x02');
+    QTest::newRow("--flip vertical") << oneBmp << "-f hex --flip vertical" << at(10, '\x40');
+    QTest::newRow("--rotate 90 --flip horizontal: the rotation first")
+        << oneBmp << "-f hex --rotate 90 --flip horizontal" << at(1, '\x20');
+
+    // Grey and colour: a ramp of 0, 85, 170, 255; red, green, blue and white.
+    QImage ramp4(4, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x)
+        ramp4.setPixel(x, 0, qRgb(85 * x, 85 * x, 85 * x));
+    const QByteArray rampBmp = encodeBmp(ramp4, 24);
+    const QByteArray rgbw = encodeBmp(fromRows({QStringLiteral("rgb.")}), 24);
+    QTest::newRow("gray2: a ramp, the leftmost in the high bits")
+        << rampBmp << "-f hex --pixel gray2" << QByteArray("\x1B");
+    QTest::newRow("gray2, lsb: the leftmost in the low bits")
+        << rampBmp << "-f hex --pixel gray2 --bit-order lsb" << QByteArray("\xE4");
+    QTest::newRow("gray2, --invert: 3 - level") << rampBmp << "-f hex --pixel gray2 --invert" << QByteArray("\xE4");
+    QTest::newRow("gray4: 0, 5, 10, 15") << rampBmp << "-f hex --pixel gray4" << QByteArray("\x05\xAF", 2);
+    QTest::newRow("gray4: white and black")
+        << encodeBmp(fromRows({QStringLiteral("..##")}), 24) << "-f hex --pixel gray4" << QByteArray("\xFF\x00", 2);
+    QTest::newRow("gray4, --pad: 3 black and white padding")
+        << encodeBmp(fromRows({QStringLiteral("###")}), 24) << "-f hex --pixel gray4 --pad"
+        << QByteArray("\x00\x0F", 2);
+    QTest::newRow("gray8: the luminance") << rampBmp << "-f hex --pixel gray8" << QByteArray("\x00\x55\xAA\xFF", 4);
+    QImage halves = solid(2, 1, qRgb(1, 123, 0)); // luminances 72.5 and 73.5
+    halves.setPixel(1, 0, qRgb(2, 124, 1));
+    QTest::newRow("gray8: a half rounds to even")
+        << encodeBmp(halves, 24) << "-f hex --pixel gray8" << QByteArray("\x48\x4A", 2);
+    QTest::newRow("rgb565, big-endian") << rgbw << "-f hex --pixel rgb565"
+                                        << QByteArray("\xF8\x00\x07\xE0\x00\x1F\xFF\xFF", 8);
+    QTest::newRow("rgb565, --pad: whole bytes already")
+        << rgbw << "-f hex --pixel rgb565 --pad" << QByteArray("\xF8\x00\x07\xE0\x00\x1F\xFF\xFF", 8);
+    QTest::newRow("rgb565, little-endian")
+        << rgbw << "-f hex --pixel rgb565 --byte-order little" << QByteArray("\x00\xF8\xE0\x07\x1F\x00\xFF\xFF", 8);
+    QTest::newRow("rgb332") << rgbw << "-f hex --pixel rgb332" << QByteArray("\xE0\x1C\x03\xFF", 4);
+    QTest::newRow("rgb888") << rgbw << "-f hex --pixel rgb888"
+                            << QByteArray("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\xFF", 12);
+    QTest::newRow("rgb565, --invert: every bit")
+        << rgbw << "-f hex --pixel rgb565 --invert" << QByteArray("\x07\xFF\xF8\x1F\xFF\xE0\x00\x00", 8);
+    QTest::newRow("--display ssd1322: gray4") << rampBmp << "-f hex --display ssd1322" << QByteArray("\x05\xAF", 2);
+    QTest::newRow("--display st7789, then --byte-order little")
+        << rgbw << "-f hex --display st7789 --byte-order little" << QByteArray("\x00\xF8\xE0\x07\x1F\x00\xFF\xFF", 8);
+    QTest::newRow("--display ssd1306: vertical, lsb") << dotBmp << "-f hex --display ssd1306"
+                                                      << "\x01" + zeros7;
+    QTest::newRow("--layout vertical, then --display st7920: horizontal, msb")
+        << dotBmp << "-f hex --layout vertical --display st7920"
+        << "\x80" + zeros7;
+    QTest::newRow("c51 rgb565: the header says how the bytes go")
+        << encodeBmp(fromRows({QStringLiteral("r")}), 24) << "-f c51 --pixel rgb565"
+        << QString::fromUtf8("/*----  像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，高字节在前  ----*/\r\n"
+                             "0xF8, 0x00, \r\n")
+               .toUtf8();
+    // A clear pixel over the background: red, then the GIF's clear colour (green).
+    const QByteArray clearGif = encodeGif({fromRows({QStringLiteral("rg")})}, qRgb(0, 255, 0));
+    QTest::newRow("clear over white, the default")
+        << clearGif << "-f hex --pixel rgb888" << QByteArray("\xFF\x00\x00\xFF\xFF\xFF", 6);
+    QTest::newRow("clear over black") << clearGif << "-f hex --pixel rgb888 --background black"
+                                      << QByteArray("\xFF\x00\x00\x00\x00\x00", 6);
+    QTest::newRow("clear over #336699") << clearGif << "-f hex --pixel rgb888 --background #336699"
+                                        << QByteArray("\xFF\x00\x00\x33\x66\x99", 6);
+    const QByteArray allClear = encodeGif({fromRows({QStringLiteral("gggggggg")})}, qRgb(0, 255, 0));
+    QTest::newRow("mono, clear over white") << allClear << "-f hex" << QByteArray("\x00", 1);
+    QTest::newRow("mono, clear over black: black") << allClear << "-f hex --background black" << QByteArray("\xFF");
+
+    // The worked example as PNG of every colour type gives the BMP's bytes; a clear pixel (1, 0) reads as white.
+    QImage clear = workedExample().convertToFormat(QImage::Format_ARGB32);
+    clear.setPixel(1, 0, qRgba(0, 0, 0, 0));
+    const QByteArray worked("\x81\xFF\x00\x0A", 4);
+    QTest::newRow("BMP") << encodeBmp(workedExample(), 24) << "-f hex" << worked;
+    const QByteArray workedBmp = encodeBmp(workedExample(), 24);
+    QTest::newRow("ihex: the worked example")
+        << workedBmp << "-f ihex" << QByteArray(":0400000081FF000A72\r\n:00000001FF\r\n");
+    QTest::newRow("ihex: over a 64 KiB boundary")
+        << encodeBmp(solid(64, 3, qRgb(255, 255, 255)), 24) << "-f ihex --address 0xFFF0"
+        << QByteArray(":10FFF0000000000000000000000000000000000001\r\n"
+                      ":020000040001F9\r\n"
+                      ":080000000000000000000000F8\r\n"
+                      ":00000001FF\r\n");
+    QTest::newRow("ihex: above 64 KiB from the first byte") << workedBmp << "-f ihex --address 74565"
+                                                            << QByteArray(":020000040001F9\r\n"
+                                                                          ":0423450081FF000A0A\r\n:00000001FF\r\n");
+    QTest::newRow("--name, a51: a label")
+        << workedBmp << "-f a51 --name logo" << QByteArray("logo:\r\nDB   081H, 0FFH\r\nDB   000H, 00AH\r\n");
+    QTest::newRow("--name, c51: an array") << workedBmp << "-f c51 --name logo"
+                                           << QByteArray("unsigned char code logo[4] = {\r\n0x81, 0xFF, \r\n"
+                                                         "0x00, 0x0A, \r\n};\r\n");
+    QTest::newRow("--name, c51 for SDCC") << workedBmp << "-f c51 --name logo --c-dialect sdcc"
+                                          << QByteArray("unsigned char __code logo[4] = {\r\n0x81, 0xFF, \r\n"
+                                                        "0x00, 0x0A, \r\n};\r\n");
+    const struct {
+        int type, depth;
+        bool interlaced;
+    } pngs[] = {{0, 1, false}, {0, 2, true}, {0, 8, false}, {0, 16, false}, {2, 8, false}, {2, 16, true}, {3, 1, false},
+                {3, 4, false}, {3, 8, true}, {4, 8, false}, {4, 16, false}, {6, 8, true},  {6, 16, false}};
+    for (const auto &png : pngs)
+        QTest::addRow("PNG, colour type %d, %d bits%s", png.type, png.depth, png.interlaced ? ", interlaced" : "")
+            << encodePng(png.type >= 4 || (png.type == 3 && png.depth > 1) ? clear : workedExample(), png.type,
+                         png.depth, png.interlaced)
+            << "-f hex" << worked;
+}
+
+void tst_CliDisplays::displayOptions()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, options);
+    QFETCH(QByteArray, data);
+    const Run r = run(options.split(u' ') + QStringList{picture(QStringLiteral("options.pic"), file)});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QByteArray out = r.out;
+    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")))
+        out = out.mid(out.indexOf("\r\n", out.indexOf("V1.0")) + 2); // after the fourth header line
+    QCOMPARE(out.toHex(' '), data.toHex(' '));
+}
+
+// The PBM is the picture as packed, before --invert: Qt reads it back as the packed picture, black on white.
+void tst_CliDisplays::pbmReadsBackAsPacked()
+{
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("pbm"), QStringLiteral("--invert"), QStringLiteral("--pad"),
+                       picture(QStringLiteral("p.bmp"), encodeBmp(fromRows({QStringLiteral("#.#.#.#.##")}), 24))});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.startsWith("P4\n16 1\n"));
+    const QImage pbm = QImage::fromData(r.out, "PBM");
+    QCOMPARE(pbm.size(), QSize(16, 1));
+    const QString expected = QStringLiteral("#.#.#.#.##......");
+    for (int x = 0; x < 16; ++x)
+        QCOMPARE(qGray(pbm.pixel(x, 0)) < 128, expected[x] == u'#');
+}
+
+void tst_CliDisplays::pngShowsWhatTheDisplayShows_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QList<QRgb>>("pixels"); // the first row, as Qt reads the PNG
+    QImage ramp(4, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x)
+        ramp.setPixel(x, 0, qRgb(80 * x, 80 * x, 80 * x));
+    // 80, 160, 240 are levels 1, 2, 3 of gray2 (85, 170, 255 shown) and 5, 9, 14 of gray4 (85, 153, 238).
+    QTest::newRow("gray2, after --invert")
+        << encodeBmp(ramp, 24) << "--pixel gray2 --invert"
+        << QList<QRgb>{qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(170, 170, 170), qRgb(255, 255, 255)};
+    QTest::newRow("gray4, padded white") << encodeBmp(ramp.copy(0, 0, 3, 1), 24) << "--pixel gray4 --pad"
+                                         << QList<QRgb>{qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(153, 153, 153),
+                                                        qRgb(255, 255, 255)};
+    // 100 is 12 of 31 (99 shown) and 25 of 63 (101 shown).
+    QTest::newRow("rgb565") << encodeBmp(solid(1, 1, qRgb(100, 100, 100)), 24) << "--pixel rgb565"
+                            << QList<QRgb>{qRgb(99, 101, 99)};
+    QTest::newRow("mono") << encodeBmp(workedExample(), 24) << "" << QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    // Wider than libpng lets its readers take by default.
+    QImage wide = solid(1000008, 1, qRgb(255, 255, 255));
+    wide.setPixel(0, 0, qRgb(0, 0, 0));
+    QTest::newRow("mono, a million pixels wide") << encodeBmp(wide.convertToFormat(QImage::Format_Mono), 1) << ""
+                                                 << QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+}
+
+void tst_CliDisplays::pngShowsWhatTheDisplayShows()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, options);
+    QFETCH(QList<QRgb>, pixels);
+    const Run r = run(QStringList{QStringLiteral("-f"), QStringLiteral("png"), picture(QStringLiteral("s.bmp"), file)} +
+                      options.split(u' ', Qt::SkipEmptyParts));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QString error;
+    const auto shown = openPicture(memorySource(r.out), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error);
+    QVERIFY2(shown, qPrintable(error));
+    std::vector<QRgb> row(std::size_t(shown->width()));
+    QVERIFY(shown->readRow(row.data()));
+    for (int x = 0; x < pixels.size(); ++x)
+        QCOMPARE(QString::number(row[std::size_t(x)] & 0xFFFFFF, 16), QString::number(pixels[x] & 0xFFFFFF, 16));
+}
+
+void tst_CliDisplays::preview()
+{
+    QImage dot = solid(8, 8, qRgb(255, 255, 255));
+    dot.setPixel(0, 0, qRgb(0, 0, 0));
+    const QString dotBmp = picture(QStringLiteral("dot.bmp"), encodeBmp(dot, 24));
+    const Run full = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
+    QCOMPARE(full.exitCode, 0);
+    QCOMPARE(full.err, QStringLiteral("▀       \n        \n        \n        \n"));
+    qputenv("COLUMNS", "4");
+    const Run scaled = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
+    qunsetenv("COLUMNS");
+    QCOMPARE(scaled.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n    \n"));
+    QCOMPARE(scaled.out, full.out);
+    // One row at half scale: a cell row of one picture row is drawn all the same.
+    qputenv("COLUMNS", "4");
+    const Run oneRow = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
+                            picture(QStringLiteral("row.bmp"), encodeBmp(fromRows({QStringLiteral("#.......")}), 24))});
+    qunsetenv("COLUMNS");
+    QCOMPARE(oneRow.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n"));
+    qputenv("COLUMNS", "2147483647"); // wider than any picture: no scaling, and no overflow on the way
+    const Run wide = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
+    qunsetenv("COLUMNS");
+    QCOMPARE(wide.err, full.err);
+    // In a batch a picture's preview waits for the picture to end, so it is kept only up to a bound: 8 x 2^20
+    // black pixels would draw half a million lines.
+    const QString tall = picture(QStringLiteral("tall.bmp"),
+                                 rawBmp(40, 8, 1 << 20, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2));
+    const Run batch = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
+                           QStringLiteral("--output-dir"), QStringLiteral("tall"), tall, dotBmp});
+    QCOMPARE(batch.exitCode, 0);
+    QVERIFY2(batch.err.size() < (1 << 20) + 4096, qPrintable(QString::number(batch.err.size())));
+    QVERIFY(batch.err.contains(QStringLiteral("████████\n(the rest of the preview is left out: a batch keeps "
+                                              "1048576 characters of it a picture)\n")));
+    QVERIFY(batch.err.contains(full.err));
+    // Colour in terminal colours: the upper pixel's over the lower's, white below the last row.
+    const Run colour =
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--pixel"), QStringLiteral("rgb565"),
+             QStringLiteral("--preview"),
+             picture(QStringLiteral("c.bmp"),
+                     encodeBmp(fromRows({QStringLiteral("rg"), QStringLiteral("b."), QStringLiteral("#b")}), 24))});
+    QCOMPARE(colour.err,
+             QStringLiteral("\x1b[38;2;255;0;0m\x1b[48;2;0;0;255m▀\x1b[38;2;0;255;0m\x1b[48;2;255;255;255m▀"
+                            "\x1b[0m\n"
+                            "\x1b[38;2;0;0;0m\x1b[48;2;255;255;255m▀\x1b[38;2;0;0;255m\x1b[48;2;255;255;255m▀"
+                            "\x1b[0m\n"));
+    // Scaled down, each cell the mean of its pixels; the last, one pixel wide, of its own pixels only.
+    qputenv("COLUMNS", "2");
+    const Run scaledColour = run(
+        {QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--pixel"), QStringLiteral("rgb565"),
+         QStringLiteral("--preview"),
+         picture(QStringLiteral("s.bmp"), encodeBmp(fromRows({QStringLiteral("rgb"), QStringLiteral("rgb")}), 24))});
+    qunsetenv("COLUMNS");
+    QCOMPARE(scaledColour.err,
+             QStringLiteral("(scaled down 2 times to fit 2 columns)\n"
+                            "\x1b[38;2;128;128;0m\x1b[48;2;255;255;255m▀\x1b[38;2;0;0;255m\x1b[48;2;255;255;255m▀"
+                            "\x1b[0m\n"));
+}
+
+QTEST_GUILESS_MAIN(tst_CliDisplays)
+#include "tst_cli_displays.moc"

@@ -1,0 +1,264 @@
+// Frames of one output: animations, tiles and the glyphs of fonts.
+
+#include "cli/converter.h"
+
+#include "support/testpictures.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestPictures;
+
+class tst_CliFrames : public ConverterTest {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void framesAndTiles_data();
+    void framesAndTiles();
+    void glyphTables_data();
+    void glyphTables();
+    void glyphRefusals_data();
+    void glyphRefusals();
+    void realFontsDrawEveryGb2312Character_data();
+    void realFontsDrawEveryGb2312Character();
+};
+
+void tst_CliFrames::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+void tst_CliFrames::framesAndTiles_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QByteArray>("data"); // the bytes, or for a51 and c51 the text after the header
+    // 3 x 1 on a clear screen: 1 red green blue, kept; 2 at (1, 0), clear then red, its rectangle cleared after
+    // it shows; 3 green at (2, 0), the picture before it brought back after; 4 blue at (1, 0).
+    QImage second = solid(2, 1, qRgb(255, 0, 0));
+    second.setPixel(0, 0, qRgb(1, 2, 3));
+    const QRgb clear = qRgb(1, 2, 3);
+    const QByteArray gif = encodeGif({{fromRows({QStringLiteral("rgb")}), {}, 1, 10, std::nullopt},
+                                      {second, QPoint(1, 0), 2, 20, clear},
+                                      {solid(1, 1, qRgb(0, 255, 0)), QPoint(2, 0), 3, 30, std::nullopt},
+                                      {solid(1, 1, qRgb(0, 0, 255)), QPoint(1, 0), 0, 40, std::nullopt}},
+                                     QSize(3, 1));
+    const QByteArray r("\xFF\x00\x00", 3), g("\x00\xFF\x00", 3), b("\x00\x00\xFF", 3), w("\xFF\xFF\xFF", 3);
+    QTest::newRow("--frames: each composed, each disposed")
+        << gif << "-f hex --pixel rgb888 --frames" << r + g + b + r + g + r + r + w + g + r + b + w;
+    QTest::newRow("--frames over black") << gif << "-f hex --pixel rgb888 --frames --background black"
+                                         << r + g + b + r + g + r + r + QByteArray(3, '\0') + g + r + b +
+                                                QByteArray(3, '\0');
+    QTest::newRow("--frames: a frame past the screen's edges, clipped")
+        << encodeGif({{fromRows({QStringLiteral("rg"), QStringLiteral("bb")}), QPoint(1, 0), 0, 0, std::nullopt}},
+                     QSize(2, 1))
+        << "-f hex --pixel rgb888 --frames" << w + r;
+    QByteArray commented = gif; // a comment between the first frame's graphic control and its picture
+    commented.insert(commented.indexOf("\x21\xF9\x04") + 8, QByteArray("\x21\xFE\x05hello\x00", 9));
+    QTest::newRow("--frames: a comment is not a graphic control")
+        << commented << "-f hex --pixel rgb888 --frames" << r + g + b + r + g + r + r + w + g + r + b + w;
+    QTest::newRow("without --frames: the first frame") << gif << "-f hex --pixel rgb888" << r + g + b;
+    const QByteArray redOnWider = encodeGif({{solid(1, 1, qRgb(255, 0, 0)), {}, 0, 0, std::nullopt}}, QSize(2, 1));
+    QTest::newRow("without --frames: around the frame is clear, as in frame 0")
+        << redOnWider << "-f hex --pixel rgb888 --background black" << r + QByteArray(3, '\0');
+    QTest::newRow("--frames: frame 0 the same")
+        << redOnWider << "-f hex --pixel rgb888 --frames --background black" << r + QByteArray(3, '\0');
+    QTest::newRow("--frames, c51: a table, its lines, the delays")
+        << gif << "-f c51 --pixel gray8 --frames --name a"
+        << QByteArray("unsigned char code a[4][3] = {\r\n"
+                      "/* frame 1 of 4, 100 ms */\r\n{\r\n0x4C, 0x96, 0x1D, \r\n},\r\n"
+                      "/* frame 2 of 4, 200 ms */\r\n{\r\n0x4C, 0x96, 0x4C, \r\n},\r\n"
+                      "/* frame 3 of 4, 300 ms */\r\n{\r\n0x4C, 0xFF, 0x96, \r\n},\r\n"
+                      "/* frame 4 of 4, 400 ms */\r\n{\r\n0x4C, 0x1D, 0xFF, \r\n},\r\n};\r\n"
+                      "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
+    QTest::newRow("--frames, c51: a delay past 65535 ms widens the table")
+        << encodeGif({{solid(1, 1, qRgb(0, 0, 0)), {}, 0, 65535, std::nullopt}}, QSize(1, 1))
+        << "-f c51 --pixel gray8 --frames --name a"
+        << QByteArray("unsigned char code a[1][1] = {\r\n/* frame 1 of 1, 655350 ms */\r\n{\r\n0x00, \r\n},\r\n};\r\n"
+                      "unsigned long code a_delays[1] = {\r\n0x0009FFF6, \r\n};\r\n");
+    QTest::newRow("--frames --compress, c51: one array, the offsets")
+        << gif << "-f c51 --pixel gray8 --frames --name a --compress packbits"
+        << QByteArray("unsigned char code a[16] = {\r\n"
+                      "/* frame 1 of 4, 100 ms */\r\n0x02, 0x4C, 0x96, 0x1D, \r\n"
+                      "/* frame 2 of 4, 200 ms */\r\n0x02, 0x4C, 0x96, 0x4C, \r\n"
+                      "/* frame 3 of 4, 300 ms */\r\n0x02, 0x4C, 0xFF, 0x96, \r\n"
+                      "/* frame 4 of 4, 400 ms */\r\n0x02, 0x4C, 0x1D, 0xFF, \r\n};\r\n"
+                      "unsigned int code a_offsets[5] = {\r\n0x0000, 0x0004, 0x0008, 0x000C, 0x0010, \r\n};\r\n"
+                      "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
+    QTest::newRow("--frames, pbm: side by side")
+        << gif << "-f pbm --frames --threshold 200 --pad" << QByteArray("P4\n32 1\n\xE0\xE0\xA0\xC0", 12);
+    // 16 x 16 in quarters: black at the top left, white at the top right, a dot at (9, 10), white elsewhere.
+    QImage quarters = solid(16, 16, qRgb(255, 255, 255));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            quarters.setPixel(x, y, qRgb(0, 0, 0));
+    quarters.setPixel(9, 10, qRgb(0, 0, 0));
+    QByteArray dot(8, '\0');
+    dot[2] = '\x40';
+    QTest::newRow("--tile 8x8: four tiles") << encodeBmp(quarters, 24) << "-f hex --tile 8x8"
+                                            << QByteArray(8, '\xFF') + QByteArray(8, '\0') + QByteArray(8, '\0') + dot;
+    QTest::newRow("--tile 8x8, a51: a line a tile")
+        << encodeBmp(quarters.copy(0, 0, 16, 8), 24) << "-f a51 --tile 8x8"
+        << QByteArray("; tile 0, 0\r\n") + QByteArray("DB   0FFH\r\n").repeated(8) + "; tile 1, 0\r\n" +
+               QByteArray("DB   000H\r\n").repeated(8);
+}
+
+void tst_CliFrames::framesAndTiles()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, options);
+    QFETCH(QByteArray, data);
+    const Run r = run(options.split(u' ') + QStringList{picture(QStringLiteral("frames.pic"), file)});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QByteArray out = r.out;
+    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")))
+        out = afterHeader(out);
+    if (!r.err.isEmpty()) // the offsets are said in a table, not here
+        QFAIL(qPrintable(r.err));
+    QCOMPARE(out, data);
+}
+
+void tst_CliFrames::glyphTables_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QByteArray>("data"); // the bytes, or for a51 and c51 the text after the header
+    const QByteArray zeros16(16, '\0');
+    const QByteArray a = QByteArray(11, '\0') + QByteArray("\x78\x48\x78\0\0", 5); // rows 11 to 13
+    const QByteArray ni = QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(28, '\0');
+    QTest::newRow("narrow: 8 x 16") << "--text A -f hex" << a;
+    QTest::newRow("wide: 16 x 16") << "--text 你 -f hex" << ni;
+    QTest::newRow("both: each in a row of 32 bytes, each character once") << "--text A你A -f hex" << a + zeros16 + ni;
+    QTest::newRow("--text-file: its lines' characters") << "--text-file text.txt -f hex" << a + zeros16 + ni;
+    QTest::newRow("vertical, lsb: pages of 8 rows") << "--text A你 -f hex --layout vertical"
+                                                    << zeros16.left(8) + QByteArray("\0\x38\x28\x28\x38\0\0\0", 8) +
+                                                           zeros16 + "\x03" + QByteArray(14, '\x02') + "\x03" + zeros16;
+    QTest::newRow("--cell 16x4: cut") << "--text 你 --cell 16x4 -f hex"
+                                      << QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(4, '\0');
+    QTest::newRow("--missing blank") << "--text 'B' --missing blank -f hex --invert" << QByteArray(16, '\xFF');
+    QTest::newRow("c51, named: a row a glyph, its line, the codes")
+        << "--text 你 -f c51 --name t --cell 16x1"
+        << QString::fromUtf8("unsigned char code t[1][2] = {\r\n/* 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, "
+                             "\r\n},\r\n};\r\nunsigned int code t_codes[1] = {\r\n0xC4E3, \r\n};\r\n")
+               .toUtf8();
+    QTest::newRow("a51, unicode codes, proportional widths")
+        << "--text A你 -f a51 --name t --cell 8x1 --proportional --index unicode"
+        << QByteArray("t:\r\n; A U+0041\r\nDB   000H\r\nDB   000H\r\n; ") + QString::fromUtf8("你").toUtf8() +
+               " U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\n"
+               "t_codes:\r\nDW   00041H, 04F60H\r\nt_widths:\r\nDB   008H, 010H\r\n";
+    QTest::newRow("vertical, proportional: the advance, not whole bytes")
+        << "--text A -f a51 --name t --proportional --layout vertical"
+        << QByteArray("t:\r\n; A U+0041\r\nDB   000H, 000H, 000H, 000H, 000H\r\nDB   000H, 038H, 028H, 028H, 038H\r\n"
+                      "t_codes:\r\nDW   00041H\r\nt_widths:\r\nDB   005H\r\n");
+    QTest::newRow("pbm: a sheet, 16 cells a row") << "--charset ascii --missing blank --cell 8x2 -f pbm"
+                                                  << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
+}
+
+void tst_CliFrames::glyphTables()
+{
+    QFETCH(QString, options);
+    QFETCH(QByteArray, data);
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    picture(QStringLiteral("text.txt"), QByteArray("A\r\n\xE4\xBD\xA0\nA\n"));
+    QStringList arguments{QStringLiteral("--font"), QStringLiteral("tiny.bdf")};
+    for (QString word : options.split(u' '))
+        arguments << word.remove(u'\'');
+    const Run r = run(arguments);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QByteArray out = r.out;
+    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")))
+        out = afterHeader(out);
+    QCOMPARE(out.toHex(' '), data.toHex(' '));
+}
+
+void tst_CliFrames::glyphRefusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a character without a glyph")
+        << QStringList{"--font", "tiny.bdf", "--text", "AB"}
+        << QStringLiteral("tiny.bdf: the font tiny.bdf has no glyph for B U+0042 (use --missing blank");
+    QTest::newRow("a character without a GB2312 code")
+        << QStringList{"--font", "tiny.bdf", "--text", "€", "--missing", "blank"}
+        << QStringLiteral("tiny.bdf: € U+20AC has no GB2312 code (use --index unicode)");
+    QTest::newRow("a family fontconfig does not know")
+        << QStringList{"--font", "No Such Family", "--text", "A"}
+        << QStringLiteral("No Such Family: no such font file, and no font of that family (the nearest fontconfig "
+                          "offers is '");
+    QTest::newRow("a bitmap font at another size")
+        << QStringList{"--font", "tiny.bdf", "--text", "A", "--size", "12"}
+        << QStringLiteral("tiny.bdf: the bitmap font tiny.bdf has glyphs of 16 pixels, not 12");
+    QTest::newRow("a text file past the memory limit")
+        << QStringList{"--font", "tiny.bdf", "--text-file", "long.txt", "--max-memory", "1K"}
+        << QStringLiteral("tiny.bdf: the text file long.txt is longer than the memory limit of 1024 bytes");
+    QTest::newRow("a text file not in UTF-8") << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
+                                              << QStringLiteral("tiny.bdf: the text file gbk.txt is not UTF-8");
+    QTest::newRow("a font name fontconfig cannot read")
+        << QStringList{"--font", "X:charset=zz", "--text", "A"}
+        << QStringLiteral("X:charset=zz: no such font file, and not a font name fontconfig reads");
+    QTest::newRow("a cell past --max-memory")
+        << QStringList{"--font", "tiny.bdf", "--text", "A", "--cell", "512x512", "--max-memory", "200K"}
+        << QStringLiteral("tiny.bdf: holding the cell of A U+0041 whole takes 262144 bytes");
+    QTest::newRow("face 1 of a single font") << QStringList{"--font", "tiny.bdf", "--font-index", "1", "--text", "A"}
+                                             << QStringLiteral("tiny.bdf: the font has one face, face 0; there is no "
+                                                               "face 1");
+    QTest::newRow("a font's glyph table past its end")
+        << QStringList{"--font", "pastend.ttf", "--text", "A"}
+        << QStringLiteral("pastend.ttf: the font is damaged: its table 'glyf' lies past the end of the file");
+    QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
+                                << QStringLiteral("t.bmp: not a font FreeType reads");
+}
+
+void tst_CliFrames::glyphRefusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
+    picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
+    QByteArray pastEnd = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
+    pastEnd.replace(pastEnd.indexOf("glyf") + 8, 4, QByteArray(4, '\x7F')); // its offset
+    picture(QStringLiteral("pastend.ttf"), pastEnd);
+    const Run r = run(arguments);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + message), qPrintable(r.err));
+    QCOMPARE(r.err.count(u'\n'), 1);
+}
+
+void tst_CliFrames::realFontsDrawEveryGb2312Character_data()
+{
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<bool>("insideCells");
+    QTest::newRow("WenQuanYi bitmap, 16 pixels") << "/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf" << true;
+    // An outline's hinted ideographs span 17 rows at 16 pixels; some glyphs pass the cell, and are said to.
+    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << false;
+}
+
+// Every GB2312 character but the ideographic space (A1A1) leaves ink in its cell of the sheet.
+void tst_CliFrames::realFontsDrawEveryGb2312Character()
+{
+    QFETCH(QString, font);
+    QFETCH(bool, insideCells);
+    if (!QFileInfo::exists(QStringLiteral("/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf")))
+        QSKIP("xfonts-wqy and fonts-wqy-zenhei are missing (scripts/install-deps installs them)");
+    const Run r = run({QStringLiteral("--font"), font, QStringLiteral("--charset"), QStringLiteral("gb2312"),
+                       QStringLiteral("-f"), QStringLiteral("pbm")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err.isEmpty(), insideCells);
+    const QImage sheet = QImage::fromData(r.out, "PBM").convertToFormat(QImage::Format_Mono);
+    QCOMPARE(sheet.size(), QSize(16 * 16, (7445 + 15) / 16 * 16));
+    for (int i = 1; i < 7445; ++i) {
+        const QImage cell = sheet.copy(i % 16 * 16, i / 16 * 16, 16, 16);
+        bool ink = false;
+        for (int y = 0; y < 16 && !ink; ++y)
+            for (int x = 0; x < 16 && !ink; ++x)
+                ink = qGray(cell.pixel(x, y)) < 128;
+        QVERIFY2(ink, qPrintable(QStringLiteral("character %1 of GB2312 is blank").arg(i)));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_CliFrames)
+#include "tst_cli_frames.moc"

@@ -1,0 +1,399 @@
+// The converter's text and its command line: the worked example, every picture kind, encodings, usage errors, help,
+// names, headers, batches and standard input.
+
+#include "cli/converter.h"
+
+#include "export/textencoding.h"
+#include "support/testpictures.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace TestPictures;
+
+class tst_CliTextOutput : public ConverterTest {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void c51OfTheWorkedExample();
+    void a51IsTheDefaultAndDatedNow();
+    void everyPictureKind_data();
+    void everyPictureKind();
+    void outputFileHoldsWhatStandardOutputGets();
+    void gbkEncoding();
+    void usageErrors_data();
+    void usageErrors();
+    void helpAndVersion();
+    void pathWithSpacesAndChinese();
+    void verboseSummary();
+    void namesCannotLeaveTheirComment();
+    void headerDeclaresTheArray();
+    void batchNamesEachArray();
+    void pictureFromStandardInput();
+};
+
+void tst_CliTextOutput::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+void tst_CliTextOutput::c51OfTheWorkedExample()
+{
+    const Run r = run({QStringLiteral("--format"), QStringLiteral("c51"), QStringLiteral("t.bmp")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QString());
+    QCOMPARE(QString::fromUtf8(r.out),
+             QStringLiteral("/*----  图片文件来自：【t.bmp】  ----*/\r\n"
+                            "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
+                            "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
+                            "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
+                            "0x81, 0xFF, \r\n"
+                            "0x00, 0x0A, \r\n"));
+}
+
+void tst_CliTextOutput::a51IsTheDefaultAndDatedNow()
+{
+    const QDate today = QDate::currentDate();
+    const Run r = run({QStringLiteral("./t.bmp")}, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(r.out).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 7);
+    QCOMPARE(lines[0], QStringLiteral(";----  图片文件来自：【./t.bmp】  ----"));
+    const QRegularExpression dated(QStringLiteral("^;----  本数据文件建立日期：(\\d{4}-\\d\\d-\\d\\d);  "
+                                                  "建立时间：\\d\\d:\\d\\d:\\d\\d  ----$"));
+    const QRegularExpressionMatch m = dated.match(lines[2]);
+    QVERIFY2(m.hasMatch(), qPrintable(lines[2]));
+    QVERIFY(qAbs(QDate::fromString(m.captured(1), Qt::ISODate).daysTo(today)) <= 1);
+    QCOMPARE(lines.mid(4),
+             (QStringList{QStringLiteral("DB   081H, 0FFH"), QStringLiteral("DB   000H, 00AH"), QString()}));
+}
+
+void tst_CliTextOutput::everyPictureKind_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("bytes");
+
+    // 16 x 3: a black 8 x 3 block left, white right; row 1 also has pixel 15 black.
+    const QImage blocks = fromRows({QStringLiteral("########........"),
+                                    QStringLiteral("###############"
+                                                   "#"),
+                                    QStringLiteral("########........")});
+    const QByteArray packed("\xFF\x00\xFF\xFF\xFF\x00", 6);
+    const QStringList hex{QStringLiteral("-f"), QStringLiteral("hex")};
+    QTest::newRow("BMP 1 bit") << "b1.bmp" << encodeBmp(blocks, 1) << hex << packed;
+    QTest::newRow("BMP 4 bit top-down") << "b4.bmp" << encodeBmp(blocks, 4, RowOrder::TopDown) << hex << packed;
+    QTest::newRow("BMP 24 bit") << "b24.bmp" << encodeBmp(blocks, 24) << hex << packed;
+    QTest::newRow("GIF") << "g.gif" << encodeGif({blocks}) << hex << packed;
+
+    // JPEG is lossy: black is only nearly black, so the conversion decides.
+    QImage big = solid(64, 16, qRgb(255, 255, 255));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            big.setPixel(x, y, qRgb(0, 0, 0));
+    QByteArray bigPacked;
+    for (int y = 0; y < 16; ++y)
+        bigPacked += QByteArray("\xFF\xFF\xFF\xFF\x00\x00\x00\x00", 8);
+    QTest::newRow("JPEG with --convert") << "j.jpg" << encodeJpeg(big, 90)
+                                         << (hex + QStringList{QStringLiteral("--convert")}) << bigPacked;
+
+    // Colour picture: red and blue become black, green white, only with --convert.
+    const QImage colours = fromRows({QStringLiteral("rrggbb##")});
+    QTest::newRow("colours, no conversion") << "c.bmp" << encodeBmp(colours, 24) << hex << QByteArray("\x03", 1);
+    QTest::newRow("colours, converted") << "c.bmp" << encodeBmp(colours, 24)
+                                        << (hex + QStringList{QStringLiteral("-c")}) << QByteArray("\xCF", 1);
+}
+
+void tst_CliTextOutput::everyPictureKind()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, bytes);
+    const Run r = run(options + QStringList{picture(name, content)});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(r.out, bytes);
+}
+
+void tst_CliTextOutput::outputFileHoldsWhatStandardOutputGets()
+{
+    for (const QString &format : {QStringLiteral("a51"), QStringLiteral("c51"), QStringLiteral("hex")}) {
+        const Run toStdout = run(
+            {QStringLiteral("--format"), format, QStringLiteral("-o"), QStringLiteral("-"), QStringLiteral("t.bmp")});
+        const Run toFile = run({QStringLiteral("--format"), format, QStringLiteral("--output"),
+                                QStringLiteral("out.") + format, QStringLiteral("t.bmp")});
+        QCOMPARE(toFile.exitCode, 0);
+        QCOMPARE(toFile.out, QByteArray());
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("out.") + format)), toStdout.out);
+    }
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("out.hex"))), QByteArray("\x81\xFF\x00\x0A", 4));
+}
+
+void tst_CliTextOutput::gbkEncoding()
+{
+    const Run utf8 = run({QStringLiteral("t.bmp")});
+    const Run gbk = run({QStringLiteral("--encoding"), QStringLiteral("gbk"), QStringLiteral("t.bmp")});
+    QCOMPARE(gbk.exitCode, 0);
+    QCOMPARE(gbk.out, encodeText(QString::fromUtf8(utf8.out), TextEncoding::Gbk).bytes);
+    QVERIFY(gbk.out.contains("\xA3\xBA\xA1\xBE")); // ：【 in GBK
+}
+
+void tst_CliTextOutput::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no picture") << QStringList{};
+    QTest::newRow("two pictures") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("t.bmp")};
+    QTest::newRow("unknown format") << QStringList{QStringLiteral("--format"), QStringLiteral("intel"),
+                                                   QStringLiteral("t.bmp")};
+    QTest::newRow("unknown encoding") << QStringList{QStringLiteral("-e"), QStringLiteral("latin1"),
+                                                     QStringLiteral("t.bmp")};
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")};
+    QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")};
+    QTest::newRow("--convert and --threshold") << words("--convert --threshold 10 t.bmp");
+    QTest::newRow("--threshold and --dither") << words("--threshold 10 --dither bayer4 t.bmp");
+    QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp");
+    QTest::newRow("--threshold x") << words("--threshold x t.bmp");
+    QTest::newRow("--dither halftone") << words("--dither halftone t.bmp");
+    QTest::newRow("--rotate 45") << words("--rotate 45 t.bmp");
+    QTest::newRow("--flip diagonal") << words("--flip diagonal t.bmp");
+    QTest::newRow("--layout diagonal") << words("--layout diagonal t.bmp");
+    QTest::newRow("--bit-order middle") << words("--bit-order middle t.bmp");
+    QTest::newRow("--name with hex") << words("-f hex --name logo t.bmp");
+    QTest::newRow("--name 9lives") << words("--name 9lives t.bmp");
+    QTest::newRow("--name int") << words("-f c51 --name int t.bmp");
+    QTest::newRow("--name logo-small") << words("-f c51 --name logo-small t.bmp");
+    QTest::newRow("--name xdata") << words("-f c51 --name xdata t.bmp");
+    QTest::newRow("--name mov, a51") << words("--name mov t.bmp");
+    QTest::newRow("--address with a51") << words("--address 16 t.bmp");
+    QTest::newRow("--address past 32 bits") << words("-f ihex --address 0x100000000 t.bmp");
+    QTest::newRow("--c-dialect borland") << words("-f c51 --c-dialect borland t.bmp");
+    QTest::newRow("two pictures, no --output-dir") << words("t.bmp t.bmp");
+    QTest::newRow("--output and --output-dir") << words("-o x.a51 --output-dir out t.bmp");
+    QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp");
+    QTest::newRow("--max-pixels 0") << words("--max-pixels 0 t.bmp");
+    QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp");
+    QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp");
+    QTest::newRow("--name in a batch") << words("--name logo --output-dir out t.bmp x.bmp");
+    QTest::newRow("--header with a51") << words("--header t.h --name t t.bmp");
+    QTest::newRow("--header without a name") << words("-f c51 --header t.h t.bmp");
+    QTest::newRow("--header in a batch") << words("-f c51 --name-prefix p --header t.h --output-dir out t.bmp x.bmp");
+    QTest::newRow("--name-prefix 9") << words("-f c51 --name-prefix 9 t.bmp");
+    QTest::newRow("- in a batch") << words("--output-dir out t.bmp -");
+    QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif");
+    QTest::newRow("--help-all") << words("--help-all");
+    QTest::newRow("--name twice") << words("-f c51 --name a --name b t.bmp");
+    QTest::newRow("--pixel gray3") << words("--pixel gray3 t.bmp");
+    QTest::newRow("--background grey") << words("--background grey t.bmp");
+    QTest::newRow("--background #12345") << words("--background #12345 t.bmp");
+    QTest::newRow("--display vt100") << words("--display vt100 t.bmp");
+    QTest::newRow("vertical gray4") << words("--pixel gray4 --layout vertical t.bmp");
+    QTest::newRow("--display ssd1306 then gray4") << words("--display ssd1306 --pixel gray4 t.bmp");
+    QTest::newRow("--threshold with rgb565") << words("--pixel rgb565 --threshold 9 t.bmp");
+    QTest::newRow("--convert with gray2") << words("--pixel gray2 --convert t.bmp");
+    QTest::newRow("pbm of rgb565") << words("--pixel rgb565 -f pbm t.bmp");
+    QTest::newRow("--byte-order with gray4") << words("--pixel gray4 --byte-order little t.bmp");
+    QTest::newRow("--bit-order with rgb888") << words("--pixel rgb888 --bit-order lsb t.bmp");
+    QTest::newRow("--font and a picture") << words("--font tiny.bdf --text A t.bmp");
+    QTest::newRow("--font without characters") << words("--font tiny.bdf");
+    QTest::newRow("--text and --charset") << words("--font tiny.bdf --text A --charset ascii");
+    QTest::newRow("--text without --font") << words("--text A t.bmp");
+    QTest::newRow("--charset big5") << words("--font tiny.bdf --charset big5");
+    QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16");
+    QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp");
+    QTest::newRow("--tile 8") << words("--tile 8 t.bmp");
+    QTest::newRow("--compress zip") << words("--compress zip t.bmp");
+    QTest::newRow("--compress with png") << words("--compress packbits -f png t.bmp");
+    QTest::newRow("--frames with --font") << words("--frames --font tiny.bdf --text A");
+}
+
+void tst_CliTextOutput::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    const Run r = run(arguments);
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ")), qPrintable(r.err));
+}
+
+void tst_CliTextOutput::helpAndVersion()
+{
+    const Run help = run({QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.startsWith("Usage: tessaline-cli [options] PICTURE...\n"));
+    QVERIFY(help.out.contains("the raw packed bytes, Intel HEX records of them")); // the description
+    // Qt's parser's messages in the words of the converter's own.
+    QCOMPARE(run({QStringLiteral("--colour"), QStringLiteral("t.bmp")}).err,
+             QStringLiteral("tessaline-cli: unknown option --colour (see --help)\n"));
+    QCOMPARE(run({QStringLiteral("-zq"), QStringLiteral("t.bmp")}).err,
+             QStringLiteral("tessaline-cli: unknown options -z, -q (see --help)\n"));
+    QCOMPARE(run({QStringLiteral("t.bmp"), QStringLiteral("--format")}).err,
+             QStringLiteral("tessaline-cli: --format needs a value (see --help)\n"));
+    QCOMPARE(run({QStringLiteral("--pad=1"), QStringLiteral("t.bmp")}).err,
+             QStringLiteral("tessaline-cli: --pad takes no value (see --help)\n"));
+    for (const char *option : {"--format", "--convert", "--threshold", "--dither", "--layout", "--bit-order", "--pad",
+                               "--invert", "--rotate", "--flip", "--preview", "--encoding", "--output", "PICTURE"})
+        QVERIFY2(help.out.contains(option), option);
+    const Run version = run({QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out, QByteArray("tessaline-cli 1.0\n"));
+    QVERIFY(run({QStringLiteral("t.bmp")}, "0").out.contains("1970-01-01;"));
+    const Run badEpoch = run({QStringLiteral("t.bmp")}, "tomorrow");
+    QCOMPARE(badEpoch.exitCode, 2);
+    QVERIFY(badEpoch.err.contains(QStringLiteral("SOURCE_DATE_EPOCH")));
+}
+
+void tst_CliTextOutput::pathWithSpacesAndChinese()
+{
+    const QString name = QStringLiteral("我的 图片 (1).bmp");
+    picture(name, encodeBmp(workedExample(), 8));
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), name});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(QString::fromUtf8(r.out).startsWith(QStringLiteral("/*----  图片文件来自：【") + name +
+                                                QStringLiteral("】  ----*/\r\n")));
+}
+
+void tst_CliTextOutput::verboseSummary()
+{
+    // 1024 x 520 pixels, 66560 bytes: more than one 8051 code bank.
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("-o"),
+                       QStringLiteral("bank.bin"), picture(QStringLiteral("bank.bmp"), largeMonochromeBmp(1024, 520))});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err,
+             QStringLiteral("tessaline-cli: bank.bmp: 1024 x 520 pixels, packed as 1024 x 520, hex, 66560 bytes "
+                            "of data\ntessaline-cli: bank.bmp: warning: 66560 bytes of data, more than the 64 KiB "
+                            "(65536 bytes) that one 8051 code bank holds\n"));
+    QCOMPARE(
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("--compress"),
+             QStringLiteral("packbits"), QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("t.bmp")})
+            .err.section(u'\n', 0, 0),
+        QStringLiteral("tessaline-cli: t.bmp: 1 frame of 4 bytes, 4 bytes packed into 5 (125.0 %)"));
+    // A picture larger than the display's screen: said; one that fits turned fits a display that turns.
+    const Run small =
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
+             QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("bank.bmp")});
+    QCOMPARE(small.err, QStringLiteral("tessaline-cli: bank.bmp: warning: the picture is 1024 x 520 pixels, larger "
+                                       "than the pcd8544's screen of 84 x 48\n"));
+    const QString wide = picture(QStringLiteral("wide.bmp"), encodeBmp(solid(160, 128, qRgb(0, 0, 0)), 24));
+    QVERIFY(
+        run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("st7735"), wide})
+            .err.isEmpty());
+    QVERIFY(!run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("ssd1322"),
+                  wide})
+                 .err.isEmpty());
+    // Intel HEX that passes the 8051's code space: said, and written all the same.
+    const Run past = run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"),
+                          QStringLiteral("0xFFFE"), QStringLiteral("t.bmp")});
+    QCOMPARE(past.exitCode, 0);
+    QCOMPARE(past.err, QStringLiteral("tessaline-cli: t.bmp: warning: the data ends at 0x10001, past the 8051's 64 KiB "
+                                      "of code space (0x0000 to 0xFFFF); no 8051 reaches it without banking\n"));
+    QVERIFY(run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"), QStringLiteral("0xFFFC"),
+                 QStringLiteral("t.bmp")})
+                .err.isEmpty());
+    // Packed, its 4 bytes take 5.
+    QVERIFY(run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"), QStringLiteral("0xFFFC"),
+                 QStringLiteral("--compress"), QStringLiteral("packbits"), QStringLiteral("t.bmp")})
+                .err.contains(QStringLiteral("ends at 0x10000,")));
+}
+
+// A picture's name goes into the header's comment; no name can close that comment or start a new line.
+void tst_CliTextOutput::namesCannotLeaveTheirComment()
+{
+    QDir(dir.path()).mkpath(QStringLiteral("x*/ const char injected[] = \"owned\"; "));
+    const QString c51Name = QStringLiteral("x*/ const char injected[] = \"owned\"; /*.bmp");
+    picture(c51Name, encodeBmp(workedExample(), 24));
+    const Run c51 = run({QStringLiteral("-f"), QStringLiteral("c51"), c51Name});
+    QCOMPARE(c51.exitCode, 0);
+    QVERIFY(
+        c51.out.startsWith("/*----  \xE5\x9B\xBE\xE7\x89\x87\xE6\x96\x87\xE4\xBB\xB6\xE6\x9D\xA5\xE8\x87\xAA\xEF\xBC"
+                           "\x9A\xE3\x80\x90x*\\/ const char injected[] = \"owned\"; /*.bmp"));
+    QCOMPARE(c51.out.count("*/"), 4);
+    const QString a51Name = QStringLiteral("a\r\nDB 0FFH\n\u2028\u202E.bmp"); // and a bidirectional override
+    picture(a51Name, encodeBmp(workedExample(), 24));
+    const Run a51 = run({a51Name});
+    QCOMPARE(a51.exitCode, 0);
+    QCOMPARE(a51.out.count("\n"), 6);
+    QVERIFY(
+        QString::fromUtf8(a51.out).startsWith(QStringLiteral(";----  图片文件来自：【a??DB 0FFH???.bmp】  ----\r\n")));
+}
+
+void tst_CliTextOutput::headerDeclaresTheArray()
+{
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name"), QStringLiteral("logo"),
+                       QStringLiteral("--layout"), QStringLiteral("vertical"), QStringLiteral("--c-dialect"),
+                       QStringLiteral("sdcc"), QStringLiteral("--header"), QStringLiteral("logo.h"),
+                       QStringLiteral("-o"), QStringLiteral("logo.c"), QStringLiteral("t.bmp")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(readFile(dir.filePath(QStringLiteral("logo.h")))),
+             QStringLiteral("/*----  图片文件来自：【t.bmp】  ----*/\r\n"
+                            "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
+                            "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
+                            "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
+                            "#ifndef TESSALINE_LOGO_H\r\n#define TESSALINE_LOGO_H\r\n\r\n"
+                            "#define LOGO_WIDTH 16\r\n#define LOGO_HEIGHT 2\r\n#define LOGO_PAGES 1\r\n"
+                            "#define LOGO_BYTES 16\r\n\r\n"
+                            "extern unsigned char __code logo[LOGO_BYTES];\r\n\r\n#endif\r\n"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("logo.c"))).contains("unsigned char __code logo[16] = {"));
+    // A header that cannot be written (a folder stands in its place) fails the run and leaves the output as it was.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.h")));
+    const Run failed = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name"), QStringLiteral("x"),
+                            QStringLiteral("--header"), QStringLiteral("folder.h"), QStringLiteral("-o"),
+                            QStringLiteral("logo.c"), QStringLiteral("t.bmp")});
+    QCOMPARE(failed.exitCode, 1);
+    QVERIFY2(failed.err.startsWith(QStringLiteral("tessaline-cli: folder.h: ")), qPrintable(failed.err));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("logo.c"))).contains("unsigned char __code logo[16] = {"));
+}
+
+void tst_CliTextOutput::batchNamesEachArray()
+{
+    picture(QStringLiteral("logo-small.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("8x8.gif"), encodeGif({workedExample()}));
+    picture(QStringLiteral("data.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("Add.bmp"), encodeBmp(workedExample(), 24));
+    const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name-prefix"),
+                       QStringLiteral("gfx_"), QStringLiteral("--output-dir"), QStringLiteral("named"),
+                       QStringLiteral("logo-small.bmp"), QStringLiteral("8x8.gif")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(
+        readFile(dir.filePath(QStringLiteral("named/logo-small.c"))).contains("unsigned char code gfx_logo_small[4]"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.c"))).contains("unsigned char code gfx__8x8[4]"));
+    const Run a51 = run({QStringLiteral("--output-dir"), QStringLiteral("named"), QStringLiteral("8x8.gif"),
+                         QStringLiteral("data.bmp"), QStringLiteral("Add.bmp")});
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.a51"))).contains("\r\n_8x8:\r\nDB   081H"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/data.a51"))).contains("\r\ndata_:\r\nDB   081H"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/Add.a51"))).contains("\r\nAdd_:\r\nDB   081H"));
+}
+
+void tst_CliTextOutput::pictureFromStandardInput()
+{
+    const QByteArray bmp = encodeBmp(workedExample(), 24);
+    const Run piped = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("-")}, exampleEpoch, {}, bmp);
+    QCOMPARE(piped.exitCode, 0);
+    QVERIFY(
+        piped.out.startsWith("/*----  \xE5\x9B\xBE\xE7\x89\x87\xE6\x96\x87\xE4\xBB\xB6\xE6\x9D\xA5\xE8\x87\xAA\xEF\xBC"
+                             "\x9A\xE3\x80\x90-\xE3\x80\x91"));
+    QVERIFY(piped.out.endsWith("0x81, 0xFF, \r\n0x00, 0x0A, \r\n"));
+    const Run named = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--picture-name"),
+                           QStringLiteral("logo.bmp"), QStringLiteral("-")},
+                          exampleEpoch, {}, encodeGif({workedExample()}));
+    QCOMPARE(named.out.mid(named.out.indexOf("\r\n", 200)), piped.out.mid(piped.out.indexOf("\r\n", 200)));
+    QVERIFY(QString::fromUtf8(named.out).contains(QStringLiteral("【logo.bmp】")));
+    // From a file the shell opened: read in place, as any picture file.
+    const auto fromFile = [this] {
+        const int fd = ::open(QFile::encodeName(dir.filePath(QStringLiteral("t.bmp"))).constData(), O_RDONLY);
+        dup2(fd, STDIN_FILENO);
+    };
+    QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-")}, exampleEpoch, fromFile).out,
+             QByteArray("\x81\xFF\x00\x0A", 4));
+    QCOMPARE(run({QStringLiteral("-")}).err, QStringLiteral("tessaline-cli: -: standard input is empty\n"));
+}
+
+QTEST_GUILESS_MAIN(tst_CliTextOutput)
+#include "tst_cli_text.moc"
