@@ -31,10 +31,12 @@ for page in "$work"/prefix/share/man/man1/*.1.gz; do
 done
 desktop-file-validate "$work/prefix/share/applications/tessaline.desktop" || fail "the desktop entry is not valid"
 
-# Completion: every option --help names, and the values of one.
+# Completion and the manual: every option --help names (the option table's entries), and the values of one.
 completion=$work/prefix/share/bash-completion/completions/tessaline-cli
+manual=$(zcat "$work/prefix/share/man/man1/tessaline-cli.1.gz" | sed 's/\\-/-/g')
 for option in $("$work/prefix/bin/tessaline-cli" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
     grep -q -- "$option\b" "$completion" || fail "the completion does not offer $option"
+    grep -q -- "$option\b" <<<"$manual" || fail "the manual does not describe $option"
 done
 # Every display --list-displays knows: completed, and in the README's table with the same properties.
 "$work/prefix/bin/tessaline-cli" --list-displays | tail -n +2 | while read -r name width x height pixel layout bits bytes; do
