@@ -67,6 +67,22 @@ Apply choice(std::initializer_list<std::pair<const char *, Value>> choices, std:
     };
 }
 
+// An option that takes a size W x H ("16x16", an X too), each side from 1 to `largest` pixels.
+Apply sizeOption(int largest, std::function<void(Options &, QSize)> set)
+{
+    return [largest, set](Options &options, const QString &value) -> std::optional<QString> {
+        static const QRegularExpression size(QStringLiteral("^([0-9]{1,7})[xX]([0-9]{1,7})$"));
+        const QRegularExpressionMatch m = size.match(value);
+        const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+        if (!m.hasMatch() || w < 1 || h < 1 || w > largest || h > largest)
+            return QStringLiteral("takes a size such as 16x16, from 1 to %1 pixels a side, not '%2'")
+                .arg(largest)
+                .arg(value);
+        set(options, QSize(w, h));
+        return std::nullopt;
+    };
+}
+
 // A size: a whole number from 1 to `largest`, with a binary K, M or G after it where `units` allows.
 std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t largest)
 {
@@ -340,15 +356,7 @@ const QList<Entry> &entries()
         {{s("cell")},
          "WxH",
          "One size for every cell, W x H pixels.",
-         [](Options &o, const QString &value) -> std::optional<QString> {
-             static const QRegularExpression size(QStringLiteral("^([0-9]{1,4})x([0-9]{1,4})$"));
-             const QRegularExpressionMatch m = size.match(value);
-             const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
-             if (!m.hasMatch() || w < 1 || h < 1 || w > 1024 || h > 1024)
-                 return QStringLiteral("takes a size such as 16x16, from 1 to 1024 pixels a side, not '%1'").arg(value);
-             o.glyphs.cell = QSize(w, h);
-             return std::nullopt;
-         }},
+         sizeOption(1024, [](Options &o, QSize size) { o.glyphs.cell = size; })},
         {{s("proportional")},
          nullptr,
          "Each cell as wide as its glyph's advance (in whole bytes across, in the horizontal layout), and a table "
@@ -377,15 +385,7 @@ const QList<Entry> &entries()
          "WxH",
          "Cut the picture into tiles of W x H pixels, left to right and top to bottom, each a frame: a sprite "
          "sheet. A picture of no whole number of tiles is refused.",
-         [](Options &o, const QString &value) -> std::optional<QString> {
-             static const QRegularExpression size(QStringLiteral("^([0-9]{1,7})x([0-9]{1,7})$"));
-             const QRegularExpressionMatch m = size.match(value);
-             const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
-             if (!m.hasMatch() || w < 1 || h < 1 || w > Limits::maxSide || h > Limits::maxSide)
-                 return QStringLiteral("takes a size such as 8x8, not '%1'").arg(value);
-             o.tile = QSize(w, h);
-             return std::nullopt;
-         }},
+         sizeOption(int(Limits::maxSide), [](Options &o, QSize size) { o.tile = size; })},
         {{s("compress")},
          "method",
          "packbits: each frame's bytes packed with PackBits (TIFF's), a frame alone so that it can be unpacked "
