@@ -130,6 +130,12 @@ std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
 
 } // namespace
 
+namespace {
+// The warnings, and with --verbose the sizes, of a conversion that succeeded.
+void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
+                const GlyphSource *glyphs, Report &report);
+} // namespace
+
 int convertOne(const Options &options, const Job &job, Report &report)
 {
     const QString &picture = job.picture;
@@ -178,6 +184,16 @@ int convertOne(const Options &options, const Job &job, Report &report)
         report.complain(job.output + QStringLiteral(": ") + file.errorString());
         return Refused;
     }
+    reportDone(options, job, road, result, glyphs, report);
+    return Success;
+}
+
+namespace {
+
+void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
+                const GlyphSource *glyphs, Report &report)
+{
+    const QString &picture = job.picture;
     const Geometry &g = result.geometry;
     if (glyphs && glyphs->clipped())
         report.complain(picture + QStringLiteral(": warning: %1 of the %2 glyphs do not fit their cells and are cut "
@@ -223,5 +239,6 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                 .arg(picture)
                                 .arg(written));
     }
-    return Success;
 }
+
+} // namespace

@@ -78,6 +78,9 @@ protected:
 
 private:
     bool readHeader(const PictureLimits &limits, QString *errorString);
+    // The colour table or the channels' masks, and where the pixels start, after a header of `infoSize` bytes.
+    bool readColours(std::int64_t offBits, std::int64_t infoSize, std::uint32_t colourCount, std::uint32_t masks[4],
+                     QString *errorString);
     bool readPalette(std::int64_t position, int entries, int entrySize, QString *errorString);
     // The stream row that holds picture row y.
     std::int64_t streamRow(std::int64_t y) const { return bottomUp_ ? height_ - 1 - y : y; }
@@ -191,6 +194,17 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
     height_ = height < 0 ? -height : height;
     bottomUp_ = height > 0;
 
+    return readColours(offBits, infoSize, colourCount, masks, errorString);
+}
+
+bool BmpDecoder::readColours(std::int64_t offBits, std::int64_t infoSize, std::uint32_t colourCount,
+                             std::uint32_t masks[4], QString *errorString)
+{
+    const auto refuse = [&](const QString &why) {
+        *errorString = why;
+        return false;
+    };
+    const QString incomplete = QStringLiteral("the BMP header is incomplete");
     std::int64_t position = fileHeaderSize + infoSize;
     const bool bitFields = compression_ == BitFields;
     if (bitFields && (infoSize == 40 || infoSize == 64)) { // the masks follow the header

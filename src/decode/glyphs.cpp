@@ -429,68 +429,86 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
     source->options_ = options;
     source->limits_ = limits;
     source->characters_ = characters;
-    Font &f = *source->font_;
-    FT_Face face = f.face();
+    const int size = source->sizeFont(errorString);
+    if (size == 0 || !source->measureCells(size, errorString))
+        return nullptr;
+    return source;
+}
 
+int GlyphSource::sizeFont(QString *errorString)
+{
+    Font &f = *font_;
+    FT_Face face = f.face();
     // The cells' height: the bitmap font's own size, or the size asked.
-    int size = options.cell.isValid() ? options.cell.height() : options.size;
+    int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
     if (f.isBitmap()) {
-        if (size == 0 || (options.size && options.size != f.strikeSize()))
-            size = f.strikeSize();
-        if (options.size && options.size != f.strikeSize())
-            return fail(QStringLiteral("the bitmap font %1 has glyphs of %2 pixels, not %3 (leave out --size)")
-                            .arg(f.name())
-                            .arg(f.strikeSize())
-                            .arg(options.size));
+        if (options_.size && options_.size != f.strikeSize()) {
+            *errorString = QStringLiteral("the bitmap font %1 has glyphs of %2 pixels, not %3 (leave out --size)")
+                               .arg(f.name())
+                               .arg(f.strikeSize())
+                               .arg(options_.size);
+            return 0;
+        }
+        size = size ? size : f.strikeSize();
         FT_Select_Size(face, 0);
         BDF_PropertyRec ascent{};
-        source->baseline_ =
-            FT_Get_BDF_Property(face, "FONT_ASCENT", &ascent) == 0 && ascent.type == BDF_PROPERTY_TYPE_INTEGER
-                ? ascent.u.integer
-                : int(face->size->metrics.ascender >> 6);
-    } else {
-        size = size ? size : 16;
-        if (!limits.fitsPicture(size, size, errorString, u"a glyph's cell"))
-            return nullptr;
-        if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0)
-            return fail(QStringLiteral("the font %1 cannot be drawn %2 pixels high").arg(f.name()).arg(size));
-        // The font's ascent and descent scaled to span the cell: the OS/2 table's typographic ones where it has
-        // them (a CJK font's em box), else the font's.
-        double ascent = face->ascender, descent = -face->descender;
-        if (const auto *os2 = static_cast<const TT_OS2 *>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-            os2 && os2->version != 0xFFFF && os2->sTypoAscender > 0 && os2->sTypoDescender <= 0) {
-            ascent = os2->sTypoAscender;
-            descent = -os2->sTypoDescender;
-        }
-        source->baseline_ = ascent + descent > 0 ? int(std::lround(ascent * size / (ascent + descent))) : size;
+        baseline_ = FT_Get_BDF_Property(face, "FONT_ASCENT", &ascent) == 0 && ascent.type == BDF_PROPERTY_TYPE_INTEGER
+                        ? ascent.u.integer
+                        : int(face->size->metrics.ascender >> 6);
+        return size;
     }
+    size = size ? size : 16;
+    if (!limits_.fitsPicture(size, size, errorString, u"a glyph's cell"))
+        return 0;
+    if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) {
+        *errorString = QStringLiteral("the font %1 cannot be drawn %2 pixels high").arg(f.name()).arg(size);
+        return 0;
+    }
+    // The font's ascent and descent scaled to span the cell: the OS/2 table's typographic ones where it has
+    // them (a CJK font's em box), else the font's.
+    double ascent = face->ascender, descent = -face->descender;
+    if (const auto *os2 = static_cast<const TT_OS2 *>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+        os2 && os2->version != 0xFFFF && os2->sTypoAscender > 0 && os2->sTypoDescender <= 0) {
+        ascent = os2->sTypoAscender;
+        descent = -os2->sTypoDescender;
+    }
+    baseline_ = ascent + descent > 0 ? int(std::lround(ascent * size / (ascent + descent))) : size;
+    return size;
+}
 
-    for (const char32_t c : characters) {
+bool GlyphSource::measureCells(int size, QString *errorString)
+{
+    const auto fail = [&](const QString &why) {
+        *errorString = why;
+        return false;
+    };
+    FT_Face face = font_->face();
+    for (const char32_t c : std::as_const(characters_)) {
         const bool present = FT_Get_Char_Index(face, FT_ULong(c)) != 0;
-        if (!present && !options.missingBlank)
+        if (!present && !options_.missingBlank)
             return fail(QStringLiteral("the font %1 has no glyph for %2 (use --missing blank to leave its cell "
                                        "empty)")
-                            .arg(f.name(), characterLabel(c)));
-        if (options.index == CodeIndex::Gb2312 && gb2312Code(c) == 0)
+                            .arg(font_->name(), characterLabel(c)));
+        if (options_.index == CodeIndex::Gb2312 && gb2312Code(c) == 0)
             return fail(QStringLiteral("%1 has no GB2312 code (use --index unicode)").arg(characterLabel(c)));
-        if (options.index == CodeIndex::Unicode && c > 0xFFFF)
+        if (options_.index == CodeIndex::Unicode && c > 0xFFFF)
             return fail(QStringLiteral("%1 does not fit the 16-bit table of codes").arg(characterLabel(c)));
         int width = isWide(c) ? size : size / 2;
-        if (options.cell.isValid())
-            width = options.cell.width();
-        if (options.proportional) {
+        if (options_.cell.isValid())
+            width = options_.cell.width();
+        if (options_.proportional) {
             width = 0;
             if (present && FT_Load_Char(face, FT_ULong(c), FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
                 width = int((face->glyph->advance.x + 32) >> 6);
-            const int step = std::max(options.widthStep, 1);
+            const int step = std::max(options_.widthStep, 1);
             width = std::max(1, (width + step - 1) / step * step);
         }
-        if (!limits.fitsPicture(width, size, errorString, u"a glyph's cell"))
-            return nullptr;
-        source->cells_.emplace_back(width, size);
-        source->blank_.push_back(!present);
+        if (!limits_.fitsPicture(width, size, errorString, u"a glyph's cell"))
+            return false;
+        cells_.emplace_back(width, size);
+        blank_.push_back(!present);
     }
-    return source;
+    return true;
 }
 
 std::unique_ptr<PictureDecoder> GlyphSource::open(int i, QString *errorString)

@@ -52,6 +52,10 @@ public:
 
 private:
     GlyphSource() = default;
+    // Sets the font's size for the cells and finds the baseline; the cells' height, or 0 with the reason.
+    int sizeFont(QString *errorString);
+    // Each character's cell, `size` high; false, with the reason, when a character cannot have one.
+    bool measureCells(int size, QString *errorString);
 
     std::unique_ptr<Font> font_;
     QList<char32_t> characters_;
