@@ -5,6 +5,7 @@
 #include "cli/report.h"
 #include "export/cheader.h"
 #include "export/filesave.h"
+#include "export/framelayout.h"
 #include "decode/charsets.h"
 #include "decode/decoder.h"
 #include "decode/animation.h"
@@ -72,7 +73,8 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     if (road.pack.layout == Layout::Vertical)
         macros.append({macro + QStringLiteral("PAGES"), g.packedHeight / 8});
     QStringList externs;
-    const QString count = macro + frames.countName();
+    const FrameLayout layout = layoutOf(frames.kind(), frames.count());
+    const QString count = macro + layout.countName;
     if (road.compress) { // the packed frames one after the other, and where each starts
         const QString size = macro + QStringLiteral("SIZE");
         macros.append({count, g.frames});
@@ -81,7 +83,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
         externs << cArray(encode.dialect, encode.name, size)
                 << cArray(encode.dialect, result.offsetBytes, encode.name + QStringLiteral("_offsets"),
                           count + QStringLiteral(" + 1"));
-    } else if (frames.isTable()) {
+    } else if (layout.table) {
         macros.append({count, g.frames});
         macros.append({bytes, g.frameBytes});
         externs << cArray(encode.dialect, encode.name, count + QStringLiteral("][") + bytes);
@@ -90,7 +92,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
         externs << cArray(encode.dialect, encode.name, bytes);
     }
     for (const FrameTable &table : frames.tables())
-        externs << cArray(encode.dialect, table.bytes, encode.name + table.suffix, count);
+        externs << cArray(encode.dialect, layoutOf(table).bytes, encode.name + layoutOf(table).suffix, count);
     const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pack));
     return encodeText(cHeaderText(comment, encode.name, macros, externs), encode.encoding).bytes;

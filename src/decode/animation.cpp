@@ -158,11 +158,8 @@ QString GifAnimation::label(int i) const
 
 QList<FrameTable> GifAnimation::tables() const
 {
-    // A delay past 65535 ms (a GIF counts up to 655.35 s) widens the table to 32 bits rather than being cut.
-    FrameTable delays{QStringLiteral("_delays"), 2, QStringLiteral("delays in milliseconds"), {}};
-    for (const GifControl &frame : frames_) {
+    FrameTable delays{FrameValues::Delays, {}};
+    for (const GifControl &frame : frames_)
         delays.values.append(std::uint32_t(frame.delay));
-        delays.bytes = frame.delay > 0xFFFF ? 4 : delays.bytes;
-    }
     return {delays};
 }

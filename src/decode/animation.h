@@ -26,15 +26,13 @@ public:
     static std::unique_ptr<GifAnimation> open(std::unique_ptr<ByteSource> source, const Limits &limits,
                                               QString *errorString);
 
+    FrameKind kind() const override { return FrameKind::Animation; }
     int count() const override { return int(frames_.size()); }
     QSize size(int) const override { return {width_, height_}; }
     std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
     QString label(int i) const override;
     QString what(int i) const override { return QStringLiteral("frame %1").arg(i + 1); }
-    bool isTable() const override { return true; }
-    QString countName() const override { return QStringLiteral("FRAMES"); }
     QList<FrameTable> tables() const override;
-    bool previewsSheet() const override { return false; }
 
 private:
     static constexpr std::size_t maxFrames = 65535;

@@ -580,20 +580,15 @@ QString GlyphSource::label(int i) const
 
 QList<FrameTable> GlyphSource::tables() const
 {
-    FrameTable codes{QStringLiteral("_codes"),
-                     2,
-                     options_.index == CodeIndex::Gb2312 ? QStringLiteral("GB2312 codes")
-                                                         : QStringLiteral("Unicode code points"),
-                     {}};
+    const bool gb2312 = options_.index == CodeIndex::Gb2312;
+    FrameTable codes{gb2312 ? FrameValues::Gb2312Codes : FrameValues::UnicodeCodes, {}};
     for (const char32_t c : characters_)
-        codes.values.append(options_.index == CodeIndex::Gb2312 ? gb2312Code(c) : std::uint32_t(c));
+        codes.values.append(gb2312 ? gb2312Code(c) : std::uint32_t(c));
     QList<FrameTable> tables{codes};
     if (options_.proportional) {
-        FrameTable widths{QStringLiteral("_widths"), 1, QStringLiteral("cell widths"), {}};
-        for (const QSize &cell : cells_) {
+        FrameTable widths{FrameValues::Widths, {}};
+        for (const QSize &cell : cells_)
             widths.values.append(std::uint32_t(cell.width()));
-            widths.bytes = cell.width() > 255 ? 2 : widths.bytes;
-        }
         tables.append(widths);
     }
     return tables;

@@ -38,14 +38,13 @@ public:
     static std::unique_ptr<GlyphSource> open(const QString &font, int fontIndex, const QList<char32_t> &characters,
                                              const GlyphOptions &options, const Limits &limits, QString *errorString);
 
+    FrameKind kind() const override { return FrameKind::Glyphs; }
     int count() const override { return int(characters_.size()); }
     QSize size(int i) const override { return cells_[std::size_t(i)]; }
     std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
     QString label(int i) const override;
     QString what(int i) const override { return QStringLiteral("the cell of ") + label(i); }
-    bool isTable() const override { return true; }
     QList<FrameTable> tables() const override;
-    int sheetColumns() const override { return 16; }
 
     // Glyphs that did not fit their cell and were cut at its edge.
     int clipped() const { return clipped_; }

@@ -16,14 +16,12 @@ public:
     // Null, with the reason, when the picture is no whole number of tiles, or a band passes the memory limit.
     static std::unique_ptr<Tiles> cut(PictureDecoder &picture, QSize tile, const Limits &limits, QString *errorString);
 
+    FrameKind kind() const override { return FrameKind::Tiles; }
     int count() const override { return columns_ * rows_; }
     QSize size(int) const override { return tile_; }
     std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
     QString label(int i) const override { return QStringLiteral("tile %1, %2").arg(i % columns_).arg(i / columns_); }
     QString what(int i) const override { return label(i); }
-    bool isTable() const override { return true; }
-    QString countName() const override { return QStringLiteral("FRAMES"); }
-    bool previewsSheet() const override { return false; }
 
     // As many as an animation's frames: the table of frames counts in 16 bits.
     static constexpr std::int64_t maxTiles = 65535;

@@ -1,5 +1,7 @@
 #include "encoders.h"
 
+#include "export/framelayout.h"
+
 #include "export/intelhex.h"
 #include "imaging/pack.h"
 
@@ -68,17 +70,18 @@ public:
         if (options_.name.isEmpty())
             return;
         for (const FrameTable &table : options_.tables) {
-            const QByteArray name = (options_.name + table.suffix).toLatin1();
+            const TableLayout layout = layoutOf(table);
+            const QByteArray name = (options_.name + layout.suffix).toLatin1();
             if (format_ == CodeFormat::A51) { // DB a byte, DW a word (high byte first, as A51 stores it)
                 out.append(name + ":\r\n");
-                appendTableRows(table, out);
+                appendTableRows(table, layout.bytes, out);
                 continue;
             }
             out.append(
-                cArray(options_.dialect, table.bytes, QString::fromLatin1(name), QString::number(table.values.size()))
+                cArray(options_.dialect, layout.bytes, QString::fromLatin1(name), QString::number(table.values.size()))
                     .toLatin1() +
                 " = {\r\n");
-            appendTableRows(table, out);
+            appendTableRows(table, layout.bytes, out);
             out.append("};\r\n");
         }
     }
@@ -86,14 +89,14 @@ public:
 private:
     bool named() const { return format_ == CodeFormat::C51 && !options_.name.isEmpty(); }
     // A table's values, 16 a line: A51 "DB 008H" or "DW 0C4E3H", C51 "0x08, " or "0xC4E3, ".
-    void appendTableRows(const FrameTable &table, QByteArray &out) const
+    void appendTableRows(const FrameTable &table, int bytes, QByteArray &out) const
     {
-        const int digits = 2 * table.bytes;
+        const int digits = 2 * bytes;
         for (qsizetype i = 0; i < table.values.size(); ++i) {
             const QByteArray hex = QByteArray::number(table.values[i], 16).toUpper().rightJustified(digits, '0');
             if (format_ == CodeFormat::A51) {
                 if (i % 16 == 0)
-                    out.append(table.bytes == 1 ? "DB   " : table.bytes == 2 ? "DW   " : "DD   ");
+                    out.append(bytes == 1 ? "DB   " : bytes == 2 ? "DW   " : "DD   ");
                 out.append('0' + hex + 'H');
                 out.append(i % 16 == 15 || i + 1 == table.values.size() ? "\r\n" : ", ");
             } else {

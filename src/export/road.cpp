@@ -2,6 +2,7 @@
 
 #include "decode/decoder.h"
 #include "export/filesave.h"
+#include "export/framelayout.h"
 #include "export/packbits.h"
 #include "export/preview.h"
 #include "imaging/readahead.h"
@@ -300,6 +301,7 @@ private:
     QList<Geometry> plans_;
     Reservation held_;
     EncodeOptions encode_;
+    FrameLayout layout_;
     int channels_ = 1;
     std::uint8_t white_ = 0;
     bool drawn_ = false;
@@ -321,15 +323,16 @@ bool Road::plan()
     encode_ = options_.encode;
     encode_.pixel = options_.pack.pixel;
     encode_.notes += pixelFormatNotes(options_.pack);
-    encode_.table = frames_.isTable() && !options_.compress;
+    layout_ = layoutOf(frames_.kind(), frames_.count());
+    encode_.table = layout_.table && !options_.compress;
     encode_.tables = frames_.tables();
     drawn_ = makeEncoder(encode_, g)->takesLevels();
     // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
     // memory limit; a picture alone streams.
-    sheetPreview_ = options_.preview && several && frames_.previewsSheet();
+    sheetPreview_ = options_.preview && several && layout_.previewsSheet;
     Geometry shown = g; // what a picture output draws: the sheet, or the one picture
     if (several && (drawn_ || sheetPreview_)) {
-        sheet_.emplace(plans_, frames_.sheetColumns(), channels_, white_);
+        sheet_.emplace(plans_, layout_.sheetColumns, channels_, white_);
         // Its sides must stay ints for the encoders; its bytes are what limits it.
         constexpr std::int64_t widest = std::int64_t(1) << 30;
         if (sheet_->width() >= widest || sheet_->height() >= widest) {
@@ -349,7 +352,7 @@ bool Road::plan()
     if (!options_.compress) // compressed, the header waits for the sizes
         encoder_->begin(output_.block());
     if (options_.preview) {
-        if (several && !frames_.previewsSheet())
+        if (several && !layout_.previewsSheet)
             options_.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
         preview_.emplace(sheetPreview_ ? int(sheet_->width()) : plans_.first().packedWidth, options_.previewColumns,
                          options_.pack.pixel, options_.preview);
@@ -453,9 +456,9 @@ bool Road::finish()
     if (options_.compress) { // the header and the packed frames, now that their sizes are known
         result_.compressedBytes = bytes_->packed().size();
         result_.offsets = bytes_->offsets();
-        result_.offsetBytes = result_.compressedBytes > 0xFFFF ? 4 : 2;
-        encode_.tables.prepend({QStringLiteral("_offsets"), result_.offsetBytes,
-                                QStringLiteral("where each frame starts"), result_.offsets});
+        const FrameTable offsets{FrameValues::Offsets, result_.offsets};
+        result_.offsetBytes = layoutOf(offsets).bytes;
+        encode_.tables.prepend(offsets);
         Geometry packed = result_.geometry;
         packed.dataBytes = result_.compressedBytes;
         encoder_ = makeEncoder(encode_, packed);

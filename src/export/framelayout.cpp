@@ -1,0 +1,38 @@
+#include "framelayout.h"
+
+#include <algorithm>
+
+FrameLayout layoutOf(FrameKind kind, int count)
+{
+    FrameLayout layout;
+    layout.table = kind != FrameKind::Picture;
+    layout.countName = kind == FrameKind::Glyphs ? QStringLiteral("COUNT") : QStringLiteral("FRAMES");
+    layout.sheetColumns = kind == FrameKind::Glyphs ? 16 : std::max(count, 1);
+    layout.previewsSheet = kind == FrameKind::Glyphs || kind == FrameKind::Picture;
+    return layout;
+}
+
+TableLayout layoutOf(const FrameTable &table)
+{
+    TableLayout layout;
+    switch (table.kind) {
+    case FrameValues::Gb2312Codes:
+    case FrameValues::UnicodeCodes:
+        layout = {QStringLiteral("_codes"), 2};
+        break;
+    case FrameValues::Widths:
+        layout = {QStringLiteral("_widths"), 1};
+        break;
+    case FrameValues::Delays: // in milliseconds
+        layout = {QStringLiteral("_delays"), 2};
+        break;
+    case FrameValues::Offsets: // where each packed frame starts, and the end
+        layout = {QStringLiteral("_offsets"), 2};
+        break;
+    }
+    const std::uint32_t largest =
+        table.values.isEmpty() ? 0 : *std::max_element(table.values.begin(), table.values.end());
+    const int needed = largest > 0xFFFF ? 4 : largest > 0xFF ? 2 : 1;
+    layout.bytes = std::max(layout.bytes, needed);
+    return layout;
+}
