@@ -2,11 +2,14 @@
 
 #include "core/clock.h"
 #include "core/texts.h"
-#include "imaging/pack.h"
+#include "decode/decoder.h"
+#include "export/filesave.h"
+#include "export/road.h"
 #include "imaging/pixeltable.h"
 
 #include <array>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,33 +51,77 @@ bool endsLine(int curcol, int bytesPerRow)
     return curcol == bytesPerRow - 1 || curcol % 16 == 15;
 }
 
-// Runs `format` over every row of the table, collecting codelines and codetext, with the progress after each.
-GeneratedCode collectRows(CodeFormat format, QString header, const PixelTable &pixelinfo, QStringView activity,
-                          const StatusSink &status)
-{
-    const int bytes = pixelinfo.bytesPerRow();
-    GeneratedCode code;
-    code.codetext = std::move(header);
-    code.codelines.reserve(pixelinfo.height());
-    if (format == CodeFormat::Hex)
-        code.codebytes.resize(qsizetype(bytes) * pixelinfo.height());
-    // The pack stage of the converter's road, in the window's packing: mono, horizontal, the leftmost in bit 7.
-    Packer packer(PackOptions{}, pixelinfo.width());
-    QByteArray line;
-    for (int currow = 0; currow < pixelinfo.height(); ++currow) {
-        packer.add(pixelinfo.row(currow));
-        const std::uint8_t *packed = packer.unit();
-        line.clear();
-        appendCodeRow(format, packed, bytes, line);
-        QString row = QString::fromLatin1(line);
-        code.codetext.append(row);
-        if (format == CodeFormat::Hex) {
-            std::memcpy(code.codebytes.data() + qsizetype(bytes) * currow, packed, std::size_t(bytes));
-            code.codetext.append(lineEnd);
-        }
-        code.codelines.append(std::move(row));
-        reportProgress(status, activity, currow, pixelinfo.height());
+// The pixel table as a picture for the road: black where an entry is 1, white elsewhere.
+class TableRows : public PictureDecoder {
+public:
+    explicit TableRows(const PixelTable &table) : table_(table)
+    {
+        width_ = table.width();
+        height_ = table.height();
     }
+    const char *format() const override { return "pixel table"; }
+
+protected:
+    bool decodeRow(int y, QRgb *row) override
+    {
+        const std::uint8_t *entries = table_.row(y);
+        for (std::int64_t x = 0; x < width_; ++x)
+            row[x] = entries[x] ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        return true;
+    }
+
+private:
+    const PixelTable &table_;
+};
+
+// What the road hands on, taken a row at a time.
+class RowSink : public ByteSink {
+public:
+    bool write(const char *data, std::int64_t size) override
+    {
+        pending_.append(data, qsizetype(size));
+        return true;
+    }
+    QByteArray take() { return std::exchange(pending_, {}); }
+
+private:
+    QByteArray pending_;
+};
+
+// The window's export of `format`: the converter's road run over the pixel table, its text (or its bytes and
+// their listing) collected a row at a time, with the progress after each row.
+GeneratedCode runWriter(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
+                        QStringView activity, const StatusSink &status)
+{
+    RoadOptions options;
+    options.encode.format = format == CodeFormat::A51   ? OutputFormat::A51
+                            : format == CodeFormat::C51 ? OutputFormat::C51
+                                                        : OutputFormat::Hex;
+    options.encode.picfile = picfile;
+    options.encode.stamp = stamp;
+    GeneratedCode code;
+    code.codelines.reserve(pixelinfo.height());
+    QByteArray text;
+    RowSink sink;
+    options.rowsDone = [&](int done) {
+        QByteArray chunk = sink.take();
+        if (format == CodeFormat::Hex && done > 0) { // the bytes, and their listing for the viewer
+            code.codebytes += chunk;
+            QByteArray line;
+            appendCodeRow(format, reinterpret_cast<const std::uint8_t *>(chunk.constData()), int(chunk.size()), line);
+            code.codelines.append(QString::fromLatin1(line));
+            text += line + "\r\n";
+        } else if (format != CodeFormat::Hex) {
+            text += chunk;
+            if (done > 0)
+                code.codelines.append(QString::fromLatin1(chunk));
+        }
+        if (done > 0)
+            reportProgress(status, activity, done - 1, pixelinfo.height());
+    };
+    TableRows rows(pixelinfo);
+    runRoad(rows, options, sink);
+    code.codetext = QString::fromUtf8(text + sink.take());
     return code;
 }
 
@@ -177,34 +224,16 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
 GeneratedCode writeA51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
                        const StatusSink &status)
 {
-    return collectRows(CodeFormat::A51,
-                       codeHeader(CodeFormat::A51, picfile, pixelinfo.width(), pixelinfo.height(), stamp), pixelinfo,
-                       Texts::writingA51, status);
+    return runWriter(CodeFormat::A51, pixelinfo, picfile, stamp, Texts::writingA51, status);
 }
 
 GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
                        const StatusSink &status)
 {
-    return collectRows(CodeFormat::C51,
-                       codeHeader(CodeFormat::C51, picfile, pixelinfo.width(), pixelinfo.height(), stamp), pixelinfo,
-                       Texts::writingC51, status);
+    return runWriter(CodeFormat::C51, pixelinfo, picfile, stamp, Texts::writingC51, status);
 }
 
 GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status)
 {
-    return collectRows(CodeFormat::Hex, QString(), pixelinfo, Texts::writingHex, status);
-}
-
-GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                        const StatusSink &status)
-{
-    switch (format) {
-    case CodeFormat::A51:
-        return writeA51(pixelinfo, picfile, stamp, status);
-    case CodeFormat::C51:
-        return writeC51(pixelinfo, picfile, stamp, status);
-    case CodeFormat::Hex:
-        break;
-    }
-    return writeHex(pixelinfo, status);
+    return runWriter(CodeFormat::Hex, pixelinfo, QString(), {}, Texts::writingHex, status);
 }

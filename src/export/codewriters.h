@@ -48,8 +48,11 @@ QString textInComment(CodeFormat format, QStringView text);
 // line ended by CR LF; for HEX the listing, entries such as "81 ", without a line end. Plain ASCII.
 void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByteArray &out);
 
+// The window's writers: the converter's road run over the pixel table, each filling codetext, codelines (and
+// codebytes) a row at a time and reporting its progress after each row.
+
 // A51 assembler source: four comment lines naming `picfile`, the size and the stamp, then "DB" lines of at
-// most 16 entries such as 081H, a new line for every picture row. Reports its progress after each row.
+// most 16 entries such as 081H, a new line for every picture row.
 GeneratedCode writeA51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
                        const StatusSink &status);
 
@@ -60,7 +63,3 @@ GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, cons
 
 // The packed bytes (W x H / 8 of them) and their listing, a picture row a line of entries such as "81 ".
 GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status);
-
-// The writer of `format`.
-GeneratedCode writeCode(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                        const StatusSink &status);

@@ -351,6 +351,11 @@ bool Road::plan()
     bytes_.emplace(*encoder_, options_.compress);
     if (!options_.compress) // compressed, the header waits for the sizes
         encoder_->begin(output_.block());
+    if (options_.rowsDone) {
+        if (!output_.flush(true))
+            return false;
+        options_.rowsDone(0);
+    }
     if (options_.preview) {
         if (several && !layout_.previewsSheet)
             options_.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
@@ -415,8 +420,10 @@ bool Road::rows(int i, Stages &stages)
             std::fill(stages.levels.begin(), stages.levels.end(), white_);
         }
         levels(i, y, stages);
-        if (!output_.flush())
+        if (!output_.flush(bool(options_.rowsDone)))
             return false;
+        if (options_.rowsDone && i == 0 && y < p.height)
+            options_.rowsDone(y + 1);
     }
     return true;
 }

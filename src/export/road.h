@@ -29,6 +29,9 @@ struct RoadOptions {
     // wide at most.
     std::function<void(const QString &line)> preview;
     int previewColumns = 80;
+    // When set, called with the rows of the first frame done: 0 once the header is written, then after each row,
+    // everything before it handed to the sink first. The window's progress, and its text a row at a time.
+    std::function<void(int rowsDone)> rowsDone;
     // The memory budget of what is held whole (a turned picture); the decoder has its own limits.
     Limits limits;
 };

@@ -12,11 +12,6 @@ std::uint8_t PixelTable::packedByte(int c, int y) const
     return byte;
 }
 
-PackedPosition packedPositionOf(int x, int y, int width)
-{
-    return {std::int64_t(y) * (width / 8) + x / 8, 7 - x % 8};
-}
-
 void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries)
 {
     const QRgb black = rgbFromColour(blackcolor) & 0xFFFFFF;

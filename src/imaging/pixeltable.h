@@ -37,13 +37,6 @@ private:
     std::vector<std::uint8_t> cells_;
 };
 
-// Where pixel (x, y) of a picture `width` pixels wide lands in the packed data.
-struct PackedPosition {
-    std::int64_t byte; // y * (width / 8) + x div 8
-    int bit;           // 7 - x mod 8
-};
-PackedPosition packedPositionOf(int x, int y, int width);
-
 // One row of the table: 1 where the pixel's colour equals `blackcolor` exactly, 0 elsewhere.
 void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries);
 

@@ -32,6 +32,14 @@ QImage numberedPicture(int bytes, int rows)
     return image;
 }
 
+// The window's writer of `format`.
+GeneratedCode writerOf(CodeFormat format, const PixelTable &table, const StatusSink &status = {})
+{
+    return format == CodeFormat::A51   ? writeA51(table, examplePath, exampleStamp, status)
+           : format == CodeFormat::C51 ? writeC51(table, examplePath, exampleStamp, status)
+                                       : writeHex(table, status);
+}
+
 QStringList linesOf(const QString &text)
 {
     QStringList lines = text.split(QStringLiteral("\r\n"));
@@ -59,7 +67,7 @@ private slots:
     void pathCannotEndItsComment();
     void progressAfterEveryRow_data();
     void progressAfterEveryRow();
-    void writeCodeDispatches();
+    void stampDate();
 };
 
 void tst_CodeWriters::a51WorkedExample()
@@ -148,7 +156,7 @@ void tst_CodeWriters::entriesMatchPackedBytes()
     QFETCH(CodeFormat, format);
     const int bytes = 40, rows = 9;
     const PixelTable table = tableOf(numberedPicture(bytes, rows));
-    const GeneratedCode code = writeCode(format, table, examplePath, exampleStamp, {});
+    const GeneratedCode code = writerOf(format, table);
     const QString data = format == CodeFormat::Hex ? code.codetext : linesOf(code.codetext).mid(4).join(u'\n');
     const QRegularExpression entry(format == CodeFormat::A51   ? QStringLiteral("0([0-9A-F]{2})H")
                                    : format == CodeFormat::C51 ? QStringLiteral("0x([0-9A-F]{2})")
@@ -234,18 +242,13 @@ void tst_CodeWriters::progressAfterEveryRow()
     QFETCH(CodeFormat, format);
     QFETCH(QString, activity);
     QStringList texts;
-    writeCode(format, tableOf(solid(8, 3, qRgb(0, 0, 0))), examplePath, exampleStamp,
-              [&](const QString &text) { texts << text; });
+    writerOf(format, tableOf(solid(8, 3, qRgb(0, 0, 0))), [&](const QString &text) { texts << text; });
     QCOMPARE(texts, (QStringList{activity + QStringLiteral("33%"), activity + QStringLiteral("67%"),
                                  activity + QStringLiteral("100%")}));
 }
 
-void tst_CodeWriters::writeCodeDispatches()
+void tst_CodeWriters::stampDate()
 {
-    const PixelTable table = tableOf(workedExample());
-    QVERIFY(writeCode(CodeFormat::A51, table, examplePath, exampleStamp, {}).codetext.startsWith(u';'));
-    QVERIFY(writeCode(CodeFormat::C51, table, examplePath, exampleStamp, {}).codetext.startsWith(u'/'));
-    QCOMPARE(writeCode(CodeFormat::Hex, table, examplePath, exampleStamp, {}).codebytes.size(), 4);
     QCOMPARE(codeStampAt(QDateTime(QDate(2026, 12, 7), QTime(9, 8, 7))).date, QStringLiteral("2026-12-07"));
 }
 

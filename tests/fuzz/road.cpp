@@ -123,7 +123,9 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
         options.limits = limitsFor(PictureFormats::WindowFormats).sizes;
         const RoadResult result = runRoad(*decoder, options, sink);
         require(result.ok, "the converter reads what the window reads");
-        const GeneratedCode code = writeCode(format, table, QStringLiteral("fuzz.bmp"), stamp, {});
+        const GeneratedCode code = format == CodeFormat::A51   ? writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {})
+                                   : format == CodeFormat::C51 ? writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {})
+                                                               : writeHex(table, {});
         require(sink.bytes == (format == CodeFormat::Hex ? code.codebytes : code.codetext.toUtf8()),
                 "the converter writes what the window writes");
     }
