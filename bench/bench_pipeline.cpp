@@ -114,8 +114,11 @@ void Writer(benchmark::State &state)
     const PixelTable table = readPixelTable(surface, blackColour, {});
     const CodeStamp stamp = codeStampAt(QDateTime::currentDateTime());
     const auto format = CodeFormat(state.range(0));
+    const QString name = QStringLiteral("bench.bmp");
     for (auto _ : state)
-        benchmark::DoNotOptimize(writeCode(format, table, QStringLiteral("bench.bmp"), stamp, {}));
+        benchmark::DoNotOptimize(format == CodeFormat::A51   ? writeA51(table, name, stamp, {})
+                                 : format == CodeFormat::C51 ? writeC51(table, name, stamp, {})
+                                                             : writeHex(table, {}));
 }
 
 // The converter's whole road from a JPEG in memory to A51 text, with the conversion.
