@@ -62,6 +62,9 @@ void tst_CliFrames::framesAndTiles_data()
     QTest::newRow("--frames: a comment is not a graphic control")
         << commented << "-f hex --pixel rgb888 --frames" << r + g + b + r + g + r + r + w + g + r + b + w;
     QTest::newRow("without --frames: the first frame") << gif << "-f hex --pixel rgb888" << r + g + b;
+    const GifFrame wide{solid(64, 64, qRgb(0, 0, 0)), {}, 0, 0, std::nullopt};
+    QTest::newRow("--frames: 8192 pixels decoded, at --max-pixels 8192")
+        << encodeGif({wide, wide}, QSize(8, 1)) << "-f hex --frames --max-pixels 8192" << QByteArray("\xFF\xFF");
     const QByteArray redOnWider = encodeGif({{solid(1, 1, qRgb(255, 0, 0)), {}, 0, 0, std::nullopt}}, QSize(2, 1));
     QTest::newRow("without --frames: around the frame is clear, as in frame 0")
         << redOnWider << "-f hex --pixel rgb888 --background black" << r + QByteArray(3, '\0');
