@@ -54,13 +54,9 @@ std::optional<QList<Job>> plan(const Options &options)
     for (const QString &picture : options.font.isEmpty() ? options.pictures : QStringList{options.font}) {
         const QString base = QFileInfo(picture).completeBaseName();
         Job job{picture, options.output, options.road.encode.name, options.header};
-        if (options.namesFromPictures())
-            job.name = identifierFrom(base);
-        if (!job.name.isEmpty())
-            job.name.prepend(options.namePrefix);
-        // A keyword of C or of the assembler, made of the prefix and a name: the '_' makes it a name again.
-        if (!job.name.isEmpty() && (!isCIdentifier(job.name) || (a51 && isA51ReservedWord(job.name))))
-            job.name.append(u'_');
+        if (options.namesFromPictures() || !job.name.isEmpty())
+            job.name = arrayName(options.namePrefix, options.namesFromPictures() ? base : job.name,
+                                 options.namesFromPictures(), a51);
         if (batch)
             job.output =
                 QDir(options.outputDir).filePath(base + QLatin1String(extensionOf(options.road.encode.format)));

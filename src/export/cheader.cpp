@@ -50,22 +50,26 @@ bool isA51ReservedWord(const QString &name)
     return words.contains(name.toUpper());
 }
 
-QString identifierFrom(const QString &baseName)
+QString arrayName(const QString &prefix, const QString &name, bool fromFile, bool a51)
 {
-    QString name;
-    for (const char32_t c : baseName.toUcs4()) {
-        if ((c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'_')
-            name.append(QChar(c));
-        else if (c < 0x80)
-            name.append(u'_');
-        else
-            name.append(u'u' + QString::number(c, 16).toUpper());
+    QString made = name;
+    if (fromFile) {
+        made.clear();
+        for (const char32_t c : name.toUcs4()) {
+            if ((c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'_')
+                made.append(QChar(c));
+            else if (c < 0x80)
+                made.append(u'_');
+            else
+                made.append(u'u' + QString::number(c, 16).toUpper());
+        }
+        if (made.isEmpty() || made[0].isDigit())
+            made.prepend(u'_');
     }
-    if (name.isEmpty() || name[0].isDigit())
-        name.prepend(u'_');
-    if (!isCIdentifier(name)) // a keyword
-        name.append(u'_');
-    return name;
+    made.prepend(prefix);
+    if (!isCIdentifier(made) || (a51 && isA51ReservedWord(made))) // a keyword, or a word the assembler keeps
+        made.append(u'_');
+    return made;
 }
 
 QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, std::int64_t>> &macros,

@@ -24,10 +24,12 @@ bool isCIdentifier(const QString &name);
 // or an operator), which cannot be a label: "a" or "mov" assembles as A or MOV.
 bool isA51ReservedWord(const QString &name);
 
-// A file's base name made into a C identifier: each ASCII character that cannot stand in one becomes '_', any
-// other character 'u' and its code point in hex (so that names in other scripts stay apart), a leading digit
-// gets a '_' before it, and a keyword a '_' after it. "logo-small" gives "logo_small", "8x8" gives "_8x8".
-QString identifierFrom(const QString &baseName);
+// The name of an array (or an A51 label): `prefix` and then `name`, which, taken from a file's base name
+// (`fromFile`), is first made a C identifier: each ASCII character that cannot stand in one becomes '_', any other
+// character 'u' and its code point in hex (so that names in other scripts stay apart), a leading digit gets a
+// '_' before it. A keyword of C or of the 8051 compilers, or with `a51` a reserved word of the assembler, gets a
+// '_' after it. "logo-small" gives "logo_small", "8x8" gives "_8x8", "data" gives "data_".
+QString arrayName(const QString &prefix, const QString &name, bool fromFile, bool a51);
 
 // A header for the C51 arrays of one file: `comment` (C comment lines, each ended by CR LF), then an include
 // guard made from `name`, a #define for each of `macros`, and an extern declaration for each of `externs`
