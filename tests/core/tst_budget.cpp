@@ -1,0 +1,70 @@
+#include "core/budget.h"
+#include "core/limits.h"
+
+#include <QTest>
+
+// The process's one memory budget: what fits, what is given back, and whether a refusal was the others' doing.
+class tst_Budget : public QObject {
+    Q_OBJECT
+
+private slots:
+    void reservations_data();
+    void reservations();
+    void refusalNamesWhatAndHowMuch();
+};
+
+void tst_Budget::reservations_data()
+{
+    QTest::addColumn<qint64>("othersHold"); // another reservation's bytes, held throughout
+    QTest::addColumn<qint64>("first");      // taken into the reservation under test
+    QTest::addColumn<qint64>("then");       // taken into it next
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<bool>("shared"); // refused only because of what the others hold
+    QTest::newRow("exactly the capacity") << qint64(0) << qint64(60) << qint64(40) << true << false;
+    QTest::newRow("one byte over, alone") << qint64(0) << qint64(60) << qint64(41) << false << false;
+    QTest::newRow("over beside the others") << qint64(30) << qint64(30) << qint64(41) << false << true;
+    QTest::newRow("beside the others, fitting") << qint64(30) << qint64(30) << qint64(40) << true << false;
+    QTest::newRow("more than the whole, however much is held")
+        << qint64(30) << qint64(0) << qint64(101) << false << false;
+    QTest::newRow("a size read from a file, near 2^63")
+        << qint64(1) << qint64(0) << std::numeric_limits<qint64>::max() << false << false;
+}
+
+void tst_Budget::reservations()
+{
+    QFETCH(qint64, othersHold);
+    QFETCH(qint64, first);
+    QFETCH(qint64, then);
+    QFETCH(bool, fits);
+    QFETCH(bool, shared);
+    const auto budget = std::make_shared<Budget>(100);
+    Reservation others;
+    QVERIFY(budget->take(others, othersHold));
+    {
+        Reservation mine;
+        QVERIFY(budget->take(mine, first));
+        Budget::forgetRefusal();
+        QCOMPARE(budget->take(mine, then), fits);
+        QCOMPARE(Budget::lastRefusalWasShared(), shared);
+        QCOMPARE(mine.bytes(), first + (fits ? then : 0));
+        QCOMPARE(budget->held(), othersHold + mine.bytes());
+        mine.giveBack(first);
+        QCOMPARE(budget->held(), othersHold + mine.bytes());
+    }
+    QCOMPARE(budget->held(), othersHold); // given back when it ends
+}
+
+void tst_Budget::refusalNamesWhatAndHowMuch()
+{
+    Limits limits;
+    limits.budget = std::make_shared<Budget>(1000);
+    Reservation held, more;
+    QString why;
+    QVERIFY(limits.reserve(600, u"the screen", &held, &why));
+    QVERIFY(!limits.reserve(500, u"the sheet", &more, &why));
+    QCOMPARE(why, QStringLiteral("holding the sheet whole takes 500 bytes beside the 600 bytes already held, more "
+                                 "than the memory limit of 1000 bytes (--max-memory raises it)"));
+}
+
+QTEST_GUILESS_MAIN(tst_Budget)
+#include "tst_budget.moc"
