@@ -62,9 +62,9 @@ void Form1::Cmd_outputcode_Click()
 void Form1::writeOutput(const QString &fileName, const QByteArray &data, const QString &successText, QString failure)
 {
     const QString path = platform_.programDirectory() + u'/' + fileName;
-    QString reason;
+    Refusal reason;
     if (failure.isEmpty() && !saveFileAtomically(path, data, &reason))
-        failure = QStringLiteral("无法写入文件：【") + path + QStringLiteral("】\r\n") + reason;
+        failure = QStringLiteral("无法写入文件：【") + path + QStringLiteral("】\r\n") + reason.detail;
     if (!failure.isEmpty()) {
         platform_.messageBox(failure, Texts::applicationTitle.toString(), MessageIcon::Warning);
     } else {

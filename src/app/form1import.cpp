@@ -8,6 +8,8 @@
 
 #include <QTimer>
 
+#include <new>
+
 void Form1::Form_Load()
 {
     initsettings();
@@ -55,7 +57,12 @@ void Form1::Cmd_loadpic_Click()
 
 bool Form1::loadIntoPictureBox(const QString &path)
 {
-    LoadedPicture loaded = LoadPicture(path);
+    LoadedPicture loaded;
+    try {
+        loaded = LoadPicture(path);
+    } catch (const std::bad_alloc &) { // the machine has less memory than the window's limits allow
+        loaded = {};
+    }
     if (!loaded.ok()) {
         platform_.messageBox(QStringLiteral("无法读取图片文件：【") + path + QStringLiteral("】"),
                              Texts::messageTitle.toString(), MessageIcon::Information);

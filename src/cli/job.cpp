@@ -28,7 +28,7 @@ public:
     }
 };
 
-std::unique_ptr<ByteSource> openJobBytes(const Options &options, const Job &job, QString *error)
+std::unique_ptr<ByteSource> openJobBytes(const Options &options, const Job &job, Refusal *error)
 {
     if (job.picture != u"-")
         return openFileSource(job.picture, error);
@@ -38,10 +38,10 @@ std::unique_ptr<ByteSource> openJobBytes(const Options &options, const Job &job,
 // The frames of one job: a picture alone, its tiles, an animation's frames, or the glyphs of a font; null, with
 // the reason, when they cannot be read. `picture` keeps what the frames read from.
 std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
-                                        std::unique_ptr<PictureDecoder> *picture, QString *error);
+                                        std::unique_ptr<PictureDecoder> *picture, Refusal *error);
 
 // The glyphs --font draws: the characters of --text, --text-file or --charset.
-std::unique_ptr<GlyphSource> openGlyphs(const Options &options, QString *error)
+std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
 {
     QList<char32_t> characters;
     if (!options.textFile.isEmpty()) {
@@ -106,7 +106,7 @@ bool fitsDisplay(const Display &display, const Geometry &g)
 }
 
 std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
-                                        std::unique_ptr<PictureDecoder> *picture, QString *error)
+                                        std::unique_ptr<PictureDecoder> *picture, Refusal *error)
 {
     if (!options.font.isEmpty())
         return openGlyphs(options, error);
@@ -141,11 +141,11 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
 int convertOne(const Options &options, const Job &job, Report &report)
 {
     const QString &picture = job.picture;
-    QString error;
+    Refusal error;
     std::unique_ptr<PictureDecoder> decoder;
     const std::unique_ptr<FrameSource> source = openFrames(options, job, &decoder, &error);
     if (!source) {
-        report.complain(picture + QStringLiteral(": ") + error);
+        report.complain(picture + QStringLiteral(": ") + worded(error));
         return Refused;
     }
     FrameSource &frames = *source;
@@ -169,17 +169,17 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                                  "chosen encoding and were written as '?'"));
     if (!result.ok) {
         // A write that failed names the output; anything else is the picture's fault.
-        const bool writeFailed = !sink.errorString().isEmpty() && result.error == sink.errorString();
+        const bool writeFailed = !sink.errorString().isEmpty() && result.error.detail == sink.errorString();
         const QString where = writeFailed ? (job.output.isEmpty() ? QString() : job.output + QStringLiteral(": "))
                                           : picture + QStringLiteral(": ");
         report.complain(
-            where + result.error +
+            where + worded(result.error) +
             (result.written && job.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
         return Refused;
     }
     // The header first: when it cannot be written the output stays as it was, and the two never disagree.
     if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, result, frames), &error)) {
-        report.complain(job.header + QStringLiteral(": ") + error);
+        report.complain(job.header + QStringLiteral(": ") + worded(error));
         return Refused;
     }
     if (!job.output.isEmpty() && !file.commit()) {

@@ -18,6 +18,27 @@ void complain(const QString &message)
     writeLine(QString::fromLatin1(programName) + QStringLiteral(": ") + onOneLine(message));
 }
 
+QString worded(const Refusal &refusal)
+{
+    switch (refusal.remedy) {
+    case Remedy::None:
+        break;
+    case Remedy::MorePixels:
+        return refusal.detail + QStringLiteral(" (--max-pixels raises it)");
+    case Remedy::MoreMemory:
+        return refusal.detail + QStringLiteral(" (--max-memory raises it)");
+    case Remedy::Pad:
+        return refusal.detail + QStringLiteral(" (or use --pad)");
+    case Remedy::MissingBlank:
+        return refusal.detail + QStringLiteral(" (use --missing blank to leave its cell empty)");
+    case Remedy::IndexUnicode:
+        return refusal.detail + QStringLiteral(" (use --index unicode)");
+    case Remedy::FontsOwnSize:
+        return refusal.detail + QStringLiteral(" (leave out --size)");
+    }
+    return refusal.detail;
+}
+
 void Report::line(const QString &text)
 {
     if (keep_)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +11,9 @@
 enum ExitCode { Success = 0, Refused = 1, UsageError = 2 };
 
 inline constexpr char programName[] = "tessaline-cli";
+
+// A refusal from below in the converter's words: its facts, and the option that lifts it, where one does.
+QString worded(const Refusal &refusal);
 
 // Writes one line to standard error in the encoding that the terminal expects.
 void writeLine(const QString &text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/budget.h"
 
 #include <QString>
@@ -21,20 +23,18 @@ struct Limits {
     // The process's one budget for what is held whole (pictures, frames, sheets, fonts, text, standard input):
     // copies of these limits share it.
     std::shared_ptr<Budget> budget = std::make_shared<Budget>(defaultMaxHeldBytes);
-    // The converter's refusals name the option that raises a limit; the window's name its image memory.
-    bool raisedByOptions = true;
 
     // The window's: every decoder's allocation within 256 MiB, 4 bytes a pixel for the picture itself.
     static Limits window();
 
     std::int64_t maxHeldBytes() const { return budget->capacity(); }
 
-    // False, with the reason, when a picture (or a frame of one, `what`) of width x height has no pixels or
+    // False, with the refusal, when a picture (or a frame of one, `what`) of width x height has no pixels or
     // passes the limits.
-    bool fitsPicture(std::int64_t width, std::int64_t height, QString *why, QStringView what = u"the picture") const;
+    bool fitsPicture(std::int64_t width, std::int64_t height, Refusal *why, QStringView what = u"the picture") const;
     // False, with the reason, when `pixels` to decode for `what` pass the pixel limit.
-    bool fitsPixels(std::int64_t pixels, QStringView what, QString *why) const;
+    bool fitsPixels(std::int64_t pixels, QStringView what, Refusal *why) const;
     // Takes `bytes` for `what` from the budget into `into`, before they are allocated; false, with the reason,
     // when they do not fit beside everything the process holds.
-    bool reserve(std::int64_t bytes, QStringView what, Reservation *into, QString *why) const;
+    bool reserve(std::int64_t bytes, QStringView what, Reservation *into, Refusal *why) const;
 };

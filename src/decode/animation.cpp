@@ -33,7 +33,7 @@ private:
 GifAnimation::~GifAnimation() = default;
 
 std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> source, const Limits &limits,
-                                                 QString *errorString)
+                                                 Refusal *errorString)
 {
     auto animation = std::unique_ptr<GifAnimation>(new GifAnimation);
     animation->source_ = std::move(source);
@@ -109,7 +109,7 @@ void GifAnimation::dispose()
     }
 }
 
-std::unique_ptr<PictureDecoder> GifAnimation::open(int i, QString *errorString)
+std::unique_ptr<PictureDecoder> GifAnimation::open(int i, Refusal *errorString)
 {
     if (i != composed_ + 1) {
         *errorString = QStringLiteral("the frames of a GIF are drawn in order");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/limits.h"
 #include "decode/bytesource.h"
 #include "decode/frames.h"
@@ -24,12 +26,12 @@ public:
     // whole), without decoding them. Null, with the reason, when it is not a GIF, holds no frame, or is damaged,
     // cut short or too large.
     static std::unique_ptr<GifAnimation> open(std::unique_ptr<ByteSource> source, const Limits &limits,
-                                              QString *errorString);
+                                              Refusal *errorString);
 
     FrameKind kind() const override { return FrameKind::Animation; }
     int count() const override { return int(frames_.size()); }
     QSize size(int) const override { return {width_, height_}; }
-    std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
     QString label(int i) const override;
     QString what(int i) const override { return QStringLiteral("frame %1").arg(i + 1); }
     QList<FrameTable> tables() const override;

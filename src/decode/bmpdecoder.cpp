@@ -71,17 +71,17 @@ class BmpDecoder : public PictureDecoder {
 public:
     const char *format() const override { return "bmp"; }
     bool mayBeTransparent() const override { return alpha_; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
 
 protected:
     bool decodeRow(int y, QRgb *row) override;
 
 private:
-    bool readHeader(const PictureLimits &limits, QString *errorString);
+    bool readHeader(const PictureLimits &limits, Refusal *errorString);
     // The colour table or the channels' masks, and where the pixels start, after a header of `infoSize` bytes.
     bool readColours(std::int64_t offBits, std::int64_t infoSize, std::uint32_t colourCount, std::uint32_t masks[4],
-                     QString *errorString);
-    bool readPalette(std::int64_t position, int entries, int entrySize, QString *errorString);
+                     Refusal *errorString);
+    bool readPalette(std::int64_t position, int entries, int entrySize, Refusal *errorString);
     // The stream row that holds picture row y.
     std::int64_t streamRow(std::int64_t y) const { return bottomUp_ ? height_ - 1 - y : y; }
 
@@ -89,7 +89,7 @@ private:
     // `block`, the indices of stream rows [blockFirst, blockFirst + blockRows) are written into it. False when
     // the data runs out before the stream is whole.
     bool walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow, std::uint8_t *block, std::int64_t blockFirst);
-    bool indexRle(QString *errorString);
+    bool indexRle(Refusal *errorString);
     bool decodeRleBlock(std::int64_t block);
 
     std::unique_ptr<ByteSource> source_;
@@ -114,7 +114,7 @@ private:
     std::int64_t decodedBlock_ = -1;
 };
 
-bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
+bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
 {
     source_ = std::move(source);
     if (!readHeader(limits, errorString))
@@ -132,7 +132,7 @@ bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     return true;
 }
 
-bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
+bool BmpDecoder::readHeader(const PictureLimits &limits, Refusal *errorString)
 {
     const auto refuse = [&](const QString &why) {
         *errorString = why;
@@ -198,7 +198,7 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, QString *errorString)
 }
 
 bool BmpDecoder::readColours(std::int64_t offBits, std::int64_t infoSize, std::uint32_t colourCount,
-                             std::uint32_t masks[4], QString *errorString)
+                             std::uint32_t masks[4], Refusal *errorString)
 {
     const auto refuse = [&](const QString &why) {
         *errorString = why;
@@ -249,7 +249,7 @@ bool BmpDecoder::readColours(std::int64_t offBits, std::int64_t infoSize, std::u
     return true;
 }
 
-bool BmpDecoder::readPalette(std::int64_t position, int entries, int entrySize, QString *errorString)
+bool BmpDecoder::readPalette(std::int64_t position, int entries, int entrySize, Refusal *errorString)
 {
     std::vector<unsigned char> table(std::size_t(entries) * entrySize);
     const std::int64_t got =
@@ -387,7 +387,7 @@ bool BmpDecoder::walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow
     return !in.failed();
 }
 
-bool BmpDecoder::indexRle(QString *errorString)
+bool BmpDecoder::indexRle(Refusal *errorString)
 {
     // Blocks of at most 4 MiB of indices. A checkpoint holds the cursor as it entered, or jumped past, the
     // first row of its block; the blocks up to the next checkpoint start from it.
@@ -425,7 +425,7 @@ bool BmpDecoder::decodeRleBlock(std::int64_t block)
 } // namespace
 
 std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        QString *errorString)
+                                        Refusal *errorString)
 {
     return openWith<BmpDecoder>(std::move(source), limits, errorString);
 }

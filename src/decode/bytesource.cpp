@@ -88,7 +88,7 @@ public:
         return done;
     }
     // Room for `bytes` more after the end, within a piece; null, with the reason, when the budget has no room.
-    char *room(const Limits &limits, QStringView what, std::int64_t *bytes, QString *why)
+    char *room(const Limits &limits, QStringView what, std::int64_t *bytes, Refusal *why)
     {
         if (size_ == std::int64_t(pieces_.size()) * pieceBytes) {
             if (!limits.reserve(pieceBytes, what, &held_, why))
@@ -108,7 +108,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ByteSource> openFileSource(const QString &path, QString *errorString)
+std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *errorString)
 {
     const auto fail = [&](const QString &why) -> std::unique_ptr<ByteSource> {
         *errorString = why;
@@ -146,7 +146,7 @@ std::unique_ptr<ByteSource> memorySource(QByteArrayView data)
     return std::make_unique<MemorySource>(data);
 }
 
-std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, QString *errorString)
+std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *errorString)
 {
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {

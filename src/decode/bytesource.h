@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/limits.h"
 
 #include <QByteArrayView>
@@ -25,7 +27,7 @@ protected:
 
 // Opens the regular file at `path`. Null, with `errorString` saying why, when it is missing, a directory or
 // any other kind of file that is not a regular one (a pipe would block, a device never end), or empty.
-std::unique_ptr<ByteSource> openFileSource(const QString &path, QString *errorString);
+std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *errorString);
 
 // Bytes in memory; they must outlive the source.
 std::unique_ptr<ByteSource> memorySource(QByteArrayView data);
@@ -33,7 +35,7 @@ std::unique_ptr<ByteSource> memorySource(QByteArrayView data);
 // Standard input: a regular file behind it is read piece by piece like any other; anything else (a pipe) is
 // read whole into memory first, since the readers need to seek, reserved from the budget as it comes. Null,
 // with `errorString` saying why, when it is empty, larger than the budget has room for, or cannot be read.
-std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, QString *errorString);
+std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *errorString);
 
 // Reads a source from front to back through a buffer, for decoders that take their input as a stream.
 class ByteReader {

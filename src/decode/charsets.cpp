@@ -111,7 +111,7 @@ void DistinctCharacters::add(QStringView text)
     }
 }
 
-std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, QString *error)
+std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, Refusal *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -124,10 +124,10 @@ std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const L
     for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
         length += piece.size();
         if (length > limits.maxHeldBytes()) {
-            *error = QStringLiteral("the text file %1 is longer than the memory limit of %2 bytes%3")
-                         .arg(path)
-                         .arg(limits.maxHeldBytes())
-                         .arg(limits.raisedByOptions ? QStringLiteral(" (--max-memory raises it)") : QString());
+            *error = Refusal::overLimit(QStringLiteral("the text file %1 is longer than the memory limit of %2 bytes")
+                                            .arg(path)
+                                            .arg(limits.maxHeldBytes()),
+                                        Remedy::MoreMemory);
             return std::nullopt;
         }
         distinct.add(QString(utf8.decode(piece)));

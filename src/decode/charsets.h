@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/limits.h"
 
 #include <QList>
@@ -29,7 +31,7 @@ private:
 // The characters of the UTF-8 text file at `path`, as charactersOf() counts them. It is read in pieces and only
 // its distinct characters are held; a file longer than the memory budget (a device that never ends) is refused.
 // nullopt, with the reason, when it cannot be read, is too long, or is not UTF-8.
-std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, QString *error);
+std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, Refusal *error);
 
 // Every character of a named set, in its code order: "ascii" (0x20 to 0x7E) or "gb2312" (the 7445 of GB2312,
 // row by row). nullopt for any other name.

@@ -11,7 +11,7 @@ bool PictureDecoder::readRow(QRgb *row)
     return nextRow_ < height_ || finish();
 }
 
-bool PictureDecoder::fail(const QString &why)
+bool PictureDecoder::fail(const Refusal &why)
 {
     if (error_.isEmpty())
         error_ = why;
@@ -19,7 +19,7 @@ bool PictureDecoder::fail(const QString &why)
 }
 
 std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                            QString *errorString)
+                                            Refusal *errorString)
 {
     char magic[8] = {};
     const std::int64_t n = source->readAt(0, magic, sizeof magic);
@@ -44,7 +44,7 @@ std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, 
     return decoder;
 }
 
-std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, QString *errorString)
+std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *errorString)
 {
     std::unique_ptr<ByteSource> source = openFileSource(path, errorString);
     if (!source)

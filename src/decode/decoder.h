@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/limits.h"
 #include "decode/bytesource.h"
 
@@ -26,10 +28,10 @@ public:
     virtual bool mayBeTransparent() const { return false; }
 
     // Decodes the next row into `row` (width() pixels). False when the file is damaged or ends before the
-    // row is whole, or, with the last row, when what must follow it is missing or damaged; errorString() then
+    // row is whole, or, with the last row, when what must follow it is missing or damaged; refusal() then
     // says why, and every later call fails too.
     bool readRow(QRgb *row);
-    const QString &errorString() const { return error_; }
+    const Refusal &refusal() const { return error_; }
 
 protected:
     // Decodes row `y` (the rows come in order); false after fail().
@@ -37,14 +39,14 @@ protected:
     // Reads what the format puts after the last row (the rest of a frame's data, a PNG's closing chunks); false
     // after fail().
     virtual bool finish() { return true; }
-    bool fail(const QString &why);
+    bool fail(const Refusal &why);
 
     std::int64_t width_ = 0;
     std::int64_t height_ = 0;
 
 private:
     int nextRow_ = 0;
-    QString error_;
+    Refusal error_;
 };
 
 // The picture formats a caller accepts: the window's BMP, JPEG and GIF; the converter's, which add PNG.
@@ -61,23 +63,23 @@ struct PictureLimits {
 // with `errorString` saying why, when it is none of the accepted formats, too large, or its header is damaged or
 // cut short. Width and height are then known and at least 1; no pixel has been decoded.
 std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                            QString *errorString);
+                                            Refusal *errorString);
 // The same for the file at `path`.
-std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, QString *errorString);
+std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *errorString);
 
 // The readers of each format, for openPicture. Each checks the sizes against the limits as soon as it knows them.
 std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        QString *errorString);
+                                        Refusal *errorString);
 std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        QString *errorString);
+                                        Refusal *errorString);
 std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         QString *errorString);
+                                         Refusal *errorString);
 std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        QString *errorString);
+                                        Refusal *errorString);
 // A reader of type Decoder opened on `source`: null, with the reason, when Decoder::open refuses the header.
 template <typename Decoder>
 std::unique_ptr<PictureDecoder> openWith(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         QString *errorString)
+                                         Refusal *errorString)
 {
     auto decoder = std::make_unique<Decoder>();
     if (!decoder->open(std::move(source), limits, errorString))

@@ -14,7 +14,7 @@ public:
     bool mayBeTransparent() const override { return decoder_.mayBeTransparent(); }
 
 protected:
-    bool decodeRow(int, QRgb *row) override { return decoder_.readRow(row) || fail(decoder_.errorString()); }
+    bool decodeRow(int, QRgb *row) override { return decoder_.readRow(row) || fail(decoder_.refusal()); }
 
 private:
     PictureDecoder &decoder_;
@@ -22,7 +22,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> SinglePicture::open(int i, QString *errorString)
+std::unique_ptr<PictureDecoder> SinglePicture::open(int i, Refusal *errorString)
 {
     if (i != 0 || opened_) {
         *errorString = QStringLiteral("a picture alone has one frame");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "decode/decoder.h"
 
 #include <QList>
@@ -33,7 +35,7 @@ public:
     virtual QSize size(int i) const = 0;
     // Frame i, read from its first row; the frames are opened in order. Null, with the reason, when it cannot be
     // read.
-    virtual std::unique_ptr<PictureDecoder> open(int i, QString *errorString) = 0;
+    virtual std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) = 0;
 
     // What frame i is, as a refusal of it names it.
     virtual QString what(int i) const
@@ -58,7 +60,7 @@ public:
     FrameKind kind() const override { return FrameKind::Picture; }
     int count() const override { return 1; }
     QSize size(int) const override { return {decoder_.width(), decoder_.height()}; }
-    std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
 
 private:
     PictureDecoder &decoder_;

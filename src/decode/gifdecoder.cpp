@@ -15,17 +15,17 @@ class GifDecoder : public PictureDecoder {
 public:
     const char *format() const override { return "gif"; }
     bool mayBeTransparent() const override { return true; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
 
 protected:
     bool decodeRow(int y, QRgb *row) override
     {
-        QString error;
+        Refusal error;
         return rows_.row(y, row, &error) || fail(error);
     }
     bool finish() override
     {
-        QString error;
+        Refusal error;
         return rows_.finish(&error) || fail(error);
     }
 
@@ -35,7 +35,7 @@ private:
     GifFrameRows rows_;
 };
 
-bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
+bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
 {
     source_ = std::move(source);
     reader_ = std::make_unique<GifReader>(*source_);
@@ -62,7 +62,7 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     if (!rows_.open(*reader_, control, width_, height_, limits.sizes, errorString))
         return false;
     if (rows_.height() == 0 && !finish()) { // nothing to draw: refused before any row
-        *errorString = PictureDecoder::errorString();
+        *errorString = PictureDecoder::refusal();
         return false;
     }
     return true;
@@ -71,7 +71,7 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
 } // namespace
 
 std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        QString *errorString)
+                                        Refusal *errorString)
 {
     return openWith<GifDecoder>(std::move(source), limits, errorString);
 }

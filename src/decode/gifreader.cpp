@@ -8,14 +8,14 @@ GifReader::~GifReader()
         DGifCloseFile(gif_, nullptr);
 }
 
-bool GifReader::open(QString *error)
+bool GifReader::open(Refusal *error)
 {
     int code = 0;
     gif_ = DGifOpen(this, &GifReader::input, &code);
     return gif_ || fail(code, error);
 }
 
-bool GifReader::nextFrame(GifControl *control, QString *error)
+bool GifReader::nextFrame(GifControl *control, Refusal *error)
 {
     *control = {};
     while (true) {
@@ -41,7 +41,7 @@ bool GifReader::nextFrame(GifControl *control, QString *error)
     }
 }
 
-bool GifReader::skipImage(QString *error)
+bool GifReader::skipImage(Refusal *error)
 {
     int size = 0;
     GifByteType *block = nullptr;
@@ -53,7 +53,7 @@ bool GifReader::skipImage(QString *error)
     return true;
 }
 
-bool GifReader::line(GifPixelType *line, int width, QString *error)
+bool GifReader::line(GifPixelType *line, int width, Refusal *error)
 {
     return DGifGetLine(gif_, line, width) == GIF_OK || fail(gif_->Error, error);
 }
@@ -67,7 +67,7 @@ int GifReader::input(GifFileType *gif, GifByteType *data, int count)
     return n < 0 ? 0 : int(n);
 }
 
-bool GifReader::fail(int code, QString *error) const
+bool GifReader::fail(int code, Refusal *error) const
 {
     if (bytes_.failed())
         *error = source_.errorString();
@@ -80,7 +80,7 @@ bool GifReader::fail(int code, QString *error) const
 }
 
 bool GifFrameRows::open(GifReader &reader, const GifControl &control, std::int64_t screenWidth,
-                        std::int64_t screenHeight, const Limits &limits, QString *error)
+                        std::int64_t screenHeight, const Limits &limits, Refusal *error)
 {
     reader_ = &reader;
     const GifImageDesc &image = reader.gif()->Image;
@@ -108,7 +108,7 @@ QRgb GifFrameRows::colour(int index) const
     return qRgb(c.Red, c.Green, c.Blue);
 }
 
-bool GifFrameRows::readLine(QString *error)
+bool GifFrameRows::readLine(Refusal *error)
 {
     if (!reader_->line(line_.data(), int(frameWidth_), error))
         return false;
@@ -116,7 +116,7 @@ bool GifFrameRows::readLine(QString *error)
     return true;
 }
 
-bool GifFrameRows::readInterlaced(QString *error)
+bool GifFrameRows::readInterlaced(Refusal *error)
 {
     frame_.resize(std::size_t(visibleWidth_ * visibleHeight_));
     for (int pass = 0; pass < 4; ++pass)
@@ -130,7 +130,7 @@ bool GifFrameRows::readInterlaced(QString *error)
     return true;
 }
 
-bool GifFrameRows::row(std::int64_t y, QRgb *row, QString *error)
+bool GifFrameRows::row(std::int64_t y, QRgb *row, Refusal *error)
 {
     std::fill(row, row + screenWidth_, QRgb(0));
     const std::int64_t j = y - top_;
@@ -152,7 +152,7 @@ bool GifFrameRows::row(std::int64_t y, QRgb *row, QString *error)
     return true;
 }
 
-bool GifFrameRows::finish(QString *error)
+bool GifFrameRows::finish(Refusal *error)
 {
     if (dataRead_)
         return true;

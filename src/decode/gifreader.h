@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/colour.h"
 #include "core/limits.h"
 #include "decode/bytesource.h"
@@ -30,16 +32,16 @@ public:
     GifReader &operator=(const GifReader &) = delete;
 
     // Reads the screen descriptor; false, with the reason, when the file is no GIF or is damaged.
-    bool open(QString *error);
+    bool open(Refusal *error);
     GifFileType *gif() const { return gif_; }
 
     // The next frame's description (in gif()->Image) and its graphic control; false at the end of the file
     // (with `error` empty) or when it is damaged.
-    bool nextFrame(GifControl *control, QString *error);
+    bool nextFrame(GifControl *control, Refusal *error);
     // The image data of the frame just described, read to its end without decoding it.
-    bool skipImage(QString *error);
+    bool skipImage(Refusal *error);
     // The next line of the frame just described, in the order stored, into `line` (its width).
-    bool line(GifPixelType *line, int width, QString *error);
+    bool line(GifPixelType *line, int width, Refusal *error);
 
     // An interlaced frame's rows in the order stored: four passes, every 8th row from 0, every 8th from 4, every
     // 4th from 2, every 2nd from 1.
@@ -48,7 +50,7 @@ public:
 
 private:
     static int input(GifFileType *gif, GifByteType *data, int count);
-    bool fail(int code, QString *error) const;
+    bool fail(int code, Refusal *error) const;
 
     ByteSource &source_;
     ByteReader bytes_;
@@ -67,18 +69,18 @@ public:
     // The frame just described by `reader` (after nextFrame()), with its graphic control, on a screen of
     // `screenWidth` x `screenHeight`. False, with the reason, when its interlaced part does not fit the budget.
     bool open(GifReader &reader, const GifControl &control, std::int64_t screenWidth, std::int64_t screenHeight,
-              const Limits &limits, QString *error);
+              const Limits &limits, Refusal *error);
     // The screen rows the frame draws on: [top(), top() + height()).
     std::int64_t top() const { return top_; }
     std::int64_t height() const { return visibleHeight_; }
     // Screen row `y` (rows asked in order) into `row`; false, with the reason, when the data is damaged or cut.
-    bool row(std::int64_t y, QRgb *row, QString *error);
+    bool row(std::int64_t y, QRgb *row, Refusal *error);
     // Reads the rest of the frame's data, to its end.
-    bool finish(QString *error);
+    bool finish(Refusal *error);
 
 private:
-    bool readLine(QString *error);
-    bool readInterlaced(QString *error);
+    bool readLine(Refusal *error);
+    bool readInterlaced(Refusal *error);
     QRgb colour(int index) const;
 
     GifReader *reader_ = nullptr;

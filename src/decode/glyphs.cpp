@@ -169,7 +169,7 @@ public:
     }
 
     // The font file at `path`, face `index`; every byte FreeType takes for it within the budget of `limits`.
-    static std::unique_ptr<Font> openFile(const QString &path, int index, const Limits &limits, QString *error)
+    static std::unique_ptr<Font> openFile(const QString &path, int index, const Limits &limits, Refusal *error)
     {
         auto font = std::unique_ptr<Font>(new Font);
         font->memory_.budget = limits.budget;
@@ -191,12 +191,11 @@ public:
         } else if (!font->readWhole(file, limits, &font->bytes_, error)) {
             return nullptr;
         }
-        const auto faceFailure = [&](FT_Error failed) {
+        const auto faceFailure = [&](FT_Error failed) -> Refusal {
             if (font->memory_.refused)
-                return QStringLiteral("the font needs more memory than the limit of %1 bytes (%2)")
-                    .arg(limits.maxHeldBytes())
-                    .arg(limits.raisedByOptions ? QStringLiteral("--max-memory raises it")
-                                                : QStringLiteral("the window's image memory"));
+                return Refusal::overLimit(
+                    QStringLiteral("the font needs more memory than the limit of %1 bytes").arg(limits.maxHeldBytes()),
+                    Remedy::MoreMemory);
             if (failed == FT_Err_Unknown_File_Format)
                 return QStringLiteral("not a font FreeType reads");
             if (failed == FT_Err_Invalid_Argument && index > 0) {
@@ -264,7 +263,7 @@ private:
         return {};
     }
     // The file as it is, held within the budget.
-    bool readWhole(QFile &file, const Limits &limits, GrowingBytes *bytes, QString *error)
+    bool readWhole(QFile &file, const Limits &limits, GrowingBytes *bytes, Refusal *error)
     {
         if (!limits.reserve(file.size(), u"the font", &held_, error))
             return false;
@@ -278,7 +277,7 @@ private:
     }
     // A compressed font inflated once, front to back, into memory within the budget: FreeType reading it
     // compressed would inflate it again from the start at every step back.
-    bool inflate(QFile &file, FT_Error (*decompressor)(FT_Stream, FT_Stream), const Limits &limits, QString *error)
+    bool inflate(QFile &file, FT_Error (*decompressor)(FT_Stream, FT_Stream), const Limits &limits, Refusal *error)
     {
         GrowingBytes packed;
         if (!readWhole(file, limits, &packed, error))
@@ -330,7 +329,7 @@ namespace {
 
 // The file fontconfig offers for `name`, a family with or without fontconfig's properties after it
 // ("WenQuanYi Bitmap Song:pixelsize=16"); empty, with the reason, when it offers none of that family.
-QString fileOfFamily(const QString &name, int *index, QString *error)
+QString fileOfFamily(const QString &name, int *index, Refusal *error)
 {
     const QString family = name.section(u':', 0, 0).trimmed();
     FcConfig *config = FcInitLoadConfigAndFonts();
@@ -406,7 +405,7 @@ private:
 GlyphSource::~GlyphSource() = default;
 
 std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontIndex, const QList<char32_t> &characters,
-                                               const GlyphOptions &options, const Limits &limits, QString *errorString)
+                                               const GlyphOptions &options, const Limits &limits, Refusal *errorString)
 {
     const auto fail = [&](const QString &why) -> std::unique_ptr<GlyphSource> {
         *errorString = why;
@@ -435,7 +434,7 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
     return source;
 }
 
-int GlyphSource::sizeFont(QString *errorString)
+int GlyphSource::sizeFont(Refusal *errorString)
 {
     Font &f = *font_;
     FT_Face face = f.face();
@@ -443,10 +442,11 @@ int GlyphSource::sizeFont(QString *errorString)
     int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
     if (f.isBitmap()) {
         if (options_.size && options_.size != f.strikeSize()) {
-            *errorString = QStringLiteral("the bitmap font %1 has glyphs of %2 pixels, not %3 (leave out --size)")
-                               .arg(f.name())
-                               .arg(f.strikeSize())
-                               .arg(options_.size);
+            *errorString = Refusal::unfit(QStringLiteral("the bitmap font %1 has glyphs of %2 pixels, not %3")
+                                              .arg(f.name())
+                                              .arg(f.strikeSize())
+                                              .arg(options_.size),
+                                          Remedy::FontsOwnSize);
             return 0;
         }
         size = size ? size : f.strikeSize();
@@ -476,9 +476,9 @@ int GlyphSource::sizeFont(QString *errorString)
     return size;
 }
 
-bool GlyphSource::measureCells(int size, QString *errorString)
+bool GlyphSource::measureCells(int size, Refusal *errorString)
 {
-    const auto fail = [&](const QString &why) {
+    const auto fail = [&](const Refusal &why) {
         *errorString = why;
         return false;
     };
@@ -486,11 +486,12 @@ bool GlyphSource::measureCells(int size, QString *errorString)
     for (const char32_t c : std::as_const(characters_)) {
         const bool present = FT_Get_Char_Index(face, FT_ULong(c)) != 0;
         if (!present && !options_.missingBlank)
-            return fail(QStringLiteral("the font %1 has no glyph for %2 (use --missing blank to leave its cell "
-                                       "empty)")
-                            .arg(font_->name(), characterLabel(c)));
+            return fail(
+                Refusal::unfit(QStringLiteral("the font %1 has no glyph for %2").arg(font_->name(), characterLabel(c)),
+                               Remedy::MissingBlank));
         if (options_.index == CodeIndex::Gb2312 && gb2312Code(c) == 0)
-            return fail(QStringLiteral("%1 has no GB2312 code (use --index unicode)").arg(characterLabel(c)));
+            return fail(
+                Refusal::unfit(QStringLiteral("%1 has no GB2312 code").arg(characterLabel(c)), Remedy::IndexUnicode));
         if (options_.index == CodeIndex::Unicode && c > 0xFFFF)
             return fail(QStringLiteral("%1 does not fit the 16-bit table of codes").arg(characterLabel(c)));
         int width = isWide(c) ? size : size / 2;
@@ -511,7 +512,7 @@ bool GlyphSource::measureCells(int size, QString *errorString)
     return true;
 }
 
-std::unique_ptr<PictureDecoder> GlyphSource::open(int i, QString *errorString)
+std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
 {
     const QSize cell = cells_[std::size_t(i)];
     Reservation held;
@@ -524,12 +525,14 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, QString *errorString)
     const char32_t c = characters_[i];
     constexpr FT_Int32 mono = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
     if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), mono)) {
-        *errorString = font_->refusedMemory()
-                           ? QStringLiteral("drawing %1 takes more memory than the limit of %2 bytes")
-                                 .arg(characterLabel(c))
-                                 .arg(limits_.maxHeldBytes())
-                           : QStringLiteral("the font %1 cannot draw %2 (%3)")
-                                 .arg(font_->name(), characterLabel(c), freeTypeError(failed));
+        *errorString =
+            font_->refusedMemory()
+                ? Refusal::overLimit(QStringLiteral("drawing %1 takes more memory than the limit of %2 bytes")
+                                         .arg(characterLabel(c))
+                                         .arg(limits_.maxHeldBytes()),
+                                     Remedy::MoreMemory)
+                : Refusal(QStringLiteral("the font %1 cannot draw %2 (%3)")
+                              .arg(font_->name(), characterLabel(c), freeTypeError(failed)));
         return nullptr;
     }
     // A font's own hints can lose a thin stroke altogether in black and white (a box-drawing line, a bracket):

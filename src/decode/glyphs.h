@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/limits.h"
 #include "decode/frames.h"
 
@@ -36,12 +38,12 @@ public:
     // `characters`. Null, with the reason, when the font cannot be found or read, a character has no glyph
     // (unless missingBlank) or no code in the index, or a size passes the limits.
     static std::unique_ptr<GlyphSource> open(const QString &font, int fontIndex, const QList<char32_t> &characters,
-                                             const GlyphOptions &options, const Limits &limits, QString *errorString);
+                                             const GlyphOptions &options, const Limits &limits, Refusal *errorString);
 
     FrameKind kind() const override { return FrameKind::Glyphs; }
     int count() const override { return int(characters_.size()); }
     QSize size(int i) const override { return cells_[std::size_t(i)]; }
-    std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
     QString label(int i) const override;
     QString what(int i) const override { return QStringLiteral("the cell of ") + label(i); }
     QList<FrameTable> tables() const override;
@@ -52,9 +54,9 @@ public:
 private:
     GlyphSource() = default;
     // Sets the font's size for the cells and finds the baseline; the cells' height, or 0 with the reason.
-    int sizeFont(QString *errorString);
+    int sizeFont(Refusal *errorString);
     // Each character's cell, `size` high; false, with the reason, when a character cannot have one.
-    bool measureCells(int size, QString *errorString);
+    bool measureCells(int size, Refusal *errorString);
 
     std::unique_ptr<Font> font_;
     QList<char32_t> characters_;

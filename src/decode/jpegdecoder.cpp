@@ -162,7 +162,7 @@ public:
     JpegDecoder &operator=(const JpegDecoder &) = delete;
 
     const char *format() const override { return "jpeg"; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
 
 protected:
     bool decodeRow(int y, QRgb *row) override;
@@ -180,7 +180,7 @@ private:
     bool cutShort() const { return errors_.rowsMissing || (errors_.dataEnded && (multiScan_ || info_.arith_code)); }
     // Reads the header; with the sizes within `limits`, starts decompressing (which reads a multi-scan file
     // whole). 0 on a libjpeg error, -1 when the sizes are refused, 1 when started.
-    int start(const PictureLimits &limits, QString *refusal);
+    int start(const PictureLimits &limits, Refusal *refusal);
     // The coefficients libjpeg holds for a multi-scan file: every block of every component, in whole iMCUs.
     std::int64_t coefficientBytes() const;
 
@@ -196,7 +196,7 @@ private:
     Reservation held_; // the coefficients of a multi-scan picture
 };
 
-bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
+bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
 {
     bytes_ = std::move(source);
     info_.err = jpeg_std_error(&errors_.manager);
@@ -215,7 +215,7 @@ bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &
     progress_.manager.progress_monitor = monitorProgress;
     progress_.errors = &errors_;
     info_.progress = &progress_.manager;
-    QString refusal;
+    Refusal refusal;
     const int started = start(limits, &refusal);
     if (started <= 0) {
         *errorString = started < 0 ? refusal : failure();
@@ -232,7 +232,7 @@ bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &
     return true;
 }
 
-int JpegDecoder::start(const PictureLimits &limits, QString *refusal)
+int JpegDecoder::start(const PictureLimits &limits, Refusal *refusal)
 {
     if (setjmp(errors_.jump))
         return 0;
@@ -304,7 +304,7 @@ bool JpegDecoder::decodeRow(int, QRgb *row)
 } // namespace
 
 std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         QString *errorString)
+                                         Refusal *errorString)
 {
     return openWith<JpegDecoder>(std::move(source), limits, errorString);
 }

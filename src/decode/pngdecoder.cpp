@@ -25,7 +25,7 @@ public:
 
     const char *format() const override { return "png"; }
     bool mayBeTransparent() const override { return transparent_; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
 
 protected:
     bool decodeRow(int y, QRgb *row) override;
@@ -50,7 +50,7 @@ private:
             png_error(png, "read");
         }
     }
-    int start(const PictureLimits &limits, QString *refusal);
+    int start(const PictureLimits &limits, Refusal *refusal);
     bool readAll();
     bool finish() override;
 
@@ -65,7 +65,7 @@ private:
     std::vector<png_byte> image_; // an interlaced picture, whole, in the rows' layout
 };
 
-bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, QString *errorString)
+bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
 {
     source_ = std::move(source);
     reader_ = std::make_unique<ByteReader>(*source_);
@@ -81,7 +81,7 @@ bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
     // Any chunk whose check sum is wrong: the file is damaged, whichever chunk it is.
     png_set_crc_action(png_, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
-    QString refusal;
+    Refusal refusal;
     const int started = start(limits, &refusal);
     if (started <= 0) {
         *errorString = started < 0 ? refusal : message_;
@@ -90,7 +90,7 @@ bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     return true;
 }
 
-int PngDecoder::start(const PictureLimits &limits, QString *refusal)
+int PngDecoder::start(const PictureLimits &limits, Refusal *refusal)
 {
     if (setjmp(png_jmpbuf(png_)))
         return 0;
@@ -155,7 +155,7 @@ bool PngDecoder::finish()
 } // namespace
 
 std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        QString *errorString)
+                                        Refusal *errorString)
 {
     return openWith<PngDecoder>(std::move(source), limits, errorString);
 }

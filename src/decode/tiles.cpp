@@ -32,7 +32,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Limits &limits, QString *errorString)
+std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Limits &limits, Refusal *errorString)
 {
     if (!limits.fitsPicture(tile.width(), tile.height(), errorString, u"a tile"))
         return nullptr;
@@ -66,7 +66,7 @@ std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Lim
     return tiles;
 }
 
-std::unique_ptr<PictureDecoder> Tiles::open(int i, QString *errorString)
+std::unique_ptr<PictureDecoder> Tiles::open(int i, Refusal *errorString)
 {
     const int band = i / columns_;
     if (band < band_ || band > band_ + 1) {
@@ -76,7 +76,7 @@ std::unique_ptr<PictureDecoder> Tiles::open(int i, QString *errorString)
     if (band != band_) {
         for (int y = 0; y < tile_.height(); ++y)
             if (!picture_.readRow(rowsHeld_.data() + std::size_t(y) * std::size_t(picture_.width()))) {
-                *errorString = picture_.errorString();
+                *errorString = picture_.refusal();
                 return nullptr;
             }
         band_ = band;

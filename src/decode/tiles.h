@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include "core/limits.h"
 #include "decode/frames.h"
 
@@ -14,12 +16,12 @@
 class Tiles : public FrameSource {
 public:
     // Null, with the reason, when the picture is no whole number of tiles, or a band passes the memory limit.
-    static std::unique_ptr<Tiles> cut(PictureDecoder &picture, QSize tile, const Limits &limits, QString *errorString);
+    static std::unique_ptr<Tiles> cut(PictureDecoder &picture, QSize tile, const Limits &limits, Refusal *errorString);
 
     FrameKind kind() const override { return FrameKind::Tiles; }
     int count() const override { return columns_ * rows_; }
     QSize size(int) const override { return tile_; }
-    std::unique_ptr<PictureDecoder> open(int i, QString *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
     QString label(int i) const override { return QStringLiteral("tile %1, %2").arg(i % columns_).arg(i / columns_); }
     QString what(int i) const override { return label(i); }
 

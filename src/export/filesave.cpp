@@ -59,7 +59,7 @@ bool OutputFile::commit()
     return true;
 }
 
-bool saveFileAtomically(const QString &path, const QByteArray &data, QString *errorString)
+bool saveFileAtomically(const QString &path, const QByteArray &data, Refusal *errorString)
 {
     OutputFile file;
     if (file.open(path) && file.write(data.constData(), data.size()) && file.commit())

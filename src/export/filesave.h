@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -42,4 +44,4 @@ private:
 };
 
 // Replaces the file at `path` with `data` through an OutputFile. False, with the reason, when that fails.
-bool saveFileAtomically(const QString &path, const QByteArray &data, QString *errorString);
+bool saveFileAtomically(const QString &path, const QByteArray &data, Refusal *errorString);

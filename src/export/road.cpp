@@ -22,7 +22,7 @@ bool turnsAQuarter(const RoadOptions &options)
 }
 
 // Frame i's sizes as turned and packed, before any of it is read; an error when the road refuses it.
-Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, QString *error)
+Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refusal *error)
 {
     const QSize size = frames.size(i);
     Geometry plan;
@@ -30,10 +30,12 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, QStri
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
     const Packer packer(options.pack, plan.width);
     if (!packer.fits()) {
-        *error = QStringLiteral("%1%2 is %3 pixels wide; the width must be a multiple of %4 (or use --pad)")
-                     .arg(frames.what(i), turnsAQuarter(options) ? QStringLiteral(", turned,") : QString())
-                     .arg(plan.width)
-                     .arg(8 / traitsOf(options.pack.pixel).bits);
+        *error =
+            Refusal::unfit(QStringLiteral("%1%2 is %3 pixels wide; the width must be a multiple of %4")
+                               .arg(frames.what(i), turnsAQuarter(options) ? QStringLiteral(", turned,") : QString())
+                               .arg(plan.width)
+                               .arg(8 / traitsOf(options.pack.pixel).bits),
+                           Remedy::Pad);
         return plan;
     }
     // White added to a whole byte across, or to a whole page down. The limits keep every side far below 2^31.
@@ -172,11 +174,11 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     g.frames = int(plans->size());
     g.dataBytes = g.frameBytes * g.frames;
     if (pixels > options.limits.maxPixels) {
-        result->error = QStringLiteral("the %1 frames are %2 pixels, more than the limit of %3 (--max-pixels raises "
-                                       "it)")
-                            .arg(g.frames)
-                            .arg(pixels)
-                            .arg(options.limits.maxPixels);
+        result->error = Refusal::overLimit(QStringLiteral("the %1 frames are %2 pixels, more than the limit of %3")
+                                               .arg(g.frames)
+                                               .arg(pixels)
+                                               .arg(options.limits.maxPixels),
+                                           Remedy::MorePixels);
         return false;
     }
     if (turned > 0 && !options.limits.reserve(turned, u"the turned picture", held, &result->error))
@@ -412,7 +414,7 @@ bool Road::rows(int i, Stages &stages)
             QRgb *pixels = ahead.next();
             if (!pixels) {
                 output_.flush(true);
-                result_.error = ahead.errorString();
+                result_.error = ahead.refusal();
                 return false;
             }
             stages.tone.row(pixels, stages.levels.data());

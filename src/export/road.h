@@ -38,7 +38,7 @@ struct RoadOptions {
 
 struct RoadResult {
     bool ok = false;
-    QString error;        // why not; empty when ok
+    Refusal error;        // why not; empty when ok
     bool written = false; // some bytes reached the sink before the failure
     bool lossless = true; // every character of the header has a code in the encoding
     Geometry geometry;    // the picture as turned, as packed, and the data's bytes

@@ -54,7 +54,7 @@ void ReadAhead::read()
                 block.failed = failed;
                 block.full = true;
                 if (failed)
-                    error_ = source_.errorString();
+                    error_ = source_.refusal();
             }
             changed_.notify_all();
             if (failed)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colour.h"
+#include "core/refusal.h"
 
 #include <QString>
 
@@ -26,7 +27,7 @@ public:
     // The next row (width() pixels), the caller's to change until the next call; null, with the reason, when the
     // picture cannot be read. What the thread threw (running out of memory) is thrown here.
     QRgb *next();
-    const QString &errorString() const { return error_; }
+    const Refusal &refusal() const { return error_; }
 
 private:
     static constexpr int blockCount = 4;
@@ -48,7 +49,7 @@ private:
     std::condition_variable changed_;
     bool stopping_ = false;
     std::exception_ptr thrown_;
-    QString error_;
+    Refusal error_;
     int block_ = 0; // the caller's block
     int rowInBlock_ = 0;
     int rowsTaken_ = 0;

@@ -35,7 +35,7 @@ bool TurnedRows::readAll()
     ::madvise(whole_.get(), bytes, MADV_HUGEPAGE);
     for (int y = 0; y < decoder_.height(); ++y) {
         if (!decoder_.readRow(whole_.get() + std::size_t(y) * w)) {
-            error_ = decoder_.errorString();
+            error_ = decoder_.refusal();
             return false;
         }
     }
@@ -70,7 +70,7 @@ bool TurnedRows::next(QRgb *row)
     const int y = row_++;
     if (passesStraight()) {
         if (!decoder_.readRow(row)) {
-            error_ = decoder_.errorString();
+            error_ = decoder_.refusal();
             return false;
         }
         if (flip_ == Flip::Horizontal)

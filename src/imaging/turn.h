@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colour.h"
+#include "core/refusal.h"
 
 #include <QString>
 
@@ -32,7 +33,7 @@ public:
     // The next row of the turned picture into `row` (width() pixels); false, with the decoder's reason, when
     // the picture cannot be read.
     bool next(QRgb *row);
-    const QString &errorString() const { return error_; }
+    const Refusal &refusal() const { return error_; }
 
 private:
     // A quarter turn reads the held picture down its columns. It turns a band of this many rows at once, so
@@ -55,5 +56,5 @@ private:
     std::unique_ptr<QRgb[], Free> whole_;
     std::vector<QRgb> band_; // rows [bandFirst_, bandFirst_ + bandRows) of the rotated picture
     int bandFirst_ = -1;
-    QString error_;
+    Refusal error_;
 };

@@ -9,48 +9,45 @@ namespace {
 
 const PictureLimits windowLimits{PictureFormats::WindowFormats, Limits::window()};
 
-LoadedPicture failure(const QString &reason)
+LoadedPicture failure(const Refusal &reason)
 {
     return {QImage(), reason};
 }
 
 // Opens the picture in `source` and decodes it into an image. Everything stays within the window's limits, so
-// running out of memory means the machine has less to give than they allow: that is a refusal, not a crash.
-LoadedPicture readWhole(std::unique_ptr<ByteSource> source, const QString &openError)
+// running out of memory (std::bad_alloc, which the window catches) means the machine has less to give than they
+// allow.
+LoadedPicture readWhole(std::unique_ptr<ByteSource> source, const Refusal &openError)
 {
     if (!source)
         return failure(openError);
-    try {
-        QString error;
-        const std::unique_ptr<PictureDecoder> decoder = openPicture(std::move(source), windowLimits, &error);
-        if (!decoder)
-            return failure(error);
-        QImage image(decoder->width(), decoder->height(), QImage::Format_RGB32);
-        if (image.isNull())
-            throw std::bad_alloc();
-        for (int y = 0; y < image.height(); ++y) {
-            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-            if (!decoder->readRow(row))
-                return failure(decoder->errorString());
-            if (decoder->mayBeTransparent()) // over the picture box's white
-                layOver(row, image.width(), PictureSurface::background);
-        }
-        return {image, QString()};
-    } catch (const std::bad_alloc &) {
-        return failure(QStringLiteral("not enough memory to read the picture"));
+    Refusal error;
+    const std::unique_ptr<PictureDecoder> decoder = openPicture(std::move(source), windowLimits, &error);
+    if (!decoder)
+        return failure(error);
+    QImage image(decoder->width(), decoder->height(), QImage::Format_RGB32);
+    if (image.isNull())
+        throw std::bad_alloc();
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        if (!decoder->readRow(row))
+            return failure(decoder->refusal());
+        if (decoder->mayBeTransparent()) // over the picture box's white
+            layOver(row, image.width(), PictureSurface::background);
     }
+    return {image, Refusal()};
 }
 
 } // namespace
 
 LoadedPicture decodePicture(const QByteArray &data)
 {
-    return readWhole(memorySource(data), QString());
+    return readWhole(memorySource(data), Refusal());
 }
 
 LoadedPicture LoadPicture(const QString &path)
 {
-    QString error;
+    Refusal error;
     std::unique_ptr<ByteSource> source = openFileSource(path, &error);
     return readWhole(std::move(source), error);
 }

@@ -345,7 +345,7 @@ void tst_Form1::badInputsLeaveTheWindowAlone()
 {
     QFETCH(QString, path);
     QFETCH(QString, reason);
-    const QString why = LoadPicture(path).errorString;
+    const QString why = LoadPicture(path).refusal.detail;
     QVERIFY2(why.contains(reason), qPrintable(why));
     ScriptedPlatform platform;
     Form1 form(platform);

@@ -268,9 +268,9 @@ void tst_CliDisplays::pngShowsWhatTheDisplayShows()
     const Run r = run(QStringList{QStringLiteral("-f"), QStringLiteral("png"), picture(QStringLiteral("s.bmp"), file)} +
                       options.split(u' ', Qt::SkipEmptyParts));
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-    QString error;
+    Refusal error;
     const auto shown = openPicture(memorySource(r.out), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error);
-    QVERIFY2(shown, qPrintable(error));
+    QVERIFY2(shown, qPrintable(error.detail));
     std::vector<QRgb> row(std::size_t(shown->width()));
     QVERIFY(shown->readRow(row.data()));
     for (int x = 0; x < pixels.size(); ++x)

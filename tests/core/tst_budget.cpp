@@ -59,11 +59,13 @@ void tst_Budget::refusalNamesWhatAndHowMuch()
     Limits limits;
     limits.budget = std::make_shared<Budget>(1000);
     Reservation held, more;
-    QString why;
+    Refusal why;
     QVERIFY(limits.reserve(600, u"the screen", &held, &why));
     QVERIFY(!limits.reserve(500, u"the sheet", &more, &why));
-    QCOMPARE(why, QStringLiteral("holding the sheet whole takes 500 bytes beside the 600 bytes already held, more "
-                                 "than the memory limit of 1000 bytes (--max-memory raises it)"));
+    QCOMPARE(why.kind, Refusal::Kind::OverLimit);
+    QCOMPARE(why.remedy, Remedy::MoreMemory);
+    QCOMPARE(why.detail, QStringLiteral("holding the sheet whole takes 500 bytes beside the 600 bytes already held, "
+                                        "more than the memory limit of 1000 bytes"));
 }
 
 QTEST_GUILESS_MAIN(tst_Budget)

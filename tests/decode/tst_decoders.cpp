@@ -94,7 +94,7 @@ void tst_Decoders::decodesEveryBmpVariant()
     const QImage expected = pattern(colours);
     const LoadedPicture loaded =
         LoadPicture(file(QStringLiteral("p.bmp"), encodeBmp(expected, bits, order, compression)));
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
     compareColours(surface, expected);
@@ -105,7 +105,7 @@ void tst_Decoders::decodesGifFirstFrame()
     const QImage first = pattern(10);
     const QImage second = solid(24, 5, qRgb(0, 0, 0));
     const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.gif"), encodeGif({first, second})));
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
     compareColours(surface, first);
@@ -118,7 +118,7 @@ void tst_Decoders::transparentPixelsReadAsWhite()
     QImage withHole = picture;
     withHole.setPixel(3, 0, clear);
     const LoadedPicture loaded = LoadPicture(file(QStringLiteral("t.gif"), encodeGif({withHole}, clear)));
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
     QCOMPARE(surface.Point(3, 0), whiteColour);
@@ -132,7 +132,7 @@ void tst_Decoders::decodesJpeg()
         for (int x = 0; x < 16; ++x)
             blocks.setPixel(x, y, qRgb(0, 0, 0));
     const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.jpg"), encodeJpeg(blocks)));
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
     QCOMPARE(surface.ScaleWidth(), 32.0);
@@ -145,7 +145,7 @@ void tst_Decoders::formatComesFromContentNotName()
 {
     const QImage expected = pattern(2);
     const LoadedPicture loaded = LoadPicture(file(QStringLiteral("really-a-bmp.gif"), encodeBmp(expected, 24)));
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     QCOMPARE(loaded.picture.size(), expected.size());
 }
 
@@ -173,10 +173,10 @@ void tst_Decoders::refusesWhatIsNotAPicture()
     QFETCH(QString, reason);
     const LoadedPicture loaded = LoadPicture(file(QStringLiteral("bad.bmp"), content));
     QVERIFY(!loaded.ok());
-    QVERIFY2(loaded.errorString.contains(reason), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.refusal.detail.contains(reason), qPrintable(loaded.refusal.detail));
 
-    QCOMPARE(LoadPicture(dir.filePath(QStringLiteral("missing.bmp"))).errorString, QStringLiteral("no such file"));
-    QVERIFY(LoadPicture(dir.path()).errorString.contains(QStringLiteral("directory")));
+    QCOMPARE(LoadPicture(dir.filePath(QStringLiteral("missing.bmp"))).refusal.detail, QStringLiteral("no such file"));
+    QVERIFY(LoadPicture(dir.path()).refusal.detail.contains(QStringLiteral("directory")));
     QVERIFY(!LoadPicture(QString()).ok());
 }
 
@@ -191,8 +191,9 @@ void tst_Decoders::refusesHugePictureBeforeDecoding()
     put32(22, 60000);
     const LoadedPicture loaded = LoadPicture(file(QStringLiteral("huge.bmp"), header));
     QVERIFY(!loaded.ok());
-    QVERIFY2(loaded.errorString.contains(QStringLiteral("60000 x 60000")), qPrintable(loaded.errorString));
-    QVERIFY2(loaded.errorString.contains(QStringLiteral("256 MiB")), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.refusal.detail.contains(QStringLiteral("60000 x 60000")), qPrintable(loaded.refusal.detail));
+    QVERIFY2(loaded.refusal.detail.contains(QStringLiteral("more than the limit of 67108864 pixels")),
+             qPrintable(loaded.refusal.detail));
 }
 
 void tst_Decoders::refusesEveryCutShortFile_data()
@@ -220,7 +221,7 @@ void tst_Decoders::refusesEveryCutShortFile()
     for (int length = 1; length < wholeFrom; ++length) {
         const LoadedPicture loaded = decodePicture(file.left(length));
         QVERIFY2(!loaded.ok(), qPrintable(QStringLiteral("accepted when cut to %1 bytes").arg(length)));
-        QVERIFY(!loaded.errorString.isEmpty());
+        QVERIFY(!loaded.refusal.detail.isEmpty());
     }
 }
 
@@ -228,9 +229,9 @@ void tst_Decoders::refusesWhatIsNotARegularFile()
 {
     const QString fifo = dir.filePath(QStringLiteral("fifo.bmp"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QCOMPARE(LoadPicture(fifo).errorString, QStringLiteral("is not a regular file")); // and does not hang
-    QCOMPARE(LoadPicture(QStringLiteral("/dev/zero")).errorString, QStringLiteral("is not a regular file"));
-    QCOMPARE(LoadPicture(dir.filePath(QString(300, u'x') + QStringLiteral(".bmp"))).errorString,
+    QCOMPARE(LoadPicture(fifo).refusal.detail, QStringLiteral("is not a regular file")); // and does not hang
+    QCOMPARE(LoadPicture(QStringLiteral("/dev/zero")).refusal.detail, QStringLiteral("is not a regular file"));
+    QCOMPARE(LoadPicture(dir.filePath(QString(300, u'x') + QStringLiteral(".bmp"))).refusal.detail,
              QStringLiteral("no such file"));
 }
 
@@ -241,7 +242,7 @@ void tst_Decoders::rleJumpsSkipToColourZero()
     // Bottom row: two white, then a jump 1 right and 1 up; a red; a jump 9 right (to the last column); a red.
     const QByteArray stream("\x02\x01\x00\x02\x01\x01\x01\x02\x00\x02\x09\x00\x01\x02\x00\x01", 16);
     const LoadedPicture loaded = decodePicture(rawBmp(40, 5, 2, 8, 1, palette, stream, 3));
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     const QRgb k = qRgb(0, 0, 0), w = qRgb(255, 255, 255), r = qRgb(255, 0, 0);
     const QRgb expected[2][5] = {{k, k, k, r, r}, {w, w, k, k, k}};
     for (int y = 0; y < 2; ++y)
@@ -290,7 +291,7 @@ void tst_Decoders::bitFieldsWidenByTheExactRatio()
     QFETCH(QByteArray, file);
     QFETCH(QRgb, pixel);
     const LoadedPicture loaded = decodePicture(file);
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     QCOMPARE(QString::number(loaded.picture.pixel(0, 0), 16), QString::number(pixel, 16));
 }
 
@@ -302,7 +303,7 @@ void tst_Decoders::paletteEndsWhereThePixelsBegin()
     for (int i = 0; i < 16; ++i)
         palette += QByteArray(1, char(i * 16)) + char(i) + char(255 - i);
     const LoadedPicture loaded = decodePicture(rawBmp(12, 4, 1, 8, 0, palette, QByteArray("\x00\x01\x0F\x07", 4)));
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     for (int x = 0; x < 4; ++x) {
         const int i = QList<int>{0, 1, 15, 7}[x];
         QCOMPARE(loaded.picture.pixel(x, 0), qRgb(255 - i, i, i * 16));
@@ -334,10 +335,10 @@ void tst_Decoders::gifFramesReadWhereverTheyLie()
     QFETCH(QString, refusal);
     const LoadedPicture loaded = decodePicture(file);
     if (!refusal.isEmpty()) {
-        QCOMPARE(loaded.errorString, refusal);
+        QCOMPARE(loaded.refusal.detail, refusal);
         return;
     }
-    QVERIFY2(loaded.ok(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok(), qPrintable(loaded.refusal.detail));
     QImage background(8, 4, QImage::Format_RGB32);
     background.fill(pattern(10).pixel(0, 0));
     QCOMPARE(loaded.picture, background);
@@ -412,14 +413,14 @@ void tst_Decoders::decodersMatchQt()
     const QString difference = differencesFromQt().value(QString::fromLatin1(QTest::currentDataTag()));
     // Through the readers of every format the program has (the window's loader refuses PNG).
     LoadedPicture ours;
-    QString error;
+    Refusal error;
     if (const std::unique_ptr<PictureDecoder> decoder =
             openPicture(memorySource(file), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error)) {
         ours.picture = QImage(decoder->width(), decoder->height(), QImage::Format_RGB32);
         for (int y = 0; y < decoder->height() && error.isEmpty(); ++y) {
             QRgb *row = reinterpret_cast<QRgb *>(ours.picture.scanLine(y));
             if (!decoder->readRow(row))
-                error = decoder->errorString();
+                error = decoder->refusal().detail;
             layOver(row, decoder->width(), qRgb(255, 255, 255));
         }
     }
@@ -429,7 +430,7 @@ void tst_Decoders::decodersMatchQt()
     buffer.open(QIODevice::ReadOnly);
     QImage qt = QImageReader(&buffer).read();
     if (!ours.ok()) { // every file here is whole: what Qt reads, the program reads
-        QVERIFY2(qt.isNull(), qPrintable(ours.errorString));
+        QVERIFY2(qt.isNull(), qPrintable(ours.refusal.detail));
         return;
     }
     QVERIFY(!qt.isNull());
@@ -504,11 +505,11 @@ void tst_Decoders::jpegAcceptance()
     QFETCH(QByteArray, whole);
     QFETCH(QString, refusal);
     const LoadedPicture loaded = decodePicture(file);
-    QVERIFY2(loaded.ok() == refusal.isEmpty(), qPrintable(loaded.errorString));
+    QVERIFY2(loaded.ok() == refusal.isEmpty(), qPrintable(loaded.refusal.detail));
     if (refusal.isEmpty())
         QCOMPARE(loaded.picture, decodePicture(whole).picture);
     else
-        QVERIFY2(loaded.errorString.contains(refusal), qPrintable(loaded.errorString));
+        QVERIFY2(loaded.refusal.detail.contains(refusal), qPrintable(loaded.refusal.detail));
 }
 
 QTEST_GUILESS_MAIN(tst_Decoders)

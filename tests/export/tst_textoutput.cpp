@@ -75,8 +75,8 @@ void tst_TextOutput::savesAndReplacesWholeFile()
 {
     const QString path = dir.filePath(QStringLiteral("code.txt"));
     QVERIFY(writeFile(path, QByteArray(1000, 'x')));
-    QString error;
-    QVERIFY2(saveFileAtomically(path, "short", &error), qPrintable(error));
+    Refusal error;
+    QVERIFY2(saveFileAtomically(path, "short", &error), qPrintable(error.detail));
     QCOMPARE(readFile(path), QByteArray("short"));
 }
 
@@ -86,7 +86,7 @@ void tst_TextOutput::failedSaveKeepsOldFileAndLeavesNoTemporary()
     const QString blocked = here.filePath(QStringLiteral("code.hex"));
     QVERIFY(QDir().mkdir(blocked));
     QVERIFY(writeFile(here.filePath(QStringLiteral("code.hex/keep")), "old"));
-    QString error;
+    Refusal error;
     QVERIFY(!saveFileAtomically(blocked, "new", &error));
     QVERIFY2(!error.isEmpty(), "the failure is described");
     QCOMPARE(readFile(here.filePath(QStringLiteral("code.hex/keep"))), QByteArray("old"));
@@ -102,8 +102,8 @@ void tst_TextOutput::pipeIsWrittenNotReplaced()
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
     QVERIFY(reader >= 0);
-    QString error;
-    QVERIFY2(saveFileAtomically(fifo, "through the pipe", &error), qPrintable(error));
+    Refusal error;
+    QVERIFY2(saveFileAtomically(fifo, "through the pipe", &error), qPrintable(error.detail));
     char buffer[64] = {};
     const ssize_t got = ::read(reader, buffer, sizeof buffer);
     ::close(reader);

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <set>
 
 namespace {
@@ -108,7 +109,7 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
 {
     const CodeStamp stamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
     for (CodeFormat format : {CodeFormat::A51, CodeFormat::C51, CodeFormat::Hex}) {
-        QString error;
+        Refusal error;
         const std::unique_ptr<PictureDecoder> decoder =
             openPicture(memorySource(data), limitsFor(PictureFormats::WindowFormats), &error);
         require(decoder != nullptr, "the converter opens what the window reads");
@@ -133,7 +134,7 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
 
 RoadResult runInto(const QByteArray &picture, const RoadOptions &options, QByteArray *out)
 {
-    QString error;
+    Refusal error;
     const std::unique_ptr<PictureDecoder> decoder =
         openPicture(memorySource(picture), limitsFor(PictureFormats::AllFormats), &error);
     if (!decoder) {
@@ -157,7 +158,7 @@ void checkOptions(const QByteArray &data)
     const int choice = quint8(data[0]);
     const int last = quint8(data.back());
     const QByteArray picture = data.mid(1);
-    QString error;
+    Refusal error;
     const std::unique_ptr<PictureDecoder> header =
         openPicture(memorySource(picture), limitsFor(PictureFormats::AllFormats), &error);
     if (!header || std::int64_t(header->width()) * header->height() > largestDecoded / 16)
@@ -246,7 +247,7 @@ void checkFrames(const QByteArray &data)
 {
     if (!data.startsWith("GIF8"))
         return;
-    QString error;
+    Refusal error;
     const std::unique_ptr<GifAnimation> frames =
         GifAnimation::open(memorySource(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
     if (!frames) {
@@ -285,7 +286,7 @@ void checkFrames(const QByteArray &data)
 // A picture cut into tiles of a half, a quarter or an eighth of its sides: every tile packs to its bytes.
 void checkTiles(const QByteArray &data)
 {
-    QString error;
+    Refusal error;
     const std::unique_ptr<PictureDecoder> picture =
         openPicture(memorySource(data), limitsFor(PictureFormats::AllFormats), &error);
     if (!picture || std::int64_t(picture->width()) * picture->height() > largestDecoded / 16)
@@ -327,7 +328,7 @@ void checkFont(const QByteArray &data)
     glyphs.index = CodeIndex::Unicode;
     glyphs.size = 6 + quint8(data.back()) % 40;
     glyphs.proportional = data.back() & 1;
-    QString error;
+    Refusal error;
     const std::unique_ptr<GlyphSource> font =
         GlyphSource::open(asFile(data), 0, {U'A', U'g', U'|', U'\u4F60', U'\u00B0'}, glyphs,
                           limitsFor(PictureFormats::AllFormats).sizes, &error);
@@ -347,7 +348,7 @@ void checkFont(const QByteArray &data)
 // The input as a text file of characters: each character once, no line end among them.
 void checkText(const QByteArray &data)
 {
-    QString error;
+    Refusal error;
     const std::optional<QList<char32_t>> characters =
         charactersOfTextFile(asFile(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
     if (!characters) {
@@ -370,15 +371,20 @@ void checkRoad(const QByteArray &data)
     checkOptions(data);
     checkFrames(data);
     checkTiles(data);
-    QString error;
+    Refusal error;
     const std::unique_ptr<PictureDecoder> header =
         openPicture(memorySource(data), limitsFor(PictureFormats::WindowFormats), &error);
     if (header && std::int64_t(header->width()) * header->height() > largestDecoded)
         return;
 
-    const LoadedPicture loaded = decodePicture(data);
+    LoadedPicture loaded;
+    try { // as the window does: a machine with less memory than the limits allow refuses the picture
+        loaded = decodePicture(data);
+    } catch (const std::bad_alloc &) {
+        return;
+    }
     if (!loaded.ok()) {
-        require(!loaded.errorString.isEmpty(), "a refusal says why");
+        require(!loaded.refusal.detail.isEmpty(), "a refusal says why");
         return;
     }
     require(loaded.picture.format() == QImage::Format_RGB32, "decoded pictures are opaque 32-bit");
