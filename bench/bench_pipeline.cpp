@@ -129,7 +129,7 @@ void ConverterRoad(benchmark::State &state)
     options.tone.convert = true;
     NullSink sink;
     for (auto _ : state) {
-        QString error;
+        Refusal error;
         const auto decoder = openPicture(memorySource(jpeg), PictureLimits{}, &error);
         benchmark::DoNotOptimize(runRoad(*decoder, options, sink));
     }
