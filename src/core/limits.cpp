@@ -45,6 +45,16 @@ bool Limits::fitsPixels(std::int64_t pixels, QStringView what, Refusal *why) con
     return false;
 }
 
+bool Limits::fitsRead(std::int64_t bytes, QStringView what, Refusal *why) const
+{
+    if (bytes <= maxHeldBytes())
+        return true;
+    *why = Refusal::overLimit(
+        QStringLiteral("%1 is longer than the memory limit of %2 bytes").arg(what).arg(maxHeldBytes()),
+        Remedy::MoreMemory);
+    return false;
+}
+
 bool Limits::reserve(std::int64_t bytes, QStringView what, Reservation *into, Refusal *why) const
 {
     if (budget->take(*into, bytes))

@@ -123,13 +123,8 @@ std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const L
     std::int64_t length = 0;
     for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
         length += piece.size();
-        if (length > limits.maxHeldBytes()) {
-            *error = Refusal::overLimit(QStringLiteral("the text file %1 is longer than the memory limit of %2 bytes")
-                                            .arg(path)
-                                            .arg(limits.maxHeldBytes()),
-                                        Remedy::MoreMemory);
+        if (!limits.fitsRead(length, QStringLiteral("the text file ") + path, error))
             return std::nullopt;
-        }
         distinct.add(QString(utf8.decode(piece)));
     }
     if (file.error() != QFileDevice::NoError) {

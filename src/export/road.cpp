@@ -173,14 +173,9 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     }
     g.frames = int(plans->size());
     g.dataBytes = g.frameBytes * g.frames;
-    if (pixels > options.limits.maxPixels) {
-        result->error = Refusal::overLimit(QStringLiteral("the %1 frames are %2 pixels, more than the limit of %3")
-                                               .arg(g.frames)
-                                               .arg(pixels)
-                                               .arg(options.limits.maxPixels),
-                                           Remedy::MorePixels);
+    if (!options.limits.fitsPixels(pixels, QStringLiteral("the %1 frames' %2 pixels").arg(g.frames).arg(pixels),
+                                   &result->error))
         return false;
-    }
     if (turned > 0 && !options.limits.reserve(turned, u"the turned picture", held, &result->error))
         return false;
     const EncodeOptions &encode = options.encode;
