@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -67,7 +68,8 @@ QByteArray entriesOf(const QString &text, const QRegularExpression &entry)
     return bytes;
 }
 
-void checkWriters(const PixelTable &table)
+// The window's three writers over the table, checked; their code, A51, C51 and HEX, for the converter's check.
+std::array<GeneratedCode, 3> checkWriters(const PixelTable &table)
 {
     const int bytesPerRow = table.bytesPerRow();
     const std::int64_t count = std::int64_t(bytesPerRow) * table.height();
@@ -91,6 +93,7 @@ void checkWriters(const PixelTable &table)
     static const QRegularExpression c51Entry(QStringLiteral("0x([0-9A-F]{2})"));
     require(entriesOf(a51.codetext, a51Entry) == hex.codebytes, "the A51 entries equal the bytes");
     require(entriesOf(c51.codetext, c51Entry) == hex.codebytes, "the C51 entries equal the bytes");
+    return {a51, c51, hex};
 }
 
 class MemorySink : public ByteSink {
@@ -105,7 +108,7 @@ public:
 
 // The converter's road, run over the file's rows as they are decoded, writes byte for byte what the window's
 // writers make of the same picture.
-void checkConverter(const QByteArray &data, const PixelTable &table, bool convert)
+void checkConverter(const QByteArray &data, const std::array<GeneratedCode, 3> &window, bool convert)
 {
     const CodeStamp stamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
     for (CodeFormat format : {CodeFormat::A51, CodeFormat::C51, CodeFormat::Hex}) {
@@ -124,9 +127,7 @@ void checkConverter(const QByteArray &data, const PixelTable &table, bool conver
         options.limits = limitsFor(PictureFormats::WindowFormats).sizes;
         const RoadResult result = runRoad(*decoder, options, sink);
         require(result.ok, "the converter reads what the window reads");
-        const GeneratedCode code = format == CodeFormat::A51   ? writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {})
-                                   : format == CodeFormat::C51 ? writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {})
-                                                               : writeHex(table, {});
+        const GeneratedCode &code = window[std::size_t(format)];
         require(sink.bytes == (format == CodeFormat::Hex ? code.codebytes : code.codetext.toUtf8()),
                 "the converter writes what the window writes");
     }
@@ -405,8 +406,7 @@ void checkRoad(const QByteArray &data)
     require(lastPercent == 100, "progress ends at 100");
     require(table.width() == surface.ScaleWidth() && table.height() == surface.ScaleHeight(),
             "the table covers the picture");
-    checkWriters(table);
-    checkConverter(data, table, false);
+    checkConverter(data, checkWriters(table), false);
 
     convertToBlackAndWhite(surface, whiteColour, blackColour, {});
     for (int y = 0; y < int(surface.ScaleHeight()); ++y)
@@ -414,6 +414,5 @@ void checkRoad(const QByteArray &data)
             require(surface.Point(x, y) == whiteColour || surface.Point(x, y) == blackColour,
                     "converted pixels are white or black");
     const PixelTable converted = readPixelTable(surface, blackColour, {});
-    checkWriters(converted);
-    checkConverter(data, converted, true);
+    checkConverter(data, checkWriters(converted), true);
 }
