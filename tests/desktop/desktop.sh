@@ -56,7 +56,8 @@ cp "$program" "$work/tessaline"
 findWindow() {
     local id
     for _ in $(seq 100); do
-        id=$(xdotool search --limit 1 --name "$1" 2>/dev/null) && [ -n "$id" ] && echo "$id" && return 0
+        # Shown, not only made: a window focused before it is mapped is an X error.
+        id=$(xdotool search --onlyvisible --limit 1 --name "$1" 2>/dev/null) && [ -n "$id" ] && echo "$id" && return 0
         sleep 0.05
     done
     fail "no window titled $1"
