@@ -393,6 +393,9 @@ void tst_CliTextOutput::pictureFromStandardInput()
     QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-")}, exampleEpoch, fromFile).out,
              QByteArray("\x81\xFF\x00\x0A", 4));
     QCOMPARE(run({QStringLiteral("-")}).err, QStringLiteral("tessaline-cli: -: standard input is empty\n"));
+    // A pipe is held within the budget, a piece at a time: 3 MiB do not fit in 2.
+    QVERIFY(run(words("--max-memory 2M -"), exampleEpoch, {}, QByteArray(3 << 20, 'x'))
+                .err.startsWith(QStringLiteral("tessaline-cli: -: holding standard input whole takes 3145728 bytes")));
 }
 
 QTEST_GUILESS_MAIN(tst_CliTextOutput)
