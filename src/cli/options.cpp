@@ -384,7 +384,7 @@ const QList<Entry> &entries()
         {{s("tile")},
          "WxH",
          "Cut the picture into tiles of W x H pixels, left to right and top to bottom, each a frame: a sprite "
-         "sheet. A picture of no whole number of tiles is refused.",
+         "sheet. A picture of no whole number of tiles, or of more than 65535 tiles, is refused.",
          sizeOption(int(Limits::maxSide), [](Options &o, QSize size) { o.tile = size; })},
         {{s("compress")},
          "method",
