@@ -284,6 +284,17 @@ void checkFrames(const QByteArray &data)
     }
 }
 
+// The frames down the road as raw bytes, rows padded to whole bytes; a refusal must say why.
+RoadResult runPaddedHex(FrameSource &frames, MemorySink &sink)
+{
+    RoadOptions options;
+    options.encode.format = OutputFormat::Hex;
+    options.pack.pad = true;
+    const RoadResult result = runRoad(frames, options, sink);
+    require(result.ok || !result.error.isEmpty(), "a refusal says why");
+    return result;
+}
+
 // A picture cut into tiles of a half, a quarter or an eighth of its sides: every tile packs to its bytes.
 void checkTiles(const QByteArray &data)
 {
@@ -298,12 +309,8 @@ void checkTiles(const QByteArray &data)
     const std::unique_ptr<Tiles> tiles =
         Tiles::cut(*picture, tile, limitsFor(PictureFormats::AllFormats).sizes, &error);
     require(tiles != nullptr, "a picture of a whole number of tiles is cut");
-    RoadOptions options;
-    options.encode.format = OutputFormat::Hex;
-    options.pack.pad = true;
     MemorySink sink;
-    const RoadResult result = runRoad(*tiles, options, sink);
-    require(result.ok || !result.error.isEmpty(), "a refusal says why");
+    const RoadResult result = runPaddedHex(*tiles, sink);
     require(!result.ok || sink.bytes.size() == std::int64_t(tiles->count()) * ((tile.width() + 7) / 8) * tile.height(),
             "each tile packs to its own bytes");
 }
@@ -337,12 +344,8 @@ void checkFont(const QByteArray &data)
         require(!error.isEmpty(), "a refusal says why");
         return;
     }
-    RoadOptions options;
-    options.encode.format = OutputFormat::Hex;
-    options.pack.pad = true;
     MemorySink sink;
-    const RoadResult result = runRoad(*font, options, sink);
-    require(result.ok || !result.error.isEmpty(), "a refusal says why");
+    const RoadResult result = runPaddedHex(*font, sink);
     require(!result.ok || sink.bytes.size() == result.geometry.dataBytes, "the glyph table has its bytes");
 }
 
