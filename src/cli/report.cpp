@@ -6,6 +6,25 @@
 #include <cstdio>
 #include <mutex>
 
+namespace {
+
+QString heldWords(const Refusal &r)
+{
+    if (r.value == 0)
+        return QStringLiteral("%1 needs more memory than the limit of %2 bytes (--max-memory raises it)")
+            .arg(r.subject)
+            .arg(r.limit);
+    const QString beside = r.held > 0 ? QStringLiteral(" beside the %1 bytes already held").arg(r.held) : QString();
+    return QStringLiteral("holding %1 whole takes %2 bytes%3, more than the memory limit of %4 bytes "
+                          "(--max-memory raises it)")
+        .arg(r.subject)
+        .arg(r.value)
+        .arg(beside)
+        .arg(r.limit);
+}
+
+} // namespace
+
 void writeLine(const QString &text)
 {
     const QByteArray bytes = encodeText(text + u'\n', localeTextEncoding()).bytes;
@@ -18,25 +37,52 @@ void complain(const QString &message)
     writeLine(QString::fromLatin1(programName) + QStringLiteral(": ") + onOneLine(message));
 }
 
-QString worded(const Refusal &refusal)
+QString worded(const Refusal &r)
 {
-    switch (refusal.remedy) {
-    case Remedy::None:
+    using Rule = Refusal::Rule;
+    switch (r.rule) {
+    case Rule::None:
+    case Rule::Damaged:
         break;
-    case Remedy::MorePixels:
-        return refusal.detail + QStringLiteral(" (--max-pixels raises it)");
-    case Remedy::MoreMemory:
-        return refusal.detail + QStringLiteral(" (--max-memory raises it)");
-    case Remedy::Pad:
-        return refusal.detail + QStringLiteral(" (or use --pad)");
-    case Remedy::MissingBlank:
-        return refusal.detail + QStringLiteral(" (use --missing blank to leave its cell empty)");
-    case Remedy::IndexUnicode:
-        return refusal.detail + QStringLiteral(" (use --index unicode)");
-    case Remedy::FontsOwnSize:
-        return refusal.detail + QStringLiteral(" (leave out --size)");
+    case Rule::Side:
+        return QStringLiteral("%1 is %2 x %3 pixels; no side may pass %4 pixels")
+            .arg(r.subject)
+            .arg(r.width)
+            .arg(r.height)
+            .arg(r.limit);
+    case Rule::Pixels:
+        return QStringLiteral("%1 is %2 x %3 pixels, more than the limit of %4 pixels (--max-pixels raises it)")
+            .arg(r.subject)
+            .arg(r.width)
+            .arg(r.height)
+            .arg(r.limit);
+    case Rule::Decoded:
+        return QStringLiteral("%1 are more than %2 pixels to decode (--max-pixels raises it)")
+            .arg(r.subject)
+            .arg(r.limit);
+    case Rule::Read:
+        return QStringLiteral("%1 is longer than the memory limit of %2 bytes (--max-memory raises it)")
+            .arg(r.subject)
+            .arg(r.limit);
+    case Rule::Held:
+        return heldWords(r);
+    case Rule::Multiple:
+        return QStringLiteral("%1 is %2 pixels wide; the width must be a multiple of %3 (or use --pad)")
+            .arg(r.subject)
+            .arg(r.value)
+            .arg(r.limit);
+    case Rule::Strike:
+        return QStringLiteral("the bitmap font %1 has glyphs of %2 pixels, not %3 (leave out --size)")
+            .arg(r.subject)
+            .arg(r.value)
+            .arg(r.limit);
+    case Rule::NoGlyph:
+        return QStringLiteral("the font %1 has no glyph for %2 (use --missing blank to leave its cell empty)")
+            .arg(r.subject, r.detail);
+    case Rule::NoCode:
+        return QStringLiteral("%1 has no GB2312 code (use --index unicode)").arg(r.subject);
     }
-    return refusal.detail;
+    return r.detail;
 }
 
 void Report::line(const QString &text)

@@ -1,5 +1,7 @@
 #include "limits.h"
 
+#include <algorithm>
+
 Limits Limits::window()
 {
     constexpr std::int64_t imageMemory = std::int64_t(256) << 20;
@@ -16,21 +18,11 @@ bool Limits::fitsPicture(std::int64_t width, std::int64_t height, Refusal *why, 
         return false;
     }
     if (width > maxSide || height > maxSide) {
-        *why = Refusal::overLimit(QStringLiteral("%1 is %2 x %3 pixels; no side may pass %4 pixels")
-                                      .arg(what)
-                                      .arg(width)
-                                      .arg(height)
-                                      .arg(maxSide),
-                                  Remedy::None);
+        *why = Refusal::ofSize(Refusal::Rule::Side, what.toString(), width, height, maxSide);
         return false;
     }
     if (width * height > maxPixels) {
-        *why = Refusal::overLimit(QStringLiteral("%1 is %2 x %3 pixels, more than the limit of %4 pixels")
-                                      .arg(what)
-                                      .arg(width)
-                                      .arg(height)
-                                      .arg(maxPixels),
-                                  Remedy::MorePixels);
+        *why = Refusal::ofSize(Refusal::Rule::Pixels, what.toString(), width, height, maxPixels);
         return false;
     }
     return true;
@@ -40,8 +32,7 @@ bool Limits::fitsPixels(std::int64_t pixels, QStringView what, Refusal *why) con
 {
     if (pixels <= maxPixels)
         return true;
-    *why = Refusal::overLimit(QStringLiteral("%1 are more than %2 pixels to decode").arg(what).arg(maxPixels),
-                              Remedy::MorePixels);
+    *why = Refusal::of(Refusal::Rule::Decoded, what.toString(), pixels, maxPixels);
     return false;
 }
 
@@ -49,9 +40,7 @@ bool Limits::fitsRead(std::int64_t bytes, QStringView what, Refusal *why) const
 {
     if (bytes <= maxHeldBytes())
         return true;
-    *why = Refusal::overLimit(
-        QStringLiteral("%1 is longer than the memory limit of %2 bytes").arg(what).arg(maxHeldBytes()),
-        Remedy::MoreMemory);
+    *why = Refusal::of(Refusal::Rule::Read, what.toString(), bytes, maxHeldBytes());
     return false;
 }
 
@@ -59,18 +48,10 @@ bool Limits::reserve(std::int64_t bytes, QStringView what, Reservation *into, Re
 {
     if (budget->take(*into, bytes))
         return true;
-    const std::int64_t others = budget->held() - into->bytes();
-    QString held;
-    if (others > 0 && bytes <= maxHeldBytes())
-        held = QStringLiteral(" beside the %1 bytes already held").arg(others);
     // What the reservation would hold in all: a buffer that grows piece by piece is named at its whole size.
     const std::int64_t whole = bytes > maxHeldBytes() ? bytes : bytes + into->bytes();
-    *why =
-        Refusal::overLimit(QStringLiteral("holding %1 whole takes %2 bytes%3, more than the memory limit of %4 bytes")
-                               .arg(what)
-                               .arg(whole)
-                               .arg(held)
-                               .arg(maxHeldBytes()),
-                           Remedy::MoreMemory);
+    *why = Refusal::of(Refusal::Rule::Held, what.toString(), whole, maxHeldBytes());
+    if (bytes <= maxHeldBytes())
+        why->held = std::max<std::int64_t>(budget->held() - into->bytes(), 0);
     return false;
 }

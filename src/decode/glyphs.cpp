@@ -193,9 +193,7 @@ public:
         }
         const auto faceFailure = [&](FT_Error failed) -> Refusal {
             if (font->memory_.refused)
-                return Refusal::overLimit(
-                    QStringLiteral("the font needs more memory than the limit of %1 bytes").arg(limits.maxHeldBytes()),
-                    Remedy::MoreMemory);
+                return Refusal::of(Refusal::Rule::Held, QStringLiteral("the font"), 0, limits.maxHeldBytes());
             if (failed == FT_Err_Unknown_File_Format)
                 return QStringLiteral("not a font FreeType reads");
             if (failed == FT_Err_Invalid_Argument && index > 0) {
@@ -442,11 +440,7 @@ int GlyphSource::sizeFont(Refusal *errorString)
     int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
     if (f.isBitmap()) {
         if (options_.size && options_.size != f.strikeSize()) {
-            *errorString = Refusal::unfit(QStringLiteral("the bitmap font %1 has glyphs of %2 pixels, not %3")
-                                              .arg(f.name())
-                                              .arg(f.strikeSize())
-                                              .arg(options_.size),
-                                          Remedy::FontsOwnSize);
+            *errorString = Refusal::of(Refusal::Rule::Strike, f.name(), f.strikeSize(), options_.size);
             return 0;
         }
         size = size ? size : f.strikeSize();
@@ -485,13 +479,13 @@ bool GlyphSource::measureCells(int size, Refusal *errorString)
     FT_Face face = font_->face();
     for (const char32_t c : std::as_const(characters_)) {
         const bool present = FT_Get_Char_Index(face, FT_ULong(c)) != 0;
-        if (!present && !options_.missingBlank)
-            return fail(
-                Refusal::unfit(QStringLiteral("the font %1 has no glyph for %2").arg(font_->name(), characterLabel(c)),
-                               Remedy::MissingBlank));
+        if (!present && !options_.missingBlank) {
+            Refusal missing = Refusal::of(Refusal::Rule::NoGlyph, font_->name(), c, 0);
+            missing.detail = characterLabel(c);
+            return fail(missing);
+        }
         if (options_.index == CodeIndex::Gb2312 && gb2312Code(c) == 0)
-            return fail(
-                Refusal::unfit(QStringLiteral("%1 has no GB2312 code").arg(characterLabel(c)), Remedy::IndexUnicode));
+            return fail(Refusal::of(Refusal::Rule::NoCode, characterLabel(c), c, 0));
         if (options_.index == CodeIndex::Unicode && c > 0xFFFF)
             return fail(QStringLiteral("%1 does not fit the 16-bit table of codes").arg(characterLabel(c)));
         int width = isWide(c) ? size : size / 2;
@@ -527,10 +521,8 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
     if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), mono)) {
         *errorString =
             font_->refusedMemory()
-                ? Refusal::overLimit(QStringLiteral("drawing %1 takes more memory than the limit of %2 bytes")
-                                         .arg(characterLabel(c))
-                                         .arg(limits_.maxHeldBytes()),
-                                     Remedy::MoreMemory)
+                ? Refusal::of(Refusal::Rule::Held, QStringLiteral("drawing ") + characterLabel(c), 0,
+                              limits_.maxHeldBytes())
                 : Refusal(QStringLiteral("the font %1 cannot draw %2 (%3)")
                               .arg(font_->name(), characterLabel(c), freeTypeError(failed)));
         return nullptr;

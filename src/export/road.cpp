@@ -30,12 +30,9 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refus
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
     const Packer packer(options.pack, plan.width);
     if (!packer.fits()) {
-        *error =
-            Refusal::unfit(QStringLiteral("%1%2 is %3 pixels wide; the width must be a multiple of %4")
-                               .arg(frames.what(i), turnsAQuarter(options) ? QStringLiteral(", turned,") : QString())
-                               .arg(plan.width)
-                               .arg(8 / traitsOf(options.pack.pixel).bits),
-                           Remedy::Pad);
+        *error = Refusal::of(Refusal::Rule::Multiple,
+                             frames.what(i) + (turnsAQuarter(options) ? QStringLiteral(", turned,") : QString()),
+                             plan.width, 8 / traitsOf(options.pack.pixel).bits);
         return plan;
     }
     // White added to a whole byte across, or to a whole page down. The limits keep every side far below 2^31.

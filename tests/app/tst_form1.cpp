@@ -1,3 +1,4 @@
+#include "cli/report.h"
 #include "app/form1.h"
 #include "app/qtplatform.h"
 #include "app/statuspanels.h"
@@ -345,7 +346,7 @@ void tst_Form1::badInputsLeaveTheWindowAlone()
 {
     QFETCH(QString, path);
     QFETCH(QString, reason);
-    const QString why = LoadPicture(path).refusal.detail;
+    const QString why = worded(LoadPicture(path).refusal);
     QVERIFY2(why.contains(reason), qPrintable(why));
     ScriptedPlatform platform;
     Form1 form(platform);

@@ -1,5 +1,6 @@
 // The converter for real displays: layouts, bit orders, thresholds, dithering, turning, PBM, PNG and the preview.
 
+#include "cli/report.h"
 #include "cli/converter.h"
 
 #include "decode/bytesource.h"
@@ -270,7 +271,7 @@ void tst_CliDisplays::pngShowsWhatTheDisplayShows()
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     Refusal error;
     const auto shown = openPicture(memorySource(r.out), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error);
-    QVERIFY2(shown, qPrintable(error.detail));
+    QVERIFY2(shown, qPrintable(worded(error)));
     std::vector<QRgb> row(std::size_t(shown->width()));
     QVERIFY(shown->readRow(row.data()));
     for (int x = 0; x < pixels.size(); ++x)

@@ -62,10 +62,12 @@ void tst_Budget::refusalNamesWhatAndHowMuch()
     Refusal why;
     QVERIFY(limits.reserve(600, u"the screen", &held, &why));
     QVERIFY(!limits.reserve(500, u"the sheet", &more, &why));
-    QCOMPARE(why.kind, Refusal::Kind::OverLimit);
-    QCOMPARE(why.remedy, Remedy::MoreMemory);
-    QCOMPARE(why.detail, QStringLiteral("holding the sheet whole takes 500 bytes beside the 600 bytes already held, "
-                                        "more than the memory limit of 1000 bytes"));
+    QCOMPARE(why.kind(), Refusal::Kind::OverLimit);
+    QCOMPARE(why.rule, Refusal::Rule::Held);
+    QCOMPARE(why.subject, QStringLiteral("the sheet"));
+    QCOMPARE(why.value, 500);
+    QCOMPARE(why.held, 600);
+    QCOMPARE(why.limit, 1000);
 }
 
 QTEST_GUILESS_MAIN(tst_Budget)

@@ -388,7 +388,7 @@ void checkRoad(const QByteArray &data)
         return;
     }
     if (!loaded.ok()) {
-        require(!loaded.refusal.detail.isEmpty(), "a refusal says why");
+        require(!loaded.refusal.isEmpty(), "a refusal says why");
         return;
     }
     require(loaded.picture.format() == QImage::Format_RGB32, "decoded pictures are opaque 32-bit");
