@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -41,30 +42,56 @@ naming the file; nothing at --output), 2 a usage error.)";
 // What an option does with its value; an error text for a value it cannot take.
 using Apply = std::function<std::optional<QString>(Options &, const QString &value)>;
 
+// How an option's value is read: what it does with it, and the names it takes where it takes only names (which
+// the completion offers).
+struct Parse {
+    Apply apply;
+    QStringList choices;
+    Parse() = default;
+    template <typename F, typename = std::enable_if_t<std::is_invocable_v<F, Options &, const QString &>>>
+    Parse(F apply) : apply(std::move(apply))
+    {
+    }
+    Parse(Apply apply, QStringList choices) : apply(std::move(apply)), choices(std::move(choices)) {}
+};
+
+// The options given, by their long names.
+using Given = QStringList;
+// What an option given asks of the others, checked once all are read; an error text when they do not go with it.
+using Check = std::function<std::optional<QString>(const Options &, const Given &)>;
+
+// The headings of --help, in their order.
+enum class Group { Output, Pixels, Packing, Characters, Frames, Files, Limits, Information };
+
 struct Entry {
     QStringList names;
+    Group group;
     const char *valueName; // null: a switch
     const char *help;
-    Apply apply;
+    Parse parse;
+    Check check = {};
 };
 
 // An option that chooses among named values (case ignored).
 template <typename Value>
-Apply choice(std::initializer_list<std::pair<const char *, Value>> choices, std::function<void(Options &, Value)> set)
+Parse choice(std::initializer_list<std::pair<const char *, Value>> choices, std::function<void(Options &, Value)> set)
 {
     const std::vector<std::pair<const char *, Value>> table(choices);
-    return [table, set](Options &options, const QString &value) -> std::optional<QString> {
-        QStringList names;
+    QStringList names;
+    for (const auto &[name, v] : table)
+        names << QString::fromLatin1(name);
+    Apply apply = [table, set, names](Options &options, const QString &value) -> std::optional<QString> {
         for (const auto &[name, v] : table) {
             if (value.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
                 set(options, v);
                 return std::nullopt;
             }
-            names << QString::fromLatin1(name);
         }
-        const QString last = names.takeLast();
-        return QStringLiteral("'%1': use %2 or %3").arg(value, names.join(QStringLiteral(", ")), last);
+        if (names.size() == 1)
+            return QStringLiteral("'%1': use %2").arg(value, names.last());
+        return QStringLiteral("'%1': use %2 or %3").arg(value, names.mid(0, names.size() - 1).join(u", "), names.last());
     };
+    return {std::move(apply), names};
 }
 
 // An option that takes a size W x H ("16x16", an X too), each side from 1 to `largest` pixels.
@@ -101,6 +128,51 @@ std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t 
     return std::int64_t(n) << shift;
 }
 
+bool isMono(const Options &o)
+{
+    return o.road.pack.pixel == PixelFormat::Mono;
+}
+
+QString pixelName(const Options &o)
+{
+    return QString::fromLatin1(traitsOf(o.road.pack.pixel).name);
+}
+
+bool writesCode(const Options &o)
+{
+    return o.road.encode.format == OutputFormat::A51 || o.road.encode.format == OutputFormat::C51;
+}
+
+// An option that means something only where `holds`: "goes with `what`" elsewhere.
+Check goesWith(std::function<bool(const Options &)> holds, const char *what)
+{
+    return [holds, what](const Options &o, const Given &) -> std::optional<QString> {
+        if (holds(o))
+            return std::nullopt;
+        return QStringLiteral("goes with ") + QString::fromLatin1(what);
+    };
+}
+
+// A rule for black and white: grey and colour pictures are dithered or quantised instead.
+Check forMono()
+{
+    return [](const Options &o, const Given &) -> std::optional<QString> {
+        if (isMono(o))
+            return std::nullopt;
+        return QStringLiteral("is for --pixel mono; %1 takes --dither").arg(pixelName(o));
+    };
+}
+
+// An option of the characters a font draws.
+Check withFont()
+{
+    return [](const Options &, const Given &given) -> std::optional<QString> {
+        if (given.contains(u"font"))
+            return std::nullopt;
+        return QStringLiteral("goes with --font");
+    };
+}
+
 const QList<Entry> &entries()
 {
     const auto s = [](const char *n) { return QString::fromLatin1(n); };
@@ -120,6 +192,7 @@ const QList<Entry> &entries()
     };
     static const QList<Entry> table{
         {{s("f"), s("format")},
+         Group::Output,
          "format",
          "a51 (default), c51, hex (the packed bytes alone), ihex (Intel HEX records of them), pbm (mono: a netpbm "
          "P4 picture of the bits as packed) or png (a PNG of the picture exactly as the display shows it). The "
@@ -130,8 +203,14 @@ const QList<Entry> &entries()
                                {"ihex", OutputFormat::IntelHex},
                                {"pbm", OutputFormat::Pbm},
                                {"png", OutputFormat::Png}},
-                              [](Options &o, OutputFormat v) { o.road.encode.format = v; })},
+                              [](Options &o, OutputFormat v) { o.road.encode.format = v; }),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.road.encode.format == OutputFormat::Pbm && !isMono(o))
+                 return QStringLiteral("pbm is for --pixel mono; %1 pictures: --format png").arg(pixelName(o));
+             return std::nullopt;
+         }},
         {{s("address")},
+         Group::Output,
          "N",
          "ihex: the address of the first byte, decimal or 0x hexadecimal (default 0). Data that passes 0xFFFF, "
          "the 8051's code space, gets a warning.",
@@ -144,8 +223,10 @@ const QList<Entry> &entries()
                      .arg(text);
              o.road.encode.address = std::uint32_t(address);
              return std::nullopt;
-         }},
+         },
+         goesWith([](const Options &o) { return o.road.encode.format == OutputFormat::IntelHex; }, "--format ihex")},
         {{s("name")},
+         Group::Output,
          "NAME",
          "a51: a label line NAME: before the data. c51: the data as the array unsigned char code NAME[BYTES] = "
          "{ ... };. NAME is a C identifier (in a51 not a register, instruction or directive). In a batch each array "
@@ -157,8 +238,20 @@ const QList<Entry> &entries()
                      .arg(value);
              o.road.encode.name = value;
              return std::nullopt;
+         },
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (!writesCode(o))
+                 return QStringLiteral("goes with --format a51 or c51");
+             if (o.road.encode.format == OutputFormat::A51 && isA51ReservedWord(o.road.encode.name))
+                 return QStringLiteral("%1 is a reserved word of the A51 assembler and cannot be a label")
+                     .arg(o.road.encode.name);
+             if (o.pictures.size() > 1)
+                 return QStringLiteral("names one picture; in a batch each array is named after its picture "
+                                       "(--name-prefix puts a prefix before each)");
+             return std::nullopt;
          }},
         {{s("name-prefix")},
+         Group::Output,
          "P",
          "Put P before each array's name; without --name, name the array after its picture's base name, made "
          "into a C identifier (logo-small.bmp: logo_small), as a batch does.",
@@ -167,18 +260,37 @@ const QList<Entry> &entries()
                  return QStringLiteral("needs the start of a C identifier, not '%1'").arg(value);
              o.namePrefix = value;
              return std::nullopt;
+         },
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (!writesCode(o))
+                 return QStringLiteral("goes with --format a51 or c51");
+             if (given.contains(u"font"))
+                 return QStringLiteral("does not go with --font: its table is named by --name");
+             return std::nullopt;
          }},
         {{s("header")},
+         Group::Output,
          "FILE",
          "c51 with a name: also write a C header to FILE, with an include guard, NAME_WIDTH, NAME_HEIGHT, "
          "NAME_BYTES (and NAME_PAGES in the vertical layout) and the array's extern declaration.",
-         setText(&Options::header)},
+         setText(&Options::header),
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (o.road.encode.format != OutputFormat::C51)
+                 return QStringLiteral("goes with --format c51");
+             if (o.road.encode.name.isEmpty() && !given.contains(u"name-prefix"))
+                 return QStringLiteral("needs the array's name: --name NAME (or --name-prefix)");
+             if (o.pictures.size() > 1)
+                 return QStringLiteral("goes with one picture, not a batch");
+             return std::nullopt;
+         }},
         {{s("c-dialect")},
+         Group::Output,
          "dialect",
          "The keyword of a named c51 array: keil (default, code) or sdcc (__code).",
          choice<CDialect>({{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}},
                           [](Options &o, CDialect v) { o.road.encode.dialect = v; })},
         {{s("pixel")},
+         Group::Pixels,
          "format",
          "mono (default: 1 bit, black or white), gray2, gray4, gray8 (the luminance in 2, 4 or 8 bits), rgb332, "
          "rgb565 or rgb888 (colour, 8, 16 or 24 bits). Sub-byte pixels fill a byte from its highest bits "
@@ -191,12 +303,15 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("byte-order")},
+         Group::Pixels,
          "order",
          "rgb565: big (default: the high byte first, as controllers take it on their serial and 8-bit buses) or "
          "little.",
          choice<ByteOrder>({{"big", ByteOrder::BigEndian}, {"little", ByteOrder::LittleEndian}},
-                           [](Options &o, ByteOrder v) { o.road.pack.byteOrder = v; })},
+                           [](Options &o, ByteOrder v) { o.road.pack.byteOrder = v; }),
+         goesWith([](const Options &o) { return o.road.pack.pixel == PixelFormat::Rgb565; }, "--pixel rgb565")},
         {{s("background")},
+         Group::Pixels,
          "colour",
          "white (default), black or #RRGGBB: what transparent pixels are laid over.",
          [](Options &o, const QString &value) -> std::optional<QString> {
@@ -212,6 +327,7 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("display")},
+         Group::Pixels,
          "name",
          "Take a display controller's pixel format, layout, bit and byte order (see --list-displays; options after "
          "it override it), and warn when the picture is larger than its screen.",
@@ -224,15 +340,19 @@ const QList<Entry> &entries()
              o.road.tone.pixel = display->pack.pixel;
              return std::nullopt;
          }},
-        {{s("list-displays")}, nullptr, "List the displays --display knows, and exit.", {}},
+        {{s("list-displays")},
+         Group::Information, nullptr, "List the displays --display knows, and exit.", {}},
         {{s("c"), s("convert")},
+         Group::Pixels,
          nullptr,
          "Turn a colour picture into black and white by the window's colour rule first.",
          [](Options &o, const QString &) -> std::optional<QString> {
              o.road.tone.convert = true;
              return std::nullopt;
-         }},
+         },
+         forMono()},
         {{s("threshold")},
+         Group::Pixels,
          "N",
          "Black where the luminance 0.299 R + 0.587 G + 0.114 B, rounded, is below N (0 to 255).",
          [](Options &o, const QString &text) -> std::optional<QString> {
@@ -242,8 +362,10 @@ const QList<Entry> &entries()
                  return QStringLiteral("takes a number from 0 to 255, not '%1'").arg(text);
              o.road.tone.threshold = n;
              return std::nullopt;
-         }},
+         },
+         forMono()},
         {{s("dither")},
+         Group::Pixels,
          "kind",
          "floyd-steinberg, atkinson or bayer4: dither the luminance (black below 128 with the error diffused left "
          "to right on every row; bayer4 the ordered 4 x 4 matrix); in grey and colour each channel to its nearest "
@@ -252,6 +374,7 @@ const QList<Entry> &entries()
              {{"floyd-steinberg", Dither::FloydSteinberg}, {"atkinson", Dither::Atkinson}, {"bayer4", Dither::Bayer4}},
              [](Options &o, Dither v) { o.road.tone.dither = v; })},
         {{s("layout")},
+         Group::Packing,
          "layout",
          "horizontal (default): 8 pixels of a row to a byte. vertical: 8 pixels of a column to a byte, in pages of "
          "8 rows from the top, columns left to right; the height is padded with white to a multiple of 8, and a "
@@ -259,12 +382,16 @@ const QList<Entry> &entries()
          choice<Layout>({{"horizontal", Layout::Horizontal}, {"vertical", Layout::Vertical}},
                         [](Options &o, Layout v) { o.road.pack.layout = v; })},
         {{s("bit-order")},
+         Group::Packing,
          "order",
          "msb or lsb: the first pixel of a byte (leftmost or topmost) in bit 7 or bit 0. Default msb for "
          "horizontal, lsb for vertical.",
          choice<BitOrder>({{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}},
-                          [](Options &o, BitOrder v) { o.road.pack.bitOrder = v; })},
+                          [](Options &o, BitOrder v) { o.road.pack.bitOrder = v; }),
+         goesWith([](const Options &o) { return traitsOf(o.road.pack.pixel).subByte(); },
+                  "pixels of less than a byte: mono, gray2 and gray4")},
         {{s("pad")},
+         Group::Packing,
          nullptr,
          "Pad each row with white to a whole byte instead of refusing a width that makes no whole bytes (in mono, "
          "one that is not a multiple of 8).",
@@ -273,6 +400,7 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("invert")},
+         Group::Packing,
          nullptr,
          "Complement every bit written: in mono 1 bits for white pixels, 0 for black; in grey the largest level for "
          "black.",
@@ -281,16 +409,19 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("rotate")},
+         Group::Packing,
          "degrees",
          "90, 180 or 270: turn the picture clockwise before packing (before --flip); the width rule applies to the "
          "picture as turned.",
          choice<int>({{"90", 90}, {"180", 180}, {"270", 270}}, [](Options &o, int v) { o.road.rotate = v; })},
         {{s("flip")},
+         Group::Packing,
          "axis",
          "horizontal (mirror left and right) or vertical (upside down), before packing.",
          choice<Flip>({{"horizontal", Flip::Horizontal}, {"vertical", Flip::Vertical}},
                       [](Options &o, Flip v) { o.road.flip = v; })},
         {{s("preview")},
+         Group::Information,
          nullptr,
          "Draw the picture as packed on standard error, two pixel rows a line in half blocks, black pixels drawn; "
          "scaled down by whole factors to fit COLUMNS (else 80).",
@@ -302,6 +433,7 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("e"), s("encoding")},
+         Group::Output,
          "encoding",
          "Character set of a51 and c51 text: utf-8 or gbk (default: the locale's, gbk or gb18030 in a Chinese "
          "locale, otherwise utf-8).",
@@ -313,12 +445,25 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("font")},
+         Group::Characters,
          "FONT",
          "Draw characters instead of a picture, each in a cell that goes down the road as a picture of its own: "
          "FONT is a font file (TrueType, OpenType, a .ttc collection, BDF, PCF) or a family fontconfig knows, such "
          "as \"WenQuanYi Zen Hei\". The characters come from --text, --text-file or --charset.",
-         setText(&Options::font)},
+         setText(&Options::font),
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (int(given.contains(u"text")) + int(given.contains(u"text-file")) + int(given.contains(u"charset")) != 1)
+                 return QStringLiteral("draws the characters of one of --text, --text-file and --charset");
+             if (!o.pictures.isEmpty())
+                 return QStringLiteral("draws characters, not the picture '%1'").arg(o.pictures.first());
+             if (!o.outputDir.isEmpty())
+                 return QStringLiteral("makes one glyph table, not a batch (--output-dir)");
+             if (o.frames || o.tile.isValid())
+                 return QStringLiteral("draws characters; --frames and --tile cut pictures");
+             return std::nullopt;
+         }},
         {{s("font-index")},
+         Group::Characters,
          "N",
          "The face of a font collection (.ttc) to draw with; default 0.",
          [](Options &o, const QString &value) -> std::optional<QString> {
@@ -327,13 +472,19 @@ const QList<Entry> &entries()
              if (!ok || o.fontIndex < 0 || o.fontIndex > 65535)
                  return QStringLiteral("takes a number from 0 to 65535, not '%1'").arg(value);
              return std::nullopt;
-         }},
-        {{s("text")}, "TEXT", "The characters to draw, in order, each once.", setText(&Options::text)},
+         },
+         withFont()},
+        {{s("text")},
+         Group::Characters, "TEXT", "The characters to draw, in order, each once.", setText(&Options::text),
+         withFont()},
         {{s("text-file")},
+         Group::Characters,
          "FILE",
          "The characters of a UTF-8 text file, in order, each once; line ends left out.",
-         setText(&Options::textFile)},
+         setText(&Options::textFile),
+         withFont()},
         {{s("charset")},
+         Group::Characters,
          "set",
          "ascii (0x20 to 0x7E) or gb2312 (all 7445 characters of GB2312, in its code order).",
          [](Options &o, const QString &value) -> std::optional<QString> {
@@ -341,8 +492,10 @@ const QList<Entry> &entries()
                  return QStringLiteral("'%1': use ascii or gb2312").arg(value);
              o.charset = value;
              return std::nullopt;
-         }},
+         },
+         withFont()},
         {{s("size")},
+         Group::Characters,
          "PX",
          "The cells' height: a wide character (East Asian Width W, F or A) gets a cell PX wide, any other PX / 2; "
          "default 16 for an outline font, a bitmap font's own size.",
@@ -352,50 +505,79 @@ const QList<Entry> &entries()
              if (!ok || o.glyphs.size < 1 || o.glyphs.size > 1024)
                  return QStringLiteral("takes a number of pixels from 1 to 1024, not '%1'").arg(value);
              return std::nullopt;
-         }},
+         },
+         withFont()},
         {{s("cell")},
+         Group::Characters,
          "WxH",
          "One size for every cell, W x H pixels.",
-         sizeOption(1024, [](Options &o, QSize size) { o.glyphs.cell = size; })},
+         sizeOption(1024, [](Options &o, QSize size) { o.glyphs.cell = size; }),
+         withFont()},
         {{s("proportional")},
+         Group::Characters,
          nullptr,
          "Each cell as wide as its glyph's advance (in whole bytes across, in the horizontal layout), and a table "
          "of the widths, NAME_widths.",
          [](Options &o, const QString &) -> std::optional<QString> {
              o.glyphs.proportional = true;
              return std::nullopt;
-         }},
+         },
+         withFont()},
         {{s("missing")},
+         Group::Characters,
          "rule",
          "refuse (default: a character the font has no glyph for is an error) or blank (its cell stays empty).",
-         choice<bool>({{"refuse", false}, {"blank", true}}, [](Options &o, bool v) { o.glyphs.missingBlank = v; })},
+         choice<bool>({{"refuse", false}, {"blank", true}}, [](Options &o, bool v) { o.glyphs.missingBlank = v; }),
+         withFont()},
         {{s("index")},
+         Group::Characters,
          "codes",
          "What NAME_codes holds for each glyph, in the table's order, so firmware finds a character by searching "
          "it: gb2312 (default; a character without a GB2312 code is refused) or unicode.",
          choice<CodeIndex>({{"gb2312", CodeIndex::Gb2312}, {"unicode", CodeIndex::Unicode}},
-                           [](Options &o, CodeIndex v) { o.glyphs.index = v; })},
+                           [](Options &o, CodeIndex v) { o.glyphs.index = v; }),
+         withFont()},
         {{s("frames")},
+         Group::Frames,
          nullptr,
          "Every frame of an animated GIF, each composed as browsers show it (drawn over the picture so far, then its "
          "disposal) and each down the whole road; with --name, c51 makes a table of a row a frame and the delays, "
          "NAME_delays, in milliseconds.",
-         setFlag(&Options::frames)},
+         setFlag(&Options::frames),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.tile.isValid())
+                 return QStringLiteral("does not go with --tile: choose one");
+             return std::nullopt;
+         }},
         {{s("tile")},
+         Group::Frames,
          "WxH",
          "Cut the picture into tiles of W x H pixels, left to right and top to bottom, each a frame: a sprite "
          "sheet. A picture of no whole number of tiles, or of more than 65535 tiles, is refused.",
          sizeOption(int(Limits::maxSide), [](Options &o, QSize size) { o.tile = size; })},
         {{s("compress")},
+         Group::Frames,
          "method",
          "packbits: each frame's bytes packed with PackBits (TIFF's), a frame alone so that it can be unpacked "
          "alone; with --name, one array of them all and NAME_offsets, where each frame starts (and ends).",
-         choice<bool>({{"packbits", true}}, [](Options &o, bool v) { o.road.compress = v; })},
+         choice<bool>({{"packbits", true}}, [](Options &o, bool v) { o.road.compress = v; }),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.road.encode.format == OutputFormat::Pbm || o.road.encode.format == OutputFormat::Png)
+                 return QStringLiteral("packs the display's bytes; pbm and png draw the picture");
+             return std::nullopt;
+         }},
         {{s("picture-name")},
+         Group::Files,
          "NAME",
          "Name the picture NAME in the header comment (for -, standard input, which it names - otherwise).",
-         setText(&Options::pictureName)},
+         setText(&Options::pictureName),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.pictures.size() > 1)
+                 return QStringLiteral("names one picture, not a batch");
+             return std::nullopt;
+         }},
         {{s("o"), s("output")},
+         Group::Files,
          "FILE",
          "Write to FILE, which is replaced only when the output is complete (default, or -: standard output, "
          "written as the picture is read).",
@@ -404,14 +586,21 @@ const QList<Entry> &entries()
                  return QStringLiteral("needs a file name");
              o.output = value == u"-" ? QString() : value;
              return std::nullopt;
+         },
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (!o.outputDir.isEmpty())
+                 return QStringLiteral("does not go with --output-dir");
+             return std::nullopt;
          }},
         {{s("output-dir")},
+         Group::Files,
          "DIR",
          "Convert every PICTURE, side by side on all cores, into DIR as its base name with the format's extension "
          "(.a51, .c, .bin, .hex, .pbm, .png), a51 and c51 arrays named after it too. A picture that fails is named and "
          "the others go on; the exit status is then 1.",
          setText(&Options::outputDir)},
         {{s("max-pixels")},
+         Group::Limits,
          "N",
          "Refuse a picture, a GIF frame, or the frames of --frames, --tile or --font together, of more than N "
          "pixels decoded (every pixel a GIF frame declares, on the screen or off); default 1073741824 (2^30). No "
@@ -426,6 +615,7 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("max-memory")},
+         Group::Limits,
          "BYTES",
          "The most memory the whole process may hold at once of what its input sizes: an interlaced GIF or PNG, a "
          "progressive or multi-scan JPEG, a picture turned by --rotate or --flip vertical, standard input from a "
@@ -439,12 +629,15 @@ const QList<Entry> &entries()
              return std::nullopt;
          }},
         {{s("verbose")},
+         Group::Information,
          nullptr,
          "Say on standard error how large the picture is, the format and the number of bytes, and warn when the "
          "data passes 64 KiB, more than one 8051 code bank holds.",
          setFlag(&Options::verbose)},
-        {{s("h"), s("help")}, nullptr, "Show this help.", {}},
-        {{s("v"), s("version")}, nullptr, "Show the version.", {}},
+        {{s("h"), s("help")},
+         Group::Information, nullptr, "Show this help.", {}},
+        {{s("v"), s("version")},
+         Group::Information, nullptr, "Show the version.", {}},
     };
     return table;
 }
@@ -475,86 +668,92 @@ QString parserMessage(const QString &text)
     return message;
 }
 
-// Conflicts and dependencies between options, once all are read; an error text, or nullopt.
-std::optional<QString> conflicts(const Options &o, const QStringList &given)
+// What the options given ask of each other, once all are read: each option's own rule, then those of none alone;
+// an error text, or nullopt.
+std::optional<QString> conflicts(const Options &o, const Given &given)
 {
-    const auto isSet = [&](const char *name) { return given.contains(QString::fromLatin1(name)); };
-    const bool code = o.road.encode.format == OutputFormat::A51 || o.road.encode.format == OutputFormat::C51;
+    for (const Entry &entry : entries())
+        if (entry.check && given.contains(entry.names.constLast()))
+            if (const std::optional<QString> error = entry.check(o, given))
+                return QStringLiteral("--%1 %2").arg(entry.names.constLast(), *error);
     const int blackRules =
         int(o.road.tone.convert) + int(o.road.tone.threshold >= 0) + int(o.road.tone.dither != Dither::None);
     if (blackRules > 1)
         return QStringLiteral("choose at most one of --convert, --threshold and --dither");
-    const PixelFormatTraits &pixel = traitsOf(o.road.pack.pixel);
-    const QString pixelName = QString::fromLatin1(pixel.name);
-    const bool mono = o.road.pack.pixel == PixelFormat::Mono;
-    if (!mono && o.road.pack.layout == Layout::Vertical)
-        return QStringLiteral("--layout vertical is for --pixel mono, not %1").arg(pixelName);
-    if (!mono && (isSet("threshold") || isSet("convert")))
-        return QStringLiteral("--threshold and --convert are for --pixel mono; %1 takes --dither").arg(pixelName);
-    if (!mono && o.road.encode.format == OutputFormat::Pbm)
-        return QStringLiteral("--format pbm is for --pixel mono; %1 pictures: --format png").arg(pixelName);
-    if (isSet("byte-order") && o.road.pack.pixel != PixelFormat::Rgb565)
-        return QStringLiteral("--byte-order goes with --pixel rgb565");
-    if (isSet("bit-order") && !pixel.subByte())
-        return QStringLiteral("--bit-order goes with pixels of less than a byte: mono, gray2 and gray4");
-    if (isSet("address") && o.road.encode.format != OutputFormat::IntelHex)
-        return QStringLiteral("--address goes with --format ihex");
-    if ((isSet("name") || isSet("name-prefix")) && !code)
-        return QStringLiteral("--name and --name-prefix go with --format a51 or c51");
-    if (o.road.encode.format == OutputFormat::A51 && isA51ReservedWord(o.road.encode.name))
-        return QStringLiteral("--name %1 is a reserved word of the A51 assembler and cannot be a label")
-            .arg(o.road.encode.name);
-    if (!o.header.isEmpty() && o.road.encode.format != OutputFormat::C51)
-        return QStringLiteral("--header goes with --format c51");
-    if (!o.header.isEmpty() && o.road.encode.name.isEmpty() && !isSet("name-prefix"))
-        return QStringLiteral("--header needs the array's name: --name NAME (or --name-prefix)");
-    const bool drawing = isSet("font");
-    const int what = int(isSet("text")) + int(isSet("text-file")) + int(isSet("charset"));
-    if (drawing && what != 1)
-        return QStringLiteral("--font draws the characters of one of --text, --text-file and --charset");
-    if (!drawing)
-        for (const char *glyphOption :
-             {"text", "text-file", "charset", "font-index", "size", "cell", "proportional", "missing", "index"})
-            if (isSet(glyphOption))
-                return QStringLiteral("--%1 goes with --font").arg(QLatin1String(glyphOption));
-    if (drawing && !o.pictures.isEmpty())
-        return QStringLiteral("--font draws characters, not the picture '%1'").arg(o.pictures.first());
-    if (drawing && !o.outputDir.isEmpty())
-        return QStringLiteral("--font makes one glyph table, not a batch (--output-dir)");
-    if (drawing && isSet("name-prefix"))
-        return QStringLiteral("--font's table is named by --name");
-    if (o.frames && o.tile.isValid())
-        return QStringLiteral("choose one of --frames and --tile");
-    if (drawing && (o.frames || o.tile.isValid()))
-        return QStringLiteral("--frames and --tile cut pictures, not --font's characters");
-    if (o.road.compress && (o.road.encode.format == OutputFormat::Pbm || o.road.encode.format == OutputFormat::Png))
-        return QStringLiteral("--compress packs the display's bytes; pbm and png draw the picture");
-    if (o.pictures.isEmpty() && !drawing)
+    if (!isMono(o) && o.road.pack.layout == Layout::Vertical) // a display's layout, or --layout
+        return QStringLiteral("--layout vertical is for --pixel mono, not %1").arg(pixelName(o));
+    if (o.pictures.isEmpty() && !given.contains(u"font"))
         return QStringLiteral("no picture given");
-    if (!o.outputDir.isEmpty() && isSet("output"))
-        return QStringLiteral("--output and --output-dir do not go together");
     if (o.pictures.size() > 1 && o.outputDir.isEmpty())
         return QStringLiteral("%1 pictures need --output-dir").arg(o.pictures.size());
     if (!o.outputDir.isEmpty() && o.pictures.contains(QStringLiteral("-")))
         return QStringLiteral("standard input (-) is one picture, not part of a batch (--output-dir)");
-    if (o.pictures.size() > 1 && isSet("name"))
-        return QStringLiteral("--name names one picture; in a batch each array is named after its picture "
-                              "(--name-prefix puts a prefix before each)");
-    if (o.pictures.size() > 1 && !o.header.isEmpty())
-        return QStringLiteral("--header goes with one picture, not a batch");
-    if (o.pictures.size() > 1 && isSet("picture-name"))
-        return QStringLiteral("--picture-name names one picture, not a batch");
     return std::nullopt;
 }
 
-// The help, with the usage line naming the program rather than the path it was started by.
+// The entries in the order of their groups, as --help lists them.
+QList<const Entry *> byGroup()
+{
+    QList<const Entry *> listed;
+    for (const Entry &entry : entries())
+        listed << &entry;
+    std::stable_sort(listed.begin(), listed.end(),
+                     [](const Entry *a, const Entry *b) { return a->group < b->group; });
+    return listed;
+}
+
+const char *heading(Group group)
+{
+    switch (group) {
+    case Group::Output:
+        return "What is written";
+    case Group::Pixels:
+        return "Pixels, and which are black";
+    case Group::Packing:
+        return "How the pixels are laid into bytes";
+    case Group::Characters:
+        return "Characters drawn with a font";
+    case Group::Frames:
+        return "Frames, tiles and compression";
+    case Group::Files:
+        return "Files";
+    case Group::Limits:
+        return "Limits";
+    case Group::Information:
+        break;
+    }
+    return "Information";
+}
+
+// The help, with the usage line naming the program rather than the path it was started by, and the options
+// under the headings of their groups.
 QString helpText(const QCommandLineParser &parser, const QString &startedAs)
 {
     QString help = parser.helpText();
     const QString usage = QStringLiteral("Usage: ");
     if (help.startsWith(usage + startedAs))
         help.replace(usage.size(), startedAs.size(), QString::fromLatin1(programName));
-    return help;
+    const QString options = QStringLiteral("\nOptions:\n");
+    const qsizetype start = help.indexOf(options);
+    std::optional<Group> last;
+    for (const Entry *entry : byGroup()) {
+        if (last == entry->group)
+            continue;
+        last = entry->group;
+        QStringList dashed;
+        for (const QString &name : entry->names)
+            dashed << QString(name.size() == 1 ? 1 : 2, u'-') + name;
+        const QString line = QStringLiteral("\n  ") + dashed.join(QStringLiteral(", "));
+        for (qsizetype at = help.indexOf(line, start); at >= 0; at = help.indexOf(line, at + 1)) {
+            const qsizetype end = at + line.size();
+            const QChar after = end < help.size() ? help.at(end) : QChar();
+            if (after == u' ' || after == u'\n') {
+                help.insert(at + 1, QStringLiteral("\n%1:\n").arg(QLatin1String(heading(entry->group))));
+                break;
+            }
+        }
+    }
+    return help.replace(options + u'\n', QStringLiteral("\n"));
 }
 
 } // namespace
@@ -594,13 +793,13 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(description));
     QHash<QString, const Entry *> byName;
-    for (const Entry &entry : entries()) {
-        QCommandLineOption option(entry.names, QString::fromUtf8(entry.help));
-        if (entry.valueName)
-            option.setValueName(QString::fromLatin1(entry.valueName));
+    for (const Entry *entry : byGroup()) {
+        QCommandLineOption option(entry->names, QString::fromUtf8(entry->help));
+        if (entry->valueName)
+            option.setValueName(QString::fromLatin1(entry->valueName));
         parser.addOption(option);
-        for (const QString &name : entry.names)
-            byName.insert(name, &entry);
+        for (const QString &name : entry->names)
+            byName.insert(name, entry);
     }
     parser.addPositionalArgument(QStringLiteral("PICTURE"),
                                  QStringLiteral("The picture file to convert, or - for standard input; several "
@@ -640,7 +839,7 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
                                   .arg(entry->names.constLast(), values.value(0), values.value(1)));
         }
         const QString value = entry->valueName ? parser.values(name).value(taken[entry]++) : QString();
-        if (const std::optional<QString> error = entry->apply(options, value))
+        if (const std::optional<QString> error = entry->parse.apply(options, value))
             return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
         given << entry->names.constLast();
     }

@@ -44,11 +44,18 @@ done
     grep -qF "| $name | $width x $height | $pixel | $layout | $bits | $bytes |" "$source/README.md" ||
         fail "the README's table of displays differs from --list-displays for $name"
 done
-offered=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
-    COMP_WORDS=(tessaline-cli --layout ""); COMP_CWORD=2; COMP_LINE="tessaline-cli --layout "; COMP_POINT=${#COMP_LINE}
-    _tessaline_cli; echo "${COMPREPLY[*]}"' bash "$completion")
-[ "$offered" = "horizontal vertical" ] || fail "the completion offers '$offered' for --layout"
-
+offered() { # what the completion offers after "tessaline-cli OPTION "
+    bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
+        COMP_WORDS=(tessaline-cli "$2" ""); COMP_CWORD=2; COMP_LINE="tessaline-cli $2 "; COMP_POINT=${#COMP_LINE}
+        _tessaline_cli; printf "%s\n" "${COMPREPLY[@]}"' bash "$completion" "$1" | sort
+}
+# An option of named values lists them when given another ("'?': use a, b or c"): the completion offers those.
+for option in $("$work/prefix/bin/tessaline-cli" --help | grep -o -- '^ *\(-[a-z], \)\?--[a-z-]* <' | grep -o -- '--[a-z-]*'); do
+    names=$("$work/prefix/bin/tessaline-cli" "$option" '?' picture.bmp 2>&1 | sed -n "s/.*'?': use \(.*\) (see --help)$/\1/p" |
+        sed 's/,\? or /, /; s/, /\n/g' | grep -v '^#' | sort || true)
+    [ -z "$names" ] || [ "$(offered "$option")" = "$names" ] ||
+        fail "the completion offers $(offered "$option" | tr '\n' ' ')for $option, which takes $(tr '\n' ' ' <<<"$names")"
+done
 mkdir "$work/use"
 cat >"$work/use/CMakeLists.txt" <<'CMAKE'
 cmake_minimum_required(VERSION 3.19)
