@@ -89,7 +89,8 @@ Parse choice(std::initializer_list<std::pair<const char *, Value>> choices, std:
         }
         if (names.size() == 1)
             return QStringLiteral("'%1': use %2").arg(value, names.last());
-        return QStringLiteral("'%1': use %2 or %3").arg(value, names.mid(0, names.size() - 1).join(u", "), names.last());
+        return QStringLiteral("'%1': use %2 or %3")
+            .arg(value, names.mid(0, names.size() - 1).join(u", "), names.last());
     };
     return {std::move(apply), names};
 }
@@ -340,8 +341,7 @@ const QList<Entry> &entries()
              o.road.tone.pixel = display->pack.pixel;
              return std::nullopt;
          }},
-        {{s("list-displays")},
-         Group::Information, nullptr, "List the displays --display knows, and exit.", {}},
+        {{s("list-displays")}, Group::Information, nullptr, "List the displays --display knows, and exit.", {}},
         {{s("c"), s("convert")},
          Group::Pixels,
          nullptr,
@@ -452,7 +452,8 @@ const QList<Entry> &entries()
          "as \"WenQuanYi Zen Hei\". The characters come from --text, --text-file or --charset.",
          setText(&Options::font),
          [](const Options &o, const Given &given) -> std::optional<QString> {
-             if (int(given.contains(u"text")) + int(given.contains(u"text-file")) + int(given.contains(u"charset")) != 1)
+             if (int(given.contains(u"text")) + int(given.contains(u"text-file")) + int(given.contains(u"charset")) !=
+                 1)
                  return QStringLiteral("draws the characters of one of --text, --text-file and --charset");
              if (!o.pictures.isEmpty())
                  return QStringLiteral("draws characters, not the picture '%1'").arg(o.pictures.first());
@@ -475,7 +476,10 @@ const QList<Entry> &entries()
          },
          withFont()},
         {{s("text")},
-         Group::Characters, "TEXT", "The characters to draw, in order, each once.", setText(&Options::text),
+         Group::Characters,
+         "TEXT",
+         "The characters to draw, in order, each once.",
+         setText(&Options::text),
          withFont()},
         {{s("text-file")},
          Group::Characters,
@@ -634,10 +638,8 @@ const QList<Entry> &entries()
          "Say on standard error how large the picture is, the format and the number of bytes, and warn when the "
          "data passes 64 KiB, more than one 8051 code bank holds.",
          setFlag(&Options::verbose)},
-        {{s("h"), s("help")},
-         Group::Information, nullptr, "Show this help.", {}},
-        {{s("v"), s("version")},
-         Group::Information, nullptr, "Show the version.", {}},
+        {{s("h"), s("help")}, Group::Information, nullptr, "Show this help.", {}},
+        {{s("v"), s("version")}, Group::Information, nullptr, "Show the version.", {}},
     };
     return table;
 }
@@ -697,8 +699,7 @@ QList<const Entry *> byGroup()
     QList<const Entry *> listed;
     for (const Entry &entry : entries())
         listed << &entry;
-    std::stable_sort(listed.begin(), listed.end(),
-                     [](const Entry *a, const Entry *b) { return a->group < b->group; });
+    std::stable_sort(listed.begin(), listed.end(), [](const Entry *a, const Entry *b) { return a->group < b->group; });
     return listed;
 }
 

@@ -519,12 +519,11 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
     const char32_t c = characters_[i];
     constexpr FT_Int32 mono = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
     if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), mono)) {
-        *errorString =
-            font_->refusedMemory()
-                ? Refusal::of(Refusal::Rule::Held, QStringLiteral("drawing ") + characterLabel(c), 0,
-                              limits_.maxHeldBytes())
-                : Refusal(QStringLiteral("the font %1 cannot draw %2 (%3)")
-                              .arg(font_->name(), characterLabel(c), freeTypeError(failed)));
+        *errorString = font_->refusedMemory()
+                           ? Refusal::of(Refusal::Rule::Held, QStringLiteral("drawing ") + characterLabel(c), 0,
+                                         limits_.maxHeldBytes())
+                           : Refusal(QStringLiteral("the font %1 cannot draw %2 (%3)")
+                                         .arg(font_->name(), characterLabel(c), freeTypeError(failed)));
         return nullptr;
     }
     // A font's own hints can lose a thin stroke altogether in black and white (a box-drawing line, a bracket):
