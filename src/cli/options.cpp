@@ -196,8 +196,8 @@ const QList<Entry> &entries()
          Group::Output,
          "format",
          "a51 (default), c51, hex (the packed bytes alone), ihex (Intel HEX records of them), pbm (mono: a netpbm "
-         "P4 picture of the bits as packed) or png (a PNG of the picture exactly as the display shows it). The "
-         "pictures are drawn before --invert.",
+         "P4 picture) or png (a PNG): the picture as the --display shows it, lit pixels bright on an OLED; "
+         "without --display as toned, black a 1, before --invert.",
          choice<OutputFormat>({{"a51", OutputFormat::A51},
                                {"c51", OutputFormat::C51},
                                {"hex", OutputFormat::Hex},
@@ -330,14 +330,20 @@ const QList<Entry> &entries()
         {{s("display")},
          Group::Pixels,
          "name",
-         "Take a display controller's pixel format, layout, bit and byte order (see --list-displays; options after "
-         "it override it), and warn when the picture is larger than its screen.",
+         "Take a display controller's pixel format, layout, bit and byte order and ink (see --list-displays; "
+         "options after it override it), and warn when the picture is larger than its screen. On a display that "
+         "lights its pixels (an OLED: ink lit) a bright pixel is a 1 bit (in grey, the brighter the larger); on one "
+         "that darkens them (an LCD: ink dark) a black pixel is. A glyph's pixels are the 1 bits on both, the cell "
+         "around it never lit.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              const Display *display = displayNamed(value);
              if (!display)
                  return QStringLiteral("'%1': see --list-displays").arg(value);
              o.display = display;
+             const PackOptions given = o.road.pack;
              o.road.pack = display->pack;
+             o.road.pack.pad = given.pad;
+             o.road.pack.invert = given.invert;
              o.road.tone.pixel = display->pack.pixel;
              return std::nullopt;
          }},
@@ -402,10 +408,11 @@ const QList<Entry> &entries()
         {{s("invert")},
          Group::Packing,
          nullptr,
-         "Complement every bit written: in mono 1 bits for white pixels, 0 for black; in grey the largest level for "
-         "black.",
+         "Complement every pixel's bits from what the display's ink asks (without --display: in mono 1 bits for "
+         "white pixels, in grey the largest level for black). The padding of --pad and of pages stays as it is, "
+         "never lit.",
          [](Options &o, const QString &) -> std::optional<QString> {
-             o.road.invert = true;
+             o.road.pack.invert = true;
              return std::nullopt;
          }},
         {{s("rotate")},
@@ -423,8 +430,9 @@ const QList<Entry> &entries()
         {{s("preview")},
          Group::Information,
          nullptr,
-         "Draw the picture as packed on standard error, two pixel rows a line in half blocks, black pixels drawn; "
-         "scaled down by whole factors to fit COLUMNS (else 80).",
+         "Draw the picture as the display shows it on standard error, two pixel rows a line in half blocks, black "
+         "pixels drawn; scaled down by whole factors to fit COLUMNS (else 80), in greys as light as each cell's "
+         "share of white.",
          [](Options &o, const QString &) -> std::optional<QString> {
              bool ok = false;
              const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);

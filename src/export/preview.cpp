@@ -14,7 +14,8 @@ int scaleFactor(std::int64_t width, std::int64_t columns)
 } // namespace
 
 TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, std::function<void(const QString &)> out)
-    : width_(width), factor_(scaleFactor(width, columns)), traits_(traitsOf(pixel)), out_(std::move(out)),
+    : width_(width), factor_(scaleFactor(width, columns)), traits_(traitsOf(pixel)),
+      shaded_(!traits_.mono() || factor_ > 1), out_(std::move(out)),
       cells_(std::size_t((width + factor_ - 1) / factor_) * (traits_.channels == 3 ? 3 : 1)), upper_(cells_.size())
 {
     if (factor_ > 1)
@@ -23,9 +24,12 @@ TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, std:
 
 void TerminalPreview::addRow(const std::uint8_t *levels)
 {
-    if (traits_.mono()) {
+    if (!shaded_) {
         for (int x = 0; x < width_; ++x)
             cells_[std::size_t(x / factor_)] |= levels[x];
+    } else if (traits_.mono()) { // how white the cell is: a half-black area is drawn half grey
+        for (int x = 0; x < width_; ++x)
+            cells_[std::size_t(x / factor_)] += levels[x] ? 0 : 255;
     } else {
         const std::size_t channels = std::size_t(traits_.channels);
         for (int x = 0; x < width_; ++x)
@@ -39,7 +43,7 @@ void TerminalPreview::addRow(const std::uint8_t *levels)
 
 QString TerminalPreview::line(const std::vector<std::uint64_t> &upper, const std::vector<std::uint64_t> *lower) const
 {
-    if (traits_.mono()) {
+    if (!shaded_) {
         QString text(qsizetype(upper.size()), u' ');
         for (std::size_t i = 0; i < upper.size(); ++i) {
             const bool below = lower && (*lower)[i];
@@ -82,7 +86,7 @@ void TerminalPreview::finish()
 {
     if (rowsInCell_ > 0) {
         // A short last cell row: its colour means count the rows it has as if all were there.
-        if (!traits_.mono())
+        if (shaded_)
             for (std::uint64_t &sum : cells_)
                 sum = sum * std::uint64_t(factor_) / std::uint64_t(rowsInCell_);
         endCellRow();

@@ -11,8 +11,8 @@
 // The picture as the display shows it, drawn for a terminal: a character holds two pixel rows. Mono is drawn
 // in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour in 24-bit terminal colours, the
 // upper half block in the upper pixel's colour over the lower's. A picture wider than `columns` is scaled down
-// by the smallest whole factor that fits, and says so on its first line; a scaled mono cell is drawn when any
-// pixel of its square is black, a scaled colour cell is the mean of its square.
+// by the smallest whole factor that fits, and says so on its first line; a scaled cell is the mean of its
+// square, mono too (a grey as light as the share of its white pixels), so a half-black area looks half black.
 class TerminalPreview {
 public:
     TerminalPreview(int width, int columns, PixelFormat pixel, std::function<void(const QString &line)> out);
@@ -30,6 +30,7 @@ private:
     int width_;
     int factor_;
     PixelFormatTraits traits_;
+    bool shaded_; // drawn in terminal colours: grey and colour, and mono scaled down
     std::function<void(const QString &)> out_;
     // The cell row being gathered: mono, whether any pixel is black; colour, the sums of the widened channels.
     std::vector<std::uint64_t> cells_;

@@ -281,12 +281,16 @@ private:
         TurnedRows turned;
         Tone tone;
         Packer packer;
-        std::vector<std::uint8_t> levels; // a row as packed: the padding past the picture stays white
-        std::vector<std::uint8_t> unit;   // a unit of packed bytes, inverted
+        std::vector<std::uint8_t> levels; // a row as toned: the padding past the picture stays white
+        std::vector<std::uint8_t> out;    // the row as the display takes it, where that differs
+        std::vector<std::uint8_t> shown;  // the row as the display shows it, where that differs again
     };
+    // Which way the levels go to the display and back to the eye, from the ink, --invert and the frames' kind.
+    void planPolarity();
     bool rows(int i, Stages &stages);
-    // A row of levels (of frame i, row y) to where it goes: the preview, the sheet or the encoder, the packer.
-    void levels(int i, int y, Stages &stages);
+    // A row of levels (of frame i, row y; `pixels` of it the picture's, the rest padding) to where it goes: the
+    // preview, the sheet or the encoder, the packer.
+    void levels(int i, int y, int pixels, Stages &stages);
 
     FrameSource &frames_;
     const RoadOptions &options_;
@@ -298,6 +302,13 @@ private:
     FrameLayout layout_;
     int channels_ = 1;
     std::uint8_t white_ = 0;
+    // The picture's levels complemented for the display, and the padding's level; whether the display's levels
+    // are shown complemented (mono: a 1 bit drawn black), or, with no ink known, the tone's levels are shown.
+    bool complement_ = false;
+    std::uint8_t padding_ = 0;
+    bool mapped_ = false;
+    bool shownComplemented_ = false;
+    bool shownAsToned_ = true;
     bool drawn_ = false;
     bool sheetPreview_ = false;
     std::optional<Sheet> sheet_;
@@ -314,6 +325,7 @@ bool Road::plan()
     const bool several = g.frames > 1;
     channels_ = traitsOf(options_.pack.pixel).channels;
     white_ = Tone(options_.tone, 0).white();
+    planPolarity();
     encode_ = options_.encode;
     encode_.pixel = options_.pack.pixel;
     encode_.notes += pixelFormatNotes(options_.pack);
@@ -369,8 +381,24 @@ Road::Stages::Stages(PictureDecoder &decoder, const RoadOptions &options, const 
                                                          }(),
                                                          plan.width),
       packer(options.pack, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
-      unit(std::size_t(packer.unitBytes()))
+      out(levels.size()), shown(levels.size())
 {
+}
+
+void Road::planPolarity()
+{
+    // The tone's levels: black a 1 in mono, the brighter the larger in grey and colour. A display with a known
+    // ink wants a picture's levels as it lights (a bright pixel a 1 on a lit display) and a glyph as ink (its
+    // pixels the 1 bits on every display); padding is never lit nor inked.
+    const Ink ink = options_.pack.ink;
+    const bool tonedBright = !traitsOf(options_.pack.pixel).mono();
+    const bool wantedBright =
+        ink == Ink::Unknown ? tonedBright : ink == Ink::Lit && frames_.kind() != FrameKind::Glyphs;
+    complement_ = (tonedBright != wantedBright) != options_.pack.invert;
+    padding_ = ink == Ink::Unknown ? white_ : 0;
+    mapped_ = complement_ || padding_ != white_;
+    shownAsToned_ = ink == Ink::Unknown;
+    shownComplemented_ = (ink == Ink::Lit) != tonedBright;
 }
 
 bool Road::frame(int i)
@@ -413,7 +441,7 @@ bool Road::rows(int i, Stages &stages)
         } else { // a page's padding rows
             std::fill(stages.levels.begin(), stages.levels.end(), white_);
         }
-        levels(i, y, stages);
+        levels(i, y, y < p.height ? p.width : 0, stages);
         if (!output_.flush(bool(options_.rowsDone)))
             return false;
         if (options_.rowsDone && i == 0 && y < p.height)
@@ -422,24 +450,37 @@ bool Road::rows(int i, Stages &stages)
     return true;
 }
 
-void Road::levels(int i, int y, Stages &stages)
+void Road::levels(int i, int y, int pixels, Stages &stages)
 {
-    const std::uint8_t *levels = stages.levels.data();
-    if (preview_ && !sheetPreview_ && i == 0)
-        preview_->addRow(levels);
-    if (sheet_)
-        sheet_->put(i, y, levels, int(stages.levels.size()));
-    else if (drawn_)
-        encoder_->levels(levels, output_.block());
-    if (drawn_ || !stages.packer.add(levels))
-        return;
-    const std::uint8_t *packed = stages.packer.unit();
-    if (options_.invert) {
-        for (std::size_t k = 0; k < stages.unit.size(); ++k)
-            stages.unit[k] = std::uint8_t(~packed[k]);
-        packed = stages.unit.data();
+    const std::uint8_t *toned = stages.levels.data();
+    const std::uint8_t *out = toned;
+    const std::size_t count = stages.levels.size();
+    const PixelFormatTraits &traits = traitsOf(options_.pack.pixel);
+    const std::size_t picture = std::size_t(pixels) * std::size_t(channels_);
+    const auto complemented = [&](const std::uint8_t *from, std::size_t k) {
+        return std::uint8_t(traits.max[k % std::size_t(channels_)] - from[k]);
+    };
+    if (mapped_) {
+        for (std::size_t k = 0; k < picture; ++k)
+            stages.out[k] = complement_ ? complemented(toned, k) : toned[k];
+        std::fill(stages.out.begin() + std::ptrdiff_t(picture), stages.out.end(), padding_);
+        out = stages.out.data();
     }
-    bytes_->bytes(packed, stages.packer.unitBytes(), output_.block());
+    const std::uint8_t *shown = shownAsToned_ ? toned : out;
+    if (!shownAsToned_ && shownComplemented_ && (drawn_ || sheet_ || (preview_ && i == 0))) {
+        for (std::size_t k = 0; k < count; ++k)
+            stages.shown[k] = complemented(out, k);
+        shown = stages.shown.data();
+    }
+    if (preview_ && !sheetPreview_ && i == 0)
+        preview_->addRow(shown);
+    if (sheet_)
+        sheet_->put(i, y, shown, int(count));
+    else if (drawn_)
+        encoder_->levels(shown, output_.block());
+    if (drawn_ || !stages.packer.add(out))
+        return;
+    bytes_->bytes(stages.packer.unit(), stages.packer.unitBytes(), output_.block());
 }
 
 bool Road::finish()

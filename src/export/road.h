@@ -22,7 +22,6 @@ struct RoadOptions {
     Flip flip = Flip::None;
     ToneOptions tone;
     PackOptions pack;
-    bool invert = false;   // every bit of the display's bytes complemented (a picture output stays as shown)
     bool compress = false; // each frame's bytes packed with PackBits; with a name, an offsets table after them
     EncodeOptions encode;
     // When set, receives the preview of the picture as the display shows it, a line at a time, `previewColumns`

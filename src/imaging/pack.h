@@ -19,12 +19,20 @@ enum class BitOrder { MsbFirst, LsbFirst };
 // Which byte of a 16-bit pixel comes first.
 enum class ByteOrder { BigEndian, LittleEndian };
 
+// What a display does with a 1 bit, or a higher level: not known (the tone stage's levels go as they are: black
+// a 1 in mono, white the largest level in grey and colour), darken its pixel (an LCD), or light it (an OLED).
+enum class Ink { Unknown, Dark, Lit };
+
 struct PackOptions {
     PixelFormat pixel = PixelFormat::Mono;
     Layout layout = Layout::Horizontal; // the vertical layout is for mono
     BitOrder bitOrder = BitOrder::MsbFirst;
     ByteOrder byteOrder = ByteOrder::BigEndian;
     bool pad = false; // pixels of less than a byte: pad each row with white to a whole byte
+    Ink ink = Ink::Unknown;
+    // Every level of the picture complemented, from what the ink asks (1 - level in mono, the largest level less
+    // it in grey and colour); the padding stays as it is.
+    bool invert = false;
 };
 
 // Packs a row of mono entries (1 for black) eight to a byte, left to right, the leftmost in bit 7 (MsbFirst)

@@ -149,8 +149,17 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("--display ssd1322: gray4") << rampBmp << "-f hex --display ssd1322" << QByteArray("\x05\xAF", 2);
     QTest::newRow("--display st7789, then --byte-order little")
         << rgbw << "-f hex --display st7789 --byte-order little" << QByteArray("\x00\xF8\xE0\x07\x1F\x00\xFF\xFF", 8);
-    QTest::newRow("--display ssd1306: vertical, lsb") << dotBmp << "-f hex --display ssd1306"
-                                                      << "\x01" + zeros7;
+    QTest::newRow("--display ssd1306: vertical, lsb, lit: a bright pixel a 1")
+        << dotBmp << "-f hex --display ssd1306" << QByteArray("\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 8);
+    QTest::newRow("--display ssd1306 --invert: a black pixel a 1") << dotBmp << "-f hex --invert --display ssd1306"
+                                                                   << "\x01" + zeros7;
+    QTest::newRow("--display ssd1306 --invert: the page's padding rows stay unlit")
+        << encodeBmp(solid(1, 12, qRgb(0, 0, 0)), 24) << "-f hex --display ssd1306 --invert" << QByteArray("\xFF\x0F");
+    QTest::newRow("--display st7565: dark, a black pixel a 1") << dotBmp << "-f hex --display st7565"
+                                                               << "\x01" + zeros7;
+    QTest::newRow("--display ssd1322 --pad: the padding unlit, 0")
+        << encodeBmp(fromRows({QStringLiteral("...")}), 24) << "-f hex --display ssd1322 --pad"
+        << QByteArray("\xFF\xF0", 2);
     QTest::newRow("--layout vertical, then --display st7920: horizontal, msb")
         << dotBmp << "-f hex --layout vertical --display st7920"
         << "\x80" + zeros7;
@@ -254,6 +263,12 @@ void tst_CliDisplays::pngShowsWhatTheDisplayShows_data()
     QTest::newRow("rgb565") << encodeBmp(solid(1, 1, qRgb(100, 100, 100)), 24) << "--pixel rgb565"
                             << QList<QRgb>{qRgb(99, 101, 99)};
     QTest::newRow("mono") << encodeBmp(workedExample(), 24) << "" << QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    QTest::newRow("gray4 on a lit display, padded dark")
+        << encodeBmp(ramp.copy(0, 0, 3, 1), 24) << "--display ssd1322 --pad"
+        << QList<QRgb>{qRgb(0, 0, 0), qRgb(85, 85, 85), qRgb(153, 153, 153), qRgb(0, 0, 0)};
+    QTest::newRow("mono on an OLED: as it lights, --invert a negative")
+        << encodeBmp(fromRows({QStringLiteral("#.")}), 24) << "--display ssd1306 --invert --layout horizontal --pad"
+        << QList<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(0, 0, 0)};
     // Wider than libpng lets its readers take by default.
     QImage wide = solid(1000008, 1, qRgb(255, 255, 255));
     wide.setPixel(0, 0, qRgb(0, 0, 0));
@@ -289,14 +304,24 @@ void tst_CliDisplays::preview()
     qputenv("COLUMNS", "4");
     const Run scaled = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
     qunsetenv("COLUMNS");
-    QCOMPARE(scaled.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n    \n"));
+    // Scaled down, a cell is as grey as its share of white pixels, over the cell below it.
+    const auto cell = [](int upper, int lower) {
+        return QStringLiteral("\x1b[38;2;%1;%1;%1m\x1b[48;2;%2;%2;%2m▀").arg(upper).arg(lower);
+    };
+    const QString whiteLine = cell(255, 255).repeated(4) + QStringLiteral("\x1b[0m\n");
+    QCOMPARE(scaled.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n") + cell(191, 255) +
+                             cell(255, 255).repeated(3) + QStringLiteral("\x1b[0m\n") + whiteLine);
     QCOMPARE(scaled.out, full.out);
-    // One row at half scale: a cell row of one picture row is drawn all the same.
+    // A checkerboard is half grey, not black; a cell row of one picture row counts as if whole.
     qputenv("COLUMNS", "4");
-    const Run oneRow = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
-                            picture(QStringLiteral("row.bmp"), encodeBmp(fromRows({QStringLiteral("#.......")}), 24))});
+    const Run checks = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
+                            picture(QStringLiteral("checks.bmp"),
+                                    encodeBmp(fromRows({QStringLiteral("#.#.#.#."), QStringLiteral(".#.#.#.#"),
+                                                        QStringLiteral("#.......")}),
+                                              24))});
     qunsetenv("COLUMNS");
-    QCOMPARE(oneRow.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀   \n"));
+    QCOMPARE(checks.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n") + cell(128, 128) +
+                             cell(128, 255).repeated(3) + QStringLiteral("\x1b[0m\n"));
     qputenv("COLUMNS", "2147483647"); // wider than any picture: no scaling, and no overflow on the way
     const Run wide = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
     qunsetenv("COLUMNS");

@@ -142,6 +142,10 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--cell 16x4: cut") << "--text 你 --cell 16x4 -f hex"
                                       << QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(4, '\0');
     QTest::newRow("--missing blank") << "--text 'B' --missing blank -f hex --invert" << QByteArray(16, '\xFF');
+    QTest::newRow("a lit display: the glyph's pixels the 1 bits still")
+        << "--text A -f hex --display ssd1306 --layout horizontal --bit-order msb" << a;
+    QTest::newRow("a lit grey display: the glyph bright, its cell dark")
+        << "--text A -f hex --display ssd1322 --cell 4x12" << QByteArray(22, '\0') + "\x0F\xFF";
     QTest::newRow("c51, named: a row a glyph, its line, the codes")
         << "--text 你 -f c51 --name t --cell 16x1"
         << QString::fromUtf8("unsigned char code t[1][2] = {\r\n/* 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, "

@@ -151,7 +151,8 @@ RoadResult runInto(const QByteArray &picture, const RoadOptions &options, QByteA
 
 // The input's first byte chooses the converter's options, its last the pixel format and the background; the rest
 // is the picture (any format it reads: they all ignore a byte past their end). Every combination must run
-// without harm, write as many bytes as its packing implies, and --invert must give their complement.
+// without harm, write as many bytes as its packing implies, and --invert must give their complement (but for
+// the padding).
 void checkOptions(const QByteArray &data)
 {
     if (data.size() < 2)
@@ -205,11 +206,13 @@ void checkOptions(const QByteArray &data)
     require(bytes.size() == expected, "the packed picture has the bytes its layout implies");
 
     QByteArray inverted;
-    options.invert = true;
+    options.pack.invert = true;
     require(runInto(picture, options, &inverted).ok, "--invert reads the picture as well");
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        require(quint8(inverted[i]) == quint8(~bytes[i]), "--invert complements every byte");
-    options.invert = false;
+    const bool padded = vertical ? height % 8 != 0 : width * bits % 8 != 0;
+    require(inverted.size() == bytes.size(), "--invert keeps the size");
+    for (qsizetype i = 0; i < bytes.size() && !padded; ++i)
+        require(quint8(inverted[i]) == quint8(~bytes[i]), "--invert complements every byte of the picture");
+    options.pack.invert = false;
 
     QByteArray packed;
     options.compress = true;

@@ -39,9 +39,9 @@ for option in $("$work/prefix/bin/tessaline-cli" --help | grep -o -- '--[a-z][a-
     grep -q -- "$option\b" <<<"$manual" || fail "the manual does not describe $option"
 done
 # Every display --list-displays knows: completed, and in the README's table with the same properties.
-"$work/prefix/bin/tessaline-cli" --list-displays | tail -n +2 | while read -r name width x height pixel layout bits bytes; do
+"$work/prefix/bin/tessaline-cli" --list-displays | tail -n +2 | while read -r name width x height pixel layout bits bytes ink; do
     grep -q "\b$name\b" "$completion" || fail "the completion does not offer the display $name"
-    grep -qF "| $name | $width x $height | $pixel | $layout | $bits | $bytes |" "$source/README.md" ||
+    grep -qF "| $name | $width x $height | $pixel | $layout | $bits | $bytes | $ink |" "$source/README.md" ||
         fail "the README's table of displays differs from --list-displays for $name"
 done
 offered() { # what the completion offers after "tessaline-cli OPTION "
