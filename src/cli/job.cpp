@@ -94,7 +94,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     for (const FrameTable &table : frames.tables())
         externs << cArray(encode.dialect, layoutOf(table).bytes, encode.name + layoutOf(table).suffix, count);
     const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
-                                       encode.notes + pixelFormatNotes(road.pack));
+                                       encode.notes + pixelFormatNotes(road.pack), encode.font);
     return encodeText(cHeaderText(comment, encode.name, macros, externs), encode.encoding).bytes;
 }
 
@@ -153,6 +153,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
     RoadOptions road = options.road;
     road.encode.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
     road.encode.name = job.name;
+    road.encode.font = glyphs != nullptr;
     if (road.preview)
         road.preview = [&report](const QString &line) { report.preview(line); };
 

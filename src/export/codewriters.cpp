@@ -133,7 +133,7 @@ CodeStamp codeStampAt(const QDateTime &moment)
 }
 
 QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp,
-                   const QStringList &notes)
+                   const QStringList &notes, bool font)
 {
     if (format == CodeFormat::Hex)
         return QString();
@@ -149,7 +149,7 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
         text.append(close);
         text.append(lineEnd);
     };
-    line({u"图片文件来自：【", textInComment(format, picfile), u"】"});
+    line({font ? u"字体文件来自：【" : u"图片文件来自：【", textInComment(format, picfile), u"】"});
     line({u"图片宽度：", QString::number(width), u"     图片高度：", QString::number(height)});
     line({u"本数据文件建立日期：", stamp.date, u";  建立时间：", stamp.time});
     line({u"本数据文件由Tessaline【图片数据生成器】V1.0自动生成！"});

@@ -31,9 +31,10 @@ struct GeneratedCode {
 // The four header lines of A51 text (";----  ...") or C51 text ("/*----  ...  ----*/") for a picture of
 // `width` x `height` pixels loaded from `picfile`, each ended by CR LF. HEX text has no header: empty.
 // `picfile` is written as it is, but for what could end its comment: see textInComment(). Each of `notes`
-// follows as a header line of its own.
+// follows as a header line of its own. A glyph table names its font file where a picture's header names the
+// picture file.
 QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp,
-                   const QStringList &notes = {});
+                   const QStringList &notes = {}, bool font = false);
 
 // `text` on one line and shown as it reads: each control or format character (line ends and bidirectional
 // controls among them) and line or paragraph separator as '?'.

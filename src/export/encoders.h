@@ -30,6 +30,7 @@ struct EncodeOptions {
     CDialect dialect = CDialect::Keil;
     TextEncoding encoding = TextEncoding::Utf8;
     QString picfile; // the picture, as the header names it
+    bool font = false; // picfile is the font a glyph table was drawn from
     CodeStamp stamp;
     QStringList notes; // header lines after the four the window writes
     // Several frames as a table: with a name, a C51 array of a row a frame, the tables after it.
