@@ -58,6 +58,7 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
     const PixelFormatTraits &traits = traitsOf(options.road.pack.pixel);
     if (options.road.pack.layout == Layout::Horizontal && traits.subByte())
         glyphs.widthStep = 8 / traits.bits; // a proportional cell fills whole bytes
+    glyphs.grey = !traits.mono();           // grey levels show a glyph's edges anti-aliased
     return GlyphSource::open(options.font, options.fontIndex, characters, glyphs, options.limits, error);
 }
 
@@ -134,6 +135,29 @@ std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
 
 namespace {
 // The warnings, and with --verbose the sizes, of a conversion that succeeded.
+// The glyphs cut at their cells' edges, the first ten named, and what would fit them.
+QString cutWords(const GlyphSource &glyphs, const Options &options)
+{
+    const QList<char32_t> &cut = glyphs.cut();
+    QStringList named;
+    for (qsizetype i = 0; i < std::min<qsizetype>(cut.size(), 10); ++i)
+        named << characterLabel(cut[i]);
+    if (cut.size() > 10)
+        named << QStringLiteral("%1 more").arg(cut.size() - 10);
+    QString text = QStringLiteral("%1 of the %2 glyphs do not fit their cells and are cut at the edges: %3")
+                       .arg(cut.size())
+                       .arg(glyphs.count())
+                       .arg(named.join(QStringLiteral(", ")));
+    if (glyphs.cutDown())
+        text += options.glyphs.cell.isValid() ? QStringLiteral(" (a taller --cell fits them)")
+                                              : QStringLiteral(" (a larger --size fits them)");
+    else if (options.glyphs.cell.isValid())
+        text += QStringLiteral(" (a wider --cell fits them, or --proportional)");
+    else if (!options.glyphs.proportional)
+        text += QStringLiteral(" (--proportional fits each glyph's width, or a monospaced face)");
+    return text;
+}
+
 void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
                 const GlyphSource *glyphs, Report &report);
 } // namespace
@@ -198,11 +222,8 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
 {
     const QString &picture = job.picture;
     const Geometry &g = result.geometry;
-    if (glyphs && glyphs->clipped())
-        report.complain(picture + QStringLiteral(": warning: %1 of the %2 glyphs do not fit their cells and are cut "
-                                                 "at the edges")
-                                      .arg(glyphs->clipped())
-                                      .arg(glyphs->count()));
+    if (glyphs && !glyphs->cut().isEmpty())
+        report.complain(picture + QStringLiteral(": warning: ") + cutWords(*glyphs, options));
     if (options.display && !fitsDisplay(*options.display, g))
         report.complain(picture + QStringLiteral(": warning: the picture is %1 x %2 pixels, larger than the %3's "
                                                  "screen of %4 x %5")

@@ -1,7 +1,8 @@
-// Glyphs through FreeType: outline fonts rendered in its monochrome mode, hinted, at the cell's height in pixels,
-// the baseline at the font's ascent scaled to the cell; bitmap fonts (BDF, PCF) at their own size, pixel for pixel,
-// the baseline at their FONT_ASCENT, each glyph placed by its bounding box. Either way a glyph is clipped to its
-// cell.
+// Glyphs through FreeType: outline fonts in its monochrome mode, hinted (or anti-aliased, for grey), from the
+// face's bitmap strike of the cell's height where it has one, else at the largest size at which the ink of the
+// whole set fits the cell's height; bitmap fonts (BDF, PCF) at their own size, pixel for pixel, the baseline at
+// their FONT_ASCENT. Each glyph is drawn once, and placed in its cell by its bounding box; what still does not fit
+// is cut at the cell's edges, and named.
 
 #include "glyphs.h"
 
@@ -18,7 +19,6 @@
 #include FT_LZW_H
 #include FT_MODULE_H
 #include FT_BDF_H
-#include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cmath>
@@ -371,7 +371,7 @@ QString fileOfFamily(const QString &name, int *index, Refusal *error)
     return file;
 }
 
-// A rendered cell as a picture: black ink on white, a row at a time.
+// A cell as a picture: its ink's coverage as grey on white (black where it is full), a row at a time.
 class CellPicture : public PictureDecoder {
 public:
     // The cell's bytes are reserved in `held` first.
@@ -382,14 +382,17 @@ public:
         height_ = height;
     }
     const char *format() const override { return "glyph"; }
-    void set(int x, int y) { ink_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = 1; }
+    void set(int x, int y, std::uint8_t coverage)
+    {
+        ink_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = coverage;
+    }
 
 protected:
     bool decodeRow(int y, QRgb *row) override
     {
         const std::uint8_t *ink = ink_.data() + std::size_t(y) * std::size_t(width_);
         for (std::int64_t x = 0; x < width_; ++x)
-            row[x] = ink[x] ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+            row[x] = qRgb(255 - ink[x], 255 - ink[x], 255 - ink[x]);
         return true;
     }
 
@@ -400,6 +403,18 @@ private:
 
 } // namespace
 
+// A glyph as FreeType drew it: its ink's coverage (0 to 255 a pixel, row by row), where that lies from the pen
+// on the baseline, and the advance to the next glyph.
+struct GlyphSource::Drawn {
+    int left = 0;
+    int top = 0; // the ink's first row, above the baseline
+    int width = 0;
+    int height = 0;
+    int advance = 0;
+    std::vector<std::uint8_t> ink;
+};
+
+GlyphSource::GlyphSource() = default;
 GlyphSource::~GlyphSource() = default;
 
 std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontIndex, const QList<char32_t> &characters,
@@ -426,105 +441,122 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
     source->options_ = options;
     source->limits_ = limits;
     source->characters_ = characters;
-    const int size = source->sizeFont(errorString);
-    if (size == 0 || !source->measureCells(size, errorString))
+    const int height = source->cellHeight(errorString);
+    if (height == 0 || !source->checkCharacters(errorString) || !source->drawToFit(height, errorString) ||
+        !source->measureCells(height, errorString))
         return nullptr;
+    source->place(height);
     return source;
 }
 
-int GlyphSource::sizeFont(Refusal *errorString)
+int GlyphSource::cellHeight(Refusal *errorString)
 {
-    Font &f = *font_;
-    FT_Face face = f.face();
-    // The cells' height: the bitmap font's own size, or the size asked.
-    int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
+    const Font &f = *font_;
+    const int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
     if (f.isBitmap()) {
         if (options_.size && options_.size != f.strikeSize()) {
             *errorString = Refusal::of(Refusal::Rule::Strike, f.name(), f.strikeSize(), options_.size);
             return 0;
         }
-        size = size ? size : f.strikeSize();
-        FT_Select_Size(face, 0);
-        BDF_PropertyRec ascent{};
-        baseline_ = FT_Get_BDF_Property(face, "FONT_ASCENT", &ascent) == 0 && ascent.type == BDF_PROPERTY_TYPE_INTEGER
-                        ? ascent.u.integer
-                        : int(face->size->metrics.ascender >> 6);
-        return size;
+        return size ? size : f.strikeSize();
     }
-    size = size ? size : 16;
-    if (!limits_.fitsPicture(size, size, errorString, u"a glyph's cell"))
+    if (!limits_.fitsPicture(size ? size : 16, size ? size : 16, errorString, u"a glyph's cell"))
         return 0;
-    if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) {
-        *errorString = QStringLiteral("the font %1 cannot be drawn %2 pixels high").arg(f.name()).arg(size);
-        return 0;
-    }
-    // The font's ascent and descent scaled to span the cell: the OS/2 table's typographic ones where it has
-    // them (a CJK font's em box), else the font's.
-    double ascent = face->ascender, descent = -face->descender;
-    if (const auto *os2 = static_cast<const TT_OS2 *>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-        os2 && os2->version != 0xFFFF && os2->sTypoAscender > 0 && os2->sTypoDescender <= 0) {
-        ascent = os2->sTypoAscender;
-        descent = -os2->sTypoDescender;
-    }
-    baseline_ = ascent + descent > 0 ? int(std::lround(ascent * size / (ascent + descent))) : size;
-    return size;
+    return size ? size : 16;
 }
 
-bool GlyphSource::measureCells(int size, Refusal *errorString)
+bool GlyphSource::checkCharacters(Refusal *errorString)
 {
-    const auto fail = [&](const Refusal &why) {
-        *errorString = why;
-        return false;
-    };
     FT_Face face = font_->face();
     for (const char32_t c : std::as_const(characters_)) {
         const bool present = FT_Get_Char_Index(face, FT_ULong(c)) != 0;
         if (!present && !options_.missingBlank) {
-            Refusal missing = Refusal::of(Refusal::Rule::NoGlyph, font_->name(), c, 0);
-            missing.detail = characterLabel(c);
-            return fail(missing);
-        }
-        if (options_.index == CodeIndex::Gb2312 && gb2312Code(c) == 0)
-            return fail(Refusal::of(Refusal::Rule::NoCode, characterLabel(c), c, 0));
-        if (options_.index == CodeIndex::Unicode && c > 0xFFFF)
-            return fail(QStringLiteral("%1 does not fit the 16-bit table of codes").arg(characterLabel(c)));
-        int width = isWide(c) ? size : size / 2;
-        if (options_.cell.isValid())
-            width = options_.cell.width();
-        if (options_.proportional) {
-            width = 0;
-            if (present && FT_Load_Char(face, FT_ULong(c), FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
-                width = int((face->glyph->advance.x + 32) >> 6);
-            const int step = std::max(options_.widthStep, 1);
-            width = std::max(1, (width + step - 1) / step * step);
-        }
-        if (!limits_.fitsPicture(width, size, errorString, u"a glyph's cell"))
+            *errorString = Refusal::of(Refusal::Rule::NoGlyph, font_->name(), c, 0);
+            errorString->detail = characterLabel(c);
             return false;
-        cells_.emplace_back(width, size);
+        }
+        if (options_.index == CodeIndex::Gb2312 && gb2312Code(c) == 0) {
+            *errorString = Refusal::of(Refusal::Rule::NoCode, characterLabel(c), c, 0);
+            return false;
+        }
+        if (options_.index == CodeIndex::Unicode && c > 0xFFFF) {
+            *errorString = QStringLiteral("%1 does not fit the 16-bit table of codes").arg(characterLabel(c));
+            return false;
+        }
         blank_.push_back(!present);
     }
     return true;
 }
 
-std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
+int GlyphSource::estimatedSize(int height) const
 {
-    const QSize cell = cells_[std::size_t(i)];
-    Reservation held;
-    if (!limits_.reserve(std::int64_t(cell.width()) * cell.height(), what(i), &held, errorString))
-        return nullptr;
-    auto picture = std::make_unique<CellPicture>(cell.width(), cell.height(), std::move(held));
-    if (blank_[std::size_t(i)])
-        return picture;
+    // Every glyph's outline as designed, unscaled and unhinted: the set's highest and lowest ink.
     FT_Face face = font_->face();
-    const char32_t c = characters_[i];
-    constexpr FT_Int32 mono = FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
-    if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), mono)) {
+    FT_Pos highest = 0, lowest = 0;
+    for (std::size_t i = 0; i < blank_.size(); ++i) {
+        if (blank_[i] || FT_Load_Char(face, FT_ULong(characters_[qsizetype(i)]),
+                                      FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
+            continue;
+        const FT_Glyph_Metrics &m = face->glyph->metrics;
+        if (m.height == 0)
+            continue;
+        highest = std::max(highest, m.horiBearingY);
+        lowest = std::min(lowest, m.horiBearingY - m.height);
+    }
+    const double span = double(highest - lowest);
+    if (span <= 0)
+        return height;
+    // Each edge may round out by a pixel.
+    return std::clamp(int(std::floor((height - 1) * double(face->units_per_EM) / span)), 1, height);
+}
+
+bool GlyphSource::drawToFit(int height, Refusal *errorString)
+{
+    Font &f = *font_;
+    FT_Face face = f.face();
+    if (f.isBitmap()) {
+        FT_Select_Size(face, 0);
+        return drawAll(errorString);
+    }
+    for (int k = 0; k < face->num_fixed_sizes; ++k) // a bitmap strike the face holds for this size
+        if ((face->available_sizes[k].y_ppem + 32) >> 6 == height && !options_.grey && FT_Select_Size(face, k) == 0)
+            return drawAll(errorString);
+    // The largest size at which the set's ink fits the height, as drawn (hinting may move an edge by a pixel).
+    int size = estimatedSize(height);
+    for (int tries = 0;; ++tries, --size) {
+        if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) {
+            *errorString = QStringLiteral("the font %1 cannot be drawn %2 pixels high").arg(f.name()).arg(size);
+            return false;
+        }
+        if (!drawAll(errorString))
+            return false;
+        if (extent().height() <= height || size == 1 || tries == 3)
+            return true;
+    }
+}
+
+bool GlyphSource::drawAll(Refusal *errorString)
+{
+    drawn_.clear();
+    drawnHeld_ = Reservation();
+    drawn_.resize(blank_.size());
+    for (std::size_t i = 0; i < blank_.size(); ++i)
+        if (!blank_[i] && !draw(characters_[qsizetype(i)], &drawn_[i], errorString))
+            return false;
+    return true;
+}
+
+bool GlyphSource::draw(char32_t c, Drawn *glyph, Refusal *errorString)
+{
+    FT_Face face = font_->face();
+    const FT_Int32 flags = options_.grey ? FT_LOAD_RENDER : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
+    if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), flags)) {
         *errorString = font_->refusedMemory()
                            ? Refusal::of(Refusal::Rule::Held, QStringLiteral("drawing ") + characterLabel(c), 0,
                                          limits_.maxHeldBytes())
                            : Refusal(QStringLiteral("the font %1 cannot draw %2 (%3)")
                                          .arg(font_->name(), characterLabel(c), freeTypeError(failed)));
-        return nullptr;
+        return false;
     }
     // A font's own hints can lose a thin stroke altogether in black and white (a box-drawing line, a bracket):
     // a glyph they leave blank is drawn again with FreeType's own hinting.
@@ -535,35 +567,118 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
                     return false;
         return true;
     };
-    if (!font_->isBitmap() && blank(face->glyph->bitmap))
-        FT_Load_Char(face, FT_ULong(c), mono | FT_LOAD_FORCE_AUTOHINT);
-    const FT_Bitmap &bitmap = face->glyph->bitmap;
-    const int left = face->glyph->bitmap_left;
-    const int top = baseline_ - face->glyph->bitmap_top;
-    // Only the cell and a cell's width and height around it are looked at, however large the glyph: ink in that
-    // margin is cut off, and a glyph reaching past it is cut for sure.
-    const std::int64_t w = cell.width(), h = cell.height();
-    const std::int64_t firstRow = std::max<std::int64_t>(0, -top - h),
-                       lastRow = std::min<std::int64_t>(bitmap.rows, 2 * h - top);
-    const std::int64_t firstColumn = std::max<std::int64_t>(0, -left - w),
-                       lastColumn = std::min<std::int64_t>(bitmap.width, 2 * w - left);
-    bool cut = firstRow > 0 || lastRow < std::int64_t(bitmap.rows) || firstColumn > 0 ||
-               lastColumn < std::int64_t(bitmap.width);
-    for (std::int64_t row = firstRow; row < lastRow; ++row) {
+    if (!font_->isBitmap() && !options_.grey && blank(face->glyph->bitmap))
+        FT_Load_Char(face, FT_ULong(c), flags | FT_LOAD_FORCE_AUTOHINT);
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap &bitmap = slot->bitmap;
+    glyph->left = slot->bitmap_left;
+    glyph->top = slot->bitmap_top;
+    glyph->width = int(bitmap.width);
+    glyph->height = int(bitmap.rows);
+    glyph->advance = int((slot->advance.x + 32) >> 6);
+    const std::int64_t bytes = std::int64_t(bitmap.width) * bitmap.rows;
+    if (!limits_.reserve(bytes, u"the glyphs drawn", &drawnHeld_, errorString))
+        return false;
+    glyph->ink.resize(std::size_t(bytes));
+    for (unsigned row = 0; row < bitmap.rows; ++row) {
         const unsigned char *bits = bitmap.buffer + std::ptrdiff_t(row) * bitmap.pitch;
-        for (std::int64_t column = firstColumn; column < lastColumn; ++column) {
-            const bool ink = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (bits[column >> 3] >> (7 - (column & 7))) & 1
-                                                                     : bits[column] >= 128;
-            if (!ink)
-                continue;
-            const std::int64_t x = left + column, y = top + row;
-            if (x < 0 || y < 0 || x >= w || y >= h)
-                cut = true;
-            else
-                picture->set(int(x), int(y));
+        std::uint8_t *into = glyph->ink.data() + std::size_t(row) * bitmap.width;
+        for (unsigned column = 0; column < bitmap.width; ++column)
+            into[column] = bitmap.pixel_mode == FT_PIXEL_MODE_MONO
+                               ? ((bits[column >> 3] >> (7 - (column & 7))) & 1) * 255
+                           : bitmap.pixel_mode == FT_PIXEL_MODE_GRAY ? bits[column]
+                                                                     : 0;
+    }
+    return true;
+}
+
+GlyphSource::Extent GlyphSource::extent() const
+{
+    Extent e;
+    for (const Drawn &glyph : drawn_)
+        if (glyph.height > 0) {
+            e.above = std::max(e.above, glyph.top);
+            e.below = std::max(e.below, glyph.height - glyph.top);
+        }
+    return e;
+}
+
+bool GlyphSource::measureCells(int height, Refusal *errorString)
+{
+    for (std::size_t i = 0; i < blank_.size(); ++i) {
+        const char32_t c = characters_[qsizetype(i)];
+        int width = isWide(c) ? height : height / 2;
+        if (options_.cell.isValid())
+            width = options_.cell.width();
+        if (options_.proportional) {
+            const int step = std::max(options_.widthStep, 1);
+            width = std::max(1, (drawn_[i].advance + step - 1) / step * step);
+        }
+        if (!limits_.fitsPicture(width, height, errorString, u"a glyph's cell"))
+            return false;
+        cells_.emplace_back(width, height);
+    }
+    return true;
+}
+
+void GlyphSource::place(int height)
+{
+    // One baseline for all: a bitmap font's own ascent; else the set's ink in the middle of the cell where it
+    // fits, or, where it cannot, where it cuts the fewest glyphs.
+    FT_Face face = font_->face();
+    const Extent e = extent();
+    if (font_->isBitmap()) {
+        BDF_PropertyRec ascent{};
+        baseline_ = FT_Get_BDF_Property(face, "FONT_ASCENT", &ascent) == 0 && ascent.type == BDF_PROPERTY_TYPE_INTEGER
+                        ? ascent.u.integer
+                        : int(face->size->metrics.ascender >> 6);
+    } else if (e.height() <= height) {
+        baseline_ = e.above + (height - e.height()) / 2;
+    } else { // the baseline that cuts the fewest glyphs, the highest of those
+        int fewest = int(drawn_.size()) + 1;
+        for (int baseline = 0; baseline <= height; ++baseline) {
+            int cut = 0;
+            for (const Drawn &glyph : drawn_)
+                cut += glyph.height > 0 && (glyph.top > baseline || glyph.height - glyph.top > height - baseline);
+            if (cut < fewest) {
+                fewest = cut;
+                baseline_ = baseline;
+            }
         }
     }
-    clipped_ += cut;
+    // Across, each glyph where its pen puts it, moved in where that would cut it and its ink fits the cell.
+    for (std::size_t i = 0; i < drawn_.size(); ++i) {
+        const Drawn &glyph = drawn_[i];
+        const int width = cells_[i].width();
+        int x = glyph.left;
+        if (glyph.width <= width)
+            x = std::clamp(x, 0, width - glyph.width);
+        const int y = baseline_ - glyph.top;
+        places_.emplace_back(x, y);
+        const bool across = x < 0 || x + glyph.width > width, down = y < 0 || y + glyph.height > height;
+        if (glyph.height > 0 && (across || down))
+            cut_.append(characters_[qsizetype(i)]);
+        cutDown_ = cutDown_ || (glyph.height > 0 && down);
+    }
+}
+
+std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
+{
+    const QSize cell = cells_[std::size_t(i)];
+    Reservation held;
+    if (!limits_.reserve(std::int64_t(cell.width()) * cell.height(), what(i), &held, errorString))
+        return nullptr;
+    auto picture = std::make_unique<CellPicture>(cell.width(), cell.height(), std::move(held));
+    const Drawn &glyph = drawn_[std::size_t(i)];
+    const QPoint at = places_[std::size_t(i)];
+    // Only the ink inside the cell is drawn.
+    const int firstRow = std::max(0, -at.y()), lastRow = std::min(glyph.height, cell.height() - at.y());
+    const int firstColumn = std::max(0, -at.x()), lastColumn = std::min(glyph.width, cell.width() - at.x());
+    for (int row = firstRow; row < lastRow; ++row)
+        for (int column = firstColumn; column < lastColumn; ++column)
+            if (const std::uint8_t coverage =
+                    glyph.ink[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)])
+                picture->set(at.x() + column, at.y() + row, coverage);
     return picture;
 }
 
@@ -578,12 +693,9 @@ QList<FrameTable> GlyphSource::tables() const
     FrameTable codes{gb2312 ? FrameValues::Gb2312Codes : FrameValues::UnicodeCodes, {}};
     for (const char32_t c : characters_)
         codes.values.append(gb2312 ? gb2312Code(c) : std::uint32_t(c));
-    QList<FrameTable> tables{codes};
-    if (options_.proportional) {
-        FrameTable widths{FrameValues::Widths, {}};
-        for (const QSize &cell : cells_)
-            widths.values.append(std::uint32_t(cell.width()));
-        tables.append(widths);
-    }
-    return tables;
+    // Each glyph's advance, where firmware puts the next one; a blank cell's width.
+    FrameTable widths{FrameValues::Widths, {}};
+    for (std::size_t i = 0; i < drawn_.size(); ++i)
+        widths.values.append(std::uint32_t(blank_[i] ? cells_[i].width() : std::max(drawn_[i].advance, 0)));
+    return {codes, widths};
 }

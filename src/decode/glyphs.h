@@ -6,6 +6,7 @@
 #include "decode/frames.h"
 
 #include <QList>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -28,6 +29,7 @@ struct GlyphOptions {
     int widthStep = 1;         // proportional cells' widths rounded up to a multiple of this (8 for whole bytes)
     bool missingBlank = false; // a character the font has no glyph for: a blank cell, not a refusal
     CodeIndex index = CodeIndex::Gb2312;
+    bool grey = false; // anti-aliased, the coverage as grey; else hinted black and white
 };
 
 class GlyphSource : public FrameSource {
@@ -48,22 +50,46 @@ public:
     QString what(int i) const override { return QStringLiteral("the cell of ") + label(i); }
     QList<FrameTable> tables() const override;
 
-    // Glyphs that did not fit their cell and were cut at its edge.
-    int clipped() const { return clipped_; }
+    // The characters whose glyphs do not fit their cells, cut at the edges.
+    const QList<char32_t> &cut() const { return cut_; }
+    // Whether some are cut at the top or the bottom, not only at the sides.
+    bool cutDown() const { return cutDown_; }
 
 private:
-    GlyphSource() = default;
-    // Sets the font's size for the cells and finds the baseline; the cells' height, or 0 with the reason.
-    int sizeFont(Refusal *errorString);
-    // Each character's cell, `size` high; false, with the reason, when a character cannot have one.
-    bool measureCells(int size, Refusal *errorString);
+    struct Drawn;
+    GlyphSource();
+    // The cells' height: a bitmap font's own size, or the size asked; 0 with the reason.
+    int cellHeight(Refusal *errorString);
+    // Whether every character has a glyph (or may be blank) and a code in the index.
+    bool checkCharacters(Refusal *errorString);
+    // The size, from the unscaled outlines, at which the set's ink would span `height` pixels.
+    int estimatedSize(int height) const;
+    // Draws every glyph at the size that fits `height`: a bitmap font's, a strike's, or the outline's largest.
+    bool drawToFit(int height, Refusal *errorString);
+    bool drawAll(Refusal *errorString);
+    bool draw(char32_t c, Drawn *glyph, Refusal *errorString);
+    // The most rows of ink above and below the baseline.
+    struct Extent {
+        int above = 0;
+        int below = 0;
+        int height() const { return above + below; }
+    };
+    Extent extent() const;
+    // Each character's cell, `height` high; false, with the reason, when a character cannot have one.
+    bool measureCells(int height, Refusal *errorString);
+    // The baseline, and where each glyph's ink lies in its cell.
+    void place(int height);
 
     std::unique_ptr<Font> font_;
     QList<char32_t> characters_;
     std::vector<QSize> cells_;
     std::vector<bool> blank_;
+    std::vector<Drawn> drawn_;
+    Reservation drawnHeld_;
+    std::vector<QPoint> places_;
     GlyphOptions options_;
     Limits limits_;
     int baseline_ = 0;
-    int clipped_ = 0;
+    QList<char32_t> cut_;
+    bool cutDown_ = false;
 };

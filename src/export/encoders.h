@@ -29,7 +29,7 @@ struct EncodeOptions {
     QString name;
     CDialect dialect = CDialect::Keil;
     TextEncoding encoding = TextEncoding::Utf8;
-    QString picfile; // the picture, as the header names it
+    QString picfile;   // the picture, as the header names it
     bool font = false; // picfile is the font a glyph table was drawn from
     CodeStamp stamp;
     QStringList notes; // header lines after the four the window writes

@@ -139,29 +139,31 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("vertical, lsb: pages of 8 rows") << "--text A你 -f hex --layout vertical"
                                                     << zeros16.left(8) + QByteArray("\0\x38\x28\x28\x38\0\0\0", 8) +
                                                            zeros16 + "\x03" + QByteArray(14, '\x02') + "\x03" + zeros16;
-    QTest::newRow("--cell 16x4: cut") << "--text 你 --cell 16x4 -f hex"
-                                      << QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(4, '\0');
+    QTest::newRow("--cell 16x4: four rows")
+        << "--text 你 --cell 16x4 -f hex" << QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(4, '\0');
     QTest::newRow("--missing blank") << "--text 'B' --missing blank -f hex --invert" << QByteArray(16, '\xFF');
     QTest::newRow("a lit display: the glyph's pixels the 1 bits still")
         << "--text A -f hex --display ssd1306 --layout horizontal --bit-order msb" << a;
-    QTest::newRow("a lit grey display: the glyph bright, its cell dark")
-        << "--text A -f hex --display ssd1322 --cell 4x12" << QByteArray(22, '\0') + "\x0F\xFF";
-    QTest::newRow("c51, named: a row a glyph, its line, the codes")
+    QTest::newRow("a lit grey display: the glyph bright, its cell dark (cut, warned)")
+        << "--text A -f hex --display ssd1322 --cell 8x12" << QByteArray(44, '\0') + QByteArray("\x0F\xFF\xF0\0", 4);
+    QTest::newRow("c51, named: a row a glyph, its line, the codes (cut, warned)")
         << "--text 你 -f c51 --name t --cell 16x1"
         << QString::fromUtf8("unsigned char code t[1][2] = {\r\n/* 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, "
-                             "\r\n},\r\n};\r\nunsigned int code t_codes[1] = {\r\n0xC4E3, \r\n};\r\n")
+                             "\r\n},\r\n};\r\nunsigned int code t_codes[1] = {\r\n0xC4E3, \r\n};\r\n"
+                             "unsigned char code t_widths[1] = {\r\n0x10, \r\n};\r\n")
                .toUtf8();
-    QTest::newRow("a51, unicode codes, proportional widths")
+    QTest::newRow("a51, unicode codes, proportional widths (cut, warned)")
         << "--text A你 -f a51 --name t --cell 8x1 --proportional --index unicode"
         << QByteArray("t:\r\n; A U+0041\r\nDB   000H\r\nDB   000H\r\n; ") + QString::fromUtf8("你").toUtf8() +
                " U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\n"
-               "t_codes:\r\nDW   00041H, 04F60H\r\nt_widths:\r\nDB   008H, 010H\r\n";
+               "t_codes:\r\nDW   00041H, 04F60H\r\nt_widths:\r\nDB   005H, 010H\r\n"; // advances, not cells
     QTest::newRow("vertical, proportional: the advance, not whole bytes")
         << "--text A -f a51 --name t --proportional --layout vertical"
         << QByteArray("t:\r\n; A U+0041\r\nDB   000H, 000H, 000H, 000H, 000H\r\nDB   000H, 038H, 028H, 028H, 038H\r\n"
                       "t_codes:\r\nDW   00041H\r\nt_widths:\r\nDB   005H\r\n");
-    QTest::newRow("pbm: a sheet, 16 cells a row") << "--charset ascii --missing blank --cell 8x2 -f pbm"
-                                                  << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
+    QTest::newRow("pbm: a sheet, 16 cells a row (cut, warned)")
+        << "--charset ascii --missing blank --cell 8x2 -f pbm"
+        << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
 }
 
 void tst_CliFrames::glyphTables()
@@ -175,6 +177,12 @@ void tst_CliFrames::glyphTables()
         arguments << word.remove(u'\'');
     const Run r = run(arguments);
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    // A glyph cut at its cell's edges is named, with what would fit it.
+    if (QByteArray(QTest::currentDataTag()).contains("warned"))
+        QVERIFY2(r.err.contains(QStringLiteral("are cut at the edges: ")) && r.err.contains(u"taller --cell"),
+                 qPrintable(r.err));
+    else
+        QCOMPARE(r.err, QString());
     QByteArray out = r.out;
     if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51"))) {
         QVERIFY(out.contains(QStringLiteral("字体文件来自：【tiny.bdf】").toUtf8())); // the font, not a picture
@@ -242,8 +250,8 @@ void tst_CliFrames::realFontsDrawEveryGb2312Character_data()
     QTest::addColumn<QString>("font");
     QTest::addColumn<bool>("insideCells");
     QTest::newRow("WenQuanYi bitmap, 16 pixels") << "/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf" << true;
-    // An outline's hinted ideographs span 17 rows at 16 pixels; some glyphs pass the cell, and are said to.
-    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << false;
+    // An outline's hinted ideographs would span 17 rows at 16 pixels: drawn smaller, none passes its cell.
+    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << true;
 }
 
 // Every GB2312 character but the ideographic space (A1A1) leaves ink in its cell of the sheet.
