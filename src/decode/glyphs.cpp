@@ -488,11 +488,22 @@ bool GlyphSource::checkCharacters(Refusal *errorString)
     return true;
 }
 
+int GlyphSource::widthToFit(std::size_t i, int height) const
+{
+    if (options_.proportional)
+        return 0;
+    if (options_.cell.isValid())
+        return options_.cell.width();
+    return isWide(characters_[qsizetype(i)]) ? height : 0;
+}
+
 int GlyphSource::estimatedSize(int height) const
 {
-    // Every glyph's outline as designed, unscaled and unhinted: the set's highest and lowest ink.
+    // Every glyph's outline as designed, unscaled and unhinted: the set's highest and lowest ink, and how much of
+    // its cell's width the widest glyph takes.
     FT_Face face = font_->face();
     FT_Pos highest = 0, lowest = 0;
+    double across = 0;
     for (std::size_t i = 0; i < blank_.size(); ++i) {
         if (blank_[i] || FT_Load_Char(face, FT_ULong(characters_[qsizetype(i)]),
                                       FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
@@ -502,12 +513,24 @@ int GlyphSource::estimatedSize(int height) const
             continue;
         highest = std::max(highest, m.horiBearingY);
         lowest = std::min(lowest, m.horiBearingY - m.height);
+        if (const int width = widthToFit(i, height))
+            across = std::max(across, double(m.width) / std::max(width - 1, 1));
     }
-    const double span = double(highest - lowest);
-    if (span <= 0)
+    const double down = double(highest - lowest) / std::max(height - 1, 1);
+    const double unitsAPixel = std::max(down, across); // each edge may round out by a pixel
+    if (unitsAPixel <= 0)
         return height;
-    // Each edge may round out by a pixel.
-    return std::clamp(int(std::floor((height - 1) * double(face->units_per_EM) / span)), 1, height);
+    return std::clamp(int(std::floor(face->units_per_EM / unitsAPixel)), 1, height);
+}
+
+bool GlyphSource::fits(int height) const
+{
+    if (extent().height() > height)
+        return false;
+    for (std::size_t i = 0; i < drawn_.size(); ++i)
+        if (const int width = widthToFit(i, height); width && drawn_[i].width > width)
+            return false;
+    return true;
 }
 
 bool GlyphSource::drawToFit(int height, Refusal *errorString)
@@ -530,7 +553,7 @@ bool GlyphSource::drawToFit(int height, Refusal *errorString)
         }
         if (!drawAll(errorString))
             return false;
-        if (extent().height() <= height || size == 1 || tries == 3)
+        if (fits(height) || size == 1 || tries == 3)
             return true;
     }
 }

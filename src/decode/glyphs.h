@@ -62,8 +62,14 @@ private:
     int cellHeight(Refusal *errorString);
     // Whether every character has a glyph (or may be blank) and a code in the index.
     bool checkCharacters(Refusal *errorString);
-    // The size, from the unscaled outlines, at which the set's ink would span `height` pixels.
+    // The width glyph i must fit when cells are `height` high: a wide character's cell, or --cell's; 0 where
+    // it need not (a narrow character may pass its half-width cell, and is named).
+    int widthToFit(std::size_t i, int height) const;
+    // The size, from the unscaled outlines, at which the set's ink would span `height` pixels (and the width of
+    // the cells it must fit).
     int estimatedSize(int height) const;
+    // Whether the glyphs as drawn fit cells `height` high.
+    bool fits(int height) const;
     // Draws every glyph at the size that fits `height`: a bitmap font's, a strike's, or the outline's largest.
     bool drawToFit(int height, Refusal *errorString);
     bool drawAll(Refusal *errorString);
