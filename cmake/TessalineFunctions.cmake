@@ -33,16 +33,18 @@ function(tessaline_add_picture target name picture)
     endif()
 endfunction()
 
-# tessaline_add_font(<target> <name> FONT <font> TEXT <text> | TEXT_FILE <file> | CHARSET ascii|gb2312
-#                    [SIZE <pixels>] [FORMAT ...] [HEADER] [OUTPUT_VARIABLE <variable>] [OPTIONS ...])
+# tessaline_add_font(<target> <name> FONT <font> [TEXT <text>] [TEXT_FILE <file>] [CHARSET ascii|gb2312]
+#                    [RANGE <ranges>] [STRINGS <file>] [SIZE <pixels>] [FORMAT ...] [HEADER]
+#                    [OUTPUT_VARIABLE <variable>] [OPTIONS ...])
 #
-# A glyph table of the characters of TEXT, of the UTF-8 file TEXT_FILE, or of a CHARSET, drawn with <font> (a font
-# file, or a family fontconfig knows) in cells SIZE pixels high, like tessaline_add_picture otherwise: the
-# array <name>, with <name>_codes after it, and with HEADER <name>.h declaring them with NAME_COUNT. It is made
-# again whenever the font file, the text file or the converter changes.
+# A glyph table of the characters of TEXT, of the UTF-8 file TEXT_FILE, of a CHARSET, of RANGE (U+0020-U+007E,...)
+# and of the lines of STRINGS (at least one of them), drawn with <font> (a font file, or a family fontconfig knows)
+# in cells SIZE pixels high, like tessaline_add_picture otherwise: the array <name>, with <name>_codes,
+# <name>_widths and, for STRINGS, <name>_s0, <name>_s1, ... after it, and with HEADER <name>.h declaring them with
+# NAME_COUNT. It is made again whenever the font file, a text file or the converter changes.
 function(tessaline_add_font target name)
-    cmake_parse_arguments(PARSE_ARGV 2 ARG "HEADER" "FONT;TEXT;TEXT_FILE;CHARSET;SIZE;FORMAT;OUTPUT_VARIABLE"
-                          "OPTIONS")
+    cmake_parse_arguments(PARSE_ARGV 2 ARG "HEADER"
+                          "FONT;TEXT;TEXT_FILE;CHARSET;RANGE;STRINGS;SIZE;FORMAT;OUTPUT_VARIABLE" "OPTIONS")
     set(call "tessaline_add_font(${target} ${name})")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "${call}: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
@@ -50,14 +52,9 @@ function(tessaline_add_font target name)
     if(NOT ARG_FONT)
         message(FATAL_ERROR "${call}: FONT names the font file or family to draw with")
     endif()
-    set(sources 0)
-    foreach(source TEXT TEXT_FILE CHARSET)
-        if(DEFINED ARG_${source})
-            math(EXPR sources "${sources} + 1")
-        endif()
-    endforeach()
-    if(NOT sources EQUAL 1)
-        message(FATAL_ERROR "${call}: give one of TEXT, TEXT_FILE and CHARSET")
+    if(NOT DEFINED ARG_TEXT AND NOT DEFINED ARG_TEXT_FILE AND NOT DEFINED ARG_CHARSET AND NOT DEFINED ARG_RANGE
+       AND NOT DEFINED ARG_STRINGS)
+        message(FATAL_ERROR "${call}: give the characters: TEXT, TEXT_FILE, CHARSET, RANGE or STRINGS")
     endif()
     # A font that is a file is handed on by its relative path and depended on; a family name as it is.
     get_filename_component(font "${ARG_FONT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
@@ -71,13 +68,22 @@ function(tessaline_add_font target name)
     set(arguments --font "${fontArgument}")
     if(DEFINED ARG_TEXT)
         list(APPEND arguments --text "${ARG_TEXT}")
-    elseif(DEFINED ARG_TEXT_FILE)
-        _tessaline_input("${call}" "${ARG_TEXT_FILE}" TRUE textFile textFileAbsolute)
-        list(APPEND arguments --text-file "${textFile}")
-        list(APPEND depends "${textFileAbsolute}")
-    else()
+    endif()
+    if(DEFINED ARG_CHARSET)
         list(APPEND arguments --charset "${ARG_CHARSET}")
     endif()
+    if(DEFINED ARG_RANGE)
+        list(APPEND arguments --range "${ARG_RANGE}")
+    endif()
+    foreach(file TEXT_FILE STRINGS)
+        if(DEFINED ARG_${file})
+            _tessaline_input("${call}" "${ARG_${file}}" TRUE relative absolute)
+            string(TOLOWER "${file}" option)
+            string(REPLACE "_" "-" option "${option}")
+            list(APPEND arguments --${option} "${relative}")
+            list(APPEND depends "${absolute}")
+        endif()
+    endforeach()
     if(ARG_SIZE)
         list(APPEND arguments --size ${ARG_SIZE})
     endif()

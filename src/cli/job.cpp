@@ -40,26 +40,48 @@ std::unique_ptr<ByteSource> openJobBytes(const Options &options, const Job &job,
 std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
                                         std::unique_ptr<PictureDecoder> *picture, Refusal *error);
 
-// The glyphs --font draws: the characters of --text, --text-file or --charset.
+// The glyphs --font draws: the characters of --charset, --range, --text, --text-file and --strings, in that
+// order, each once; or the GB2312 grid.
 std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
 {
     QList<char32_t> characters;
+    DistinctCharacters distinct;
+    const auto add = [&](const QList<char32_t> &more) {
+        distinct.add(QString::fromUcs4(more.constData(), more.size()));
+    };
+    if (!options.charset.isEmpty())
+        add(*charactersOfSet(options.charset));
+    if (!options.range.isEmpty())
+        add(*charactersOfRanges(options.range, maxGlyphs));
+    distinct.add(options.text);
     if (!options.textFile.isEmpty()) {
         const std::optional<QList<char32_t>> read = charactersOfTextFile(options.textFile, options.limits, error);
         if (!read)
             return nullptr;
-        characters = *read;
-    } else if (!options.charset.isEmpty()) {
-        characters = *charactersOfSet(options.charset);
-    } else {
-        characters = charactersOf(options.text);
+        add(*read);
+    }
+    std::optional<TextLines> strings;
+    if (!options.stringsFile.isEmpty()) {
+        strings = linesOfTextFile(options.stringsFile, options.limits, error);
+        if (!strings)
+            return nullptr;
+        for (const QString &line : std::as_const(strings->lines))
+            distinct.add(line);
+    }
+    characters = options.grid ? gb2312Grid() : distinct.list;
+    if (characters.size() > maxGlyphs) {
+        *error = QStringLiteral("%1 characters are more than a table holds, %2").arg(characters.size()).arg(maxGlyphs);
+        return nullptr;
     }
     GlyphOptions glyphs = options.glyphs;
     const PixelFormatTraits &traits = traitsOf(options.road.pack.pixel);
     if (options.road.pack.layout == Layout::Horizontal && traits.subByte())
         glyphs.widthStep = 8 / traits.bits; // a proportional cell fills whole bytes
     glyphs.grey = !traits.mono();           // grey levels show a glyph's edges anti-aliased
-    return GlyphSource::open(options.font, options.fontIndex, characters, glyphs, options.limits, error);
+    glyphs.grid = options.grid;
+    glyphs.crop = options.crop;
+    return GlyphSource::open(options.font, options.fontIndex, characters, glyphs, options.limits, error,
+                             strings ? std::move(*strings) : TextLines{});
 }
 
 // The C header of a named C51 array: its sizes, its extern declaration, and those of the tables after it.
@@ -69,31 +91,49 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     const EncodeOptions &encode = road.encode;
     const QString macro = encode.name.toUpper() + u'_';
     const QString bytes = macro + QStringLiteral("BYTES");
-    QList<std::pair<QString, std::int64_t>> macros{{macro + QStringLiteral("WIDTH"), g.width},
-                                                   {macro + QStringLiteral("HEIGHT"), g.height}};
+    QList<std::pair<QString, QString>> macros;
+    const auto define = [&](const QString &name, std::int64_t value) { macros.append({name, QString::number(value)}); };
+    define(macro + QStringLiteral("WIDTH"), g.width);
+    define(macro + QStringLiteral("HEIGHT"), g.height);
     if (road.pack.layout == Layout::Vertical)
-        macros.append({macro + QStringLiteral("PAGES"), g.packedHeight / 8});
+        define(macro + QStringLiteral("PAGES"), g.packedHeight / 8);
     QStringList externs;
     const FrameLayout layout = layoutOf(frames.kind(), frames.count());
     const QString count = macro + layout.countName;
-    if (road.compress) { // the packed frames one after the other, and where each starts
+    if (road.compress || frames.tight()) { // the frames one after the other, and where each starts
         const QString size = macro + QStringLiteral("SIZE");
-        macros.append({count, g.frames});
-        macros.append({bytes, g.frameBytes});
-        macros.append({size, result.compressedBytes});
+        define(count, g.frames);
+        define(bytes, g.frameBytes);
+        define(size, road.compress ? result.compressedBytes : g.dataBytes);
         externs << cArray(encode.dialect, encode.name, size)
                 << cArray(encode.dialect, result.offsetBytes, encode.name + QStringLiteral("_offsets"),
                           count + QStringLiteral(" + 1"));
     } else if (layout.table) {
-        macros.append({count, g.frames});
-        macros.append({bytes, g.frameBytes});
+        define(count, g.frames);
+        define(bytes, g.frameBytes);
         externs << cArray(encode.dialect, encode.name, count + QStringLiteral("][") + bytes);
     } else {
-        macros.append({bytes, g.dataBytes});
+        define(bytes, g.dataBytes);
         externs << cArray(encode.dialect, encode.name, bytes);
     }
-    for (const FrameTable &table : frames.tables())
-        externs << cArray(encode.dialect, layoutOf(table).bytes, encode.name + layoutOf(table).suffix, count);
+    const auto *glyphs = dynamic_cast<const GlyphSource *>(&frames);
+    int strings = 0;
+    for (const FrameTable &table : frames.tables()) {
+        const TableLayout t = layoutOf(table);
+        const QString size = table.kind == FrameValues::String  ? QString::number(table.values.size())
+                             : table.kind == FrameValues::Boxes ? count + QStringLiteral(" * 5")
+                                                                : count;
+        strings += table.kind == FrameValues::String;
+        externs << cArray(encode.dialect, t.bytes, encode.name + t.suffix, size);
+    }
+    if (glyphs && glyphs->grid()) // where the cell of a GB2312 code starts in the table's bytes
+        macros.append({macro + QStringLiteral("CELL(c1, c2)"),
+                       QStringLiteral("((((unsigned long)(c1) - 0xA1) * 94 + ((c2) - 0xA1)) * %1)").arg(bytes)});
+    if (strings) {
+        define(macro + QStringLiteral("STRINGS"), strings);
+        macros.append(
+            {macro + QStringLiteral("END"), QStringLiteral("0x") + QString::number(glyphs->endMark(), 16).toUpper()});
+    }
     const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pack), encode.font);
     return encodeText(cHeaderText(comment, encode.name, macros, externs), encode.encoding).bytes;
@@ -178,6 +218,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
     road.encode.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
     road.encode.name = job.name;
     road.encode.font = glyphs != nullptr;
+    road.pack.pad = road.pack.pad || frames.tight(); // a cropped glyph's rows end in whole bytes
     if (road.preview)
         road.preview = [&report](const QString &line) { report.preview(line); };
 

@@ -457,12 +457,13 @@ const QList<Entry> &entries()
          "FONT",
          "Draw characters instead of a picture, each in a cell that goes down the road as a picture of its own: "
          "FONT is a font file (TrueType, OpenType, a .ttc collection, BDF, PCF) or a family fontconfig knows, such "
-         "as \"WenQuanYi Zen Hei\". The characters come from --text, --text-file or --charset.",
+         "as \"WenQuanYi Zen Hei\". The characters come from --charset, --range, --text, --text-file and "
+         "--strings, together.",
          setText(&Options::font),
          [](const Options &o, const Given &given) -> std::optional<QString> {
-             if (int(given.contains(u"text")) + int(given.contains(u"text-file")) + int(given.contains(u"charset")) !=
-                 1)
-                 return QStringLiteral("draws the characters of one of --text, --text-file and --charset");
+             if (!given.contains(u"text") && !given.contains(u"text-file") && !given.contains(u"charset") &&
+                 !given.contains(u"range") && !given.contains(u"strings"))
+                 return QStringLiteral("draws the characters of --text, --text-file, --charset, --range or --strings");
              if (!o.pictures.isEmpty())
                  return QStringLiteral("draws characters, not the picture '%1'").arg(o.pictures.first());
              if (!o.outputDir.isEmpty())
@@ -506,6 +507,55 @@ const QList<Entry> &entries()
              return std::nullopt;
          },
          withFont()},
+        {{s("range")},
+         Group::Characters,
+         "RANGES",
+         "Characters by their code points: ranges such as U+0020-U+007E,U+4E00-U+4FFF, or single ones (U+20AC). "
+         "With --charset, --text, --text-file and --strings the table holds them all, in that order, each once.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (!charactersOfRanges(value, maxGlyphs))
+                 return QStringLiteral("takes ranges such as U+0020-U+007E,U+4E00-U+4FFF (first to last, at most "
+                                       "U+10FFFF, %1 characters in all), not '%2'")
+                     .arg(maxGlyphs)
+                     .arg(value);
+             o.range = value;
+             return std::nullopt;
+         },
+         withFont()},
+        {{s("strings")},
+         Group::Characters,
+         "FILE",
+         "Each line of a UTF-8 text file a string: the table holds their characters (with any other set asked "
+         "for), and after it, with --name, an array a line, NAME_s0, NAME_s1, ..., of the glyphs' indices in the "
+         "table and NAME_END, the end mark (0xFF, or 0xFFFF in a table of 255 glyphs or more), the line as a "
+         "comment: firmware draws the text with no UTF-8 decoder and no search.",
+         setText(&Options::stringsFile),
+         withFont()},
+        {{s("grid")},
+         Group::Characters,
+         nullptr,
+         "With --charset gb2312: every code of the GB2312 grid, zones 0xA1 to 0xF7, 94 codes a zone (8178 cells, "
+         "the empty ones blank), so the cell of code (c1, c2) starts at ((c1 - 0xA1) x 94 + (c2 - 0xA1)) x BYTES, "
+         "as character-library chips and 16 x 16 library files have it; the header gives NAME_CELL(c1, c2).",
+         setFlag(&Options::grid),
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (o.charset.compare(u"gb2312", Qt::CaseInsensitive) != 0)
+                 return QStringLiteral("goes with --charset gb2312");
+             for (const char *other : {"text", "text-file", "range", "proportional", "crop"})
+                 if (given.contains(QLatin1String(other)))
+                     return QStringLiteral("lays out GB2312's codes alone: not with --%1").arg(QLatin1String(other));
+             if (o.glyphs.index == CodeIndex::Unicode)
+                 return QStringLiteral("indexes by GB2312 codes: not with --index unicode");
+             return std::nullopt;
+         }},
+        {{s("crop")},
+         Group::Characters,
+         nullptr,
+         "Each glyph stored as its ink's box alone, the glyphs one after the other: with --name, NAME_offsets, "
+         "where each starts (and the end), and NAME_boxes, 5 bytes a glyph: its x and y offset in the cell, its "
+         "width and height, and its advance.",
+         setFlag(&Options::crop),
+         withFont()},
         {{s("size")},
          Group::Characters,
          "PX",
@@ -528,8 +578,8 @@ const QList<Entry> &entries()
         {{s("proportional")},
          Group::Characters,
          nullptr,
-         "Each cell as wide as its glyph's advance (in whole bytes across, in the horizontal layout), and a table "
-         "of the widths, NAME_widths.",
+         "Each cell as wide as its glyph's advance (in whole bytes across, in the horizontal layout). Every glyph "
+         "table has the advances, NAME_widths.",
          [](Options &o, const QString &) -> std::optional<QString> {
              o.glyphs.proportional = true;
              return std::nullopt;

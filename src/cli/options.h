@@ -11,6 +11,9 @@
 
 struct Display;
 
+// The most characters a glyph table holds: its indices and counts stay within 16 bits.
+constexpr int maxGlyphs = 65535;
+
 // What the command line asks of the converter.
 struct Options {
     RoadOptions road; // the name in it is --name; a batch names each picture itself
@@ -27,6 +30,10 @@ struct Options {
     QString text;
     QString textFile;
     QString charset;
+    QString range;       // --range: code points, checked
+    QString stringsFile; // --strings: a string a line
+    bool grid = false;   // the whole GB2312 grid, empty codes blank
+    bool crop = false;   // each glyph its ink's box alone
     GlyphOptions glyphs;
     bool frames = false; // every frame of an animated GIF
     QSize tile;          // the picture cut into tiles of this size, when valid

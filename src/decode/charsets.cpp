@@ -1,6 +1,7 @@
 #include "charsets.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <iconv.h>
@@ -136,6 +137,73 @@ std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const L
         return std::nullopt;
     }
     return distinct.list;
+}
+
+std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limits, Refusal *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = path + QStringLiteral(": ") + file.errorString();
+        return std::nullopt;
+    }
+    TextLines text;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString all;
+    std::int64_t length = 0;
+    for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
+        length += piece.size();
+        // The bytes, and the text as UTF-16 (at most two bytes for each), then its lines.
+        if (!limits.fitsRead(length, QStringLiteral("the text file ") + path, error) ||
+            !limits.reserve(3 * std::int64_t(piece.size()), QStringLiteral("the text file ") + path, &text.held, error))
+            return std::nullopt;
+        all += utf8.decode(piece);
+    }
+    if (file.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("the text file %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    if (utf8.hasError()) {
+        *error = QStringLiteral("the text file %1 is not UTF-8").arg(path);
+        return std::nullopt;
+    }
+    all.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (all.endsWith(u'\n'))
+        all.chop(1);
+    if (!all.isEmpty())
+        text.lines = all.split(u'\n');
+    return text;
+}
+
+std::optional<QList<char32_t>> charactersOfRanges(QStringView text, qsizetype most)
+{
+    static const QRegularExpression range(QStringLiteral("^[Uu]\\+([0-9A-Fa-f]{1,6})(?:-[Uu]\\+([0-9A-Fa-f]{1,6}))?$"));
+    QList<char32_t> characters;
+    std::set<char32_t> seen;
+    for (const QStringView part : text.split(u',')) {
+        const QRegularExpressionMatch m = range.match(part.toString());
+        if (!m.hasMatch())
+            return std::nullopt;
+        const char32_t first = m.captured(1).toUInt(nullptr, 16);
+        const char32_t last = m.capturedLength(2) ? m.captured(2).toUInt(nullptr, 16) : first;
+        if (first > last || last > 0x10FFFF || std::int64_t(last - first) >= most)
+            return std::nullopt;
+        for (char32_t c = first; c <= last; ++c)
+            if ((c < 0xD800 || c > 0xDFFF) && seen.insert(c).second) {
+                if (characters.size() == most)
+                    return std::nullopt;
+                characters.append(c);
+            }
+    }
+    return characters;
+}
+
+QList<char32_t> gb2312Grid()
+{
+    QList<char32_t> grid;
+    for (int high = 0xA1; high <= 0xF7; ++high)
+        for (int low = 0xA1; low <= 0xFE; ++low)
+            grid.append(gb2312().character(std::uint8_t(high), std::uint8_t(low)));
+    return grid;
 }
 
 std::optional<QList<char32_t>> charactersOfSet(const QString &name)

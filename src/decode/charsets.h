@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,23 @@ private:
 // its distinct characters are held; a file longer than the memory budget (a device that never ends) is refused.
 // nullopt, with the reason, when it cannot be read, is too long, or is not UTF-8.
 std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, Refusal *error);
+
+// The lines of the UTF-8 text file at `path` (line ends left out; a last line end makes no empty line after it),
+// held within the budget.
+struct TextLines {
+    QStringList lines;
+    Reservation held;
+};
+std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limits, Refusal *error);
+
+// The characters of ranges such as "U+0020-U+007E,U+4E00-U+4FFF" (a single code too: "U+20AC"), in order, each
+// once; surrogates left out. nullopt when the text is not such ranges, a range runs backwards or past U+10FFFF,
+// or they hold more than `most` characters.
+std::optional<QList<char32_t>> charactersOfRanges(QStringView text, qsizetype most);
+
+// The GB2312 grid: every code from A1A1 to F7FE, 94 a zone, in code order, its character or 0 where the code has
+// none.
+QList<char32_t> gb2312Grid();
 
 // Every character of a named set, in its code order: "ascii" (0x20 to 0x7E) or "gb2312" (the 7445 of GB2312,
 // row by row). nullopt for any other name.

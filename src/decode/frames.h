@@ -19,10 +19,16 @@ enum class FrameKind { Picture, Glyphs, Animation, Tiles };
 
 // Values that go with the frames, one a frame, and what they are: how an output writes them (a name, a value
 // type) is the output's.
-enum class FrameValues { Gb2312Codes, UnicodeCodes, Widths, Delays, Offsets };
+enum class FrameValues { Gb2312Codes, UnicodeCodes, Widths, Delays, Offsets, Boxes, String };
 struct FrameTable {
+    FrameTable(FrameValues kind, QList<std::uint32_t> values = {}, int index = 0, QString comment = {})
+        : kind(kind), values(std::move(values)), index(index), comment(std::move(comment))
+    {
+    }
     FrameValues kind;
     QList<std::uint32_t> values;
+    int index;       // a string's: which line it is
+    QString comment; // a string's line
 };
 
 class FrameSource {
@@ -51,6 +57,9 @@ public:
     }
     // The values that go with the frames.
     virtual QList<FrameTable> tables() const { return {}; }
+    // Whether the frames are stored as they are, each of its own size, one after the other (with where each
+    // starts), rather than as the rows of a table of the largest frame's size.
+    virtual bool tight() const { return false; }
 };
 
 // A picture alone: one frame, as the decoder reads it.

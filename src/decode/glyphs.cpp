@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include <sys/mman.h>
 
@@ -418,7 +419,8 @@ GlyphSource::GlyphSource() = default;
 GlyphSource::~GlyphSource() = default;
 
 std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontIndex, const QList<char32_t> &characters,
-                                               const GlyphOptions &options, const Limits &limits, Refusal *errorString)
+                                               const GlyphOptions &options, const Limits &limits, Refusal *errorString,
+                                               TextLines strings)
 {
     const auto fail = [&](const QString &why) -> std::unique_ptr<GlyphSource> {
         *errorString = why;
@@ -441,9 +443,10 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
     source->options_ = options;
     source->limits_ = limits;
     source->characters_ = characters;
+    source->strings_ = std::move(strings);
     const int height = source->cellHeight(errorString);
-    if (height == 0 || !source->checkCharacters(errorString) || !source->drawToFit(height, errorString) ||
-        !source->measureCells(height, errorString))
+    if (height == 0 || !source->checkCharacters(errorString) || !source->indexStrings(errorString) ||
+        !source->drawToFit(height, errorString) || !source->measureCells(height, errorString))
         return nullptr;
     source->place(height);
     return source;
@@ -469,6 +472,10 @@ bool GlyphSource::checkCharacters(Refusal *errorString)
 {
     FT_Face face = font_->face();
     for (const char32_t c : std::as_const(characters_)) {
+        if (options_.grid && c == 0) { // an empty code of the grid
+            blank_.push_back(true);
+            continue;
+        }
         const bool present = FT_Get_Char_Index(face, FT_ULong(c)) != 0;
         if (!present && !options_.missingBlank) {
             *errorString = Refusal::of(Refusal::Rule::NoGlyph, font_->name(), c, 0);
@@ -494,7 +501,7 @@ int GlyphSource::widthToFit(std::size_t i, int height) const
         return 0;
     if (options_.cell.isValid())
         return options_.cell.width();
-    return isWide(characters_[qsizetype(i)]) ? height : 0;
+    return isWide(characters_[qsizetype(i)]) || options_.grid ? height : 0;
 }
 
 int GlyphSource::estimatedSize(int height) const
@@ -630,13 +637,15 @@ bool GlyphSource::measureCells(int height, Refusal *errorString)
 {
     for (std::size_t i = 0; i < blank_.size(); ++i) {
         const char32_t c = characters_[qsizetype(i)];
-        int width = isWide(c) ? height : height / 2;
+        int width = isWide(c) || options_.grid ? height : height / 2;
         if (options_.cell.isValid())
             width = options_.cell.width();
         if (options_.proportional) {
             const int step = std::max(options_.widthStep, 1);
             width = std::max(1, (drawn_[i].advance + step - 1) / step * step);
         }
+        if (options_.crop) // the ink is kept whole across; only its box is stored
+            width = std::max(width, drawn_[i].width);
         if (!limits_.fitsPicture(width, height, errorString, u"a glyph's cell"))
             return false;
         cells_.emplace_back(width, height);
@@ -685,18 +694,55 @@ void GlyphSource::place(int height)
     }
 }
 
+bool GlyphSource::indexStrings(Refusal *errorString)
+{
+    std::unordered_map<char32_t, std::uint32_t> indexOf;
+    for (qsizetype i = characters_.size() - 1; i >= 0; --i)
+        if (characters_[i])
+            indexOf[characters_[i]] = std::uint32_t(i);
+    for (qsizetype line = 0; line < strings_.lines.size(); ++line) {
+        FrameTable string{FrameValues::String, {}, int(line), strings_.lines[line]};
+        for (const char32_t c : strings_.lines[line].toUcs4()) {
+            const auto found = indexOf.find(c);
+            if (found == indexOf.end()) { // only the grid leaves a character out: it has no GB2312 code
+                *errorString = Refusal::of(Refusal::Rule::NoCode, characterLabel(c), c, 0);
+                return false;
+            }
+            string.values.append(found->second);
+        }
+        string.values.append(endMark());
+        stringTables_.append(string);
+    }
+    return true;
+}
+
+QRect GlyphSource::inkBox(int i) const
+{
+    const Drawn &glyph = drawn_[std::size_t(i)];
+    const QSize cell = cells_[std::size_t(i)];
+    if (blank_[std::size_t(i)] || glyph.width == 0 || glyph.height == 0)
+        return {};
+    return QRect(places_[std::size_t(i)], QSize(glyph.width, glyph.height)).intersected(QRect(QPoint(), cell));
+}
+
+QSize GlyphSource::size(int i) const
+{
+    return options_.crop ? inkBox(i).size() : cells_[std::size_t(i)];
+}
+
 std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
 {
-    const QSize cell = cells_[std::size_t(i)];
+    const QSize size = this->size(i);
     Reservation held;
-    if (!limits_.reserve(std::int64_t(cell.width()) * cell.height(), what(i), &held, errorString))
+    if (!limits_.reserve(std::int64_t(size.width()) * size.height(), what(i), &held, errorString))
         return nullptr;
-    auto picture = std::make_unique<CellPicture>(cell.width(), cell.height(), std::move(held));
+    auto picture = std::make_unique<CellPicture>(size.width(), size.height(), std::move(held));
     const Drawn &glyph = drawn_[std::size_t(i)];
-    const QPoint at = places_[std::size_t(i)];
-    // Only the ink inside the cell is drawn.
-    const int firstRow = std::max(0, -at.y()), lastRow = std::min(glyph.height, cell.height() - at.y());
-    const int firstColumn = std::max(0, -at.x()), lastColumn = std::min(glyph.width, cell.width() - at.x());
+    // Only the ink inside the cell is drawn, from the box's corner when cropped.
+    const QPoint origin = options_.crop ? inkBox(i).topLeft() : QPoint();
+    const QPoint at = places_[std::size_t(i)] - origin;
+    const int firstRow = std::max(0, -at.y()), lastRow = std::min(glyph.height, size.height() - at.y());
+    const int firstColumn = std::max(0, -at.x()), lastColumn = std::min(glyph.width, size.width() - at.x());
     for (int row = firstRow; row < lastRow; ++row)
         for (int column = firstColumn; column < lastColumn; ++column)
             if (const std::uint8_t coverage =
@@ -707,18 +753,34 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
 
 QString GlyphSource::label(int i) const
 {
+    if (options_.grid && characters_[i] == 0)
+        return QStringLiteral("GB2312 %1, empty").arg(0xA1A1 + (i / 94 << 8) + i % 94, 4, 16).toUpper();
     return characterLabel(characters_[i]);
 }
 
 QList<FrameTable> GlyphSource::tables() const
 {
+    QList<FrameTable> tables;
+    // The grid's codes are where the cells are.
     const bool gb2312 = options_.index == CodeIndex::Gb2312;
     FrameTable codes{gb2312 ? FrameValues::Gb2312Codes : FrameValues::UnicodeCodes, {}};
     for (const char32_t c : characters_)
         codes.values.append(gb2312 ? gb2312Code(c) : std::uint32_t(c));
+    if (!options_.grid)
+        tables.append(codes);
     // Each glyph's advance, where firmware puts the next one; a blank cell's width.
     FrameTable widths{FrameValues::Widths, {}};
     for (std::size_t i = 0; i < drawn_.size(); ++i)
         widths.values.append(std::uint32_t(blank_[i] ? cells_[i].width() : std::max(drawn_[i].advance, 0)));
-    return {codes, widths};
+    tables.append(widths);
+    if (options_.crop) { // x, y, width, height and advance, a glyph's five
+        FrameTable boxes{FrameValues::Boxes, {}};
+        for (int i = 0; i < count(); ++i) {
+            const QRect box = inkBox(i);
+            boxes.values << std::uint32_t(box.x()) << std::uint32_t(box.y()) << std::uint32_t(box.width())
+                         << std::uint32_t(box.height()) << widths.values[i];
+        }
+        tables.append(boxes);
+    }
+    return tables + stringTables_;
 }

@@ -3,10 +3,12 @@
 #include "core/refusal.h"
 
 #include "core/limits.h"
+#include "decode/charsets.h"
 #include "decode/frames.h"
 
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -30,6 +32,8 @@ struct GlyphOptions {
     bool missingBlank = false; // a character the font has no glyph for: a blank cell, not a refusal
     CodeIndex index = CodeIndex::Gb2312;
     bool grey = false; // anti-aliased, the coverage as grey; else hinted black and white
+    bool grid = false; // the characters are the GB2312 grid, 0 for an empty code: every cell square, no codes
+    bool crop = false; // each glyph its ink's box alone, with a table of the boxes
 };
 
 class GlyphSource : public FrameSource {
@@ -39,16 +43,24 @@ public:
     // The font `font` (a file, or a family name fontconfig knows; `fontIndex` in a collection) drawing
     // `characters`. Null, with the reason, when the font cannot be found or read, a character has no glyph
     // (unless missingBlank) or no code in the index, or a size passes the limits.
+    // `strings`' lines become tables of their characters' indices, each ended by endMark().
     static std::unique_ptr<GlyphSource> open(const QString &font, int fontIndex, const QList<char32_t> &characters,
-                                             const GlyphOptions &options, const Limits &limits, Refusal *errorString);
+                                             const GlyphOptions &options, const Limits &limits, Refusal *errorString,
+                                             TextLines strings = {});
 
     FrameKind kind() const override { return FrameKind::Glyphs; }
     int count() const override { return int(characters_.size()); }
-    QSize size(int i) const override { return cells_[std::size_t(i)]; }
+    QSize size(int i) const override;
     std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
     QString label(int i) const override;
     QString what(int i) const override { return QStringLiteral("the cell of ") + label(i); }
     QList<FrameTable> tables() const override;
+    bool tight() const override { return options_.crop; }
+    // Whether the cells are the GB2312 grid.
+    bool grid() const { return options_.grid; }
+
+    // What ends each string's indices: 0xFF, or 0xFFFF in a table of 255 glyphs or more.
+    std::uint32_t endMark() const { return characters_.size() < 0xFF ? 0xFF : 0xFFFF; }
 
     // The characters whose glyphs do not fit their cells, cut at the edges.
     const QList<char32_t> &cut() const { return cut_; }
@@ -85,6 +97,10 @@ private:
     bool measureCells(int height, Refusal *errorString);
     // The baseline, and where each glyph's ink lies in its cell.
     void place(int height);
+    // Glyph i's ink inside its cell: where it lies there, and its size.
+    QRect inkBox(int i) const;
+    // Each string's indices, or the first character not in the table.
+    bool indexStrings(Refusal *errorString);
 
     std::unique_ptr<Font> font_;
     QList<char32_t> characters_;
@@ -98,4 +114,6 @@ private:
     int baseline_ = 0;
     QList<char32_t> cut_;
     bool cutDown_ = false;
+    TextLines strings_;
+    QList<FrameTable> stringTables_;
 };

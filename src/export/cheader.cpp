@@ -72,7 +72,7 @@ QString arrayName(const QString &prefix, const QString &name, bool fromFile, boo
     return made;
 }
 
-QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, std::int64_t>> &macros,
+QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, QString>> &macros,
                     const QStringList &externs)
 {
     const QString guard = QStringLiteral("TESSALINE_") + name.toUpper() + QStringLiteral("_H");

@@ -43,14 +43,8 @@ public:
     }
     void frameStart(const QString &label, QByteArray &out) override
     {
-        if (!label.isEmpty()) {
-            const QString line = format_ == CodeFormat::A51
-                                     ? QStringLiteral("; ") + textInComment(format_, label)
-                                     : QStringLiteral("/* ") + textInComment(format_, label) + QStringLiteral(" */");
-            const EncodedText text = encodeText(line + QStringLiteral("\r\n"), options_.encoding);
-            lossless_ = lossless_ && text.lossless;
-            out.append(text.bytes);
-        }
+        if (!label.isEmpty())
+            comment(label, out);
         if (named() && options_.table)
             out.append("{\r\n");
     }
@@ -72,6 +66,8 @@ public:
         for (const FrameTable &table : options_.tables) {
             const TableLayout layout = layoutOf(table);
             const QByteArray name = (options_.name + layout.suffix).toLatin1();
+            if (table.kind == FrameValues::String) // the line the indices spell, as a comment
+                comment(table.comment, out);
             if (format_ == CodeFormat::A51) { // DB a byte, DW a word (high byte first, as A51 stores it)
                 out.append(name + ":\r\n");
                 appendTableRows(table, layout.bytes, out);
@@ -88,6 +84,16 @@ public:
 
 private:
     bool named() const { return format_ == CodeFormat::C51 && !options_.name.isEmpty(); }
+    // A line of comment, made inert.
+    void comment(const QString &text, QByteArray &out)
+    {
+        const QString line = format_ == CodeFormat::A51
+                                 ? QStringLiteral("; ") + textInComment(format_, text)
+                                 : QStringLiteral("/* ") + textInComment(format_, text) + QStringLiteral(" */");
+        const EncodedText encoded = encodeText(line + QStringLiteral("\r\n"), options_.encoding);
+        lossless_ = lossless_ && encoded.lossless;
+        out.append(encoded.bytes);
+    }
     // A table's values, 16 a line: A51 "DB 008H" or "DW 0C4E3H", C51 "0x08, " or "0xC4E3, ".
     void appendTableRows(const FrameTable &table, int bytes, QByteArray &out) const
     {

@@ -29,6 +29,12 @@ TableLayout layoutOf(const FrameTable &table)
     case FrameValues::Offsets: // where each packed frame starts, and the end
         layout = {QStringLiteral("_offsets"), 2};
         break;
+    case FrameValues::Boxes: // a glyph's ink box in its cell, and its advance
+        layout = {QStringLiteral("_boxes"), 1};
+        break;
+    case FrameValues::String: // a line's glyphs' indices, and the end mark
+        layout = {QStringLiteral("_s%1").arg(table.index), 1};
+        break;
     }
     const std::uint32_t largest =
         table.values.isEmpty() ? 0 : *std::max_element(table.values.begin(), table.values.end());

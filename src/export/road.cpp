@@ -155,6 +155,7 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     Geometry &g = result->geometry;
     std::int64_t pixels = 0;
     std::int64_t turned = 0;
+    std::int64_t sum = 0;
     for (int i = 0; i < frames.count(); ++i) {
         plans->append(planFrame(frames, i, options, &result->error));
         if (!result->error.isEmpty())
@@ -167,9 +168,10 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
         g.packedWidth = std::max(g.packedWidth, p.packedWidth);
         g.packedHeight = std::max(g.packedHeight, p.packedHeight);
         g.frameBytes = std::max(g.frameBytes, p.frameBytes);
+        sum += p.frameBytes;
     }
     g.frames = int(plans->size());
-    g.dataBytes = g.frameBytes * g.frames;
+    g.dataBytes = frames.tight() ? sum : g.frameBytes * g.frames;
     if (!options.limits.fitsPixels(pixels, QStringLiteral("the %1 frames' %2 pixels").arg(g.frames).arg(pixels),
                                    &result->error))
         return false;
@@ -310,6 +312,7 @@ private:
     bool shownComplemented_ = false;
     bool shownAsToned_ = true;
     bool drawn_ = false;
+    bool tight_ = false; // the frames one after the other, each of its own size
     bool sheetPreview_ = false;
     std::optional<Sheet> sheet_;
     std::unique_ptr<Encoder> encoder_;
@@ -330,8 +333,20 @@ bool Road::plan()
     encode_.pixel = options_.pack.pixel;
     encode_.notes += pixelFormatNotes(options_.pack);
     layout_ = layoutOf(frames_.kind(), frames_.count());
-    encode_.table = layout_.table && !options_.compress;
+    tight_ = frames_.tight();
+    encode_.table = layout_.table && !options_.compress && !tight_;
     encode_.tables = frames_.tables();
+    if (tight_ && !options_.compress) { // where each frame starts, known from the plan
+        std::uint32_t at = 0;
+        for (const Geometry &p : std::as_const(plans_)) {
+            result_.offsets.append(at);
+            at += std::uint32_t(p.frameBytes);
+        }
+        result_.offsets.append(at);
+        const FrameTable offsets{FrameValues::Offsets, result_.offsets};
+        result_.offsetBytes = layoutOf(offsets).bytes;
+        encode_.tables.prepend(offsets);
+    }
     drawn_ = makeEncoder(encode_, g)->takesLevels();
     // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
     // memory limit; a picture alone streams.
@@ -403,6 +418,11 @@ void Road::planPolarity()
 
 bool Road::frame(int i)
 {
+    if (plans_[i].frameBytes == 0) { // a frame without pixels (a cropped space): its label alone
+        bytes_->frameStart(frames_.label(i), output_.block());
+        bytes_->frameEnd(output_.block());
+        return output_.flush();
+    }
     const std::unique_ptr<PictureDecoder> decoder = frames_.open(i, &result_.error);
     if (!decoder) {
         output_.flush(true);
@@ -415,7 +435,7 @@ bool Road::frame(int i)
     // A smaller frame's row of the table ends in zeros.
     static constexpr std::uint8_t zeros[4096] = {};
     const Geometry &g = result_.geometry;
-    for (std::int64_t left = drawn_ || options_.compress ? 0 : g.frameBytes - plans_[i].frameBytes; left > 0;
+    for (std::int64_t left = drawn_ || options_.compress || tight_ ? 0 : g.frameBytes - plans_[i].frameBytes; left > 0;
          left -= std::int64_t(sizeof zeros)) {
         bytes_->bytes(zeros, int(std::min<std::int64_t>(left, sizeof zeros)), output_.block());
         if (!output_.flush())

@@ -161,6 +161,28 @@ void tst_CliFrames::glyphTables_data()
         << "--text A -f a51 --name t --proportional --layout vertical"
         << QByteArray("t:\r\n; A U+0041\r\nDB   000H, 000H, 000H, 000H, 000H\r\nDB   000H, 038H, 028H, 028H, 038H\r\n"
                       "t_codes:\r\nDW   00041H\r\nt_widths:\r\nDB   005H\r\n");
+    QTest::newRow("--range: code points, before --text's") << "--range U+0041 --text 你A -f hex" << a + zeros16 + ni;
+    QTest::newRow("--strings, c51: an array of indices a line, the end mark (cut, warned)")
+        << "--strings strings.txt -f c51 --name t --cell 16x1"
+        << QString::fromUtf8("unsigned char code t[2][2] = {\r\n/* A U+0041 */\r\n{\r\n0x00, 0x00, \r\n},\r\n"
+                             "/* 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, \r\n},\r\n};\r\n"
+                             "unsigned int code t_codes[2] = {\r\n0x0041, 0xC4E3, \r\n};\r\n"
+                             "unsigned char code t_widths[2] = {\r\n0x05, 0x10, \r\n};\r\n"
+                             "/* A你 */\r\nunsigned char code t_s0[3] = {\r\n0x00, 0x01, 0xFF, \r\n};\r\n"
+                             "/* 你 */\r\nunsigned char code t_s1[2] = {\r\n0x01, 0xFF, \r\n};\r\n")
+               .toUtf8();
+    QTest::newRow("--crop, a51: the ink boxes one after the other, where each starts, the boxes")
+        << "--text A你 -f a51 --name t --crop"
+        << QString::fromUtf8("t:\r\n; A U+0041\r\nDB   0F0H\r\nDB   090H\r\nDB   0F0H\r\n"
+                             "; 你 U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\nDB   0FFH, 0FFH\r\n"
+                             "t_offsets:\r\nDW   00000H, 00003H, 00007H\r\nt_codes:\r\nDW   00041H, 0C4E3H\r\n"
+                             "t_widths:\r\nDB   005H, 010H\r\n"
+                             "t_boxes:\r\nDB   001H, 00BH, 004H, 003H, 005H, 000H, 000H, 010H, 002H, 010H\r\n")
+               .toUtf8();
+    QByteArray grid(8178 * 32, '\0');
+    grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
+    QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
+        << "--charset gb2312 --grid --missing blank -f hex" << grid;
     QTest::newRow("pbm: a sheet, 16 cells a row (cut, warned)")
         << "--charset ascii --missing blank --cell 8x2 -f pbm"
         << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
@@ -172,6 +194,7 @@ void tst_CliFrames::glyphTables()
     QFETCH(QByteArray, data);
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     picture(QStringLiteral("text.txt"), QByteArray("A\r\n\xE4\xBD\xA0\nA\n"));
+    picture(QStringLiteral("strings.txt"), QByteArray("A\xE4\xBD\xA0\r\n\xE4\xBD\xA0\n"));
     QStringList arguments{QStringLiteral("--font"), QStringLiteral("tiny.bdf")};
     for (QString word : options.split(u' '))
         arguments << word.remove(u'\'');

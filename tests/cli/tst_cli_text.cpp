@@ -203,7 +203,10 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--bit-order with rgb888") << words("--pixel rgb888 --bit-order lsb t.bmp");
     QTest::newRow("--font and a picture") << words("--font tiny.bdf --text A t.bmp");
     QTest::newRow("--font without characters") << words("--font tiny.bdf");
-    QTest::newRow("--text and --charset") << words("--font tiny.bdf --text A --charset ascii");
+    QTest::newRow("--grid without --charset gb2312") << words("--font tiny.bdf --text A --grid");
+    QTest::newRow("--range backwards") << words("--font tiny.bdf --range U+0042-U+0041");
+    QTest::newRow("--range past U+10FFFF") << words("--font tiny.bdf --range U+110000");
+    QTest::newRow("--range of more than 65535") << words("--font tiny.bdf --range U+0000-U+FFFF");
     QTest::newRow("--text without --font") << words("--text A t.bmp");
     QTest::newRow("--charset big5") << words("--font tiny.bdf --charset big5");
     QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16");

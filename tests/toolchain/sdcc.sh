@@ -7,16 +7,16 @@
 #   simulator, copies them into its display buffer;
 # - it is built again when the picture changes, and no longer compiles when the picture changes size;
 # - two checkouts in different folders generate the same sources (SOURCE_DATE_EPOCH set);
-# - the text example, its glyphs made by tessaline_add_font, draws its line in the simulator exactly as the
-#   converter's sheet of the same text shows it;
+# - the text example, its glyphs (ink boxes) and its menu's lines (glyph indices) made by tessaline_add_font,
+#   draws the lines at any pixel in the simulator exactly as an independent drawing of them with the font shows;
 # - the module refuses at configure time a name that is not a C identifier, a name used twice and a missing
 #   picture, each naming the call, and hands back the generated file's path.
 # - the animation example unpacks, in the simulator, every frame of an animated GIF the test makes (disposal 2
 #   and 3, clear pixels) exactly as the converter composes them, and is smaller packed than not; its decoder
 #   compiles in the classic compilers' dialect too.
-#   sdcc.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR MAKE_ANIMATION      (exit 77, skipped, without sdcc)
+#   sdcc.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR MAKE_ANIMATION DRAW_TEXT      (exit 77, skipped, without sdcc)
 set -euo pipefail
-cli=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd) makeAnimation=$4
+cli=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd) makeAnimation=$4 drawText=$5
 command -v sdcc >/dev/null || { echo "sdcc is not installed (scripts/install-deps installs it)"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -85,9 +85,9 @@ if cmake --build "$work/build" >"$work/rebuild" 2>&1; then
 fi
 grep -q "the logo must be that size" "$work/rebuild" || fail "the size check did not stop the build: $(tail -5 "$work/rebuild")"
 
-# The text example: "你好, 8051!" drawn by the firmware, in the simulator, into its frame buffer (an SSD1306's 8
-# pages of 128 columns, the top pixel of a byte in bit 0) is, bit for bit, a white 128 x 64 picture holding at its
-# top left the converter's PBM sheet of the same text (its cells side by side).
+# The text example: the lines of its menu drawn by the firmware, in the simulator, into its frame buffer (an
+# SSD1306's 8 pages of 128 columns, the top pixel of a byte in bit 0), each from where main.c puts it, are, bit for
+# bit, the same lines drawn by the test's own route from the font's glyphs.
 font=/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf
 [ -f "$font" ] || fail "the WenQuanYi bitmap font is missing (scripts/install-deps installs xfonts-wqy)"
 cp -r "$source/examples/sdcc-text" "$work/text"
@@ -96,28 +96,9 @@ cmake --build "$work/text/build" >/dev/null
 frame=$(awk '$3 == "_frame" {print $2}' "$work/text/build/text_demo.map")
 [ -n "$frame" ] || fail "no symbol frame in the text example's map"
 drawn=$("$here/xram.sh" "$work/text/build/text_demo.ihx" $((16#$frame)) 1024)
-"$cli" --font "$font" --text "你好, 8051!" -f pbm >"$work/sheet.pbm"
-sheet=$(od -An -v -tu1 "$work/sheet.pbm" | awk '
-    { for (i = 1; i <= NF; i++) b[n++] = $i }
-    END {
-        p = 2; w = 0; h = 0 # "P4", then the width and the height, each after white space, and one more
-        while (b[p] == 10 || b[p] == 32) p++
-        while (b[p] >= 48 && b[p] <= 57) w = w * 10 + b[p++] - 48
-        while (b[p] == 10 || b[p] == 32) p++
-        while (b[p] >= 48 && b[p] <= 57) h = h * 10 + b[p++] - 48
-        p++
-        rowBytes = int((w + 7) / 8)
-        for (page = 0; page < 8; page++)
-            for (x = 0; x < 128; x++) {
-                v = 0
-                for (k = 0; k < 8; k++) {
-                    y = 8 * page + k
-                    if (x < w && y < h && int(b[p + y * rowBytes + int(x / 8)] / 2 ^ (7 - x % 8)) % 2) v += 2 ^ k
-                }
-                printf "%02x", v
-            }
-    }')
-[ "$drawn" = "$sheet" ] || fail "the text the firmware drew differs from the converter's sheet"
+model=$("$drawText" "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
+[ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
+[ "$drawn" = "$model" ] || fail "the menu the firmware drew differs from the font's own drawing of it"
 
 # The animation example, on a GIF the test makes: each frame the firmware unpacked, as it copied it aside, is the
 # converter's frame, unpacked.
@@ -161,4 +142,4 @@ refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(picture
 configure 'tessaline_add_picture(pictures a a.bmp FORMAT hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses a good call: $(cat "$work/checks/log")"
 grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "OUTPUT_VARIABLE does not hand back the file"
-echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes; the text firmware draws the converter's sheet; the animation plays ($packedSize bytes packed, $plainSize not)"
+echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes; the text firmware draws its menu as the font does; the animation plays ($packedSize bytes packed, $plainSize not)"
