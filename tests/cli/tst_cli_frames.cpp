@@ -179,6 +179,11 @@ void tst_CliFrames::glyphTables_data()
                              "t_widths:\r\nDB   005H, 010H\r\n"
                              "t_boxes:\r\nDB   001H, 00BH, 004H, 003H, 005H, 000H, 000H, 010H, 002H, 010H\r\n")
                .toUtf8();
+    QTest::newRow("grey: an outline's edges anti-aliased, its coverage the level")
+        << "--font boxes.ttf --text A --size 13 --pixel gray8 -f hex"
+        << QByteArray::fromHex(
+               "ffffffffffffefe7e7e7e7f34b000000007f4b000000007f4b000000007f4b000000007f4b000000007f4b00"
+               "0000007f4b000000007f4b000000007f4b000000007fffffffffffffffffffffffff");
     QByteArray grid(8178 * 32, '\0');
     grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
     QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
@@ -195,7 +200,10 @@ void tst_CliFrames::glyphTables()
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     picture(QStringLiteral("text.txt"), QByteArray("A\r\n\xE4\xBD\xA0\nA\n"));
     picture(QStringLiteral("strings.txt"), QByteArray("A\xE4\xBD\xA0\r\n\xE4\xBD\xA0\n"));
-    QStringList arguments{QStringLiteral("--font"), QStringLiteral("tiny.bdf")};
+    picture(QStringLiteral("boxes.ttf"), readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
+    QStringList arguments; // the tiny bitmap font, unless the row names another
+    if (!options.startsWith(u"--font"))
+        arguments << QStringLiteral("--font") << QStringLiteral("tiny.bdf");
     for (QString word : options.split(u' '))
         arguments << word.remove(u'\'');
     const Run r = run(arguments);
