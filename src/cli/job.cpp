@@ -199,7 +199,7 @@ QString cutWords(const GlyphSource &glyphs, const Options &options)
 }
 
 void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
-                const GlyphSource *glyphs, Report &report);
+                const FrameSource &frames, Report &report);
 } // namespace
 
 int convertOne(const Options &options, const Job &job, Report &report)
@@ -252,15 +252,16 @@ int convertOne(const Options &options, const Job &job, Report &report)
         report.complain(job.output + QStringLiteral(": ") + file.errorString());
         return Refused;
     }
-    reportDone(options, job, road, result, glyphs, report);
+    reportDone(options, job, road, result, frames, report);
     return Success;
 }
 
 namespace {
 
 void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
-                const GlyphSource *glyphs, Report &report)
+                const FrameSource &frames, Report &report)
 {
+    const auto *glyphs = dynamic_cast<const GlyphSource *>(&frames);
     const QString &picture = job.picture;
     const Geometry &g = result.geometry;
     if (glyphs && !glyphs->cut().isEmpty())
@@ -298,12 +299,21 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                             .arg(g.packedHeight)
                             .arg(QLatin1String(nameOf(encode.format)))
                             .arg(g.dataBytes));
-        if (written > 65536)
-            report.complain(QStringLiteral("%1: warning: %2 bytes of data, more than the 64 KiB (65536 bytes) that "
-                                           "one 8051 code bank holds")
-                                .arg(picture)
-                                .arg(written));
     }
+    // An 8051 addresses 64 KiB of code: an A51 or C51 table past that does not fit one bank. (Intel HEX says where
+    // its data ends; raw bytes go to a flash of their own.)
+    if (encode.format != OutputFormat::A51 && encode.format != OutputFormat::C51)
+        return;
+    QList<std::pair<QString, std::int64_t>> tables{{encode.name.isEmpty() ? QStringLiteral("the data") : encode.name,
+                                                    written}};
+    for (const FrameTable &table : frames.tables())
+        tables.append({encode.name + layoutOf(table).suffix, std::int64_t(table.values.size()) * layoutOf(table).bytes});
+    for (const auto &[name, bytes] : tables)
+        if (bytes > 65536)
+            report.complain(QStringLiteral("%1: warning: %2 takes %3 bytes, more than the 64 KiB (65536 bytes) that "
+                                           "one 8051 code bank holds")
+                                .arg(picture, name)
+                                .arg(bytes));
 }
 
 } // namespace
