@@ -7,6 +7,9 @@
 #if LOGO_WIDTH != 128 || LOGO_HEIGHT != 64
 #error "the display shows 128 x 64 pixels: the logo must be that size"
 #endif
+#if LOGO_BITS_PER_PIXEL != 1 || LOGO_LAYOUT != TESSALINE_VERTICAL || LOGO_BIT_ORDER != TESSALINE_LSB_FIRST
+#error "the display takes pages of 8 rows, a byte a column, the top pixel in bit 0"
+#endif
 
 __xdata unsigned char display[LOGO_BYTES];
 

@@ -97,6 +97,8 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     define(macro + QStringLiteral("HEIGHT"), g.height);
     if (road.pack.layout == Layout::Vertical)
         define(macro + QStringLiteral("PAGES"), g.packedHeight / 8);
+    for (const auto &[suffix, value] : formatMacros(road.pack))
+        macros.append({macro + suffix, value});
     QStringList externs;
     const FrameLayout layout = layoutOf(frames.kind(), frames.count());
     const QString count = macro + layout.countName;
@@ -136,7 +138,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     }
     const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pack), encode.font);
-    return encodeText(cHeaderText(comment, encode.name, macros, externs), encode.encoding).bytes;
+    return encodeText(cHeaderText(comment, encode.name, formatConstants(), macros, externs), encode.encoding).bytes;
 }
 
 // Whether a picture of `g` fits the display's screen (either way round, where the display can turn its scan).
@@ -304,10 +306,11 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
     // its data ends; raw bytes go to a flash of their own.)
     if (encode.format != OutputFormat::A51 && encode.format != OutputFormat::C51)
         return;
-    QList<std::pair<QString, std::int64_t>> tables{{encode.name.isEmpty() ? QStringLiteral("the data") : encode.name,
-                                                    written}};
+    QList<std::pair<QString, std::int64_t>> tables{
+        {encode.name.isEmpty() ? QStringLiteral("the data") : encode.name, written}};
     for (const FrameTable &table : frames.tables())
-        tables.append({encode.name + layoutOf(table).suffix, std::int64_t(table.values.size()) * layoutOf(table).bytes});
+        tables.append(
+            {encode.name + layoutOf(table).suffix, std::int64_t(table.values.size()) * layoutOf(table).bytes});
     for (const auto &[name, bytes] : tables)
         if (bytes > 65536)
             report.complain(QStringLiteral("%1: warning: %2 takes %3 bytes, more than the 64 KiB (65536 bytes) that "

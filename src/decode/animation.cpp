@@ -153,7 +153,8 @@ std::unique_ptr<PictureDecoder> GifAnimation::open(int i, Refusal *errorString)
 
 QString GifAnimation::label(int i) const
 {
-    return QStringLiteral("frame %1 of %2, %3 ms").arg(i + 1).arg(frames_.size()).arg(frames_[std::size_t(i)].delay);
+    // Counted from 0, as the arrays are.
+    return QStringLiteral("frame %1 of %2, %3 ms").arg(i).arg(frames_.size()).arg(frames_[std::size_t(i)].delay);
 }
 
 QList<FrameTable> GifAnimation::tables() const

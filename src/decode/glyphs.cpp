@@ -751,11 +751,16 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
     return picture;
 }
 
-QString GlyphSource::label(int i) const
+QString GlyphSource::characterOf(int i) const
 {
     if (options_.grid && characters_[i] == 0)
         return QStringLiteral("GB2312 %1, empty").arg(0xA1A1 + (i / 94 << 8) + i % 94, 4, 16).toUpper();
     return characterLabel(characters_[i]);
+}
+
+QString GlyphSource::label(int i) const
+{
+    return QStringLiteral("%1: ").arg(i) + characterOf(i); // its index in the table
 }
 
 QList<FrameTable> GlyphSource::tables() const

@@ -53,7 +53,7 @@ public:
     QSize size(int i) const override;
     std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
     QString label(int i) const override;
-    QString what(int i) const override { return QStringLiteral("the cell of ") + label(i); }
+    QString what(int i) const override { return QStringLiteral("the cell of ") + characterOf(i); }
     QList<FrameTable> tables() const override;
     bool tight() const override { return options_.crop; }
     // Whether the cells are the GB2312 grid.
@@ -69,6 +69,8 @@ public:
 
 private:
     struct Drawn;
+    // The character of glyph i, as comments and messages name it.
+    QString characterOf(int i) const;
     GlyphSource();
     // The cells' height: a bitmap font's own size, or the size asked; 0 with the reason.
     int cellHeight(Refusal *errorString);

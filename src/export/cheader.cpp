@@ -72,14 +72,20 @@ QString arrayName(const QString &prefix, const QString &name, bool fromFile, boo
     return made;
 }
 
-QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, QString>> &macros,
-                    const QStringList &externs)
+QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, int>> &shared,
+                    const QList<std::pair<QString, QString>> &macros, const QStringList &externs)
 {
     const QString guard = QStringLiteral("TESSALINE_") + name.toUpper() + QStringLiteral("_H");
     QString text = comment;
     text += QStringLiteral("#ifndef ") + guard + QStringLiteral("\r\n#define ") + guard + QStringLiteral("\r\n\r\n");
+    if (!shared.isEmpty()) {
+        text += QStringLiteral("#ifndef %1\r\n").arg(shared.first().first);
+        for (const auto &[constant, value] : shared)
+            text += QStringLiteral("#define %1 %2\r\n").arg(constant).arg(value);
+        text += QStringLiteral("#endif\r\n\r\n");
+    }
     for (const auto &[macro, value] : macros)
-        text += QStringLiteral("#define %1 %2\r\n").arg(macro).arg(value);
+        text += QStringLiteral("#define %1 %2\r\n").arg(macro, value);
     text += QStringLiteral("\r\n");
     for (const QString &declaration : externs)
         text += QStringLiteral("extern ") + declaration + QStringLiteral(";\r\n");

@@ -32,7 +32,8 @@ bool isA51ReservedWord(const QString &name);
 QString arrayName(const QString &prefix, const QString &name, bool fromFile, bool a51);
 
 // A header for the C51 arrays of one file: `comment` (C comment lines, each ended by CR LF), then an include
-// guard made from `name`, a #define for each of `macros` (its name, with any parameters, and its text), and an
-// extern declaration for each of `externs` (written as given, without the semicolon), CR LF line ends.
-QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, QString>> &macros,
-                    const QStringList &externs);
+// guard made from `name`, the `shared` constants (defined once, however many headers have them), a #define for
+// each of `macros` (its name, with any parameters, and its text), and an extern declaration for each of `externs`
+// (written as given, without the semicolon), CR LF line ends.
+QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, int>> &shared,
+                    const QList<std::pair<QString, QString>> &macros, const QStringList &externs);

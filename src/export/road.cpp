@@ -114,6 +114,36 @@ QStringList pixelFormatNotes(const PackOptions &pack)
     return {QStringLiteral("像素格式：%1，每像素1字节").arg(name)};
 }
 
+QList<std::pair<QString, int>> formatConstants()
+{
+    QList<std::pair<QString, int>> constants;
+    for (int k = 0; k <= int(PixelFormat::Rgb888); ++k)
+        constants.append(
+            {QStringLiteral("TESSALINE_") + QString::fromLatin1(traitsOf(PixelFormat(k)).name).toUpper(), k});
+    constants << std::pair{QStringLiteral("TESSALINE_HORIZONTAL"), 0}
+              << std::pair{QStringLiteral("TESSALINE_VERTICAL"), 1}
+              << std::pair{QStringLiteral("TESSALINE_MSB_FIRST"), 0}
+              << std::pair{QStringLiteral("TESSALINE_LSB_FIRST"), 1}
+              << std::pair{QStringLiteral("TESSALINE_BIG_ENDIAN"), 0}
+              << std::pair{QStringLiteral("TESSALINE_LITTLE_ENDIAN"), 1};
+    return constants;
+}
+
+QList<std::pair<QString, QString>> formatMacros(const PackOptions &pack)
+{
+    const PixelFormatTraits &traits = traitsOf(pack.pixel);
+    const bool vertical = pack.layout == Layout::Vertical;
+    return {{QStringLiteral("PIXEL_FORMAT"), QStringLiteral("TESSALINE_") + QString::fromLatin1(traits.name).toUpper()},
+            {QStringLiteral("BITS_PER_PIXEL"), QString::number(traits.bits)},
+            {QStringLiteral("LAYOUT"),
+             vertical ? QStringLiteral("TESSALINE_VERTICAL") : QStringLiteral("TESSALINE_HORIZONTAL")},
+            {QStringLiteral("BIT_ORDER"), pack.bitOrder == BitOrder::MsbFirst ? QStringLiteral("TESSALINE_MSB_FIRST")
+                                                                              : QStringLiteral("TESSALINE_LSB_FIRST")},
+            {QStringLiteral("BYTE_ORDER"), pack.byteOrder == ByteOrder::BigEndian
+                                               ? QStringLiteral("TESSALINE_BIG_ENDIAN")
+                                               : QStringLiteral("TESSALINE_LITTLE_ENDIAN")}};
+}
+
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
 {
     SinglePicture picture(decoder);

@@ -50,6 +50,12 @@ struct RoadResult {
 // The header lines that say how the bytes are laid out, where the pixel format is not mono: nothing for mono.
 QStringList pixelFormatNotes(const PackOptions &pack);
 
+// How the bytes are laid out, for a header to say to a program: each a name after the array's (PIXEL_FORMAT,
+// BITS_PER_PIXEL, LAYOUT, BIT_ORDER, BYTE_ORDER) and its value, a number or one of formatConstants()'s names.
+QList<std::pair<QString, QString>> formatMacros(const PackOptions &pack);
+// The named constants those values are: TESSALINE_MONO, TESSALINE_VERTICAL, TESSALINE_LSB_FIRST and the others.
+QList<std::pair<QString, int>> formatConstants();
+
 // Runs a picture down the road a row at a time, as the decoder delivers its rows: decode, turn, tone, pack,
 // encode, into `sink` in large blocks. The picture is held whole only to rotate it or flip it upside down,
 // within the memory limit. A picture whose rows (as turned) make no whole number of bytes is refused before

@@ -73,23 +73,23 @@ void tst_CliFrames::framesAndTiles_data()
     QTest::newRow("--frames, c51: a table, its lines, the delays")
         << gif << "-f c51 --pixel gray8 --frames --name a"
         << QByteArray("unsigned char code a[4][3] = {\r\n"
-                      "/* frame 1 of 4, 100 ms */\r\n{\r\n0x4C, 0x96, 0x1D, \r\n},\r\n"
-                      "/* frame 2 of 4, 200 ms */\r\n{\r\n0x4C, 0x96, 0x4C, \r\n},\r\n"
-                      "/* frame 3 of 4, 300 ms */\r\n{\r\n0x4C, 0xFF, 0x96, \r\n},\r\n"
-                      "/* frame 4 of 4, 400 ms */\r\n{\r\n0x4C, 0x1D, 0xFF, \r\n},\r\n};\r\n"
+                      "/* frame 0 of 4, 100 ms */\r\n{\r\n0x4C, 0x96, 0x1D, \r\n},\r\n"
+                      "/* frame 1 of 4, 200 ms */\r\n{\r\n0x4C, 0x96, 0x4C, \r\n},\r\n"
+                      "/* frame 2 of 4, 300 ms */\r\n{\r\n0x4C, 0xFF, 0x96, \r\n},\r\n"
+                      "/* frame 3 of 4, 400 ms */\r\n{\r\n0x4C, 0x1D, 0xFF, \r\n},\r\n};\r\n"
                       "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
     QTest::newRow("--frames, c51: a delay past 65535 ms widens the table")
         << encodeGif({{solid(1, 1, qRgb(0, 0, 0)), {}, 0, 65535, std::nullopt}}, QSize(1, 1))
         << "-f c51 --pixel gray8 --frames --name a"
-        << QByteArray("unsigned char code a[1][1] = {\r\n/* frame 1 of 1, 655350 ms */\r\n{\r\n0x00, \r\n},\r\n};\r\n"
+        << QByteArray("unsigned char code a[1][1] = {\r\n/* frame 0 of 1, 655350 ms */\r\n{\r\n0x00, \r\n},\r\n};\r\n"
                       "unsigned long code a_delays[1] = {\r\n0x0009FFF6, \r\n};\r\n");
     QTest::newRow("--frames --compress, c51: one array, the offsets")
         << gif << "-f c51 --pixel gray8 --frames --name a --compress packbits"
         << QByteArray("unsigned char code a[16] = {\r\n"
-                      "/* frame 1 of 4, 100 ms */\r\n0x02, 0x4C, 0x96, 0x1D, \r\n"
-                      "/* frame 2 of 4, 200 ms */\r\n0x02, 0x4C, 0x96, 0x4C, \r\n"
-                      "/* frame 3 of 4, 300 ms */\r\n0x02, 0x4C, 0xFF, 0x96, \r\n"
-                      "/* frame 4 of 4, 400 ms */\r\n0x02, 0x4C, 0x1D, 0xFF, \r\n};\r\n"
+                      "/* frame 0 of 4, 100 ms */\r\n0x02, 0x4C, 0x96, 0x1D, \r\n"
+                      "/* frame 1 of 4, 200 ms */\r\n0x02, 0x4C, 0x96, 0x4C, \r\n"
+                      "/* frame 2 of 4, 300 ms */\r\n0x02, 0x4C, 0xFF, 0x96, \r\n"
+                      "/* frame 3 of 4, 400 ms */\r\n0x02, 0x4C, 0x1D, 0xFF, \r\n};\r\n"
                       "unsigned int code a_offsets[5] = {\r\n0x0000, 0x0004, 0x0008, 0x000C, 0x0010, \r\n};\r\n"
                       "unsigned int code a_delays[4] = {\r\n0x0064, 0x00C8, 0x012C, 0x0190, \r\n};\r\n");
     QTest::newRow("--frames, pbm: side by side")
@@ -148,24 +148,25 @@ void tst_CliFrames::glyphTables_data()
         << "--text A -f hex --display ssd1322 --cell 8x12" << QByteArray(44, '\0') + QByteArray("\x0F\xFF\xF0\0", 4);
     QTest::newRow("c51, named: a row a glyph, its line, the codes (cut, warned)")
         << "--text 你 -f c51 --name t --cell 16x1"
-        << QString::fromUtf8("unsigned char code t[1][2] = {\r\n/* 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, "
+        << QString::fromUtf8("unsigned char code t[1][2] = {\r\n/* 0: 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, "
                              "\r\n},\r\n};\r\nunsigned int code t_codes[1] = {\r\n0xC4E3, \r\n};\r\n"
                              "unsigned char code t_widths[1] = {\r\n0x10, \r\n};\r\n")
                .toUtf8();
     QTest::newRow("a51, unicode codes, proportional widths (cut, warned)")
         << "--text A你 -f a51 --name t --cell 8x1 --proportional --index unicode"
-        << QByteArray("t:\r\n; A U+0041\r\nDB   000H\r\nDB   000H\r\n; ") + QString::fromUtf8("你").toUtf8() +
+        << QByteArray("t:\r\n; 0: A U+0041\r\nDB   000H\r\nDB   000H\r\n; 1: ") + QString::fromUtf8("你").toUtf8() +
                " U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\n"
                "t_codes:\r\nDW   00041H, 04F60H\r\nt_widths:\r\nDB   005H, 010H\r\n"; // advances, not cells
     QTest::newRow("vertical, proportional: the advance, not whole bytes")
         << "--text A -f a51 --name t --proportional --layout vertical"
-        << QByteArray("t:\r\n; A U+0041\r\nDB   000H, 000H, 000H, 000H, 000H\r\nDB   000H, 038H, 028H, 028H, 038H\r\n"
-                      "t_codes:\r\nDW   00041H\r\nt_widths:\r\nDB   005H\r\n");
+        << QByteArray(
+               "t:\r\n; 0: A U+0041\r\nDB   000H, 000H, 000H, 000H, 000H\r\nDB   000H, 038H, 028H, 028H, 038H\r\n"
+               "t_codes:\r\nDW   00041H\r\nt_widths:\r\nDB   005H\r\n");
     QTest::newRow("--range: code points, before --text's") << "--range U+0041 --text 你A -f hex" << a + zeros16 + ni;
     QTest::newRow("--strings, c51: an array of indices a line, the end mark (cut, warned)")
         << "--strings strings.txt -f c51 --name t --cell 16x1"
-        << QString::fromUtf8("unsigned char code t[2][2] = {\r\n/* A U+0041 */\r\n{\r\n0x00, 0x00, \r\n},\r\n"
-                             "/* 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, \r\n},\r\n};\r\n"
+        << QString::fromUtf8("unsigned char code t[2][2] = {\r\n/* 0: A U+0041 */\r\n{\r\n0x00, 0x00, \r\n},\r\n"
+                             "/* 1: 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, \r\n},\r\n};\r\n"
                              "unsigned int code t_codes[2] = {\r\n0x0041, 0xC4E3, \r\n};\r\n"
                              "unsigned char code t_widths[2] = {\r\n0x05, 0x10, \r\n};\r\n"
                              "/* A你 */\r\nunsigned char code t_s0[3] = {\r\n0x00, 0x01, 0xFF, \r\n};\r\n"
@@ -173,8 +174,8 @@ void tst_CliFrames::glyphTables_data()
                .toUtf8();
     QTest::newRow("--crop, a51: the ink boxes one after the other, where each starts, the boxes")
         << "--text A你 -f a51 --name t --crop"
-        << QString::fromUtf8("t:\r\n; A U+0041\r\nDB   0F0H\r\nDB   090H\r\nDB   0F0H\r\n"
-                             "; 你 U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\nDB   0FFH, 0FFH\r\n"
+        << QString::fromUtf8("t:\r\n; 0: A U+0041\r\nDB   0F0H\r\nDB   090H\r\nDB   0F0H\r\n"
+                             "; 1: 你 U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\nDB   0FFH, 0FFH\r\n"
                              "t_offsets:\r\nDW   00000H, 00003H, 00007H\r\nt_codes:\r\nDW   00041H, 0C4E3H\r\n"
                              "t_widths:\r\nDB   005H, 010H\r\n"
                              "t_boxes:\r\nDB   001H, 00BH, 004H, 003H, 005H, 000H, 000H, 010H, 002H, 010H\r\n")
