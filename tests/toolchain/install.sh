@@ -77,6 +77,10 @@ for package in tessaline-cli tessaline; do
     dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | normalised >"$work/packaged"
     diff -u <(listed "$package") "$work/packaged" || fail "$package holds other files than the README lists"
 done
+for package in tessaline-cli tessaline; do
+    dpkg-deb --fsys-tarfile "$work/deb/${package}_1.0-1_amd64.deb" | tar -xO "./usr/share/doc/$package/copyright" |
+        grep -qx "License: Expat" || fail "$package's copyright file does not grant the MIT (Expat) licence"
+done
 depends() { dpkg-deb -f "$work/deb/$1_1.0-1_amd64.deb" Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//'; }
 for needed in libqt6core6 libjpeg62-turbo libgif7 libpng16-16; do
     depends tessaline-cli | grep -qx "$needed" || fail "tessaline-cli does not depend on $needed"
