@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "app/form1.h"
 #include "app/qtplatform.h"
 
@@ -15,7 +16,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setApplicationVersion(QStringLiteral(TESSALINE_VERSION));
 
     // The program speaks Chinese whatever the locale, Qt's own buttons and dialogs included (OK reads 确定).
     QTranslator qtTranslator;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/texts.h"
+#include "core/version.h"
 
 #include <QStringView>
 
@@ -8,7 +9,7 @@
 namespace Texts {
 
 inline constexpr QStringView applicationTitle = u"Tessaline";
-inline constexpr QStringView windowCaption = u"Tessaline V1.0";
+inline constexpr QStringView windowCaption = u"Tessaline V" TESSALINE_VERSION;
 
 // First panel of the status bar.
 inline constexpr QStringView ready = u"准备就绪！";

@@ -7,6 +7,7 @@
 // options: the command line; batch: which pictures go where; job: one picture down the road; report: what is
 // said on standard error.
 
+#include "core/version.h"
 #include "cli/batch.h"
 #include "cli/options.h"
 #include "cli/report.h"
@@ -19,7 +20,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(programName));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSALINE_VERSION));
 
     int exitCode = UsageError;
     const std::optional<Options> options = parseOptions(QCoreApplication::arguments(), &exitCode);

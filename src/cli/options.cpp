@@ -4,6 +4,7 @@
 
 #include "options.h"
 
+#include "core/version.h"
 #include "cli/displays.h"
 #include "cli/report.h"
 #include "decode/charsets.h"
@@ -879,7 +880,7 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
         return std::nullopt;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        std::printf("%s 1.0\n", programName);
+        std::printf("%s %s\n", programName, TESSALINE_VERSION);
         *exitCode = Success;
         return std::nullopt;
     }

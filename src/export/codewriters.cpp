@@ -1,5 +1,6 @@
 #include "codewriters.h"
 
+#include "core/version.h"
 #include "core/clock.h"
 #include "core/texts.h"
 #include "decode/decoder.h"
@@ -152,7 +153,7 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
     line({font ? u"字体文件来自：【" : u"图片文件来自：【", textInComment(format, picfile), u"】"});
     line({u"图片宽度：", QString::number(width), u"     图片高度：", QString::number(height)});
     line({u"本数据文件建立日期：", stamp.date, u";  建立时间：", stamp.time});
-    line({u"本数据文件由Tessaline【图片数据生成器】V1.0自动生成！"});
+    line({u"本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION u"自动生成！"});
     for (const QString &note : notes)
         line({textInComment(format, note)});
     return text;

@@ -1,5 +1,6 @@
 #include "form3.h"
 
+#include "core/version.h"
 #include "core/twips.h"
 
 #include <QPushButton>
@@ -11,7 +12,7 @@ namespace {
 
 const QStringList paragraphs{
     QStringLiteral("软件名称：Tessaline【图片数据生成器】"),
-    QStringLiteral("软件版本：V1.0"),
+    QStringLiteral("软件版本：V" TESSALINE_VERSION),
     QStringLiteral("运行平台：Win9X/Win2000/WinXP"),
     QStringLiteral("软件设计：Tessaline 开发组"),
     QStringLiteral("e－mail：tessaline@example.org"),

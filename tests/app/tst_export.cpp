@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "app/form1.h"
 #include "app/statuspanels.h"
 #include "app/texts.h"
@@ -24,15 +25,16 @@ namespace {
 const QByteArray exampleA51 = ";----  图片文件来自：【%1】  ----\r\n"
                               ";----  图片宽度：16     图片高度：2  ----\r\n"
                               ";----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----\r\n"
-                              ";----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----\r\n"
+                              ";----  本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION "自动生成！  ----\r\n"
                               "DB   081H, 0FFH\r\n"
                               "DB   000H, 00AH\r\n";
-const QByteArray exampleC51 = "/*----  图片文件来自：【%1】  ----*/\r\n"
-                              "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
-                              "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
-                              "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
-                              "0x81, 0xFF, \r\n"
-                              "0x00, 0x0A, \r\n";
+const QByteArray exampleC51 =
+    "/*----  图片文件来自：【%1】  ----*/\r\n"
+    "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
+    "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
+    "/*----  本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION "自动生成！  ----*/\r\n"
+    "0x81, 0xFF, \r\n"
+    "0x00, 0x0A, \r\n";
 
 // A window with a program directory of its own and, when `picture` is given, that picture imported.
 struct Session {

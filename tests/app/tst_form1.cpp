@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "cli/report.h"
 #include "app/form1.h"
 #include "app/qtplatform.h"
@@ -80,7 +81,7 @@ void tst_Form1::controlsAndStartValues()
 {
     ScriptedPlatform platform;
     Form1 form(platform);
-    QCOMPARE(form.windowTitle(), QStringLiteral("Tessaline V1.0"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tessaline V" TESSALINE_VERSION));
     QVERIFY(!form.windowIcon().isNull());
     QCOMPARE(form.Cmd_loadpic->text(), QStringLiteral("导入图片..."));
     QCOMPARE(form.Cmd_convert->text(), QStringLiteral("彩色>>黑白..."));

@@ -1,5 +1,6 @@
 // The converter for real displays: layouts, bit orders, thresholds, dithering, turning, PBM, PNG and the preview.
 
+#include "core/version.h"
 #include "cli/report.h"
 #include "cli/converter.h"
 
@@ -226,7 +227,7 @@ void tst_CliDisplays::displayOptions()
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QByteArray out = r.out;
     if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")))
-        out = out.mid(out.indexOf("\r\n", out.indexOf("V1.0")) + 2); // after the fourth header line
+        out = out.mid(out.indexOf("\r\n", out.indexOf("V" TESSALINE_VERSION)) + 2); // after the fourth header line
     QCOMPARE(out.toHex(' '), data.toHex(' '));
 }
 

@@ -70,7 +70,7 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
         << QStringLiteral("holding the interlaced GIF frame whole takes 1024 bytes")
         << QStringList{"--max-memory", "1023"};
     // A frame that restores what was under it keeps a second copy of the 16 x 16 screen: 2 x 1024 bytes.
-    const GifFrame restored{solid(16, 16, qRgb(0, 0, 0)), {}, 3};
+    const GifFrame restored{solid(16, 16, qRgb(0, 0, 0)), {}, 3, 0, std::nullopt};
     QTest::newRow("past --max-memory 2047, disposal 3")
         << "restores.gif" << encodeGif({restored, restored}, QSize(16, 16))
         << QStringLiteral("the animation's picture whole takes 2048 bytes")

@@ -1,6 +1,7 @@
 // The converter's text and its command line: the worked example, every picture kind, encodings, usage errors, help,
 // names, headers, batches and standard input.
 
+#include "core/version.h"
 #include "cli/converter.h"
 
 #include "export/textencoding.h"
@@ -53,7 +54,8 @@ void tst_CliTextOutput::c51OfTheWorkedExample()
              QStringLiteral("/*----  图片文件来自：【t.bmp】  ----*/\r\n"
                             "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
                             "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
-                            "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
+                            "/*----  本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION
+                            "自动生成！  ----*/\r\n"
                             "0x81, 0xFF, \r\n"
                             "0x00, 0x0A, \r\n"));
 }
@@ -246,7 +248,7 @@ void tst_CliTextOutput::helpAndVersion()
         QVERIFY2(help.out.contains(option), option);
     const Run version = run({QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
-    QCOMPARE(version.out, QByteArray("tessaline-cli 1.0\n"));
+    QCOMPARE(version.out, QByteArray("tessaline-cli " TESSALINE_VERSION "\n"));
     QVERIFY(run({QStringLiteral("t.bmp")}, "0").out.contains("1970-01-01;"));
     const Run badEpoch = run({QStringLiteral("t.bmp")}, "tomorrow");
     QCOMPARE(badEpoch.exitCode, 2);
@@ -340,7 +342,8 @@ void tst_CliTextOutput::headerDeclaresTheArray()
              QStringLiteral("/*----  图片文件来自：【t.bmp】  ----*/\r\n"
                             "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
                             "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
-                            "/*----  本数据文件由Tessaline【图片数据生成器】V1.0自动生成！  ----*/\r\n"
+                            "/*----  本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION
+                            "自动生成！  ----*/\r\n"
                             "#ifndef TESSALINE_LOGO_H\r\n#define TESSALINE_LOGO_H\r\n\r\n"
                             "#ifndef TESSALINE_MONO\r\n#define TESSALINE_MONO 0\r\n#define TESSALINE_GRAY2 1\r\n"
                             "#define TESSALINE_GRAY4 2\r\n#define TESSALINE_GRAY8 3\r\n#define TESSALINE_RGB332 4\r\n"

@@ -65,7 +65,7 @@ findWindow() {
 start() {
     "$work/tessaline" "$@" >"$work/log" 2>&1 &
     pids+=($!)
-    window=$(findWindow '^Tessaline V1.0$')
+    window=$(findWindow '^Tessaline V[0-9.]*$')
 }
 # The window's outer size, client plus the frame extents the manager announces: "W H".
 outer() {

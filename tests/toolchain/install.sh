@@ -7,6 +7,7 @@
 #   install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd) source=$(cd "$2" && pwd)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -60,11 +61,11 @@ mkdir "$work/use"
 cat >"$work/use/CMakeLists.txt" <<'CMAKE'
 cmake_minimum_required(VERSION 3.19)
 project(use NONE)
-find_package(Tessaline 1.0 REQUIRED)
+find_package(Tessaline ${VERSION} REQUIRED)
 add_custom_target(pictures ALL)
 tessaline_add_picture(pictures logo "${PICTURE}" FORMAT hex OPTIONS --layout vertical)
 CMAKE
-cmake -S "$work/use" -B "$work/use/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+cmake -S "$work/use" -B "$work/use/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" -DVERSION="$version" \
     -DPICTURE="$source/examples/sdcc-logo/logo.bmp" >/dev/null
 cmake --build "$work/use/build" >/dev/null
 "$work/prefix/bin/tessaline-cli" --format hex --layout vertical "$source/examples/sdcc-logo/logo.bmp" >"$work/expected"
@@ -72,16 +73,16 @@ cmp -s "$work/expected" "$work/use/build/logo.bin" || fail "find_package from th
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null
 for package in tessaline-cli tessaline; do
-    deb=$work/deb/${package}_1.0-1_amd64.deb
+    deb=$work/deb/${package}_${version}-1_amd64.deb
     [ -f "$deb" ] || fail "no package $package"
     dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | normalised >"$work/packaged"
     diff -u <(listed "$package") "$work/packaged" || fail "$package holds other files than the README lists"
 done
 for package in tessaline-cli tessaline; do
-    dpkg-deb --fsys-tarfile "$work/deb/${package}_1.0-1_amd64.deb" | tar -xO "./usr/share/doc/$package/copyright" |
+    dpkg-deb --fsys-tarfile "$work/deb/${package}_${version}-1_amd64.deb" | tar -xO "./usr/share/doc/$package/copyright" |
         grep -qx "License: Expat" || fail "$package's copyright file does not grant the MIT (Expat) licence"
 done
-depends() { dpkg-deb -f "$work/deb/$1_1.0-1_amd64.deb" Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//'; }
+depends() { dpkg-deb -f "$work/deb/$1_${version}-1_amd64.deb" Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//'; }
 for needed in libqt6core6 libjpeg62-turbo libgif7 libpng16-16; do
     depends tessaline-cli | grep -qx "$needed" || fail "tessaline-cli does not depend on $needed"
 done

@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "core/twips.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
@@ -113,7 +114,7 @@ void tst_Windows::aboutText()
     const QStringList paragraphs = about->RTBox_about->toPlainText().split(u'\n');
     QCOMPARE(paragraphs.size(), 9);
     QCOMPARE(paragraphs[0], QStringLiteral("软件名称：Tessaline【图片数据生成器】"));
-    QCOMPARE(paragraphs[1], QStringLiteral("软件版本：V1.0"));
+    QCOMPARE(paragraphs[1], QStringLiteral("软件版本：V" TESSALINE_VERSION));
     QCOMPARE(paragraphs[2], QStringLiteral("运行平台：Win9X/Win2000/WinXP"));
     QVERIFY(paragraphs[3].startsWith(QStringLiteral("软件设计：")));
     QVERIFY(paragraphs[4].startsWith(QStringLiteral("e－mail：")));
