@@ -1,18 +1,31 @@
 # The folder of this module, where the 8051 PackBits decoder lies beside it.
 set(_TESSALINE_MODULE_DIR "${CMAKE_CURRENT_LIST_DIR}")
 
+# SDCC tells the build which headers a source reads when its preprocessor is asked to (a make rule, as GCC's):
+# asked, the build compiles again only the sources that include a generated header when it changes.
+if(CMAKE_C_COMPILER_ID STREQUAL "SDCC" AND NOT CMAKE_DEPFILE_FLAGS_C)
+    set(CMAKE_DEPFILE_FLAGS_C "-Wp,-MMD,<DEP_FILE>")
+    set(CMAKE_C_DEPFILE_FORMAT gcc)
+    set(CMAKE_C_DEPENDS_USE_COMPILER TRUE)
+endif()
+
 # tessaline_add_picture(<target> <name> <picture> [FORMAT c51|a51|hex|ihex|pbm|png] [HEADER]
 #                       [OUTPUT_VARIABLE <variable>] [OPTIONS <converter options>...])
 #
 # Converts <picture> with tessaline-cli into <name> with the format's extension (.c, .a51, .bin, .hex, .pbm, .png)
 # in the current build folder, named <name> where the format has names (--name for c51 and a51), and adds it to
-# <target>. The file is made again whenever the picture or the converter changes. FORMAT defaults to c51;
-# OPTIONS are handed to the converter as they are (for example --layout vertical --c-dialect sdcc).
+# <target>. The file is made again whenever the picture or the converter changes. FORMAT defaults to c51 (or the
+# --format OPTIONS give); OPTIONS are handed to the converter as they are (for example --layout vertical), but
+# for those the module sets itself: --name, --header, --output and --output-dir, and --format where FORMAT is
+# given, are refused when the project is configured. The C dialect follows the compiler: --c-dialect sdcc for
+# SDCC, the classic compilers' keil otherwise, unless OPTIONS say.
 #
 # HEADER (c51): also writes <name>.h beside the source, declaring the array with its size and NAME_WIDTH,
-# NAME_HEIGHT, NAME_BYTES (NAME_PAGES in the vertical layout), and puts its folder on <target>'s include path,
-# so that #include "<name>.h" finds it; the C sources <target> has when the call is made are compiled again
-# whenever the header changes. OUTPUT_VARIABLE: the generated file's path is set in <variable>.
+# NAME_HEIGHT, NAME_BYTES (NAME_PAGES in the vertical layout) and the data's format, and puts its folder on
+# <target>'s include path, so that #include "<name>.h" finds it. A source is compiled again when a header it
+# includes changes, as the compiler tells the build (SDCC, GCC, Clang); with a compiler that does not tell, the
+# C sources <target> has when the call is made are. OUTPUT_VARIABLE: the generated file's path is set in
+# <variable>.
 #
 # What can be checked when the project is configured is: <name> must be a C identifier used by no other call in
 # the project, and <picture> must exist. The picture is handed to the converter by its path relative to the
@@ -111,6 +124,34 @@ endfunction()
 
 # The custom command both functions make: the checks of the name, the output (and header), the dependencies.
 function(_tessaline_convert call target name format header outputVariable what input depends)
+    # The options the module sets itself; a --format in OPTIONS stands for FORMAT where FORMAT is not given.
+    set(options ${ARGN})
+    set(kept)
+    set(taking "")
+    foreach(option IN LISTS options)
+        if(taking STREQUAL "format")
+            set(format "${option}")
+            set(taking "")
+            continue()
+        endif()
+        if(option MATCHES "^(--name|--header|--output|--output-dir|-o)(=.*)?$")
+            message(FATAL_ERROR "${call}: OPTIONS may not hold ${CMAKE_MATCH_1}: the module names the output "
+                                "itself (<name>, its header and its file in the build folder)")
+        endif()
+        if(option MATCHES "^(--format|-f)(=(.*))?$")
+            if(format)
+                message(FATAL_ERROR "${call}: OPTIONS may not hold ${CMAKE_MATCH_1}: FORMAT gives the format")
+            endif()
+            if(CMAKE_MATCH_2)
+                set(format "${CMAKE_MATCH_3}")
+            else()
+                set(taking format)
+            endif()
+            continue()
+        endif()
+        list(APPEND kept "${option}")
+    endforeach()
+    set(options ${kept})
     if(NOT format)
         set(format c51)
     endif()
@@ -140,10 +181,12 @@ function(_tessaline_convert call target name format header outputVariable what i
     set_property(GLOBAL APPEND PROPERTY TESSALINE_PICTURE_NAMES "${name}")
     set_property(GLOBAL PROPERTY TESSALINE_PICTURE_${name} "${call}")
 
-    set(options ${ARGN})
     set(arguments --format ${format})
     if(format STREQUAL "c51" OR format STREQUAL "a51")
         list(APPEND arguments --name "${name}")
+    endif()
+    if(format STREQUAL "c51" AND NOT options MATCHES "(^|;)--c-dialect(;|=|$)" AND CMAKE_C_COMPILER_ID STREQUAL "SDCC")
+        list(APPEND arguments --c-dialect sdcc)
     endif()
     if(NOT options MATCHES "(^|;)(-e|--encoding)(;|=|$)")
         list(APPEND arguments --encoding utf-8)
@@ -168,8 +211,10 @@ function(_tessaline_convert call target name format header outputVariable what i
     get_target_property(type ${target} TYPE)
     if(header AND NOT type STREQUAL "UTILITY")
         target_include_directories(${target} PRIVATE "${CMAKE_CURRENT_BINARY_DIR}")
-        # Not every compiler tells the build which headers a source reads (SDCC does not): the target's
-        # sources so far are compiled again whenever the header changes.
+    endif()
+    if(header AND NOT type STREQUAL "UTILITY" AND NOT CMAKE_DEPFILE_FLAGS_C)
+        # A compiler that does not tell the build which headers a source reads: the target's sources so far are
+        # compiled again whenever the header changes.
         get_target_property(sources ${target} SOURCES)
         foreach(source IN LISTS sources)
             if(source MATCHES "\\.(c|C)$" AND NOT source IN_LIST outputs)

@@ -139,7 +139,29 @@ refused 'tessaline_add_picture(pictures xdata a.bmp FORMAT hex)' "the name 'xdat
 refused 'tessaline_add_picture(pictures a a.bmp)
 tessaline_add_picture(pictures a a.bmp FORMAT hex)' "tessaline_add_picture(pictures a a.bmp): the name 'a' is taken already, by tessaline_add_picture(pictures a a.bmp)"
 refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(pictures b b.bmp): there is no file"
+refused 'tessaline_add_picture(pictures a a.bmp OPTIONS --name other)' "OPTIONS may not hold --name"
+refused 'tessaline_add_picture(pictures a a.bmp HEADER OPTIONS --header x.h)' "OPTIONS may not hold --header"
+refused 'tessaline_add_picture(pictures a a.bmp OPTIONS -o x.c)' "OPTIONS may not hold -o"
+refused 'tessaline_add_picture(pictures a a.bmp FORMAT c51 OPTIONS --format=hex)' "OPTIONS may not hold --format: FORMAT gives the format"
+configure 'tessaline_add_picture(pictures a a.bmp OPTIONS --format hex OUTPUT_VARIABLE made)
+message(STATUS "made ${made}")' || fail "the module refuses --format without FORMAT: $(cat "$work/checks/log")"
+grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "--format in OPTIONS without FORMAT is not the format"
 configure 'tessaline_add_picture(pictures a a.bmp FORMAT hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses a good call: $(cat "$work/checks/log")"
 grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "OUTPUT_VARIABLE does not hand back the file"
+# Touching one picture compiles again only the sources that include its header, as SDCC's preprocessor tells the
+# build; and an SDCC project needs no --c-dialect.
+mkdir "$work/deps"
+cp "$source/examples/sdcc-logo/logo.bmp" "$work/deps/a.bmp"
+cp "$source/examples/sdcc-logo/logo.bmp" "$work/deps/b.bmp"
+printf '#include "a.h"\nint other(void);\nvoid main(void) { volatile unsigned char c = a[0] + other(); (void)c; for (;;); }\n' >"$work/deps/main.c"
+printf '#include "b.h"\nint other(void) { return b[1]; }\n' >"$work/deps/other.c"
+printf 'cmake_minimum_required(VERSION 3.19)\nset(CMAKE_TOOLCHAIN_FILE %s)\nproject(deps C)\nfind_package(Tessaline REQUIRED)\nadd_executable(deps main.c other.c)\ntessaline_add_picture(deps a a.bmp HEADER)\ntessaline_add_picture(deps b b.bmp HEADER)\n' \
+    "$source/examples/sdcc-logo/sdcc.cmake" >"$work/deps/CMakeLists.txt"
+cmake -S "$work/deps" -B "$work/deps/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
+cmake --build "$work/deps/build" >/dev/null || fail "a project with two headers does not build"
+touch "$work/deps/a.bmp"
+again=$(ninja -C "$work/deps/build" -n -d explain 2>&1 | grep -o '[a-z]*\.c\.rel' | sort -u | tr '\n' ' ')
+[ "$again" = "a.c.rel main.c.rel " ] || fail "touching a.bmp compiles again: $again (a.c and main.c alone include a.h)"
+
 echo "ok: both dialects compile; the firmware holds and copies the converter's $((${#expected} / 2)) bytes; the text firmware draws its menu as the font does; the animation plays ($packedSize bytes packed, $plainSize not)"
