@@ -100,6 +100,9 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     for (const auto &[suffix, value] : formatMacros(road.pack))
         macros.append({macro + suffix, value});
     QStringList externs;
+    QStringList arrays{encode.name}; // the arrays' names, as an assembler's header declares them
+    if (road.compress || frames.tight())
+        arrays << encode.name + QStringLiteral("_offsets");
     const FrameLayout layout = layoutOf(frames.kind(), frames.count());
     const QString count = macro + layout.countName;
     if (road.compress || frames.tight()) { // the frames one after the other, and where each starts
@@ -127,6 +130,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
                                                                 : count;
         strings += table.kind == FrameValues::String;
         externs << cArray(encode.dialect, t.bytes, encode.name + t.suffix, size);
+        arrays << encode.name + t.suffix;
     }
     if (glyphs && glyphs->grid()) // where the cell of a GB2312 code starts in the table's bytes
         macros.append({macro + QStringLiteral("CELL(c1, c2)"),
@@ -136,9 +140,14 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
         macros.append(
             {macro + QStringLiteral("END"), QStringLiteral("0x") + QString::number(glyphs->endMark(), 16).toUpper()});
     }
-    const QString comment = codeHeader(CodeFormat::C51, encode.picfile, g.width, g.height, encode.stamp,
+    const CodeFormat format = codeFormatOf(encode.format);
+    const QString comment = codeHeader(format, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pack), encode.font);
-    return encodeText(cHeaderText(comment, encode.name, formatConstants(), macros, externs), encode.encoding).bytes;
+    const QString text =
+        format == CodeFormat::C51
+            ? cHeaderText(comment, encode.name, formatConstants(), macros, externs)
+            : assemblerHeaderText(format == CodeFormat::Sdas, comment, formatConstants(), macros, arrays);
+    return encodeText(text, encode.encoding).bytes;
 }
 
 // Whether a picture of `g` fits the display's screen (either way round, where the display can turn its scan).
@@ -302,9 +311,9 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                             .arg(QLatin1String(nameOf(encode.format)))
                             .arg(g.dataBytes));
     }
-    // An 8051 addresses 64 KiB of code: an A51 or C51 table past that does not fit one bank. (Intel HEX says where
-    // its data ends; raw bytes go to a flash of their own.)
-    if (encode.format != OutputFormat::A51 && encode.format != OutputFormat::C51)
+    // An 8051 addresses 64 KiB of code: an A51, C51 or sdas table past that does not fit one bank. (Intel HEX says
+    // where its data ends; raw bytes go to a flash of their own.)
+    if (!isCodeText(encode.format))
         return;
     QList<std::pair<QString, std::int64_t>> tables{
         {encode.name.isEmpty() ? QStringLiteral("the data") : encode.name, written}};

@@ -142,7 +142,7 @@ QString pixelName(const Options &o)
 
 bool writesCode(const Options &o)
 {
-    return o.road.encode.format == OutputFormat::A51 || o.road.encode.format == OutputFormat::C51;
+    return isCodeText(o.road.encode.format);
 }
 
 // An option that means something only where `holds`: "goes with `what`" elsewhere.
@@ -196,15 +196,16 @@ const QList<Entry> &entries()
         {{s("f"), s("format")},
          Group::Output,
          "format",
-         "a51 (default), c51, hex (the packed bytes alone), ihex (Intel HEX records of them), pbm (mono: a netpbm "
-         "P4 picture) or png (a PNG): the picture as the --display shows it, lit pixels bright on an OLED; "
-         "without --display as toned, black a 1, before --invert.",
+         "a51 (default), c51, sdas (SDCC's 8051 assembler), hex (the packed bytes alone), ihex (Intel HEX records "
+         "of them), pbm (mono: a netpbm P4 picture) or png (a PNG): the picture as the --display shows it, lit "
+         "pixels bright on an OLED; without --display as toned, black a 1, before --invert.",
          choice<OutputFormat>({{"a51", OutputFormat::A51},
                                {"c51", OutputFormat::C51},
                                {"hex", OutputFormat::Hex},
                                {"ihex", OutputFormat::IntelHex},
                                {"pbm", OutputFormat::Pbm},
-                               {"png", OutputFormat::Png}},
+                               {"png", OutputFormat::Png},
+                               {"sdas", OutputFormat::Sdas}},
                               [](Options &o, OutputFormat v) { o.road.encode.format = v; }),
          [](const Options &o, const Given &) -> std::optional<QString> {
              if (o.road.encode.format == OutputFormat::Pbm && !isMono(o))
@@ -230,7 +231,8 @@ const QList<Entry> &entries()
         {{s("name")},
          Group::Output,
          "NAME",
-         "a51: a label line NAME: before the data. c51: the data as the array unsigned char code NAME[BYTES] = "
+         "a51: a relocatable module of the Keil assembler, NAME public in a CODE segment; sdas: one of SDCC's "
+         "assembler, _NAME global in the CONST area; c51: the data as the array unsigned char code NAME[BYTES] = "
          "{ ... };. NAME is a C identifier (in a51 not a register, instruction or directive). In a batch each array "
          "is named after its picture instead.",
          [](Options &o, const QString &value) -> std::optional<QString> {
@@ -243,7 +245,7 @@ const QList<Entry> &entries()
          },
          [](const Options &o, const Given &) -> std::optional<QString> {
              if (!writesCode(o))
-                 return QStringLiteral("goes with --format a51 or c51");
+                 return QStringLiteral("goes with --format a51, c51 or sdas");
              if (o.road.encode.format == OutputFormat::A51 && isA51ReservedWord(o.road.encode.name))
                  return QStringLiteral("%1 is a reserved word of the A51 assembler and cannot be a label")
                      .arg(o.road.encode.name);
@@ -265,7 +267,7 @@ const QList<Entry> &entries()
          },
          [](const Options &o, const Given &given) -> std::optional<QString> {
              if (!writesCode(o))
-                 return QStringLiteral("goes with --format a51 or c51");
+                 return QStringLiteral("goes with --format a51, c51 or sdas");
              if (given.contains(u"font"))
                  return QStringLiteral("does not go with --font: its table is named by --name");
              return std::nullopt;
@@ -273,12 +275,14 @@ const QList<Entry> &entries()
         {{s("header")},
          Group::Output,
          "FILE",
-         "c51 with a name: also write a C header to FILE, with an include guard, NAME_WIDTH, NAME_HEIGHT, "
-         "NAME_BYTES (and NAME_PAGES in the vertical layout) and the array's extern declaration.",
+         "With a name, also write a header to FILE: for c51 a C header, with an include guard, NAME_WIDTH, "
+         "NAME_HEIGHT, NAME_BYTES (and NAME_PAGES in the vertical layout), the data's format (NAME_PIXEL_FORMAT, "
+         "NAME_BITS_PER_PIXEL, NAME_LAYOUT, NAME_BIT_ORDER, NAME_BYTE_ORDER) and the array's extern declaration; "
+         "for a51 the same as EQUs, for sdas as assignments, to include in an assembler program.",
          setText(&Options::header),
          [](const Options &o, const Given &given) -> std::optional<QString> {
-             if (o.road.encode.format != OutputFormat::C51)
-                 return QStringLiteral("goes with --format c51");
+             if (!writesCode(o))
+                 return QStringLiteral("goes with --format a51, c51 or sdas");
              if (o.road.encode.name.isEmpty() && !given.contains(u"name-prefix"))
                  return QStringLiteral("needs the array's name: --name NAME (or --name-prefix)");
              if (o.pictures.size() > 1)
@@ -820,8 +824,8 @@ QString helpText(const QCommandLineParser &parser, const QString &startedAs)
 
 bool Options::namesFromPictures() const
 {
-    const bool code = road.encode.format == OutputFormat::A51 || road.encode.format == OutputFormat::C51;
-    return code && road.encode.name.isEmpty() && (!outputDir.isEmpty() || !namePrefix.isEmpty());
+    return isCodeText(road.encode.format) && road.encode.name.isEmpty() &&
+           (!outputDir.isEmpty() || !namePrefix.isEmpty());
 }
 
 const char *extensionOf(OutputFormat format)
@@ -837,6 +841,8 @@ const char *extensionOf(OutputFormat format)
         return ".hex";
     case OutputFormat::Pbm:
         return ".pbm";
+    case OutputFormat::Sdas:
+        return ".asm";
     case OutputFormat::Png:
         break;
     }

@@ -92,3 +92,27 @@ QString cHeaderText(const QString &comment, const QString &name, const QList<std
     text += QStringLiteral("\r\n#endif\r\n");
     return text;
 }
+
+QString assemblerHeaderText(bool sdas, const QString &comment, const QList<std::pair<QString, int>> &shared,
+                            const QList<std::pair<QString, QString>> &macros, const QStringList &arrays)
+{
+    QString text = comment;
+    for (const auto &[constant, value] : shared)
+        text += sdas ? QStringLiteral("%1 = %2\r\n").arg(constant).arg(value)
+                     : QStringLiteral("%1 SET %2\r\n").arg(constant).arg(value);
+    for (auto [macro, value] : macros) {
+        if (macro.contains(u'('))
+            continue;
+        if (!sdas && value.startsWith(QStringLiteral("0x"))) // A51 writes hexadecimal as 0FFH
+            value = u'0' + value.mid(2) + u'H';
+        text +=
+            sdas ? QStringLiteral("%1 = %2\r\n").arg(macro, value) : QStringLiteral("%1 EQU %2\r\n").arg(macro, value);
+    }
+    if (sdas) {
+        for (const QString &array : arrays)
+            text += QStringLiteral("\t.globl _%1\r\n").arg(array);
+    } else if (!arrays.isEmpty()) {
+        text += QStringLiteral("EXTRN CODE (%1)\r\n").arg(arrays.join(QStringLiteral(", ")));
+    }
+    return text;
+}

@@ -17,6 +17,12 @@ QString cArray(CDialect dialect, const QString &name, const QString &size);
 // The same of values of 1, 2 or 4 bytes: unsigned char, unsigned int (16 bits in the 8051 compilers) or long.
 QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size);
 
+// The same for an assembler program: `comment` (";" lines), the shared constants (A51 SET, which may be given
+// again; sdas "="), each of `macros` that takes no parameters (A51 EQU, sdas "="), and each of `arrays` declared
+// external (A51 EXTRN CODE; sdas .globl, with the _ that C puts before a name).
+QString assemblerHeaderText(bool sdas, const QString &comment, const QList<std::pair<QString, int>> &shared,
+                            const QList<std::pair<QString, QString>> &macros, const QStringList &arrays);
+
 // Whether `name` can name an array or a label: a C identifier that is not one of C's keywords.
 bool isCIdentifier(const QString &name);
 

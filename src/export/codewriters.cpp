@@ -138,8 +138,8 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
 {
     if (format == CodeFormat::Hex)
         return QString();
-    const QStringView open = format == CodeFormat::A51 ? u";" : u"/*";
-    const QStringView close = format == CodeFormat::A51 ? u"" : u"*/";
+    const QStringView open = format == CodeFormat::C51 ? u"/*" : u";";
+    const QStringView close = format == CodeFormat::C51 ? u"*/" : u"";
     QString text;
     const auto line = [&](std::initializer_list<QStringView> parts) {
         text.append(open);
@@ -210,6 +210,18 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
             if (endsLine(curcol, count))
                 p = put(p, "\r\n", 2);
         }
+        break;
+    }
+    case CodeFormat::Sdas: {
+        out.resize(start + 6 * qsizetype(count) + 6 * lines);
+        char *p = out.data() + start;
+        for (int curcol = 0; curcol < count; ++curcol) {
+            if (curcol % 16 == 0)
+                p = put(p, "\t.db ", 5);
+            p = put(p, t.c51[bytes[curcol]].data(), 4);
+            p = put(p, endsLine(curcol, count) ? "\r\n" : ", ", 2);
+        }
+        out.resize(p - out.data());
         break;
     }
     case CodeFormat::Hex: {

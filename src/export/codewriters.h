@@ -11,7 +11,7 @@
 
 class PixelTable;
 
-enum class CodeFormat { A51, C51, Hex };
+enum class CodeFormat { A51, C51, Hex, Sdas };
 
 // The date and time texts a header prints: the date (yyyy-MM-dd) and the time of day.
 struct CodeStamp {

@@ -12,13 +12,14 @@
 
 namespace {
 
-// A51 or C51 text: the header lines, a label or an array around the data where there is a name, and each unit's
-// bytes on lines of 16 entries.
+// A51, C51 or sdas text: the header lines, a module, a label or an array around the data where there is a name,
+// and each unit's bytes on lines of 16 entries. Named, A51 is a relocatable module of the Keil assembler (NAME,
+// PUBLIC, a CODE segment, END) and sdas one of SDCC's assembler (.module, .globl, the CONST area), each array
+// public under its C name (sdas: with the _ C puts before it).
 class CodeEncoder : public Encoder {
 public:
     CodeEncoder(const EncodeOptions &options, const Geometry &geometry)
-        : options_(options), format_(options.format == OutputFormat::C51 ? CodeFormat::C51 : CodeFormat::A51),
-          geometry_(geometry)
+        : options_(options), format_(codeFormatOf(options.format)), geometry_(geometry)
     {
     }
     void begin(QByteArray &out) override
@@ -30,9 +31,9 @@ public:
         out.append(header.bytes);
         if (options_.name.isEmpty())
             return;
-        if (format_ == CodeFormat::A51)
-            out.append(options_.name.toLatin1() + ":\r\n");
-        else if (options_.table)
+        if (format_ != CodeFormat::C51)
+            return module(out);
+        if (options_.table)
             out.append(cArray(options_.dialect, options_.name,
                               QStringLiteral("%1][%2").arg(geometry_.frames).arg(geometry_.frameBytes))
                            .toLatin1() +
@@ -45,12 +46,12 @@ public:
     {
         if (!label.isEmpty())
             comment(label, out);
-        if (named() && options_.table)
+        if (array() && options_.table)
             out.append("{\r\n");
     }
     void frameEnd(QByteArray &out) override
     {
-        if (named() && options_.table)
+        if (array() && options_.table)
             out.append("},\r\n");
     }
     void bytes(const std::uint8_t *data, int count, QByteArray &out) override
@@ -59,7 +60,7 @@ public:
     }
     void end(QByteArray &out) override
     {
-        if (named())
+        if (array())
             out.append("};\r\n");
         if (options_.name.isEmpty())
             return;
@@ -68,8 +69,8 @@ public:
             const QByteArray name = (options_.name + layout.suffix).toLatin1();
             if (table.kind == FrameValues::String) // the line the indices spell, as a comment
                 comment(table.comment, out);
-            if (format_ == CodeFormat::A51) { // DB a byte, DW a word (high byte first, as A51 stores it)
-                out.append(name + ":\r\n");
+            if (format_ != CodeFormat::C51) {
+                out.append(label(name));
                 appendTableRows(table, layout.bytes, out);
                 continue;
             }
@@ -80,23 +81,62 @@ public:
             appendTableRows(table, layout.bytes, out);
             out.append("};\r\n");
         }
+        if (format_ == CodeFormat::A51)
+            out.append("END\r\n");
     }
 
 private:
-    bool named() const { return format_ == CodeFormat::C51 && !options_.name.isEmpty(); }
+    bool array() const { return format_ == CodeFormat::C51 && !options_.name.isEmpty(); }
+    // The label of an array: "logo:" in A51, "_logo::" (global) in sdas.
+    QByteArray label(const QByteArray &name) const
+    {
+        return format_ == CodeFormat::Sdas ? '_' + name + "::\r\n" : name + ":\r\n";
+    }
+    // The module's head: its name, the arrays it makes public, the segment they lie in, the first label.
+    void module(QByteArray &out) const
+    {
+        QList<QByteArray> names{options_.name.toLatin1()};
+        for (const FrameTable &table : options_.tables)
+            names.append((options_.name + layoutOf(table).suffix).toLatin1());
+        if (format_ == CodeFormat::A51) {
+            const QByteArray segment = "?CO?" + options_.name.toUpper().toLatin1();
+            out.append("NAME    " + options_.name.toUpper().toLatin1() + "\r\n");
+            for (const QByteArray &name : names)
+                out.append("PUBLIC  " + name + "\r\n");
+            out.append(segment + " SEGMENT CODE\r\nRSEG    " + segment + "\r\n");
+        } else {
+            out.append("\t.module " + options_.name.toLatin1() + "\r\n");
+            for (const QByteArray &name : names)
+                out.append("\t.globl _" + name + "\r\n");
+            out.append("\t.area CONST   (CODE)\r\n");
+        }
+        out.append(label(names.first()));
+    }
     // A line of comment, made inert.
     void comment(const QString &text, QByteArray &out)
     {
-        const QString line = format_ == CodeFormat::A51
+        const QString line = format_ != CodeFormat::C51
                                  ? QStringLiteral("; ") + textInComment(format_, text)
                                  : QStringLiteral("/* ") + textInComment(format_, text) + QStringLiteral(" */");
         const EncodedText encoded = encodeText(line + QStringLiteral("\r\n"), options_.encoding);
         lossless_ = lossless_ && encoded.lossless;
         out.append(encoded.bytes);
     }
-    // A table's values, 16 a line: A51 "DB 008H" or "DW 0C4E3H", C51 "0x08, " or "0xC4E3, ".
+    // A table's values, 16 a line: A51 "DB 008H" or "DW 0C4E3H" (a word's high byte first, as A51 and the classic
+    // compilers store it), C51 "0x08, " or "0xC4E3, ", sdas ".db 0x08" or ".db 0xE3, 0xC4" (the low byte first, as
+    // SDCC stores a word).
     void appendTableRows(const FrameTable &table, int bytes, QByteArray &out) const
     {
+        if (format_ == CodeFormat::Sdas) {
+            std::vector<std::uint8_t> little;
+            for (const std::uint32_t value : table.values)
+                for (int k = 0; k < bytes; ++k)
+                    little.push_back(std::uint8_t(value >> (8 * k)));
+            for (std::size_t at = 0; at < little.size(); at += std::size_t(16 * bytes))
+                appendCodeRow(format_, little.data() + at, int(std::min<std::size_t>(16 * bytes, little.size() - at)),
+                              out);
+            return;
+        }
         const int digits = 2 * bytes;
         for (qsizetype i = 0; i < table.values.size(); ++i) {
             const QByteArray hex = QByteArray::number(table.values[i], 16).toUpper().rightJustified(digits, '0');
@@ -242,8 +282,20 @@ void Encoder::levels(const std::uint8_t *, QByteArray &) {}
 
 const char *nameOf(OutputFormat format)
 {
-    static const char *const names[] = {"a51", "c51", "hex", "ihex", "pbm", "png"};
+    static const char *const names[] = {"a51", "c51", "hex", "ihex", "pbm", "png", "sdas"};
     return names[int(format)];
+}
+
+CodeFormat codeFormatOf(OutputFormat format)
+{
+    return format == OutputFormat::C51    ? CodeFormat::C51
+           : format == OutputFormat::Sdas ? CodeFormat::Sdas
+                                          : CodeFormat::A51;
+}
+
+bool isCodeText(OutputFormat format)
+{
+    return format == OutputFormat::A51 || format == OutputFormat::C51 || format == OutputFormat::Sdas;
 }
 
 std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometry &geometry)
@@ -251,6 +303,7 @@ std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometr
     switch (options.format) {
     case OutputFormat::A51:
     case OutputFormat::C51:
+    case OutputFormat::Sdas:
         return std::make_unique<CodeEncoder>(options, geometry);
     case OutputFormat::Hex:
         return std::make_unique<RawEncoder>();

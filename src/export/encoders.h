@@ -17,9 +17,12 @@
 
 // The window's three forms (A51, C51, the raw bytes), Intel HEX records of the bytes, and a picture of what
 // the display shows: netpbm P4 (mono) or PNG (every pixel format).
-enum class OutputFormat { A51, C51, Hex, IntelHex, Pbm, Png };
+enum class OutputFormat { A51, C51, Hex, IntelHex, Pbm, Png, Sdas };
 
 const char *nameOf(OutputFormat format);
+// Whether the format is text for a compiler or an assembler (A51, C51, sdas), and which.
+bool isCodeText(OutputFormat format);
+CodeFormat codeFormatOf(OutputFormat format);
 
 struct EncodeOptions {
     OutputFormat format = OutputFormat::A51;

@@ -198,8 +198,14 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("ihex: above 64 KiB from the first byte") << workedBmp << "-f ihex --address 74565"
                                                             << QByteArray(":020000040001F9\r\n"
                                                                           ":0423450081FF000A0A\r\n:00000001FF\r\n");
-    QTest::newRow("--name, a51: a label")
-        << workedBmp << "-f a51 --name logo" << QByteArray("logo:\r\nDB   081H, 0FFH\r\nDB   000H, 00AH\r\n");
+    QTest::newRow("--name, a51: a relocatable module, the array public in a code segment")
+        << workedBmp << "-f a51 --name logo"
+        << QByteArray("NAME    LOGO\r\nPUBLIC  logo\r\n?CO?LOGO SEGMENT CODE\r\nRSEG    ?CO?LOGO\r\n"
+                      "logo:\r\nDB   081H, 0FFH\r\nDB   000H, 00AH\r\nEND\r\n");
+    QTest::newRow("--name, sdas: a module, the array global in the CONST area")
+        << workedBmp << "-f sdas --name logo"
+        << QByteArray("\t.module logo\r\n\t.globl _logo\r\n\t.area CONST   (CODE)\r\n_logo::\r\n"
+                      "\t.db 0x81, 0xFF\r\n\t.db 0x00, 0x0A\r\n");
     QTest::newRow("--name, c51: an array") << workedBmp << "-f c51 --name logo"
                                            << QByteArray("unsigned char code logo[4] = {\r\n0x81, 0xFF, \r\n"
                                                          "0x00, 0x0A, \r\n};\r\n");
@@ -226,7 +232,8 @@ void tst_CliDisplays::displayOptions()
     const Run r = run(options.split(u' ') + QStringList{picture(QStringLiteral("options.pic"), file)});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QByteArray out = r.out;
-    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")))
+    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51")) ||
+        options.contains(QStringLiteral("sdas")))
         out = out.mid(out.indexOf("\r\n", out.indexOf("V" TESSALINE_VERSION)) + 2); // after the fourth header line
     QCOMPARE(out.toHex(' '), data.toHex(' '));
 }

@@ -219,6 +219,8 @@ void tst_CliFrames::glyphTables()
     if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51"))) {
         QVERIFY(out.contains(QStringLiteral("字体文件来自：【tiny.bdf】").toUtf8())); // the font, not a picture
         out = afterHeader(out);
+        if (out.startsWith("NAME ")) // an A51 module: its data from the first label, before its END
+            out = out.mid(out.indexOf("\r\n", out.indexOf("RSEG")) + 2).chopped(5);
     }
     QCOMPARE(out.toHex(' '), data.toHex(' '));
 }

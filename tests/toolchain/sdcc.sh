@@ -13,7 +13,9 @@
 #   picture, each naming the call, and hands back the generated file's path.
 # - the animation example unpacks, in the simulator, every frame of an animated GIF the test makes (disposal 2
 #   and 3, clear pixels) exactly as the converter composes them, and is smaller packed than not; its decoder
-#   compiles in the classic compilers' dialect too.
+#   compiles in the classic compilers' dialect too;
+# - a glyph table as an sdas module, and its include file, assemble and link with an SDCC C program, which reads
+#   the converter's bytes and words from it.
 #   sdcc.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR MAKE_ANIMATION DRAW_TEXT      (exit 77, skipped, without sdcc)
 set -euo pipefail
 cli=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd) makeAnimation=$4 drawText=$5
@@ -99,6 +101,39 @@ drawn=$("$here/xram.sh" "$work/text/build/text_demo.ihx" $((16#$frame)) 1024)
 model=$("$drawText" "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
 [ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
 [ "$drawn" = "$model" ] || fail "the menu the firmware drew differs from the font's own drawing of it"
+
+# SDCC's assembler: a glyph table written as an sdas module and its include file, assembled by sdas8051 and linked
+# with a C program that copies the glyphs, the codes (words, the low byte first as SDCC keeps them) and a size
+# the include file gave an assembler module into external RAM; in the simulator, they are the converter's.
+mkdir "$work/asm"
+"$cli" --font "$font" --text "A你" --format sdas --name t --header "$work/asm/t.inc" -o "$work/asm/t.asm"
+printf '\t.module uses\n\t.include "t.inc"\n\t.globl _tbytes\n\t.area CONST   (CODE)\n_tbytes::\n\t.db T_BYTES\n' \
+    >"$work/asm/uses.asm"
+cat >"$work/asm/main.c" <<'C'
+extern __code unsigned char t[2][32];
+extern __code unsigned int t_codes[2];
+extern __code unsigned char tbytes;
+__xdata unsigned char out[64 + 4 + 1];
+void main(void)
+{
+    unsigned char i;
+    for (i = 0; i < 64; ++i)
+        out[i] = t[i / 32][i % 32];
+    out[64] = t_codes[1] >> 8;
+    out[65] = t_codes[1] & 0xFF;
+    out[66] = t_codes[0] >> 8;
+    out[67] = t_codes[0] & 0xFF;
+    out[68] = tbytes;
+    for (;;)
+        ;
+}
+C
+(cd "$work/asm" && sdas8051 -plosgff t.rel t.asm && sdas8051 -plosgff uses.rel uses.asm &&
+    sdcc -mmcs51 main.c t.rel uses.rel -o asm.ihx >/dev/null) || fail "the sdas module does not assemble and link"
+out=$(awk '$3 == "_out" {print $2}' "$work/asm/asm.map")
+copied=$("$here/xram.sh" "$work/asm/asm.ihx" $((16#$out)) 69)
+glyphs=$("$cli" --font "$font" --text "A你" -f hex | od -An -v -tx1 | tr -d ' \n')
+[ "$copied" = "${glyphs}c4e3004120" ] || fail "the sdas module's data read from C: $copied, not ${glyphs}c4e3004120"
 
 # The animation example, on a GIF the test makes: each frame the firmware unpacked, as it copied it aside, is the
 # converter's frame, unpacked.
