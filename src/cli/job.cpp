@@ -200,8 +200,8 @@ QString cutWords(const GlyphSource &glyphs, const Options &options)
                        .arg(glyphs.count())
                        .arg(named.join(QStringLiteral(", ")));
     if (glyphs.cutDown())
-        text += options.glyphs.cell.isValid() ? QStringLiteral(" (a taller --cell fits them)")
-                                              : QStringLiteral(" (a larger --size fits them)");
+        text += options.glyphs.cell.isValid() || glyphs.bitmapFont() ? QStringLiteral(" (a taller --cell fits them)")
+                                                                     : QStringLiteral(" (a larger --size fits them)");
     else if (options.glyphs.cell.isValid())
         text += QStringLiteral(" (a wider --cell fits them, or --proportional)");
     else if (!options.glyphs.proportional)

@@ -448,12 +448,12 @@ const QList<Entry> &entries()
         {{s("e"), s("encoding")},
          Group::Output,
          "encoding",
-         "Character set of a51 and c51 text: utf-8 or gbk (default: the locale's, gbk or gb18030 in a Chinese "
-         "locale, otherwise utf-8).",
+         "Character set of a51, c51 and sdas text: utf-8, gbk or gb18030 (default: the locale's, gbk or gb18030 "
+         "in a Chinese locale, otherwise utf-8).",
          [](Options &o, const QString &value) -> std::optional<QString> {
              const std::optional<TextEncoding> encoding = textEncodingFromName(value);
              if (!encoding)
-                 return QStringLiteral("'%1': use utf-8 or gbk").arg(value);
+                 return QStringLiteral("'%1': use utf-8, gbk or gb18030").arg(value);
              o.road.encode.encoding = *encoding;
              return std::nullopt;
          }},

@@ -751,6 +751,11 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
     return picture;
 }
 
+bool GlyphSource::bitmapFont() const
+{
+    return font_->isBitmap();
+}
+
 QString GlyphSource::characterOf(int i) const
 {
     if (options_.grid && characters_[i] == 0)

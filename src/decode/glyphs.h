@@ -66,6 +66,8 @@ public:
     const QList<char32_t> &cut() const { return cut_; }
     // Whether some are cut at the top or the bottom, not only at the sides.
     bool cutDown() const { return cutDown_; }
+    // Whether the font is a bitmap font, drawn at its own size alone.
+    bool bitmapFont() const;
 
 private:
     struct Drawn;
