@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <unordered_map>
 
 #include <sys/mman.h>
@@ -173,14 +174,10 @@ public:
     static std::unique_ptr<Font> openFile(const QString &path, int index, const Limits &limits, Refusal *error)
     {
         auto font = std::unique_ptr<Font>(new Font);
-        font->memory_.budget = limits.budget;
-        font->memory_.manager = {&font->memory_, allocate, release, reallocate};
-        if (FT_New_Library(&font->memory_.manager, &font->library_) != 0) {
+        if (!font->startFreeType(limits)) {
             *error = QStringLiteral("cannot start FreeType");
             return nullptr;
         }
-        FT_Add_Default_Modules(font->library_);
-        FT_Set_Default_Properties(font->library_);
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             *error = file.errorString();
@@ -207,6 +204,9 @@ public:
             }
             return QStringLiteral("cannot read the font (%1)").arg(freeTypeError(failed));
         };
+        font->data_ = font->bytes_.data();
+        font->size_ = font->bytes_.size();
+        font->index_ = index;
         if (const FT_Error failed = font->openFace(index, &font->face_)) {
             font->face_ = nullptr;
             *error = faceFailure(failed);
@@ -221,6 +221,20 @@ public:
         return font;
     }
 
+    // The same face on the same bytes, with a FreeType of its own, for a second thread to draw with; null when
+    // it cannot be had. It must not outlive this font.
+    std::unique_ptr<Font> twin(const Limits &limits) const
+    {
+        auto font = std::unique_ptr<Font>(new Font);
+        font->data_ = data_;
+        font->size_ = size_;
+        font->index_ = index_;
+        font->name_ = name_;
+        if (!font->startFreeType(limits) || font->openFace(index_, &font->face_) != 0)
+            return nullptr;
+        return font;
+    }
+
     FT_Face face() const { return face_; }
     const QString &name() const { return name_; }
     bool isBitmap() const { return !FT_IS_SCALABLE(face_) && face_->num_fixed_sizes > 0; }
@@ -232,10 +246,21 @@ public:
 private:
     Font() = default;
 
+    bool startFreeType(const Limits &limits)
+    {
+        memory_.budget = limits.budget;
+        memory_.manager = {&memory_, allocate, release, reallocate};
+        if (FT_New_Library(&memory_.manager, &library_) != 0)
+            return false;
+        FT_Add_Default_Modules(library_);
+        FT_Set_Default_Properties(library_);
+        return true;
+    }
     FT_Error openFace(long index, FT_Face *face)
     {
-        return FT_New_Memory_Face(library_, reinterpret_cast<const FT_Byte *>(bytes_.data()), FT_Long(bytes_.size()),
-                                  index, face);
+        const bool read = bytes_.size() > 0;
+        return FT_New_Memory_Face(library_, reinterpret_cast<const FT_Byte *>(read ? bytes_.data() : data_),
+                                  FT_Long(read ? bytes_.size() : size_), index, face);
     }
     // The first table of an OpenType or TrueType face that lies past the end of the file (FreeType would draw its
     // glyphs blank), or nothing.
@@ -317,8 +342,11 @@ private:
     }
 
     BudgetMemory memory_;
-    Reservation held_;   // bytes_
-    GrowingBytes bytes_; // the font file, inflated where it was compressed
+    Reservation held_;           // bytes_
+    GrowingBytes bytes_;         // the font file, inflated where it was compressed
+    const char *data_ = nullptr; // the bytes faces are opened on: this font's, or a twin's original's
+    std::size_t size_ = 0;
+    int index_ = 0;
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
     QString name_;
@@ -545,12 +573,15 @@ bool GlyphSource::drawToFit(int height, Refusal *errorString)
     Font &f = *font_;
     FT_Face face = f.face();
     if (f.isBitmap()) {
+        strike_ = 0;
         FT_Select_Size(face, 0);
         return drawAll(errorString);
     }
     for (int k = 0; k < face->num_fixed_sizes; ++k) // a bitmap strike the face holds for this size
-        if ((face->available_sizes[k].y_ppem + 32) >> 6 == height && !options_.grey && FT_Select_Size(face, k) == 0)
+        if ((face->available_sizes[k].y_ppem + 32) >> 6 == height && !options_.grey && FT_Select_Size(face, k) == 0) {
+            strike_ = k;
             return drawAll(errorString);
+        }
     // The largest size at which the set's ink fits the height, as drawn (hinting may move an edge by a pixel).
     int size = estimatedSize(height);
     for (int tries = 0;; ++tries, --size) {
@@ -558,6 +589,7 @@ bool GlyphSource::drawToFit(int height, Refusal *errorString)
             *errorString = QStringLiteral("the font %1 cannot be drawn %2 pixels high").arg(f.name()).arg(size);
             return false;
         }
+        pixels_ = size;
         if (!drawAll(errorString))
             return false;
         if (fits(height) || size == 1 || tries == 3)
@@ -567,25 +599,64 @@ bool GlyphSource::drawToFit(int height, Refusal *errorString)
 
 bool GlyphSource::drawAll(Refusal *errorString)
 {
+    const std::size_t count = blank_.size();
     drawn_.clear();
-    drawnHeld_ = Reservation();
-    drawn_.resize(blank_.size());
-    for (std::size_t i = 0; i < blank_.size(); ++i)
-        if (!blank_[i] && !draw(characters_[qsizetype(i)], &drawn_[i], errorString))
+    drawn_.resize(count);
+    held_ = {};
+    // A large set is drawn by two threads, each with a FreeType of its own, the second taking the second half:
+    // FreeType draws every glyph alike whichever face it is.
+    std::unique_ptr<Font> twin;
+    if (count >= 512 && std::thread::hardware_concurrency() > 1 && (twin = font_->twin(limits_)) &&
+        (strike_ >= 0 ? FT_Select_Size(twin->face(), strike_) : FT_Set_Pixel_Sizes(twin->face(), 0, FT_UInt(pixels_))))
+        twin.reset();
+    const std::size_t half = twin ? count / 2 : count;
+    Refusal secondRefusal;
+    bool secondDrawn = true;
+    std::exception_ptr thrown;
+    std::thread second;
+    if (twin)
+        second = std::thread([&] {
+            try {
+                secondDrawn = drawRange(*twin, half, count, &held_[1], &secondRefusal);
+            } catch (...) { // running out of memory: thrown again where the caller can catch it
+                thrown = std::current_exception();
+            }
+        });
+    bool drawn = false;
+    try {
+        drawn = drawRange(*font_, 0, half, &held_[0], errorString);
+    } catch (...) {
+        if (second.joinable())
+            second.join();
+        throw;
+    }
+    if (second.joinable())
+        second.join();
+    if (thrown)
+        std::rethrow_exception(thrown);
+    if (drawn && !secondDrawn)
+        *errorString = secondRefusal;
+    return drawn && secondDrawn;
+}
+
+bool GlyphSource::drawRange(Font &font, std::size_t first, std::size_t end, Reservation *held, Refusal *errorString)
+{
+    for (std::size_t i = first; i < end; ++i)
+        if (!blank_[i] && !draw(font, characters_[qsizetype(i)], &drawn_[i], held, errorString))
             return false;
     return true;
 }
 
-bool GlyphSource::draw(char32_t c, Drawn *glyph, Refusal *errorString)
+bool GlyphSource::draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, Refusal *errorString)
 {
-    FT_Face face = font_->face();
+    FT_Face face = font.face();
     const FT_Int32 flags = options_.grey ? FT_LOAD_RENDER : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
     if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), flags)) {
-        *errorString = font_->refusedMemory()
+        *errorString = font.refusedMemory()
                            ? Refusal::of(Refusal::Rule::Held, QStringLiteral("drawing ") + characterLabel(c), 0,
                                          limits_.maxHeldBytes())
                            : Refusal(QStringLiteral("the font %1 cannot draw %2 (%3)")
-                                         .arg(font_->name(), characterLabel(c), freeTypeError(failed)));
+                                         .arg(font.name(), characterLabel(c), freeTypeError(failed)));
         return false;
     }
     // A font's own hints can lose a thin stroke altogether in black and white (a box-drawing line, a bracket):
@@ -597,7 +668,7 @@ bool GlyphSource::draw(char32_t c, Drawn *glyph, Refusal *errorString)
                     return false;
         return true;
     };
-    if (!font_->isBitmap() && !options_.grey && blank(face->glyph->bitmap))
+    if (!font.isBitmap() && !options_.grey && blank(face->glyph->bitmap))
         FT_Load_Char(face, FT_ULong(c), flags | FT_LOAD_FORCE_AUTOHINT);
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap &bitmap = slot->bitmap;
@@ -607,7 +678,7 @@ bool GlyphSource::draw(char32_t c, Drawn *glyph, Refusal *errorString)
     glyph->height = int(bitmap.rows);
     glyph->advance = int((slot->advance.x + 32) >> 6);
     const std::int64_t bytes = std::int64_t(bitmap.width) * bitmap.rows;
-    if (!limits_.reserve(bytes, u"the glyphs drawn", &drawnHeld_, errorString))
+    if (!limits_.reserve(bytes, u"the glyphs drawn", held, errorString))
         return false;
     glyph->ink.resize(std::size_t(bytes));
     for (unsigned row = 0; row < bitmap.rows; ++row) {

@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -89,7 +90,9 @@ private:
     // Draws every glyph at the size that fits `height`: a bitmap font's, a strike's, or the outline's largest.
     bool drawToFit(int height, Refusal *errorString);
     bool drawAll(Refusal *errorString);
-    bool draw(char32_t c, Drawn *glyph, Refusal *errorString);
+    // Draws glyphs first to end (not including it) with `font`, holding their ink in `held`.
+    bool drawRange(Font &font, std::size_t first, std::size_t end, Reservation *held, Refusal *errorString);
+    bool draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, Refusal *errorString);
     // The most rows of ink above and below the baseline.
     struct Extent {
         int above = 0;
@@ -111,7 +114,9 @@ private:
     std::vector<QSize> cells_;
     std::vector<bool> blank_;
     std::vector<Drawn> drawn_;
-    Reservation drawnHeld_;
+    std::array<Reservation, 2> held_; // the ink drawn, by each thread that drew it
+    int strike_ = -1;                 // the bitmap strike drawn from, or
+    int pixels_ = 0;                  // the outline's size in pixels
     std::vector<QPoint> places_;
     GlyphOptions options_;
     Limits limits_;
