@@ -78,7 +78,7 @@ std::optional<QList<Job>> plan(const Options &options)
 }
 
 // Refuses, before anything is written, an output that is one of the inputs (a picture, standard input, the
-// font, the text file): the input would be lost; and a header that is its own output.
+// font, the text and strings files): the input would be lost; and a header that is its own output.
 bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
 {
     QList<std::pair<std::pair<dev_t, ino_t>, QString>> inputs;
@@ -95,6 +95,8 @@ bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
         input(fileAt(options.font), QStringLiteral("the font ") + options.font);
     if (!options.textFile.isEmpty())
         input(fileAt(options.textFile), QStringLiteral("the text file ") + options.textFile);
+    if (!options.stringsFile.isEmpty())
+        input(fileAt(options.stringsFile), QStringLiteral("the strings file ") + options.stringsFile);
     for (const Job &job : jobs) {
         if (!job.header.isEmpty() && !job.output.isEmpty() &&
             (fileAt(job.header)

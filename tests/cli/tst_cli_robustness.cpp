@@ -248,6 +248,7 @@ void tst_CliRobustness::outputNeverReplacesAPicture()
          {std::pair{words("--font tiny.bdf --text-file t.txt -o t.txt"), "t.txt: is the text file t.txt itself"},
           {words("--font tiny.bdf --text-file t.txt -f c51 --name t --header t.txt"), "is the text file t.txt"},
           {words("--font tiny.bdf --text A -o tiny.bdf"), "tiny.bdf: is the font tiny.bdf itself"},
+          {words("--font tiny.bdf --strings t.txt -o t.txt"), "t.txt: is the strings file t.txt itself"},
           {words("-f c51 --name o --header o.c -o o.c same.bmp"), "o.c: is both the header and the output"},
           {words("--pad -o same.bmp -"), "same.bmp: is standard input itself"}}) {
         const Run r = run(arguments, exampleEpoch, fromSame);
