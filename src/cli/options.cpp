@@ -698,7 +698,8 @@ const QList<Entry> &entries()
         {{s("verbose")},
          Group::Information,
          nullptr,
-         "Say on standard error how large the picture is, the format and the number of bytes. (An A51 or C51 table "
+         "Say on standard error how large the picture is, the format and the number of bytes. (An A51, C51 or sdas "
+         "table "
          "of more than 64 KiB, more than one 8051 code bank holds, is warned of always.)",
          setFlag(&Options::verbose)},
         {{s("h"), s("help")}, Group::Information, nullptr, "Show this help.", {}},
