@@ -737,14 +737,18 @@ void GlyphSource::place(int height)
                         : int(face->size->metrics.ascender >> 6);
     } else if (e.height() <= height) {
         baseline_ = e.above + (height - e.height()) / 2;
-    } else { // the baseline that cuts the fewest glyphs, the highest of those
-        int fewest = int(drawn_.size()) + 1;
+    } else { // the baseline that cuts the fewest glyphs, and of those the fewest rows of ink
+        std::pair<int, int> least{int(drawn_.size()) + 1, 0};
         for (int baseline = 0; baseline <= height; ++baseline) {
-            int cut = 0;
-            for (const Drawn &glyph : drawn_)
-                cut += glyph.height > 0 && (glyph.top > baseline || glyph.height - glyph.top > height - baseline);
-            if (cut < fewest) {
-                fewest = cut;
+            std::pair<int, int> cut{0, 0};
+            for (const Drawn &glyph : drawn_) {
+                const int rows =
+                    std::max(glyph.top - baseline, 0) + std::max(glyph.height - glyph.top - (height - baseline), 0);
+                cut.first += glyph.height > 0 && rows > 0;
+                cut.second += glyph.height > 0 ? rows : 0;
+            }
+            if (baseline == 0 || cut < least) {
+                least = cut;
                 baseline_ = baseline;
             }
         }

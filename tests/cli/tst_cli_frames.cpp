@@ -283,16 +283,22 @@ void tst_CliFrames::realFontsDrawEveryGb2312Character_data()
 {
     QTest::addColumn<QString>("font");
     QTest::addColumn<bool>("insideCells");
-    QTest::newRow("WenQuanYi bitmap, 16 pixels") << "/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf" << true;
-    // An outline's hinted ideographs would span 17 rows at 16 pixels: drawn smaller, none passes its cell.
-    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << true;
+    QTest::addColumn<int>("inkRows"); // the median glyph's
+    QTest::newRow("WenQuanYi bitmap, 16 pixels") << "/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf" << true << 16;
+    // An outline's hinted ideographs would span 17 rows at 16 pixels, and Й and ｜ reach far beyond them: drawn
+    // at 12 pixels, none passes its cell.
+    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << true << 11;
+    // A face's own 16-pixel strike, drawn as it is.
+    QTest::newRow("WenQuanYi Zen Hei Sharp, its 16-pixel strike") << "WenQuanYi Zen Hei Sharp" << true << 16;
 }
 
-// Every GB2312 character but the ideographic space (A1A1) leaves ink in its cell of the sheet.
+// Every GB2312 character but the ideographic space (A1A1) leaves ink in its cell of the sheet, at the size the
+// font is drawn.
 void tst_CliFrames::realFontsDrawEveryGb2312Character()
 {
     QFETCH(QString, font);
     QFETCH(bool, insideCells);
+    QFETCH(int, inkRows);
     if (!QFileInfo::exists(QStringLiteral("/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf")))
         QSKIP("xfonts-wqy and fonts-wqy-zenhei are missing (scripts/install-deps installs them)");
     const Run r = run({QStringLiteral("--font"), font, QStringLiteral("--charset"), QStringLiteral("gb2312"),
@@ -301,14 +307,21 @@ void tst_CliFrames::realFontsDrawEveryGb2312Character()
     QCOMPARE(r.err.isEmpty(), insideCells);
     const QImage sheet = QImage::fromData(r.out, "PBM").convertToFormat(QImage::Format_Mono);
     QCOMPARE(sheet.size(), QSize(16 * 16, (7445 + 15) / 16 * 16));
+    std::vector<int> rows;
     for (int i = 1; i < 7445; ++i) {
         const QImage cell = sheet.copy(i % 16 * 16, i / 16 * 16, 16, 16);
-        bool ink = false;
-        for (int y = 0; y < 16 && !ink; ++y)
-            for (int x = 0; x < 16 && !ink; ++x)
-                ink = qGray(cell.pixel(x, y)) < 128;
-        QVERIFY2(ink, qPrintable(QStringLiteral("character %1 of GB2312 is blank").arg(i)));
+        int first = 16, last = -1;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                if (qGray(cell.pixel(x, y)) < 128) {
+                    first = std::min(first, y);
+                    last = y;
+                }
+        QVERIFY2(last >= 0, qPrintable(QStringLiteral("character %1 of GB2312 is blank").arg(i)));
+        rows.push_back(last - first + 1);
     }
+    std::nth_element(rows.begin(), rows.begin() + std::ptrdiff_t(rows.size() / 2), rows.end());
+    QCOMPARE(rows[rows.size() / 2], inkRows);
 }
 
 QTEST_GUILESS_MAIN(tst_CliFrames)
