@@ -22,11 +22,12 @@ namespace {
 
 const char *const description =
     R"(Turns a BMP, JPEG, GIF or PNG picture into data for 8051-class microcontrollers: A51 "DB" lines, C51
-hex constants, the raw packed bytes, Intel HEX records of them, or a PBM or PNG picture of them; or the
-frames of an animated GIF, the tiles of a sprite sheet, or the characters of a font, each a frame of a table.
-By default a black pixel is a 1 bit (--pixel chooses grey levels or colours), 8 horizontal pixels make a byte,
-the leftmost in the top bit, rows top to bottom, and only pixels of exactly black (#000000) are black: the
-window's export, byte for byte. The width must then be a multiple of 8.
+hex constants, SDCC assembler ".db" lines, the raw packed bytes, Intel HEX records of them, or a PBM or PNG
+picture of them; or the frames of an animated GIF, the tiles of a sprite sheet, or the characters of a font,
+each a frame of a table. By default a black pixel is a 1 bit (--pixel chooses grey levels or colours,
+--display a controller's ink), 8 horizontal pixels make a byte, the leftmost in the top bit, rows top to
+bottom, and only pixels of exactly black (#000000) are black: the window's export, byte for byte. The width
+must then be a multiple of 8.
 
   --layout horizontal (default)           --layout vertical: pages of 8 rows
     row 0: byte 0 = pixels 0-7, pixel 0     page 0 = rows 0-7: byte 0 = column 0,
