@@ -95,6 +95,15 @@ void tst_CliDisplays::displayOptions_data()
         << QByteArray("\xB6\xAB");
     QTest::newRow("--dither atkinson: 8 x 1 grey 100")
         << encodeBmp(solid(8, 1, qRgb(100, 100, 100)), 24) << "-f hex --dither atkinson" << QByteArray("\xEF");
+    // Each channel its own error, as the README's arithmetic has it (worked out by a model of it).
+    QImage eight(4, 2, QImage::Format_RGB32);
+    const QRgb colours[8] = {qRgb(100, 150, 200), qRgb(30, 60, 90),    qRgb(250, 10, 128), qRgb(77, 77, 77),
+                             qRgb(10, 200, 30),   qRgb(128, 128, 128), qRgb(200, 100, 50), qRgb(5, 250, 250)};
+    for (int i = 0; i < 8; ++i)
+        eight.setPixel(i % 4, i / 4, colours[i]);
+    QTest::newRow("--dither floyd-steinberg, rgb332: a channel's error to its own neighbours")
+        << encodeBmp(eight, 24) << "-f hex --pixel rgb332 --dither floyd-steinberg"
+        << QByteArray("\x72\x29\xE2\x49\x14\x92\xAC\x1F", 8);
 
     // 16 x 8, one black pixel at (1, 2).
     QImage one = solid(16, 8, qRgb(255, 255, 255));

@@ -57,6 +57,13 @@ void tst_CliFrames::framesAndTiles_data()
         << encodeGif({{fromRows({QStringLiteral("rg"), QStringLiteral("bb")}), QPoint(1, 0), 0, 0, std::nullopt}},
                      QSize(2, 1))
         << "-f hex --pixel rgb888 --frames" << w + r;
+    QTest::newRow("--frames over white, given: as by default")
+        << gif << "-f hex --pixel rgb888 --frames --background white" << r + g + b + r + g + r + r + w + g + r + b + w;
+    QByteArray opaque = gif; // the second frame's graphic control without its transparency flag
+    opaque[opaque.indexOf("\x21\xF9\x04", opaque.indexOf("\x21\xF9\x04") + 1) + 3] &= char(0xFE);
+    QTest::newRow("--frames: an index is transparent only where the flag says so")
+        << opaque << "-f hex --pixel rgb888 --frames"
+        << r + g + b + r + QByteArray("\x01\x02\x03", 3) + r + r + w + g + r + b + w;
     QByteArray commented = gif; // a comment between the first frame's graphic control and its picture
     commented.insert(commented.indexOf("\x21\xF9\x04") + 8, QByteArray("\x21\xFE\x05hello\x00", 9));
     QTest::newRow("--frames: a comment is not a graphic control")
