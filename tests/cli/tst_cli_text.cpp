@@ -184,6 +184,7 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp");
     QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp");
     QTest::newRow("--name in a batch") << words("--name logo --output-dir out t.bmp x.bmp");
+    QTest::newRow("--picture-name in a batch of two") << words("--picture-name p --output-dir out t.bmp x.bmp");
     QTest::newRow("--header with hex") << words("-f hex --header t.h t.bmp");
     QTest::newRow("--header without a name") << words("-f c51 --header t.h t.bmp");
     QTest::newRow("--header in a batch") << words("-f c51 --name-prefix p --header t.h --output-dir out t.bmp x.bmp");
