@@ -190,13 +190,16 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
     const qsizetype lines = (count + 15) / 16;
     const qsizetype start = out.size();
     switch (format) {
-    case CodeFormat::A51: {
+    case CodeFormat::A51:
+    case CodeFormat::Sdas: { // "DB   081H, 0FFH" or "\t.db 0x81, 0xFF", 16 a line
+        const auto &entries = format == CodeFormat::A51 ? t.a51 : t.c51;
+        const char *const prefix = format == CodeFormat::A51 ? "DB   " : "\t.db ";
         out.resize(start + 6 * qsizetype(count) + 5 * lines);
         char *p = out.data() + start;
         for (int curcol = 0; curcol < count; ++curcol) {
             if (curcol % 16 == 0)
-                p = put(p, "DB   ", 5);
-            p = put(p, t.a51[bytes[curcol]].data(), 4);
+                p = put(p, prefix, 5);
+            p = put(p, entries[bytes[curcol]].data(), 4);
             p = put(p, endsLine(curcol, count) ? "\r\n" : ", ", 2);
         }
         break;
@@ -210,18 +213,6 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
             if (endsLine(curcol, count))
                 p = put(p, "\r\n", 2);
         }
-        break;
-    }
-    case CodeFormat::Sdas: {
-        out.resize(start + 6 * qsizetype(count) + 6 * lines);
-        char *p = out.data() + start;
-        for (int curcol = 0; curcol < count; ++curcol) {
-            if (curcol % 16 == 0)
-                p = put(p, "\t.db ", 5);
-            p = put(p, t.c51[bytes[curcol]].data(), 4);
-            p = put(p, endsLine(curcol, count) ? "\r\n" : ", ", 2);
-        }
-        out.resize(p - out.data());
         break;
     }
     case CodeFormat::Hex: {
