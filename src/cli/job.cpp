@@ -229,7 +229,6 @@ int convertOne(const Options &options, const Job &job, Report &report)
     road.encode.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
     road.encode.name = job.name;
     road.encode.font = glyphs != nullptr;
-    road.pack.pad = road.pack.pad || frames.tight(); // a cropped glyph's rows end in whole bytes
     if (road.preview)
         road.preview = [&report](const QString &line) { report.preview(line); };
 

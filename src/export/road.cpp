@@ -21,6 +21,15 @@ bool turnsAQuarter(const RoadOptions &options)
     return options.rotate == 90 || options.rotate == 270;
 }
 
+// How the frames' rows are packed: frames of their own sizes, one after the other, each row padded to whole bytes
+// (a cropped glyph is as wide as its ink).
+PackOptions packingOf(const FrameSource &frames, const RoadOptions &options)
+{
+    PackOptions pack = options.pack;
+    pack.pad = pack.pad || frames.tight();
+    return pack;
+}
+
 // Frame i's sizes as turned and packed, before any of it is read; an error when the road refuses it.
 Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refusal *error)
 {
@@ -28,7 +37,7 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refus
     Geometry plan;
     plan.width = turnsAQuarter(options) ? size.height() : size.width();
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
-    const Packer packer(options.pack, plan.width);
+    const Packer packer(packingOf(frames, options), plan.width);
     if (!packer.fits()) {
         *error = Refusal::of(Refusal::Rule::Multiple,
                              frames.what(i) + (turnsAQuarter(options) ? QStringLiteral(", turned,") : QString()),
@@ -308,8 +317,8 @@ public:
 private:
     // The stages of one frame, set up for its size.
     struct Stages {
-        Stages(PictureDecoder &decoder, const RoadOptions &options, const Geometry &plan, int channels,
-               std::uint8_t white);
+        Stages(PictureDecoder &decoder, const RoadOptions &options, const PackOptions &pack, const Geometry &plan,
+               int channels, std::uint8_t white);
         TurnedRows turned;
         Tone tone;
         Packer packer;
@@ -416,8 +425,8 @@ bool Road::plan()
     return true;
 }
 
-Road::Stages::Stages(PictureDecoder &decoder, const RoadOptions &options, const Geometry &plan, int channels,
-                     std::uint8_t white)
+Road::Stages::Stages(PictureDecoder &decoder, const RoadOptions &options, const PackOptions &pack, const Geometry &plan,
+                     int channels, std::uint8_t white)
     : turned(decoder, options.rotate, options.flip), tone(
                                                          [&] {
                                                              ToneOptions tone = options.tone;
@@ -425,7 +434,7 @@ Road::Stages::Stages(PictureDecoder &decoder, const RoadOptions &options, const 
                                                              return tone;
                                                          }(),
                                                          plan.width),
-      packer(options.pack, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
+      packer(pack, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
       out(levels.size()), shown(levels.size())
 {
 }
@@ -458,7 +467,7 @@ bool Road::frame(int i)
         output_.flush(true);
         return false;
     }
-    Stages stages(*decoder, options_, plans_[i], channels_, white_);
+    Stages stages(*decoder, options_, packingOf(frames_, options_), plans_[i], channels_, white_);
     bytes_->frameStart(frames_.label(i), output_.block());
     if (!rows(i, stages))
         return false;
