@@ -523,13 +523,18 @@ bool GlyphSource::checkCharacters(Refusal *errorString)
     return true;
 }
 
+bool GlyphSource::wide(std::size_t i) const
+{
+    return options_.grid || isWide(characters_[qsizetype(i)]);
+}
+
 int GlyphSource::widthToFit(std::size_t i, int height) const
 {
     if (options_.proportional)
         return 0;
     if (options_.cell.isValid())
         return options_.cell.width();
-    return isWide(characters_[qsizetype(i)]) || options_.grid ? height : 0;
+    return wide(i) ? height : 0;
 }
 
 int GlyphSource::estimatedSize(int height) const
@@ -707,10 +712,7 @@ GlyphSource::Extent GlyphSource::extent() const
 bool GlyphSource::measureCells(int height, Refusal *errorString)
 {
     for (std::size_t i = 0; i < blank_.size(); ++i) {
-        const char32_t c = characters_[qsizetype(i)];
-        int width = isWide(c) || options_.grid ? height : height / 2;
-        if (options_.cell.isValid())
-            width = options_.cell.width();
+        int width = options_.cell.isValid() ? options_.cell.width() : wide(i) ? height : height / 2;
         if (options_.proportional) {
             const int step = std::max(options_.widthStep, 1);
             width = std::max(1, (drawn_[i].advance + step - 1) / step * step);

@@ -79,6 +79,8 @@ private:
     int cellHeight(Refusal *errorString);
     // Whether every character has a glyph (or may be blank) and a code in the index.
     bool checkCharacters(Refusal *errorString);
+    // Whether glyph i takes a wide cell (every cell of the grid is square).
+    bool wide(std::size_t i) const;
     // The width glyph i must fit when cells are `height` high: a wide character's cell, or --cell's; 0 where
     // it need not (a narrow character may pass its half-width cell, and is named).
     int widthToFit(std::size_t i, int height) const;
