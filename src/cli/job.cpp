@@ -101,8 +101,6 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
         macros.append({macro + suffix, value});
     QStringList externs;
     QStringList arrays{encode.name}; // the arrays' names, as an assembler's header declares them
-    if (road.compress || frames.tight())
-        arrays << encode.name + QStringLiteral("_offsets");
     const FrameLayout layout = layoutOf(frames.kind(), frames.count());
     const QString count = macro + layout.countName;
     if (road.compress || frames.tight()) { // the frames one after the other, and where each starts
@@ -113,6 +111,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
         externs << cArray(encode.dialect, encode.name, size)
                 << cArray(encode.dialect, result.offsetBytes, encode.name + QStringLiteral("_offsets"),
                           count + QStringLiteral(" + 1"));
+        arrays << encode.name + QStringLiteral("_offsets");
     } else if (layout.table) {
         define(count, g.frames);
         define(bytes, g.frameBytes);
