@@ -146,17 +146,38 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
         *error = path + QStringLiteral(": ") + file.errorString();
         return std::nullopt;
     }
+    const QString what = QStringLiteral("the text file ") + path;
     TextLines text;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString all;
+    QString line; // the line being read
+    // Every character is reserved as it is held (two bytes of UTF-16), and each line's entry in the list.
+    const auto end = [&] {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (!limits.reserve(std::int64_t(sizeof(QString)), what, &text.held, error))
+            return false;
+        text.lines.append(line);
+        line = QString();
+        return true;
+    };
     std::int64_t length = 0;
     for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
         length += piece.size();
-        // The bytes, and the text as UTF-16 (at most two bytes for each), then its lines.
-        if (!limits.fitsRead(length, QStringLiteral("the text file ") + path, error) ||
-            !limits.reserve(3 * std::int64_t(piece.size()), QStringLiteral("the text file ") + path, &text.held, error))
+        if (!limits.fitsRead(length, what, error))
             return std::nullopt;
-        all += utf8.decode(piece);
+        const QString decoded = utf8.decode(piece);
+        for (qsizetype at = 0; at < decoded.size();) {
+            const qsizetype lineEnd = decoded.indexOf(u'\n', at);
+            const QStringView part = QStringView(decoded).mid(at, lineEnd < 0 ? decoded.size() - at : lineEnd - at);
+            if (!limits.reserve(2 * std::int64_t(part.size()), what, &text.held, error))
+                return std::nullopt;
+            line += part;
+            if (lineEnd < 0)
+                break;
+            if (!end())
+                return std::nullopt;
+            at = lineEnd + 1;
+        }
     }
     if (file.error() != QFileDevice::NoError) {
         *error = QStringLiteral("the text file %1: %2").arg(path, file.errorString());
@@ -166,11 +187,8 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
         *error = QStringLiteral("the text file %1 is not UTF-8").arg(path);
         return std::nullopt;
     }
-    all.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (all.endsWith(u'\n'))
-        all.chop(1);
-    if (!all.isEmpty())
-        text.lines = all.split(u'\n');
+    if (!line.isEmpty() && !end()) // a last line without its line end
+        return std::nullopt;
     return text;
 }
 

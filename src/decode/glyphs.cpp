@@ -778,6 +778,10 @@ bool GlyphSource::indexStrings(Refusal *errorString)
         if (characters_[i])
             indexOf[characters_[i]] = std::uint32_t(i);
     for (qsizetype line = 0; line < strings_.lines.size(); ++line) {
+        // Held beside the lines themselves: the table, and a value a character and the end.
+        const std::int64_t bytes = std::int64_t(sizeof(FrameTable)) + 4 * (strings_.lines[line].size() + 1);
+        if (!limits_.reserve(bytes, u"the strings' indices", &strings_.held, errorString))
+            return false;
         FrameTable string{FrameValues::String, {}, int(line), strings_.lines[line]};
         for (const char32_t c : strings_.lines[line].toUcs4()) {
             const auto found = indexOf.find(c);

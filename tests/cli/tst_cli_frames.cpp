@@ -252,6 +252,9 @@ void tst_CliFrames::glyphRefusals_data()
     QTest::newRow("a text file past the memory limit")
         << QStringList{"--font", "tiny.bdf", "--text-file", "long.txt", "--max-memory", "1K"}
         << QStringLiteral("tiny.bdf: the text file long.txt is longer than the memory limit of 1024 bytes");
+    QTest::newRow("a strings file that fits the limit, but not as text")
+        << QStringList{"--font", "tiny.bdf", "--strings", "long.txt", "--max-memory", "3K"}
+        << QStringLiteral("tiny.bdf: holding the text file long.txt whole takes");
     QTest::newRow("a text file not in UTF-8") << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
                                               << QStringLiteral("tiny.bdf: the text file gbk.txt is not UTF-8");
     QTest::newRow("a font name fontconfig cannot read")
