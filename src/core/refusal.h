@@ -10,17 +10,18 @@
 struct Refusal {
     enum class Kind { None, Invalid, OverLimit, Unfit };
     enum class Rule {
-        None,     // nothing refused
-        Damaged,  // the input is damaged, cut short, unreadable or not what it should be: `detail` says how
-        Side,     // `subject` is `width` x `height` pixels, a side past `limit`
-        Pixels,   // `subject` is `width` x `height` pixels, more than `limit`
-        Decoded,  // `subject` are `value` pixels to decode, more than `limit`
-        Read,     // `subject`, read as a stream, is longer than `limit` bytes
-        Held,     // holding `subject` takes `value` bytes (0: not known) beside `held` held, more than `limit`
-        Multiple, // `subject` is `value` pixels wide, not a multiple of `limit`
-        Strike,   // the bitmap font `subject` has glyphs of `value` pixels, not the `limit` asked
-        NoGlyph,  // the font `subject` has no glyph for the character `detail`
-        NoCode,   // the character `subject` has no GB2312 code
+        None,      // nothing refused
+        Damaged,   // the input is damaged, cut short, unreadable or not what it should be: `detail` says how
+        Side,      // `subject` is `width` x `height` pixels, a side past `limit`
+        Pixels,    // `subject` is `width` x `height` pixels, more than `limit`
+        Decoded,   // `subject` are `value` pixels to decode, more than `limit`
+        Read,      // `subject`, read as a stream, is longer than `limit` bytes
+        Held,      // holding `subject` takes `value` bytes (0: not known) beside `held` held, more than `limit`
+        Multiple,  // `subject` is `value` pixels wide, not a multiple of `limit`
+        Strike,    // the bitmap font `subject` has glyphs of `value` pixels, not the `limit` asked
+        NoGlyph,   // the font `subject` has no glyph for the character `detail`
+        NoCode,    // the character `subject` has no GB2312 code
+        CodeWidth, // the character `subject`'s code, `value`, passes the table's largest, `limit`
     };
 
     Rule rule = Rule::None;
@@ -71,6 +72,7 @@ struct Refusal {
         case Rule::Strike:
         case Rule::NoGlyph:
         case Rule::NoCode:
+        case Rule::CodeWidth:
             break;
         }
         return Kind::Unfit;

@@ -515,7 +515,7 @@ bool GlyphSource::checkCharacters(Refusal *errorString)
             return false;
         }
         if (options_.index == CodeIndex::Unicode && c > 0xFFFF) {
-            *errorString = QStringLiteral("%1 does not fit the 16-bit table of codes").arg(characterLabel(c));
+            *errorString = Refusal::of(Refusal::Rule::CodeWidth, characterLabel(c), c, 0xFFFF);
             return false;
         }
         blank_.push_back(!present);
