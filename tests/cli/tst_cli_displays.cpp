@@ -207,6 +207,9 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("ihex: above 64 KiB from the first byte") << workedBmp << "-f ihex --address 74565"
                                                             << QByteArray(":020000040001F9\r\n"
                                                                           ":0423450081FF000A0A\r\n:00000001FF\r\n");
+    QTest::newRow("pbm of one picture: streamed, no sheet held (4096 bytes, past --max-memory 1K)")
+        << encodeBmp(solid(64, 64, qRgb(0, 0, 0)), 24) << "-f pbm --max-memory 1K"
+        << QByteArray("P4\n64 64\n") + QByteArray(512, '\xFF');
     QTest::newRow("--name, a51: a relocatable module, the array public in a code segment")
         << workedBmp << "-f a51 --name logo"
         << QByteArray("NAME    LOGO\r\nPUBLIC  logo\r\n?CO?LOGO SEGMENT CODE\r\nRSEG    ?CO?LOGO\r\n"
