@@ -5,6 +5,7 @@
 #include "cli/report.h"
 #include "core/budget.h"
 #include "core/clock.h"
+#include "decode/glyphs.h"
 #include "export/cheader.h"
 
 #include <QDir>
@@ -68,9 +69,22 @@ std::optional<QList<Job>> plan(const Options &options)
             complain(QStringLiteral("'%1' and '%2' would both be %3 (see --help)").arg(seen[key], picture, what));
             return true;
         };
+        if (job.name.size() > maxNameLength) {
+            complain(QStringLiteral("'%1' would be named %2, a name of %3 characters; the assemblers keep at most "
+                                    "%4 (with a table's suffix and SDCC's _, 255): rename the picture or shorten "
+                                    "--name-prefix")
+                         .arg(picture, job.name)
+                         .arg(job.name.size())
+                         .arg(maxNameLength));
+            return std::nullopt;
+        }
         if (batch && clash(byFile, job.output, QStringLiteral("written as ") + job.output))
             return std::nullopt;
-        if (clash(byName, job.name, QStringLiteral("named ") + job.name))
+        // A51 reads its names in any case alike: Logo and logo would be one module, ?CO?LOGO.
+        if (clash(byName, a51 ? job.name.toUpper() : job.name,
+                  QStringLiteral("named ") + (a51 ? job.name.toUpper() + QStringLiteral(" in A51, which reads "
+                                                                                         "names in any case alike")
+                                                  : job.name)))
             return std::nullopt;
         jobs.append(job);
     }
@@ -91,18 +105,42 @@ bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
             input(job.picture == u"-" ? standardInputFile() : fileAt(job.picture),
                   job.picture == u"-" ? QStringLiteral("standard input")
                                       : QStringLiteral("the picture ") + job.picture);
-    if (!options.font.isEmpty())
-        input(fileAt(options.font), QStringLiteral("the font ") + options.font);
+    if (!options.font.isEmpty()) { // a family too: the file fontconfig offers for it
+        int face = 0;
+        Refusal none;
+        const QString file = fontFile(options.font, options.fontIndex, &face, &none);
+        if (!file.isEmpty())
+            input(fileAt(file), QStringLiteral("the font ") + (file == options.font ? file : options.font +
+                                                                   QStringLiteral(" (") + file + u')'));
+    }
     if (!options.textFile.isEmpty())
         input(fileAt(options.textFile), QStringLiteral("the text file ") + options.textFile);
     if (!options.stringsFile.isEmpty())
         input(fileAt(options.stringsFile), QStringLiteral("the strings file ") + options.stringsFile);
+    // Standard output, when it is a file: written as the road goes, before any input is read whole.
+    struct stat out {};
+    std::optional<std::pair<dev_t, ino_t>> standardOutput;
+    if (std::any_of(jobs.begin(), jobs.end(), [](const Job &job) { return job.output.isEmpty(); }) &&
+        ::fstat(STDOUT_FILENO, &out) == 0 && S_ISREG(out.st_mode))
+        standardOutput = std::pair{out.st_dev, out.st_ino};
+    if (standardOutput)
+        for (const auto &[in, what] : std::as_const(inputs))
+            if (in == *standardOutput) {
+                complain(QStringLiteral("standard output is %1 itself, which the output would replace or grow; "
+                                        "choose another output (-o FILE)")
+                             .arg(what));
+                return false;
+            }
     for (const Job &job : jobs) {
         if (!job.header.isEmpty() && !job.output.isEmpty() &&
             (fileAt(job.header)
                  ? fileAt(job.header) == fileAt(job.output)
                  : QFileInfo(job.header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath())) {
             complain(job.header + QStringLiteral(": is both the header and the output; choose another header"));
+            return false;
+        }
+        if (standardOutput && !job.header.isEmpty() && fileAt(job.header) == standardOutput) {
+            complain(job.header + QStringLiteral(": is both the header and standard output; choose another header"));
             return false;
         }
         for (const QString &output : {job.output, job.header}) {

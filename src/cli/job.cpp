@@ -252,7 +252,17 @@ int convertOne(const Options &options, const Job &job, Report &report)
             (result.written && job.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
         return Refused;
     }
-    // The header first: when it cannot be written the output stays as it was, and the two never disagree.
+    // The header first: when it cannot be written the output stays as it was, and the two never disagree. What
+    // making it holds is reserved first: a declaration a table (a string's too) and its name, in lists, in the
+    // text as it grows, and encoded.
+    Reservation headerHeld;
+    const std::int64_t headerCharacters = (frames.tables().size() + 2) * (2 * std::int64_t(job.name.size()) + 48);
+    const std::int64_t headerBytes = 7 * headerCharacters + 128 * (frames.tables().size() + 2);
+    if (!job.header.isEmpty() &&
+        !options.limits.reserve(headerBytes, QStringLiteral("the header ") + job.header, &headerHeld, &error)) {
+        report.complain(picture + QStringLiteral(": ") + worded(error));
+        return Refused;
+    }
     if (!job.header.isEmpty() && !saveFileAtomically(job.header, headerFor(road, result, frames), &error)) {
         report.complain(job.header + QStringLiteral(": ") + worded(error));
         return Refused;
@@ -313,17 +323,17 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
     // where its data ends; raw bytes go to a flash of their own.)
     if (!isCodeText(encode.format))
         return;
-    QList<std::pair<QString, std::int64_t>> tables{
-        {encode.name.isEmpty() ? QStringLiteral("the data") : encode.name, written}};
-    for (const FrameTable &table : frames.tables())
-        tables.append(
-            {encode.name + layoutOf(table).suffix, std::int64_t(table.values.size()) * layoutOf(table).bytes});
-    for (const auto &[name, bytes] : tables)
+    const auto warnPast64K = [&](const QString &name, std::int64_t bytes) {
         if (bytes > 65536)
             report.complain(QStringLiteral("%1: warning: %2 takes %3 bytes, more than the 64 KiB (65536 bytes) that "
                                            "one 8051 code bank holds")
                                 .arg(picture, name)
                                 .arg(bytes));
+    };
+    warnPast64K(encode.name.isEmpty() ? QStringLiteral("the data") : encode.name, written);
+    for (const FrameTable &table : frames.tables())
+        if (const TableLayout t = layoutOf(table); std::int64_t(table.values.size()) * t.bytes > 65536)
+            warnPast64K(encode.name + t.suffix, std::int64_t(table.values.size()) * t.bytes);
 }
 
 } // namespace

@@ -23,7 +23,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TESSALINE_VERSION));
 
     int exitCode = UsageError;
-    const std::optional<Options> options = parseOptions(QCoreApplication::arguments(), &exitCode);
+    QList<QByteArray> words;
+    for (int i = 0; i < argc; ++i)
+        words << QByteArray(argv[i]);
+    const std::optional<Options> options = parseOptions(words, &exitCode);
     if (!options)
         return exitCode;
     try {

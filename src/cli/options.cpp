@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QHash>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstdio>
@@ -131,6 +132,15 @@ std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t 
     return std::int64_t(n) << shift;
 }
 
+// A name longer than the assemblers keep.
+QString longName(const QString &name)
+{
+    return QStringLiteral("takes a name of at most %1 characters (SDCC's assembler keeps 255 of a symbol, and a "
+                          "table's name adds up to 9), not one of %2")
+        .arg(maxNameLength)
+        .arg(name.size());
+}
+
 bool isMono(const Options &o)
 {
     return o.road.pack.pixel == PixelFormat::Mono;
@@ -241,6 +251,8 @@ const QList<Entry> &entries()
                  return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a "
                                        "keyword of C or of the 8051 compilers), not '%1'")
                      .arg(value);
+             if (value.size() > maxNameLength)
+                 return longName(value);
              o.road.encode.name = value;
              return std::nullopt;
          },
@@ -282,6 +294,8 @@ const QList<Entry> &entries()
          "for a51 the same as EQUs, for sdas as assignments, to include in an assembler program.",
          setText(&Options::header),
          [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (o.header == u"-")
+                 return QStringLiteral("takes a file name: standard output (-) is where the data goes");
              if (!writesCode(o))
                  return QStringLiteral("goes with --format a51, c51 or sdas");
              if (o.road.encode.name.isEmpty() && !given.contains(u"name-prefix"))
@@ -851,8 +865,50 @@ const char *extensionOf(OutputFormat format)
     return ".png";
 }
 
-std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
+namespace {
+
+// The bytes of a command-line word as text: UTF-8 where they are, any other byte as \xFF.
+QString shownBytes(const QByteArray &bytes)
 {
+    QString shown;
+    for (qsizetype at = 0; at < bytes.size();) {
+        const auto lead = std::uint8_t(bytes[at]);
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = length ? utf8.decode(bytes.mid(at, length)) : QString();
+        if (length && at + length <= bytes.size() && !utf8.hasError() && !decoded.contains(QChar::ReplacementCharacter)) {
+            shown += decoded;
+            at += length;
+        } else {
+            shown += QStringLiteral("\\x") + QString::number(lead, 16).toUpper().rightJustified(2, u'0');
+            ++at;
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode)
+{
+    // The words as text; those that are not UTF-8 do not come back as the same bytes, and a name or a text that
+    // is one of them is refused rather than read or written as another.
+    QStringList arguments;
+    QList<std::pair<QString, QByteArray>> unreadable;
+    for (const QByteArray &word : argv) {
+        arguments << QString::fromLocal8Bit(word);
+        if (arguments.last().toLocal8Bit() != word)
+            unreadable.append({arguments.last(), word});
+    }
+    const auto notUtf8 = [&](const QString &value) -> std::optional<QString> {
+        if (value.contains(QChar::ReplacementCharacter))
+            for (const auto &[text, word] : std::as_const(unreadable))
+                if (text.contains(value))
+                    return QStringLiteral("'%1' is not UTF-8: its bytes would be read as other characters (a "
+                                          "file of that name: rename it)")
+                        .arg(shownBytes(word));
+        return std::nullopt;
+    };
     *exitCode = UsageError;
     const auto usageError = [](const QString &message) -> std::optional<Options> {
         complain(message + QStringLiteral(" (see --help)"));
@@ -907,6 +963,8 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
                                   .arg(entry->names.constLast(), values.value(0), values.value(1)));
         }
         const QString value = entry->valueName ? parser.values(name).value(taken[entry]++) : QString();
+        if (const std::optional<QString> error = notUtf8(value))
+            return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
         if (const std::optional<QString> error = entry->parse.apply(options, value))
             return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
         given << entry->names.constLast();
@@ -917,6 +975,9 @@ std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode)
             options.road.pack.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
     options.road.limits = options.limits;
     options.pictures = parser.positionalArguments();
+    for (const QString &picture : std::as_const(options.pictures))
+        if (const std::optional<QString> error = notUtf8(picture))
+            return usageError(QStringLiteral("the picture ") + *error);
     if (const std::optional<QString> error = conflicts(options, given))
         return usageError(*error);
     *exitCode = Success;

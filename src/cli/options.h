@@ -26,7 +26,7 @@ struct Options {
     QString pictureName;  // the picture as the header comment names it; empty: as given
     // --font: a glyph table of the characters of --text, --text-file or --charset instead of a picture.
     QString font;
-    int fontIndex = 0;
+    int fontIndex = -1; // -1: not given
     QString text;
     QString textFile;
     QString charset;
@@ -44,9 +44,9 @@ struct Options {
     bool namesFromPictures() const;
 };
 
-// Parses the command line (its first entry the program). Help and version are printed and give
+// Parses the command line, the words as the program was given them (the first the program). Help and version are printed and give
 // `*exitCode` 0; a usage error is reported and gives 2; either way nullopt.
-std::optional<Options> parseOptions(const QStringList &arguments, int *exitCode);
+std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode);
 
 // The extension of `format`'s files, ".a51", ".c" and so on.
 const char *extensionOf(OutputFormat format);

@@ -81,6 +81,10 @@ QString worded(const Refusal &r)
             .arg(r.subject, r.detail);
     case Rule::NoCode:
         return QStringLiteral("%1 has no GB2312 code (use --index unicode)").arg(r.subject);
+    case Rule::NoCell:
+        return QStringLiteral("%1 has no GB2312 code, so the grid has no cell for it (leave it out of the strings, or "
+                              "draw them without --grid)")
+            .arg(r.subject);
     case Rule::CodeWidth:
         return QStringLiteral("%1 does not fit the 16-bit table of codes").arg(r.subject);
     }

@@ -21,6 +21,7 @@ struct Refusal {
         Strike,    // the bitmap font `subject` has glyphs of `value` pixels, not the `limit` asked
         NoGlyph,   // the font `subject` has no glyph for the character `detail`
         NoCode,    // the character `subject` has no GB2312 code
+        NoCell,    // the character `subject` of a string has no GB2312 code, so the grid has no cell for it
         CodeWidth, // the character `subject`'s code, `value`, passes the table's largest, `limit`
     };
 
@@ -72,6 +73,7 @@ struct Refusal {
         case Rule::Strike:
         case Rule::NoGlyph:
         case Rule::NoCode:
+        case Rule::NoCell:
         case Rule::CodeWidth:
             break;
         }

@@ -41,10 +41,6 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     if (!scan.open(errorString))
         return nullptr;
     GifFileType *gif = scan.gif();
-    animation->width_ = gif->SWidth;
-    animation->height_ = gif->SHeight;
-    if (!limits.fitsPicture(animation->width_, animation->height_, errorString))
-        return nullptr;
     // Every frame read through once: the count and the delays before any is drawn, and a file cut short found.
     // Every pixel a frame declares is decoded, on the screen or off it: they count against the limit, as the
     // screens drawn do.
@@ -54,6 +50,16 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     errorString->clear();
     while (scan.nextFrame(&frame, errorString)) {
         const GifImageDesc &image = gif->Image;
+        if (animation->frames_.empty()) {
+            // The picture is the logical screen; without one, the first frame's extent from the screen's corner,
+            // as for the picture alone.
+            const std::int64_t width = gif->SWidth > 0 ? gif->SWidth : std::int64_t(image.Left) + image.Width;
+            const std::int64_t height = gif->SHeight > 0 ? gif->SHeight : std::int64_t(image.Top) + image.Height;
+            if (!limits.fitsPicture(width, height, errorString))
+                return nullptr;
+            animation->width_ = int(width);
+            animation->height_ = int(height);
+        }
         if (image.Width > 0 && image.Height > 0 &&
             !limits.fitsPicture(image.Width, image.Height, errorString, u"a GIF frame"))
             return nullptr;

@@ -186,7 +186,7 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, Refusal *errorString)
                                      "(%1 bits a pixel, compression %2)")
                           .arg(bits_)
                           .arg(compression_));
-    if (!limits.sizes.fitsPicture(width, height < 0 ? -height : height, errorString))
+    if (!admit(limits, width, height < 0 ? -height : height, errorString))
         return false;
     if (infoSize < 12)
         return refuse(QStringLiteral("the BMP header is damaged"));

@@ -118,10 +118,15 @@ std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *errorSt
         return fail(QStringLiteral("no such file"));
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
-    if (::stat(name.constData(), &info) != 0)
+    if (::stat(name.constData(), &info) != 0) {
+        // A name whose bytes were not UTF-8 reached the program as other characters, and names no file.
+        if (errno == ENOENT && path.contains(QChar::ReplacementCharacter))
+            return fail(QStringLiteral("no such file: the name was not UTF-8 when it was given, and cannot be read "
+                                       "back as the same bytes (rename the file)"));
         return fail(errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG
                         ? QStringLiteral("no such file")
                         : QString::fromLocal8Bit(std::strerror(errno)));
+    }
     if (S_ISDIR(info.st_mode))
         return fail(QStringLiteral("is a directory, not a picture file"));
     if (!S_ISREG(info.st_mode))

@@ -92,6 +92,20 @@ Gb2312 &gb2312()
     return converter;
 }
 
+// Whether `bytes` end inside a UTF-8 character: the decoder keeps such a start for the next piece, and at the
+// end of a file nothing comes to complete it.
+bool endsInsideCharacter(QByteArrayView bytes)
+{
+    for (qsizetype back = 1; back <= std::min<qsizetype>(3, bytes.size()); ++back) {
+        const auto byte = std::uint8_t(bytes[bytes.size() - back]);
+        if (byte < 0x80)
+            return false;
+        if (byte >= 0xC0) // the start of a character of 2, 3 or 4 bytes
+            return back < (byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2);
+    }
+    return false;
+}
+
 } // namespace
 
 QList<char32_t> charactersOf(const QString &text)
@@ -103,13 +117,13 @@ QList<char32_t> charactersOf(const QString &text)
 
 void DistinctCharacters::add(QStringView text)
 {
-    for (const char32_t c : text.toUcs4()) {
+    forEachCharacter(text, [&](char32_t c) {
         if (c == last_) // a run of one character looks it up once
-            continue;
+            return;
         last_ = c;
         if (c != U'\n' && c != U'\r' && seen_.insert(c).second)
             list.append(c);
-    }
+    });
 }
 
 std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, Refusal *error)
@@ -119,25 +133,45 @@ std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const L
         *error = path + QStringLiteral(": ") + file.errorString();
         return std::nullopt;
     }
+    const QString what = QStringLiteral("the text file ") + path;
     QStringDecoder utf8(QStringDecoder::Utf8);
     DistinctCharacters distinct;
     std::int64_t length = 0;
+    bool cutInsideCharacter = false;
+    QByteArray tail; // the last bytes read
     for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
         length += piece.size();
-        if (!limits.fitsRead(length, QStringLiteral("the text file ") + path, error))
+        if (!limits.fitsRead(length, what, error))
             return std::nullopt;
         distinct.add(QString(utf8.decode(piece)));
+        tail = (tail + piece.right(4)).right(4);
+        cutInsideCharacter = endsInsideCharacter(tail);
+        if (utf8.hasError()) { // at once: a file of noise is not read to the memory limit first
+            *error = what + QStringLiteral(" is not UTF-8");
+            return std::nullopt;
+        }
     }
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("the text file %1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("%1: %2").arg(what, file.errorString());
         return std::nullopt;
     }
-    if (utf8.hasError()) {
-        *error = QStringLiteral("the text file %1 is not UTF-8").arg(path);
+    if (cutInsideCharacter) {
+        *error = what + QStringLiteral(" is not UTF-8");
         return std::nullopt;
     }
     return distinct.list;
 }
+
+namespace {
+
+// What holding a line of `capacity` characters takes: its characters, and its place in the list of lines (with
+// the room the list keeps to grow).
+std::int64_t lineBytes(qsizetype capacity)
+{
+    return 2 * std::int64_t(capacity) + 64 + 2 * std::int64_t(sizeof(QString));
+}
+
+} // namespace
 
 std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limits, Refusal *error)
 {
@@ -146,45 +180,68 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
         *error = path + QStringLiteral(": ") + file.errorString();
         return std::nullopt;
     }
-    const QString what = QStringLiteral("the text file ") + path;
+    const QString what = QStringLiteral("the strings file ") + path;
     TextLines text;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString line; // the line being read
-    // Every character is reserved as it is held (two bytes of UTF-16), and each line's entry in the list.
-    const auto end = [&] {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (!limits.reserve(std::int64_t(sizeof(QString)), what, &text.held, error))
+    QString line;             // the line being read
+    std::int64_t lineHeld = 0; // what it holds, reserved
+    bool afterReturn = false;  // the last character was a CR, which ends a line alone or before an LF
+    // Every line is reserved as it grows (its capacity, which may run ahead of it), and its entry in the list.
+    const auto held = [&] {
+        const std::int64_t bytes = lineBytes(line.capacity());
+        if (bytes > lineHeld && !limits.reserve(bytes - lineHeld, what, &text.held, error))
             return false;
-        text.lines.append(line);
-        line = QString();
+        lineHeld = std::max(lineHeld, bytes);
         return true;
     };
+    const auto end = [&] {
+        line.squeeze();
+        text.held.giveBack(lineHeld - lineBytes(line.capacity()));
+        text.lines.append(line);
+        line = QString();
+        lineHeld = 0;
+        return held();
+    };
     std::int64_t length = 0;
+    bool cutInsideCharacter = false;
+    QByteArray tail; // the last bytes read
     for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
         length += piece.size();
         if (!limits.fitsRead(length, what, error))
             return std::nullopt;
         const QString decoded = utf8.decode(piece);
+        tail = (tail + piece.right(4)).right(4);
+        cutInsideCharacter = endsInsideCharacter(tail);
+        if (utf8.hasError()) { // at once: a file of noise is not read to the memory limit first
+            *error = QStringLiteral("%1 is not UTF-8 (line %2)").arg(what).arg(text.lines.size() + 1);
+            return std::nullopt;
+        }
         for (qsizetype at = 0; at < decoded.size();) {
-            const qsizetype lineEnd = decoded.indexOf(u'\n', at);
-            const QStringView part = QStringView(decoded).mid(at, lineEnd < 0 ? decoded.size() - at : lineEnd - at);
-            if (!limits.reserve(2 * std::int64_t(part.size()), what, &text.held, error))
+            if (afterReturn && decoded[at] == u'\n') { // the LF of a CR LF
+                afterReturn = false;
+                ++at;
+                continue;
+            }
+            qsizetype lineEnd = at;
+            while (lineEnd < decoded.size() && decoded[lineEnd] != u'\n' && decoded[lineEnd] != u'\r')
+                ++lineEnd;
+            line += QStringView(decoded).mid(at, lineEnd - at);
+            if (!held())
                 return std::nullopt;
-            line += part;
-            if (lineEnd < 0)
+            if (lineEnd == decoded.size())
                 break;
+            afterReturn = decoded[lineEnd] == u'\r';
             if (!end())
                 return std::nullopt;
             at = lineEnd + 1;
         }
     }
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("the text file %1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("%1: %2").arg(what, file.errorString());
         return std::nullopt;
     }
-    if (utf8.hasError()) {
-        *error = QStringLiteral("the text file %1 is not UTF-8").arg(path);
+    if (cutInsideCharacter) {
+        *error = QStringLiteral("%1 is not UTF-8 (line %2)").arg(what).arg(text.lines.size() + 1);
         return std::nullopt;
     }
     if (!line.isEmpty() && !end()) // a last line without its line end

@@ -14,6 +14,21 @@
 
 // Characters as glyph tables count them: which to draw, how wide they are, and their GB2312 codes.
 
+// Calls `f` with each character of `text` in order (a surrogate pair as one character, a lone surrogate as
+// itself), without making a copy of it.
+template <typename F>
+void forEachCharacter(QStringView text, F f)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            f(QChar::surrogateToUcs4(text[i], text[i + 1]));
+            ++i;
+        } else {
+            f(char32_t(text[i].unicode()));
+        }
+    }
+}
+
 // The characters of `text` in order, each once (the first kept); line ends left out.
 QList<char32_t> charactersOf(const QString &text);
 

@@ -18,6 +18,13 @@ bool PictureDecoder::fail(const Refusal &why)
     return false;
 }
 
+bool PictureDecoder::admit(const PictureLimits &limits, std::int64_t width, std::int64_t height, Refusal *why)
+{
+    return limits.sizes.fitsPicture(width, height, why) &&
+           (limits.heldBytesPerPixel == 0 ||
+            limits.sizes.reserve(limits.heldBytesPerPixel * width * height, u"the picture", &held_, why));
+}
+
 std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                             Refusal *errorString)
 {

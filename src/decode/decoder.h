@@ -32,6 +32,9 @@ public:
     // says why, and every later call fails too.
     bool readRow(QRgb *row);
     const Refusal &refusal() const { return error_; }
+    // What the caller holds the picture whole in, reserved from the budget before anything was decoded (see
+    // PictureLimits::heldBytesPerPixel); the caller keeps it for as long as it holds the picture.
+    Reservation takeHeld() { return std::move(held_); }
 
 protected:
     // Decodes row `y` (the rows come in order); false after fail().
@@ -40,6 +43,9 @@ protected:
     // after fail().
     virtual bool finish() { return true; }
     bool fail(const Refusal &why);
+    // Whether a picture of `width` x `height` may be read within `limits`, its caller's picture reserved first:
+    // false, with the reason, when it may not.
+    bool admit(const struct PictureLimits &limits, std::int64_t width, std::int64_t height, Refusal *why);
 
     std::int64_t width_ = 0;
     std::int64_t height_ = 0;
@@ -47,6 +53,7 @@ protected:
 private:
     int nextRow_ = 0;
     Refusal error_;
+    Reservation held_;
 };
 
 // The picture formats a caller accepts: the window's BMP, JPEG and GIF; the converter's, which add PNG.
@@ -57,6 +64,10 @@ enum class PictureFormats { WindowFormats, AllFormats };
 struct PictureLimits {
     PictureFormats formats = PictureFormats::AllFormats;
     Limits sizes;
+    // The bytes a pixel at which the caller will hold the picture whole (the window: 4), reserved from the budget
+    // as soon as the header is read, before what the reader itself must hold: a picture that does not fit is
+    // refused before any of it is decoded. 0: the caller holds rows only.
+    std::int64_t heldBytesPerPixel = 0;
 };
 
 // Reads the header of the picture in `source`, recognised by its content whatever the file is called. Null,

@@ -53,7 +53,7 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     // The picture is the logical screen; without one, the frame's extent from the screen's corner.
     width_ = gif->SWidth > 0 ? gif->SWidth : std::int64_t(image.Left) + image.Width;
     height_ = gif->SHeight > 0 ? gif->SHeight : std::int64_t(image.Top) + image.Height;
-    if (!limits.sizes.fitsPicture(width_, height_, errorString))
+    if (!admit(limits, width_, height_, errorString))
         return false;
     // Every pixel of the frame is decoded, on the screen or not.
     if (image.Width > 0 && image.Height > 0 &&

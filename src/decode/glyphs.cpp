@@ -400,6 +400,32 @@ QString fileOfFamily(const QString &name, int *index, Refusal *error)
     return file;
 }
 
+} // namespace
+
+QString fontFile(const QString &font, int fontIndex, int *index, Refusal *error)
+{
+    const QFileInfo info(font);
+    *index = std::max(fontIndex, 0);
+    if (info.isDir()) {
+        *error = QStringLiteral("is a directory, not a font file");
+        return {};
+    }
+    if (info.exists() && !info.isFile()) { // a device or a pipe, which has no end to read to
+        *error = QStringLiteral("is not a regular file, which a font must be");
+        return {};
+    }
+    if (info.isFile())
+        return font;
+    if (fontIndex >= 0) { // fontconfig chooses the face of a family
+        *error = QStringLiteral("is a family, whose face fontconfig chooses: --font-index takes a face of a font "
+                                "file (name the file)");
+        return {};
+    }
+    return fileOfFamily(font, index, error);
+}
+
+namespace {
+
 // A cell as a picture: its ink's coverage as grey on white (black where it is full), a row at a time.
 class CellPicture : public PictureDecoder {
 public:
@@ -456,14 +482,10 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
     };
     if (characters.isEmpty())
         return fail(QStringLiteral("no characters to draw"));
-    QString file = font;
-    int index = fontIndex;
-    if (!QFileInfo(font).isFile()) {
-        file = fileOfFamily(font, &index, errorString);
-        if (file.isEmpty())
-            return nullptr;
-        index = fontIndex ? fontIndex : index;
-    }
+    int index = 0;
+    const QString file = fontFile(font, fontIndex, &index, errorString);
+    if (file.isEmpty())
+        return nullptr;
     auto source = std::unique_ptr<GlyphSource>(new GlyphSource);
     source->font_ = Font::openFile(file, index, limits, errorString);
     if (!source->font_)
@@ -477,6 +499,7 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
         !source->drawToFit(height, errorString) || !source->measureCells(height, errorString))
         return nullptr;
     source->place(height);
+    source->makeTables();
     return source;
 }
 
@@ -715,7 +738,8 @@ bool GlyphSource::measureCells(int height, Refusal *errorString)
         int width = options_.cell.isValid() ? options_.cell.width() : wide(i) ? height : height / 2;
         if (options_.proportional) {
             const int step = std::max(options_.widthStep, 1);
-            width = std::max(1, (drawn_[i].advance + step - 1) / step * step);
+            // A glyph that does not move the pen (a blank, a combining mark) still has a cell of a step.
+            width = std::max(step, (drawn_[i].advance + step - 1) / step * step);
         }
         if (options_.crop) // the ink is kept whole across; only its box is stored
             width = std::max(width, drawn_[i].width);
@@ -775,24 +799,36 @@ bool GlyphSource::indexStrings(Refusal *errorString)
 {
     std::unordered_map<char32_t, std::uint32_t> indexOf;
     for (qsizetype i = characters_.size() - 1; i >= 0; --i)
-        if (characters_[i])
+        if (characters_[i] || !options_.grid) // the grid's empty codes are no character
             indexOf[characters_[i]] = std::uint32_t(i);
+    // Room for the codes, the advances and the boxes before them, filled in by makeTables().
+    tables_.reserve(strings_.lines.size() + 3);
+    tables_.fill(FrameTable(FrameValues::Widths), 3);
     for (qsizetype line = 0; line < strings_.lines.size(); ++line) {
-        // Held beside the lines themselves: the table, and a value a character and the end.
-        const std::int64_t bytes = std::int64_t(sizeof(FrameTable)) + 4 * (strings_.lines[line].size() + 1);
+        const QString &text = strings_.lines[line];
+        qsizetype characters = 0;
+        forEachCharacter(text, [&](char32_t) { ++characters; });
+        // Held beside the line itself: its values, a character's and the end's, and its table in the list of
+        // tables, and in a copy of it that an output may make.
+        const std::int64_t bytes = 2 * std::int64_t(sizeof(FrameTable)) + 4 * (characters + 1) + 48;
         if (!limits_.reserve(bytes, u"the strings' indices", &strings_.held, errorString))
             return false;
-        FrameTable string{FrameValues::String, {}, int(line), strings_.lines[line]};
-        for (const char32_t c : strings_.lines[line].toUcs4()) {
+        FrameTable string{FrameValues::String, {}, int(line), text};
+        string.values.reserve(characters + 1);
+        std::optional<char32_t> missing;
+        forEachCharacter(text, [&](char32_t c) {
             const auto found = indexOf.find(c);
-            if (found == indexOf.end()) { // only the grid leaves a character out: it has no GB2312 code
-                *errorString = Refusal::of(Refusal::Rule::NoCode, characterLabel(c), c, 0);
-                return false;
-            }
-            string.values.append(found->second);
+            if (found == indexOf.end())
+                missing = missing.value_or(c);
+            else
+                string.values.append(found->second);
+        });
+        if (missing) { // only the grid leaves a character out: GB2312 has no code for it
+            *errorString = Refusal::of(Refusal::Rule::NoCell, characterLabel(*missing), *missing, 0);
+            return false;
         }
         string.values.append(endMark());
-        stringTables_.append(string);
+        tables_.append(std::move(string));
     }
     return true;
 }
@@ -851,7 +887,12 @@ QString GlyphSource::label(int i) const
 
 QList<FrameTable> GlyphSource::tables() const
 {
-    QList<FrameTable> tables;
+    return tables_;
+}
+
+void GlyphSource::makeTables()
+{
+    QList<FrameTable> tables; // before the strings' tables
     // The grid's codes are where the cells are.
     const bool gb2312 = options_.index == CodeIndex::Gb2312;
     FrameTable codes{gb2312 ? FrameValues::Gb2312Codes : FrameValues::UnicodeCodes, {}};
@@ -873,5 +914,6 @@ QList<FrameTable> GlyphSource::tables() const
         }
         tables.append(boxes);
     }
-    return tables + stringTables_;
+    std::move(tables.begin(), tables.end(), tables_.begin()); // in the room kept before the strings
+    tables_.remove(tables.size(), 3 - tables.size());
 }

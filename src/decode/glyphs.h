@@ -37,11 +37,17 @@ struct GlyphOptions {
     bool crop = false; // each glyph its ink's box alone, with a table of the boxes
 };
 
+// The font file `font` names: itself, or the file fontconfig offers for a family (with or without properties
+// after it, "WenQuanYi Bitmap Song:pixelsize=16"), and in `index` the face to draw: `fontIndex` in a file (-1:
+// the first), fontconfig's choice in a family, which takes no `fontIndex`. Empty, with the reason, when it names
+// no font file.
+QString fontFile(const QString &font, int fontIndex, int *index, Refusal *error);
+
 class GlyphSource : public FrameSource {
 public:
     ~GlyphSource() override;
 
-    // The font `font` (a file, or a family name fontconfig knows; `fontIndex` in a collection) drawing
+    // The font `font` (a file, or a family name fontconfig knows; `fontIndex` in a collection, -1 the first) drawing
     // `characters`. Null, with the reason, when the font cannot be found or read, a character has no glyph
     // (unless missingBlank) or no code in the index, or a size passes the limits.
     // `strings`' lines become tables of their characters' indices, each ended by endMark().
@@ -110,6 +116,8 @@ private:
     QRect inkBox(int i) const;
     // Each string's indices, or the first character not in the table.
     bool indexStrings(Refusal *errorString);
+    // The tables that go with the glyphs: their codes, advances and boxes, before the strings' indices.
+    void makeTables();
 
     std::unique_ptr<Font> font_;
     QList<char32_t> characters_;
@@ -126,5 +134,5 @@ private:
     QList<char32_t> cut_;
     bool cutDown_ = false;
     TextLines strings_;
-    QList<FrameTable> stringTables_;
+    QList<FrameTable> tables_;
 };

@@ -237,7 +237,7 @@ int JpegDecoder::start(const PictureLimits &limits, Refusal *refusal)
     if (setjmp(errors_.jump))
         return 0;
     jpeg_read_header(&info_, TRUE);
-    if (!limits.sizes.fitsPicture(info_.image_width, info_.image_height, refusal))
+    if (!admit(limits, info_.image_width, info_.image_height, refusal))
         return -1;
     multiScan_ = jpeg_has_multiple_scans(&info_);
     // The work of a multi-scan file, judged from its markers before any of it is decoded.

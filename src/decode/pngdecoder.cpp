@@ -1,14 +1,16 @@
 // PNG through libpng, row by row: 1 to 16 bits, palette, grey, alpha, interlaced (held whole
-// until its seven passes are read). The file is read to its end chunk: a file cut short, without its end chunk,
-// or with any chunk whose CRC is wrong, is refused.
+// until its seven passes are read). Once the rows are whole the file's chunks are checked to its end chunk: a file
+// cut short, without its end chunk, or with any chunk whose CRC is wrong, is refused.
 
 #include "decode/decoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
 
 #include <png.h>
+#include <zlib.h>
 
 namespace {
 
@@ -97,7 +99,7 @@ int PngDecoder::start(const PictureLimits &limits, Refusal *refusal)
     png_read_info(png_, info_);
     width_ = png_get_image_width(png_, info_);
     height_ = png_get_image_height(png_, info_);
-    if (!limits.sizes.fitsPicture(width_, height_, refusal))
+    if (!admit(limits, width_, height_, refusal))
         return -1;
     // Every kind of pixel becomes 8-bit B, G, R, A: a QRgb in memory.
     png_set_expand(png_);   // palette to colours, grey under 8 bits to 8, the transparent colour to alpha
@@ -142,14 +144,45 @@ bool PngDecoder::decodeRow(int y, QRgb *row)
     return true;
 }
 
-// The chunks after the pixels, up to the end chunk, each with its check sum: a file without them, or with any of
-// them damaged, is as damaged as one cut in its pixels.
+// Once the rows are whole, the file's chunks from the first to the end chunk, each with its check sum: a file
+// without its end chunk, or with any chunk damaged, is as damaged as one cut in its pixels. The chunks are walked,
+// not read: pixel data that runs on past the last row (a compressed stream may declare any length) is not
+// inflated, so the work is bounded by the bytes the file holds.
 bool PngDecoder::finish()
 {
-    if (setjmp(png_jmpbuf(png_)))
-        return fail(message_);
-    png_read_end(png_, info_);
-    return true;
+    ByteReader in(*source_, 8);
+    std::vector<char> data(1 << 16);
+    for (;;) {
+        unsigned char head[8];
+        const std::int64_t got = in.read(reinterpret_cast<char *>(head), 8);
+        if (got < 0)
+            return fail(source_->errorString());
+        if (got < 8)
+            return fail(QStringLiteral("the file is cut short"));
+        const std::uint32_t length = png_get_uint_32(head);
+        if (length > 0x7FFFFFFFu)
+            return fail(QStringLiteral("the PNG file is damaged (a chunk's length passes 2^31 - 1)"));
+        if (!std::all_of(head + 4, head + 8, [](unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }))
+            return fail(QStringLiteral("the PNG file is damaged (a chunk's type is not four letters)"));
+        std::uint32_t crc = std::uint32_t(crc32(0, head + 4, 4));
+        for (std::uint32_t left = length; left > 0;) {
+            const std::int64_t n = in.read(data.data(), std::min<std::int64_t>(left, std::int64_t(data.size())));
+            if (n < 0)
+                return fail(source_->errorString());
+            if (n == 0)
+                return fail(QStringLiteral("the file is cut short"));
+            crc = std::uint32_t(crc32(crc, reinterpret_cast<const Bytef *>(data.data()), uInt(n)));
+            left -= std::uint32_t(n);
+        }
+        unsigned char stored[4];
+        if (in.read(reinterpret_cast<char *>(stored), 4) != 4)
+            return fail(QStringLiteral("the file is cut short"));
+        if (png_get_uint_32(stored) != crc)
+            return fail(QStringLiteral("the PNG file is damaged (CRC error in its chunk '%1')")
+                            .arg(QString::fromLatin1(reinterpret_cast<const char *>(head + 4), 4)));
+        if (std::memcmp(head + 4, "IEND", 4) == 0)
+            return true;
+    }
 }
 
 } // namespace

@@ -20,12 +20,25 @@ bool isCIdentifier(const QString &name)
         QStringLiteral(
             "auto break case char const continue default do double else enum extern float for goto if inline int long "
             "register restrict return short signed sizeof static struct switch typedef union unsigned void volatile "
-            "while _Bool _Complex _Imaginary "
-            // and the 8051 compilers' own: a picture called data.bmp must not make an array called data
+            "while _Alignas _Alignof _Atomic _Bool _Complex _Generic _Imaginary _Noreturn _Static_assert "
+            "_Thread_local "
+            // the 8051 compilers' own: a picture called data.bmp must not make an array called data
             "_at_ _priority_ _task_ alien at banked bdata bit code compact critical data far idata interrupt large "
-            "naked near nonbanked pdata reentrant sbit sfr sfr16 sfr32 small using xdata")
+            "naked near nonbanked pdata reentrant sbit sfr sfr16 sfr32 small using xdata "
+            "__addressmod __asm __asm__ __at __banked __bit __builtin_offsetof __code __critical __data __endasm "
+            "__far __idata __interrupt __naked __near __nonbanked __overlay __pdata __preserves_regs __reentrant "
+            "__sbit __sdcccall __sfr __sfr16 __sfr32 __shadowregs __smallc __trap __typeof __using __wparam __xdata "
+            "__z88dk_callee __z88dk_fastcall __z88dk_params_offset __z88dk_shortcall __func__ "
+            "__attribute__ __extension__ __inline __inline__ __restrict __restrict__ __typeof__ __volatile__ __const "
+            "__signed __signed__ __label__ __auto_type __int128 __real__ __imag__ __alignof__ __builtin_va_list "
+            // macros every compiler defines: the name would be replaced by a number
+            "SDCC")
             .split(u' ');
     if (name.isEmpty() || name[0].isDigit() || keywords.contains(name))
+        return false;
+    // The compilers' other predefined macros: __LINE__, __STDC_VERSION__, __C51__, __SDCC_mcs51 and their kin.
+    if ((name.size() > 4 && name.startsWith(u"__") && name.endsWith(u"__")) || name.startsWith(u"__SDCC") ||
+        name.startsWith(u"__STDC"))
         return false;
     for (QChar c : name)
         if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'))
@@ -67,9 +80,11 @@ QString arrayName(const QString &prefix, const QString &name, bool fromFile, boo
             made.prepend(u'_');
     }
     made.prepend(prefix);
-    if (!isCIdentifier(made) || (a51 && isA51ReservedWord(made))) // a keyword, or a word the assembler keeps
-        made.append(u'_');
-    return made;
+    if (isCIdentifier(made) && !(a51 && isA51ReservedWord(made)))
+        return made;
+    // A keyword, or a word the assembler keeps, gets a _ after it; a name shaped as the compilers' macros are
+    // (__LINE__, __SDCC_mcs51) stays one with it, and gets an x before it instead.
+    return isCIdentifier(made + u'_') ? made + u'_' : u'x' + made;
 }
 
 QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, int>> &shared,

@@ -23,8 +23,13 @@ QString cArray(CDialect dialect, int bytes, const QString &name, const QString &
 QString assemblerHeaderText(bool sdas, const QString &comment, const QList<std::pair<QString, int>> &shared,
                             const QList<std::pair<QString, QString>> &macros, const QStringList &arrays);
 
-// Whether `name` can name an array or a label: a C identifier that is not one of C's keywords.
+// Whether `name` can name an array or a label: a C identifier that is not a keyword of C or of the 8051
+// compilers, nor one of the macros they define (SDCC, __LINE__, __SDCC_mcs51, __C51__ ...).
 bool isCIdentifier(const QString &name);
+
+// The longest name an array may have: SDCC's assembler and linker keep 255 characters of a symbol, C's names get
+// a _ before them, and the tables after an array add up to 8 more (NAME_offsets).
+constexpr int maxNameLength = 246;
 
 // Whether `name`, in any case, is a reserved word of the A51 assembler (a register, an instruction, a directive
 // or an operator), which cannot be a label: "a" or "mov" assembles as A or MOV.
@@ -34,7 +39,8 @@ bool isA51ReservedWord(const QString &name);
 // (`fromFile`), is first made a C identifier: each ASCII character that cannot stand in one becomes '_', any other
 // character 'u' and its code point in hex (so that names in other scripts stay apart), a leading digit gets a
 // '_' before it. A keyword of C or of the 8051 compilers, or with `a51` a reserved word of the assembler, gets a
-// '_' after it. "logo-small" gives "logo_small", "8x8" gives "_8x8", "data" gives "data_".
+// '_' after it, and one shaped as the compilers' macros an 'x' before it. "logo-small" gives "logo_small", "8x8"
+// gives "_8x8", "data" gives "data_", "__LINE__" gives "x__LINE__".
 QString arrayName(const QString &prefix, const QString &name, bool fromFile, bool a51);
 
 // A header for the C51 arrays of one file: `comment` (C comment lines, each ended by CR LF), then an include

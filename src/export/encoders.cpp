@@ -58,31 +58,34 @@ public:
     {
         appendCodeRow(format_, data, count, out);
     }
-    void end(QByteArray &out) override
+    bool end(QByteArray &out, const std::function<bool()> &handOn) override
     {
         if (array())
             out.append("};\r\n");
         if (options_.name.isEmpty())
-            return;
+            return true;
         for (const FrameTable &table : options_.tables) {
             const TableLayout layout = layoutOf(table);
             const QByteArray name = (options_.name + layout.suffix).toLatin1();
             if (table.kind == FrameValues::String) // the line the indices spell, as a comment
-                comment(table.comment, out);
+                comment(shortened(table.comment), out);
             if (format_ != CodeFormat::C51) {
                 out.append(label(name));
-                appendTableRows(table, layout.bytes, out);
+                if (!appendTableRows(table, layout.bytes, out, handOn))
+                    return false;
                 continue;
             }
             out.append(
                 cArray(options_.dialect, layout.bytes, QString::fromLatin1(name), QString::number(table.values.size()))
                     .toLatin1() +
                 " = {\r\n");
-            appendTableRows(table, layout.bytes, out);
+            if (!appendTableRows(table, layout.bytes, out, handOn))
+                return false;
             out.append("};\r\n");
         }
         if (format_ == CodeFormat::A51)
             out.append("END\r\n");
+        return true;
     }
 
 private:
@@ -122,35 +125,51 @@ private:
         lossless_ = lossless_ && encoded.lossless;
         out.append(encoded.bytes);
     }
+    // A line of text as a comment: its first commentedCharacters, and how long it is where it is longer.
+    static QString shortened(const QString &text)
+    {
+        constexpr qsizetype commentedCharacters = 1000;
+        if (text.size() <= commentedCharacters)
+            return text;
+        return text.left(commentedCharacters) + QStringLiteral(" ... (%1 characters)").arg(text.size());
+    }
     // A table's values, 16 a line: A51 "DB 008H" or "DW 0C4E3H" (a word's high byte first, as A51 and the classic
     // compilers store it), C51 "0x08, " or "0xC4E3, ", sdas ".db 0x08" or ".db 0xE3, 0xC4" (the low byte first, as
-    // SDCC stores a word).
-    void appendTableRows(const FrameTable &table, int bytes, QByteArray &out) const
+    // SDCC stores a word). Handed on every so many lines; false when that fails.
+    bool appendTableRows(const FrameTable &table, int bytes, QByteArray &out,
+                         const std::function<bool()> &handOn) const
     {
-        if (format_ == CodeFormat::Sdas) {
-            std::vector<std::uint8_t> little;
-            for (const std::uint32_t value : table.values)
-                for (int k = 0; k < bytes; ++k)
-                    little.push_back(std::uint8_t(value >> (8 * k)));
-            for (std::size_t at = 0; at < little.size(); at += std::size_t(16 * bytes))
-                appendCodeRow(format_, little.data() + at, int(std::min<std::size_t>(16 * bytes, little.size() - at)),
-                              out);
-            return;
-        }
         const int digits = 2 * bytes;
-        for (qsizetype i = 0; i < table.values.size(); ++i) {
-            const QByteArray hex = QByteArray::number(table.values[i], 16).toUpper().rightJustified(digits, '0');
-            if (format_ == CodeFormat::A51) {
-                if (i % 16 == 0)
-                    out.append(bytes == 1 ? "DB   " : bytes == 2 ? "DW   " : "DD   ");
-                out.append('0' + hex + 'H');
-                out.append(i % 16 == 15 || i + 1 == table.values.size() ? "\r\n" : ", ");
+        const qsizetype count = table.values.size();
+        for (qsizetype first = 0; first < count; first += 16) {
+            const qsizetype last = std::min<qsizetype>(first + 16, count);
+            if (format_ == CodeFormat::Sdas) {
+                std::uint8_t little[16 * 4];
+                int n = 0;
+                for (qsizetype i = first; i < last; ++i)
+                    for (int k = 0; k < bytes; ++k)
+                        little[n++] = std::uint8_t(table.values[i] >> (8 * k));
+                appendCodeRow(format_, little, n, out);
             } else {
-                out.append("0x" + hex + ", ");
-                if (i % 16 == 15 || i + 1 == table.values.size())
-                    out.append("\r\n");
+                for (qsizetype i = first; i < last; ++i) {
+                    const QByteArray hex =
+                        QByteArray::number(table.values[i], 16).toUpper().rightJustified(digits, '0');
+                    if (format_ == CodeFormat::A51) {
+                        if (i == first)
+                            out.append(bytes == 1 ? "DB   " : bytes == 2 ? "DW   " : "DD   ");
+                        out.append('0' + hex + 'H');
+                        out.append(i + 1 == last ? "\r\n" : ", ");
+                    } else {
+                        out.append("0x" + hex + ", ");
+                        if (i + 1 == last)
+                            out.append("\r\n");
+                    }
+                }
             }
+            if (first % (16 * 1024) == 0 && !handOn())
+                return false;
         }
+        return handOn();
     }
 
 private:
@@ -172,7 +191,11 @@ class IntelHexEncoder : public Encoder {
 public:
     explicit IntelHexEncoder(std::uint32_t address) : writer_(address) {}
     void bytes(const std::uint8_t *data, int count, QByteArray &out) override { writer_.append(data, count, out); }
-    void end(QByteArray &out) override { writer_.finish(out); }
+    bool end(QByteArray &out, const std::function<bool()> &) override
+    {
+        writer_.finish(out);
+        return true;
+    }
 
 private:
     IntelHexWriter writer_;
@@ -248,12 +271,13 @@ public:
             throw std::bad_alloc();
         png_write_row(png_, samples_.data());
     }
-    void end(QByteArray &out) override
+    bool end(QByteArray &out, const std::function<bool()> &) override
     {
         out_ = &out;
         if (setjmp(png_jmpbuf(png_)))
             throw std::bad_alloc();
         png_write_end(png_, nullptr);
+        return true;
     }
 
 private:

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // The encode stage: what the display's bytes, or the picture it shows, become in the output.
@@ -70,8 +71,14 @@ public:
     // A unit of the display's bytes (a row or a page), or a row of levels (packedWidth pixels).
     virtual void bytes(const std::uint8_t *data, int count, QByteArray &out);
     virtual void levels(const std::uint8_t *row, QByteArray &out);
-    // What comes after the data.
-    virtual void end(QByteArray &out) { (void)out; }
+    // What comes after the data (the tables of a named array, however long), handed on through `handOn` as it
+    // grows: false, and nothing more written, once it fails.
+    virtual bool end(QByteArray &out, const std::function<bool()> &handOn)
+    {
+        (void)out;
+        (void)handOn;
+        return true;
+    }
     // Whether every character of the text had a code in the chosen encoding.
     bool lossless() const { return lossless_; }
 

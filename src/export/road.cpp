@@ -567,7 +567,8 @@ bool Road::finish()
         if (!bytes_->writePacked(*encoder_, output_))
             return false;
     }
-    encoder_->end(output_.block());
+    if (!encoder_->end(output_.block(), [this] { return output_.flush(); }))
+        return false;
     result_.lossless = encoder_->lossless();
     return output_.flush(true);
 }

@@ -7,7 +7,9 @@
 
 namespace {
 
-const PictureLimits windowLimits{PictureFormats::WindowFormats, Limits::window()};
+// The picture is held whole, 4 bytes a pixel, and reserved with what its reader holds: within the window's
+// memory, a picture that would pass it is refused from its header.
+const PictureLimits windowLimits{PictureFormats::WindowFormats, Limits::window(), 4};
 
 LoadedPicture failure(const Refusal &reason)
 {
@@ -25,6 +27,7 @@ LoadedPicture readWhole(std::unique_ptr<ByteSource> source, const Refusal &openE
     const std::unique_ptr<PictureDecoder> decoder = openPicture(std::move(source), windowLimits, &error);
     if (!decoder)
         return failure(error);
+    const Reservation held = decoder->takeHeld();
     QImage image(decoder->width(), decoder->height(), QImage::Format_RGB32);
     if (image.isNull())
         throw std::bad_alloc();

@@ -26,8 +26,14 @@ ConverterTest::ConverterTest()
     picture(QStringLiteral("t.bmp"), TestPictures::encodeBmp(TestPictures::workedExample(), 24));
 }
 
+Run ConverterTest::runInShell(const QString &commandLine)
+{
+    qputenv("CLI", TESSALINE_CLI);
+    return run({QStringLiteral("-c"), commandLine}, exampleEpoch, {}, {}, QStringLiteral("/bin/sh"));
+}
+
 Run ConverterTest::run(const QStringList &arguments, const QByteArray &epoch, const std::function<void()> &inChild,
-                       const QByteArray &input)
+                       const QByteArray &input, const QString &program)
 {
     QProcess process;
     if (inChild)
@@ -40,7 +46,7 @@ Run ConverterTest::run(const QStringList &arguments, const QByteArray &epoch, co
         env.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(epoch));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
-    process.start(QStringLiteral(TESSALINE_CLI), arguments);
+    process.start(program.isEmpty() ? QStringLiteral(TESSALINE_CLI) : program, arguments);
     process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(120000))

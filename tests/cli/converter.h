@@ -33,9 +33,12 @@ protected:
     // The converter on `arguments` in the folder; `epoch` empty: the real clock. `inChild` runs in the child
     // before the converter starts; `input` is its standard input.
     Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch,
-            const std::function<void()> &inChild = {}, const QByteArray &input = {});
+            const std::function<void()> &inChild = {}, const QByteArray &input = {}, const QString &program = {});
     // The same for a command line of words without quotes: run("-f c51 --name logo t.bmp").
     Run run(const char *commandLine) { return run(words(commandLine)); }
+    // The converter as $CLI in a command line the shell reads, for words that are no UTF-8:
+    // runInShell("\"$CLI\" --text \"$(printf 'A\\377')\" t.bmp").
+    Run runInShell(const QString &commandLine);
     // The converter's peak memory in KiB, run as a child on `arguments`; -1 when it exits otherwise than `exitCode`.
     long peakKiB(const QList<QByteArray> &arguments, int exitCode = 0);
     // Writes `data` as the file `name` in the folder; its name.

@@ -53,6 +53,9 @@ void tst_CliFrames::framesAndTiles_data()
     QTest::newRow("--frames over black") << gif << "-f hex --pixel rgb888 --frames --background black"
                                          << r + g + b + r + g + r + r + QByteArray(3, '\0') + g + r + b +
                                                 QByteArray(3, '\0');
+    QTest::newRow("--frames: a screen of 0 x 0, the first frame's extent, as alone")
+        << encodeGif({{fromRows({QStringLiteral("rg")}), {}, 0, 0, std::nullopt}}, QSize(0, 0))
+        << "-f hex --pixel rgb888 --frames" << r + g;
     QTest::newRow("--frames: a frame past the screen's edges, clipped")
         << encodeGif({{fromRows({QStringLiteral("rg"), QStringLiteral("bb")}), QPoint(1, 0), 0, 0, std::nullopt}},
                      QSize(2, 1))
@@ -179,6 +182,16 @@ void tst_CliFrames::glyphTables_data()
                              "/* A你 */\r\nunsigned char code t_s0[3] = {\r\n0x00, 0x01, 0xFF, \r\n};\r\n"
                              "/* 你 */\r\nunsigned char code t_s1[2] = {\r\n0x01, 0xFF, \r\n};\r\n")
                .toUtf8();
+    QTest::newRow("--strings, unicode: a NUL is a character, a lone CR ends a line (cut, warned)")
+        << "--strings odd.txt --index unicode --missing blank -f c51 --name t --cell 8x1"
+        << QByteArray("unsigned char code t[2][1] = {\r\n/* 0: A U+0041 */\r\n{\r\n0x00, \r\n},\r\n"
+                      "/* 1: ? U+0000 */\r\n{\r\n0x00, \r\n},\r\n};\r\n"
+                      "unsigned int code t_codes[2] = {\r\n0x0041, 0x0000, \r\n};\r\n"
+                      "unsigned char code t_widths[2] = {\r\n0x05, 0x08, \r\n};\r\n"
+                      "/* A?A */\r\nunsigned char code t_s0[4] = {\r\n0x00, 0x01, 0x00, 0xFF, \r\n};\r\n"
+                      "/* A */\r\nunsigned char code t_s1[2] = {\r\n0x00, 0xFF, \r\n};\r\n");
+    QTest::newRow("--proportional: a blank glyph's cell a whole byte wide")
+        << "--text AB --missing blank --proportional -f hex" << a + zeros16;
     QTest::newRow("--crop, a51: the ink boxes one after the other, where each starts, the boxes")
         << "--text A你 -f a51 --name t --crop"
         << QString::fromUtf8("t:\r\n; 0: A U+0041\r\nDB   0F0H\r\nDB   090H\r\nDB   0F0H\r\n"
@@ -208,6 +221,7 @@ void tst_CliFrames::glyphTables()
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     picture(QStringLiteral("text.txt"), QByteArray("A\r\n\xE4\xBD\xA0\nA\n"));
     picture(QStringLiteral("strings.txt"), QByteArray("A\xE4\xBD\xA0\r\n\xE4\xBD\xA0\n"));
+    picture(QStringLiteral("odd.txt"), QByteArray("A\0A\rA\n", 6));
     picture(QStringLiteral("boxes.ttf"), readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
     QStringList arguments; // the tiny bitmap font, unless the row names another
     if (!options.startsWith(u"--font"))
@@ -254,7 +268,7 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringLiteral("tiny.bdf: the text file long.txt is longer than the memory limit of 1024 bytes");
     QTest::newRow("a strings file that fits the limit, but not as text")
         << QStringList{"--font", "tiny.bdf", "--strings", "long.txt", "--max-memory", "3K"}
-        << QStringLiteral("tiny.bdf: holding the text file long.txt whole takes");
+        << QStringLiteral("tiny.bdf: holding the strings file long.txt whole takes");
     QTest::newRow("a text file not in UTF-8") << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
                                               << QStringLiteral("tiny.bdf: the text file gbk.txt is not UTF-8");
     QTest::newRow("a font name fontconfig cannot read")
@@ -271,6 +285,23 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringLiteral("pastend.ttf: the font is damaged: its table 'glyf' lies past the end of the file");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
+    QTest::newRow("--font-index with a family") << QStringList{"--font", "No Such", "--font-index", "1", "--text", "A"}
+                                                << QStringLiteral("No Such: is a family, whose face fontconfig chooses");
+    QTest::newRow("--font a folder") << QStringList{"--font", ".", "--text", "A"}
+                                     << QStringLiteral(".: is a directory, not a font file");
+    QTest::newRow("--font a pipe") << QStringList{"--font", "/dev/stdin", "--text", "A"}
+                                   << QStringLiteral("/dev/stdin: is not a regular file");
+    QTest::newRow("--strings of noise: not UTF-8 at once, not the memory limit")
+        << QStringList{"--font", "tiny.bdf", "--strings", "/dev/urandom"}
+        << QStringLiteral("tiny.bdf: the strings file /dev/urandom is not UTF-8 (line ");
+    QTest::newRow("--grid: a string's character without a cell")
+        << QStringList{"--font", "tiny.bdf", "--charset", "gb2312", "--grid", "--missing", "blank", "--strings",
+                       "euro.txt"}
+        << QStringLiteral("tiny.bdf: € U+20AC has no GB2312 code, so the grid has no cell for it");
+    // 50000 lines of one character: 100 kB of text, held as 50000 strings and their tables.
+    QTest::newRow("--strings: what each short line costs, past --max-memory 8M")
+        << QStringList{"--font", "tiny.bdf", "--strings", "lines.txt", "--max-memory", "8M"}
+        << QStringLiteral("tiny.bdf: holding the strings");
 }
 
 void tst_CliFrames::glyphRefusals()
@@ -280,6 +311,8 @@ void tst_CliFrames::glyphRefusals()
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
     picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
+    picture(QStringLiteral("euro.txt"), QByteArray("\xE2\x82\xAC"));
+    picture(QStringLiteral("lines.txt"), QByteArray("A\n").repeated(50000));
     QByteArray pastEnd = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
     pastEnd.replace(pastEnd.indexOf("glyf") + 8, 4, QByteArray(4, '\x7F')); // its offset
     picture(QStringLiteral("pastend.ttf"), pastEnd);

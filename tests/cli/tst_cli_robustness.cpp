@@ -215,6 +215,13 @@ void tst_CliRobustness::widestPictureInFlatMemory()
                                   "/dev/null", QFile::encodeName(dir.filePath(gif))},
                                  1);
     QVERIFY2(refused >= 0 && refused < 64 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(refused)));
+    // 500000 strings of one character each, 1 MB of text, cost more than 50 MB held: refused within it.
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    const QString strings = picture(QStringLiteral("strings.txt"), QByteArray("A\n").repeated(500000));
+    const long text = peakKiB({"--font", QFile::encodeName(dir.filePath("tiny.bdf")), "--strings",
+                               QFile::encodeName(dir.filePath(strings)), "--max-memory", "50M", "-o", "/dev/null"},
+                              1);
+    QVERIFY2(text >= 0 && text < 80 * 1024, qPrintable(QStringLiteral("peak %1 KiB").arg(text)));
 }
 
 void tst_CliRobustness::outputNeverReplacesAPicture()
@@ -240,23 +247,37 @@ void tst_CliRobustness::outputNeverReplacesAPicture()
     // the output.
     picture(QStringLiteral("t.txt"), "AB");
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
-    const auto fromSame = [] {
-        const int fd = ::open("same.bmp", O_RDONLY);
-        ::dup2(fd, STDIN_FILENO);
+    picture(QStringLiteral("boxes.ttf"), readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
+    const QByteArray here = QFile::encodeName(dir.path());
+    const QByteArray fonts = here + "/fonts.conf";
+    picture(QStringLiteral("fonts.conf"), "<fontconfig><dir>" + here + "</dir><cachedir>" + here +
+                                              "/fc-cache</cachedir></fontconfig>");
+    // Standard input from the picture; standard output appended to it; fontconfig finding the fonts here.
+    const auto fromSame = [fonts] {
+        ::dup2(::open("same.bmp", O_RDONLY), STDIN_FILENO);
+        ::setenv("FONTCONFIG_FILE", fonts.constData(), 1);
     };
-    for (const auto &[arguments, message] :
-         {std::pair{words("--font tiny.bdf --text-file t.txt -o t.txt"), "t.txt: is the text file t.txt itself"},
-          {words("--font tiny.bdf --text-file t.txt -f c51 --name t --header t.txt"), "is the text file t.txt"},
-          {words("--font tiny.bdf --text A -o tiny.bdf"), "tiny.bdf: is the font tiny.bdf itself"},
-          {words("--font tiny.bdf --strings t.txt -o t.txt"), "t.txt: is the strings file t.txt itself"},
-          {words("-f c51 --name o --header o.c -o o.c same.bmp"), "o.c: is both the header and the output"},
-          {words("--pad -o same.bmp -"), "same.bmp: is standard input itself"}}) {
-        const Run r = run(arguments, exampleEpoch, fromSame);
+    const auto toSame = [] { ::dup2(::open("same.bmp", O_WRONLY | O_APPEND), STDOUT_FILENO); };
+    for (const auto &[arguments, message, inChild] :
+         {std::tuple{words("--font tiny.bdf --text-file t.txt -o t.txt"), "t.txt: is the text file t.txt itself",
+                     std::function<void()>(fromSame)},
+          {words("--font tiny.bdf --text-file t.txt -f c51 --name t --header t.txt"), "is the text file t.txt",
+           fromSame},
+          {words("--font tiny.bdf --text A -o tiny.bdf"), "tiny.bdf: is the font tiny.bdf itself", fromSame},
+          {QStringList{"--font", "Tessaline Seed", "--text", "A", "-o", "boxes.ttf"},
+           "boxes.ttf: is the font Tessaline Seed (", fromSame},
+          {words("--font tiny.bdf --strings t.txt -o t.txt"), "t.txt: is the strings file t.txt itself", fromSame},
+          {words("-f c51 --name o --header o.c -o o.c same.bmp"), "o.c: is both the header and the output", fromSame},
+          {words("--pad -o same.bmp -"), "same.bmp: is standard input itself", fromSame},
+          {words("same.bmp"), "standard output is the picture same.bmp itself", toSame}}) {
+        const Run r = run(arguments, exampleEpoch, inChild);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(QLatin1String(message)), qPrintable(r.err));
     }
     QCOMPARE(readFile(dir.filePath(QStringLiteral("t.txt"))), QByteArray("AB"));
     QCOMPARE(readFile(dir.filePath(QStringLiteral("same.bmp"))), bmp);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("boxes.ttf"))),
+             readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("o.c"))));
 }
 

@@ -12,6 +12,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+
+#include <zlib.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -107,6 +110,22 @@ void tst_CliTextOutput::everyPictureKind_data()
     QTest::newRow("JPEG with --convert") << "j.jpg" << encodeJpeg(big, 90)
                                          << (hex + QStringList{QStringLiteral("--convert")}) << bigPacked;
 
+    // An 8 x 2 black PNG whose compressed stream runs on 4 MB past its last row: not inflated, not a picture.
+    const auto chunk = [](const QByteArray &type, const QByteArray &data) {
+        QByteArray c(4, '\0');
+        qToBigEndian<quint32>(quint32(data.size()), c.data());
+        c += type + data + QByteArray(4, '\0');
+        qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef *>(c.constData() + 4),
+                                            uInt(c.size() - 8))),
+                              c.data() + c.size() - 4);
+        return c;
+    };
+    QTest::newRow("PNG, its data running on past its rows")
+        << "tail.png"
+        << QByteArray("\x89PNG\r\n\x1A\n") + chunk("IHDR", QByteArray("\0\0\0\x08\0\0\0\x02\x08\0\0\0\0", 13)) +
+               chunk("IDAT", qCompress(QByteArray(18 + (4 << 20), '\0'), 9).mid(4)) + chunk("IEND", {})
+        << hex << QByteArray("\xFF\xFF", 2);
+
     // Colour picture: red and blue become black, green white, only with --convert.
     const QImage colours = fromRows({QStringLiteral("rrggbb##")});
     QTest::newRow("colours, no conversion") << "c.bmp" << encodeBmp(colours, 24) << hex << QByteArray("\x03", 1);
@@ -151,82 +170,106 @@ void tst_CliTextOutput::gbkEncoding()
 void tst_CliTextOutput::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no picture") << QStringList{};
-    QTest::newRow("two pictures") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("t.bmp")};
+    QTest::addColumn<QString>("message"); // a part of what is said, where a row checks it
+    QTest::newRow("no picture") << QStringList{} << QString();
+    QTest::newRow("two pictures") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("t.bmp")} << QString();
     QTest::newRow("unknown format") << QStringList{QStringLiteral("--format"), QStringLiteral("intel"),
-                                                   QStringLiteral("t.bmp")};
+                                                   QStringLiteral("t.bmp")} << QString();
     QTest::newRow("unknown encoding") << QStringList{QStringLiteral("-e"), QStringLiteral("latin1"),
-                                                     QStringLiteral("t.bmp")};
-    QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")};
-    QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")};
-    QTest::newRow("--convert and --threshold") << words("--convert --threshold 10 t.bmp");
-    QTest::newRow("--threshold and --dither") << words("--threshold 10 --dither bayer4 t.bmp");
-    QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp");
-    QTest::newRow("--threshold x") << words("--threshold x t.bmp");
-    QTest::newRow("--dither halftone") << words("--dither halftone t.bmp");
-    QTest::newRow("--rotate 45") << words("--rotate 45 t.bmp");
-    QTest::newRow("--flip diagonal") << words("--flip diagonal t.bmp");
-    QTest::newRow("--layout diagonal") << words("--layout diagonal t.bmp");
-    QTest::newRow("--bit-order middle") << words("--bit-order middle t.bmp");
-    QTest::newRow("--name with hex") << words("-f hex --name logo t.bmp");
-    QTest::newRow("--name 9lives") << words("--name 9lives t.bmp");
-    QTest::newRow("--name int") << words("-f c51 --name int t.bmp");
-    QTest::newRow("--name logo-small") << words("-f c51 --name logo-small t.bmp");
-    QTest::newRow("--name xdata") << words("-f c51 --name xdata t.bmp");
-    QTest::newRow("--name mov, a51") << words("--name mov t.bmp");
-    QTest::newRow("--address with a51") << words("--address 16 t.bmp");
-    QTest::newRow("--address past 32 bits") << words("-f ihex --address 0x100000000 t.bmp");
-    QTest::newRow("--c-dialect borland") << words("-f c51 --c-dialect borland t.bmp");
-    QTest::newRow("two pictures, no --output-dir") << words("t.bmp t.bmp");
-    QTest::newRow("--output and --output-dir") << words("-o x.a51 --output-dir out t.bmp");
-    QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp");
-    QTest::newRow("--max-pixels 0") << words("--max-pixels 0 t.bmp");
-    QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp");
-    QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp");
-    QTest::newRow("--name in a batch") << words("--name logo --output-dir out t.bmp x.bmp");
-    QTest::newRow("--picture-name in a batch of two") << words("--picture-name p --output-dir out t.bmp x.bmp");
-    QTest::newRow("--header with hex") << words("-f hex --header t.h t.bmp");
-    QTest::newRow("--header without a name") << words("-f c51 --header t.h t.bmp");
-    QTest::newRow("--header in a batch") << words("-f c51 --name-prefix p --header t.h --output-dir out t.bmp x.bmp");
-    QTest::newRow("--name-prefix 9") << words("-f c51 --name-prefix 9 t.bmp");
-    QTest::newRow("- in a batch") << words("--output-dir out t.bmp -");
-    QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif");
-    QTest::newRow("--help-all") << words("--help-all");
-    QTest::newRow("--name twice") << words("-f c51 --name a --name b t.bmp");
-    QTest::newRow("--pixel gray3") << words("--pixel gray3 t.bmp");
-    QTest::newRow("--background grey") << words("--background grey t.bmp");
-    QTest::newRow("--background #12345") << words("--background #12345 t.bmp");
-    QTest::newRow("--display vt100") << words("--display vt100 t.bmp");
-    QTest::newRow("vertical gray4") << words("--pixel gray4 --layout vertical t.bmp");
-    QTest::newRow("--display ssd1306 then gray4") << words("--display ssd1306 --pixel gray4 t.bmp");
-    QTest::newRow("--threshold with rgb565") << words("--pixel rgb565 --threshold 9 t.bmp");
-    QTest::newRow("--convert with gray2") << words("--pixel gray2 --convert t.bmp");
-    QTest::newRow("pbm of rgb565") << words("--pixel rgb565 -f pbm t.bmp");
-    QTest::newRow("--byte-order with gray4") << words("--pixel gray4 --byte-order little t.bmp");
-    QTest::newRow("--bit-order with rgb888") << words("--pixel rgb888 --bit-order lsb t.bmp");
-    QTest::newRow("--font and a picture") << words("--font tiny.bdf --text A t.bmp");
-    QTest::newRow("--font without characters") << words("--font tiny.bdf");
-    QTest::newRow("--grid without --charset gb2312") << words("--font tiny.bdf --text A --grid");
-    QTest::newRow("--range backwards") << words("--font tiny.bdf --range U+0042-U+0041");
-    QTest::newRow("--range past U+10FFFF") << words("--font tiny.bdf --range U+110000");
-    QTest::newRow("--range of more than 65535") << words("--font tiny.bdf --range U+0000-U+FFFF");
-    QTest::newRow("--text without --font") << words("--text A t.bmp");
-    QTest::newRow("--charset big5") << words("--font tiny.bdf --charset big5");
-    QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16");
-    QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp");
-    QTest::newRow("--tile 8") << words("--tile 8 t.bmp");
-    QTest::newRow("--compress zip") << words("--compress zip t.bmp");
-    QTest::newRow("--compress with png") << words("--compress packbits -f png t.bmp");
-    QTest::newRow("--frames with --font") << words("--frames --font tiny.bdf --text A");
+                                                     QStringLiteral("t.bmp")} << QString();
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")} << QString();
+    QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")} << QString();
+    QTest::newRow("--convert and --threshold") << words("--convert --threshold 10 t.bmp") << QString();
+    QTest::newRow("--threshold and --dither") << words("--threshold 10 --dither bayer4 t.bmp") << QString();
+    QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp") << QString();
+    QTest::newRow("--threshold x") << words("--threshold x t.bmp") << QString();
+    QTest::newRow("--dither halftone") << words("--dither halftone t.bmp") << QString();
+    QTest::newRow("--rotate 45") << words("--rotate 45 t.bmp") << QString();
+    QTest::newRow("--flip diagonal") << words("--flip diagonal t.bmp") << QString();
+    QTest::newRow("--layout diagonal") << words("--layout diagonal t.bmp") << QString();
+    QTest::newRow("--bit-order middle") << words("--bit-order middle t.bmp") << QString();
+    QTest::newRow("--name with hex") << words("-f hex --name logo t.bmp") << QString();
+    QTest::newRow("--name 9lives") << words("--name 9lives t.bmp") << QString();
+    QTest::newRow("--name int") << words("-f c51 --name int t.bmp") << QString();
+    QTest::newRow("--name logo-small") << words("-f c51 --name logo-small t.bmp") << QString();
+    QTest::newRow("--name xdata") << words("-f c51 --name xdata t.bmp") << QString();
+    QTest::newRow("--name mov, a51") << words("--name mov t.bmp") << QString();
+    QTest::newRow("--address with a51") << words("--address 16 t.bmp") << QString();
+    QTest::newRow("--address past 32 bits") << words("-f ihex --address 0x100000000 t.bmp") << QString();
+    QTest::newRow("--c-dialect borland") << words("-f c51 --c-dialect borland t.bmp") << QString();
+    QTest::newRow("two pictures, no --output-dir") << words("t.bmp t.bmp") << QString();
+    QTest::newRow("--output and --output-dir") << words("-o x.a51 --output-dir out t.bmp") << QString();
+    QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp") << QString();
+    QTest::newRow("--max-pixels 0") << words("--max-pixels 0 t.bmp") << QString();
+    QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp") << QString();
+    QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp") << QString();
+    QTest::newRow("--name in a batch") << words("--name logo --output-dir out t.bmp x.bmp") << QString();
+    QTest::newRow("--picture-name in a batch of two") << words("--picture-name p --output-dir out t.bmp x.bmp") << QString();
+    QTest::newRow("--header with hex") << words("-f hex --header t.h t.bmp") << QString();
+    QTest::newRow("--header without a name") << words("-f c51 --header t.h t.bmp") << QString();
+    QTest::newRow("--header in a batch") << words("-f c51 --name-prefix p --header t.h --output-dir out t.bmp x.bmp") << QString();
+    QTest::newRow("--name-prefix 9") << words("-f c51 --name-prefix 9 t.bmp") << QString();
+    QTest::newRow("- in a batch") << words("--output-dir out t.bmp -") << QString();
+    QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif") << QString();
+    QTest::newRow("--help-all") << words("--help-all") << QString();
+    QTest::newRow("--name twice") << words("-f c51 --name a --name b t.bmp") << QString();
+    QTest::newRow("--pixel gray3") << words("--pixel gray3 t.bmp") << QString();
+    QTest::newRow("--background grey") << words("--background grey t.bmp") << QString();
+    QTest::newRow("--background #12345") << words("--background #12345 t.bmp") << QString();
+    QTest::newRow("--display vt100") << words("--display vt100 t.bmp") << QString();
+    QTest::newRow("vertical gray4") << words("--pixel gray4 --layout vertical t.bmp") << QString();
+    QTest::newRow("--display ssd1306 then gray4") << words("--display ssd1306 --pixel gray4 t.bmp") << QString();
+    QTest::newRow("--threshold with rgb565") << words("--pixel rgb565 --threshold 9 t.bmp") << QString();
+    QTest::newRow("--convert with gray2") << words("--pixel gray2 --convert t.bmp") << QString();
+    QTest::newRow("pbm of rgb565") << words("--pixel rgb565 -f pbm t.bmp") << QString();
+    QTest::newRow("--byte-order with gray4") << words("--pixel gray4 --byte-order little t.bmp") << QString();
+    QTest::newRow("--bit-order with rgb888") << words("--pixel rgb888 --bit-order lsb t.bmp") << QString();
+    QTest::newRow("--font and a picture") << words("--font tiny.bdf --text A t.bmp") << QString();
+    QTest::newRow("--font without characters") << words("--font tiny.bdf") << QString();
+    QTest::newRow("--grid without --charset gb2312") << words("--font tiny.bdf --text A --grid") << QString();
+    QTest::newRow("--range backwards") << words("--font tiny.bdf --range U+0042-U+0041") << QString();
+    QTest::newRow("--range past U+10FFFF") << words("--font tiny.bdf --range U+110000") << QString();
+    QTest::newRow("--range of more than 65535") << words("--font tiny.bdf --range U+0000-U+FFFF") << QString();
+    QTest::newRow("--text without --font") << words("--text A t.bmp") << QString();
+    QTest::newRow("--charset big5") << words("--font tiny.bdf --charset big5") << QString();
+    QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16") << QString();
+    QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp") << QString();
+    QTest::newRow("--tile 8") << words("--tile 8 t.bmp") << QString();
+    QTest::newRow("--compress zip") << words("--compress zip t.bmp") << QString();
+    QTest::newRow("--compress with png") << words("--compress packbits -f png t.bmp") << QString();
+    QTest::newRow("--frames with --font") << words("--frames --font tiny.bdf --text A") << QString();
+    // Names the compilers would take for their own: a storage keyword, C11's, a macro each defines.
+    for (const char *name : {"__code", "_Static_assert", "SDCC", "__SDCC_mcs51", "__LINE__", "__C51__"})
+        QTest::newRow(qPrintable(QStringLiteral("--name %1, sdcc").arg(QLatin1String(name))))
+            << QStringList{"-f", "c51", "--c-dialect", "sdcc", "--name", name, "t.bmp"} << "needs a C identifier";
+    QTest::newRow("--name of 247 characters")
+        << QStringList{"-f", "sdas", "--name", QString(247, u'a'), "t.bmp"} << "at most 246 characters";
+    QTest::newRow("--name-prefix making a name of 247")
+        << QStringList{"-f", "c51", "--name-prefix", QString(246, u'a'), "t.bmp"} << "a name of 247 characters";
+    QTest::newRow("A51: Logo and logo, one module in any case")
+        << words("--output-dir out Logo.bmp logo.bmp") << "named LOGO in A51";
+    QTest::newRow("--header -") << words("-f c51 --name t --header - t.bmp") << "standard output (-) is where";
+    QTest::newRow("--text, not UTF-8") << QStringList{"sh", "\"$CLI\" --font x --text \"A$(printf '\\377')B\""}
+                                       << "--text 'A\\xFFB' is not UTF-8";
+    QTest::newRow("-o, not UTF-8") << QStringList{"sh", "\"$CLI\" -o \"v$(printf '\\377').bmp\" t.bmp"}
+                                   << "--output 'v\\xFF.bmp' is not UTF-8";
+    QTest::newRow("a picture, not UTF-8")
+        << QStringList{"sh", "v=\"v$(printf '\\377').bmp\"; cp t.bmp \"$v\"; \"$CLI\" \"$v\"; r=$?; rm \"$v\"; exit $r"}
+        << "the picture 'v\\xFF.bmp' is not UTF-8";
 }
 
 void tst_CliTextOutput::usageErrors()
 {
     QFETCH(QStringList, arguments);
-    const Run r = run(arguments);
+    QFETCH(QString, message);
+    picture(QStringLiteral("Logo.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("logo.bmp"), encodeBmp(workedExample(), 24));
+    // A word of the shell's making (not UTF-8) stands in a command line of its own.
+    const Run r = arguments.value(0) == u"sh" ? runInShell(arguments.last()) : run(arguments);
     QCOMPARE(r.exitCode, 2);
     QCOMPARE(r.out, QByteArray());
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ")), qPrintable(r.err));
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
 }
 
 void tst_CliTextOutput::helpAndVersion()

@@ -88,6 +88,9 @@ QList<BadInput> make(const QString &folder)
     QByteArray badEndCrc = png;
     badEndCrc[badEndCrc.size() - 1] = char(badEndCrc.back() ^ 1);
     const QByteArray cutScan = jpeg.left(jpeg.size() * 3 / 4) + "\xFF\xD9";
+    QByteArray progressive = encodeJpeg(picture, JpegCoding::Progressive);
+    qToBigEndian<quint16>(8192, progressive.data() + progressive.indexOf("\xFF\xC2") + 5);
+    qToBigEndian<quint16>(8192, progressive.data() + progressive.indexOf("\xFF\xC2") + 7);
 
     const QList<std::pair<QString, QByteArray>> files{
         {QStringLiteral("wide.bmp"), rawBmp(40, 0x7FFFFFF8, 1, 8, 1, palette, endOfBitmap, 2)},
@@ -97,6 +100,7 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("scans.jpg"), jpegScans},
         {QStringLiteral("multiscan.jpg"), multiScan},
         {QStringLiteral("cutscan.jpg"), cutScan},
+        {QStringLiteral("progressive.jpg"), progressive},
         {QStringLiteral("interlaced.png"), replaceChunk(png, "IHDR", bigInterlaced)},
         {QStringLiteral("endcrc.png"), badEndCrc},
         {QStringLiteral("noend.png"), png.chopped(12)},
@@ -143,6 +147,13 @@ QList<BadInput> make(const QString &folder)
          QStringLiteral("--max-memory")},
         {QStringLiteral("JPEG cut in its scan, end marker put after it"), at(QStringLiteral("cutscan.jpg")),
          QStringLiteral("cut short")},
+        // The window holds the picture, 256 MiB, and reserves it first: the scans' coefficients do not fit beside
+        // it, and nothing is decoded.
+        {QStringLiteral("progressive JPEG claiming 8192 x 8192"), at(QStringLiteral("progressive.jpg")),
+         QStringLiteral("the multi-scan JPEG picture whole takes 201326592 bytes beside the 268435456"),
+         QStringLiteral("cut short")},
+        {QStringLiteral("a name that was not UTF-8"), at(QStringLiteral("v\uFFFD.bmp")),
+         QStringLiteral("the name was not UTF-8")},
         {QStringLiteral("interlaced PNG claiming 20000 x 20000"), at(QStringLiteral("interlaced.png")),
          QStringLiteral("not a BMP, JPEG or GIF"), QStringLiteral("--max-memory")},
         {QStringLiteral("PNG with a wrong CRC on its end chunk"), at(QStringLiteral("endcrc.png")),
