@@ -341,7 +341,7 @@ void checkFont(const QByteArray &data)
     glyphs.proportional = data.back() & 1;
     Refusal error;
     const std::unique_ptr<GlyphSource> font =
-        GlyphSource::open(asFile(data), 0, {U'A', U'g', U'|', U'\u4F60', U'\u00B0'}, glyphs,
+        GlyphSource::open(asFile(data), -1, {U'A', U'g', U'|', U'\u4F60', U'\u00B0'}, glyphs,
                           limitsFor(PictureFormats::AllFormats).sizes, &error);
     if (!font) {
         require(!error.isEmpty(), "a refusal says why");
@@ -367,6 +367,58 @@ void checkText(const QByteArray &data)
             "a text's characters are distinct, without line ends");
 }
 
+// The input as a strings file: each line a string of glyph indices, ended by the end mark, drawn with a small
+// bitmap font (a character it lacks left blank) into a named C51 table.
+void checkStrings(const QByteArray &data)
+{
+    static const QString font = [] {
+        static QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("tiny.bdf"));
+        QFile file(path);
+        require(file.open(QIODevice::WriteOnly) &&
+                    file.write("STARTFONT 2.1\nFONT tiny\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 -1\n"
+                               "STARTPROPERTIES 2\nFONT_ASCENT 7\nFONT_DESCENT 1\nENDPROPERTIES\nCHARS 1\n"
+                               "STARTCHAR A\nENCODING 65\nSWIDTH 500 0\nDWIDTH 5 0\nBBX 4 3 1 0\nBITMAP\nF0\n90\n"
+                               "F0\nENDCHAR\nENDFONT\n") > 0,
+                "the font can be written");
+        return path;
+    }();
+    const Limits limits = limitsFor(PictureFormats::AllFormats).sizes;
+    Refusal error;
+    std::optional<TextLines> strings = linesOfTextFile(asFile(data), limits, &error);
+    if (!strings) {
+        require(!error.isEmpty(), "a refusal says why");
+        return;
+    }
+    DistinctCharacters distinct;
+    for (const QString &line : std::as_const(strings->lines)) {
+        require(!line.contains(u'\n') && !line.contains(u'\r'), "a string holds no line end");
+        distinct.add(line);
+    }
+    if (distinct.list.isEmpty() || distinct.list.size() > 4096 || strings->lines.size() > 4096)
+        return;
+    GlyphOptions glyphs;
+    glyphs.missingBlank = true;
+    glyphs.index = CodeIndex::Unicode;
+    const qsizetype lines = strings->lines.size();
+    const std::unique_ptr<GlyphSource> table =
+        GlyphSource::open(font, -1, distinct.list, glyphs, limits, &error, std::move(*strings));
+    if (!table) { // a character past U+FFFF has no 16-bit code
+        require(!error.isEmpty(), "a refusal says why");
+        return;
+    }
+    qsizetype ended = 0;
+    for (const FrameTable &t : table->tables())
+        ended += t.kind == FrameValues::String && !t.values.isEmpty() && t.values.last() == table->endMark();
+    require(ended == lines, "every line is a string, ended by the end mark");
+    MemorySink sink;
+    RoadOptions options;
+    options.encode.format = OutputFormat::C51;
+    options.encode.name = QStringLiteral("t");
+    options.pack.pad = true; // narrow cells are 4 pixels wide
+    require(runRoad(*table, options, sink).ok, "a glyph table with its strings is written");
+}
+
 } // namespace
 
 void checkRoad(const QByteArray &data)
@@ -374,6 +426,7 @@ void checkRoad(const QByteArray &data)
     if (data.isEmpty())
         return;
     checkText(data);
+    checkStrings(data);
     checkFont(data);
     checkOptions(data);
     checkFrames(data);
