@@ -244,8 +244,9 @@ const QList<Entry> &entries()
          "NAME",
          "a51: a relocatable module of the Keil assembler, NAME public in a CODE segment; sdas: one of SDCC's "
          "assembler, _NAME global in the CONST area; c51: the data as the array unsigned char code NAME[BYTES] = "
-         "{ ... };. NAME is a C identifier (in a51 not a register, instruction or directive). In a batch each array "
-         "is named after its picture instead.",
+         "{ ... };. NAME is a C identifier of at most 246 characters, not a keyword or predefined macro of C or of "
+         "the 8051 compilers (in a51 not a register, instruction or directive either). In a batch each array is named "
+         "after its picture instead.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              if (!isCIdentifier(value))
                  return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a "
@@ -495,7 +496,8 @@ const QList<Entry> &entries()
         {{s("font-index")},
          Group::Characters,
          "N",
-         "The face of a font collection (.ttc) to draw with; default 0.",
+         "The face of a font collection (.ttc) to draw with; default 0. A family's face is fontconfig's choice: "
+         "to draw another, name its file.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              bool ok = false;
              o.fontIndex = value.toInt(&ok);
@@ -545,10 +547,10 @@ const QList<Entry> &entries()
         {{s("strings")},
          Group::Characters,
          "FILE",
-         "Each line of a UTF-8 text file a string: the table holds their characters (with any other set asked "
+         "Each line of a UTF-8 text file a string (lines end in LF, CR LF or CR): the table holds their characters (with any other set asked "
          "for), and after it, with --name, an array a line, NAME_s0, NAME_s1, ..., of the glyphs' indices in the "
          "table and NAME_END, the end mark (0xFF, or 0xFFFF in a table of 255 glyphs or more), the line as a "
-         "comment: firmware draws the text with no UTF-8 decoder and no search.",
+         "comment (its first 1000 characters): firmware draws the text with no UTF-8 decoder and no search.",
          setText(&Options::stringsFile),
          withFont()},
         {{s("grid")},
