@@ -83,7 +83,7 @@ std::optional<QList<Job>> plan(const Options &options)
         // A51 reads its names in any case alike: Logo and logo would be one module, ?CO?LOGO.
         if (clash(byName, a51 ? job.name.toUpper() : job.name,
                   QStringLiteral("named ") + (a51 ? job.name.toUpper() + QStringLiteral(" in A51, which reads "
-                                                                                         "names in any case alike")
+                                                                                        "names in any case alike")
                                                   : job.name)))
             return std::nullopt;
         jobs.append(job);
@@ -110,8 +110,8 @@ bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
         Refusal none;
         const QString file = fontFile(options.font, options.fontIndex, &face, &none);
         if (!file.isEmpty())
-            input(fileAt(file), QStringLiteral("the font ") + (file == options.font ? file : options.font +
-                                                                   QStringLiteral(" (") + file + u')'));
+            input(fileAt(file), QStringLiteral("the font ") +
+                                    (file == options.font ? file : options.font + QStringLiteral(" (") + file + u')'));
     }
     if (!options.textFile.isEmpty())
         input(fileAt(options.textFile), QStringLiteral("the text file ") + options.textFile);

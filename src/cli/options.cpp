@@ -547,7 +547,8 @@ const QList<Entry> &entries()
         {{s("strings")},
          Group::Characters,
          "FILE",
-         "Each line of a UTF-8 text file a string (lines end in LF, CR LF or CR): the table holds their characters (with any other set asked "
+         "Each line of a UTF-8 text file a string (lines end in LF, CR LF or CR): the table holds their characters "
+         "(with any other set asked "
          "for), and after it, with --name, an array a line, NAME_s0, NAME_s1, ..., of the glyphs' indices in the "
          "table and NAME_END, the end mark (0xFF, or 0xFFFF in a table of 255 glyphs or more), the line as a "
          "comment (its first 1000 characters): firmware draws the text with no UTF-8 decoder and no search.",
@@ -878,7 +879,8 @@ QString shownBytes(const QByteArray &bytes)
         const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
         QStringDecoder utf8(QStringDecoder::Utf8);
         const QString decoded = length ? utf8.decode(bytes.mid(at, length)) : QString();
-        if (length && at + length <= bytes.size() && !utf8.hasError() && !decoded.contains(QChar::ReplacementCharacter)) {
+        if (length && at + length <= bytes.size() && !utf8.hasError() &&
+            !decoded.contains(QChar::ReplacementCharacter)) {
             shown += decoded;
             at += length;
         } else {

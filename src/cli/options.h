@@ -44,7 +44,8 @@ struct Options {
     bool namesFromPictures() const;
 };
 
-// Parses the command line, the words as the program was given them (the first the program). Help and version are printed and give
+// Parses the command line, the words as the program was given them (the first the program). Help and version are
+// printed and give
 // `*exitCode` 0; a usage error is reported and gives 2; either way nullopt.
 std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode);
 

@@ -183,7 +183,7 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
     const QString what = QStringLiteral("the strings file ") + path;
     TextLines text;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    QString line;             // the line being read
+    QString line;              // the line being read
     std::int64_t lineHeld = 0; // what it holds, reserved
     bool afterReturn = false;  // the last character was a CR, which ends a line alone or before an LF
     // Every line is reserved as it grows (its capacity, which may run ahead of it), and its entry in the list.

@@ -16,8 +16,7 @@
 
 // Calls `f` with each character of `text` in order (a surrogate pair as one character, a lone surrogate as
 // itself), without making a copy of it.
-template <typename F>
-void forEachCharacter(QStringView text, F f)
+template <typename F> void forEachCharacter(QStringView text, F f)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {

@@ -136,8 +136,7 @@ private:
     // A table's values, 16 a line: A51 "DB 008H" or "DW 0C4E3H" (a word's high byte first, as A51 and the classic
     // compilers store it), C51 "0x08, " or "0xC4E3, ", sdas ".db 0x08" or ".db 0xE3, 0xC4" (the low byte first, as
     // SDCC stores a word). Handed on every so many lines; false when that fails.
-    bool appendTableRows(const FrameTable &table, int bytes, QByteArray &out,
-                         const std::function<bool()> &handOn) const
+    bool appendTableRows(const FrameTable &table, int bytes, QByteArray &out, const std::function<bool()> &handOn) const
     {
         const int digits = 2 * bytes;
         const qsizetype count = table.values.size();

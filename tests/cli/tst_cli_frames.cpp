@@ -285,8 +285,9 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringLiteral("pastend.ttf: the font is damaged: its table 'glyf' lies past the end of the file");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
-    QTest::newRow("--font-index with a family") << QStringList{"--font", "No Such", "--font-index", "1", "--text", "A"}
-                                                << QStringLiteral("No Such: is a family, whose face fontconfig chooses");
+    QTest::newRow("--font-index with a family")
+        << QStringList{"--font", "No Such", "--font-index", "1", "--text", "A"}
+        << QStringLiteral("No Such: is a family, whose face fontconfig chooses");
     QTest::newRow("--font a folder") << QStringList{"--font", ".", "--text", "A"}
                                      << QStringLiteral(".: is a directory, not a font file");
     QTest::newRow("--font a pipe") << QStringList{"--font", "/dev/stdin", "--text", "A"}
@@ -295,8 +296,8 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringList{"--font", "tiny.bdf", "--strings", "/dev/urandom"}
         << QStringLiteral("tiny.bdf: the strings file /dev/urandom is not UTF-8 (line ");
     QTest::newRow("--grid: a string's character without a cell")
-        << QStringList{"--font", "tiny.bdf", "--charset", "gb2312", "--grid", "--missing", "blank", "--strings",
-                       "euro.txt"}
+        << QStringList{"--font",    "tiny.bdf", "--charset", "gb2312",  "--grid",
+                       "--missing", "blank",    "--strings", "euro.txt"}
         << QStringLiteral("tiny.bdf: € U+20AC has no GB2312 code, so the grid has no cell for it");
     // 50000 lines of one character: 100 kB of text, held as 50000 strings and their tables.
     QTest::newRow("--strings: what each short line costs, past --max-memory 8M")

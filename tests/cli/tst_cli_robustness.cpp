@@ -250,8 +250,8 @@ void tst_CliRobustness::outputNeverReplacesAPicture()
     picture(QStringLiteral("boxes.ttf"), readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
     const QByteArray here = QFile::encodeName(dir.path());
     const QByteArray fonts = here + "/fonts.conf";
-    picture(QStringLiteral("fonts.conf"), "<fontconfig><dir>" + here + "</dir><cachedir>" + here +
-                                              "/fc-cache</cachedir></fontconfig>");
+    picture(QStringLiteral("fonts.conf"),
+            "<fontconfig><dir>" + here + "</dir><cachedir>" + here + "/fc-cache</cachedir></fontconfig>");
     // Standard input from the picture; standard output appended to it; fontconfig finding the fonts here.
     const auto fromSame = [fonts] {
         ::dup2(::open("same.bmp", O_RDONLY), STDIN_FILENO);

@@ -115,8 +115,7 @@ void tst_CliTextOutput::everyPictureKind_data()
         QByteArray c(4, '\0');
         qToBigEndian<quint32>(quint32(data.size()), c.data());
         c += type + data + QByteArray(4, '\0');
-        qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef *>(c.constData() + 4),
-                                            uInt(c.size() - 8))),
+        qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef *>(c.constData() + 4), uInt(c.size() - 8))),
                               c.data() + c.size() - 4);
         return c;
     };
@@ -174,11 +173,14 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("no picture") << QStringList{} << QString();
     QTest::newRow("two pictures") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("t.bmp")} << QString();
     QTest::newRow("unknown format") << QStringList{QStringLiteral("--format"), QStringLiteral("intel"),
-                                                   QStringLiteral("t.bmp")} << QString();
+                                                   QStringLiteral("t.bmp")}
+                                    << QString();
     QTest::newRow("unknown encoding") << QStringList{QStringLiteral("-e"), QStringLiteral("latin1"),
-                                                     QStringLiteral("t.bmp")} << QString();
+                                                     QStringLiteral("t.bmp")}
+                                      << QString();
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--colour"), QStringLiteral("t.bmp")} << QString();
-    QTest::newRow("format without value") << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")} << QString();
+    QTest::newRow("format without value")
+        << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")} << QString();
     QTest::newRow("--convert and --threshold") << words("--convert --threshold 10 t.bmp") << QString();
     QTest::newRow("--threshold and --dither") << words("--threshold 10 --dither bayer4 t.bmp") << QString();
     QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp") << QString();
@@ -204,10 +206,12 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp") << QString();
     QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp") << QString();
     QTest::newRow("--name in a batch") << words("--name logo --output-dir out t.bmp x.bmp") << QString();
-    QTest::newRow("--picture-name in a batch of two") << words("--picture-name p --output-dir out t.bmp x.bmp") << QString();
+    QTest::newRow("--picture-name in a batch of two")
+        << words("--picture-name p --output-dir out t.bmp x.bmp") << QString();
     QTest::newRow("--header with hex") << words("-f hex --header t.h t.bmp") << QString();
     QTest::newRow("--header without a name") << words("-f c51 --header t.h t.bmp") << QString();
-    QTest::newRow("--header in a batch") << words("-f c51 --name-prefix p --header t.h --output-dir out t.bmp x.bmp") << QString();
+    QTest::newRow("--header in a batch") << words("-f c51 --name-prefix p --header t.h --output-dir out t.bmp x.bmp")
+                                         << QString();
     QTest::newRow("--name-prefix 9") << words("-f c51 --name-prefix 9 t.bmp") << QString();
     QTest::newRow("- in a batch") << words("--output-dir out t.bmp -") << QString();
     QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif") << QString();
