@@ -12,7 +12,9 @@
 #include "decode/glyphs.h"
 #include "decode/tiles.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -23,7 +25,8 @@ public:
     {
         if (std::fwrite(data, 1, std::size_t(size), stdout) == std::size_t(size) && std::fflush(stdout) == 0)
             return true;
-        error_ = QStringLiteral("cannot write to standard output");
+        error_ = Refusal(Refusal::Rule::WriteFailed, Subject::Thing::Output)
+                     .saying(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
 };
@@ -70,7 +73,7 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
     }
     characters = options.grid ? gb2312Grid() : distinct.list;
     if (characters.size() > maxGlyphs) {
-        *error = QStringLiteral("%1 characters are more than a table holds, %2").arg(characters.size()).arg(maxGlyphs);
+        *error = Refusal::of(Refusal::Rule::Characters, {}, characters.size(), maxGlyphs);
         return nullptr;
     }
     GlyphOptions glyphs = options.glyphs;
@@ -168,7 +171,7 @@ std::unique_ptr<FrameSource> openFrames(const Options &options, const Job &job,
         char magic[4] = {};
         bytes->readAt(0, magic, 4);
         if (QByteArrayView(magic, 4) != "GIF8") {
-            *error = QStringLiteral("--frames reads animated GIFs, and this is no GIF");
+            *error = Refusal::Rule::NotAGif;
             return nullptr;
         }
         return GifAnimation::open(std::move(bytes), options.limits, error);
@@ -234,7 +237,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
     StandardOutput standardOutput;
     OutputFile file;
     if (!job.output.isEmpty() && !file.open(job.output)) {
-        report.complain(job.output + QStringLiteral(": ") + file.errorString());
+        report.complain(job.output + QStringLiteral(": ") + worded(file.refusal()));
         return Refused;
     }
     ByteSink &sink = job.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
@@ -244,7 +247,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
                                                  "chosen encoding and were written as '?'"));
     if (!result.ok) {
         // A write that failed names the output; anything else is the picture's fault.
-        const bool writeFailed = !sink.errorString().isEmpty() && result.error.detail == sink.errorString();
+        const bool writeFailed = result.error.rule == Refusal::Rule::WriteFailed;
         const QString where = writeFailed ? (job.output.isEmpty() ? QString() : job.output + QStringLiteral(": "))
                                           : picture + QStringLiteral(": ");
         report.complain(
@@ -259,7 +262,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
     const std::int64_t headerCharacters = (frames.tables().size() + 2) * (2 * std::int64_t(job.name.size()) + 48);
     const std::int64_t headerBytes = 7 * headerCharacters + 128 * (frames.tables().size() + 2);
     if (!job.header.isEmpty() &&
-        !options.limits.reserve(headerBytes, QStringLiteral("the header ") + job.header, &headerHeld, &error)) {
+        !options.limits.reserve(headerBytes, {Subject::Thing::Header, 0, job.header}, &headerHeld, &error)) {
         report.complain(picture + QStringLiteral(": ") + worded(error));
         return Refused;
     }
@@ -268,7 +271,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
         return Refused;
     }
     if (!job.output.isEmpty() && !file.commit()) {
-        report.complain(job.output + QStringLiteral(": ") + file.errorString());
+        report.complain(job.output + QStringLiteral(": ") + worded(file.refusal()));
         return Refused;
     }
     reportDone(options, job, road, result, frames, report);

@@ -5,7 +5,6 @@
 #include "core/budget.h"
 
 #include <QString>
-#include <QStringView>
 
 #include <cstdint>
 #include <memory>
@@ -31,13 +30,13 @@ struct Limits {
 
     // False, with the refusal, when a picture (or a frame of one, `what`) of width x height has no pixels or
     // passes the limits.
-    bool fitsPicture(std::int64_t width, std::int64_t height, Refusal *why, QStringView what = u"the picture") const;
+    bool fitsPicture(std::int64_t width, std::int64_t height, Refusal *why, const Subject &what = {}) const;
     // False, with the reason, when `pixels` to decode for `what` pass the pixel limit.
-    bool fitsPixels(std::int64_t pixels, QStringView what, Refusal *why) const;
+    bool fitsPixels(std::int64_t pixels, const Subject &what, Refusal *why) const;
     // False, with the refusal, when `bytes` read of a stream (`what`) pass the memory limit, held or not: a
     // device that never ends is refused, not read for ever.
-    bool fitsRead(std::int64_t bytes, QStringView what, Refusal *why) const;
+    bool fitsRead(std::int64_t bytes, const Subject &what, Refusal *why) const;
     // Takes `bytes` for `what` from the budget into `into`, before they are allocated; false, with the reason,
     // when they do not fit beside everything the process holds.
-    bool reserve(std::int64_t bytes, QStringView what, Reservation *into, Refusal *why) const;
+    bool reserve(std::int64_t bytes, const Subject &what, Reservation *into, Refusal *why) const;
 };

@@ -33,12 +33,12 @@ private:
 GifAnimation::~GifAnimation() = default;
 
 std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> source, const Limits &limits,
-                                                 Refusal *errorString)
+                                                 Refusal *why)
 {
     auto animation = std::unique_ptr<GifAnimation>(new GifAnimation);
     animation->source_ = std::move(source);
     GifReader scan(*animation->source_);
-    if (!scan.open(errorString))
+    if (!scan.open(why))
         return nullptr;
     GifFileType *gif = scan.gif();
     // Every frame read through once: the count and the delays before any is drawn, and a file cut short found.
@@ -47,55 +47,55 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     std::int64_t decoded = 0, shown = 0;
     bool restores = false;
     GifControl frame;
-    errorString->clear();
-    while (scan.nextFrame(&frame, errorString)) {
+    why->clear();
+    while (scan.nextFrame(&frame, why)) {
         const GifImageDesc &image = gif->Image;
         if (animation->frames_.empty()) {
             // The picture is the logical screen; without one, the first frame's extent from the screen's corner,
             // as for the picture alone.
             const std::int64_t width = gif->SWidth > 0 ? gif->SWidth : std::int64_t(image.Left) + image.Width;
             const std::int64_t height = gif->SHeight > 0 ? gif->SHeight : std::int64_t(image.Top) + image.Height;
-            if (!limits.fitsPicture(width, height, errorString))
+            if (!limits.fitsPicture(width, height, why))
                 return nullptr;
             animation->width_ = int(width);
             animation->height_ = int(height);
         }
         if (image.Width > 0 && image.Height > 0 &&
-            !limits.fitsPicture(image.Width, image.Height, errorString, u"a GIF frame"))
+            !limits.fitsPicture(image.Width, image.Height, why, Subject::Thing::GifFrame))
             return nullptr;
         decoded += std::int64_t(image.Width) * image.Height;
         shown += std::int64_t(animation->width_) * animation->height_;
-        if (!limits.fitsPixels(decoded, u"the animation's frames", errorString) ||
-            !limits.fitsPixels(
-                shown,
-                QStringLiteral("the animation's screens of %1 x %2").arg(animation->width_).arg(animation->height_),
-                errorString))
+        if (!limits.fitsPixels(decoded, Subject::Thing::Frames, why))
             return nullptr;
+        if (!limits.fitsPixels(shown, Subject::Thing::AnimationScreens, why)) {
+            why->width = animation->width_;
+            why->height = animation->height_;
+            return nullptr;
+        }
         restores = restores || frame.disposal == 3;
         if (animation->frames_.size() == maxFrames) {
-            *errorString =
-                QStringLiteral("the GIF file has more than %1 frames, more than an 8051 table counts").arg(maxFrames);
+            *why = Refusal::of(Refusal::Rule::TooManyFrames, {}, std::int64_t(maxFrames) + 1, maxFrames);
             return nullptr;
         }
         animation->frames_.push_back(frame);
-        if (!scan.skipImage(errorString))
+        if (!scan.skipImage(why))
             return nullptr;
     }
-    if (!errorString->isEmpty())
+    if (!why->isEmpty())
         return nullptr;
     if (animation->frames_.empty()) {
-        *errorString = QStringLiteral("the GIF file holds no picture");
+        *why = Refusal(Refusal::Rule::NoPicture).in("GIF");
         return nullptr;
     }
     const std::int64_t canvas = std::int64_t(animation->width_) * animation->height_ * std::int64_t(sizeof(QRgb));
-    if (!limits.reserve(restores ? 2 * canvas : canvas, u"the animation's picture", &animation->held_, errorString))
+    if (!limits.reserve(restores ? 2 * canvas : canvas, Subject::Thing::AnimationPicture, &animation->held_, why))
         return nullptr;
     animation->canvas_.assign(std::size_t(animation->width_) * std::size_t(animation->height_), 0);
     if (restores)
         animation->saved_.resize(animation->canvas_.size());
     animation->limits_ = limits;
     animation->reader_ = std::make_unique<GifReader>(*animation->source_);
-    if (!animation->reader_->open(errorString))
+    if (!animation->reader_->open(why))
         return nullptr;
     return animation;
 }
@@ -115,19 +115,19 @@ void GifAnimation::dispose()
     }
 }
 
-std::unique_ptr<PictureDecoder> GifAnimation::open(int i, Refusal *errorString)
+std::unique_ptr<PictureDecoder> GifAnimation::open(int i, Refusal *why)
 {
     if (i != composed_ + 1) {
-        *errorString = QStringLiteral("the frames of a GIF are drawn in order");
+        *why = Refusal::Rule::OutOfOrder;
         return nullptr;
     }
     if (composed_ >= 0)
         dispose();
     GifControl frame;
-    errorString->clear();
-    if (!reader_->nextFrame(&frame, errorString)) {
-        if (errorString->isEmpty())
-            *errorString = QStringLiteral("the file changed while it was read");
+    why->clear();
+    if (!reader_->nextFrame(&frame, why)) {
+        if (why->isEmpty())
+            *why = Refusal::Rule::Changed;
         return nullptr;
     }
     const GifControl &described = frames_[std::size_t(i)];
@@ -141,18 +141,18 @@ std::unique_ptr<PictureDecoder> GifAnimation::open(int i, Refusal *errorString)
     composed_ = i;
     // The frame drawn over the canvas: what it does not draw leaves what is under it.
     GifFrameRows rows;
-    if (!rows.open(*reader_, described, width_, height_, limits_, errorString))
+    if (!rows.open(*reader_, described, width_, height_, limits_, why))
         return nullptr;
     std::vector<QRgb> line(static_cast<std::size_t>(width_));
     for (std::int64_t y = rows.top(); y < rows.top() + rows.height(); ++y) {
-        if (!rows.row(y, line.data(), errorString))
+        if (!rows.row(y, line.data(), why))
             return nullptr;
         QRgb *row = canvas_.data() + std::size_t(y) * std::size_t(width_);
         for (int x = 0; x < width_; ++x)
             if (qAlpha(line[std::size_t(x)]))
                 row[x] = line[std::size_t(x)];
     }
-    if (!rows.finish(errorString))
+    if (!rows.finish(why))
         return nullptr;
     return std::make_unique<CanvasPicture>(canvas_.data(), width_, height_);
 }

@@ -26,14 +26,14 @@ public:
     // whole), without decoding them. Null, with the reason, when it is not a GIF, holds no frame, or is damaged,
     // cut short or too large.
     static std::unique_ptr<GifAnimation> open(std::unique_ptr<ByteSource> source, const Limits &limits,
-                                              Refusal *errorString);
+                                              Refusal *why);
 
     FrameKind kind() const override { return FrameKind::Animation; }
     int count() const override { return int(frames_.size()); }
     QSize size(int) const override { return {width_, height_}; }
-    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *why) override;
     QString label(int i) const override;
-    QString what(int i) const override { return QStringLiteral("frame %1").arg(i + 1); }
+    Subject what(int i) const override { return {Subject::Thing::Frame, i + 1}; }
     QList<FrameTable> tables() const override;
 
 private:

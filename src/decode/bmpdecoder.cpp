@@ -71,17 +71,17 @@ class BmpDecoder : public PictureDecoder {
 public:
     const char *format() const override { return "bmp"; }
     bool mayBeTransparent() const override { return alpha_; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 
 protected:
     bool decodeRow(int y, QRgb *row) override;
 
 private:
-    bool readHeader(const PictureLimits &limits, Refusal *errorString);
+    bool readHeader(const PictureLimits &limits, Refusal *why);
     // The colour table or the channels' masks, and where the pixels start, after a header of `infoSize` bytes.
     bool readColours(std::int64_t offBits, std::int64_t infoSize, std::uint32_t colourCount, std::uint32_t masks[4],
-                     Refusal *errorString);
-    bool readPalette(std::int64_t position, int entries, int entrySize, Refusal *errorString);
+                     Refusal *why);
+    bool readPalette(std::int64_t position, int entries, int entrySize, Refusal *why);
     // The stream row that holds picture row y.
     std::int64_t streamRow(std::int64_t y) const { return bottomUp_ ? height_ - 1 - y : y; }
 
@@ -89,7 +89,8 @@ private:
     // `block`, the indices of stream rows [blockFirst, blockFirst + blockRows) are written into it. False when
     // the data runs out before the stream is whole.
     bool walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow, std::uint8_t *block, std::int64_t blockFirst);
-    bool indexRle(Refusal *errorString);
+    bool indexRle(Refusal *why);
+    static Refusal cutShortRle() { return Refusal(Refusal::Rule::CutShort, Subject::Thing::CompressedPixels).in("BMP"); }
     bool decodeRleBlock(std::int64_t block);
 
     std::unique_ptr<ByteSource> source_;
@@ -114,35 +115,34 @@ private:
     std::int64_t decodedBlock_ = -1;
 };
 
-bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
+bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     source_ = std::move(source);
-    if (!readHeader(limits, errorString))
+    if (!readHeader(limits, why))
         return false;
     if (compression_ == Rle4 || compression_ == Rle8)
-        return indexRle(errorString);
+        return indexRle(why);
     rowBytes_ = (width_ * bits_ + 31) / 32 * 4;
     if (rowBytes_ > (source_->size() - dataStart_) / height_) {
-        *errorString = QStringLiteral("the BMP file is cut short: its pixels need %1 bytes, it has %2")
-                           .arg(double(dataStart_) + double(rowBytes_) * double(height_), 0, 'f', 0)
-                           .arg(source_->size());
+        // In 64 bits: the sides are within the limits, and the offset within 32 bits.
+        *why = Refusal::of(Refusal::Rule::CutShort, {}, dataStart_ + rowBytes_ * height_, source_->size()).in("BMP");
         return false;
     }
     stored_.resize(std::size_t(rowBytes_));
     return true;
 }
 
-bool BmpDecoder::readHeader(const PictureLimits &limits, Refusal *errorString)
+bool BmpDecoder::readHeader(const PictureLimits &limits, Refusal *why)
 {
-    const auto refuse = [&](const QString &why) {
-        *errorString = why;
+    const auto refuse = [&](const Refusal &refusal) {
+        *why = refusal.in("BMP");
         return false;
     };
     unsigned char h[fileHeaderSize + 124] = {};
     const std::int64_t got = source_->readAt(0, reinterpret_cast<char *>(h), sizeof h);
     if (got < 0)
-        return refuse(source_->errorString());
-    const QString incomplete = QStringLiteral("the BMP header is incomplete");
+        return refuse(source_->refusal());
+    const Refusal incomplete(Refusal::Rule::HeaderIncomplete);
     if (got < fileHeaderSize + 4)
         return refuse(incomplete);
     const std::int64_t offBits = le32(h + 10); // unsigned: 0xFFFFFFFF lies past the end, not before the start
@@ -176,35 +176,32 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, Refusal *errorString)
         compression_ = Rgb;
     }
     if (planes != 1)
-        return refuse(QStringLiteral("the BMP file has %1 colour planes; a BMP has 1").arg(planes));
+        return refuse(Refusal::of(Refusal::Rule::Planes, {}, planes, 1));
     const bool supported =
         (bits_ == 1 || bits_ == 4 || bits_ == 8 || bits_ == 16 || bits_ == 24 || bits_ == 32) &&
         (compression_ == Rgb || (bits_ == 4 && compression_ == Rle4) || (bits_ == 8 && compression_ == Rle8) ||
          ((bits_ == 16 || bits_ == 32) && compression_ == BitFields));
     if (!supported)
-        return refuse(QStringLiteral("the BMP file uses a kind of pixel data this program does not read "
-                                     "(%1 bits a pixel, compression %2)")
-                          .arg(bits_)
-                          .arg(compression_));
-    if (!admit(limits, width, height < 0 ? -height : height, errorString))
+        return refuse(Refusal::of(Refusal::Rule::PixelKind, {}, bits_, compression_));
+    if (!admit(limits, width, height < 0 ? -height : height, why))
         return false;
     if (infoSize < 12)
-        return refuse(QStringLiteral("the BMP header is damaged"));
+        return refuse(Refusal::Rule::HeaderDamaged);
     width_ = width;
     height_ = height < 0 ? -height : height;
     bottomUp_ = height > 0;
 
-    return readColours(offBits, infoSize, colourCount, masks, errorString);
+    return readColours(offBits, infoSize, colourCount, masks, why);
 }
 
 bool BmpDecoder::readColours(std::int64_t offBits, std::int64_t infoSize, std::uint32_t colourCount,
-                             std::uint32_t masks[4], Refusal *errorString)
+                             std::uint32_t masks[4], Refusal *why)
 {
-    const auto refuse = [&](const QString &why) {
-        *errorString = why;
+    const auto refuse = [&](const Refusal &refusal) {
+        *why = refusal.in("BMP");
         return false;
     };
-    const QString incomplete = QStringLiteral("the BMP header is incomplete");
+    const Refusal incomplete(Refusal::Rule::HeaderIncomplete);
     std::int64_t position = fileHeaderSize + infoSize;
     const bool bitFields = compression_ == BitFields;
     if (bitFields && (infoSize == 40 || infoSize == 64)) { // the masks follow the header
@@ -222,12 +219,12 @@ bool BmpDecoder::readColours(std::int64_t offBits, std::int64_t infoSize, std::u
         const int entrySize = infoSize == 12 ? 3 : 4;
         std::int64_t entries = colourCount ? colourCount : std::int64_t(1) << bits_;
         if (entries > 256)
-            return refuse(QStringLiteral("the BMP file's colour table is damaged"));
+            return refuse(Refusal(Refusal::Rule::Damaged, Subject::Thing::ColourTable));
         // A table never reaches into the pixels: an OS/2 file's table, whose size no header field gives, is as
         // long as the room before them.
         if (offsetGiven)
             entries = std::min<std::int64_t>(entries, (offBits - position) / entrySize);
-        if (!readPalette(position, int(entries), entrySize, errorString))
+        if (!readPalette(position, int(entries), entrySize, why))
             return false;
         position += entries * entrySize;
     } else if (bitFields) {
@@ -249,14 +246,13 @@ bool BmpDecoder::readColours(std::int64_t offBits, std::int64_t infoSize, std::u
     return true;
 }
 
-bool BmpDecoder::readPalette(std::int64_t position, int entries, int entrySize, Refusal *errorString)
+bool BmpDecoder::readPalette(std::int64_t position, int entries, int entrySize, Refusal *why)
 {
     std::vector<unsigned char> table(std::size_t(entries) * entrySize);
     const std::int64_t got =
         source_->readAt(position, reinterpret_cast<char *>(table.data()), std::int64_t(table.size()));
     if (got != std::int64_t(table.size()) || position + got >= source_->size()) {
-        *errorString =
-            got < 0 ? source_->errorString() : QStringLiteral("the BMP file is cut short in its colour table");
+        *why = got < 0 ? source_->refusal() : Refusal(Refusal::Rule::CutShort, Subject::Thing::ColourTable).in("BMP");
         return false;
     }
     // Indices past the table read as black; a two-colour picture with a one-colour table has white for 1.
@@ -286,7 +282,7 @@ bool BmpDecoder::decodeRow(int y, QRgb *row)
     const std::int64_t got =
         source_->readAt(dataStart_ + streamRow(y) * rowBytes_, reinterpret_cast<char *>(stored_.data()), rowBytes_);
     if (got != rowBytes_)
-        return fail(got < 0 ? source_->errorString() : QStringLiteral("the BMP file is cut short"));
+        return fail(got < 0 ? source_->refusal() : Refusal(Refusal::Rule::CutShort).in("BMP"));
     const unsigned char *p = stored_.data();
     switch (bits_) {
     case 1:
@@ -387,7 +383,7 @@ bool BmpDecoder::walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow
     return !in.failed();
 }
 
-bool BmpDecoder::indexRle(Refusal *errorString)
+bool BmpDecoder::indexRle(Refusal *why)
 {
     // Blocks of at most 4 MiB of indices. A checkpoint holds the cursor as it entered, or jumped past, the
     // first row of its block; the blocks up to the next checkpoint start from it.
@@ -399,8 +395,7 @@ bool BmpDecoder::indexRle(Refusal *errorString)
     while (!cursor.ended) {
         const std::int64_t block = cursor.s / blockRows_;
         if (!walkRle(in, cursor, (block + 1) * blockRows_, nullptr, 0)) {
-            *errorString =
-                in.failed() ? source_->errorString() : QStringLiteral("the BMP file's compressed pixels are cut short");
+            *why = in.failed() ? source_->refusal() : cutShortRle();
             return false;
         }
         checkpoints_.push_back({block + 1, cursor});
@@ -417,7 +412,7 @@ bool BmpDecoder::decodeRleBlock(std::int64_t block)
     const std::int64_t first = block * blockRows_;
     ByteReader in(*source_);
     if (!walkRle(in, cursor, first + blockRows_, blockIndices_.data(), first))
-        return fail(QStringLiteral("the BMP file's compressed pixels are cut short"));
+        return fail(in.failed() ? source_->refusal() : cutShortRle());
     decodedBlock_ = block;
     return true;
 }
@@ -425,7 +420,7 @@ bool BmpDecoder::decodeRleBlock(std::int64_t block)
 } // namespace
 
 std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *errorString)
+                                        Refusal *why)
 {
-    return openWith<BmpDecoder>(std::move(source), limits, errorString);
+    return openWith<BmpDecoder>(std::move(source), limits, why);
 }

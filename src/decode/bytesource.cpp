@@ -28,7 +28,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                error_ = QString::fromLocal8Bit(std::strerror(errno));
+                error_ = Refusal(Refusal::Rule::ReadFailed).saying(QString::fromLocal8Bit(std::strerror(errno)));
                 return -1;
             }
             if (n == 0)
@@ -88,7 +88,7 @@ public:
         return done;
     }
     // Room for `bytes` more after the end, within a piece; null, with the reason, when the budget has no room.
-    char *room(const Limits &limits, QStringView what, std::int64_t *bytes, Refusal *why)
+    char *room(const Limits &limits, const Subject &what, std::int64_t *bytes, Refusal *why)
     {
         if (size_ == std::int64_t(pieces_.size()) * pieceBytes) {
             if (!limits.reserve(pieceBytes, what, &held_, why))
@@ -108,40 +108,40 @@ private:
 
 } // namespace
 
-std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *errorString)
+std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *why)
 {
-    const auto fail = [&](const QString &why) -> std::unique_ptr<ByteSource> {
-        *errorString = why;
+    using Rule = Refusal::Rule;
+    const auto fail = [&](Rule rule, const QString &words = {}) -> std::unique_ptr<ByteSource> {
+        *why = Refusal(rule, {Subject::Thing::Picture, 0, path}).saying(words);
         return nullptr;
     };
     if (path.isEmpty())
-        return fail(QStringLiteral("no such file"));
+        return fail(Rule::NoSuchFile);
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
     if (::stat(name.constData(), &info) != 0) {
         // A name whose bytes were not UTF-8 reached the program as other characters, and names no file.
         if (errno == ENOENT && path.contains(QChar::ReplacementCharacter))
-            return fail(QStringLiteral("no such file: the name was not UTF-8 when it was given, and cannot be read "
-                                       "back as the same bytes (rename the file)"));
-        return fail(errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG
-                        ? QStringLiteral("no such file")
-                        : QString::fromLocal8Bit(std::strerror(errno)));
+            return fail(Rule::NameNotUtf8);
+        return errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG
+                   ? fail(Rule::NoSuchFile)
+                   : fail(Rule::ReadFailed, QString::fromLocal8Bit(std::strerror(errno)));
     }
     if (S_ISDIR(info.st_mode))
-        return fail(QStringLiteral("is a directory, not a picture file"));
+        return fail(Rule::IsDirectory);
     if (!S_ISREG(info.st_mode))
-        return fail(QStringLiteral("is not a regular file"));
+        return fail(Rule::NotRegularFile);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return fail(Rule::ReadFailed, QString::fromLocal8Bit(std::strerror(errno)));
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) { // replaced between the two looks
         ::close(fd);
-        return fail(QStringLiteral("is not a regular file"));
+        return fail(Rule::NotRegularFile);
     }
     if (opened.st_size == 0) {
         ::close(fd);
-        return fail(QStringLiteral("the file is empty"));
+        return fail(Rule::Empty);
     }
     return std::make_unique<FileSource>(fd, std::int64_t(opened.st_size));
 }
@@ -151,7 +151,7 @@ std::unique_ptr<ByteSource> memorySource(QByteArrayView data)
     return std::make_unique<MemorySource>(data);
 }
 
-std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *errorString)
+std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *why)
 {
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
@@ -162,14 +162,15 @@ std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *err
     auto data = std::make_unique<PieceSource>();
     while (true) {
         std::int64_t room = 0;
-        char *into = data->room(limits, u"standard input", &room, errorString);
+        char *into = data->room(limits, Subject::Thing::StandardInput, &room, why);
         if (!into)
             return nullptr;
         const ssize_t n = ::read(STDIN_FILENO, into, std::size_t(room));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            *errorString = QString::fromLocal8Bit(std::strerror(errno));
+            *why = Refusal(Refusal::Rule::ReadFailed, Subject::Thing::StandardInput)
+                       .saying(QString::fromLocal8Bit(std::strerror(errno)));
             return nullptr;
         }
         if (n == 0)
@@ -177,7 +178,7 @@ std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *err
         data->grow(n);
     }
     if (data->size() == 0) {
-        *errorString = QStringLiteral("standard input is empty");
+        *why = Refusal(Refusal::Rule::Empty, Subject::Thing::StandardInput);
         return nullptr;
     }
     return data;

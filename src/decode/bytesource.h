@@ -17,25 +17,25 @@ public:
     virtual ~ByteSource() = default;
     virtual std::int64_t size() const = 0;
     // Copies up to `count` bytes from `offset` into `data`; the number copied, fewer only at the end of the
-    // data; -1 when reading fails (errorString() says why).
+    // data; -1 when reading fails (refusal() says why).
     virtual std::int64_t readAt(std::int64_t offset, char *data, std::int64_t count) = 0;
-    const QString &errorString() const { return error_; }
+    const Refusal &refusal() const { return error_; }
 
 protected:
-    QString error_;
+    Refusal error_;
 };
 
-// Opens the regular file at `path`. Null, with `errorString` saying why, when it is missing, a directory or
+// Opens the regular file at `path`. Null, with `why` saying why, when it is missing, a directory or
 // any other kind of file that is not a regular one (a pipe would block, a device never end), or empty.
-std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *errorString);
+std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *why);
 
 // Bytes in memory; they must outlive the source.
 std::unique_ptr<ByteSource> memorySource(QByteArrayView data);
 
 // Standard input: a regular file behind it is read piece by piece like any other; anything else (a pipe) is
 // read whole into memory first, since the readers need to seek, reserved from the budget as it comes. Null,
-// with `errorString` saying why, when it is empty, larger than the budget has room for, or cannot be read.
-std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *errorString);
+// with `why` saying why, when it is empty, larger than the budget has room for, or cannot be read.
+std::unique_ptr<ByteSource> openStandardInput(const Limits &limits, Refusal *why);
 
 // Reads a source from front to back through a buffer, for decoders that take their input as a stream.
 class ByteReader {

@@ -128,12 +128,12 @@ void DistinctCharacters::add(QStringView text)
 
 std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, Refusal *error)
 {
+    const Subject what{Subject::Thing::TextFile, 0, path};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = path + QStringLiteral(": ") + file.errorString();
+        *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
         return std::nullopt;
     }
-    const QString what = QStringLiteral("the text file ") + path;
     QStringDecoder utf8(QStringDecoder::Utf8);
     DistinctCharacters distinct;
     std::int64_t length = 0;
@@ -147,16 +147,16 @@ std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const L
         tail = (tail + piece.right(4)).right(4);
         cutInsideCharacter = endsInsideCharacter(tail);
         if (utf8.hasError()) { // at once: a file of noise is not read to the memory limit first
-            *error = what + QStringLiteral(" is not UTF-8");
+            *error = Refusal(Refusal::Rule::NotUtf8, what);
             return std::nullopt;
         }
     }
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("%1: %2").arg(what, file.errorString());
+        *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
         return std::nullopt;
     }
     if (cutInsideCharacter) {
-        *error = what + QStringLiteral(" is not UTF-8");
+        *error = Refusal(Refusal::Rule::NotUtf8, what);
         return std::nullopt;
     }
     return distinct.list;
@@ -175,12 +175,12 @@ std::int64_t lineBytes(qsizetype capacity)
 
 std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limits, Refusal *error)
 {
+    const Subject what{Subject::Thing::StringsFile, 0, path};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = path + QStringLiteral(": ") + file.errorString();
+        *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
         return std::nullopt;
     }
-    const QString what = QStringLiteral("the strings file ") + path;
     TextLines text;
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString line;              // the line being read
@@ -213,7 +213,7 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
         tail = (tail + piece.right(4)).right(4);
         cutInsideCharacter = endsInsideCharacter(tail);
         if (utf8.hasError()) { // at once: a file of noise is not read to the memory limit first
-            *error = QStringLiteral("%1 is not UTF-8 (line %2)").arg(what).arg(text.lines.size() + 1);
+            *error = Refusal::of(Refusal::Rule::NotUtf8, what, text.lines.size() + 1, 0);
             return std::nullopt;
         }
         for (qsizetype at = 0; at < decoded.size();) {
@@ -237,11 +237,11 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
         }
     }
     if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("%1: %2").arg(what, file.errorString());
+        *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
         return std::nullopt;
     }
     if (cutInsideCharacter) {
-        *error = QStringLiteral("%1 is not UTF-8 (line %2)").arg(what).arg(text.lines.size() + 1);
+        *error = Refusal::of(Refusal::Rule::NotUtf8, what, text.lines.size() + 1, 0);
         return std::nullopt;
     }
     if (!line.isEmpty() && !end()) // a last line without its line end

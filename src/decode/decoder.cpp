@@ -5,7 +5,7 @@ bool PictureDecoder::readRow(QRgb *row)
     if (!error_.isEmpty())
         return false;
     if (nextRow_ >= height_)
-        return fail(QStringLiteral("read past the last row"));
+        return fail(Refusal::Rule::OutOfOrder);
     if (!decodeRow(nextRow_++, row))
         return false;
     return nextRow_ < height_ || finish();
@@ -22,39 +22,37 @@ bool PictureDecoder::admit(const PictureLimits &limits, std::int64_t width, std:
 {
     return limits.sizes.fitsPicture(width, height, why) &&
            (limits.heldBytesPerPixel == 0 ||
-            limits.sizes.reserve(limits.heldBytesPerPixel * width * height, u"the picture", &held_, why));
+            limits.sizes.reserve(limits.heldBytesPerPixel * width * height, Subject::Thing::PictureHeld, &held_, why));
 }
 
 std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                            Refusal *errorString)
+                                            Refusal *why)
 {
     char magic[8] = {};
     const std::int64_t n = source->readAt(0, magic, sizeof magic);
     if (n < 0) {
-        *errorString = source->errorString();
+        *why = source->refusal();
         return nullptr;
     }
     const QByteArrayView head(magic, n);
     std::unique_ptr<PictureDecoder> decoder;
     if (head.startsWith("BM"))
-        decoder = openBmp(std::move(source), limits, errorString);
+        decoder = openBmp(std::move(source), limits, why);
     else if (head.startsWith("\xFF\xD8\xFF"))
-        decoder = openJpeg(std::move(source), limits, errorString);
+        decoder = openJpeg(std::move(source), limits, why);
     else if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
-        decoder = openGif(std::move(source), limits, errorString);
+        decoder = openGif(std::move(source), limits, why);
     else if (head.startsWith("\x89PNG\r\n\x1A\n") && limits.formats == PictureFormats::AllFormats)
-        decoder = openPng(std::move(source), limits, errorString);
+        decoder = openPng(std::move(source), limits, why);
     else
-        *errorString = limits.formats == PictureFormats::AllFormats
-                           ? QStringLiteral("not a BMP, JPEG, GIF or PNG picture")
-                           : QStringLiteral("not a BMP, JPEG or GIF picture");
+        *why = Refusal::of(Refusal::Rule::NotAPicture, {}, limits.formats == PictureFormats::AllFormats, 0);
     return decoder;
 }
 
-std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *errorString)
+std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *why)
 {
-    std::unique_ptr<ByteSource> source = openFileSource(path, errorString);
+    std::unique_ptr<ByteSource> source = openFileSource(path, why);
     if (!source)
         return nullptr;
-    return openPicture(std::move(source), limits, errorString);
+    return openPicture(std::move(source), limits, why);
 }

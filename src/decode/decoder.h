@@ -71,29 +71,29 @@ struct PictureLimits {
 };
 
 // Reads the header of the picture in `source`, recognised by its content whatever the file is called. Null,
-// with `errorString` saying why, when it is none of the accepted formats, too large, or its header is damaged or
+// with `why` saying why, when it is none of the accepted formats, too large, or its header is damaged or
 // cut short. Width and height are then known and at least 1; no pixel has been decoded.
 std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                            Refusal *errorString);
+                                            Refusal *why);
 // The same for the file at `path`.
-std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *errorString);
+std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *why);
 
 // The readers of each format, for openPicture. Each checks the sizes against the limits as soon as it knows them.
 std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *errorString);
+                                        Refusal *why);
 std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *errorString);
+                                        Refusal *why);
 std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         Refusal *errorString);
+                                         Refusal *why);
 std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *errorString);
+                                        Refusal *why);
 // A reader of type Decoder opened on `source`: null, with the reason, when Decoder::open refuses the header.
 template <typename Decoder>
 std::unique_ptr<PictureDecoder> openWith(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         Refusal *errorString)
+                                         Refusal *why)
 {
     auto decoder = std::make_unique<Decoder>();
-    if (!decoder->open(std::move(source), limits, errorString))
+    if (!decoder->open(std::move(source), limits, why))
         return nullptr;
     return decoder;
 }

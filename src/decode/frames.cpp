@@ -22,10 +22,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> SinglePicture::open(int i, Refusal *errorString)
+std::unique_ptr<PictureDecoder> SinglePicture::open(int i, Refusal *why)
 {
     if (i != 0 || opened_) {
-        *errorString = QStringLiteral("a picture alone has one frame");
+        *why = Refusal::Rule::OutOfOrder;
         return nullptr;
     }
     opened_ = true;

@@ -41,13 +41,13 @@ public:
     virtual QSize size(int i) const = 0;
     // Frame i, read from its first row; the frames are opened in order. Null, with the reason, when it cannot be
     // read.
-    virtual std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) = 0;
+    virtual std::unique_ptr<PictureDecoder> open(int i, Refusal *why) = 0;
 
     // What frame i is, as a refusal of it names it.
-    virtual QString what(int i) const
+    virtual Subject what(int i) const
     {
         (void)i;
-        return QStringLiteral("the picture");
+        return {};
     }
     // A line that goes before frame i's data in text output, or none.
     virtual QString label(int i) const
@@ -69,7 +69,7 @@ public:
     FrameKind kind() const override { return FrameKind::Picture; }
     int count() const override { return 1; }
     QSize size(int) const override { return {decoder_.width(), decoder_.height()}; }
-    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *why) override;
 
 private:
     PictureDecoder &decoder_;

@@ -15,7 +15,7 @@ class GifDecoder : public PictureDecoder {
 public:
     const char *format() const override { return "gif"; }
     bool mayBeTransparent() const override { return true; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 
 protected:
     bool decodeRow(int y, QRgb *row) override
@@ -35,34 +35,34 @@ private:
     GifFrameRows rows_;
 };
 
-bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
+bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     source_ = std::move(source);
     reader_ = std::make_unique<GifReader>(*source_);
-    if (!reader_->open(errorString))
+    if (!reader_->open(why))
         return false;
     const GifFileType *gif = reader_->gif();
     GifControl control;
-    errorString->clear();
-    if (!reader_->nextFrame(&control, errorString)) {
-        if (errorString->isEmpty())
-            *errorString = QStringLiteral("the GIF file holds no picture");
+    why->clear();
+    if (!reader_->nextFrame(&control, why)) {
+        if (why->isEmpty())
+            *why = Refusal(Refusal::Rule::NoPicture).in("GIF");
         return false;
     }
     const GifImageDesc &image = gif->Image;
     // The picture is the logical screen; without one, the frame's extent from the screen's corner.
     width_ = gif->SWidth > 0 ? gif->SWidth : std::int64_t(image.Left) + image.Width;
     height_ = gif->SHeight > 0 ? gif->SHeight : std::int64_t(image.Top) + image.Height;
-    if (!admit(limits, width_, height_, errorString))
+    if (!admit(limits, width_, height_, why))
         return false;
     // Every pixel of the frame is decoded, on the screen or not.
     if (image.Width > 0 && image.Height > 0 &&
-        !limits.sizes.fitsPicture(image.Width, image.Height, errorString, u"the GIF frame"))
+        !limits.sizes.fitsPicture(image.Width, image.Height, why, Subject::Thing::GifFrame))
         return false;
-    if (!rows_.open(*reader_, control, width_, height_, limits.sizes, errorString))
+    if (!rows_.open(*reader_, control, width_, height_, limits.sizes, why))
         return false;
     if (rows_.height() == 0 && !finish()) { // nothing to draw: refused before any row
-        *errorString = PictureDecoder::refusal();
+        *why = PictureDecoder::refusal();
         return false;
     }
     return true;
@@ -71,7 +71,7 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
 } // namespace
 
 std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *errorString)
+                                        Refusal *why)
 {
-    return openWith<GifDecoder>(std::move(source), limits, errorString);
+    return openWith<GifDecoder>(std::move(source), limits, why);
 }

@@ -70,12 +70,13 @@ int GifReader::input(GifFileType *gif, GifByteType *data, int count)
 bool GifReader::fail(int code, Refusal *error) const
 {
     if (bytes_.failed())
-        *error = source_.errorString();
+        *error = source_.refusal();
     else if (ranOut_ || code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON)
-        *error = QStringLiteral("the file is cut short");
-    else
-        *error = QStringLiteral("the GIF file is damaged (%1)")
-                     .arg(QString::fromLatin1(GifErrorString(code) ? GifErrorString(code) : "unknown error"));
+        *error = Refusal(Refusal::Rule::CutShort).in("GIF");
+    else // giflib's own words
+        *error = Refusal(Refusal::Rule::Damaged)
+                     .saying(QString::fromLatin1(GifErrorString(code) ? GifErrorString(code) : "unknown error"))
+                     .in("GIF");
     return false;
 }
 
@@ -97,7 +98,7 @@ bool GifFrameRows::open(GifReader &reader, const GifControl &control, std::int64
     if (visibleWidth_ == 0)
         visibleHeight_ = 0;
     line_.resize(std::size_t(std::max<std::int64_t>(frameWidth_, 1)));
-    return !interlaced_ || limits.reserve(visibleWidth_ * visibleHeight_, u"the interlaced GIF frame", &held_, error);
+    return !interlaced_ || limits.reserve(visibleWidth_ * visibleHeight_, Subject::Thing::InterlacedGifFrame, &held_, error);
 }
 
 QRgb GifFrameRows::colour(int index) const

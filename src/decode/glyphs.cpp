@@ -54,7 +54,7 @@ const struct {
     for (const auto &e : freeTypeErrors)
         if (e.message && e.code == error)
             return QString::fromLatin1(e.message).toLower();
-    return QStringLiteral("FreeType error %1").arg(error);
+    return QString::number(error);
 }
 
 // FreeType's memory, every block of it taken from the budget first: a font's glyphs and tables count as the
@@ -175,12 +175,12 @@ public:
     {
         auto font = std::unique_ptr<Font>(new Font);
         if (!font->startFreeType(limits)) {
-            *error = QStringLiteral("cannot start FreeType");
+            *error = Refusal(Refusal::Rule::LibraryFailed).saying(QStringLiteral("FreeType"));
             return nullptr;
         }
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            *error = file.errorString();
+            *error = Refusal(Refusal::Rule::ReadFailed, {Subject::Thing::Font, 0, path}).saying(file.errorString());
             return nullptr;
         }
         if (const auto decompressor = decompressorFor(file.peek(4))) {
@@ -191,18 +191,17 @@ public:
         }
         const auto faceFailure = [&](FT_Error failed) -> Refusal {
             if (font->memory_.refused)
-                return Refusal::of(Refusal::Rule::Held, QStringLiteral("the font"), 0, limits.maxHeldBytes());
+                return Refusal::of(Refusal::Rule::Held, Subject::Thing::Font, 0, limits.maxHeldBytes());
             if (failed == FT_Err_Unknown_File_Format)
-                return QStringLiteral("not a font FreeType reads");
+                return Refusal::Rule::NotAFont;
             if (failed == FT_Err_Invalid_Argument && index > 0) {
                 FT_Face probe = nullptr;
                 const long faces = font->openFace(-1, &probe) == 0 ? probe->num_faces : 0;
                 if (probe)
                     FT_Done_Face(probe);
-                return faces == 1 ? QStringLiteral("the font has one face, face 0; there is no face %1").arg(index)
-                                  : QStringLiteral("the collection has %1 faces, no face %2").arg(faces).arg(index);
+                return Refusal::of(Refusal::Rule::NoSuchFace, Subject::Thing::Font, index, faces);
             }
-            return QStringLiteral("cannot read the font (%1)").arg(freeTypeError(failed));
+            return Refusal(Refusal::Rule::FontUnreadable, Subject::Thing::Font).saying(freeTypeError(failed));
         };
         font->data_ = font->bytes_.data();
         font->size_ = font->bytes_.size();
@@ -215,7 +214,7 @@ public:
         font->name_ =
             font->face_->family_name ? QString::fromUtf8(font->face_->family_name) : QFileInfo(path).fileName();
         if (const QString table = font->tablePastTheEnd(index); !table.isEmpty()) {
-            *error = QStringLiteral("the font is damaged: its table '%1' lies past the end of the file").arg(table);
+            *error = Refusal(Refusal::Rule::TablePastEnd, Subject::Thing::Font).saying(table);
             return nullptr;
         }
         return font;
@@ -289,12 +288,12 @@ private:
     // The file as it is, held within the budget.
     bool readWhole(QFile &file, const Limits &limits, GrowingBytes *bytes, Refusal *error)
     {
-        if (!limits.reserve(file.size(), u"the font", &held_, error))
+        if (!limits.reserve(file.size(), Subject::Thing::Font, &held_, error))
             return false;
         if (!bytes->resize(std::size_t(file.size())))
             throw std::bad_alloc();
         if (file.read(bytes->data(), file.size()) != file.size()) {
-            *error = file.errorString();
+            *error = Refusal(Refusal::Rule::ReadFailed, Subject::Thing::Font).saying(file.errorString());
             return false;
         }
         return true;
@@ -313,13 +312,13 @@ private:
         source.memory = &memory_.manager;
         FT_StreamRec stream{};
         if (decompressor(&stream, &source) != 0) {
-            *error = QStringLiteral("the compressed font cannot be read");
+            *error = Refusal(Refusal::Rule::Damaged, Subject::Thing::FontInflated);
             return false;
         }
         constexpr std::size_t piece = 1 << 16;
         bool ok = true;
         for (unsigned long got = piece; ok && got == piece;) {
-            ok = limits.reserve(piece, u"the font, inflated", &held_, error);
+            ok = limits.reserve(piece, Subject::Thing::FontInflated, &held_, error);
             if (ok && !bytes_.resize(bytes_.size() + piece))
                 throw std::bad_alloc();
             if (ok) {
@@ -361,13 +360,13 @@ QString fileOfFamily(const QString &name, int *index, Refusal *error)
     const QString family = name.section(u':', 0, 0).trimmed();
     FcConfig *config = FcInitLoadConfigAndFonts();
     if (!config) {
-        *error = QStringLiteral("fontconfig cannot be read");
+        *error = Refusal(Refusal::Rule::LibraryFailed).saying(QStringLiteral("fontconfig"));
         return {};
     }
     FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>(name.toUtf8().constData()));
     if (!pattern) { // properties fontconfig cannot read ("X:charset=zz")
         FcConfigDestroy(config);
-        *error = QStringLiteral("no such font file, and not a font name fontconfig reads");
+        *error = Refusal::Rule::FontNameUnread;
         return {};
     }
     FcConfigSubstitute(config, pattern, FcMatchPattern);
@@ -391,10 +390,7 @@ QString fileOfFamily(const QString &name, int *index, Refusal *error)
     FcPatternDestroy(pattern);
     FcConfigDestroy(config);
     if (file.isEmpty() || !same) {
-        *error = offered.isEmpty() ? QStringLiteral("no such font file, and no font of that family")
-                                   : QStringLiteral("no such font file, and no font of that family (the nearest "
-                                                    "fontconfig offers is '%1')")
-                                         .arg(offered);
+        *error = Refusal(Refusal::Rule::NoSuchFamily).saying(offered); // the nearest it offers, if any
         return {};
     }
     return file;
@@ -407,18 +403,17 @@ QString fontFile(const QString &font, int fontIndex, int *index, Refusal *error)
     const QFileInfo info(font);
     *index = std::max(fontIndex, 0);
     if (info.isDir()) {
-        *error = QStringLiteral("is a directory, not a font file");
+        *error = Refusal(Refusal::Rule::IsDirectory, Subject::Thing::Font);
         return {};
     }
     if (info.exists() && !info.isFile()) { // a device or a pipe, which has no end to read to
-        *error = QStringLiteral("is not a regular file, which a font must be");
+        *error = Refusal(Refusal::Rule::NotRegularFile, Subject::Thing::Font);
         return {};
     }
     if (info.isFile())
         return font;
     if (fontIndex >= 0) { // fontconfig chooses the face of a family
-        *error = QStringLiteral("is a family, whose face fontconfig chooses: --font-index takes a face of a font "
-                                "file (name the file)");
+        *error = Refusal::Rule::FamilyFace;
         return {};
     }
     return fileOfFamily(font, index, error);
@@ -473,53 +468,52 @@ GlyphSource::GlyphSource() = default;
 GlyphSource::~GlyphSource() = default;
 
 std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontIndex, const QList<char32_t> &characters,
-                                               const GlyphOptions &options, const Limits &limits, Refusal *errorString,
+                                               const GlyphOptions &options, const Limits &limits, Refusal *why,
                                                TextLines strings)
 {
-    const auto fail = [&](const QString &why) -> std::unique_ptr<GlyphSource> {
-        *errorString = why;
+    if (characters.isEmpty()) {
+        *why = Refusal::Rule::NoCharacters;
         return nullptr;
-    };
-    if (characters.isEmpty())
-        return fail(QStringLiteral("no characters to draw"));
+    }
     int index = 0;
-    const QString file = fontFile(font, fontIndex, &index, errorString);
+    const QString file = fontFile(font, fontIndex, &index, why);
     if (file.isEmpty())
         return nullptr;
     auto source = std::unique_ptr<GlyphSource>(new GlyphSource);
-    source->font_ = Font::openFile(file, index, limits, errorString);
+    source->font_ = Font::openFile(file, index, limits, why);
     if (!source->font_)
         return nullptr;
     source->options_ = options;
     source->limits_ = limits;
     source->characters_ = characters;
     source->strings_ = std::move(strings);
-    const int height = source->cellHeight(errorString);
-    if (height == 0 || !source->checkCharacters(errorString) || !source->indexStrings(errorString) ||
-        !source->drawToFit(height, errorString) || !source->measureCells(height, errorString))
+    const int height = source->cellHeight(why);
+    if (height == 0 || !source->checkCharacters(why) || !source->indexStrings(why) ||
+        !source->drawToFit(height, why) || !source->measureCells(height, why))
         return nullptr;
     source->place(height);
     source->makeTables();
     return source;
 }
 
-int GlyphSource::cellHeight(Refusal *errorString)
+int GlyphSource::cellHeight(Refusal *why)
 {
     const Font &f = *font_;
     const int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
     if (f.isBitmap()) {
         if (options_.size && options_.size != f.strikeSize()) {
-            *errorString = Refusal::of(Refusal::Rule::Strike, f.name(), f.strikeSize(), options_.size);
+            *why = Refusal::of(Refusal::Rule::Strike, {Subject::Thing::Font, 0, f.name()}, f.strikeSize(),
+                               options_.size);
             return 0;
         }
         return size ? size : f.strikeSize();
     }
-    if (!limits_.fitsPicture(size ? size : 16, size ? size : 16, errorString, u"a glyph's cell"))
+    if (!limits_.fitsPicture(size ? size : 16, size ? size : 16, why, {Subject::Thing::Cell, -1}))
         return 0;
     return size ? size : 16;
 }
 
-bool GlyphSource::checkCharacters(Refusal *errorString)
+bool GlyphSource::checkCharacters(Refusal *why)
 {
     FT_Face face = font_->face();
     for (const char32_t c : std::as_const(characters_)) {
@@ -529,16 +523,15 @@ bool GlyphSource::checkCharacters(Refusal *errorString)
         }
         const bool present = FT_Get_Char_Index(face, FT_ULong(c)) != 0;
         if (!present && !options_.missingBlank) {
-            *errorString = Refusal::of(Refusal::Rule::NoGlyph, font_->name(), c, 0);
-            errorString->detail = characterLabel(c);
+            *why = Refusal::of(Refusal::Rule::NoGlyph, {Subject::Thing::Font, 0, font_->name()}, c, 0);
             return false;
         }
         if (options_.index == CodeIndex::Gb2312 && gb2312Code(c) == 0) {
-            *errorString = Refusal::of(Refusal::Rule::NoCode, characterLabel(c), c, 0);
+            *why = Refusal::of(Refusal::Rule::NoCode, {}, c, 0);
             return false;
         }
         if (options_.index == CodeIndex::Unicode && c > 0xFFFF) {
-            *errorString = Refusal::of(Refusal::Rule::CodeWidth, characterLabel(c), c, 0xFFFF);
+            *why = Refusal::of(Refusal::Rule::CodeWidth, {}, c, 0xFFFF);
             return false;
         }
         blank_.push_back(!present);
@@ -596,36 +589,36 @@ bool GlyphSource::fits(int height) const
     return true;
 }
 
-bool GlyphSource::drawToFit(int height, Refusal *errorString)
+bool GlyphSource::drawToFit(int height, Refusal *why)
 {
     Font &f = *font_;
     FT_Face face = f.face();
     if (f.isBitmap()) {
         strike_ = 0;
         FT_Select_Size(face, 0);
-        return drawAll(errorString);
+        return drawAll(why);
     }
     for (int k = 0; k < face->num_fixed_sizes; ++k) // a bitmap strike the face holds for this size
         if ((face->available_sizes[k].y_ppem + 32) >> 6 == height && !options_.grey && FT_Select_Size(face, k) == 0) {
             strike_ = k;
-            return drawAll(errorString);
+            return drawAll(why);
         }
     // The largest size at which the set's ink fits the height, as drawn (hinting may move an edge by a pixel).
     int size = estimatedSize(height);
     for (int tries = 0;; ++tries, --size) {
         if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) {
-            *errorString = QStringLiteral("the font %1 cannot be drawn %2 pixels high").arg(f.name()).arg(size);
+            *why = Refusal::of(Refusal::Rule::SizeUndrawable, {Subject::Thing::Font, 0, f.name()}, size, 0);
             return false;
         }
         pixels_ = size;
-        if (!drawAll(errorString))
+        if (!drawAll(why))
             return false;
         if (fits(height) || size == 1 || tries == 3)
             return true;
     }
 }
 
-bool GlyphSource::drawAll(Refusal *errorString)
+bool GlyphSource::drawAll(Refusal *why)
 {
     const std::size_t count = blank_.size();
     drawn_.clear();
@@ -652,7 +645,7 @@ bool GlyphSource::drawAll(Refusal *errorString)
         });
     bool drawn = false;
     try {
-        drawn = drawRange(*font_, 0, half, &held_[0], errorString);
+        drawn = drawRange(*font_, 0, half, &held_[0], why);
     } catch (...) {
         if (second.joinable())
             second.join();
@@ -663,28 +656,27 @@ bool GlyphSource::drawAll(Refusal *errorString)
     if (thrown)
         std::rethrow_exception(thrown);
     if (drawn && !secondDrawn)
-        *errorString = secondRefusal;
+        *why = secondRefusal;
     return drawn && secondDrawn;
 }
 
-bool GlyphSource::drawRange(Font &font, std::size_t first, std::size_t end, Reservation *held, Refusal *errorString)
+bool GlyphSource::drawRange(Font &font, std::size_t first, std::size_t end, Reservation *held, Refusal *why)
 {
     for (std::size_t i = first; i < end; ++i)
-        if (!blank_[i] && !draw(font, characters_[qsizetype(i)], &drawn_[i], held, errorString))
+        if (!blank_[i] && !draw(font, characters_[qsizetype(i)], &drawn_[i], held, why))
             return false;
     return true;
 }
 
-bool GlyphSource::draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, Refusal *errorString)
+bool GlyphSource::draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, Refusal *why)
 {
     FT_Face face = font.face();
     const FT_Int32 flags = options_.grey ? FT_LOAD_RENDER : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
     if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), flags)) {
-        *errorString = font.refusedMemory()
-                           ? Refusal::of(Refusal::Rule::Held, QStringLiteral("drawing ") + characterLabel(c), 0,
-                                         limits_.maxHeldBytes())
-                           : Refusal(QStringLiteral("the font %1 cannot draw %2 (%3)")
-                                         .arg(font.name(), characterLabel(c), freeTypeError(failed)));
+        *why = font.refusedMemory()
+                           ? Refusal::of(Refusal::Rule::Held, {Subject::Thing::Drawing, c}, 0, limits_.maxHeldBytes())
+                           : Refusal::of(Refusal::Rule::GlyphUndrawable, {Subject::Thing::Font, 0, font.name()}, c, 0)
+                                 .saying(freeTypeError(failed));
         return false;
     }
     // A font's own hints can lose a thin stroke altogether in black and white (a box-drawing line, a bracket):
@@ -706,7 +698,7 @@ bool GlyphSource::draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, 
     glyph->height = int(bitmap.rows);
     glyph->advance = int((slot->advance.x + 32) >> 6);
     const std::int64_t bytes = std::int64_t(bitmap.width) * bitmap.rows;
-    if (!limits_.reserve(bytes, u"the glyphs drawn", held, errorString))
+    if (!limits_.reserve(bytes, Subject::Thing::Glyphs, held, why))
         return false;
     glyph->ink.resize(std::size_t(bytes));
     for (unsigned row = 0; row < bitmap.rows; ++row) {
@@ -732,7 +724,7 @@ GlyphSource::Extent GlyphSource::extent() const
     return e;
 }
 
-bool GlyphSource::measureCells(int height, Refusal *errorString)
+bool GlyphSource::measureCells(int height, Refusal *why)
 {
     for (std::size_t i = 0; i < blank_.size(); ++i) {
         int width = options_.cell.isValid() ? options_.cell.width() : wide(i) ? height : height / 2;
@@ -743,7 +735,7 @@ bool GlyphSource::measureCells(int height, Refusal *errorString)
         }
         if (options_.crop) // the ink is kept whole across; only its box is stored
             width = std::max(width, drawn_[i].width);
-        if (!limits_.fitsPicture(width, height, errorString, u"a glyph's cell"))
+        if (!limits_.fitsPicture(width, height, why, {Subject::Thing::Cell, characters_[qsizetype(i)]}))
             return false;
         cells_.emplace_back(width, height);
     }
@@ -795,7 +787,7 @@ void GlyphSource::place(int height)
     }
 }
 
-bool GlyphSource::indexStrings(Refusal *errorString)
+bool GlyphSource::indexStrings(Refusal *why)
 {
     std::unordered_map<char32_t, std::uint32_t> indexOf;
     for (qsizetype i = characters_.size() - 1; i >= 0; --i)
@@ -811,7 +803,7 @@ bool GlyphSource::indexStrings(Refusal *errorString)
         // Held beside the line itself: its values, a character's and the end's, and its table in the list of
         // tables, and in a copy of it that an output may make.
         const std::int64_t bytes = 2 * std::int64_t(sizeof(FrameTable)) + 4 * (characters + 1) + 48;
-        if (!limits_.reserve(bytes, u"the strings' indices", &strings_.held, errorString))
+        if (!limits_.reserve(bytes, Subject::Thing::StringIndices, &strings_.held, why))
             return false;
         FrameTable string{FrameValues::String, {}, int(line), text};
         string.values.reserve(characters + 1);
@@ -824,7 +816,7 @@ bool GlyphSource::indexStrings(Refusal *errorString)
                 string.values.append(found->second);
         });
         if (missing) { // only the grid leaves a character out: GB2312 has no code for it
-            *errorString = Refusal::of(Refusal::Rule::NoCell, characterLabel(*missing), *missing, 0);
+            *why = Refusal::of(Refusal::Rule::NoCell, {}, *missing, 0);
             return false;
         }
         string.values.append(endMark());
@@ -847,11 +839,11 @@ QSize GlyphSource::size(int i) const
     return options_.crop ? inkBox(i).size() : cells_[std::size_t(i)];
 }
 
-std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *errorString)
+std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *why)
 {
     const QSize size = this->size(i);
     Reservation held;
-    if (!limits_.reserve(std::int64_t(size.width()) * size.height(), what(i), &held, errorString))
+    if (!limits_.reserve(std::int64_t(size.width()) * size.height(), what(i), &held, why))
         return nullptr;
     auto picture = std::make_unique<CellPicture>(size.width(), size.height(), std::move(held));
     const Drawn &glyph = drawn_[std::size_t(i)];

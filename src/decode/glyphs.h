@@ -52,15 +52,15 @@ public:
     // (unless missingBlank) or no code in the index, or a size passes the limits.
     // `strings`' lines become tables of their characters' indices, each ended by endMark().
     static std::unique_ptr<GlyphSource> open(const QString &font, int fontIndex, const QList<char32_t> &characters,
-                                             const GlyphOptions &options, const Limits &limits, Refusal *errorString,
+                                             const GlyphOptions &options, const Limits &limits, Refusal *why,
                                              TextLines strings = {});
 
     FrameKind kind() const override { return FrameKind::Glyphs; }
     int count() const override { return int(characters_.size()); }
     QSize size(int i) const override;
-    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *why) override;
     QString label(int i) const override;
-    QString what(int i) const override { return QStringLiteral("the cell of ") + characterOf(i); }
+    Subject what(int i) const override { return {Subject::Thing::Cell, characters_[i]}; }
     QList<FrameTable> tables() const override;
     bool tight() const override { return options_.crop; }
     // Whether the cells are the GB2312 grid.
@@ -82,9 +82,9 @@ private:
     QString characterOf(int i) const;
     GlyphSource();
     // The cells' height: a bitmap font's own size, or the size asked; 0 with the reason.
-    int cellHeight(Refusal *errorString);
+    int cellHeight(Refusal *why);
     // Whether every character has a glyph (or may be blank) and a code in the index.
-    bool checkCharacters(Refusal *errorString);
+    bool checkCharacters(Refusal *why);
     // Whether glyph i takes a wide cell (every cell of the grid is square).
     bool wide(std::size_t i) const;
     // The width glyph i must fit when cells are `height` high: a wide character's cell, or --cell's; 0 where
@@ -96,11 +96,11 @@ private:
     // Whether the glyphs as drawn fit cells `height` high.
     bool fits(int height) const;
     // Draws every glyph at the size that fits `height`: a bitmap font's, a strike's, or the outline's largest.
-    bool drawToFit(int height, Refusal *errorString);
-    bool drawAll(Refusal *errorString);
+    bool drawToFit(int height, Refusal *why);
+    bool drawAll(Refusal *why);
     // Draws glyphs first to end (not including it) with `font`, holding their ink in `held`.
-    bool drawRange(Font &font, std::size_t first, std::size_t end, Reservation *held, Refusal *errorString);
-    bool draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, Refusal *errorString);
+    bool drawRange(Font &font, std::size_t first, std::size_t end, Reservation *held, Refusal *why);
+    bool draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, Refusal *why);
     // The most rows of ink above and below the baseline.
     struct Extent {
         int above = 0;
@@ -109,13 +109,13 @@ private:
     };
     Extent extent() const;
     // Each character's cell, `height` high; false, with the reason, when a character cannot have one.
-    bool measureCells(int height, Refusal *errorString);
+    bool measureCells(int height, Refusal *why);
     // The baseline, and where each glyph's ink lies in its cell.
     void place(int height);
     // Glyph i's ink inside its cell: where it lies there, and its size.
     QRect inkBox(int i) const;
     // Each string's indices, or the first character not in the table.
-    bool indexStrings(Refusal *errorString);
+    bool indexStrings(Refusal *why);
     // The tables that go with the glyphs: their codes, advances and boxes, before the strings' indices.
     void makeTables();
 

@@ -28,6 +28,7 @@ struct Errors {
     bool dataEnded = false;   // the file ran out and the decoder was handed an end marker instead
     bool rowsMissing = false; // the entropy decoder met a marker while it still wanted data for the picture
     bool tooManyScans = false;
+    bool readFailed = false; // the source could not be read: it says why
     char message[JMSG_LENGTH_MAX] = {};
 };
 
@@ -75,7 +76,6 @@ void monitorProgress(j_common_ptr info)
     if (decompress->input_scan_number <= maxScans)
         return;
     Errors *errors = reinterpret_cast<Progress *>(info->progress)->errors;
-    std::snprintf(errors->message, sizeof errors->message, "the JPEG file has more than %d scans", maxScans);
     errors->tooManyScans = true;
     std::longjmp(errors->jump, 1);
 }
@@ -114,8 +114,7 @@ boolean fillInput(j_decompress_ptr info)
     std::int64_t n = source->bytes->readAt(source->position, reinterpret_cast<char *>(source->buffer),
                                            std::int64_t(sizeof source->buffer));
     if (n < 0) {
-        std::snprintf(source->errors->message, sizeof source->errors->message, "%s",
-                      source->bytes->errorString().toLocal8Bit().constData());
+        source->errors->readFailed = true;
         std::longjmp(source->errors->jump, 1);
     }
     if (n == 0) { // the end of the file: an end marker, as libjpeg's own sources do
@@ -162,25 +161,28 @@ public:
     JpegDecoder &operator=(const JpegDecoder &) = delete;
 
     const char *format() const override { return "jpeg"; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 
 protected:
     bool decodeRow(int y, QRgb *row) override;
 
 private:
-    QString failure() const
+    // Why libjpeg stopped: too many scans, the data cut short, or the library's own words.
+    Refusal failure() const
     {
+        if (errors_.readFailed)
+            return bytes_->refusal();
         if (errors_.tooManyScans)
-            return QString::fromLatin1(errors_.message);
+            return Refusal::of(Refusal::Rule::Scans, {}, maxScans + 1, maxScans).in("JPEG");
         if (errors_.dataEnded || cutShort())
-            return QStringLiteral("the file is cut short");
-        return QStringLiteral("cannot decode the JPEG picture: %1").arg(QString::fromLocal8Bit(errors_.message));
+            return Refusal(Refusal::Rule::CutShort).in("JPEG");
+        return Refusal(Refusal::Rule::Damaged).saying(QString::fromLocal8Bit(errors_.message)).in("JPEG");
     }
     // Whether the scan data ended before the picture was complete, as far as the file's coding can tell.
     bool cutShort() const { return errors_.rowsMissing || (errors_.dataEnded && (multiScan_ || info_.arith_code)); }
     // Reads the header; with the sizes within `limits`, starts decompressing (which reads a multi-scan file
-    // whole). 0 on a libjpeg error, -1 when the sizes are refused, 1 when started.
-    int start(const PictureLimits &limits, Refusal *refusal);
+    // whole). False, with the reason, when the sizes are refused or libjpeg stops.
+    bool start(const PictureLimits &limits, Refusal *why);
     // The coefficients libjpeg holds for a multi-scan file: every block of every component, in whole iMCUs.
     std::int64_t coefficientBytes() const;
 
@@ -196,7 +198,7 @@ private:
     Reservation held_; // the coefficients of a multi-scan picture
 };
 
-bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
+bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     bytes_ = std::move(source);
     info_.err = jpeg_std_error(&errors_.manager);
@@ -215,14 +217,10 @@ bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &
     progress_.manager.progress_monitor = monitorProgress;
     progress_.errors = &errors_;
     info_.progress = &progress_.manager;
-    Refusal refusal;
-    const int started = start(limits, &refusal);
-    if (started <= 0) {
-        *errorString = started < 0 ? refusal : failure();
+    if (!start(limits, why))
         return false;
-    }
     if (cutShort()) { // a multi-scan file is read whole before its first row
-        *errorString = failure();
+        *why = failure();
         return false;
     }
     width_ = info_.output_width;
@@ -232,34 +230,34 @@ bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &
     return true;
 }
 
-int JpegDecoder::start(const PictureLimits &limits, Refusal *refusal)
+bool JpegDecoder::start(const PictureLimits &limits, Refusal *why)
 {
-    if (setjmp(errors_.jump))
-        return 0;
+    if (setjmp(errors_.jump)) {
+        *why = failure();
+        return false;
+    }
     jpeg_read_header(&info_, TRUE);
-    if (!admit(limits, info_.image_width, info_.image_height, refusal))
-        return -1;
+    if (!admit(limits, info_.image_width, info_.image_height, why))
+        return false;
     multiScan_ = jpeg_has_multiple_scans(&info_);
     // The work of a multi-scan file, judged from its markers before any of it is decoded.
     if (multiScan_) {
         const std::int64_t scans = countScans(*bytes_);
         const std::int64_t pixels = std::int64_t(info_.image_width) * info_.image_height;
         if (scans > maxScans) {
-            *refusal = QStringLiteral("the JPEG file has more than %1 scans").arg(maxScans);
-            return -1;
+            *why = Refusal::of(Refusal::Rule::Scans, {}, scans, maxScans).in("JPEG");
+            return false;
         }
         if (scans * pixels > maxScanPixels) {
-            *refusal = QStringLiteral("the JPEG file has %1 scans of %2 x %3 pixels, more than %4 pixels to decode "
-                                      "in all")
-                           .arg(scans)
-                           .arg(info_.image_width)
-                           .arg(info_.image_height)
-                           .arg(maxScanPixels);
-            return -1;
+            *why = Refusal::ofSize(Refusal::Rule::ScanPixels, {}, info_.image_width, info_.image_height,
+                                   maxScanPixels)
+                       .in("JPEG");
+            why->value = scans;
+            return false;
         }
     }
-    if (multiScan_ && !limits.sizes.reserve(coefficientBytes(), u"the multi-scan JPEG picture", &held_, refusal))
-        return -1;
+    if (multiScan_ && !limits.sizes.reserve(coefficientBytes(), Subject::Thing::MultiScanJpeg, &held_, why))
+        return false;
     // What libjpeg may take besides its coefficients: its row buffers, a few MiB. Past it libjpeg would want a
     // temporary file, which it has not, and stops.
     info_.mem->max_memory_to_use =
@@ -267,7 +265,7 @@ int JpegDecoder::start(const PictureLimits &limits, Refusal *refusal)
     cmyk_ = info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK;
     info_.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRA; // BGRA in memory is a QRgb
     jpeg_start_decompress(&info_);
-    return 1;
+    return true;
 }
 
 std::int64_t JpegDecoder::coefficientBytes() const
@@ -304,7 +302,7 @@ bool JpegDecoder::decodeRow(int, QRgb *row)
 } // namespace
 
 std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         Refusal *errorString)
+                                         Refusal *why)
 {
-    return openWith<JpegDecoder>(std::move(source), limits, errorString);
+    return openWith<JpegDecoder>(std::move(source), limits, why);
 }

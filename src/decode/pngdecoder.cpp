@@ -27,7 +27,7 @@ public:
 
     const char *format() const override { return "png"; }
     bool mayBeTransparent() const override { return transparent_; }
-    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString);
+    bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 
 protected:
     bool decodeRow(int y, QRgb *row) override;
@@ -38,8 +38,8 @@ private:
     static void error(png_structp png, png_const_charp message)
     {
         auto *decoder = static_cast<PngDecoder *>(png_get_error_ptr(png));
-        if (decoder->message_.isEmpty())
-            decoder->message_ = QStringLiteral("the PNG file is damaged (%1)").arg(QString::fromLatin1(message));
+        if (decoder->refusal_.isEmpty()) // libpng's own words
+            decoder->refusal_ = Refusal(Refusal::Rule::Damaged).saying(QString::fromLatin1(message)).in("PNG");
         png_longjmp(png, 1);
     }
     static void warning(png_structp, png_const_charp) {}
@@ -48,11 +48,14 @@ private:
         auto *decoder = static_cast<PngDecoder *>(png_get_io_ptr(png));
         const std::int64_t n = decoder->reader_->read(reinterpret_cast<char *>(data), std::int64_t(count));
         if (n != std::int64_t(count)) {
-            decoder->message_ = n < 0 ? decoder->source_->errorString() : QStringLiteral("the file is cut short");
+            decoder->refusal_ = n < 0 ? decoder->source_->refusal() : cutShort();
             png_error(png, "read");
         }
     }
-    int start(const PictureLimits &limits, Refusal *refusal);
+    static Refusal cutShort() { return Refusal(Refusal::Rule::CutShort).in("PNG"); }
+    // Reads the header and, with the sizes within `limits`, sets the rows up; false, with the reason, when it
+    // cannot.
+    bool start(const PictureLimits &limits, Refusal *why);
     bool readAll();
     bool finish() override;
 
@@ -60,14 +63,14 @@ private:
     std::unique_ptr<ByteReader> reader_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
-    QString message_;
+    Refusal refusal_; // why libpng stopped
     bool interlaced_ = false;
     bool transparent_ = false;
     Reservation held_;            // image_'s bytes, and its rows' pointers
     std::vector<png_byte> image_; // an interlaced picture, whole, in the rows' layout
 };
 
-bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *errorString)
+bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     source_ = std::move(source);
     reader_ = std::make_unique<ByteReader>(*source_);
@@ -75,7 +78,7 @@ bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     if (png_)
         info_ = png_create_info_struct(png_);
     if (!png_ || !info_) {
-        *errorString = QStringLiteral("not enough memory to read the PNG picture");
+        *why = Refusal(Refusal::Rule::LibraryFailed).saying(QStringLiteral("libpng"));
         return false;
     }
     png_set_read_fn(png_, this, &PngDecoder::read);
@@ -83,24 +86,20 @@ bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
     // Any chunk whose check sum is wrong: the file is damaged, whichever chunk it is.
     png_set_crc_action(png_, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
-    Refusal refusal;
-    const int started = start(limits, &refusal);
-    if (started <= 0) {
-        *errorString = started < 0 ? refusal : message_;
-        return false;
-    }
-    return true;
+    return start(limits, why);
 }
 
-int PngDecoder::start(const PictureLimits &limits, Refusal *refusal)
+bool PngDecoder::start(const PictureLimits &limits, Refusal *why)
 {
-    if (setjmp(png_jmpbuf(png_)))
-        return 0;
+    if (setjmp(png_jmpbuf(png_))) {
+        *why = refusal_;
+        return false;
+    }
     png_read_info(png_, info_);
     width_ = png_get_image_width(png_, info_);
     height_ = png_get_image_height(png_, info_);
-    if (!admit(limits, width_, height_, refusal))
-        return -1;
+    if (!admit(limits, width_, height_, why))
+        return false;
     // Every kind of pixel becomes 8-bit B, G, R, A: a QRgb in memory.
     png_set_expand(png_);   // palette to colours, grey under 8 bits to 8, the transparent colour to alpha
     png_set_scale_16(png_); // 16 bits a sample, rounded to 8
@@ -112,10 +111,10 @@ int PngDecoder::start(const PictureLimits &limits, Refusal *refusal)
     interlaced_ = png_set_interlace_handling(png_) > 1;
     // An interlaced picture is held whole, 4 bytes a pixel and a pointer a row, until its seven passes are read.
     if (interlaced_ && !limits.sizes.reserve(width_ * height_ * 4 + height_ * std::int64_t(sizeof(png_bytep)),
-                                             u"the interlaced picture", &held_, refusal))
-        return -1;
+                                             Subject::Thing::InterlacedPng, &held_, why))
+        return false;
     png_read_update_info(png_, info_);
-    return 1;
+    return true;
 }
 
 bool PngDecoder::readAll()
@@ -134,11 +133,11 @@ bool PngDecoder::decodeRow(int y, QRgb *row)
 {
     if (interlaced_) {
         if (image_.empty() && !readAll())
-            return fail(message_);
+            return fail(refusal_);
         std::memcpy(row, image_.data() + std::size_t(y) * std::size_t(width_) * 4, std::size_t(width_) * 4);
     } else {
         if (setjmp(png_jmpbuf(png_)))
-            return fail(message_);
+            return fail(refusal_);
         png_read_row(png_, reinterpret_cast<png_bytep>(row), nullptr);
     }
     return true;
@@ -156,30 +155,31 @@ bool PngDecoder::finish()
         unsigned char head[8];
         const std::int64_t got = in.read(reinterpret_cast<char *>(head), 8);
         if (got < 0)
-            return fail(source_->errorString());
+            return fail(source_->refusal());
         if (got < 8)
-            return fail(QStringLiteral("the file is cut short"));
+            return fail(cutShort());
         const std::uint32_t length = png_get_uint_32(head);
         if (length > 0x7FFFFFFFu)
-            return fail(QStringLiteral("the PNG file is damaged (a chunk's length passes 2^31 - 1)"));
+            return fail(Refusal(Refusal::Rule::ChunkLength).in("PNG"));
         if (!std::all_of(head + 4, head + 8, [](unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }))
-            return fail(QStringLiteral("the PNG file is damaged (a chunk's type is not four letters)"));
+            return fail(Refusal(Refusal::Rule::ChunkType).in("PNG"));
         std::uint32_t crc = std::uint32_t(crc32(0, head + 4, 4));
         for (std::uint32_t left = length; left > 0;) {
             const std::int64_t n = in.read(data.data(), std::min<std::int64_t>(left, std::int64_t(data.size())));
             if (n < 0)
-                return fail(source_->errorString());
+                return fail(source_->refusal());
             if (n == 0)
-                return fail(QStringLiteral("the file is cut short"));
+                return fail(cutShort());
             crc = std::uint32_t(crc32(crc, reinterpret_cast<const Bytef *>(data.data()), uInt(n)));
             left -= std::uint32_t(n);
         }
         unsigned char stored[4];
         if (in.read(reinterpret_cast<char *>(stored), 4) != 4)
-            return fail(QStringLiteral("the file is cut short"));
+            return fail(cutShort());
         if (png_get_uint_32(stored) != crc)
-            return fail(QStringLiteral("the PNG file is damaged (CRC error in its chunk '%1')")
-                            .arg(QString::fromLatin1(reinterpret_cast<const char *>(head + 4), 4)));
+            return fail(Refusal(Refusal::Rule::ChunkCrc)
+                            .saying(QString::fromLatin1(reinterpret_cast<const char *>(head + 4), 4))
+                            .in("PNG"));
         if (std::memcmp(head + 4, "IEND", 4) == 0)
             return true;
     }
@@ -188,7 +188,7 @@ bool PngDecoder::finish()
 } // namespace
 
 std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *errorString)
+                                        Refusal *why)
 {
-    return openWith<PngDecoder>(std::move(source), limits, errorString);
+    return openWith<PngDecoder>(std::move(source), limits, why);
 }

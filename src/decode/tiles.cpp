@@ -32,33 +32,27 @@ private:
 
 } // namespace
 
-std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Limits &limits, Refusal *errorString)
+std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Limits &limits, Refusal *why)
 {
-    if (!limits.fitsPicture(tile.width(), tile.height(), errorString, u"a tile"))
+    if (!limits.fitsPicture(tile.width(), tile.height(), why, {Subject::Thing::Tile, -1}))
         return nullptr;
     if (picture.width() % tile.width() || picture.height() % tile.height()) {
-        *errorString = QStringLiteral("the picture is %1 x %2 pixels, no whole number of tiles of %3 x %4")
-                           .arg(picture.width())
-                           .arg(picture.height())
-                           .arg(tile.width())
-                           .arg(tile.height());
+        *why = Refusal::ofSize(Refusal::Rule::NotWholeTiles, {}, tile.width(), tile.height(), 0);
+        why->value = picture.width();
+        why->limit = picture.height();
         return nullptr;
     }
     // Counted in 64 bits: 2^20 x 2^20 one-pixel tiles are 2^40. Each tile is a frame with its plan and label.
     const std::int64_t count =
         std::int64_t(picture.width() / tile.width()) * std::int64_t(picture.height() / tile.height());
     if (count > maxTiles) {
-        *errorString = QStringLiteral("the picture cuts into %1 tiles of %2 x %3, more than the %4 an 8051 table "
-                                      "counts")
-                           .arg(count)
-                           .arg(tile.width())
-                           .arg(tile.height())
-                           .arg(maxTiles);
+        *why = Refusal::ofSize(Refusal::Rule::TooManyTiles, {}, tile.width(), tile.height(), maxTiles);
+        why->value = count;
         return nullptr;
     }
     auto tiles = std::unique_ptr<Tiles>(new Tiles(picture, tile));
     const std::int64_t band = std::int64_t(picture.width()) * tile.height() * std::int64_t(sizeof(QRgb));
-    if (!limits.reserve(band, u"a band of tiles", &tiles->held_, errorString))
+    if (!limits.reserve(band, Subject::Thing::TileBand, &tiles->held_, why))
         return nullptr;
     tiles->columns_ = picture.width() / tile.width();
     tiles->rows_ = picture.height() / tile.height();
@@ -66,17 +60,17 @@ std::unique_ptr<Tiles> Tiles::cut(PictureDecoder &picture, QSize tile, const Lim
     return tiles;
 }
 
-std::unique_ptr<PictureDecoder> Tiles::open(int i, Refusal *errorString)
+std::unique_ptr<PictureDecoder> Tiles::open(int i, Refusal *why)
 {
     const int band = i / columns_;
     if (band < band_ || band > band_ + 1) {
-        *errorString = QStringLiteral("the tiles of a picture are cut in order");
+        *why = Refusal::Rule::OutOfOrder;
         return nullptr;
     }
     if (band != band_) {
         for (int y = 0; y < tile_.height(); ++y)
             if (!picture_.readRow(rowsHeld_.data() + std::size_t(y) * std::size_t(picture_.width()))) {
-                *errorString = picture_.refusal();
+                *why = picture_.refusal();
                 return nullptr;
             }
         band_ = band;

@@ -16,14 +16,14 @@
 class Tiles : public FrameSource {
 public:
     // Null, with the reason, when the picture is no whole number of tiles, or a band passes the memory limit.
-    static std::unique_ptr<Tiles> cut(PictureDecoder &picture, QSize tile, const Limits &limits, Refusal *errorString);
+    static std::unique_ptr<Tiles> cut(PictureDecoder &picture, QSize tile, const Limits &limits, Refusal *why);
 
     FrameKind kind() const override { return FrameKind::Tiles; }
     int count() const override { return columns_ * rows_; }
     QSize size(int) const override { return tile_; }
-    std::unique_ptr<PictureDecoder> open(int i, Refusal *errorString) override;
+    std::unique_ptr<PictureDecoder> open(int i, Refusal *why) override;
     QString label(int i) const override { return QStringLiteral("tile %1, %2").arg(i % columns_).arg(i / columns_); }
-    QString what(int i) const override { return label(i); }
+    Subject what(int i) const override { return {Subject::Thing::Tile, i}; }
 
     // As many as an animation's frames: the table of frames counts in 16 bits.
     static constexpr std::int64_t maxTiles = 65535;

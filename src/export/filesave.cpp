@@ -17,7 +17,7 @@ bool OutputFile::open(const QString &path)
     path_ = path;
     const QFileInfo info(path);
     if (info.isDir()) {
-        error_ = QStringLiteral("%1 is a directory").arg(path);
+        error_ = Refusal(Refusal::Rule::IsDirectory, {Subject::Thing::Output, 0, path});
         return false;
     }
     direct_ = info.exists() && !info.isFile();
@@ -27,10 +27,8 @@ bool OutputFile::open(const QString &path)
         file_ = std::make_unique<QSaveFile>(path);
     // Unbuffered: through Qt's write buffer a short write (a full disk) would be dropped at commit, which then
     // reports success over a cut file. Written directly, the short count shows at once.
-    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error_ = file_->errorString();
-        return false;
-    }
+    if (!file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed();
     return true;
 }
 
@@ -39,10 +37,8 @@ bool OutputFile::write(const char *data, std::int64_t size)
     // A short write is retried, so that the failure behind it (a full disk) is the one reported.
     for (std::int64_t written = 0; written < size;) {
         const qint64 n = file_->write(data + written, size - written);
-        if (n <= 0) {
-            error_ = file_->errorString();
-            return false;
-        }
+        if (n <= 0)
+            return failed();
         written += n;
     }
     return true;
@@ -52,18 +48,22 @@ bool OutputFile::commit()
 {
     if (direct_)
         return true;
-    if (!static_cast<QSaveFile *>(file_.get())->commit()) {
-        error_ = file_->errorString();
-        return false;
-    }
+    if (!static_cast<QSaveFile *>(file_.get())->commit())
+        return failed();
     return true;
 }
 
-bool saveFileAtomically(const QString &path, const QByteArray &data, Refusal *errorString)
+bool OutputFile::failed()
+{
+    error_ = Refusal(Refusal::Rule::WriteFailed, {Subject::Thing::Output, 0, path_}).saying(file_->errorString());
+    return false;
+}
+
+bool saveFileAtomically(const QString &path, const QByteArray &data, Refusal *why)
 {
     OutputFile file;
     if (file.open(path) && file.write(data.constData(), data.size()) && file.commit())
         return true;
-    *errorString = file.errorString();
+    *why = file.refusal();
     return false;
 }

@@ -14,12 +14,12 @@ class QFileDevice;
 class ByteSink {
 public:
     virtual ~ByteSink() = default;
-    // False when the bytes could not be written; errorString() says why.
+    // False when the bytes could not be written; refusal() says why.
     virtual bool write(const char *data, std::int64_t size) = 0;
-    const QString &errorString() const { return error_; }
+    const Refusal &refusal() const { return error_; }
 
 protected:
-    QString error_;
+    Refusal error_;
 };
 
 // A file written from front to back and put in place only when it is complete: the bytes go to a temporary
@@ -38,10 +38,13 @@ public:
     bool commit();
 
 private:
+    // False, with the system's words for what failed.
+    bool failed();
+
     QString path_;
     std::unique_ptr<QFileDevice> file_;
     bool direct_ = false;
 };
 
 // Replaces the file at `path` with `data` through an OutputFile. False, with the reason, when that fails.
-bool saveFileAtomically(const QString &path, const QByteArray &data, Refusal *errorString);
+bool saveFileAtomically(const QString &path, const QByteArray &data, Refusal *why);

@@ -39,9 +39,8 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refus
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
     const Packer packer(packingOf(frames, options), plan.width);
     if (!packer.fits()) {
-        *error = Refusal::of(Refusal::Rule::Multiple,
-                             frames.what(i) + (turnsAQuarter(options) ? QStringLiteral(", turned,") : QString()),
-                             plan.width, 8 / traitsOf(options.pack.pixel).bits);
+        *error = Refusal::of(turnsAQuarter(options) ? Refusal::Rule::MultipleTurned : Refusal::Rule::Multiple,
+                             frames.what(i), plan.width, 8 / traitsOf(options.pack.pixel).bits);
         return plan;
     }
     // White added to a whole byte across, or to a whole page down. The limits keep every side far below 2^31.
@@ -175,7 +174,7 @@ public:
         const bool ok = sink_.write(block_.constData(), block_.size());
         block_.resize(0); // keeping its memory: a fresh block would be faulted in page by page again
         if (!ok)
-            result_.error = sink_.errorString();
+            result_.error = sink_.refusal();
         return ok;
     }
 
@@ -211,17 +210,14 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     }
     g.frames = int(plans->size());
     g.dataBytes = frames.tight() ? sum : g.frameBytes * g.frames;
-    if (!options.limits.fitsPixels(pixels, QStringLiteral("the %1 frames' %2 pixels").arg(g.frames).arg(pixels),
-                                   &result->error))
+    if (!options.limits.fitsPixels(pixels, Subject::Thing::Frames, &result->error))
         return false;
-    if (turned > 0 && !options.limits.reserve(turned, u"the turned picture", held, &result->error))
+    if (turned > 0 && !options.limits.reserve(turned, Subject::Thing::TurnedPicture, held, &result->error))
         return false;
     const EncodeOptions &encode = options.encode;
     if (encode.format == OutputFormat::IntelHex &&
         encode.address + g.dataBytes + g.dataBytes / 128 + g.frames > (std::int64_t(1) << 32)) {
-        result->error = QStringLiteral("%1 bytes of data do not fit below 4 GiB from address 0x%2")
-                            .arg(g.dataBytes)
-                            .arg(encode.address, 0, 16);
+        result->error = Refusal::of(Refusal::Rule::PastAddressing, {}, g.dataBytes, encode.address);
         return false;
     }
     if (!options.compress)
@@ -230,11 +226,11 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     // with the frame being packed; their offsets count 32 bits.
     const std::int64_t packedAtMost = g.dataBytes + g.dataBytes / 128 + g.frames;
     if (packedAtMost >= std::int64_t(1) << 32) {
-        result->error =
-            QStringLiteral("%1 bytes of data may compress to more than the 4 GiB the offsets count").arg(g.dataBytes);
+        result->error = Refusal::of(Refusal::Rule::OffsetsPast, {}, g.dataBytes, std::int64_t(1) << 32);
         return false;
     }
-    return options.limits.reserve(packedAtMost + g.frameBytes, u"the compressed frames", held, &result->error);
+    return options.limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held,
+                                  &result->error);
 }
 
 // Where the display's bytes go: the encoder as they come, or, compressed, a frame at a time into the packed
@@ -396,12 +392,11 @@ bool Road::plan()
         // Its sides must stay ints for the encoders; its bytes are what limits it.
         constexpr std::int64_t widest = std::int64_t(1) << 30;
         if (sheet_->width() >= widest || sheet_->height() >= widest) {
-            result_.error = QStringLiteral("the sheet of the frames would be %1 x %2 pixels, too large to draw")
-                                .arg(sheet_->width())
-                                .arg(sheet_->height());
+            result_.error = Refusal::ofSize(Refusal::Rule::SheetTooLarge, Subject::Thing::Sheet, sheet_->width(),
+                                            sheet_->height(), widest);
             return false;
         }
-        if (!options_.limits.reserve(sheet_->bytes(), u"the sheet of the frames", &held_, &result_.error))
+        if (!options_.limits.reserve(sheet_->bytes(), Subject::Thing::Sheet, &held_, &result_.error))
             return false;
         sheet_->allocate();
         shown.packedWidth = int(sheet_->width());

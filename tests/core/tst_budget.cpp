@@ -60,11 +60,11 @@ void tst_Budget::refusalNamesWhatAndHowMuch()
     limits.budget = std::make_shared<Budget>(1000);
     Reservation held, more;
     Refusal why;
-    QVERIFY(limits.reserve(600, u"the screen", &held, &why));
-    QVERIFY(!limits.reserve(500, u"the sheet", &more, &why));
+    QVERIFY(limits.reserve(600, Subject::Thing::AnimationPicture, &held, &why));
+    QVERIFY(!limits.reserve(500, Subject::Thing::Sheet, &more, &why));
     QCOMPARE(why.kind(), Refusal::Kind::OverLimit);
     QCOMPARE(why.rule, Refusal::Rule::Held);
-    QCOMPARE(why.subject, QStringLiteral("the sheet"));
+    QCOMPARE(why.subject.thing, Subject::Thing::Sheet);
     QCOMPARE(why.value, 500);
     QCOMPARE(why.held, 600);
     QCOMPARE(why.limit, 1000);

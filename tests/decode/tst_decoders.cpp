@@ -421,7 +421,7 @@ void tst_Decoders::decodersMatchQt()
         for (int y = 0; y < decoder->height() && error.isEmpty(); ++y) {
             QRgb *row = reinterpret_cast<QRgb *>(ours.picture.scanLine(y));
             if (!decoder->readRow(row))
-                error = worded(decoder->refusal());
+                error = decoder->refusal();
             layOver(row, decoder->width(), qRgb(255, 255, 255));
         }
     }
