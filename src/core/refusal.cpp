@@ -13,6 +13,7 @@ Refusal::Kind Refusal::kind() const
     case R::ReadFailed:
     case R::WriteFailed:
     case R::LibraryFailed:
+    case R::EncodeFailed:
         return Kind::Io;
     case R::Side:
     case R::Pixels:

@@ -68,6 +68,7 @@ struct Refusal {
         ReadFailed,     // `name` cannot be read: `detail`, the system's words
         WriteFailed,    // the output `name` cannot be written: `detail`, the system's words
         LibraryFailed,  // a library (`detail`: which) could not start or finish
+        EncodeFailed,   // the output's encoder stopped: `detail`, its library's words
         // Invalid
         Empty,            // the subject holds no bytes
         NoPixels,         // the subject is `width` x `height` pixels: none

@@ -253,7 +253,7 @@ public:
     {
         out_ = &out;
         if (setjmp(png_jmpbuf(png_)))
-            throw std::bad_alloc(); // libpng writing to memory fails only for want of it
+            return;
         png_set_IHDR(png_, info_, png_uint_32(width_), png_uint_32(height_), 8,
                      traits_.colour() ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -266,21 +266,28 @@ public:
         for (std::size_t i = 0; i < samples_.size(); ++i)
             samples_[i] = mono ? png_byte(row[i] ? 0 : 255)
                                : png_byte(widenLevel(row[i], traits_.max[i % std::size_t(traits_.channels)]));
-        if (setjmp(png_jmpbuf(png_)))
-            throw std::bad_alloc();
+        if (!refusal_.isEmpty() || setjmp(png_jmpbuf(png_)))
+            return;
         png_write_row(png_, samples_.data());
     }
     bool end(QByteArray &out, const std::function<bool()> &) override
     {
         out_ = &out;
-        if (setjmp(png_jmpbuf(png_)))
-            throw std::bad_alloc();
+        if (!refusal_.isEmpty() || setjmp(png_jmpbuf(png_)))
+            return false;
         png_write_end(png_, nullptr);
         return true;
     }
 
 private:
-    static void error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+    // libpng's error, kept in its words; the call into it then returns at once.
+    static void error(png_structp png, png_const_charp message)
+    {
+        auto *encoder = static_cast<PngEncoder *>(png_get_error_ptr(png));
+        if (encoder->refusal_.isEmpty())
+            encoder->refusal_ = Refusal(Refusal::Rule::EncodeFailed).saying(QString::fromLatin1(message)).in("PNG");
+        png_longjmp(png, 1);
+    }
     static void warning(png_structp, png_const_charp) {}
     static void write(png_structp png, png_bytep data, size_t count)
     {

@@ -81,9 +81,12 @@ public:
     }
     // Whether every character of the text had a code in the chosen encoding.
     bool lossless() const { return lossless_; }
+    // Why the encoder stopped, where it did: what it was handed after that was not written.
+    const Refusal &refusal() const { return refusal_; }
 
 protected:
     bool lossless_ = true;
+    Refusal refusal_;
 };
 
 // The encoder of `options.format` for a picture of `geometry` (for PBM and PNG, the sheet of the frames).

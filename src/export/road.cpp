@@ -325,6 +325,14 @@ private:
     // Which way the levels go to the display and back to the eye, from the ink, --invert and the frames' kind.
     void planPolarity();
     bool rows(int i, Stages &stages);
+    // Whether the encoder took what it was handed; false, with its reason, when it stopped.
+    bool encoded()
+    {
+        if (encoder_->refusal().isEmpty())
+            return true;
+        result_.error = encoder_->refusal();
+        return false;
+    }
     // A row of levels (of frame i, row y; `pixels` of it the picture's, the rest padding) to where it goes: the
     // preview, the sheet or the encoder, the packer.
     void levels(int i, int y, int pixels, Stages &stages);
@@ -496,7 +504,7 @@ bool Road::rows(int i, Stages &stages)
             std::fill(stages.levels.begin(), stages.levels.end(), white_);
         }
         levels(i, y, y < p.height ? p.width : 0, stages);
-        if (!output_.flush(bool(options_.rowsDone)))
+        if (!encoded() || !output_.flush(bool(options_.rowsDone)))
             return false;
         if (options_.rowsDone && i == 0 && y < p.height)
             options_.rowsDone(y + 1);
@@ -544,7 +552,7 @@ bool Road::finish()
             encoder_->levels(sheet_->row(y), output_.block());
         if (sheetPreview_)
             preview_->addRow(sheet_->row(y));
-        if (!output_.flush())
+        if (!encoded() || !output_.flush())
             return false;
     }
     if (preview_)
@@ -562,7 +570,8 @@ bool Road::finish()
         if (!bytes_->writePacked(*encoder_, output_))
             return false;
     }
-    if (!encoder_->end(output_.block(), [this] { return output_.flush(); }))
+    const bool ended = encoder_->end(output_.block(), [this] { return output_.flush(); });
+    if (!encoded() || !ended)
         return false;
     result_.lossless = encoder_->lossless();
     return output_.flush(true);
