@@ -110,7 +110,10 @@ QString invalidWords(const Refusal &r)
         if (r.subject.thing == T::ColourTable || r.subject.thing == T::CompressedPixels)
             return QStringLiteral("%1 is cut short in %2").arg(file, words(r.subject));
         if (r.value > 0)
-            return QStringLiteral("%1 is cut short: its pixels need %2 bytes, it has %3").arg(file).arg(r.value).arg(r.limit);
+            return QStringLiteral("%1 is cut short: its pixels need %2 bytes, it has %3")
+                .arg(file)
+                .arg(r.value)
+                .arg(r.limit);
         return QStringLiteral("the file is cut short");
     case Rule::HeaderIncomplete:
         return QStringLiteral("the %1 header is incomplete").arg(r.format);

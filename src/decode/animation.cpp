@@ -32,8 +32,7 @@ private:
 
 GifAnimation::~GifAnimation() = default;
 
-std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> source, const Limits &limits,
-                                                 Refusal *why)
+std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> source, const Limits &limits, Refusal *why)
 {
     auto animation = std::unique_ptr<GifAnimation>(new GifAnimation);
     animation->source_ = std::move(source);

@@ -25,8 +25,7 @@ public:
     // Reads the GIF in `source` through, counting its frames and their delays (which checks that its data is
     // whole), without decoding them. Null, with the reason, when it is not a GIF, holds no frame, or is damaged,
     // cut short or too large.
-    static std::unique_ptr<GifAnimation> open(std::unique_ptr<ByteSource> source, const Limits &limits,
-                                              Refusal *why);
+    static std::unique_ptr<GifAnimation> open(std::unique_ptr<ByteSource> source, const Limits &limits, Refusal *why);
 
     FrameKind kind() const override { return FrameKind::Animation; }
     int count() const override { return int(frames_.size()); }

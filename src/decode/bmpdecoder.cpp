@@ -90,7 +90,10 @@ private:
     // the data runs out before the stream is whole.
     bool walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow, std::uint8_t *block, std::int64_t blockFirst);
     bool indexRle(Refusal *why);
-    static Refusal cutShortRle() { return Refusal(Refusal::Rule::CutShort, Subject::Thing::CompressedPixels).in("BMP"); }
+    static Refusal cutShortRle()
+    {
+        return Refusal(Refusal::Rule::CutShort, Subject::Thing::CompressedPixels).in("BMP");
+    }
     bool decodeRleBlock(std::int64_t block);
 
     std::unique_ptr<ByteSource> source_;
@@ -419,8 +422,7 @@ bool BmpDecoder::decodeRleBlock(std::int64_t block)
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *why)
+std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     return openWith<BmpDecoder>(std::move(source), limits, why);
 }

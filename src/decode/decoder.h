@@ -79,18 +79,13 @@ std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, 
 std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *why);
 
 // The readers of each format, for openPicture. Each checks the sizes against the limits as soon as it knows them.
-std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *why);
-std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *why);
-std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         Refusal *why);
-std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *why);
+std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
+std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
+std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
+std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 // A reader of type Decoder opened on `source`: null, with the reason, when Decoder::open refuses the header.
 template <typename Decoder>
-std::unique_ptr<PictureDecoder> openWith(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         Refusal *why)
+std::unique_ptr<PictureDecoder> openWith(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     auto decoder = std::make_unique<Decoder>();
     if (!decoder->open(std::move(source), limits, why))

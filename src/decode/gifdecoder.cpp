@@ -70,8 +70,7 @@ bool GifDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *why)
+std::unique_ptr<PictureDecoder> openGif(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     return openWith<GifDecoder>(std::move(source), limits, why);
 }

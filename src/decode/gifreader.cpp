@@ -98,7 +98,8 @@ bool GifFrameRows::open(GifReader &reader, const GifControl &control, std::int64
     if (visibleWidth_ == 0)
         visibleHeight_ = 0;
     line_.resize(std::size_t(std::max<std::int64_t>(frameWidth_, 1)));
-    return !interlaced_ || limits.reserve(visibleWidth_ * visibleHeight_, Subject::Thing::InterlacedGifFrame, &held_, error);
+    return !interlaced_ ||
+           limits.reserve(visibleWidth_ * visibleHeight_, Subject::Thing::InterlacedGifFrame, &held_, error);
 }
 
 QRgb GifFrameRows::colour(int index) const

@@ -488,8 +488,8 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
     source->characters_ = characters;
     source->strings_ = std::move(strings);
     const int height = source->cellHeight(why);
-    if (height == 0 || !source->checkCharacters(why) || !source->indexStrings(why) ||
-        !source->drawToFit(height, why) || !source->measureCells(height, why))
+    if (height == 0 || !source->checkCharacters(why) || !source->indexStrings(why) || !source->drawToFit(height, why) ||
+        !source->measureCells(height, why))
         return nullptr;
     source->place(height);
     source->makeTables();
@@ -502,8 +502,8 @@ int GlyphSource::cellHeight(Refusal *why)
     const int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
     if (f.isBitmap()) {
         if (options_.size && options_.size != f.strikeSize()) {
-            *why = Refusal::of(Refusal::Rule::Strike, {Subject::Thing::Font, 0, f.name()}, f.strikeSize(),
-                               options_.size);
+            *why =
+                Refusal::of(Refusal::Rule::Strike, {Subject::Thing::Font, 0, f.name()}, f.strikeSize(), options_.size);
             return 0;
         }
         return size ? size : f.strikeSize();
@@ -674,9 +674,9 @@ bool GlyphSource::draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, 
     const FT_Int32 flags = options_.grey ? FT_LOAD_RENDER : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
     if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), flags)) {
         *why = font.refusedMemory()
-                           ? Refusal::of(Refusal::Rule::Held, {Subject::Thing::Drawing, c}, 0, limits_.maxHeldBytes())
-                           : Refusal::of(Refusal::Rule::GlyphUndrawable, {Subject::Thing::Font, 0, font.name()}, c, 0)
-                                 .saying(freeTypeError(failed));
+                   ? Refusal::of(Refusal::Rule::Held, {Subject::Thing::Drawing, c}, 0, limits_.maxHeldBytes())
+                   : Refusal::of(Refusal::Rule::GlyphUndrawable, {Subject::Thing::Font, 0, font.name()}, c, 0)
+                         .saying(freeTypeError(failed));
         return false;
     }
     // A font's own hints can lose a thin stroke altogether in black and white (a box-drawing line, a bracket):

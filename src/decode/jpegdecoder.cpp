@@ -249,8 +249,7 @@ bool JpegDecoder::start(const PictureLimits &limits, Refusal *why)
             return false;
         }
         if (scans * pixels > maxScanPixels) {
-            *why = Refusal::ofSize(Refusal::Rule::ScanPixels, {}, info_.image_width, info_.image_height,
-                                   maxScanPixels)
+            *why = Refusal::ofSize(Refusal::Rule::ScanPixels, {}, info_.image_width, info_.image_height, maxScanPixels)
                        .in("JPEG");
             why->value = scans;
             return false;
@@ -301,8 +300,7 @@ bool JpegDecoder::decodeRow(int, QRgb *row)
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                         Refusal *why)
+std::unique_ptr<PictureDecoder> openJpeg(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     return openWith<JpegDecoder>(std::move(source), limits, why);
 }

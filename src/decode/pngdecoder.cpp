@@ -187,8 +187,7 @@ bool PngDecoder::finish()
 
 } // namespace
 
-std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
-                                        Refusal *why)
+std::unique_ptr<PictureDecoder> openPng(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
 {
     return openWith<PngDecoder>(std::move(source), limits, why);
 }

@@ -229,8 +229,7 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
         result->error = Refusal::of(Refusal::Rule::OffsetsPast, {}, g.dataBytes, std::int64_t(1) << 32);
         return false;
     }
-    return options.limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held,
-                                  &result->error);
+    return options.limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held, &result->error);
 }
 
 // Where the display's bytes go: the encoder as they come, or, compressed, a frame at a time into the packed

@@ -1,7 +1,7 @@
 // The converter for real displays: layouts, bit orders, thresholds, dithering, turning, PBM, PNG and the preview.
 
 #include "core/version.h"
-#include "cli/report.h"
+#include "support/refusals.h"
 #include "cli/converter.h"
 
 #include "decode/bytesource.h"
@@ -306,7 +306,7 @@ void tst_CliDisplays::pngShowsWhatTheDisplayShows()
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     Refusal error;
     const auto shown = openPicture(memorySource(r.out), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error);
-    QVERIFY2(shown, qPrintable(worded(error)));
+    QVERIFY2(shown, qPrintable(describe(error)));
     std::vector<QRgb> row(std::size_t(shown->width()));
     QVERIFY(shown->readRow(row.data()));
     for (int x = 0; x < pixels.size(); ++x)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/refusal.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,10 +10,10 @@
 namespace BadInputs {
 
 struct BadInput {
-    QString name;                     // what the case is
-    QString path;                     // where it lies (or does not)
-    QString reason;                   // a part of the message that says why
-    QString converterReason = reason; // the same from the converter, which has no limit of image memory
+    QString name;            // what the case is
+    QString path;            // where it lies (or does not)
+    Refusal::Rule rule;      // why the window's loader refuses it
+    QString converterReason; // a part of the converter's message, which has no limit of image memory
 };
 
 // Makes the bad files in `folder` and lists them with the paths that name nothing or a folder.
