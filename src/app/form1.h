@@ -105,6 +105,9 @@ public:
     QStringList codelines;
     QString codetext;
     FormGeometry formGeometry;
+    // The window's one memory budget: the picture, its pixel table, the code made of it and what the road holds
+    // to make it are reserved from it.
+    Limits limits = Limits::window();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -128,10 +131,16 @@ private:
     // could not be built, reports the outcome and shows the code viewer.
     void writeOutput(const QString &fileName, const QByteArray &data, const QString &successText, QString failure);
     void showCodeViewer();
+    // The last export's code given up, before a writer makes the next; then the writer's code taken into
+    // codetext, codelines and codebytes, with, when the road refused, its reason.
+    void clearCode();
+    void takeCode(GeneratedCode code);
     void showPixelInfo();
     void placeMarker();
 
     Platform &platform_;
+    Reservation codeHeld_; // codetext, codelines and codebytes
+    Refusal failure_;      // why the last pixel read or writer could not make its part, or nothing
     QPointer<Form2> viewer_;
     QPointer<Form3> about_;
     bool exiting_ = false;

@@ -31,13 +31,15 @@ void Form1::Cmd_outputcode_Click()
     PicBOX->update();
 
     QString failure;
+    failure_.clear();
     try {
         if (!pixelinfoready)
             readpixelinfo();
         const PictureSurface &surface = PicBOX->surface();
-        if (pixelinfo.width() != surface.ScaleWidth() || pixelinfo.height() != surface.ScaleHeight()) {
+        if (!failure_.isEmpty()) {
+        } else if (pixelinfo.width() != surface.ScaleWidth() || pixelinfo.height() != surface.ScaleHeight()) {
             pixelinfoready = false;
-            failure = QStringLiteral("代码生成失败：象素信息与当前图片不符，请重新导出。");
+            failure = Texts::tableMismatch.toString();
         } else {
             if (Option_a51->isChecked())
                 A51codeoutput();
@@ -48,8 +50,11 @@ void Form1::Cmd_outputcode_Click()
         }
     } catch (const std::bad_alloc &) {
         pixelinfoready = false;
-        failure = QStringLiteral("代码生成失败：内存不足。");
+        failure = Texts::outOfMemory.toString();
     }
+    // A refusal of the road's (the budget passed) takes the failure path, and nothing is written.
+    if (failure.isEmpty() && !failure_.isEmpty())
+        failure = failure_.rule == Refusal::Rule::Held ? Texts::outOfMemory.toString() : Texts::exportFailed.toString();
     setStatus(Texts::preparingWrite.toString());
 
     if (Option_a51->isChecked() || Option_c51->isChecked())
@@ -77,30 +82,45 @@ void Form1::writeOutput(const QString &fileName, const QByteArray &data, const Q
 
 void Form1::readpixelinfo()
 {
-    pixelinfo = readPixelTable(PicBOX->surface(), blackcolor, statusSink());
-    pixelinfoready = true;
+    pixelinfo = PixelTable(); // the old table's bytes go back before the new one's are reserved
+    pixelinfo = readPixelTable(PicBOX->surface(), blackcolor, statusSink(), limits, &failure_);
+    pixelinfoready = failure_.isEmpty();
+}
+
+void Form1::clearCode()
+{
+    codetext.clear();
+    codelines.clear();
+    codebytes.clear();
+    codeHeld_.release();
+}
+
+void Form1::takeCode(GeneratedCode code)
+{
+    if (!code.ok())
+        failure_ = code.refusal;
+    codetext = std::move(code.codetext);
+    codelines = std::move(code.codelines);
+    codebytes = std::move(code.codebytes);
+    codeHeld_ = std::move(code.held);
 }
 
 void Form1::A51codeoutput()
 {
-    GeneratedCode code = writeA51(pixelinfo, picfile, codeStampAt(platform_.now()), statusSink());
-    codetext = std::move(code.codetext);
-    codelines = std::move(code.codelines);
+    clearCode();
+    takeCode(writeA51(pixelinfo, picfile, codeStampAt(platform_.now()), statusSink(), limits));
 }
 
 void Form1::C51codeoutput()
 {
-    GeneratedCode code = writeC51(pixelinfo, picfile, codeStampAt(platform_.now()), statusSink());
-    codetext = std::move(code.codetext);
-    codelines = std::move(code.codelines);
+    clearCode();
+    takeCode(writeC51(pixelinfo, picfile, codeStampAt(platform_.now()), statusSink(), limits));
 }
 
 void Form1::Hexcodeoutput()
 {
-    GeneratedCode code = writeHex(pixelinfo, statusSink());
-    codetext = std::move(code.codetext);
-    codelines = std::move(code.codelines);
-    codebytes = std::move(code.codebytes);
+    clearCode();
+    takeCode(writeHex(pixelinfo, statusSink(), limits));
 }
 
 void Form1::showCodeViewer()

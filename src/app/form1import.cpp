@@ -59,7 +59,7 @@ bool Form1::loadIntoPictureBox(const QString &path)
 {
     LoadedPicture loaded;
     try {
-        loaded = LoadPicture(path);
+        loaded = LoadPicture(path, limits);
     } catch (const std::bad_alloc &) { // the machine has less memory than the window's limits allow
         loaded = {};
     }
@@ -68,7 +68,7 @@ bool Form1::loadIntoPictureBox(const QString &path)
                              Texts::messageTitle.toString(), MessageIcon::Information);
         return false;
     }
-    PicBOX->surface().setPicture(std::move(loaded.picture));
+    PicBOX->surface().setPicture(std::move(loaded.picture), std::move(loaded.held));
     PicBOX->refresh();
     picfile = path;
     if (!hasByteAlignedWidth(PicBOX->surface())) {

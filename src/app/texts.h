@@ -22,4 +22,9 @@ inline constexpr QStringView messageTitle = u"信息提示！";
 inline constexpr QStringView tooLarge =
     u"您导入的图片太大，已经超过显示分辨率。请调整到足够的分辨率，然后重新导入图片！";
 
+// The export's warning box, when the code could not be made.
+inline constexpr QStringView tableMismatch = u"代码生成失败：象素信息与当前图片不符，请重新导出。";
+inline constexpr QStringView outOfMemory = u"代码生成失败：内存不足。";
+inline constexpr QStringView exportFailed = u"代码生成失败。";
+
 } // namespace Texts

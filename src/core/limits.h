@@ -23,7 +23,8 @@ struct Limits {
     // copies of these limits share it.
     std::shared_ptr<Budget> budget = std::make_shared<Budget>(defaultMaxHeldBytes);
 
-    // The window's: every decoder's allocation within 256 MiB, 4 bytes a pixel for the picture itself.
+    // The window's: one budget of 256 MiB for its picture (4 bytes a pixel), what a reader holds to decode it, its
+    // pixel table, the code made of it and what the road holds to make it.
     static Limits window();
 
     std::int64_t maxHeldBytes() const { return budget->capacity(); }

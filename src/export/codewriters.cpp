@@ -75,35 +75,43 @@ private:
     const PixelTable &table_;
 };
 
-// What the road hands on, taken a row at a time.
+// What the road hands on, taken a row at a time, and what the window will hold of it reserved as it comes, a
+// byte of the road's taking `perByte` bytes held (the text as it arrives, a line of codelines and codetext, two
+// bytes a character each; a HEX byte also as its listing) and a line's entry.
 class RowSink : public ByteSink {
 public:
+    RowSink(const Limits &limits, Reservation &held, int perByte) : limits_(limits), held_(held), perByte_(perByte) {}
     bool write(const char *data, std::int64_t size) override
     {
+        if (!limits_.reserve(perByte_ * size + 64, Subject::Thing::PictureHeld, &held_, &error_))
+            return false;
         pending_.append(data, qsizetype(size));
         return true;
     }
     QByteArray take() { return std::exchange(pending_, {}); }
 
 private:
+    const Limits &limits_;
+    Reservation &held_;
+    int perByte_;
     QByteArray pending_;
 };
 
 // The window's export of `format`: the converter's road run over the pixel table, its text (or its bytes and
 // their listing) collected a row at a time, with the progress after each row.
 GeneratedCode runWriter(CodeFormat format, const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                        QStringView activity, const StatusSink &status)
+                        QStringView activity, const StatusSink &status, const Limits &limits)
 {
     RoadOptions options;
+    options.limits = limits;
     options.encode.format = format == CodeFormat::A51   ? OutputFormat::A51
                             : format == CodeFormat::C51 ? OutputFormat::C51
                                                         : OutputFormat::Hex;
     options.encode.picfile = picfile;
     options.encode.stamp = stamp;
     GeneratedCode code;
-    code.codelines.reserve(pixelinfo.height());
     QByteArray text;
-    RowSink sink;
+    RowSink sink(limits, code.held, format == CodeFormat::Hex ? 20 : 6);
     options.rowsDone = [&](int done) {
         QByteArray chunk = sink.take();
         if (format == CodeFormat::Hex && done > 0) { // the bytes, and their listing for the viewer
@@ -121,7 +129,8 @@ GeneratedCode runWriter(CodeFormat format, const PixelTable &pixelinfo, const QS
             reportProgress(status, activity, done - 1, pixelinfo.height());
     };
     TableRows rows(pixelinfo);
-    runRoad(rows, options, sink);
+    const RoadResult result = runRoad(rows, options, sink);
+    code.refusal = result.error;
     code.codetext = QString::fromUtf8(text + sink.take());
     return code;
 }
@@ -226,18 +235,18 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
 }
 
 GeneratedCode writeA51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                       const StatusSink &status)
+                       const StatusSink &status, const Limits &limits)
 {
-    return runWriter(CodeFormat::A51, pixelinfo, picfile, stamp, Texts::writingA51, status);
+    return runWriter(CodeFormat::A51, pixelinfo, picfile, stamp, Texts::writingA51, status, limits);
 }
 
 GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                       const StatusSink &status)
+                       const StatusSink &status, const Limits &limits)
 {
-    return runWriter(CodeFormat::C51, pixelinfo, picfile, stamp, Texts::writingC51, status);
+    return runWriter(CodeFormat::C51, pixelinfo, picfile, stamp, Texts::writingC51, status, limits);
 }
 
-GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status)
+GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status, const Limits &limits)
 {
-    return runWriter(CodeFormat::Hex, pixelinfo, QString(), {}, Texts::writingHex, status);
+    return runWriter(CodeFormat::Hex, pixelinfo, QString(), {}, Texts::writingHex, status, limits);
 }

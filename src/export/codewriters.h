@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/limits.h"
 #include "core/progress.h"
 
 #include <QByteArray>
@@ -21,11 +22,16 @@ struct CodeStamp {
 CodeStamp codeStampAt(const QDateTime &moment);
 
 // What a writer builds. codetext is the whole text (CR LF line ends); codelines holds the text of each
-// picture row; codebytes the packed bytes of the whole picture (the HEX writer only).
+// picture row; codebytes the packed bytes of the whole picture (the HEX writer only). Their bytes are held in
+// `held`, from the budget the writer ran within. When the road refused, `refusal` says why and the text stops
+// where it did.
 struct GeneratedCode {
     QString codetext;
     QStringList codelines;
     QByteArray codebytes;
+    Reservation held;
+    Refusal refusal;
+    bool ok() const { return refusal.isEmpty(); }
 };
 
 // The four header lines of A51 text (";----  ...") or C51 text ("/*----  ...  ----*/") for a picture of
@@ -49,18 +55,19 @@ QString textInComment(CodeFormat format, QStringView text);
 // line ended by CR LF; for HEX the listing, entries such as "81 ", without a line end. Plain ASCII.
 void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByteArray &out);
 
-// The window's writers: the converter's road run over the pixel table, each filling codetext, codelines (and
-// codebytes) a row at a time and reporting its progress after each row.
+// The window's writers: the converter's road run over the pixel table within the budget of `limits`, each filling
+// codetext, codelines (and codebytes) a row at a time, their bytes reserved as they come, and reporting its
+// progress after each row.
 
 // A51 assembler source: four comment lines naming `picfile`, the size and the stamp, then "DB" lines of at
 // most 16 entries such as 081H, a new line for every picture row.
 GeneratedCode writeA51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                       const StatusSink &status);
+                       const StatusSink &status, const Limits &limits = Limits::window());
 
 // C51 source: the same header as C comments, then lines of at most 16 constants such as 0x81, each followed
 // by ", ". Nothing is declared around them.
 GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                       const StatusSink &status);
+                       const StatusSink &status, const Limits &limits = Limits::window());
 
 // The packed bytes (W x H / 8 of them) and their listing, a picture row a line of entries such as "81 ".
-GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status);
+GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status, const Limits &limits = Limits::window());

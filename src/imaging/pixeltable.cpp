@@ -1,7 +1,7 @@
 #include "pixeltable.h"
 
-PixelTable::PixelTable(int width, int height)
-    : width_(width), height_(height), cells_(std::size_t(width) * std::size_t(height), 0)
+PixelTable::PixelTable(int width, int height, Reservation held)
+    : width_(width), height_(height), held_(std::move(held)), cells_(std::size_t(width) * std::size_t(height), 0)
 {
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colour.h"
+#include "core/limits.h"
 #include "core/progress.h"
 #include "imaging/pack.h"
 
@@ -16,7 +17,8 @@ class PictureSurface;
 class PixelTable {
 public:
     PixelTable() = default;
-    PixelTable(int width, int height);
+    // A table of width x height entries, their bytes reserved first in `held`.
+    PixelTable(int width, int height, Reservation held = {});
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -34,6 +36,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
+    Reservation held_;
     std::vector<std::uint8_t> cells_;
 };
 
@@ -41,5 +44,8 @@ private:
 void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries);
 
 // Reads every pixel of the surface, rows top to bottom and columns left to right. A pixel is black only when
-// its colour equals `blackcolor` exactly (&H000001 is not black). Reports the progress after each row.
-PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status);
+// its colour equals `blackcolor` exactly (&H000001 is not black). Reports the progress after each row. The
+// table's bytes are reserved from the budget of `limits` first: an empty table, with the reason in `why`, when
+// they do not fit.
+PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status,
+                          const Limits &limits = Limits::window(), Refusal *why = nullptr);

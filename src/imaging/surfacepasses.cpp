@@ -19,11 +19,16 @@ void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour b
     }
 }
 
-PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status)
+PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status,
+                          const Limits &limits, Refusal *why)
 {
     const int width = int(roundHalfEven(surface.ScaleWidth()));
     const int height = int(roundHalfEven(surface.ScaleHeight()));
-    PixelTable pixelinfo(width, height);
+    Reservation held;
+    Refusal refused;
+    if (!limits.reserve(std::int64_t(width) * height, Subject::Thing::PictureHeld, &held, why ? why : &refused))
+        return {};
+    PixelTable pixelinfo(width, height, std::move(held));
     for (int currow = 0; currow < height; ++currow) {
         readPixelRow(surface.constScanLine(currow), width, blackcolor, pixelinfo.row(currow));
         reportProgress(status, Texts::readingPixels, currow, surface.ScaleHeight());

@@ -19,8 +19,9 @@ QImage blankImage(int width, int height)
 
 PictureSurface::PictureSurface() : pixels_(blankImage(400, 300)) {}
 
-void PictureSurface::setPicture(QImage picture)
+void PictureSurface::setPicture(QImage picture, Reservation held)
 {
+    held_ = std::move(held);
     if (picture.isNull()) {
         // A fresh blank rather than filling the old pixels, which may still be shared with the decoded copy.
         pixels_ = blankImage(pixels_.width(), pixels_.height());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/twips.h"
+#include "core/budget.h"
 #include "core/colour.h"
 
 #include <QImage>
@@ -18,9 +19,10 @@ public:
     // An empty box with an inner area of 400 x 300 pixels.
     PictureSurface();
 
-    // Shows `picture` (Format_RGB32, as LoadPicture gives it); the box takes the picture's size. The empty
-    // picture clears the box to its background and leaves its size as it was.
-    void setPicture(QImage picture);
+    // Shows `picture` (Format_RGB32, as LoadPicture gives it), keeping its bytes' reservation `held` as long as
+    // it shows it; the box takes the picture's size. The empty picture clears the box to its background and
+    // leaves its size as it was.
+    void setPicture(QImage picture, Reservation held = {});
     bool hasPicture() const { return hasPicture_; }
 
     // Width and height of the inner area in pixels.
@@ -52,6 +54,7 @@ private:
     void resizeInner(int width, int height);
 
     QImage pixels_;
+    Reservation held_;
     bool hasPicture_ = false;
 };
 

@@ -259,7 +259,25 @@ void tst_Export::unbuildableDataWritesNothing()
     s.form->Cmd_outputcode_Click(); // read again: now it works
     QCOMPARE(s.platform.messages.size(), 3);
     QVERIFY(s.platform.messages[2].icon == MessageIcon::Information);
-    QVERIFY(readFile(s.file(QStringLiteral("code.txt"))).contains("图片宽度：24"));
+    const QByteArray second = readFile(s.file(QStringLiteral("code.txt")));
+    QVERIFY(second.contains("图片宽度：24"));
+    // The road refuses: the code would pass the window's budget. Its failure path, and nothing written.
+    const std::shared_ptr<Budget> budget = s.form->limits.budget;
+    s.form->limits.budget = std::make_shared<Budget>(300);
+    s.form->Cmd_outputcode_Click();
+    QCOMPARE(s.platform.messages.size(), 4);
+    QCOMPARE(s.platform.messages[3].text, Texts::outOfMemory.toString());
+    QVERIFY(s.platform.messages[3].icon == MessageIcon::Warning);
+    QCOMPARE(readFile(s.file(QStringLiteral("code.txt"))), second);
+    QCOMPARE(s.form->statusText(1), Texts::preparingWrite.toString());
+    s.form->limits.budget = budget;
+    s.form->Option_Hex->setChecked(true); // and the pixel read, when the table is stale
+    s.form->pixelinfoready = false;
+    s.form->limits.budget = std::make_shared<Budget>(10);
+    s.form->Cmd_outputcode_Click();
+    QCOMPARE(s.platform.messages.size(), 5);
+    QCOMPARE(s.platform.messages[4].text, Texts::outOfMemory.toString());
+    QVERIFY(!QFileInfo::exists(s.file(QStringLiteral("code.hex"))));
 }
 
 void tst_Export::openViewerShowsTheNewExport()

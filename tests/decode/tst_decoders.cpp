@@ -427,7 +427,7 @@ void tst_Decoders::decodersMatchQt()
         }
     }
     if (!error.isEmpty())
-        ours = {QImage(), error};
+        ours = {QImage(), error, {}};
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
     QImage qt = QImageReader(&buffer).read();

@@ -73,7 +73,7 @@ std::array<GeneratedCode, 3> checkWriters(const PixelTable &table)
 {
     const int bytesPerRow = table.bytesPerRow();
     const std::int64_t count = std::int64_t(bytesPerRow) * table.height();
-    const GeneratedCode hex = writeHex(table, {});
+    GeneratedCode hex = writeHex(table, {});
     require(hex.codebytes.size() == count, "HEX holds W x H / 8 bytes");
     require(hex.codelines.size() == table.height(), "HEX lists a line a row");
     static const QRegularExpression hexEntry(QStringLiteral("([0-9A-F]{2}) "));
@@ -85,15 +85,15 @@ std::array<GeneratedCode, 3> checkWriters(const PixelTable &table)
 
     const CodeStamp stamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
     const qsizetype lines = 4 + qsizetype(table.height()) * ((bytesPerRow + 15) / 16);
-    const GeneratedCode a51 = writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {});
-    const GeneratedCode c51 = writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {});
+    GeneratedCode a51 = writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {});
+    GeneratedCode c51 = writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {});
     require(a51.codetext.count(QStringLiteral("\r\n")) == lines, "A51 has 4 + H * ceil(B / 16) lines");
     require(c51.codetext.count(QStringLiteral("\r\n")) == lines, "C51 has 4 + H * ceil(B / 16) lines");
     static const QRegularExpression a51Entry(QStringLiteral("0([0-9A-F]{2})H"));
     static const QRegularExpression c51Entry(QStringLiteral("0x([0-9A-F]{2})"));
     require(entriesOf(a51.codetext, a51Entry) == hex.codebytes, "the A51 entries equal the bytes");
     require(entriesOf(c51.codetext, c51Entry) == hex.codebytes, "the C51 entries equal the bytes");
-    return {a51, c51, hex};
+    return {std::move(a51), std::move(c51), std::move(hex)};
 }
 
 class MemorySink : public ByteSink {
