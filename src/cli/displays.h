@@ -10,7 +10,8 @@ struct Display {
     const char *name;
     int width; // the screen the controller drives, in pixels
     int height;
-    PackOptions pack;
+    PixelFormat pixel; // the one it takes
+    PackOptions pack;  // its layout, bit and byte order and ink, which the options given may change
     bool
         turns; // it can scan the screen turned a quarter (its memory access control), so the picture may lie either way
     const char *words; // the datasheet's words for its memory layout

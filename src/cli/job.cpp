@@ -71,18 +71,16 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
         for (const QString &line : std::as_const(strings->lines))
             distinct.add(line);
     }
-    characters = options.grid ? gb2312Grid() : distinct.list;
+    characters = options.glyphs.grid ? gb2312Grid() : distinct.list;
     if (characters.size() > maxGlyphs) {
         *error = Refusal::of(Refusal::Rule::Characters, {}, characters.size(), maxGlyphs);
         return nullptr;
     }
     GlyphOptions glyphs = options.glyphs;
-    const PixelFormatTraits &traits = traitsOf(options.road.pack.pixel);
+    const PixelFormatTraits &traits = traitsOf(options.road.pixel);
     if (options.road.pack.layout == Layout::Horizontal && traits.subByte())
         glyphs.widthStep = 8 / traits.bits; // a proportional cell fills whole bytes
     glyphs.grey = !traits.mono();           // grey levels show a glyph's edges anti-aliased
-    glyphs.grid = options.grid;
-    glyphs.crop = options.crop;
     return GlyphSource::open(options.font, options.fontIndex, characters, glyphs, options.limits, error,
                              strings ? std::move(*strings) : TextLines{});
 }
@@ -100,7 +98,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     define(macro + QStringLiteral("HEIGHT"), g.height);
     if (road.pack.layout == Layout::Vertical)
         define(macro + QStringLiteral("PAGES"), g.packedHeight / 8);
-    for (const auto &[suffix, value] : formatMacros(road.pack))
+    for (const auto &[suffix, value] : formatMacros(road.pixel, road.pack))
         macros.append({macro + suffix, value});
     QStringList externs;
     QStringList arrays{encode.name}; // the arrays' names, as an assembler's header declares them
@@ -144,7 +142,7 @@ QByteArray headerFor(const RoadOptions &road, const RoadResult &result, const Fr
     }
     const CodeFormat format = codeFormatOf(encode.format);
     const QString comment = codeHeader(format, encode.picfile, g.width, g.height, encode.stamp,
-                                       encode.notes + pixelFormatNotes(road.pack), encode.font);
+                                       encode.notes + pixelFormatNotes(road.pixel, road.pack), encode.font);
     const QString text =
         format == CodeFormat::C51
             ? cHeaderText(comment, encode.name, formatConstants(), macros, externs)

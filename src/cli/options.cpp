@@ -77,9 +77,8 @@ struct Entry {
 
 // An option that chooses among named values (case ignored).
 template <typename Value>
-Parse choice(std::initializer_list<std::pair<const char *, Value>> choices, std::function<void(Options &, Value)> set)
+Parse choice(std::vector<std::pair<const char *, Value>> table, std::function<void(Options &, Value)> set)
 {
-    const std::vector<std::pair<const char *, Value>> table(choices);
     QStringList names;
     for (const auto &[name, v] : table)
         names << QString::fromLatin1(name);
@@ -143,12 +142,12 @@ QString longName(const QString &name)
 
 bool isMono(const Options &o)
 {
-    return o.road.pack.pixel == PixelFormat::Mono;
+    return o.road.pixel == PixelFormat::Mono;
 }
 
 QString pixelName(const Options &o)
 {
-    return QString::fromLatin1(traitsOf(o.road.pack.pixel).name);
+    return QString::fromLatin1(traitsOf(o.road.pixel).name);
 }
 
 bool writesCode(const Options &o)
@@ -210,14 +209,14 @@ const QList<Entry> &entries()
          "a51 (default), c51, sdas (SDCC's 8051 assembler), hex (the packed bytes alone), ihex (Intel HEX records "
          "of them), pbm (mono: a netpbm P4 picture) or png (a PNG): the picture as the --display shows it, lit "
          "pixels bright on an OLED; without --display as toned, black a 1, before --invert.",
-         choice<OutputFormat>({{"a51", OutputFormat::A51},
-                               {"c51", OutputFormat::C51},
-                               {"hex", OutputFormat::Hex},
-                               {"ihex", OutputFormat::IntelHex},
-                               {"pbm", OutputFormat::Pbm},
-                               {"png", OutputFormat::Png},
-                               {"sdas", OutputFormat::Sdas}},
-                              [](Options &o, OutputFormat v) { o.road.encode.format = v; }),
+         choice<OutputFormat>(
+             [] {
+                 std::vector<std::pair<const char *, OutputFormat>> names;
+                 for (const OutputFormatFacts &f : outputFormats())
+                     names.emplace_back(f.name, f.format);
+                 return names;
+             }(),
+             [](Options &o, OutputFormat v) { o.road.encode.format = v; }),
          [](const Options &o, const Given &) -> std::optional<QString> {
              if (o.road.encode.format == OutputFormat::Pbm && !isMono(o))
                  return QStringLiteral("pbm is for --pixel mono; %1 pictures: --format png").arg(pixelName(o));
@@ -321,7 +320,7 @@ const QList<Entry> &entries()
              const std::optional<PixelFormat> pixel = pixelFormatFromName(value);
              if (!pixel)
                  return QStringLiteral("'%1': use mono, gray2, gray4, gray8, rgb332, rgb565 or rgb888").arg(value);
-             o.road.tone.pixel = o.road.pack.pixel = *pixel;
+             o.road.pixel = *pixel;
              return std::nullopt;
          }},
         {{s("byte-order")},
@@ -331,7 +330,7 @@ const QList<Entry> &entries()
          "little.",
          choice<ByteOrder>({{"big", ByteOrder::BigEndian}, {"little", ByteOrder::LittleEndian}},
                            [](Options &o, ByteOrder v) { o.road.pack.byteOrder = v; }),
-         goesWith([](const Options &o) { return o.road.pack.pixel == PixelFormat::Rgb565; }, "--pixel rgb565")},
+         goesWith([](const Options &o) { return o.road.pixel == PixelFormat::Rgb565; }, "--pixel rgb565")},
         {{s("background")},
          Group::Pixels,
          "colour",
@@ -352,7 +351,8 @@ const QList<Entry> &entries()
          Group::Pixels,
          "name",
          "Take a display controller's pixel format, layout, bit and byte order and ink (see --list-displays; "
-         "options after it override it), and warn when the picture is larger than its screen. On a display that "
+         "--layout, --bit-order and --byte-order given override it, before or after it; --pixel may only name the "
+         "display's own), and warn when the picture is larger than its screen. On a display that "
          "lights its pixels (an OLED: ink lit) a bright pixel is a 1 bit (in grey, the brighter the larger); on one "
          "that darkens them (an LCD: ink dark) a black pixel is. A glyph's pixels are the 1 bits on both, the cell "
          "around it never lit.",
@@ -360,12 +360,7 @@ const QList<Entry> &entries()
              const Display *display = displayNamed(value);
              if (!display)
                  return QStringLiteral("'%1': see --list-displays").arg(value);
-             o.display = display;
-             const PackOptions given = o.road.pack;
-             o.road.pack = display->pack;
-             o.road.pack.pad = given.pad;
-             o.road.pack.invert = given.invert;
-             o.road.tone.pixel = display->pack.pixel;
+             o.display = display; // its preset is applied once every option is read
              return std::nullopt;
          }},
         {{s("list-displays")}, Group::Information, nullptr, "List the displays --display knows, and exit.", {}},
@@ -415,7 +410,7 @@ const QList<Entry> &entries()
          "horizontal, lsb for vertical.",
          choice<BitOrder>({{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}},
                           [](Options &o, BitOrder v) { o.road.pack.bitOrder = v; }),
-         goesWith([](const Options &o) { return traitsOf(o.road.pack.pixel).subByte(); },
+         goesWith([](const Options &o) { return traitsOf(o.road.pixel).subByte(); },
                   "pixels of less than a byte: mono, gray2 and gray4")},
         {{s("pad")},
          Group::Packing,
@@ -489,8 +484,6 @@ const QList<Entry> &entries()
                  return QStringLiteral("draws characters, not the picture '%1'").arg(o.pictures.first());
              if (!o.outputDir.isEmpty())
                  return QStringLiteral("makes one glyph table, not a batch (--output-dir)");
-             if (o.frames || o.tile.isValid())
-                 return QStringLiteral("draws characters; --frames and --tile cut pictures");
              return std::nullopt;
          }},
         {{s("font-index")},
@@ -560,7 +553,10 @@ const QList<Entry> &entries()
          "With --charset gb2312: every code of the GB2312 grid, zones 0xA1 to 0xF7, 94 codes a zone (8178 cells, "
          "the empty ones blank), so the cell of code (c1, c2) starts at ((c1 - 0xA1) x 94 + (c2 - 0xA1)) x BYTES, "
          "as character-library chips and 16 x 16 library files have it; the header gives NAME_CELL(c1, c2).",
-         setFlag(&Options::grid),
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.glyphs.grid = true;
+             return std::nullopt;
+         },
          [](const Options &o, const Given &given) -> std::optional<QString> {
              if (o.charset.compare(u"gb2312", Qt::CaseInsensitive) != 0)
                  return QStringLiteral("goes with --charset gb2312");
@@ -577,7 +573,10 @@ const QList<Entry> &entries()
          "Each glyph stored as its ink's box alone, the glyphs one after the other: with --name, NAME_offsets, "
          "where each starts (and the end), and NAME_boxes, 5 bytes a glyph: its x and y offset in the cell, its "
          "width and height, and its advance.",
-         setFlag(&Options::crop),
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.glyphs.crop = true;
+             return std::nullopt;
+         },
          withFont()},
         {{s("size")},
          Group::Characters,
@@ -628,12 +627,7 @@ const QList<Entry> &entries()
          "Every frame of an animated GIF, each composed as browsers show it (drawn over the picture so far, then its "
          "disposal) and each down the whole road; with --name, c51 makes a table of a row a frame and the delays, "
          "NAME_delays, in milliseconds.",
-         setFlag(&Options::frames),
-         [](const Options &o, const Given &) -> std::optional<QString> {
-             if (o.tile.isValid())
-                 return QStringLiteral("does not go with --tile: choose one");
-             return std::nullopt;
-         }},
+         setFlag(&Options::frames)},
         {{s("tile")},
          Group::Frames,
          "WxH",
@@ -681,7 +675,8 @@ const QList<Entry> &entries()
          Group::Files,
          "DIR",
          "Convert every PICTURE, side by side on all cores, into DIR as its base name with the format's extension "
-         "(.a51, .c, .bin, .hex, .pbm, .png), a51 and c51 arrays named after it too. A picture that fails is named and "
+         "(.a51, .c, .asm, .bin, .hex, .pbm, .png), a51, c51 and sdas arrays named after it too. A picture that fails "
+         "is named and "
          "the others go on; the exit status is then 1.",
          setText(&Options::outputDir)},
         {{s("max-pixels")},
@@ -764,6 +759,9 @@ std::optional<QString> conflicts(const Options &o, const Given &given)
         int(o.road.tone.convert) + int(o.road.tone.threshold >= 0) + int(o.road.tone.dither != Dither::None);
     if (blackRules > 1)
         return QStringLiteral("choose at most one of --convert, --threshold and --dither");
+    // Where the frames come from: a picture alone, or one of these.
+    if (int(o.frames) + int(o.tile.isValid()) + int(given.contains(u"font")) > 1)
+        return QStringLiteral("choose at most one of --frames, --tile and --font");
     if (!isMono(o) && o.road.pack.layout == Layout::Vertical) // a display's layout, or --layout
         return QStringLiteral("--layout vertical is for --pixel mono, not %1").arg(pixelName(o));
     if (o.pictures.isEmpty() && !given.contains(u"font"))
@@ -772,6 +770,32 @@ std::optional<QString> conflicts(const Options &o, const Given &given)
         return QStringLiteral("%1 pictures need --output-dir").arg(o.pictures.size());
     if (!o.outputDir.isEmpty() && o.pictures.contains(QStringLiteral("-")))
         return QStringLiteral("standard input (-) is one picture, not part of a batch (--output-dir)");
+    return std::nullopt;
+}
+
+// The display's preset: it sets what it owns (the pixel format, layout, bit and byte order, ink) where no option
+// given set it, whichever came first; a --pixel the display does not take is an error naming both. Without a
+// display, each layout's displays expect their own bit order, unless it is given.
+std::optional<QString> applyDisplay(Options &o, const Given &given)
+{
+    PackOptions &pack = o.road.pack;
+    if (!o.display) {
+        if (!given.contains(u"bit-order"))
+            pack.bitOrder = pack.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
+        return std::nullopt;
+    }
+    const Display &display = *o.display;
+    if (given.contains(u"pixel") && o.road.pixel != display.pixel)
+        return QStringLiteral("--pixel %1 does not go with --display %2, which takes %3")
+            .arg(pixelName(o), QLatin1String(display.name), QLatin1String(traitsOf(display.pixel).name));
+    o.road.pixel = display.pixel;
+    if (!given.contains(u"layout"))
+        pack.layout = display.pack.layout;
+    if (!given.contains(u"bit-order"))
+        pack.bitOrder = display.pack.bitOrder;
+    if (!given.contains(u"byte-order"))
+        pack.byteOrder = display.pack.byteOrder;
+    pack.ink = display.pack.ink;
     return std::nullopt;
 }
 
@@ -845,27 +869,6 @@ bool Options::namesFromPictures() const
 {
     return isCodeText(road.encode.format) && road.encode.name.isEmpty() &&
            (!outputDir.isEmpty() || !namePrefix.isEmpty());
-}
-
-const char *extensionOf(OutputFormat format)
-{
-    switch (format) {
-    case OutputFormat::A51:
-        return ".a51";
-    case OutputFormat::C51:
-        return ".c";
-    case OutputFormat::Hex:
-        return ".bin";
-    case OutputFormat::IntelHex:
-        return ".hex";
-    case OutputFormat::Pbm:
-        return ".pbm";
-    case OutputFormat::Sdas:
-        return ".asm";
-    case OutputFormat::Png:
-        break;
-    }
-    return ".png";
 }
 
 namespace {
@@ -973,10 +976,8 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
             return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
         given << entry->names.constLast();
     }
-    // Each layout's displays expect their own bit order, unless it is given (or a display gives it).
-    if (!given.contains(QStringLiteral("bit-order")) && !given.contains(QStringLiteral("display")))
-        options.road.pack.bitOrder =
-            options.road.pack.layout == Layout::Vertical ? BitOrder::LsbFirst : BitOrder::MsbFirst;
+    if (const std::optional<QString> error = applyDisplay(options, given))
+        return usageError(*error);
     options.road.limits = options.limits;
     options.pictures = parser.positionalArguments();
     for (const QString &picture : std::as_const(options.pictures))

@@ -32,9 +32,7 @@ struct Options {
     QString charset;
     QString range;       // --range: code points, checked
     QString stringsFile; // --strings: a string a line
-    bool grid = false;   // the whole GB2312 grid, empty codes blank
-    bool crop = false;   // each glyph its ink's box alone
-    GlyphOptions glyphs;
+    GlyphOptions glyphs; // --grid and --crop among them
     bool frames = false; // every frame of an animated GIF
     QSize tile;          // the picture cut into tiles of this size, when valid
     bool verbose = false;
@@ -48,6 +46,3 @@ struct Options {
 // printed and give
 // `*exitCode` 0; a usage error is reported and gives 2; either way nullopt.
 std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode);
-
-// The extension of `format`'s files, ".a51", ".c" and so on.
-const char *extensionOf(OutputFormat format);

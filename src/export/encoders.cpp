@@ -310,10 +310,25 @@ void Encoder::bytes(const std::uint8_t *, int, QByteArray &) {}
 
 void Encoder::levels(const std::uint8_t *, QByteArray &) {}
 
+const QList<OutputFormatFacts> &outputFormats()
+{
+    static const QList<OutputFormatFacts> facts{
+        {OutputFormat::A51, "a51", ".a51"},   {OutputFormat::C51, "c51", ".c"},
+        {OutputFormat::Hex, "hex", ".bin"},   {OutputFormat::IntelHex, "ihex", ".hex"},
+        {OutputFormat::Pbm, "pbm", ".pbm"},   {OutputFormat::Png, "png", ".png"},
+        {OutputFormat::Sdas, "sdas", ".asm"},
+    };
+    return facts;
+}
+
 const char *nameOf(OutputFormat format)
 {
-    static const char *const names[] = {"a51", "c51", "hex", "ihex", "pbm", "png", "sdas"};
-    return names[int(format)];
+    return outputFormats()[int(format)].name;
+}
+
+const char *extensionOf(OutputFormat format)
+{
+    return outputFormats()[int(format)].extension;
 }
 
 CodeFormat codeFormatOf(OutputFormat format)
@@ -328,7 +343,7 @@ bool isCodeText(OutputFormat format)
     return format == OutputFormat::A51 || format == OutputFormat::C51 || format == OutputFormat::Sdas;
 }
 
-std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometry &geometry)
+std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, PixelFormat pixel, const Geometry &geometry)
 {
     switch (options.format) {
     case OutputFormat::A51:
@@ -344,5 +359,5 @@ std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometr
     case OutputFormat::Png:
         break;
     }
-    return std::make_unique<PngEncoder>(options.pixel, geometry);
+    return std::make_unique<PngEncoder>(pixel, geometry);
 }

@@ -20,14 +20,21 @@
 // the display shows: netpbm P4 (mono) or PNG (every pixel format).
 enum class OutputFormat { A51, C51, Hex, IntelHex, Pbm, Png, Sdas };
 
+// What each format is called and what its files end in, once: "a51" and ".a51", "hex" and ".bin".
+struct OutputFormatFacts {
+    OutputFormat format;
+    const char *name;
+    const char *extension;
+};
+const QList<OutputFormatFacts> &outputFormats();
 const char *nameOf(OutputFormat format);
+const char *extensionOf(OutputFormat format);
 // Whether the format is text for a compiler or an assembler (A51, C51, sdas), and which.
 bool isCodeText(OutputFormat format);
 CodeFormat codeFormatOf(OutputFormat format);
 
 struct EncodeOptions {
     OutputFormat format = OutputFormat::A51;
-    PixelFormat pixel = PixelFormat::Mono;
     std::uint32_t address = 0; // Intel HEX: where the first byte goes
     // A51: a label line "name:" before the data; C51: the data as the array `unsigned char code name[bytes]`.
     QString name;
@@ -89,5 +96,6 @@ protected:
     Refusal refusal_;
 };
 
-// The encoder of `options.format` for a picture of `geometry` (for PBM and PNG, the sheet of the frames).
-std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, const Geometry &geometry);
+// The encoder of `options.format` for a picture of `pixel`s of `geometry` (for PBM and PNG, the sheet of the
+// frames).
+std::unique_ptr<Encoder> makeEncoder(const EncodeOptions &options, PixelFormat pixel, const Geometry &geometry);

@@ -37,10 +37,10 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refus
     Geometry plan;
     plan.width = turnsAQuarter(options) ? size.height() : size.width();
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
-    const Packer packer(packingOf(frames, options), plan.width);
+    const Packer packer(packingOf(frames, options), options.pixel, plan.width);
     if (!packer.fits()) {
         *error = Refusal::of(turnsAQuarter(options) ? Refusal::Rule::MultipleTurned : Refusal::Rule::Multiple,
-                             frames.what(i), plan.width, 8 / traitsOf(options.pack.pixel).bits);
+                             frames.what(i), plan.width, 8 / traitsOf(options.pixel).bits);
         return plan;
     }
     // White added to a whole byte across, or to a whole page down. The limits keep every side far below 2^31.
@@ -101,9 +101,9 @@ private:
 
 } // namespace
 
-QStringList pixelFormatNotes(const PackOptions &pack)
+QStringList pixelFormatNotes(PixelFormat pixel, const PackOptions &pack)
 {
-    const PixelFormatTraits &traits = traitsOf(pack.pixel);
+    const PixelFormatTraits &traits = traitsOf(pixel);
     const QString name = QString::fromLatin1(traits.name);
     if (traits.mono())
         return {};
@@ -112,12 +112,12 @@ QStringList pixelFormatNotes(const PackOptions &pack)
                     .arg(name)
                     .arg(8 / traits.bits)
                     .arg(pack.bitOrder == BitOrder::MsbFirst ? QStringLiteral("高") : QStringLiteral("低"))};
-    if (pack.pixel == PixelFormat::Rgb565)
+    if (pixel == PixelFormat::Rgb565)
         return {QStringLiteral("像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，%1字节在前")
                     .arg(pack.byteOrder == ByteOrder::BigEndian ? QStringLiteral("高") : QStringLiteral("低"))};
-    if (pack.pixel == PixelFormat::Rgb332)
+    if (pixel == PixelFormat::Rgb332)
         return {QStringLiteral("像素格式：rgb332（R<<5 | G<<2 | B），每像素1字节")};
-    if (pack.pixel == PixelFormat::Rgb888)
+    if (pixel == PixelFormat::Rgb888)
         return {QStringLiteral("像素格式：rgb888，每像素3字节：R、G、B")};
     return {QStringLiteral("像素格式：%1，每像素1字节").arg(name)};
 }
@@ -137,9 +137,9 @@ QList<std::pair<QString, int>> formatConstants()
     return constants;
 }
 
-QList<std::pair<QString, QString>> formatMacros(const PackOptions &pack)
+QList<std::pair<QString, QString>> formatMacros(PixelFormat pixel, const PackOptions &pack)
 {
-    const PixelFormatTraits &traits = traitsOf(pack.pixel);
+    const PixelFormatTraits &traits = traitsOf(pixel);
     const bool vertical = pack.layout == Layout::Vertical;
     return {{QStringLiteral("PIXEL_FORMAT"), QStringLiteral("TESSALINE_") + QString::fromLatin1(traits.name).toUpper()},
             {QStringLiteral("BITS_PER_PIXEL"), QString::number(traits.bits)},
@@ -368,12 +368,11 @@ bool Road::plan()
         return false;
     const Geometry &g = result_.geometry;
     const bool several = g.frames > 1;
-    channels_ = traitsOf(options_.pack.pixel).channels;
-    white_ = Tone(options_.tone, 0).white();
+    channels_ = traitsOf(options_.pixel).channels;
+    white_ = Tone(options_.tone, options_.pixel, 0).white();
     planPolarity();
     encode_ = options_.encode;
-    encode_.pixel = options_.pack.pixel;
-    encode_.notes += pixelFormatNotes(options_.pack);
+    encode_.notes += pixelFormatNotes(options_.pixel, options_.pack);
     layout_ = layoutOf(frames_.kind(), frames_.count());
     tight_ = frames_.tight();
     encode_.table = layout_.table && !options_.compress && !tight_;
@@ -389,7 +388,7 @@ bool Road::plan()
         result_.offsetBytes = layoutOf(offsets).bytes;
         encode_.tables.prepend(offsets);
     }
-    drawn_ = makeEncoder(encode_, g)->takesLevels();
+    drawn_ = makeEncoder(encode_, options_.pixel, g)->takesLevels();
     // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
     // memory limit; a picture alone streams.
     sheetPreview_ = options_.preview && several && layout_.previewsSheet;
@@ -409,7 +408,7 @@ bool Road::plan()
         shown.packedWidth = int(sheet_->width());
         shown.packedHeight = int(sheet_->height());
     }
-    encoder_ = makeEncoder(encode_, drawn_ ? shown : g);
+    encoder_ = makeEncoder(encode_, options_.pixel, drawn_ ? shown : g);
     bytes_.emplace(*encoder_, options_.compress);
     if (!options_.compress) // compressed, the header waits for the sizes
         encoder_->begin(output_.block());
@@ -422,7 +421,7 @@ bool Road::plan()
         if (several && !layout_.previewsSheet)
             options_.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
         preview_.emplace(sheetPreview_ ? int(sheet_->width()) : plans_.first().packedWidth, options_.previewColumns,
-                         options_.pack.pixel, options_.preview);
+                         options_.pixel, options_.preview);
     }
     return true;
 }
@@ -435,8 +434,8 @@ Road::Stages::Stages(PictureDecoder &decoder, const RoadOptions &options, const 
                                                              tone.mayBeTransparent = decoder.mayBeTransparent();
                                                              return tone;
                                                          }(),
-                                                         plan.width),
-      packer(pack, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
+                                                         options.pixel, plan.width),
+      packer(pack, options.pixel, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
       out(levels.size()), shown(levels.size())
 {
 }
@@ -447,7 +446,7 @@ void Road::planPolarity()
     // ink wants a picture's levels as it lights (a bright pixel a 1 on a lit display) and a glyph as ink (its
     // pixels the 1 bits on every display); padding is never lit nor inked.
     const Ink ink = options_.pack.ink;
-    const bool tonedBright = !traitsOf(options_.pack.pixel).mono();
+    const bool tonedBright = !traitsOf(options_.pixel).mono();
     const bool wantedBright =
         ink == Ink::Unknown ? tonedBright : ink == Ink::Lit && frames_.kind() != FrameKind::Glyphs;
     complement_ = (tonedBright != wantedBright) != options_.pack.invert;
@@ -516,7 +515,7 @@ void Road::levels(int i, int y, int pixels, Stages &stages)
     const std::uint8_t *toned = stages.levels.data();
     const std::uint8_t *out = toned;
     const std::size_t count = stages.levels.size();
-    const PixelFormatTraits &traits = traitsOf(options_.pack.pixel);
+    const PixelFormatTraits &traits = traitsOf(options_.pixel);
     const std::size_t picture = std::size_t(pixels) * std::size_t(channels_);
     const auto complemented = [&](const std::uint8_t *from, std::size_t k) {
         return std::uint8_t(traits.max[k % std::size_t(channels_)] - from[k]);
@@ -564,7 +563,7 @@ bool Road::finish()
         encode_.tables.prepend(offsets);
         Geometry packed = result_.geometry;
         packed.dataBytes = result_.compressedBytes;
-        encoder_ = makeEncoder(encode_, packed);
+        encoder_ = makeEncoder(encode_, options_.pixel, packed);
         encoder_->begin(output_.block());
         if (!bytes_->writePacked(*encoder_, output_))
             return false;

@@ -20,6 +20,7 @@ class PictureDecoder;
 struct RoadOptions {
     int rotate = 0; // degrees clockwise, before the flip
     Flip flip = Flip::None;
+    PixelFormat pixel = PixelFormat::Mono; // what the tone makes, the packer packs and a picture output draws
     ToneOptions tone;
     PackOptions pack;
     bool compress = false; // each frame's bytes packed with PackBits; with a name, an offsets table after them
@@ -48,11 +49,11 @@ struct RoadResult {
 };
 
 // The header lines that say how the bytes are laid out, where the pixel format is not mono: nothing for mono.
-QStringList pixelFormatNotes(const PackOptions &pack);
+QStringList pixelFormatNotes(PixelFormat pixel, const PackOptions &pack);
 
 // How the bytes are laid out, for a header to say to a program: each a name after the array's (PIXEL_FORMAT,
 // BITS_PER_PIXEL, LAYOUT, BIT_ORDER, BYTE_ORDER) and its value, a number or one of formatConstants()'s names.
-QList<std::pair<QString, QString>> formatMacros(const PackOptions &pack);
+QList<std::pair<QString, QString>> formatMacros(PixelFormat pixel, const PackOptions &pack);
 // The named constants those values are: TESSALINE_MONO, TESSALINE_VERTICAL, TESSALINE_LSB_FIRST and the others.
 QList<std::pair<QString, int>> formatConstants();
 

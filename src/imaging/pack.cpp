@@ -41,8 +41,8 @@ int packedWidthOf(const PackOptions &options, const PixelFormatTraits &traits, i
 
 } // namespace
 
-Packer::Packer(const PackOptions &options, int width)
-    : options_(options), traits_(traitsOf(options.pixel)),
+Packer::Packer(const PackOptions &options, PixelFormat pixel, int width)
+    : options_(options), pixel_(pixel), traits_(traitsOf(pixel)),
       packedWidth_(packedWidthOf(options, traits_, std::max(width, 0)))
 {
     const bool vertical = options_.layout == Layout::Vertical;
@@ -72,7 +72,7 @@ void Packer::packLevels(const std::uint8_t *levels)
 {
     std::uint8_t *out = unit_.data();
     const int n = packedWidth_;
-    switch (options_.pixel) {
+    switch (pixel_) {
     case PixelFormat::Mono:
         packRow(levels, n, out, options_.bitOrder);
         return;

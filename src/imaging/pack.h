@@ -24,7 +24,6 @@ enum class ByteOrder { BigEndian, LittleEndian };
 enum class Ink { Unknown, Dark, Lit };
 
 struct PackOptions {
-    PixelFormat pixel = PixelFormat::Mono;
     Layout layout = Layout::Horizontal; // the vertical layout is for mono
     BitOrder bitOrder = BitOrder::MsbFirst;
     ByteOrder byteOrder = ByteOrder::BigEndian;
@@ -45,8 +44,8 @@ void packPage(const std::uint8_t *const rows[8], int width, std::uint8_t *bytes,
 
 class Packer {
 public:
-    // For rows `width` pixels wide.
-    Packer(const PackOptions &options, int width);
+    // For rows of `pixel`s, `width` of them.
+    Packer(const PackOptions &options, PixelFormat pixel, int width);
 
     // The row as packed, in pixels: a sub-byte format padded to a whole byte (with `pad`).
     int packedWidth() const { return packedWidth_; }
@@ -65,6 +64,7 @@ private:
     void packLevels(const std::uint8_t *levels);
 
     PackOptions options_;
+    PixelFormat pixel_;
     PixelFormatTraits traits_;
     int packedWidth_;
     std::vector<std::uint8_t> unit_;

@@ -23,8 +23,8 @@ Tone::Rule Tone::ruleOf(const ToneOptions &options, const PixelFormatTraits &tra
     return options.threshold >= 0 ? Rule::Threshold : Rule::Exact;
 }
 
-Tone::Tone(const ToneOptions &options, int width)
-    : traits_(traitsOf(options.pixel)), options_(options), width_(std::max(width, 0)), rule_(ruleOf(options, traits_)),
+Tone::Tone(const ToneOptions &options, PixelFormat pixel, int width)
+    : traits_(traitsOf(pixel)), options_(options), width_(std::max(width, 0)), rule_(ruleOf(options, traits_)),
       quantiser_(options.dither, width_, traits_.channels, traits_.max),
       values_(std::size_t(width_) * std::size_t(traits_.channels))
 {

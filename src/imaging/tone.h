@@ -16,7 +16,6 @@
 // - colour: red, green and blue each brought to its channel's levels, dithered or not, three levels a pixel.
 
 struct ToneOptions {
-    PixelFormat pixel = PixelFormat::Mono;
     QRgb background = 0xFFFFFFFF; // what transparent pixels are laid over
     bool convert = false;         // mono: the window's colour to black-and-white conversion first
     int threshold = -1;           // mono: black where the luminance is below this, 0 to 255
@@ -31,7 +30,7 @@ void luminanceRow(const QRgb *pixels, int width, std::uint8_t *luminance);
 
 class Tone {
 public:
-    Tone(const ToneOptions &options, int width);
+    Tone(const ToneOptions &options, PixelFormat pixel, int width);
 
     // Levels a pixel: 1, or 3 for colour.
     int channels() const { return traits_.channels; }

@@ -170,9 +170,13 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("--display ssd1322 --pad: the padding unlit, 0")
         << encodeBmp(fromRows({QStringLiteral("...")}), 24) << "-f hex --display ssd1322 --pad"
         << QByteArray("\xFF\xF0", 2);
-    QTest::newRow("--layout vertical, then --display st7920: horizontal, msb")
-        << dotBmp << "-f hex --layout vertical --display st7920"
-        << "\x80" + zeros7;
+    // A display sets what no option given sets, whichever comes first: the layout given stays, the display's bit
+    // order and ink come with it (the dot at (1, 0): column 1's byte, row 0 in bit 7).
+    QImage second = solid(8, 8, qRgb(255, 255, 255));
+    second.setPixel(1, 0, qRgb(0, 0, 0));
+    for (const char *order : {"--layout vertical --display st7920", "--display st7920 --layout vertical"})
+        QTest::newRow(order) << encodeBmp(second, 24) << QStringLiteral("-f hex ") + QLatin1String(order)
+                             << QByteArray("\0\x80", 2) + QByteArray(6, '\0');
     QTest::newRow("c51 rgb565: the header says how the bytes go")
         << encodeBmp(fromRows({QStringLiteral("r")}), 24) << "-f c51 --pixel rgb565"
         << QString::fromUtf8("/*----  像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，高字节在前  ----*/\r\n"

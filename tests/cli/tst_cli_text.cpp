@@ -222,7 +222,8 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--background #12345") << words("--background #12345 t.bmp") << QString();
     QTest::newRow("--display vt100") << words("--display vt100 t.bmp") << QString();
     QTest::newRow("vertical gray4") << words("--pixel gray4 --layout vertical t.bmp") << QString();
-    QTest::newRow("--display ssd1306 then gray4") << words("--display ssd1306 --pixel gray4 t.bmp") << QString();
+    for (const char *line : {"--display ssd1306 --pixel rgb565 t.bmp", "--pixel rgb565 --display ssd1306 t.bmp"})
+        QTest::newRow(line) << words(line) << "--pixel rgb565 does not go with --display ssd1306, which takes mono";
     QTest::newRow("--threshold with rgb565") << words("--pixel rgb565 --threshold 9 t.bmp") << QString();
     QTest::newRow("--convert with gray2") << words("--pixel gray2 --convert t.bmp") << QString();
     QTest::newRow("pbm of rgb565") << words("--pixel rgb565 -f pbm t.bmp") << QString();

@@ -171,7 +171,7 @@ void checkOptions(const QByteArray &data)
     const PixelFormat pixel = PixelFormat(last % 7);
     const bool mono = pixel == PixelFormat::Mono;
     options.encode.format = OutputFormat::Hex;
-    options.tone.pixel = options.pack.pixel = pixel;
+    options.pixel = pixel;
     options.tone.background = std::array<QRgb, 3>{0xFFFFFFFF, 0xFF000000, 0xFF336699}[std::size_t(last / 7 % 3)];
     options.pack.byteOrder = last & 0x80 ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
     options.pack.layout = choice & 1 && mono ? Layout::Vertical : Layout::Horizontal;
