@@ -60,6 +60,9 @@ public:
     // Whether the frames are stored as they are, each of its own size, one after the other (with where each
     // starts), rather than as the rows of a table of the largest frame's size.
     virtual bool tight() const { return false; }
+    // Whether the frames are the cells of the GB2312 grid, in code order, where a code's cell is found by its
+    // code alone.
+    virtual bool gb2312Grid() const { return false; }
 };
 
 // A picture alone: one frame, as the decoder reads it.

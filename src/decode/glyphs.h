@@ -63,8 +63,7 @@ public:
     Subject what(int i) const override { return {Subject::Thing::Cell, characters_[i]}; }
     QList<FrameTable> tables() const override;
     bool tight() const override { return options_.crop; }
-    // Whether the cells are the GB2312 grid.
-    bool grid() const { return options_.grid; }
+    bool gb2312Grid() const override { return options_.grid; }
 
     // What ends each string's indices: 0xFF, or 0xFFFF in a table of 255 glyphs or more.
     std::uint32_t endMark() const { return characters_.size() < 0xFF ? 0xFF : 0xFFFF; }

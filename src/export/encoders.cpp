@@ -33,25 +33,19 @@ public:
             return;
         if (format_ != CodeFormat::C51)
             return module(out);
-        if (options_.table)
-            out.append(cArray(options_.dialect, options_.name,
-                              QStringLiteral("%1][%2").arg(geometry_.frames).arg(geometry_.frameBytes))
-                           .toLatin1() +
-                       " = {\r\n");
-        else
-            out.append(cArray(options_.dialect, options_.name, QString::number(geometry_.dataBytes)).toLatin1() +
-                       " = {\r\n");
+        const PlannedArray &data = options_.arrays.first();
+        out.append(cArray(options_.dialect, data.elementBytes, data.name, data.size).toLatin1() + " = {\r\n");
     }
     void frameStart(const QString &label, QByteArray &out) override
     {
         if (!label.isEmpty())
             comment(label, out);
-        if (array() && options_.table)
+        if (array() && options_.arrays.first().rows)
             out.append("{\r\n");
     }
     void frameEnd(QByteArray &out) override
     {
-        if (array() && options_.table)
+        if (array() && options_.arrays.first().rows)
             out.append("},\r\n");
     }
     void bytes(const std::uint8_t *data, int count, QByteArray &out) override
@@ -64,22 +58,18 @@ public:
             out.append("};\r\n");
         if (options_.name.isEmpty())
             return true;
-        for (const FrameTable &table : options_.tables) {
-            const TableLayout layout = layoutOf(table);
-            const QByteArray name = (options_.name + layout.suffix).toLatin1();
+        for (const PlannedArray &array : options_.arrays.mid(1)) {
+            const FrameTable &table = array.values;
             if (table.kind == FrameValues::String) // the line the indices spell, as a comment
                 comment(shortened(table.comment), out);
             if (format_ != CodeFormat::C51) {
-                out.append(label(name));
-                if (!appendTableRows(table, layout.bytes, out, handOn))
+                out.append(label(array.name.toLatin1()));
+                if (!appendTableRows(table, array.elementBytes, out, handOn))
                     return false;
                 continue;
             }
-            out.append(
-                cArray(options_.dialect, layout.bytes, QString::fromLatin1(name), QString::number(table.values.size()))
-                    .toLatin1() +
-                " = {\r\n");
-            if (!appendTableRows(table, layout.bytes, out, handOn))
+            out.append(cArray(options_.dialect, array.elementBytes, array.name, array.size).toLatin1() + " = {\r\n");
+            if (!appendTableRows(table, array.elementBytes, out, handOn))
                 return false;
             out.append("};\r\n");
         }
@@ -98,9 +88,9 @@ private:
     // The module's head: its name, the arrays it makes public, the segment they lie in, the first label.
     void module(QByteArray &out) const
     {
-        QList<QByteArray> names{options_.name.toLatin1()};
-        for (const FrameTable &table : options_.tables)
-            names.append((options_.name + layoutOf(table).suffix).toLatin1());
+        QList<QByteArray> names;
+        for (const PlannedArray &array : options_.arrays)
+            names.append(array.name.toLatin1());
         if (format_ == CodeFormat::A51) {
             const QByteArray segment = "?CO?" + options_.name.toUpper().toLatin1();
             out.append("NAME    " + options_.name.toUpper().toLatin1() + "\r\n");

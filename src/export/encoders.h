@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/arrays.h"
 #include "export/cheader.h"
 #include "export/codewriters.h"
 #include "decode/frames.h"
@@ -44,9 +45,8 @@ struct EncodeOptions {
     bool font = false; // picfile is the font a glyph table was drawn from
     CodeStamp stamp;
     QStringList notes; // header lines after the four the window writes
-    // Several frames as a table: with a name, a C51 array of a row a frame, the tables after it.
-    bool table = false;
-    QList<FrameTable> tables;
+    // With a name: the arrays the data and its tables make, the data's first.
+    QList<PlannedArray> arrays;
 };
 
 // The picture's sizes as the road knows them: as turned, as packed (of several frames, the largest frame's), and

@@ -3,6 +3,7 @@
 #include "decode/decoder.h"
 #include "export/filesave.h"
 #include "export/framelayout.h"
+#include "export/header.h"
 #include "export/packbits.h"
 #include "export/preview.h"
 #include "imaging/readahead.h"
@@ -100,57 +101,6 @@ private:
 };
 
 } // namespace
-
-QStringList pixelFormatNotes(PixelFormat pixel, const PackOptions &pack)
-{
-    const PixelFormatTraits &traits = traitsOf(pixel);
-    const QString name = QString::fromLatin1(traits.name);
-    if (traits.mono())
-        return {};
-    if (traits.subByte())
-        return {QStringLiteral("像素格式：%1，每字节%2个像素，左边的像素在%3位")
-                    .arg(name)
-                    .arg(8 / traits.bits)
-                    .arg(pack.bitOrder == BitOrder::MsbFirst ? QStringLiteral("高") : QStringLiteral("低"))};
-    if (pixel == PixelFormat::Rgb565)
-        return {QStringLiteral("像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，%1字节在前")
-                    .arg(pack.byteOrder == ByteOrder::BigEndian ? QStringLiteral("高") : QStringLiteral("低"))};
-    if (pixel == PixelFormat::Rgb332)
-        return {QStringLiteral("像素格式：rgb332（R<<5 | G<<2 | B），每像素1字节")};
-    if (pixel == PixelFormat::Rgb888)
-        return {QStringLiteral("像素格式：rgb888，每像素3字节：R、G、B")};
-    return {QStringLiteral("像素格式：%1，每像素1字节").arg(name)};
-}
-
-QList<std::pair<QString, int>> formatConstants()
-{
-    QList<std::pair<QString, int>> constants;
-    for (int k = 0; k <= int(PixelFormat::Rgb888); ++k)
-        constants.append(
-            {QStringLiteral("TESSALINE_") + QString::fromLatin1(traitsOf(PixelFormat(k)).name).toUpper(), k});
-    constants << std::pair{QStringLiteral("TESSALINE_HORIZONTAL"), 0}
-              << std::pair{QStringLiteral("TESSALINE_VERTICAL"), 1}
-              << std::pair{QStringLiteral("TESSALINE_MSB_FIRST"), 0}
-              << std::pair{QStringLiteral("TESSALINE_LSB_FIRST"), 1}
-              << std::pair{QStringLiteral("TESSALINE_BIG_ENDIAN"), 0}
-              << std::pair{QStringLiteral("TESSALINE_LITTLE_ENDIAN"), 1};
-    return constants;
-}
-
-QList<std::pair<QString, QString>> formatMacros(PixelFormat pixel, const PackOptions &pack)
-{
-    const PixelFormatTraits &traits = traitsOf(pixel);
-    const bool vertical = pack.layout == Layout::Vertical;
-    return {{QStringLiteral("PIXEL_FORMAT"), QStringLiteral("TESSALINE_") + QString::fromLatin1(traits.name).toUpper()},
-            {QStringLiteral("BITS_PER_PIXEL"), QString::number(traits.bits)},
-            {QStringLiteral("LAYOUT"),
-             vertical ? QStringLiteral("TESSALINE_VERTICAL") : QStringLiteral("TESSALINE_HORIZONTAL")},
-            {QStringLiteral("BIT_ORDER"), pack.bitOrder == BitOrder::MsbFirst ? QStringLiteral("TESSALINE_MSB_FIRST")
-                                                                              : QStringLiteral("TESSALINE_LSB_FIRST")},
-            {QStringLiteral("BYTE_ORDER"), pack.byteOrder == ByteOrder::BigEndian
-                                               ? QStringLiteral("TESSALINE_BIG_ENDIAN")
-                                               : QStringLiteral("TESSALINE_LITTLE_ENDIAN")}};
-}
 
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
 {
@@ -323,6 +273,13 @@ private:
     };
     // Which way the levels go to the display and back to the eye, from the ink, --invert and the frames' kind.
     void planPolarity();
+    // The arrays a name makes of data of `geometry` and the tables, for the encoder and the header alike.
+    void planArrays(const Geometry &geometry)
+    {
+        const QString &name = encode_.name;
+        encode_.arrays = result_.arrays =
+            ::planArrays(name, name.toUpper() + u'_', geometry, layout_, options_.compress || tight_, tables_);
+    }
     bool rows(int i, Stages &stages);
     // Whether the encoder took what it was handed; false, with its reason, when it stopped.
     bool encoded()
@@ -344,6 +301,7 @@ private:
     Reservation held_;
     EncodeOptions encode_;
     FrameLayout layout_;
+    QList<FrameTable> tables_; // the frames' tables, and where the frames start where they are one after another
     int channels_ = 1;
     std::uint8_t white_ = 0;
     // The picture's levels complemented for the display, and the padding's level; whether the display's levels
@@ -375,8 +333,7 @@ bool Road::plan()
     encode_.notes += pixelFormatNotes(options_.pixel, options_.pack);
     layout_ = layoutOf(frames_.kind(), frames_.count());
     tight_ = frames_.tight();
-    encode_.table = layout_.table && !options_.compress && !tight_;
-    encode_.tables = frames_.tables();
+    tables_ = frames_.tables();
     if (tight_ && !options_.compress) { // where each frame starts, known from the plan
         std::uint32_t at = 0;
         for (const Geometry &p : std::as_const(plans_)) {
@@ -386,8 +343,9 @@ bool Road::plan()
         result_.offsets.append(at);
         const FrameTable offsets{FrameValues::Offsets, result_.offsets};
         result_.offsetBytes = layoutOf(offsets).bytes;
-        encode_.tables.prepend(offsets);
+        tables_.prepend(offsets);
     }
+    planArrays(g);
     drawn_ = makeEncoder(encode_, options_.pixel, g)->takesLevels();
     // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
     // memory limit; a picture alone streams.
@@ -560,9 +518,10 @@ bool Road::finish()
         result_.offsets = bytes_->offsets();
         const FrameTable offsets{FrameValues::Offsets, result_.offsets};
         result_.offsetBytes = layoutOf(offsets).bytes;
-        encode_.tables.prepend(offsets);
+        tables_.prepend(offsets);
         Geometry packed = result_.geometry;
         packed.dataBytes = result_.compressedBytes;
+        planArrays(packed);
         encoder_ = makeEncoder(encode_, options_.pixel, packed);
         encoder_->begin(output_.block());
         if (!bytes_->writePacked(*encoder_, output_))

@@ -45,17 +45,9 @@ struct RoadResult {
     // Compressed: the bytes written (geometry.dataBytes before), and where each frame's start (one more: the end).
     std::int64_t compressedBytes = 0;
     QList<std::uint32_t> offsets;
-    int offsetBytes = 2; // each offset's bytes in the table: 4 past 64 KiB, more than an 8051 addresses
+    int offsetBytes = 2;        // each offset's bytes in the table: 4 past 64 KiB, more than an 8051 addresses
+    QList<PlannedArray> arrays; // what a name made of the data and its tables, as the header declares them
 };
-
-// The header lines that say how the bytes are laid out, where the pixel format is not mono: nothing for mono.
-QStringList pixelFormatNotes(PixelFormat pixel, const PackOptions &pack);
-
-// How the bytes are laid out, for a header to say to a program: each a name after the array's (PIXEL_FORMAT,
-// BITS_PER_PIXEL, LAYOUT, BIT_ORDER, BYTE_ORDER) and its value, a number or one of formatConstants()'s names.
-QList<std::pair<QString, QString>> formatMacros(PixelFormat pixel, const PackOptions &pack);
-// The named constants those values are: TESSALINE_MONO, TESSALINE_VERTICAL, TESSALINE_LSB_FIRST and the others.
-QList<std::pair<QString, int>> formatConstants();
 
 // Runs a picture down the road a row at a time, as the decoder delivers its rows: decode, turn, tone, pack,
 // encode, into `sink` in large blocks. The picture is held whole only to rotate it or flip it upside down,

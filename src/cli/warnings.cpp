@@ -1,0 +1,98 @@
+#include "warnings.h"
+
+#include "cli/displays.h"
+#include "cli/job.h"
+#include "cli/options.h"
+#include "cli/report.h"
+#include "decode/charsets.h"
+#include "decode/glyphs.h"
+
+namespace {
+
+// The glyphs cut at their cells' edges, the first ten named, and what would fit them.
+QString cutWords(const GlyphSource &glyphs, const Options &options)
+{
+    const QList<char32_t> &cut = glyphs.cut();
+    QStringList named;
+    for (qsizetype i = 0; i < std::min<qsizetype>(cut.size(), 10); ++i)
+        named << characterLabel(cut[i]);
+    if (cut.size() > 10)
+        named << QStringLiteral("%1 more").arg(cut.size() - 10);
+    QString text = QStringLiteral("%1 of the %2 glyphs do not fit their cells and are cut at the edges: %3")
+                       .arg(cut.size())
+                       .arg(glyphs.count())
+                       .arg(named.join(QStringLiteral(", ")));
+    if (glyphs.cutDown())
+        text += options.glyphs.cell.isValid() || glyphs.bitmapFont() ? QStringLiteral(" (a taller --cell fits them)")
+                                                                     : QStringLiteral(" (a larger --size fits them)");
+    else if (options.glyphs.cell.isValid())
+        text += QStringLiteral(" (a wider --cell fits them, or --proportional)");
+    else if (!options.glyphs.proportional)
+        text += QStringLiteral(" (--proportional fits each glyph's width, or a monospaced face)");
+    return text;
+}
+
+// Whether a picture of `g` fits the display's screen (either way round, where the display can turn its scan).
+bool fitsDisplay(const Display &display, const Geometry &g)
+{
+    const auto fits = [&](int w, int h) { return g.width <= w && g.height <= h; };
+    return fits(display.width, display.height) || (display.turns && fits(display.height, display.width));
+}
+
+} // namespace
+
+void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
+                const GlyphSource *glyphs, Report &report)
+{
+    const QString &picture = job.picture;
+    const Geometry &g = result.geometry;
+    if (glyphs && !glyphs->cut().isEmpty())
+        report.complain(picture + QStringLiteral(": warning: ") + cutWords(*glyphs, options));
+    if (options.display && !fitsDisplay(*options.display, g))
+        report.complain(picture + QStringLiteral(": warning: the picture is %1 x %2 pixels, larger than the %3's "
+                                                 "screen of %4 x %5")
+                                      .arg(g.width)
+                                      .arg(g.height)
+                                      .arg(QString::fromLatin1(options.display->name))
+                                      .arg(options.display->width)
+                                      .arg(options.display->height));
+    const EncodeOptions &encode = road.encode;
+    const std::int64_t written = road.compress ? result.compressedBytes : g.dataBytes; // the bytes in flash
+    if (encode.format == OutputFormat::IntelHex && encode.address + written > 0x10000)
+        report.complain(picture + QStringLiteral(": warning: the data ends at 0x%1, past the 8051's 64 KiB of code "
+                                                 "space (0x0000 to 0xFFFF); no 8051 reaches it without banking")
+                                      .arg(QString::number(encode.address + written - 1, 16).toUpper()));
+    if (options.verbose && road.compress)
+        report.complain(
+            QStringLiteral("%1: %2 %3 of %4 bytes, %5 bytes packed into %6 (%7 %)")
+                .arg(picture)
+                .arg(g.frames)
+                .arg(g.frames == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
+                .arg(g.frameBytes)
+                .arg(g.dataBytes)
+                .arg(result.compressedBytes)
+                .arg(g.dataBytes ? 100.0 * double(result.compressedBytes) / double(g.dataBytes) : 100.0, 0, 'f', 1));
+    if (options.verbose) {
+        report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data")
+                            .arg(picture)
+                            .arg(g.width)
+                            .arg(g.height)
+                            .arg(g.packedWidth)
+                            .arg(g.packedHeight)
+                            .arg(QLatin1String(nameOf(encode.format)))
+                            .arg(g.dataBytes));
+    }
+    // An 8051 addresses 64 KiB of code: an A51, C51 or sdas table past that does not fit one bank. (Intel HEX says
+    // where its data ends; raw bytes go to a flash of their own.)
+    if (!isCodeText(encode.format))
+        return;
+    for (const PlannedArray &array : result.arrays) {
+        const std::int64_t bytes =
+            array.isData ? written : std::int64_t(array.values.values.size()) * array.elementBytes;
+        if (bytes > 65536)
+            report.complain(QStringLiteral("%1: warning: %2 takes %3 bytes, more than the 64 KiB (65536 bytes) that "
+                                           "one 8051 code bank holds")
+                                .arg(picture, array.name.isEmpty() ? QStringLiteral("the data") : array.name)
+                                .arg(bytes));
+    }
+}

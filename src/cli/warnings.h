@@ -1,0 +1,14 @@
+#pragma once
+
+class GlyphSource;
+class Report;
+struct Job;
+struct Options;
+struct RoadOptions;
+struct RoadResult;
+
+// The warnings, and with --verbose the sizes, of a conversion that succeeded: glyphs cut at their cells' edges
+// (`glyphs`, where a font was drawn), a picture larger than the display's screen, data past the 8051's 64 KiB
+// of code or of a bank.
+void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
+                const GlyphSource *glyphs, Report &report);

@@ -1,0 +1,109 @@
+#include "header.h"
+
+#include "decode/frames.h"
+#include "export/cheader.h"
+#include "export/codewriters.h"
+
+QStringList pixelFormatNotes(PixelFormat pixel, const PackOptions &pack)
+{
+    const PixelFormatTraits &traits = traitsOf(pixel);
+    const QString name = QString::fromLatin1(traits.name);
+    if (traits.mono())
+        return {};
+    if (traits.subByte())
+        return {QStringLiteral("像素格式：%1，每字节%2个像素，左边的像素在%3位")
+                    .arg(name)
+                    .arg(8 / traits.bits)
+                    .arg(pack.bitOrder == BitOrder::MsbFirst ? QStringLiteral("高") : QStringLiteral("低"))};
+    if (pixel == PixelFormat::Rgb565)
+        return {QStringLiteral("像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，%1字节在前")
+                    .arg(pack.byteOrder == ByteOrder::BigEndian ? QStringLiteral("高") : QStringLiteral("低"))};
+    if (pixel == PixelFormat::Rgb332)
+        return {QStringLiteral("像素格式：rgb332（R<<5 | G<<2 | B），每像素1字节")};
+    if (pixel == PixelFormat::Rgb888)
+        return {QStringLiteral("像素格式：rgb888，每像素3字节：R、G、B")};
+    return {QStringLiteral("像素格式：%1，每像素1字节").arg(name)};
+}
+
+QList<std::pair<QString, int>> formatConstants()
+{
+    QList<std::pair<QString, int>> constants;
+    for (int k = 0; k <= int(PixelFormat::Rgb888); ++k)
+        constants.append(
+            {QStringLiteral("TESSALINE_") + QString::fromLatin1(traitsOf(PixelFormat(k)).name).toUpper(), k});
+    constants << std::pair{QStringLiteral("TESSALINE_HORIZONTAL"), 0}
+              << std::pair{QStringLiteral("TESSALINE_VERTICAL"), 1}
+              << std::pair{QStringLiteral("TESSALINE_MSB_FIRST"), 0}
+              << std::pair{QStringLiteral("TESSALINE_LSB_FIRST"), 1}
+              << std::pair{QStringLiteral("TESSALINE_BIG_ENDIAN"), 0}
+              << std::pair{QStringLiteral("TESSALINE_LITTLE_ENDIAN"), 1};
+    return constants;
+}
+
+QList<std::pair<QString, QString>> formatMacros(PixelFormat pixel, const PackOptions &pack)
+{
+    const PixelFormatTraits &traits = traitsOf(pixel);
+    const bool vertical = pack.layout == Layout::Vertical;
+    return {{QStringLiteral("PIXEL_FORMAT"), QStringLiteral("TESSALINE_") + QString::fromLatin1(traits.name).toUpper()},
+            {QStringLiteral("BITS_PER_PIXEL"), QString::number(traits.bits)},
+            {QStringLiteral("LAYOUT"),
+             vertical ? QStringLiteral("TESSALINE_VERTICAL") : QStringLiteral("TESSALINE_HORIZONTAL")},
+            {QStringLiteral("BIT_ORDER"), pack.bitOrder == BitOrder::MsbFirst ? QStringLiteral("TESSALINE_MSB_FIRST")
+                                                                              : QStringLiteral("TESSALINE_LSB_FIRST")},
+            {QStringLiteral("BYTE_ORDER"), pack.byteOrder == ByteOrder::BigEndian
+                                               ? QStringLiteral("TESSALINE_BIG_ENDIAN")
+                                               : QStringLiteral("TESSALINE_LITTLE_ENDIAN")}};
+}
+
+QByteArray headerText(const RoadOptions &road, const RoadResult &result, const FrameSource &frames)
+{
+    const Geometry &g = result.geometry;
+    const EncodeOptions &encode = road.encode;
+    const QString macro = encode.name.toUpper() + u'_';
+    const QString bytes = macro + QStringLiteral("BYTES");
+    QList<std::pair<QString, QString>> macros;
+    const auto define = [&](const QString &name, std::int64_t value) { macros.append({name, QString::number(value)}); };
+    define(macro + QStringLiteral("WIDTH"), g.width);
+    define(macro + QStringLiteral("HEIGHT"), g.height);
+    if (road.pack.layout == Layout::Vertical)
+        define(macro + QStringLiteral("PAGES"), g.packedHeight / 8);
+    for (const auto &[suffix, value] : formatMacros(road.pixel, road.pack))
+        macros.append({macro + suffix, value});
+    const PlannedArray &data = result.arrays.first();
+    const QString count = macro + layoutOf(frames.kind(), frames.count()).countName;
+    if (data.oneAfterAnother || data.rows) {
+        define(count, g.frames);
+        define(bytes, g.frameBytes);
+        if (data.oneAfterAnother) // the frames one after the other, and where each starts
+            macros.append({macro + QStringLiteral("SIZE"), data.size});
+    } else {
+        define(bytes, g.dataBytes);
+    }
+    QStringList externs;
+    QStringList arrays; // their names, as an assembler's header declares them
+    int strings = 0;
+    std::uint32_t end = 0;
+    for (const PlannedArray &array : result.arrays) {
+        externs << cArray(encode.dialect, array.elementBytes, array.name, array.sizeInHeader);
+        arrays << array.name;
+        if (array.values.kind == FrameValues::String && !array.isData) {
+            ++strings;
+            end = array.values.values.isEmpty() ? 0 : array.values.values.last(); // each string's end mark
+        }
+    }
+    if (frames.gb2312Grid()) // where the cell of a GB2312 code starts in the table's bytes
+        macros.append({macro + QStringLiteral("CELL(c1, c2)"),
+                       QStringLiteral("((((unsigned long)(c1) - 0xA1) * 94 + ((c2) - 0xA1)) * %1)").arg(bytes)});
+    if (strings) {
+        define(macro + QStringLiteral("STRINGS"), strings);
+        macros.append({macro + QStringLiteral("END"), QStringLiteral("0x") + QString::number(end, 16).toUpper()});
+    }
+    const CodeFormat format = codeFormatOf(encode.format);
+    const QString comment = codeHeader(format, encode.picfile, g.width, g.height, encode.stamp,
+                                       encode.notes + pixelFormatNotes(road.pixel, road.pack), encode.font);
+    const QString text =
+        format == CodeFormat::C51
+            ? cHeaderText(comment, encode.name, formatConstants(), macros, externs)
+            : assemblerHeaderText(format == CodeFormat::Sdas, comment, formatConstants(), macros, arrays);
+    return encodeText(text, encode.encoding).bytes;
+}
