@@ -16,9 +16,9 @@ constexpr PixelFormat mono = PixelFormat::Mono, rgb565 = PixelFormat::Rgb565;
 
 } // namespace
 
-const QList<Display> &displays()
+const QList<DisplayController> &displays()
 {
-    static const QList<Display> table{
+    static const QList<DisplayController> table{
         {"ssd1306", 128, 64, mono, litPages, false,
          "page addressing: each byte a column of 8 pixels of a page, D0 on top"},
         {"sh1106", 132, 64, mono, litPages, false, "8 pages of 132 columns, a byte a column segment, D0 on top"},
@@ -41,9 +41,9 @@ const QList<Display> &displays()
     return table;
 }
 
-const Display *displayNamed(const QString &name)
+const DisplayController *displayNamed(const QString &name)
 {
-    for (const Display &display : displays())
+    for (const DisplayController &display : displays())
         if (name.compare(QLatin1String(display.name), Qt::CaseInsensitive) == 0)
             return &display;
     return nullptr;
@@ -52,7 +52,7 @@ const Display *displayNamed(const QString &name)
 QString displayTable()
 {
     QString text = QStringLiteral("display  screen     pixel   layout      bit order  byte order  ink\n");
-    for (const Display &d : displays()) {
+    for (const DisplayController &d : displays()) {
         const PackOptions &p = d.pack;
         text += QStringLiteral("%1%2%3%4%5%6%7\n")
                     .arg(QString::fromLatin1(d.name), -9)

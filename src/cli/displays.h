@@ -6,7 +6,7 @@
 #include <QString>
 
 // Display controllers and how they take their pixels, for --display and --list-displays.
-struct Display {
+struct DisplayController {
     const char *name;
     int width; // the screen the controller drives, in pixels
     int height;
@@ -17,8 +17,8 @@ struct Display {
     const char *words; // the datasheet's words for its memory layout
 };
 
-const QList<Display> &displays();
-const Display *displayNamed(const QString &name);
+const QList<DisplayController> &displays();
+const DisplayController *displayNamed(const QString &name);
 
 // The table as --list-displays prints it, a line a display after a heading.
 QString displayTable();

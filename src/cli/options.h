@@ -9,7 +9,7 @@
 
 #include <optional>
 
-struct Display;
+struct DisplayController;
 
 // The most characters a glyph table holds: its indices and counts stay within 16 bits.
 constexpr int maxGlyphs = 65535;
@@ -36,7 +36,7 @@ struct Options {
     bool frames = false; // every frame of an animated GIF
     QSize tile;          // the picture cut into tiles of this size, when valid
     bool verbose = false;
-    const Display *display = nullptr; // --display: its screen, for the warning
+    const DisplayController *display = nullptr; // --display: its screen, for the warning
 
     // Whether the arrays are named from the pictures' base names (a batch, or --name-prefix without --name).
     bool namesFromPictures() const;

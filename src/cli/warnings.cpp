@@ -33,7 +33,7 @@ QString cutWords(const GlyphSource &glyphs, const Options &options)
 }
 
 // Whether a picture of `g` fits the display's screen (either way round, where the display can turn its scan).
-bool fitsDisplay(const Display &display, const Geometry &g)
+bool fitsDisplay(const DisplayController &display, const Geometry &g)
 {
     const auto fits = [&](int w, int h) { return g.width <= w && g.height <= h; };
     return fits(display.width, display.height) || (display.turns && fits(display.height, display.width));

@@ -1,0 +1,684 @@
+// The converter's options: one table, each entry an option with its help and what it does to Options. The
+// entries are applied in the order the options stand on the command line (an option with a value at most
+// once); what they may not do together is checked once all are read.
+
+#include "optiontable.h"
+
+#include "cli/displays.h"
+#include "cli/report.h"
+#include "decode/charsets.h"
+#include "export/textencoding.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+// An option that chooses among named values (case ignored).
+template <typename Value>
+Parse choice(std::vector<std::pair<const char *, Value>> table, std::function<void(Options &, Value)> set)
+{
+    QStringList names;
+    for (const auto &[name, v] : table)
+        names << QString::fromLatin1(name);
+    Apply apply = [table, set, names](Options &options, const QString &value) -> std::optional<QString> {
+        for (const auto &[name, v] : table) {
+            if (value.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+                set(options, v);
+                return std::nullopt;
+            }
+        }
+        if (names.size() == 1)
+            return QStringLiteral("'%1': use %2").arg(value, names.last());
+        return QStringLiteral("'%1': use %2 or %3")
+            .arg(value, names.mid(0, names.size() - 1).join(u", "), names.last());
+    };
+    return {std::move(apply), names};
+}
+
+// An option that takes a size W x H ("16x16", an X too), each side from 1 to `largest` pixels.
+Apply sizeOption(int largest, std::function<void(Options &, QSize)> set)
+{
+    return [largest, set](Options &options, const QString &value) -> std::optional<QString> {
+        static const QRegularExpression size(QStringLiteral("^([0-9]{1,7})[xX]([0-9]{1,7})$"));
+        const QRegularExpressionMatch m = size.match(value);
+        const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+        if (!m.hasMatch() || w < 1 || h < 1 || w > largest || h > largest)
+            return QStringLiteral("takes a size such as 16x16, from 1 to %1 pixels a side, not '%2'")
+                .arg(largest)
+                .arg(value);
+        set(options, QSize(w, h));
+        return std::nullopt;
+    };
+}
+
+// A size: a whole number from 1 to `largest`, with a binary K, M or G after it where `units` allows.
+std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t largest)
+{
+    int shift = 0;
+    if (units && !text.isEmpty()) {
+        const int at = QStringLiteral("KMG").indexOf(text.back().toUpper());
+        if (at >= 0) {
+            shift = 10 * (at + 1);
+            text.chop(1);
+        }
+    }
+    bool ok = false;
+    const qulonglong n = text.toULongLong(&ok);
+    if (!ok || n == 0 || n > qulonglong(largest >> shift))
+        return std::nullopt;
+    return std::int64_t(n) << shift;
+}
+
+// A name longer than the assemblers keep.
+QString longName(const QString &name)
+{
+    return QStringLiteral("takes a name of at most %1 characters (SDCC's assembler keeps 255 of a symbol, and a "
+                          "table's name adds up to 9), not one of %2")
+        .arg(maxNameLength)
+        .arg(name.size());
+}
+
+bool isMono(const Options &o)
+{
+    return o.road.pixel == PixelFormat::Mono;
+}
+
+QString pixelName(const Options &o)
+{
+    return QString::fromLatin1(traitsOf(o.road.pixel).name);
+}
+
+bool writesCode(const Options &o)
+{
+    return isCodeText(o.road.encode.format);
+}
+
+// An option that means something only where `holds`: "goes with `what`" elsewhere.
+Check goesWith(std::function<bool(const Options &)> holds, const char *what)
+{
+    return [holds, what](const Options &o, const Given &) -> std::optional<QString> {
+        if (holds(o))
+            return std::nullopt;
+        return QStringLiteral("goes with ") + QString::fromLatin1(what);
+    };
+}
+
+// A rule for black and white: grey and colour pictures are dithered or quantised instead.
+Check forMono()
+{
+    return [](const Options &o, const Given &) -> std::optional<QString> {
+        if (isMono(o))
+            return std::nullopt;
+        return QStringLiteral("is for --pixel mono; %1 takes --dither").arg(pixelName(o));
+    };
+}
+
+// An option of the characters a font draws.
+Check withFont()
+{
+    return [](const Options &, const Given &given) -> std::optional<QString> {
+        if (given.contains(u"font"))
+            return std::nullopt;
+        return QStringLiteral("goes with --font");
+    };
+}
+
+} // namespace
+
+const QList<Entry> &entries()
+{
+    const auto s = [](const char *n) { return QString::fromLatin1(n); };
+    const auto setFlag = [](bool Options::*flag) {
+        return [flag](Options &o, const QString &) -> std::optional<QString> {
+            o.*flag = true;
+            return std::nullopt;
+        };
+    };
+    const auto setText = [](QString Options::*text) {
+        return [text](Options &o, const QString &value) -> std::optional<QString> {
+            if (value.isEmpty())
+                return QStringLiteral("needs a value");
+            o.*text = value;
+            return std::nullopt;
+        };
+    };
+    static const QList<Entry> table{
+        {{s("f"), s("format")},
+         Group::Output,
+         "format",
+         "a51 (default), c51, sdas (SDCC's 8051 assembler), hex (the packed bytes alone), ihex (Intel HEX records "
+         "of them), pbm (mono: a netpbm P4 picture) or png (a PNG): the picture as the --display shows it, lit "
+         "pixels bright on an OLED; without --display as toned, black a 1, before --invert.",
+         choice<OutputFormat>(
+             [] {
+                 std::vector<std::pair<const char *, OutputFormat>> names;
+                 for (const OutputFormatFacts &f : outputFormats())
+                     names.emplace_back(f.name, f.format);
+                 return names;
+             }(),
+             [](Options &o, OutputFormat v) { o.road.encode.format = v; }),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.road.encode.format == OutputFormat::Pbm && !isMono(o))
+                 return QStringLiteral("pbm is for --pixel mono; %1 pictures: --format png").arg(pixelName(o));
+             return std::nullopt;
+         }},
+        {{s("address")},
+         Group::Output,
+         "N",
+         "ihex: the address of the first byte, decimal or 0x hexadecimal (default 0). Data that passes 0xFFFF, "
+         "the 8051's code space, gets a warning.",
+         [](Options &o, const QString &text) -> std::optional<QString> {
+             const bool hex = text.startsWith(u"0x", Qt::CaseInsensitive);
+             bool ok = false;
+             const qulonglong address = (hex ? text.mid(2) : text).toULongLong(&ok, hex ? 16 : 10);
+             if (!ok || address > 0xFFFFFFFFull)
+                 return QStringLiteral("takes a number from 0 to 0xFFFFFFFF, decimal or 0x hexadecimal, not '%1'")
+                     .arg(text);
+             o.road.encode.address = std::uint32_t(address);
+             return std::nullopt;
+         },
+         goesWith([](const Options &o) { return o.road.encode.format == OutputFormat::IntelHex; }, "--format ihex")},
+        {{s("name")},
+         Group::Output,
+         "NAME",
+         "a51: a relocatable module of the Keil assembler, NAME public in a CODE segment; sdas: one of SDCC's "
+         "assembler, _NAME global in the CONST area; c51: the data as the array unsigned char code NAME[BYTES] = "
+         "{ ... };. NAME is a C identifier of at most 246 characters, not a keyword or predefined macro of C or of "
+         "the 8051 compilers (in a51 not a register, instruction or directive either). In a batch each array is named "
+         "after its picture instead.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (!isCIdentifier(value))
+                 return QStringLiteral("needs a C identifier (letters, digits and _, not first a digit, not a "
+                                       "keyword of C or of the 8051 compilers), not '%1'")
+                     .arg(value);
+             if (value.size() > maxNameLength)
+                 return longName(value);
+             o.road.encode.name = value;
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (!writesCode(o))
+                 return QStringLiteral("goes with --format a51, c51 or sdas");
+             if (o.road.encode.format == OutputFormat::A51 && isA51ReservedWord(o.road.encode.name))
+                 return QStringLiteral("%1 is a reserved word of the A51 assembler and cannot be a label")
+                     .arg(o.road.encode.name);
+             if (o.pictures.size() > 1)
+                 return QStringLiteral("names one picture; in a batch each array is named after its picture "
+                                       "(--name-prefix puts a prefix before each)");
+             return std::nullopt;
+         }},
+        {{s("name-prefix")},
+         Group::Output,
+         "P",
+         "Put P before each array's name; without --name, name the array after its picture's base name, made "
+         "into a C identifier (logo-small.bmp: logo_small), as a batch does.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (!value.isEmpty() && !isCIdentifier(value + u'x'))
+                 return QStringLiteral("needs the start of a C identifier, not '%1'").arg(value);
+             o.namePrefix = value;
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (!writesCode(o))
+                 return QStringLiteral("goes with --format a51, c51 or sdas");
+             if (given.contains(u"font"))
+                 return QStringLiteral("does not go with --font: its table is named by --name");
+             return std::nullopt;
+         }},
+        {{s("header")},
+         Group::Output,
+         "FILE",
+         "With a name, also write a header to FILE: for c51 a C header, with an include guard, NAME_WIDTH, "
+         "NAME_HEIGHT, NAME_BYTES (and NAME_PAGES in the vertical layout), the data's format (NAME_PIXEL_FORMAT, "
+         "NAME_BITS_PER_PIXEL, NAME_LAYOUT, NAME_BIT_ORDER, NAME_BYTE_ORDER) and the array's extern declaration; "
+         "for a51 the same as EQUs, for sdas as assignments, to include in an assembler program.",
+         setText(&Options::header),
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (o.header == u"-")
+                 return QStringLiteral("takes a file name: standard output (-) is where the data goes");
+             if (!writesCode(o))
+                 return QStringLiteral("goes with --format a51, c51 or sdas");
+             if (o.road.encode.name.isEmpty() && !given.contains(u"name-prefix"))
+                 return QStringLiteral("needs the array's name: --name NAME (or --name-prefix)");
+             if (o.pictures.size() > 1)
+                 return QStringLiteral("goes with one picture, not a batch");
+             return std::nullopt;
+         }},
+        {{s("c-dialect")},
+         Group::Output,
+         "dialect",
+         "The keyword of a named c51 array: keil (default, code) or sdcc (__code).",
+         choice<CDialect>({{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}},
+                          [](Options &o, CDialect v) { o.road.encode.dialect = v; })},
+        {{s("pixel")},
+         Group::Pixels,
+         "format",
+         "mono (default: 1 bit, black or white), gray2, gray4, gray8 (the luminance in 2, 4 or 8 bits), rgb332, "
+         "rgb565 or rgb888 (colour, 8, 16 or 24 bits). Sub-byte pixels fill a byte from its highest bits "
+         "(--bit-order lsb: its lowest); rgb565 is the word R<<11 | G<<5 | B.",
+         choice<PixelFormat>(
+             [] {
+                 std::vector<std::pair<const char *, PixelFormat>> names;
+                 for (int k = 0; k <= int(PixelFormat::Rgb888); ++k)
+                     names.emplace_back(traitsOf(PixelFormat(k)).name, PixelFormat(k));
+                 return names;
+             }(),
+             [](Options &o, PixelFormat v) { o.road.pixel = v; })},
+        {{s("byte-order")},
+         Group::Pixels,
+         "order",
+         "rgb565: big (default: the high byte first, as controllers take it on their serial and 8-bit buses) or "
+         "little.",
+         choice<ByteOrder>({{"big", ByteOrder::BigEndian}, {"little", ByteOrder::LittleEndian}},
+                           [](Options &o, ByteOrder v) { o.road.pack.byteOrder = v; }),
+         goesWith([](const Options &o) { return o.road.pixel == PixelFormat::Rgb565; }, "--pixel rgb565")},
+        {{s("background")},
+         Group::Pixels,
+         "colour",
+         "white (default), black or #RRGGBB: what transparent pixels are laid over.",
+         {[](Options &o, const QString &value) -> std::optional<QString> {
+              static const QRegularExpression hex(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+              if (value.compare(u"white", Qt::CaseInsensitive) == 0)
+                  o.road.tone.background = qRgb(255, 255, 255);
+              else if (value.compare(u"black", Qt::CaseInsensitive) == 0)
+                  o.road.tone.background = qRgb(0, 0, 0);
+              else if (hex.match(value).hasMatch())
+                  o.road.tone.background = 0xFF000000u | value.mid(1).toUInt(nullptr, 16);
+              else
+                  return QStringLiteral("'%1': use white, black or #RRGGBB").arg(value);
+              return std::nullopt;
+          },
+          QStringList{s("white"), s("black")}}},
+        {{s("display")},
+         Group::Pixels,
+         "name",
+         "Take a display controller's pixel format, layout, bit and byte order and ink (see --list-displays; "
+         "--layout, --bit-order and --byte-order given override it, before or after it; --pixel may only name the "
+         "display's own), and warn when the picture is larger than its screen. On a display that "
+         "lights its pixels (an OLED: ink lit) a bright pixel is a 1 bit (in grey, the brighter the larger); on one "
+         "that darkens them (an LCD: ink dark) a black pixel is. A glyph's pixels are the 1 bits on both, the cell "
+         "around it never lit.",
+         {[](Options &o, const QString &value) -> std::optional<QString> {
+              const DisplayController *display = displayNamed(value);
+              if (!display)
+                  return QStringLiteral("'%1': see --list-displays").arg(value);
+              o.display = display; // its preset is applied once every option is read
+              return std::nullopt;
+          },
+          [] {
+              QStringList names;
+              for (const DisplayController &display : displays())
+                  names << QString::fromLatin1(display.name);
+              return names;
+          }()}},
+        {{s("list-displays")}, Group::Information, nullptr, "List the displays --display knows, and exit.", {}},
+        {{s("c"), s("convert")},
+         Group::Pixels,
+         nullptr,
+         "Turn a colour picture into black and white by the window's colour rule first.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.road.tone.convert = true;
+             return std::nullopt;
+         },
+         forMono()},
+        {{s("threshold")},
+         Group::Pixels,
+         "N",
+         "Black where the luminance 0.299 R + 0.587 G + 0.114 B, rounded, is below N (0 to 255).",
+         [](Options &o, const QString &text) -> std::optional<QString> {
+             bool ok = false;
+             const int n = text.toInt(&ok);
+             if (!ok || n < 0 || n > 255)
+                 return QStringLiteral("takes a number from 0 to 255, not '%1'").arg(text);
+             o.road.tone.threshold = n;
+             return std::nullopt;
+         },
+         forMono()},
+        {{s("dither")},
+         Group::Pixels,
+         "kind",
+         "floyd-steinberg, atkinson or bayer4: dither the luminance (black below 128 with the error diffused left "
+         "to right on every row; bayer4 the ordered 4 x 4 matrix); in grey and colour each channel to its nearest "
+         "level. At most one of --convert, --threshold and --dither.",
+         choice<Dither>(
+             {{"floyd-steinberg", Dither::FloydSteinberg}, {"atkinson", Dither::Atkinson}, {"bayer4", Dither::Bayer4}},
+             [](Options &o, Dither v) { o.road.tone.dither = v; })},
+        {{s("layout")},
+         Group::Packing,
+         "layout",
+         "horizontal (default): 8 pixels of a row to a byte. vertical: 8 pixels of a column to a byte, in pages of "
+         "8 rows from the top, columns left to right; the height is padded with white to a multiple of 8, and a "
+         "page takes the place of a row in the text.",
+         choice<Layout>({{"horizontal", Layout::Horizontal}, {"vertical", Layout::Vertical}},
+                        [](Options &o, Layout v) { o.road.pack.layout = v; })},
+        {{s("bit-order")},
+         Group::Packing,
+         "order",
+         "msb or lsb: the first pixel of a byte (leftmost or topmost) in bit 7 or bit 0. Default msb for "
+         "horizontal, lsb for vertical.",
+         choice<BitOrder>({{"msb", BitOrder::MsbFirst}, {"lsb", BitOrder::LsbFirst}},
+                          [](Options &o, BitOrder v) { o.road.pack.bitOrder = v; }),
+         goesWith([](const Options &o) { return traitsOf(o.road.pixel).subByte(); },
+                  "pixels of less than a byte: mono, gray2 and gray4")},
+        {{s("pad")},
+         Group::Packing,
+         nullptr,
+         "Pad each row with white to a whole byte instead of refusing a width that makes no whole bytes (in mono, "
+         "one that is not a multiple of 8).",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.road.pack.pad = true;
+             return std::nullopt;
+         }},
+        {{s("invert")},
+         Group::Packing,
+         nullptr,
+         "Complement every pixel's bits from what the display's ink asks (without --display: in mono 1 bits for "
+         "white pixels, in grey the largest level for black). The padding of --pad and of pages stays as it is, "
+         "never lit.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.road.pack.invert = true;
+             return std::nullopt;
+         }},
+        {{s("rotate")},
+         Group::Packing,
+         "degrees",
+         "90, 180 or 270: turn the picture clockwise before packing (before --flip); the width rule applies to the "
+         "picture as turned.",
+         choice<int>({{"90", 90}, {"180", 180}, {"270", 270}}, [](Options &o, int v) { o.road.rotate = v; })},
+        {{s("flip")},
+         Group::Packing,
+         "axis",
+         "horizontal (mirror left and right) or vertical (upside down), before packing.",
+         choice<Flip>({{"horizontal", Flip::Horizontal}, {"vertical", Flip::Vertical}},
+                      [](Options &o, Flip v) { o.road.flip = v; })},
+        {{s("preview")},
+         Group::Information,
+         nullptr,
+         "Draw the picture as the display shows it on standard error, two pixel rows a line in half blocks, black "
+         "pixels drawn; scaled down by whole factors to fit COLUMNS (else 80), in greys as light as each cell's "
+         "share of white.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             bool ok = false;
+             const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
+             o.road.previewColumns = ok && columns > 0 ? columns : 80;
+             o.road.preview = [](const QString &line) { writeLine(line); };
+             return std::nullopt;
+         }},
+        {{s("e"), s("encoding")},
+         Group::Output,
+         "encoding",
+         "Character set of a51, c51 and sdas text: utf-8, gbk or gb18030 (default: the locale's, gbk or gb18030 "
+         "in a Chinese locale, otherwise utf-8).",
+         {[](Options &o, const QString &value) -> std::optional<QString> {
+              const std::optional<TextEncoding> encoding = textEncodingFromName(value);
+              if (!encoding)
+                  return QStringLiteral("'%1': use utf-8, gbk or gb18030").arg(value);
+              o.road.encode.encoding = *encoding;
+              return std::nullopt;
+          },
+          QStringList{s("utf-8"), s("gbk"), s("gb18030")}}},
+        {{s("font")},
+         Group::Characters,
+         "FONT",
+         "Draw characters instead of a picture, each in a cell that goes down the road as a picture of its own: "
+         "FONT is a font file (TrueType, OpenType, a .ttc collection, BDF, PCF) or a family fontconfig knows, such "
+         "as \"WenQuanYi Zen Hei\". The characters come from --charset, --range, --text, --text-file and "
+         "--strings, together.",
+         setText(&Options::font),
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (!given.contains(u"text") && !given.contains(u"text-file") && !given.contains(u"charset") &&
+                 !given.contains(u"range") && !given.contains(u"strings"))
+                 return QStringLiteral("draws the characters of --text, --text-file, --charset, --range or --strings");
+             if (!o.pictures.isEmpty())
+                 return QStringLiteral("draws characters, not the picture '%1'").arg(o.pictures.first());
+             if (!o.outputDir.isEmpty())
+                 return QStringLiteral("makes one glyph table, not a batch (--output-dir)");
+             return std::nullopt;
+         }},
+        {{s("font-index")},
+         Group::Characters,
+         "N",
+         "The face of a font collection (.ttc) to draw with; default 0. A family's face is fontconfig's choice: "
+         "to draw another, name its file.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             bool ok = false;
+             o.fontIndex = value.toInt(&ok);
+             if (!ok || o.fontIndex < 0 || o.fontIndex > 65535)
+                 return QStringLiteral("takes a number from 0 to 65535, not '%1'").arg(value);
+             return std::nullopt;
+         },
+         withFont()},
+        {{s("text")},
+         Group::Characters,
+         "TEXT",
+         "The characters to draw, in order, each once.",
+         setText(&Options::text),
+         withFont()},
+        {{s("text-file")},
+         Group::Characters,
+         "FILE",
+         "The characters of a UTF-8 text file, in order, each once; line ends left out.",
+         setText(&Options::textFile),
+         withFont()},
+        {{s("charset")},
+         Group::Characters,
+         "set",
+         "ascii (0x20 to 0x7E) or gb2312 (all 7445 characters of GB2312, in its code order).",
+         {[](Options &o, const QString &value) -> std::optional<QString> {
+              if (!charactersOfSet(value))
+                  return QStringLiteral("'%1': use ascii or gb2312").arg(value);
+              o.charset = value;
+              return std::nullopt;
+          },
+          QStringList{s("ascii"), s("gb2312")}},
+         withFont()},
+        {{s("range")},
+         Group::Characters,
+         "RANGES",
+         "Characters by their code points: ranges such as U+0020-U+007E,U+4E00-U+4FFF, or single ones (U+20AC). "
+         "With --charset, --text, --text-file and --strings the table holds them all, in that order, each once.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (!charactersOfRanges(value, maxGlyphs))
+                 return QStringLiteral("takes ranges such as U+0020-U+007E,U+4E00-U+4FFF (first to last, at most "
+                                       "U+10FFFF, %1 characters in all), not '%2'")
+                     .arg(maxGlyphs)
+                     .arg(value);
+             o.range = value;
+             return std::nullopt;
+         },
+         withFont()},
+        {{s("strings")},
+         Group::Characters,
+         "FILE",
+         "Each line of a UTF-8 text file a string (lines end in LF, CR LF or CR): the table holds their characters "
+         "(with any other set asked "
+         "for), and after it, with --name, an array a line, NAME_s0, NAME_s1, ..., of the glyphs' indices in the "
+         "table and NAME_END, the end mark (0xFF, or 0xFFFF in a table of 255 glyphs or more), the line as a "
+         "comment (its first 1000 characters): firmware draws the text with no UTF-8 decoder and no search.",
+         setText(&Options::stringsFile),
+         withFont()},
+        {{s("grid")},
+         Group::Characters,
+         nullptr,
+         "With --charset gb2312: every code of the GB2312 grid, zones 0xA1 to 0xF7, 94 codes a zone (8178 cells, "
+         "the empty ones blank), so the cell of code (c1, c2) starts at ((c1 - 0xA1) x 94 + (c2 - 0xA1)) x BYTES, "
+         "as character-library chips and 16 x 16 library files have it; the header gives NAME_CELL(c1, c2).",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.glyphs.grid = true;
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (o.charset.compare(u"gb2312", Qt::CaseInsensitive) != 0)
+                 return QStringLiteral("goes with --charset gb2312");
+             for (const char *other : {"text", "text-file", "range", "proportional", "crop"})
+                 if (given.contains(QLatin1String(other)))
+                     return QStringLiteral("lays out GB2312's codes alone: not with --%1").arg(QLatin1String(other));
+             if (o.glyphs.index == CodeIndex::Unicode)
+                 return QStringLiteral("indexes by GB2312 codes: not with --index unicode");
+             return std::nullopt;
+         }},
+        {{s("crop")},
+         Group::Characters,
+         nullptr,
+         "Each glyph stored as its ink's box alone, the glyphs one after the other: with --name, NAME_offsets, "
+         "where each starts (and the end), and NAME_boxes, 5 bytes a glyph: its x and y offset in the cell, its "
+         "width and height, and its advance.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.glyphs.crop = true;
+             return std::nullopt;
+         },
+         withFont()},
+        {{s("size")},
+         Group::Characters,
+         "PX",
+         "The cells' height: a wide character (East Asian Width W, F or A) gets a cell PX wide, any other PX / 2; "
+         "default 16 for an outline font, a bitmap font's own size.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             bool ok = false;
+             o.glyphs.size = value.toInt(&ok);
+             if (!ok || o.glyphs.size < 1 || o.glyphs.size > 1024)
+                 return QStringLiteral("takes a number of pixels from 1 to 1024, not '%1'").arg(value);
+             return std::nullopt;
+         },
+         withFont()},
+        {{s("cell")},
+         Group::Characters,
+         "WxH",
+         "One size for every cell, W x H pixels.",
+         sizeOption(1024, [](Options &o, QSize size) { o.glyphs.cell = size; }),
+         withFont()},
+        {{s("proportional")},
+         Group::Characters,
+         nullptr,
+         "Each cell as wide as its glyph's advance (in whole bytes across, in the horizontal layout). Every glyph "
+         "table has the advances, NAME_widths.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.glyphs.proportional = true;
+             return std::nullopt;
+         },
+         withFont()},
+        {{s("missing")},
+         Group::Characters,
+         "rule",
+         "refuse (default: a character the font has no glyph for is an error) or blank (its cell stays empty).",
+         choice<bool>({{"refuse", false}, {"blank", true}}, [](Options &o, bool v) { o.glyphs.missingBlank = v; }),
+         withFont()},
+        {{s("index")},
+         Group::Characters,
+         "codes",
+         "What NAME_codes holds for each glyph, in the table's order, so firmware finds a character by searching "
+         "it: gb2312 (default; a character without a GB2312 code is refused) or unicode.",
+         choice<CodeIndex>({{"gb2312", CodeIndex::Gb2312}, {"unicode", CodeIndex::Unicode}},
+                           [](Options &o, CodeIndex v) { o.glyphs.index = v; }),
+         withFont()},
+        {{s("frames")},
+         Group::Frames,
+         nullptr,
+         "Every frame of an animated GIF, each composed as browsers show it (drawn over the picture so far, then its "
+         "disposal) and each down the whole road; with --name, c51 makes a table of a row a frame and the delays, "
+         "NAME_delays, in milliseconds.",
+         setFlag(&Options::frames)},
+        {{s("tile")},
+         Group::Frames,
+         "WxH",
+         "Cut the picture into tiles of W x H pixels, left to right and top to bottom, each a frame: a sprite "
+         "sheet. A picture of no whole number of tiles, or of more than 65535 tiles, is refused.",
+         sizeOption(int(Limits::maxSide), [](Options &o, QSize size) { o.tile = size; })},
+        {{s("compress")},
+         Group::Frames,
+         "method",
+         "packbits: each frame's bytes packed with PackBits (TIFF's), a frame alone so that it can be unpacked "
+         "alone; with --name, one array of them all and NAME_offsets, where each frame starts (and ends).",
+         choice<bool>({{"packbits", true}}, [](Options &o, bool v) { o.road.compress = v; }),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.road.encode.format == OutputFormat::Pbm || o.road.encode.format == OutputFormat::Png)
+                 return QStringLiteral("packs the display's bytes; pbm and png draw the picture");
+             return std::nullopt;
+         }},
+        {{s("picture-name")},
+         Group::Files,
+         "NAME",
+         "Name the picture NAME in the header comment (for -, standard input, which it names - otherwise).",
+         setText(&Options::pictureName),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.pictures.size() > 1)
+                 return QStringLiteral("names one picture, not a batch");
+             return std::nullopt;
+         }},
+        {{s("o"), s("output")},
+         Group::Files,
+         "FILE",
+         "Write to FILE, which is replaced only when the output is complete (default, or -: standard output, "
+         "written as the picture is read).",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             if (value.isEmpty())
+                 return QStringLiteral("needs a file name");
+             o.output = value == u"-" ? QString() : value;
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (!o.outputDir.isEmpty())
+                 return QStringLiteral("does not go with --output-dir");
+             return std::nullopt;
+         }},
+        {{s("output-dir")},
+         Group::Files,
+         "DIR",
+         "Convert every PICTURE, side by side on all cores, into DIR as its base name with the format's extension "
+         "(.a51, .c, .asm, .bin, .hex, .pbm, .png), a51, c51 and sdas arrays named after it too. A picture that fails "
+         "is named and "
+         "the others go on; the exit status is then 1.",
+         setText(&Options::outputDir)},
+        {{s("max-pixels")},
+         Group::Limits,
+         "N",
+         "Refuse a picture, a GIF frame, or the frames of --frames, --tile or --font together, of more than N "
+         "pixels decoded (every pixel a GIF frame declares, on the screen or off); default 1073741824 (2^30). No "
+         "side may pass 1048576 pixels, whatever N is.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const std::optional<std::int64_t> n = sizeFromText(value, false, Limits::maxSide * Limits::maxSide);
+             if (!n)
+                 return QStringLiteral("takes a number from 1 to %1, not '%2'")
+                     .arg(Limits::maxSide * Limits::maxSide)
+                     .arg(value);
+             o.limits.maxPixels = *n;
+             return std::nullopt;
+         }},
+        {{s("max-memory")},
+         Group::Limits,
+         "BYTES",
+         "The most memory the whole process may hold at once of what its input sizes: an interlaced GIF or PNG, a "
+         "progressive or multi-scan JPEG, a picture turned by --rotate or --flip vertical, standard input from a "
+         "pipe, an animation's picture, a band of tiles, the frames of --compress, several frames drawn as PBM or "
+         "PNG, a font and its glyphs' cells; a batch's pictures share it. BYTES may end in K, M or G; default 1G.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const std::optional<std::int64_t> n = sizeFromText(value, true, std::int64_t(1) << 50);
+             if (!n)
+                 return QStringLiteral("takes a number of bytes, which may end in K, M or G, not '%1'").arg(value);
+             o.limits.budget = std::make_shared<Budget>(*n);
+             return std::nullopt;
+         }},
+        {{s("verbose")},
+         Group::Information,
+         nullptr,
+         "Say on standard error how large the picture is, the format and the number of bytes. (An A51, C51 or sdas "
+         "table "
+         "of more than 64 KiB, more than one 8051 code bank holds, is warned of always.)",
+         setFlag(&Options::verbose)},
+        {{s("h"), s("help")}, Group::Information, nullptr, "Show this help.", {}},
+        {{s("v"), s("version")}, Group::Information, nullptr, "Show the version.", {}},
+    };
+    return table;
+}
+
+// The entries in the order of their groups, as --help lists them.
+QList<const Entry *> byGroup()
+{
+    QList<const Entry *> listed;
+    for (const Entry &entry : entries())
+        listed << &entry;
+    std::stable_sort(listed.begin(), listed.end(), [](const Entry *a, const Entry *b) { return a->group < b->group; });
+    return listed;
+}
