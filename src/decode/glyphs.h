@@ -76,7 +76,16 @@ public:
     bool bitmapFont() const;
 
 private:
-    struct Drawn;
+    // A glyph as FreeType drew it: its ink's coverage (0 to 255 a pixel, row by row), where that lies from the pen
+    // on the baseline, and the advance to the next glyph.
+    struct Drawn {
+        int left = 0;
+        int top = 0; // the ink's first row, above the baseline
+        int width = 0;
+        int height = 0;
+        int advance = 0;
+        std::vector<std::uint8_t> ink;
+    };
     // The character of glyph i, as comments and messages name it.
     QString characterOf(int i) const;
     GlyphSource();
