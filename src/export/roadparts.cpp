@@ -1,0 +1,88 @@
+#include "roadparts.h"
+
+#include "export/filesave.h"
+#include "export/packbits.h"
+#include "imaging/turn.h"
+
+#include <algorithm>
+
+bool turnsAQuarter(const RoadOptions &options)
+{
+    return options.rotate == 90 || options.rotate == 270;
+}
+
+PackOptions packingOf(const FrameSource &frames, const RoadOptions &options)
+{
+    PackOptions pack = options.pack;
+    pack.pad = pack.pad || frames.tight();
+    return pack;
+}
+
+namespace {
+
+// Frame i's sizes as turned and packed, before any of it is read; an error when the road refuses it.
+Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refusal *error)
+{
+    const QSize size = frames.size(i);
+    Geometry plan;
+    plan.width = turnsAQuarter(options) ? size.height() : size.width();
+    plan.height = turnsAQuarter(options) ? size.width() : size.height();
+    const Packer packer(packingOf(frames, options), options.pixel, plan.width);
+    if (!packer.fits()) {
+        *error = Refusal::of(turnsAQuarter(options) ? Refusal::Rule::MultipleTurned : Refusal::Rule::Multiple,
+                             frames.what(i), plan.width, 8 / traitsOf(options.pixel).bits);
+        return plan;
+    }
+    // White added to a whole byte across, or to a whole page down. The limits keep every side far below 2^31.
+    plan.packedWidth = packer.packedWidth();
+    plan.packedHeight = (plan.height + packer.unitRows() - 1) / packer.unitRows() * packer.unitRows();
+    plan.dataBytes = plan.frameBytes = std::int64_t(packer.unitBytes()) * (plan.packedHeight / packer.unitRows());
+    return plan;
+}
+
+} // namespace
+
+bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry> *plans, Reservation *held,
+                RoadResult *result)
+{
+    Geometry &g = result->geometry;
+    std::int64_t pixels = 0;
+    std::int64_t turned = 0;
+    std::int64_t sum = 0;
+    for (int i = 0; i < frames.count(); ++i) {
+        plans->append(planFrame(frames, i, options, &result->error));
+        if (!result->error.isEmpty())
+            return false;
+        const Geometry &p = plans->last();
+        turned = std::max(turned, TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip));
+        pixels += std::int64_t(p.width) * p.height;
+        g.width = std::max(g.width, p.width);
+        g.height = std::max(g.height, p.height);
+        g.packedWidth = std::max(g.packedWidth, p.packedWidth);
+        g.packedHeight = std::max(g.packedHeight, p.packedHeight);
+        g.frameBytes = std::max(g.frameBytes, p.frameBytes);
+        sum += p.frameBytes;
+    }
+    g.frames = int(plans->size());
+    g.dataBytes = frames.tight() ? sum : g.frameBytes * g.frames;
+    if (!options.limits.fitsPixels(pixels, Subject::Thing::Frames, &result->error))
+        return false;
+    if (turned > 0 && !options.limits.reserve(turned, Subject::Thing::TurnedPicture, held, &result->error))
+        return false;
+    const EncodeOptions &encode = options.encode;
+    if (encode.format == OutputFormat::IntelHex &&
+        encode.address + g.dataBytes + g.dataBytes / 128 + g.frames > (std::int64_t(1) << 32)) {
+        result->error = Refusal::of(Refusal::Rule::PastAddressing, {}, g.dataBytes, encode.address);
+        return false;
+    }
+    if (!options.compress)
+        return true;
+    // Packed frames are held until the last is done (at most a byte in 128 more than the bytes, and one a frame),
+    // with the frame being packed; their offsets count 32 bits.
+    const std::int64_t packedAtMost = g.dataBytes + g.dataBytes / 128 + g.frames;
+    if (packedAtMost >= std::int64_t(1) << 32) {
+        result->error = Refusal::of(Refusal::Rule::OffsetsPast, {}, g.dataBytes, std::int64_t(1) << 32);
+        return false;
+    }
+    return options.limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held, &result->error);
+}

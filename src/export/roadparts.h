@@ -1,0 +1,159 @@
+#pragma once
+
+// The road's parts that run once or per frame beside it: the plan of every frame's sizes, the sheet that PBM, PNG
+// and the preview draw several frames on, the output gathered into blocks, and the stage where the display's
+// bytes go (packed frames held until the last is done).
+
+#include "export/encoders.h"
+#include "export/filesave.h"
+#include "export/packbits.h"
+#include "export/road.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// Output is gathered and handed on in blocks of about this size.
+constexpr qsizetype blockBytes = 1 << 20;
+
+// Whether the turn is a quarter, which swaps the sides.
+bool turnsAQuarter(const RoadOptions &options);
+// How the frames' rows are packed: frames of their own sizes, one after the other, each row padded to whole bytes
+// (a cropped glyph is as wide as its ink).
+PackOptions packingOf(const FrameSource &frames, const RoadOptions &options);
+// Every frame's sizes, before any is read: the header and a table's declaration say them before the first
+// frame's data. What the road holds whole (the largest frame turned, the compressed frames) is reserved into
+// `held`. False, with the reason in the result, when the road refuses the frames.
+bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry> *plans, Reservation *held,
+                RoadResult *result);
+
+// Frames side by side, `columns` a row of the sheet, each at its place; for PBM, PNG and the preview.
+class Sheet {
+public:
+    Sheet(const QList<Geometry> &plans, int columns, int channels, std::uint8_t white)
+        : channels_(channels), columns_(std::max(columns, 1)), white_(white)
+    {
+        // In 64 bits: the frames side by side may pass any side a picture may have, and are refused for it.
+        std::int64_t x = 0;
+        for (int i = 0; i < plans.size(); ++i) {
+            if (i % columns_ == 0) {
+                bandTop_.append(height_);
+                bandHeight_.append(0);
+                x = 0;
+            }
+            at_.append({x, bandTop_.last()});
+            x += plans[i].packedWidth;
+            width_ = std::max(width_, x);
+            bandHeight_.last() = std::max<std::int64_t>(bandHeight_.last(), plans[i].packedHeight);
+            height_ = bandTop_.last() + bandHeight_.last();
+        }
+    }
+    std::int64_t width() const { return width_; }
+    std::int64_t height() const { return height_; }
+    std::int64_t bytes() const { return width_ * height_ * channels_; }
+    // Makes the sheet, all white, once its sides are checked and its bytes reserved.
+    void allocate() { levels_.assign(std::size_t(bytes()), white_); }
+    // Row y of frame i, `count` levels.
+    void put(int i, int y, const std::uint8_t *levels, int count)
+    {
+        const auto [x, top] = at_[i];
+        std::copy(levels, levels + std::size_t(count),
+                  levels_.begin() + std::ptrdiff_t(((top + y) * width_ + x) * channels_));
+    }
+    const std::uint8_t *row(std::int64_t y) const
+    {
+        return levels_.data() + std::size_t(y) * std::size_t(width_) * std::size_t(channels_);
+    }
+
+private:
+    int channels_;
+    int columns_;
+    std::uint8_t white_;
+    std::int64_t width_ = 0;
+    std::int64_t height_ = 0;
+    QList<std::int64_t> bandTop_, bandHeight_;
+    QList<std::pair<std::int64_t, std::int64_t>> at_;
+    std::vector<std::uint8_t> levels_;
+};
+
+// The output, gathered and handed to the sink in blocks.
+class Output {
+public:
+    Output(ByteSink &sink, RoadResult &result) : sink_(sink), result_(result) {}
+    QByteArray &block() { return block_; }
+    // Hands the block on when it is full (or, with `all`, whatever it holds); false after a failed write.
+    bool flush(bool all = false)
+    {
+        if (block_.isEmpty() || (!all && block_.size() < blockBytes))
+            return true;
+        result_.written = true;
+        const bool ok = sink_.write(block_.constData(), block_.size());
+        block_.resize(0); // keeping its memory: a fresh block would be faulted in page by page again
+        if (!ok)
+            result_.error = sink_.refusal();
+        return ok;
+    }
+
+private:
+    ByteSink &sink_;
+    RoadResult &result_;
+    QByteArray block_;
+};
+
+// Where the display's bytes go: the encoder as they come, or, compressed, a frame at a time into the packed
+// frames, which are encoded once all are done.
+class ByteStage {
+public:
+    ByteStage(Encoder &encoder, bool compress) : encoder_(encoder), compress_(compress) {}
+    void frameStart(const QString &label, QByteArray &out)
+    {
+        if (compress_)
+            labels_.append(label);
+        else
+            encoder_.frameStart(label, out);
+    }
+    void bytes(const std::uint8_t *data, int count, QByteArray &out)
+    {
+        if (compress_)
+            frame_.insert(frame_.end(), data, data + count);
+        else
+            encoder_.bytes(data, count, out);
+    }
+    void frameEnd(QByteArray &out)
+    {
+        if (!compress_)
+            return encoder_.frameEnd(out);
+        offsets_.append(std::uint32_t(packed_.size()));
+        packed_ += packBits(frame_.data(), std::int64_t(frame_.size()));
+        frame_.clear();
+    }
+    // Compressed: the frames, packed, one after the other, each after its label, through `encoder`.
+    bool writePacked(Encoder &encoder, Output &output)
+    {
+        for (qsizetype i = 0; i < offsets_.size(); ++i) {
+            encoder.frameStart(labels_[i], output.block());
+            const qsizetype end = i + 1 < offsets_.size() ? qsizetype(offsets_[i + 1]) : packed_.size();
+            for (qsizetype at = offsets_[i]; at < end; at += 4096) {
+                encoder.bytes(reinterpret_cast<const std::uint8_t *>(packed_.constData()) + at,
+                              int(std::min<qsizetype>(4096, end - at)), output.block());
+                if (!output.flush())
+                    return false;
+            }
+            encoder.frameEnd(output.block());
+        }
+        return true;
+    }
+    const QByteArray &packed() const { return packed_; }
+    QList<std::uint32_t> offsets() const { return offsets_ + QList<std::uint32_t>{std::uint32_t(packed_.size())}; }
+
+private:
+    Encoder &encoder_;
+    bool compress_;
+    QStringList labels_;
+    std::vector<std::uint8_t> frame_;
+    QByteArray packed_;
+    QList<std::uint32_t> offsets_;
+};
