@@ -12,11 +12,13 @@
 // - an offset to the pixels that lies inside the headers is taken to mean "right after them";
 // - a file whose pixels end before the last row is refused.
 
+#include "decode/bmprle.h"
 #include "decode/decoder.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -59,14 +61,6 @@ struct Channel {
     }
 };
 
-// Where an RLE stream's cursor stands: its byte, and the pixel it writes next (row s counted in stream order).
-struct RleCursor {
-    std::int64_t position = 0;
-    std::int64_t x = 0;
-    std::int64_t s = 0;
-    bool ended = false; // the end-of-bitmap escape, or past the last row
-};
-
 class BmpDecoder : public PictureDecoder {
 public:
     const char *format() const override { return "bmp"; }
@@ -85,17 +79,6 @@ private:
     // The stream row that holds picture row y.
     std::int64_t streamRow(std::int64_t y) const { return bottomUp_ ? height_ - 1 - y : y; }
 
-    // Steps an RLE cursor through the stream until it reaches stream row `stopRow` or the stream ends. With
-    // `block`, the indices of stream rows [blockFirst, blockFirst + blockRows) are written into it. False when
-    // the data runs out before the stream is whole.
-    bool walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow, std::uint8_t *block, std::int64_t blockFirst);
-    bool indexRle(Refusal *why);
-    static Refusal cutShortRle()
-    {
-        return Refusal(Refusal::Rule::CutShort, Subject::Thing::CompressedPixels).in("BMP");
-    }
-    bool decodeRleBlock(std::int64_t block);
-
     std::unique_ptr<ByteSource> source_;
     int bits_ = 0;
     int compression_ = Rgb;
@@ -107,15 +90,7 @@ private:
     Channel red_, green_, blue_, alphaChannel_;
     std::vector<unsigned char> stored_; // one stored row
 
-    // RLE: the stream is decoded a block of rows at a time, from the cursor recorded where it entered the block.
-    struct Checkpoint {
-        std::int64_t block;
-        RleCursor cursor;
-    };
-    std::int64_t blockRows_ = 64;
-    std::vector<Checkpoint> checkpoints_;
-    std::vector<std::uint8_t> blockIndices_;
-    std::int64_t decodedBlock_ = -1;
+    std::optional<RleStream> rle_; // RLE4 and RLE8
 };
 
 bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
@@ -124,7 +99,7 @@ bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     if (!readHeader(limits, why))
         return false;
     if (compression_ == Rle4 || compression_ == Rle8)
-        return indexRle(why);
+        return rle_.emplace(*source_, dataStart_, width_, height_, compression_ == Rle4).index(why);
     rowBytes_ = (width_ * bits_ + 31) / 32 * 4;
     if (rowBytes_ > (source_->size() - dataStart_) / height_) {
         // In 64 bits: the sides are within the limits, and the offset within 32 bits.
@@ -273,10 +248,10 @@ bool BmpDecoder::decodeRow(int y, QRgb *row)
 {
     const std::int64_t width = width_;
     if (compression_ == Rle4 || compression_ == Rle8) {
-        const std::int64_t s = streamRow(y);
-        if (s / blockRows_ != decodedBlock_ && !decodeRleBlock(s / blockRows_))
-            return false;
-        const std::uint8_t *indices = blockIndices_.data() + (s % blockRows_) * width;
+        Refusal why;
+        const std::uint8_t *indices = rle_->row(streamRow(y), &why);
+        if (!indices)
+            return fail(why);
         for (std::int64_t x = 0; x < width; ++x)
             row[x] = colours_[indices[x]];
         return true;
@@ -319,104 +294,6 @@ bool BmpDecoder::decodeRow(int y, QRgb *row)
         }
     }
     }
-    return true;
-}
-
-bool BmpDecoder::walkRle(ByteReader &in, RleCursor &cursor, std::int64_t stopRow, std::uint8_t *block,
-                         std::int64_t blockFirst)
-{
-    const bool four = compression_ == Rle4;
-    const std::int64_t width = width_;
-    const std::int64_t blockEnd = blockFirst + blockRows_;
-    const auto put = [&](std::int64_t x, std::uint8_t index) {
-        if (block && cursor.s >= blockFirst && cursor.s < blockEnd && x < width)
-            block[(cursor.s - blockFirst) * width + x] = index;
-    };
-    const auto pixel = [four](int i, int value) {
-        return std::uint8_t(four ? (i & 1 ? value & 0x0F : value >> 4) : value);
-    };
-    in.seek(cursor.position);
-    while (!cursor.ended && cursor.s < stopRow) {
-        const int count = in.byte();
-        if (count < 0)
-            return false;
-        if (count > 0) { // a run of `count` pixels
-            const int value = in.byte();
-            if (value < 0)
-                return false;
-            if (block)
-                for (int i = 0; i < count; ++i)
-                    put(cursor.x + i, pixel(i, value));
-            cursor.x += count;
-        } else {
-            const int escape = in.byte();
-            if (escape < 0)
-                return false;
-            if (escape == 0) { // end of line
-                cursor.x = 0;
-                if (++cursor.s >= height_)
-                    cursor.ended = true;
-            } else if (escape == 1) { // end of bitmap
-                cursor.ended = true;
-            } else if (escape == 2) { // a jump right and down, kept inside the picture
-                const int dx = in.byte();
-                const int dy = in.byte();
-                if (dx < 0 || dy < 0)
-                    return false;
-                cursor.x = std::min(cursor.x + dx, width - 1);
-                cursor.s = std::min(cursor.s + dy, height_ - 1);
-            } else { // `escape` literal pixels, padded to a 16-bit boundary
-                const int bytes = four ? (escape + 1) / 2 : escape;
-                int value = 0;
-                for (int i = 0; i < escape; ++i) {
-                    if (!four || !(i & 1)) {
-                        value = in.byte();
-                        if (value < 0)
-                            return false;
-                    }
-                    put(cursor.x + i, pixel(i, value));
-                }
-                if ((bytes & 1) && in.byte() < 0)
-                    return false;
-                cursor.x += escape;
-            }
-        }
-        cursor.position = in.position();
-    }
-    return !in.failed();
-}
-
-bool BmpDecoder::indexRle(Refusal *why)
-{
-    // Blocks of at most 4 MiB of indices. A checkpoint holds the cursor as it entered, or jumped past, the
-    // first row of its block; the blocks up to the next checkpoint start from it.
-    blockRows_ = std::clamp<std::int64_t>((std::int64_t(4) << 20) / width_, 1, 64);
-    ByteReader in(*source_);
-    RleCursor cursor;
-    cursor.position = dataStart_;
-    checkpoints_.push_back({0, cursor});
-    while (!cursor.ended) {
-        const std::int64_t block = cursor.s / blockRows_;
-        if (!walkRle(in, cursor, (block + 1) * blockRows_, nullptr, 0)) {
-            *why = in.failed() ? source_->refusal() : cutShortRle();
-            return false;
-        }
-        checkpoints_.push_back({block + 1, cursor});
-    }
-    return true;
-}
-
-bool BmpDecoder::decodeRleBlock(std::int64_t block)
-{
-    const auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), block,
-                                        [](std::int64_t b, const Checkpoint &c) { return b < c.block; });
-    RleCursor cursor = std::prev(after)->cursor;
-    blockIndices_.assign(std::size_t(blockRows_ * width_), 0); // what the stream skips has index 0
-    const std::int64_t first = block * blockRows_;
-    ByteReader in(*source_);
-    if (!walkRle(in, cursor, first + blockRows_, blockIndices_.data(), first))
-        return fail(in.failed() ? source_->refusal() : cutShortRle());
-    decodedBlock_ = block;
     return true;
 }
 
