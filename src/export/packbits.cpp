@@ -33,23 +33,3 @@ QByteArray packBits(const std::uint8_t *data, std::int64_t count)
     }
     return out;
 }
-
-bool unpackBits(const QByteArray &packed, QByteArray *bytes, std::int64_t limit)
-{
-    bytes->clear();
-    for (qsizetype i = 0; i < packed.size();) {
-        const int n = quint8(packed[i++]);
-        if (n == 128)
-            continue;
-        const qsizetype length = n < 128 ? n + 1 : 257 - n;
-        if (bytes->size() + length > limit || (n < 128 ? i + length : i + 1) > packed.size())
-            return false;
-        if (n < 128) {
-            bytes->append(packed.constData() + i, length);
-            i += length;
-        } else {
-            bytes->append(length, packed[i++]);
-        }
-    }
-    return true;
-}

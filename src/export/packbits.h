@@ -9,7 +9,3 @@
 // repeats, everything else as literals of up to 128 bytes, so the output is at most one byte in 128 larger than
 // the input.
 QByteArray packBits(const std::uint8_t *data, std::int64_t count);
-
-// The bytes `packed` stands for; false, when it ends inside a literal or a repeat, or when it would make more
-// than `limit` bytes.
-bool unpackBits(const QByteArray &packed, QByteArray *bytes, std::int64_t limit);

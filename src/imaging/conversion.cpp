@@ -9,11 +9,6 @@ static inline bool whiteByBytes(unsigned r, unsigned g, unsigned b)
     return (r + g + b + (g >> 7) > 549) | (g >= 244);
 }
 
-bool convertsToWhite(Colour c)
-{
-    return whiteByBytes(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
 void convertRow(QRgb *pixels, int width, QRgb white, QRgb black)
 {
     for (int x = 0; x < width; ++x) {

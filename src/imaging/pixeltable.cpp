@@ -5,13 +5,6 @@ PixelTable::PixelTable(int width, int height, Reservation held)
 {
 }
 
-std::uint8_t PixelTable::packedByte(int c, int y) const
-{
-    std::uint8_t byte = 0;
-    packRow(row(y) + 8 * c, 8, &byte);
-    return byte;
-}
-
 void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries)
 {
     const QRgb black = rgbFromColour(blackcolor) & 0xFFFFFF;

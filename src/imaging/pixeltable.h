@@ -24,14 +24,8 @@ public:
     int height() const { return height_; }
     bool isEmpty() const { return cells_.empty(); }
 
-    std::uint8_t at(int x, int y) const { return cells_[std::size_t(y) * std::size_t(width_) + std::size_t(x)]; }
     std::uint8_t *row(int y) { return cells_.data() + std::size_t(y) * std::size_t(width_); }
     const std::uint8_t *row(int y) const { return cells_.data() + std::size_t(y) * std::size_t(width_); }
-
-    // Bytes in a packed row: the width over 8.
-    int bytesPerRow() const { return width_ / 8; }
-    // Packed byte c of row y.
-    std::uint8_t packedByte(int c, int y) const;
 
 private:
     int width_ = 0;

@@ -23,7 +23,6 @@ public:
     // it shows it; the box takes the picture's size. The empty picture clears the box to its background and
     // leaves its size as it was.
     void setPicture(QImage picture, Reservation held = {});
-    bool hasPicture() const { return hasPicture_; }
 
     // Width and height of the inner area in pixels.
     double ScaleWidth() const { return pixels_.width(); }

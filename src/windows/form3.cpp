@@ -1,7 +1,7 @@
 #include "form3.h"
 
-#include "core/version.h"
 #include "core/twips.h"
+#include "windows/texts.h"
 
 #include <QPushButton>
 #include <QTextCursor>
@@ -10,35 +10,7 @@
 
 namespace {
 
-const QStringList paragraphs{
-    QStringLiteral("软件名称：Tessaline【图片数据生成器】"),
-    QStringLiteral("软件版本：V" TESSALINE_VERSION),
-    QStringLiteral("运行平台：Win9X/Win2000/WinXP"),
-    QStringLiteral("软件设计：Tessaline 开发组"),
-    QStringLiteral("e－mail：tessaline@example.org"),
-    QString(),
-    QStringLiteral("软件简介："),
-    QStringLiteral("    本软件是一款小巧的图片数据生成工具，主要面向单片机系统LCD显示图片或打印图片而设计。"
-                   "常见的字模提取工具虽然也能提取图片，但处理较大的图片时不够完整（点阵数据不全），"
-                   "而且只能生成C51和A51格式的文本数据，不能生成HEX文件，"
-                   "其数据只能和源程序一起编译，有些时候会耽误工作时间。"
-                   "为此设计了本软件——Tessaline【图片数据生成器】。"),
-    QStringLiteral(
-        "    Tessaline可以将黑白单色图片（支持BMP、JPEG、JPG、GIF等格式）转换为A51、C51、HEX等格式的数据文件。"
-        "数据生成的顺序为从上至下，从左到右。左上角象素对应第1个字节，右下脚对应最后一个字节。"
-        "软件要求图片宽度必须为8的整数倍。如果待处理的图片宽度不是8的整数倍，"
-        "需要先用图形编辑软件（如windows系统自带的画图程序）作预处理。"
-        "如果图片不是黑白单色图片，可以用“彩色>>黑白...”功能将图片转换为黑白图片，然后再导出数据或代码。"
-        "如果对“彩色>>黑白...”功能效果不满意，只好请您用图形编辑软件处理了。：）"
-        "另外，状态条中显示了鼠标点击的象素位置等信息，方便您的后继开发。"),
-};
-
 } // namespace
-
-QStringList Form3::aboutParagraphs()
-{
-    return paragraphs;
-}
 
 Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -65,11 +37,11 @@ void Form3::fillAboutText()
     QTextDocument *document = RTBox_about->document();
     document->clear();
     QTextCursor cursor(document);
-    for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+    for (std::size_t i = 0; i < Texts::about.size(); ++i) {
         if (i > 0)
             cursor.insertBlock();
         cursor.setBlockCharFormat(format);
-        cursor.insertText(paragraphs[i], format);
+        cursor.insertText(Texts::about[i].toString(), format);
     }
     RTBox_about->moveCursor(QTextCursor::Start);
 }

@@ -14,9 +14,6 @@ public:
 
     void Command1_Click();
 
-    // The stored about text, a paragraph an entry; shown in 10.5 pt 宋体 (or the system's Chinese font).
-    static QStringList aboutParagraphs();
-
     QTextBrowser *RTBox_about = nullptr;
     QPushButton *Command1 = nullptr;
 

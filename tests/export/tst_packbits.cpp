@@ -1,4 +1,5 @@
 #include "export/packbits.h"
+#include "support/models.h"
 
 #include <QRandomGenerator>
 #include <QTest>

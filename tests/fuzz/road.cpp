@@ -1,4 +1,5 @@
 #include "road.h"
+#include "support/models.h"
 
 #include "export/codewriters.h"
 #include "decode/animation.h"
@@ -71,20 +72,20 @@ QByteArray entriesOf(const QString &text, const QRegularExpression &entry)
 // The window's three writers over the table, checked; their code, A51, C51 and HEX, for the converter's check.
 std::array<GeneratedCode, 3> checkWriters(const PixelTable &table)
 {
-    const int bytesPerRow = table.bytesPerRow();
-    const std::int64_t count = std::int64_t(bytesPerRow) * table.height();
+    const int rowBytes = bytesPerRow(table);
+    const std::int64_t count = std::int64_t(rowBytes) * table.height();
     GeneratedCode hex = writeHex(table, {});
     require(hex.codebytes.size() == count, "HEX holds W x H / 8 bytes");
     require(hex.codelines.size() == table.height(), "HEX lists a line a row");
     static const QRegularExpression hexEntry(QStringLiteral("([0-9A-F]{2}) "));
     require(entriesOf(hex.codetext, hexEntry) == hex.codebytes, "the HEX listing equals the bytes");
     for (int y = 0; y < table.height(); ++y)
-        for (int c = 0; c < bytesPerRow; ++c)
-            require(quint8(hex.codebytes[qsizetype(y) * bytesPerRow + c]) == table.packedByte(c, y),
+        for (int c = 0; c < rowBytes; ++c)
+            require(quint8(hex.codebytes[qsizetype(y) * rowBytes + c]) == packedByte(table, c, y),
                     "byte y * B + c is P(c, y)");
 
     const CodeStamp stamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
-    const qsizetype lines = 4 + qsizetype(table.height()) * ((bytesPerRow + 15) / 16);
+    const qsizetype lines = 4 + qsizetype(table.height()) * ((rowBytes + 15) / 16);
     GeneratedCode a51 = writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {});
     GeneratedCode c51 = writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {});
     require(a51.codetext.count(QStringLiteral("\r\n")) == lines, "A51 has 4 + H * ceil(B / 16) lines");

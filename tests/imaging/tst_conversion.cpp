@@ -3,6 +3,7 @@
 #include "imaging/conversion.h"
 #include "imaging/pixeltable.h"
 #include "picture/picturesurface.h"
+#include "support/models.h"
 #include "support/testpictures.h"
 
 #include <QTest>
@@ -49,7 +50,10 @@ void tst_Conversion::threshold()
 {
     QFETCH(Colour, colour);
     QFETCH(bool, white);
-    QCOMPARE(convertsToWhite(colour), white);
+    QRgb pixel = rgbFromColour(colour);
+    convertRow(&pixel, 1, rgbFromColour(whiteColour), rgbFromColour(blackColour));
+    QCOMPARE(pixel == rgbFromColour(whiteColour), white);
+    QCOMPARE(convertsToWhite(colour), white); // and the written rule agrees
 }
 
 void tst_Conversion::convertsInPlaceRowByRow()
@@ -65,8 +69,8 @@ void tst_Conversion::convertsInPlaceRowByRow()
     surface.setPicture(picture);
     convertToBlackAndWhite(surface, whiteColour, blackColour, {});
     const PixelTable table = readPixelTable(surface, blackColour, {});
-    QCOMPARE(int(table.packedByte(0, 0)), 0b01011010);
-    QCOMPARE(int(table.packedByte(0, 1)), 0b01011010); // the reversed row reads the same
+    QCOMPARE(int(packedByte(table, 0, 0)), 0b01011010);
+    QCOMPARE(int(packedByte(table, 0, 1)), 0b01011010); // the reversed row reads the same
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 8; ++x)
             QVERIFY(surface.Point(x, y) == whiteColour || surface.Point(x, y) == blackColour);
@@ -103,19 +107,20 @@ void tst_Conversion::progressAndEveryColourByTheRule()
     QCOMPARE(texts, expected);
 }
 
-// The test in its written form, G' and B' rounded half to even, against the integer form the program uses,
-// over all 2^24 colours.
+// The test in its written form, G' and B' rounded half to even, against the program's row conversion, over all
+// 2^24 colours, a row of every red for each green and blue.
 void tst_Conversion::everyColourByTheFormula()
 {
+    const QRgb white = rgbFromColour(whiteColour), black = rgbFromColour(blackColour);
+    QRgb row[256];
     for (int g = 0; g < 256; ++g) {
-        const double green = roundHalfEven(double(g << 8) / 255.0);
         for (int b = 0; b < 256; ++b) {
-            const double blue = roundHalfEven(double(b << 16) / 65535.0);
-            for (int r = 0; r < 256; ++r) {
-                const bool white = r + green + blue > 549 || green > 244;
-                if (convertsToWhite(Colour(r | g << 8 | b << 16)) != white)
+            for (int r = 0; r < 256; ++r)
+                row[r] = qRgb(r, g, b);
+            convertRow(row, 256, white, black);
+            for (int r = 0; r < 256; ++r)
+                if ((row[r] == white) != convertsToWhite(Colour(r | g << 8 | b << 16)))
                     QFAIL(qPrintable(QStringLiteral("r %1 g %2 b %3").arg(r).arg(g).arg(b)));
-            }
         }
     }
 }

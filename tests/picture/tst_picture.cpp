@@ -1,5 +1,6 @@
 #include "picture/picture.h"
 #include "picture/picturesurface.h"
+#include "support/models.h"
 #include "support/testpictures.h"
 
 #include <QTemporaryDir>
@@ -66,11 +67,11 @@ void tst_Picture::emptyPictureKeepsTheBoxSize()
 {
     PictureSurface surface;
     QCOMPARE(surface.ScaleWidth(), 400.0);
-    QVERIFY(!surface.hasPicture());
+    QVERIFY(!showsPicture(surface));
     surface.setPicture(solid(64, 400, qRgb(0, 0, 0)));
-    QVERIFY(surface.hasPicture());
+    QVERIFY(showsPicture(surface));
     surface.setPicture(QImage());
-    QVERIFY(!surface.hasPicture());
+    QVERIFY(!showsPicture(surface));
     QCOMPARE(surface.ScaleWidth(), 64.0);
     QCOMPARE(surface.ScaleHeight(), 400.0);
     QCOMPARE(surface.Point(0, 0), whiteColour);
