@@ -74,13 +74,7 @@ private slots:
 void tst_CodeWriters::a51WorkedExample()
 {
     const GeneratedCode code = writeA51(tableOf(workedExample()), examplePath, exampleStamp, {});
-    QCOMPARE(code.codetext,
-             QStringLiteral(";----  图片文件来自：【C:\\pic\\t.bmp】  ----\r\n"
-                            ";----  图片宽度：16     图片高度：2  ----\r\n"
-                            ";----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----\r\n"
-                            ";----  本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION "自动生成！  ----\r\n"
-                            "DB   081H, 0FFH\r\n"
-                            "DB   000H, 00AH\r\n"));
+    QCOMPARE(code.codetext, workedExampleText(false, examplePath));
     QCOMPARE(code.codelines,
              (QStringList{QStringLiteral("DB   081H, 0FFH\r\n"), QStringLiteral("DB   000H, 00AH\r\n")}));
     QVERIFY(code.codebytes.isEmpty());
@@ -89,13 +83,7 @@ void tst_CodeWriters::a51WorkedExample()
 void tst_CodeWriters::c51WorkedExample()
 {
     const GeneratedCode code = writeC51(tableOf(workedExample()), examplePath, exampleStamp, {});
-    QCOMPARE(code.codetext, QStringLiteral("/*----  图片文件来自：【C:\\pic\\t.bmp】  ----*/\r\n"
-                                           "/*----  图片宽度：16     图片高度：2  ----*/\r\n"
-                                           "/*----  本数据文件建立日期：2002-11-15;  建立时间：14:05:09  ----*/\r\n"
-                                           "/*----  本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION
-                                           "自动生成！  ----*/\r\n"
-                                           "0x81, 0xFF, \r\n"
-                                           "0x00, 0x0A, \r\n"));
+    QCOMPARE(code.codetext, workedExampleText(true, examplePath));
     QCOMPARE(code.codelines, (QStringList{QStringLiteral("0x81, 0xFF, \r\n"), QStringLiteral("0x00, 0x0A, \r\n")}));
 }
 

@@ -1,5 +1,7 @@
 #include "testpictures.h"
 
+#include "core/version.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -155,6 +157,22 @@ QImage workedExample()
     return fromRows({QStringLiteral("#......#"
                                     "########"),
                      QStringLiteral("............#.#.")});
+}
+
+QString workedExampleHeader(bool c51, const QString &picfile)
+{
+    const QString open = c51 ? QStringLiteral("/*----  ") : QStringLiteral(";----  ");
+    const QString close = c51 ? QStringLiteral("  ----*/\r\n") : QStringLiteral("  ----\r\n");
+    return open + QStringLiteral("图片文件来自：【") + picfile + QStringLiteral("】") + close + open +
+           QStringLiteral("图片宽度：16     图片高度：2") + close + open +
+           QStringLiteral("本数据文件建立日期：2002-11-15;  建立时间：14:05:09") + close + open +
+           QStringLiteral("本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION "自动生成！") + close;
+}
+
+QString workedExampleText(bool c51, const QString &picfile)
+{
+    return workedExampleHeader(c51, picfile) + (c51 ? QStringLiteral("0x81, 0xFF, \r\n0x00, 0x0A, \r\n")
+                                                    : QStringLiteral("DB   081H, 0FFH\r\nDB   000H, 00AH\r\n"));
 }
 
 QByteArray encodeBmp(const QImage &image, int bitsPerPixel, RowOrder order, BmpCompression compression)

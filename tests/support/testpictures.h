@@ -21,6 +21,10 @@ QImage solid(int width, int height, QRgb colour);
 
 // 16 x 2: row 0 has pixels 0 and 7 and 8 to 15 black, row 1 pixels 12 and 14. Packs to 81 FF / 00 0A.
 QImage workedExample();
+// Its header lines as the window and the converter write them for `picfile`, dated 2002-11-15 14:05:09, in A51
+// or (`c51`) C51; and the whole text, the header and then its two rows.
+QString workedExampleHeader(bool c51, const QString &picfile);
+QString workedExampleText(bool c51, const QString &picfile);
 
 enum class RowOrder { BottomUp, TopDown };
 enum class BmpCompression { None, Rle8 };
