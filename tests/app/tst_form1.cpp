@@ -36,11 +36,8 @@ class tst_Form1 : public QObject {
 private slots:
     void initTestCase();
     void controlsAndStartValues();
-    void startWithoutArgument();
-    void startWithPicture();
-    void startWithNarrowPicture();
-    void startWithUnreadablePicture();
-    void startWithPictureTooLarge();
+    void startUp_data();
+    void startUp();
     void commandLineIsOnePath();
     void importCancelled();
     void importAccepted();
@@ -123,100 +120,66 @@ void tst_Form1::controlsAndStartValues()
                                       form.Option_a51, form.Cmd_outputcode, form.Cmd_about, form.Cmd_exit}));
 }
 
-void tst_Form1::startWithoutArgument()
+void tst_Form1::startUp_data()
 {
-    ScriptedPlatform platform;
-    Form1 form(platform);
-    form.Form_Load();
-    QCOMPARE(form.statusText(1), ready);
-    QCOMPARE(form.formGeometry.Width(), 8475.0f);
-    QCOMPARE(form.formGeometry.Height(), 5460.0f);
-    QCOMPARE(form.formGeometry.Left(), (19200.0f - 8475) / 2);
-    QCOMPARE(form.formGeometry.Top(), (15360.0f - 5460) / 2);
-    QCOMPARE(form.formGeometry.frameLeft(), 6300.0f);
-    QCOMPARE(form.formGeometry.frameTop(), 1425.0f);
-    QVERIFY(form.picfile.isEmpty());
-    QVERIFY(!form.Timer_formfresh->isActive());
-    QVERIFY(!form.cmdlinepic);
-    QVERIFY(platform.messages.isEmpty());
+    QTest::addColumn<QString>("argument"); // a picture of the size named, "missing", or none
+    QTest::addColumn<QSize>("usable");     // the screen's usable pixels
+    QTest::addColumn<QString>("message");  // the one message box, or none; %1 the path
+    QTest::addColumn<bool>("kept");        // the picture shown, and named by picfile, after the first fit
+    QTest::addColumn<float>("width");      // the window's width after the first fit, in twips
+    const QSize screen(1280, 1024);
+    QTest::newRow("no argument: the default layout") << QString() << screen << QString() << false << 8475.0f;
+    QTest::newRow("128 x 320: fitted at the first tick")
+        << QStringLiteral("128x320") << screen << QString() << true << 15.0f * 128 + 2475;
+    QTest::newRow("100 wide: refused by width")
+        << QStringLiteral("100x320") << screen << widthMessage << false << 8475.0f;
+    QTest::newRow("missing: the default picture stays")
+        << QStringLiteral("missing") << screen << QStringLiteral("无法读取图片文件：【%1】") << false << 8475.0f;
+    QTest::newRow("640 x 2000 on 1024 x 768: too large")
+        << QStringLiteral("640x2000") << QSize(1024, 768) << Texts::tooLarge.toString() << false << 8475.0f;
 }
 
-void tst_Form1::startWithPicture()
+void tst_Form1::startUp()
 {
+    QFETCH(QString, argument);
+    QFETCH(QSize, usable);
+    QFETCH(QString, message);
+    QFETCH(bool, kept);
+    QFETCH(float, width);
     ScriptedPlatform platform;
-    platform.arguments = picture(QStringLiteral("p128.bmp"), solid(128, 320, qRgb(0, 0, 0)));
+    platform.usable = QRectF(0, 0, usable.width() * 15, usable.height() * 15);
+    const QSize size = QSize(argument.section(u'x', 0, 0).toInt(), argument.section(u'x', 1).toInt());
+    if (argument == u"missing")
+        platform.arguments = dir.filePath(QStringLiteral("missing.bmp"));
+    else if (!argument.isEmpty())
+        platform.arguments = picture(argument + QStringLiteral(".bmp"), solid(size.width(), size.height(), 0));
     Form1 form(platform);
-    form.Form_Load();
-    QCOMPARE(form.picfile, platform.arguments);
-    QVERIFY(form.cmdlinepic);
-    QVERIFY(form.Timer_formfresh->isActive());
-    QVERIFY(!form.formfreshed);
-    QCOMPARE(form.formGeometry.Width(), 8475.0f); // not fitted before the first tick
-
-    form.Timer_formfresh_Timer();
-    QVERIFY(form.formfreshed);
-    QVERIFY(!form.Timer_formfresh->isActive());
-    QVERIFY(!form.cmdlinepic);
-    QCOMPARE(form.picfile, platform.arguments);
-    QCOMPARE(form.loadfile, platform.arguments);
-    QCOMPARE(form.formGeometry.Width(), 15.0f * 128 + 2475);
-    QCOMPARE(form.formGeometry.Height(), 15.0f * 320 + 960);
-    QCOMPARE(form.PicBOX->surface().ScaleWidth(), 128.0);
-}
-
-void tst_Form1::startWithNarrowPicture()
-{
-    ScriptedPlatform platform;
-    platform.arguments = picture(QStringLiteral("p100.bmp"), solid(100, 320, qRgb(0, 0, 0)));
-    Form1 form(platform);
-    bool shownDuringMessage = true;
+    bool shownDuringMessage = false;
     platform.whileMessageShown = [&](const ScriptedPlatform::Message &) { shownDuringMessage = form.isVisible(); };
     form.Form_Load();
-    QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text, widthMessage);
-    QCOMPARE(platform.messages[0].title, title);
-    QVERIFY(platform.messages[0].icon == MessageIcon::Information);
-    QVERIFY(!shownDuringMessage);
-    QVERIFY(!showsPicture(form.PicBOX->surface()));
-    QCOMPARE(form.PicBOX->surface().Width(), 6060.0f);
-    QCOMPARE(form.PicBOX->surface().Height(), 4560.0f);
-    QVERIFY(form.picfile.isEmpty());
-
-    form.Timer_formfresh_Timer(); // the refused path is never taken over
-    QVERIFY(form.picfile.isEmpty());
-    QCOMPARE(form.formGeometry.Width(), 8475.0f);
-    QCOMPARE(form.formGeometry.frameLeft(), 6300.0f);
-}
-
-void tst_Form1::startWithUnreadablePicture()
-{
-    ScriptedPlatform platform;
-    platform.arguments = dir.filePath(QStringLiteral("missing.bmp"));
-    Form1 form(platform);
-    form.Form_Load();
+    QCOMPARE(form.formGeometry.Width(), 8475.0f); // not fitted before the first tick
+    QCOMPARE(form.Timer_formfresh->isActive(), !platform.arguments.isEmpty());
     form.Timer_formfresh_Timer();
-    QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text,
-             QStringLiteral("无法读取图片文件：【") + platform.arguments + QStringLiteral("】"));
-    QCOMPARE(platform.messages[0].title, title);
-    QVERIFY(form.picfile.isEmpty());
-    QVERIFY(showsPicture(form.PicBOX->surface())); // the default picture stays
-    QCOMPARE(form.PicBOX->surface().ScaleWidth(), 400.0);
-}
-
-void tst_Form1::startWithPictureTooLarge()
-{
-    ScriptedPlatform platform;
-    platform.usable = QRectF(0, 0, 1024 * 15, 768 * 15);
-    platform.arguments = picture(QStringLiteral("tall.bmp"), solid(640, 2000, qRgb(0, 0, 0)));
-    Form1 form(platform);
-    form.Form_Load();
-    QCOMPARE(form.picfile, platform.arguments);
-    form.Timer_formfresh_Timer();
-    QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text, Texts::tooLarge.toString());
-    QVERIFY(form.picfile.isEmpty()); // not brought back by the take-over
-    QVERIFY(!showsPicture(form.PicBOX->surface()));
+    QCOMPARE(platform.messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(platform.messages[0].text, message.arg(platform.arguments));
+        QCOMPARE(platform.messages[0].title, title);
+        QVERIFY(platform.messages[0].icon == MessageIcon::Information);
+        QVERIFY(!shownDuringMessage);
+    }
+    QCOMPARE(form.picfile, kept ? platform.arguments : QString()); // a refused path is never taken over
+    QVERIFY(!form.cmdlinepic);
+    QCOMPARE(form.formGeometry.Width(), width);
+    // The default picture stays where nothing was loaded; a refused picture leaves the box empty, 6060 twips.
+    QCOMPARE(showsPicture(form.PicBOX->surface()), kept || argument.isEmpty() || argument == u"missing");
+    if (kept) {
+        QCOMPARE(form.loadfile, platform.arguments);
+        QCOMPARE(form.formGeometry.Height(), 15.0f * size.height() + 960);
+        QCOMPARE(form.PicBOX->surface().ScaleWidth(), double(size.width()));
+    } else {
+        QCOMPARE(form.formGeometry.frameLeft(), 6300.0f);
+        QCOMPARE(form.formGeometry.frameTop(), 1425.0f);
+    }
 }
 
 void tst_Form1::commandLineIsOnePath()
