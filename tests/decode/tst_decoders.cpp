@@ -164,6 +164,9 @@ void tst_Decoders::refusesWhatIsNotAPicture_data()
     QByteArray zero = encodeBmp(pattern(2), 24).left(54);
     zero.replace(18, 8, QByteArray(8, '\0'));
     QTest::newRow("0 x 0 BMP") << zero << Rule::NoPixels;
+    QByteArray narrow = encodeBmp(pattern(2), 24).left(54);
+    narrow.replace(18, 4, QByteArray(4, '\0')); // 0 wide, 2 high
+    QTest::newRow("0 x 2 BMP") << narrow << Rule::NoPixels;
     QTest::newRow("BMP cut inside its info header") << encodeBmp(pattern(2), 24).left(40) << Rule::HeaderIncomplete;
     QTest::newRow("GIF without a frame") << encodeGif({}) << Rule::NoPicture;
 }

@@ -113,6 +113,10 @@ void tst_Quantiser::greyAndColourLevels()
     const std::uint8_t eights[2] = {8, 8};
     bayer.row(eights, levels);
     QCOMPARE(QByteArray(reinterpret_cast<char *>(levels), 2), QByteArray("\x01\x00", 2));
+    // rgb332 ordered, each pixel's three channels its own: (0, 85, 170) with offset 247, (255, 100, 8) with 119.
+    Quantiser colours(Dither::Bayer4, 2, 3, {7, 7, 3});
+    colours.row(values, levels);
+    QCOMPARE(QByteArray(reinterpret_cast<char *>(levels), 6), QByteArray("\x00\x03\x02\x07\x03\x00", 6));
 }
 
 QTEST_GUILESS_MAIN(tst_Quantiser)
