@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace {
 
 // An option that chooses among named values (case ignored).
@@ -398,11 +400,16 @@ const QList<Entry> &entries()
          nullptr,
          "Draw the picture as the display shows it on standard error, two pixel rows a line in half blocks, black "
          "pixels drawn; scaled down by whole factors to fit COLUMNS (else 80), in greys as light as each cell's "
-         "share of white.",
+         "share of white. Grey, colour and scaled cells are drawn in terminal colours only where standard error is "
+         "a terminal (or CLICOLOR_FORCE is set) and NO_COLOR is not; elsewhere (a file, a pipe, a build log) in "
+         "plain half blocks, a cell drawn where it is darker than mid-grey.",
          [](Options &o, const QString &) -> std::optional<QString> {
              bool ok = false;
              const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
              o.road.previewColumns = ok && columns > 0 ? columns : 80;
+             const QByteArray forced = qgetenv("CLICOLOR_FORCE");
+             o.road.previewColour = qEnvironmentVariableIsEmpty("NO_COLOR") &&
+                                    (::isatty(STDERR_FILENO) || (!forced.isEmpty() && forced != "0"));
              o.road.preview = [](const QString &line) { writeLine(line); };
              return std::nullopt;
          }},

@@ -1,6 +1,7 @@
 #include "preview.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -13,9 +14,10 @@ int scaleFactor(std::int64_t width, std::int64_t columns)
 
 } // namespace
 
-TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, std::function<void(const QString &)> out)
+TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, bool colour,
+                                 std::function<void(const QString &)> out)
     : width_(width), factor_(scaleFactor(width, columns)), traits_(traitsOf(pixel)),
-      shaded_(!traits_.mono() || factor_ > 1), out_(std::move(out)),
+      shaded_(!traits_.mono() || factor_ > 1), colour_(colour), out_(std::move(out)),
       cells_(std::size_t((width + factor_ - 1) / factor_) * (traits_.channels == 3 ? 3 : 1)), upper_(cells_.size())
 {
     if (factor_ > 1)
@@ -51,18 +53,33 @@ QString TerminalPreview::line(const std::vector<std::uint64_t> &upper, const std
         }
         return text;
     }
-    // Each cell the mean of its square; a cell of the last, short column of cells counts only its pixels.
+    // Each cell the mean of its square; a cell of the last, short column of cells counts only its pixels. Below
+    // the last row: the terminal's white.
     const std::size_t channels = std::size_t(traits_.channels);
     const std::size_t cells = upper.size() / channels;
-    QString text;
-    const auto colour = [&](const std::vector<std::uint64_t> *sums, std::size_t cell) {
-        if (!sums) // below the last row: the terminal's white
-            return QStringLiteral("255;255;255");
+    const auto mean = [&](const std::vector<std::uint64_t> *sums, std::size_t cell) {
+        std::array<std::uint64_t, 3> rgb{255, 255, 255};
+        if (!sums)
+            return rgb;
         const std::uint64_t across = std::uint64_t(std::min(factor_, width_ - int(cell) * factor_));
         const std::uint64_t pixels = across * std::uint64_t(factor_);
-        const auto mean = [&](std::size_t c) { return ((*sums)[cell * channels + c] + pixels / 2) / pixels; };
-        return channels == 3 ? QStringLiteral("%1;%2;%3").arg(mean(0)).arg(mean(1)).arg(mean(2))
-                             : QStringLiteral("%1;%1;%1").arg(mean(0));
+        for (std::size_t c = 0; c < 3; ++c)
+            rgb[c] = ((*sums)[cell * channels + std::min(c, channels - 1)] + pixels / 2) / pixels;
+        return rgb;
+    };
+    QString text;
+    if (!colour_) { // half blocks: a cell darker than mid-grey drawn, by its luminance
+        const auto dark = [&](const std::vector<std::uint64_t> *sums, std::size_t cell) {
+            const std::array<std::uint64_t, 3> rgb = mean(sums, cell);
+            return 299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2] < 128 * 1000;
+        };
+        for (std::size_t cell = 0; cell < cells; ++cell)
+            text += dark(&upper, cell) ? (dark(lower, cell) ? u'█' : u'▀') : (dark(lower, cell) ? u'▄' : u' ');
+        return text;
+    }
+    const auto colour = [&](const std::vector<std::uint64_t> *sums, std::size_t cell) {
+        const std::array<std::uint64_t, 3> rgb = mean(sums, cell);
+        return QStringLiteral("%1;%2;%3").arg(rgb[0]).arg(rgb[1]).arg(rgb[2]);
     };
     for (std::size_t cell = 0; cell < cells; ++cell)
         text += QStringLiteral("\x1b[38;2;%1m\x1b[48;2;%2m▀").arg(colour(&upper, cell), colour(lower, cell));

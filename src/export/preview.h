@@ -9,13 +9,15 @@
 #include <vector>
 
 // The picture as the display shows it, drawn for a terminal: a character holds two pixel rows. Mono is drawn
-// in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour in 24-bit terminal colours, the
-// upper half block in the upper pixel's colour over the lower's. A picture wider than `columns` is scaled down
-// by the smallest whole factor that fits, and says so on its first line; a scaled cell is the mean of its
+// in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour, where the terminal takes colours,
+// in 24-bit terminal colours, the upper half block in the upper pixel's colour over the lower's, and otherwise
+// in half blocks too, a cell drawn where it is darker than mid-grey. A picture wider than `columns` is scaled
+// down by the smallest whole factor that fits, and says so on its first line; a scaled cell is the mean of its
 // square, mono too (a grey as light as the share of its white pixels), so a half-black area looks half black.
 class TerminalPreview {
 public:
-    TerminalPreview(int width, int columns, PixelFormat pixel, std::function<void(const QString &line)> out);
+    TerminalPreview(int width, int columns, PixelFormat pixel, bool colour,
+                    std::function<void(const QString &line)> out);
 
     // The next row: `width` pixels of the tone stage's levels (mono: 1 for black).
     void addRow(const std::uint8_t *levels);
@@ -30,7 +32,8 @@ private:
     int width_;
     int factor_;
     PixelFormatTraits traits_;
-    bool shaded_; // drawn in terminal colours: grey and colour, and mono scaled down
+    bool shaded_; // cells of means: grey and colour, and mono scaled down
+    bool colour_; // drawn in terminal colours
     std::function<void(const QString &)> out_;
     // The cell row being gathered: mono, whether any pixel is black; colour, the sums of the widened channels.
     std::vector<std::uint64_t> cells_;

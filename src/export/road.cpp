@@ -160,7 +160,7 @@ bool Road::plan()
         if (several && !layout_.previewsSheet)
             options_.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
         preview_.emplace(sheetPreview_ ? int(sheet_->width()) : plans_.first().packedWidth, options_.previewColumns,
-                         options_.pixel, options_.preview);
+                         options_.pixel, options_.previewColour, options_.preview);
     }
     return true;
 }

@@ -29,6 +29,7 @@ struct RoadOptions {
     // wide at most.
     std::function<void(const QString &line)> preview;
     int previewColumns = 80;
+    bool previewColour = true; // grey and colour previewed in terminal colours, else in half blocks
     // When set, called with the rows of the first frame done: 0 once the header is written, then after each row,
     // everything before it handed to the sink first. The window's progress, and its text a row at a time.
     std::function<void(int rowsDone)> rowsDone;

@@ -325,6 +325,20 @@ void tst_CliDisplays::preview()
     const Run full = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
     QCOMPARE(full.exitCode, 0);
     QCOMPARE(full.err, QStringLiteral("▀       \n        \n        \n        \n"));
+    // Scaled cells and colours: in plain half blocks into a pipe, and with NO_COLOR, whatever is forced.
+    qputenv("COLUMNS", "4");
+    for (const char *environment : {"", "NO_COLOR"}) {
+        qputenv("CLICOLOR_FORCE", *environment ? "1" : "");
+        if (*environment)
+            qputenv(environment, "1");
+        const Run plain =
+            run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
+                 picture(QStringLiteral("half.bmp"),
+                         encodeBmp(fromRows({QStringLiteral("####...."), QStringLiteral("###.....")}), 24))});
+        QCOMPARE(plain.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀▀  \n"));
+        qunsetenv("NO_COLOR");
+    }
+    qputenv("CLICOLOR_FORCE", "1"); // the colour cases below: standard error is a pipe here
     qputenv("COLUMNS", "4");
     const Run scaled = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
     qunsetenv("COLUMNS");
@@ -383,6 +397,7 @@ void tst_CliDisplays::preview()
              QStringLiteral("(scaled down 2 times to fit 2 columns)\n"
                             "\x1b[38;2;128;128;0m\x1b[48;2;255;255;255m▀\x1b[38;2;0;0;255m\x1b[48;2;255;255;255m▀"
                             "\x1b[0m\n"));
+    qunsetenv("CLICOLOR_FORCE");
 }
 
 QTEST_GUILESS_MAIN(tst_CliDisplays)
