@@ -15,6 +15,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 bool isMono(const Options &o)
@@ -201,6 +203,12 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
             return usageError(QStringLiteral("the picture ") + *error);
     if (const std::optional<QString> error = conflicts(options, given))
         return usageError(*error);
+    const OutputFormat format = options.road.encode.format;
+    if (options.output.isEmpty() && options.outputDir.isEmpty() && outputFormats()[int(format)].binary &&
+        ::isatty(STDOUT_FILENO))
+        return usageError(QStringLiteral("--format %1 writes bytes, not text, and standard output is a terminal: "
+                                         "write them to a file with -o FILE, or pipe them on")
+                              .arg(QLatin1String(nameOf(format))));
     *exitCode = Success;
     return options;
 }

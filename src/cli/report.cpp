@@ -192,6 +192,8 @@ QString ioWords(const Refusal &r)
         return r.subject.thing == T::Font     ? QStringLiteral("is a directory, not a font file")
                : r.subject.thing == T::Output ? QStringLiteral("is a directory")
                                               : QStringLiteral("is a directory, not a picture file");
+    case Rule::NoSuchFolder:
+        return QStringLiteral("there is no folder %1 to write it in").arg(r.subject.name);
     case Rule::NotRegularFile:
         return r.subject.thing == T::Font ? QStringLiteral("is not a regular file, which a font must be")
                                           : QStringLiteral("is not a regular file");

@@ -9,6 +9,7 @@ Refusal::Kind Refusal::kind() const
     case R::NoSuchFile:
     case R::NameNotUtf8:
     case R::IsDirectory:
+    case R::NoSuchFolder:
     case R::NotRegularFile:
     case R::ReadFailed:
     case R::WriteFailed:

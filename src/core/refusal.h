@@ -64,6 +64,7 @@ struct Refusal {
         NoSuchFile,     // the file `name` does not exist
         NameNotUtf8,    // no such file: the name `name` reached the program as other characters (not UTF-8)
         IsDirectory,    // `name` is a folder
+        NoSuchFolder,   // the folder `name`, which the output would go in, does not exist
         NotRegularFile, // `name` is a device or a pipe, not a regular file
         ReadFailed,     // `name` cannot be read: `detail`, the system's words
         WriteFailed,    // the output `name` cannot be written: `detail`, the system's words

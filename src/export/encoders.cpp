@@ -303,10 +303,10 @@ void Encoder::levels(const std::uint8_t *, QByteArray &) {}
 const QList<OutputFormatFacts> &outputFormats()
 {
     static const QList<OutputFormatFacts> facts{
-        {OutputFormat::A51, "a51", ".a51"},   {OutputFormat::C51, "c51", ".c"},
-        {OutputFormat::Hex, "hex", ".bin"},   {OutputFormat::IntelHex, "ihex", ".hex"},
-        {OutputFormat::Pbm, "pbm", ".pbm"},   {OutputFormat::Png, "png", ".png"},
-        {OutputFormat::Sdas, "sdas", ".asm"},
+        {OutputFormat::A51, "a51", ".a51", false},   {OutputFormat::C51, "c51", ".c", false},
+        {OutputFormat::Hex, "hex", ".bin", true},    {OutputFormat::IntelHex, "ihex", ".hex", false},
+        {OutputFormat::Pbm, "pbm", ".pbm", true},    {OutputFormat::Png, "png", ".png", true},
+        {OutputFormat::Sdas, "sdas", ".asm", false},
     };
     return facts;
 }

@@ -26,6 +26,7 @@ struct OutputFormatFacts {
     OutputFormat format;
     const char *name;
     const char *extension;
+    bool binary; // bytes, not text: no terminal shows them
 };
 const QList<OutputFormatFacts> &outputFormats();
 const char *nameOf(OutputFormat format);

@@ -1,5 +1,6 @@
 #include "filesave.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -18,6 +19,10 @@ bool OutputFile::open(const QString &path)
     const QFileInfo info(path);
     if (info.isDir()) {
         error_ = Refusal(Refusal::Rule::IsDirectory, {Subject::Thing::Output, 0, path});
+        return false;
+    }
+    if (!info.absoluteDir().exists()) {
+        error_ = Refusal(Refusal::Rule::NoSuchFolder, {Subject::Thing::Output, 0, info.path()});
         return false;
     }
     direct_ = info.exists() && !info.isFile();

@@ -153,6 +153,9 @@ void tst_CliRobustness::failedOutputKeepsTheOldFile()
     const Run intoMissingFolder =
         run({QStringLiteral("-o"), out.filePath(QStringLiteral("no/code.txt")), QStringLiteral("t.bmp")});
     QCOMPARE(intoMissingFolder.exitCode, 1);
+    QVERIFY2(intoMissingFolder.err.contains(
+                 QStringLiteral("there is no folder %1 to write it in").arg(out.filePath(QStringLiteral("no")))),
+             qPrintable(intoMissingFolder.err));
     QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("code.txt")});
 }

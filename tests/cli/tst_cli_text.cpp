@@ -247,6 +247,9 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("A51: Logo and logo, one module in any case")
         << words("--output-dir out Logo.bmp logo.bmp") << "named LOGO in A51";
     QTest::newRow("--header -") << words("-f c51 --name t --header - t.bmp") << "standard output (-) is where";
+    // Standard output a terminal (script's), standard error a pipe as ever.
+    QTest::newRow("bytes to a terminal") << QStringList{"sh", "script -qec '\"$CLI\" -f png t.bmp 2>&3' /dev/null 3>&2"}
+                                         << "--format png writes bytes, not text, and standard output is a terminal";
     QTest::newRow("--text, not UTF-8") << QStringList{"sh", "\"$CLI\" --font x --text \"A$(printf '\\377')B\""}
                                        << "--text 'A\\xFFB' is not UTF-8";
     QTest::newRow("-o, not UTF-8") << QStringList{"sh", "\"$CLI\" -o \"v$(printf '\\377').bmp\" t.bmp"}
