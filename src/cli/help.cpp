@@ -36,6 +36,8 @@ const char *heading(Group group)
     switch (group) {
     case Group::Output:
         return "What is written";
+    case Group::Size:
+        return "The picture brought to a size";
     case Group::Pixels:
         return "Pixels, and which are black";
     case Group::Packing:

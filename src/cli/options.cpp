@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <cstdio>
@@ -52,6 +53,41 @@ std::optional<QString> conflicts(const Options &o, const Given &given)
         return QStringLiteral("%1 pictures need --output-dir").arg(o.pictures.size());
     if (!o.outputDir.isEmpty() && o.pictures.contains(QStringLiteral("-")))
         return QStringLiteral("standard input (-) is one picture, not part of a batch (--output-dir)");
+    return std::nullopt;
+}
+
+// --fit and --fill take their size where one follows them ("--fit 128x64"), and none where none does ("--fit
+// photo.jpg", with --display): the words as the parser takes them, "--fit=128x64" or "--fit=".
+QStringList sizesGiven(QStringList words)
+{
+    static const QRegularExpression size(QStringLiteral("^[0-9]*[xX][0-9]*$"));
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        if (words[i] != u"--fit" && words[i] != u"--fill")
+            continue;
+        const bool sized = i + 1 < words.size() && size.match(words[i + 1]).hasMatch();
+        words[i] += u'=' + (sized ? words.takeAt(i + 1) : QString());
+    }
+    return words;
+}
+
+// A size asked: --fit and --fill without one take the display's screen; a resized mono picture takes
+// --threshold 128 unless a rule of black is given (resampling makes greys of any drawing's edges); a font's
+// cells are sized by --size and --cell instead.
+std::optional<QString> applySize(Options &o, const Given &given)
+{
+    ResizeOptions &resize = o.road.resize;
+    if (resize.fit == Fit::None)
+        return std::nullopt;
+    const QString option = resize.fit == Fit::Contain ? QStringLiteral("--fit") : QStringLiteral("--fill");
+    if (o.displaySize && !o.display)
+        return option + QStringLiteral(" takes a size, such as 128x64, or --display for its screen's");
+    if (o.displaySize)
+        resize.size = QSize(o.display->width, o.display->height);
+    if (given.contains(u"font"))
+        return QStringLiteral("--font draws cells of --size or --cell: --resize, --fit and --fill bring pictures to a "
+                              "size");
+    if (isMono(o) && !given.contains(u"threshold") && !given.contains(u"dither") && !given.contains(u"convert"))
+        o.road.tone.threshold = 128;
     return std::nullopt;
 }
 
@@ -154,7 +190,7 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
                                  QStringLiteral("The picture file to convert, or - for standard input; several "
                                                 "with --output-dir."),
                                  QStringLiteral("PICTURE..."));
-    if (!parser.parse(arguments))
+    if (!parser.parse(sizesGiven(arguments)))
         return usageError(parserMessage(parser.errorText()));
     if (parser.isSet(QStringLiteral("help"))) {
         const QByteArray help = helpText(parser, arguments.value(0)).toLocal8Bit();
@@ -195,6 +231,8 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
         given << entry->names.constLast();
     }
     if (const std::optional<QString> error = applyDisplay(options, given))
+        return usageError(*error);
+    if (const std::optional<QString> error = applySize(options, given))
         return usageError(*error);
     options.road.limits = options.limits;
     options.pictures = parser.positionalArguments();

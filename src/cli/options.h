@@ -35,6 +35,7 @@ struct Options {
     GlyphOptions glyphs; // --grid and --crop among them
     bool frames = false; // every frame of an animated GIF
     QSize tile;          // the picture cut into tiles of this size, when valid
+    bool displaySize = false; // --fit or --fill without a size: the display's screen
     bool verbose = false;
     const DisplayController *display = nullptr; // --display: its screen, for the warning
 

@@ -73,6 +73,32 @@ std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t 
     return std::int64_t(n) << shift;
 }
 
+// --resize, --fit and --fill: a size W x H, each side from 1 to the largest a picture may have; --resize may
+// leave out one side ("64x", "x32"), --fit and --fill both, where a display gives its screen.
+Apply fitOption(Fit fit)
+{
+    return [fit](Options &o, const QString &value) -> std::optional<QString> {
+        static const QRegularExpression size(QStringLiteral("^([0-9]{0,7})[xX]([0-9]{0,7})$"));
+        const QRegularExpressionMatch m = size.match(value);
+        const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+        const bool open = fit == Fit::Stretch ? (w > 0) != (h > 0) : false;
+        const bool whole = w > 0 && h > 0 && w <= Limits::maxSide && h <= Limits::maxSide;
+        if (fit != Fit::Stretch && value.isEmpty()) {
+            o.displaySize = true;
+        } else if (!m.hasMatch() || !(whole || (open && std::max(w, h) <= Limits::maxSide))) {
+            return QStringLiteral("takes a size such as 128x64%1, each side from 1 to %2 pixels, not '%3'")
+                .arg(fit == Fit::Stretch ? QStringLiteral(" (or 128x, x64)") : QString())
+                .arg(Limits::maxSide)
+                .arg(value);
+        }
+        if (o.road.resize.fit != Fit::None)
+            return QStringLiteral("goes with no other of --resize, --fit and --fill");
+        o.road.resize.fit = fit;
+        o.road.resize.size = QSize(w, h);
+        return std::nullopt;
+    };
+}
+
 // A name longer than the assemblers keep.
 QString longName(const QString &name)
 {
@@ -276,6 +302,38 @@ const QList<Entry> &entries()
          choice<ByteOrder>({{"big", ByteOrder::BigEndian}, {"little", ByteOrder::LittleEndian}},
                            [](Options &o, ByteOrder v) { o.road.pack.byteOrder = v; }),
          goesWith([](const Options &o) { return o.road.pixel == PixelFormat::Rgb565; }, "--pixel rgb565")},
+        {{s("resize")},
+         Group::Size,
+         "WxH",
+         "Stretch the picture (each frame, each tile) to W x H pixels; leave out a side (64x, x32) to keep the "
+         "picture's aspect, that side rounded to the nearest pixel. The size is the picture's as turned by --rotate.",
+         fitOption(Fit::Stretch)},
+        {{s("fit")},
+         Group::Size,
+         "WxH",
+         "Shrink or enlarge the whole picture to fit inside W x H, keeping its aspect, centred on --background (the "
+         "margins are clear, like transparent pixels). With --display, the size may be left out: the screen's.",
+         fitOption(Fit::Contain)},
+        {{s("fill")},
+         Group::Size,
+         "WxH",
+         "Shrink or enlarge the picture to cover W x H, keeping its aspect, and cut what passes its sides evenly from "
+         "both. With --display, the size may be left out: the screen's.",
+         fitOption(Fit::Cover)},
+        {{s("filter")},
+         Group::Size,
+         "kernel",
+         "How --resize, --fit and --fill resample: lanczos (default: for photographs and drawings, every source "
+         "pixel counted when shrinking) or nearest (pixel art: whole blocks when enlarging by whole factors, no new "
+         "colours). Resized, a mono picture takes --threshold 128 unless a rule of black is given: resampling makes "
+         "greys of any drawing's edges.",
+         choice<Filter>({{"lanczos", Filter::Lanczos}, {"nearest", Filter::Nearest}},
+                        [](Options &o, Filter v) { o.road.resize.filter = v; }),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             if (o.road.resize.fit == Fit::None)
+                 return QStringLiteral("goes with --resize, --fit or --fill");
+             return std::nullopt;
+         }},
         {{s("background")},
          Group::Pixels,
          "colour",

@@ -35,7 +35,7 @@ using Given = QStringList;
 using Check = std::function<std::optional<QString>(const Options &, const Given &)>;
 
 // The headings of --help, in their order.
-enum class Group { Output, Pixels, Packing, Characters, Frames, Files, Limits, Information };
+enum class Group { Output, Size, Pixels, Packing, Characters, Frames, Files, Limits, Information };
 
 struct Entry {
     QStringList names;

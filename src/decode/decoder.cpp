@@ -1,8 +1,16 @@
 #include "decoder.h"
 
+bool PictureDecoder::prepare(QSize atLeast)
+{
+    if (started_)
+        return error_.isEmpty();
+    started_ = true;
+    return start(atLeast) && error_.isEmpty();
+}
+
 bool PictureDecoder::readRow(QRgb *row)
 {
-    if (!error_.isEmpty())
+    if (!prepare() || !error_.isEmpty())
         return false;
     if (nextRow_ >= height_)
         return fail(Refusal::Rule::OutOfOrder);

@@ -6,6 +6,7 @@
 #include "decode/bytesource.h"
 
 #include <QRgb>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -27,6 +28,12 @@ public:
     // Whether any pixel may have an alpha below 255: false promises that every row is opaque.
     virtual bool mayBeTransparent() const { return false; }
 
+    // Before the first row: chooses the size to decode at, the smallest the format can decode that is at least
+    // `atLeast` (JPEG's DCT scaling; any other picture, or no size asked, decodes whole), and starts decoding.
+    // width() and height() are then that size. False, with the reason, when decoding cannot start (a multi-scan
+    // JPEG, read whole here, cut short). The first row starts a picture not started.
+    bool prepare(QSize atLeast = {});
+
     // Decodes the next row into `row` (width() pixels). False when the file is damaged or ends before the
     // row is whole, or, with the last row, when what must follow it is missing or damaged; refusal() then
     // says why, and every later call fails too.
@@ -37,6 +44,12 @@ public:
     Reservation takeHeld() { return std::move(held_); }
 
 protected:
+    // Starts decoding at the smallest size of at least `atLeast` the format decodes; false after fail().
+    virtual bool start(QSize atLeast)
+    {
+        (void)atLeast;
+        return true;
+    }
     // Decodes row `y` (the rows come in order); false after fail().
     virtual bool decodeRow(int y, QRgb *row) = 0;
     // Reads what the format puts after the last row (the rest of a frame's data, a PNG's closing chunks); false
@@ -51,6 +64,7 @@ protected:
     std::int64_t height_ = 0;
 
 private:
+    bool started_ = false;
     int nextRow_ = 0;
     Refusal error_;
     Reservation held_;

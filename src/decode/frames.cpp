@@ -22,6 +22,14 @@ private:
 
 } // namespace
 
+bool SinglePicture::prepare(int, QSize atLeast, Refusal *why)
+{
+    if (decoder_.prepare(atLeast))
+        return true;
+    *why = decoder_.refusal();
+    return false;
+}
+
 std::unique_ptr<PictureDecoder> SinglePicture::open(int i, Refusal *why)
 {
     if (i != 0 || opened_) {

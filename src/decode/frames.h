@@ -39,6 +39,16 @@ public:
     virtual int count() const = 0;
     // Frame i's size, before it is turned; known before any frame is read.
     virtual QSize size(int i) const = 0;
+    // Before any frame is opened: frame i decoded at the smallest size the picture's format can that is at least
+    // `atLeast` (a JPEG alone, by DCT scaling; nothing else changes), and started; size(i) then says that size.
+    // False, with the reason, when it cannot start.
+    virtual bool prepare(int i, QSize atLeast, Refusal *why)
+    {
+        (void)i;
+        (void)atLeast;
+        (void)why;
+        return true;
+    }
     // Frame i, read from its first row; the frames are opened in order. Null, with the reason, when it cannot be
     // read.
     virtual std::unique_ptr<PictureDecoder> open(int i, Refusal *why) = 0;
@@ -72,6 +82,7 @@ public:
     FrameKind kind() const override { return FrameKind::Picture; }
     int count() const override { return 1; }
     QSize size(int) const override { return {decoder_.width(), decoder_.height()}; }
+    bool prepare(int i, QSize atLeast, Refusal *why) override;
     std::unique_ptr<PictureDecoder> open(int i, Refusal *why) override;
 
 private:

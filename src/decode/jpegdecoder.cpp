@@ -182,7 +182,10 @@ private:
     bool cutShort() const { return errors_.rowsMissing || (errors_.dataEnded && (multiScan_ || info_.arith_code)); }
     // Reads the header; with the sizes within `limits`, starts decompressing (which reads a multi-scan file
     // whole). False, with the reason, when the sizes are refused or libjpeg stops.
-    bool start(const PictureLimits &limits, Refusal *why);
+    bool readHeader(const PictureLimits &limits, Refusal *why);
+    // Starts decompressing at the smallest DCT scale at which the picture is at least `atLeast` (which reads a
+    // multi-scan file whole); false, with the reason, when libjpeg stops or the data is cut short.
+    bool start(QSize atLeast) override;
     // The coefficients libjpeg holds for a multi-scan file: every block of every component, in whole iMCUs.
     std::int64_t coefficientBytes() const;
 
@@ -217,12 +220,29 @@ bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &
     progress_.manager.progress_monitor = monitorProgress;
     progress_.errors = &errors_;
     info_.progress = &progress_.manager;
-    if (!start(limits, why))
+    if (!readHeader(limits, why))
         return false;
-    if (cutShort()) { // a multi-scan file is read whole before its first row
-        *why = failure();
-        return false;
+    width_ = info_.image_width;
+    height_ = info_.image_height;
+    return true;
+}
+
+bool JpegDecoder::start(QSize atLeast)
+{
+    // DCT scaling: a picture decoded at num / 8 of its size costs little more than its entropy decoding.
+    for (int num = 1; num < 8 && atLeast.isValid(); ++num) {
+        const auto scaled = [num](std::int64_t side) { return (side * num + 7) / 8; };
+        if (scaled(info_.image_width) >= atLeast.width() && scaled(info_.image_height) >= atLeast.height()) {
+            info_.scale_num = unsigned(num);
+            info_.scale_denom = 8;
+            break;
+        }
     }
+    if (setjmp(errors_.jump))
+        return fail(failure());
+    jpeg_start_decompress(&info_);
+    if (cutShort()) // a multi-scan file is read whole before its first row
+        return fail(failure());
     width_ = info_.output_width;
     height_ = info_.output_height;
     if (cmyk_)
@@ -230,7 +250,7 @@ bool JpegDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &
     return true;
 }
 
-bool JpegDecoder::start(const PictureLimits &limits, Refusal *why)
+bool JpegDecoder::readHeader(const PictureLimits &limits, Refusal *why)
 {
     if (setjmp(errors_.jump)) {
         *why = failure();
@@ -263,7 +283,6 @@ bool JpegDecoder::start(const PictureLimits &limits, Refusal *why)
         long(std::min<std::int64_t>(held_.bytes() + (std::int64_t(64) << 20), std::numeric_limits<long>::max()));
     cmyk_ = info_.jpeg_color_space == JCS_CMYK || info_.jpeg_color_space == JCS_YCCK;
     info_.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRA; // BGRA in memory is a QRgb
-    jpeg_start_decompress(&info_);
     return true;
 }
 

@@ -43,8 +43,9 @@ public:
 private:
     // The stages of one frame, set up for its size.
     struct Stages {
-        Stages(PictureDecoder &decoder, const RoadOptions &options, const PackOptions &pack, const Geometry &plan,
-               int channels, std::uint8_t white);
+        Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options,
+               const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white);
+        std::optional<Resizer> resized;
         TurnedRows turned;
         Tone tone;
         Packer packer;
@@ -103,6 +104,12 @@ private:
 
 bool Road::plan()
 {
+    // Each frame decoded no larger than it needs to be (a JPEG brought to a smaller size), and started: a
+    // picture that cannot start is refused before anything is written.
+    for (int i = 0; i < frames_.count(); ++i)
+        if (!frames_.prepare(i, placementOf(options_.resize, frames_.size(i), turnsAQuarter(options_)).scaled,
+                             &result_.error))
+            return false;
     if (!planFrames(frames_, options_, &plans_, &held_, &result_))
         return false;
     const Geometry &g = result_.geometry;
@@ -165,15 +172,18 @@ bool Road::plan()
     return true;
 }
 
-Road::Stages::Stages(PictureDecoder &decoder, const RoadOptions &options, const PackOptions &pack, const Geometry &plan,
-                     int channels, std::uint8_t white)
-    : turned(decoder, options.rotate, options.flip), tone(
-                                                         [&] {
-                                                             ToneOptions tone = options.tone;
-                                                             tone.mayBeTransparent = decoder.mayBeTransparent();
-                                                             return tone;
-                                                         }(),
-                                                         options.pixel, plan.width),
+Road::Stages::Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options,
+                     const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white)
+    : resized(placement.resizes() ? std::make_optional<Resizer>(decoder, placement, options.resize.filter)
+                                  : std::nullopt),
+      turned(resized ? *resized : decoder, options.rotate, options.flip), tone(
+                                                                              [&] {
+                                                                                  ToneOptions tone = options.tone;
+                                                                                  tone.mayBeTransparent =
+                                                                                      resized || decoder.mayBeTransparent();
+                                                                                  return tone;
+                                                                              }(),
+                                                                              options.pixel, plan.width),
       packer(pack, options.pixel, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
       out(levels.size()), shown(levels.size())
 {
@@ -207,7 +217,8 @@ bool Road::frame(int i)
         output_.flush(true);
         return false;
     }
-    Stages stages(*decoder, options_, packingOf(frames_, options_), plans_[i], channels_, white_);
+    const Placement placement = placementOf(options_.resize, frames_.size(i), turnsAQuarter(options_));
+    Stages stages(*decoder, placement, options_, packingOf(frames_, options_), plans_[i], channels_, white_);
     bytes_->frameStart(frames_.label(i), output_.block());
     if (!rows(i, stages))
         return false;

@@ -4,6 +4,7 @@
 #include "decode/frames.h"
 #include "export/encoders.h"
 #include "imaging/pack.h"
+#include "imaging/resize.h"
 #include "imaging/tone.h"
 #include "imaging/turn.h"
 
@@ -21,6 +22,7 @@ struct RoadOptions {
     int rotate = 0; // degrees clockwise, before the flip
     Flip flip = Flip::None;
     PixelFormat pixel = PixelFormat::Mono; // what the tone makes, the packer packs and a picture output draws
+    ResizeOptions resize; // the size each frame is brought to (as turned), before the turn and the tone
     ToneOptions tone;
     PackOptions pack;
     bool compress = false; // each frame's bytes packed with PackBits; with a name, an offsets table after them

@@ -23,7 +23,8 @@ namespace {
 // Frame i's sizes as turned and packed, before any of it is read; an error when the road refuses it.
 Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refusal *error)
 {
-    const QSize size = frames.size(i);
+    const Placement place = placementOf(options.resize, frames.size(i), turnsAQuarter(options));
+    const QSize size = place.resizes() ? place.output : frames.size(i);
     Geometry plan;
     plan.width = turnsAQuarter(options) ? size.height() : size.width();
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
@@ -54,7 +55,9 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
         if (!result->error.isEmpty())
             return false;
         const Geometry &p = plans->last();
-        turned = std::max(turned, TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip));
+        turned = std::max(turned, TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip) +
+                                      Resizer::heldBytes(placementOf(options.resize, frames.size(i),
+                                                                     turnsAQuarter(options))));
         pixels += std::int64_t(p.width) * p.height;
         g.width = std::max(g.width, p.width);
         g.height = std::max(g.height, p.height);

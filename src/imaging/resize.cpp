@@ -1,0 +1,126 @@
+#include "resize.h"
+
+#include <QtGui/qrgb.h>
+
+#include <algorithm>
+#include <cmath>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+// A side of `source` scaled by `factor`, rounded to the nearest, at least 1.
+int scaledSide(int source, double factor)
+{
+    return std::max(1, int(std::lround(source * factor)));
+}
+
+} // namespace
+
+Placement placementOf(const ResizeOptions &options, QSize source, bool quarterTurn)
+{
+    Placement p;
+    if (options.fit == Fit::None || source.isEmpty())
+        return p;
+    const QSize asked = quarterTurn ? options.size.transposed() : options.size;
+    const double across = asked.width() > 0 ? double(asked.width()) / source.width() : 0;
+    const double down = asked.height() > 0 ? double(asked.height()) / source.height() : 0;
+    switch (options.fit) {
+    case Fit::None:
+        break;
+    case Fit::Stretch: // a side left out follows the other's factor
+        p.scaled = QSize(asked.width() > 0 ? asked.width() : scaledSide(source.width(), down),
+                         asked.height() > 0 ? asked.height() : scaledSide(source.height(), across));
+        p.output = p.scaled;
+        break;
+    case Fit::Contain: {
+        const double factor = std::min(across, down);
+        p.scaled = QSize(std::min(asked.width(), scaledSide(source.width(), factor)),
+                         std::min(asked.height(), scaledSide(source.height(), factor)));
+        p.output = asked;
+        p.at = QPoint((asked.width() - p.scaled.width()) / 2, (asked.height() - p.scaled.height()) / 2);
+        break;
+    }
+    case Fit::Cover: {
+        const double factor = std::max(across, down);
+        p.scaled = QSize(std::max(asked.width(), scaledSide(source.width(), factor)),
+                         std::max(asked.height(), scaledSide(source.height(), factor)));
+        p.output = asked;
+        p.crop = QPoint((p.scaled.width() - asked.width()) / 2, (p.scaled.height() - asked.height()) / 2);
+        break;
+    }
+    }
+    return p;
+}
+
+Resizer::Resizer(PictureDecoder &source, const Placement &placement, Filter filter)
+    : source_(source), placement_(placement),
+      premultiply_(filter == Filter::Lanczos && source.mayBeTransparent()), input_(std::size_t(source.width())),
+      scaled_(std::size_t(placement.scaled.width()) * std::size_t(placement.scaled.height()))
+{
+    width_ = placement.output.width();
+    height_ = placement.output.height();
+    // Bit-exact: the same bytes on every machine, as a build needs.
+    const int flags = (filter == Filter::Nearest ? SWS_POINT : SWS_LANCZOS | SWS_ACCURATE_RND) | SWS_BITEXACT;
+    context_ = sws_getContext(source.width(), source.height(), AV_PIX_FMT_BGRA, placement.scaled.width(),
+                              placement.scaled.height(), AV_PIX_FMT_BGRA, flags, nullptr, nullptr, nullptr);
+    if (!context_)
+        throw std::bad_alloc();
+}
+
+Resizer::~Resizer()
+{
+    sws_freeContext(context_);
+}
+
+std::int64_t Resizer::heldBytes(const Placement &placement)
+{
+    return std::int64_t(placement.scaled.width()) * placement.scaled.height() * std::int64_t(sizeof(QRgb));
+}
+
+bool Resizer::produce(int y)
+{
+    const int width = source_.width();
+    std::uint8_t *destination[4] = {reinterpret_cast<std::uint8_t *>(scaled_.data()), nullptr, nullptr, nullptr};
+    const int destinationStride[4] = {placement_.scaled.width() * int(sizeof(QRgb)), 0, 0, 0};
+    while (produced_ <= y && fed_ < source_.height()) {
+        if (!source_.readRow(input_.data()))
+            return fail(source_.refusal());
+        if (premultiply_)
+            for (QRgb &pixel : input_)
+                pixel = qPremultiply(pixel);
+        const std::uint8_t *row[4] = {reinterpret_cast<const std::uint8_t *>(input_.data()), nullptr, nullptr, nullptr};
+        const int rowStride[4] = {width * int(sizeof(QRgb)), 0, 0, 0};
+        produced_ += sws_scale(context_, row, rowStride, fed_++, 1, destination, destinationStride);
+    }
+    return produced_ > y;
+}
+
+bool Resizer::decodeRow(int y, QRgb *row)
+{
+    const Placement &p = placement_;
+    std::fill(row, row + width_, QRgb(0)); // clear where the scaled picture does not reach
+    const int sy = y - p.at.y() + p.crop.y();
+    if (sy < 0 || sy >= p.scaled.height())
+        return true;
+    if (!produce(sy))
+        return false;
+    const QRgb *scaled = scaled_.data() + std::size_t(sy) * std::size_t(p.scaled.width()) + p.crop.x();
+    const int count = std::min(p.scaled.width() - p.crop.x(), int(width_) - p.at.x());
+    if (premultiply_)
+        std::transform(scaled, scaled + count, row + p.at.x(), [](QRgb pixel) { return qUnpremultiply(pixel); });
+    else
+        std::copy(scaled, scaled + count, row + p.at.x());
+    return true;
+}
+
+bool Resizer::finish()
+{
+    // The rest of the source, which no row of the output needed, is read all the same: a picture cut short in it
+    // is refused as it is without a resize.
+    produce(placement_.scaled.height());
+    return refusal().isEmpty();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "core/limits.h"
+#include "decode/decoder.h"
+
+#include <QPoint>
+#include <QSize>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct SwsContext;
+
+// The geometry stage: a picture brought to the size asked, as it is decoded, a row at a time, by libswscale,
+// which takes the rows in order and gives the resampled rows as soon as its filter has the rows it spans.
+
+// How the picture is brought to the size: stretched to it (a side left out keeps the picture's aspect), the
+// whole picture inside it (contain: centred, what is left around it clear, for the background to show), or
+// covering it (cover: what passes its sides cut evenly from both).
+enum class Fit { None, Stretch, Contain, Cover };
+
+// The resampling kernel: Lanczos (3 lobes, widened when shrinking, so that every source pixel counts: right for
+// photographs and for the anti-aliased edges of drawings), or the nearest pixel (pixel art: whole blocks when
+// enlarging by whole factors, no new colours).
+enum class Filter { Lanczos, Nearest };
+
+struct ResizeOptions {
+    Fit fit = Fit::None;
+    QSize size;            // a side of 0: Stretch keeps the aspect; an invalid size: none given
+    Filter filter = Filter::Lanczos;
+};
+
+// Where a picture of `source` goes: resampled to `scaled`, of which the output (`output` pixels) shows the part
+// from `crop` (cover), or on which it lies at `at` (contain). All before the turn: with `quarterTurn` the size
+// asked (for the turned picture) is turned back first.
+struct Placement {
+    QSize scaled;
+    QSize output;
+    QPoint at;   // contain: where the scaled picture lies in the output
+    QPoint crop; // cover: where the output starts in the scaled picture
+    bool resizes() const { return scaled.isValid(); }
+};
+Placement placementOf(const ResizeOptions &options, QSize source, bool quarterTurn);
+
+// A picture resampled as `placement` says, read from `source` a row at a time as it is needed. Partial alpha is
+// resampled premultiplied (no dark fringes), and given back straight, for the tone to lay over the background.
+// Holds the scaled picture's rows as libswscale writes them: `held` is its reservation, made by the caller.
+class Resizer : public PictureDecoder {
+public:
+    Resizer(PictureDecoder &source, const Placement &placement, Filter filter);
+    ~Resizer() override;
+    Resizer(const Resizer &) = delete;
+    Resizer &operator=(const Resizer &) = delete;
+
+    // The bytes the resampled picture holds: its scaled rows.
+    static std::int64_t heldBytes(const Placement &placement);
+
+    const char *format() const override { return source_.format(); }
+    bool mayBeTransparent() const override { return true; }
+
+protected:
+    bool decodeRow(int y, QRgb *row) override;
+    bool finish() override;
+
+private:
+    // Feeds source rows until scaled row `y` is done; false with the source's reason.
+    bool produce(int y);
+
+    PictureDecoder &source_;
+    Placement placement_;
+    bool premultiply_; // partial alpha resampled premultiplied: not for the nearest pixel, which keeps colours
+    SwsContext *context_ = nullptr;
+    std::vector<QRgb> input_;  // a source row, premultiplied
+    std::vector<QRgb> scaled_; // the scaled picture, premultiplied, as far as it is done
+    int fed_ = 0;              // source rows fed
+    int produced_ = 0;         // scaled rows done
+};
