@@ -48,9 +48,14 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
     const Geometry &g = result.geometry;
     if (glyphs && !glyphs->cut().isEmpty())
         report.complain(picture + QStringLiteral(": warning: ") + cutWords(*glyphs, options));
+    if (result.greysAsWhite > 0)
+        report.complain(picture + QStringLiteral(": warning: %1 pixels are neither black nor white and were taken for "
+                                                 "white, as only exact black is black by default (--threshold 128 "
+                                                 "or --dither keeps their greys)")
+                                      .arg(result.greysAsWhite));
     if (options.display && !fitsDisplay(*options.display, g))
         report.complain(picture + QStringLiteral(": warning: the picture is %1 x %2 pixels, larger than the %3's "
-                                                 "screen of %4 x %5")
+                                                 "screen of %4 x %5 (--fit or --fill brings it to the screen)")
                                       .arg(g.width)
                                       .arg(g.height)
                                       .arg(QString::fromLatin1(options.display->name))

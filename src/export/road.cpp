@@ -43,8 +43,8 @@ public:
 private:
     // The stages of one frame, set up for its size.
     struct Stages {
-        Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options,
-               const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white);
+        Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options, const PackOptions &pack,
+               const Geometry &plan, int channels, std::uint8_t white);
         std::optional<Resizer> resized;
         TurnedRows turned;
         Tone tone;
@@ -176,14 +176,14 @@ Road::Stages::Stages(PictureDecoder &decoder, const Placement &placement, const 
                      const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white)
     : resized(placement.resizes() ? std::make_optional<Resizer>(decoder, placement, options.resize.filter)
                                   : std::nullopt),
-      turned(resized ? *resized : decoder, options.rotate, options.flip), tone(
-                                                                              [&] {
-                                                                                  ToneOptions tone = options.tone;
-                                                                                  tone.mayBeTransparent =
-                                                                                      resized || decoder.mayBeTransparent();
-                                                                                  return tone;
-                                                                              }(),
-                                                                              options.pixel, plan.width),
+      turned(resized ? *resized : decoder, options.rotate, options.flip),
+      tone(
+          [&] {
+              ToneOptions tone = options.tone;
+              tone.mayBeTransparent = resized || decoder.mayBeTransparent();
+              return tone;
+          }(),
+          options.pixel, plan.width),
       packer(pack, options.pixel, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
       out(levels.size()), shown(levels.size())
 {
@@ -222,6 +222,7 @@ bool Road::frame(int i)
     bytes_->frameStart(frames_.label(i), output_.block());
     if (!rows(i, stages))
         return false;
+    result_.greysAsWhite += stages.tone.greysAsWhite();
     // A smaller frame's row of the table ends in zeros.
     static constexpr std::uint8_t zeros[4096] = {};
     const Geometry &g = result_.geometry;

@@ -48,8 +48,9 @@ struct RoadResult {
     // Compressed: the bytes written (geometry.dataBytes before), and where each frame's start (one more: the end).
     std::int64_t compressedBytes = 0;
     QList<std::uint32_t> offsets;
-    int offsetBytes = 2;        // each offset's bytes in the table: 4 past 64 KiB, more than an 8051 addresses
-    QList<PlannedArray> arrays; // what a name made of the data and its tables, as the header declares them
+    int offsetBytes = 2;           // each offset's bytes in the table: 4 past 64 KiB, more than an 8051 addresses
+    QList<PlannedArray> arrays;    // what a name made of the data and its tables, as the header declares them
+    std::int64_t greysAsWhite = 0; // mono by the exact rule: pixels neither black nor white, taken for white
 };
 
 // Runs a picture down the road a row at a time, as the decoder delivers its rows: decode, turn, tone, pack,

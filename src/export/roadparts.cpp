@@ -55,9 +55,9 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
         if (!result->error.isEmpty())
             return false;
         const Geometry &p = plans->last();
-        turned = std::max(turned, TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip) +
-                                      Resizer::heldBytes(placementOf(options.resize, frames.size(i),
-                                                                     turnsAQuarter(options))));
+        turned = std::max(turned,
+                          TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip) +
+                              Resizer::heldBytes(placementOf(options.resize, frames.size(i), turnsAQuarter(options))));
         pixels += std::int64_t(p.width) * p.height;
         g.width = std::max(g.width, p.width);
         g.height = std::max(g.height, p.height);

@@ -1,7 +1,5 @@
 #include "resize.h"
 
-#include <QtGui/qrgb.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -11,6 +9,23 @@ extern "C" {
 }
 
 namespace {
+
+// A colour with its alpha multiplied in, and back, each channel rounded to the nearest.
+QRgb premultiplied(QRgb p)
+{
+    const unsigned a = p >> 24;
+    const auto times = [a](unsigned c) { return (c * a + 127) / 255; };
+    return a << 24 | times((p >> 16) & 0xFF) << 16 | times((p >> 8) & 0xFF) << 8 | times(p & 0xFF);
+}
+
+QRgb straight(QRgb p)
+{
+    const unsigned a = p >> 24;
+    if (a == 0 || a == 255)
+        return a ? p : 0;
+    const auto over = [a](unsigned c) { return std::min(255u, (c * 255 + a / 2) / a); };
+    return a << 24 | over((p >> 16) & 0xFF) << 16 | over((p >> 8) & 0xFF) << 8 | over(p & 0xFF);
+}
 
 // A side of `source` scaled by `factor`, rounded to the nearest, at least 1.
 int scaledSide(int source, double factor)
@@ -57,8 +72,8 @@ Placement placementOf(const ResizeOptions &options, QSize source, bool quarterTu
 }
 
 Resizer::Resizer(PictureDecoder &source, const Placement &placement, Filter filter)
-    : source_(source), placement_(placement),
-      premultiply_(filter == Filter::Lanczos && source.mayBeTransparent()), input_(std::size_t(source.width())),
+    : source_(source), placement_(placement), premultiply_(filter == Filter::Lanczos && source.mayBeTransparent()),
+      input_(std::size_t(source.width())),
       scaled_(std::size_t(placement.scaled.width()) * std::size_t(placement.scaled.height()))
 {
     width_ = placement.output.width();
@@ -78,6 +93,8 @@ Resizer::~Resizer()
 
 std::int64_t Resizer::heldBytes(const Placement &placement)
 {
+    if (!placement.resizes())
+        return 0;
     return std::int64_t(placement.scaled.width()) * placement.scaled.height() * std::int64_t(sizeof(QRgb));
 }
 
@@ -91,7 +108,7 @@ bool Resizer::produce(int y)
             return fail(source_.refusal());
         if (premultiply_)
             for (QRgb &pixel : input_)
-                pixel = qPremultiply(pixel);
+                pixel = premultiplied(pixel);
         const std::uint8_t *row[4] = {reinterpret_cast<const std::uint8_t *>(input_.data()), nullptr, nullptr, nullptr};
         const int rowStride[4] = {width * int(sizeof(QRgb)), 0, 0, 0};
         produced_ += sws_scale(context_, row, rowStride, fed_++, 1, destination, destinationStride);
@@ -111,7 +128,7 @@ bool Resizer::decodeRow(int y, QRgb *row)
     const QRgb *scaled = scaled_.data() + std::size_t(sy) * std::size_t(p.scaled.width()) + p.crop.x();
     const int count = std::min(p.scaled.width() - p.crop.x(), int(width_) - p.at.x());
     if (premultiply_)
-        std::transform(scaled, scaled + count, row + p.at.x(), [](QRgb pixel) { return qUnpremultiply(pixel); });
+        std::transform(scaled, scaled + count, row + p.at.x(), straight);
     else
         std::copy(scaled, scaled + count, row + p.at.x());
     return true;

@@ -27,7 +27,7 @@ enum class Filter { Lanczos, Nearest };
 
 struct ResizeOptions {
     Fit fit = Fit::None;
-    QSize size;            // a side of 0: Stretch keeps the aspect; an invalid size: none given
+    QSize size; // a side of 0: Stretch keeps the aspect; an invalid size: none given
     Filter filter = Filter::Lanczos;
 };
 

@@ -37,9 +37,15 @@ void Tone::row(QRgb *pixels, std::uint8_t *levels)
     if (traits_.mono() && options_.convert) // the window's colour rule first
         convertRow(pixels, width_, rgbFromColour(whiteColour), rgbFromColour(blackColour));
     switch (rule_) {
-    case Rule::Exact:
+    case Rule::Exact: {
         readPixelRow(pixels, width_, options_.black, levels);
+        // What is neither black nor white is taken for white: counted, so that a picture of greys is not lost
+        // without a word.
+        const QRgb white = rgbFromColour(whiteColour) & 0xFFFFFF;
+        for (int x = 0; x < width_; ++x)
+            greysAsWhite_ += !levels[x] && (pixels[x] & 0xFFFFFF) != white;
         return;
+    }
     case Rule::Threshold:
         luminanceRow(pixels, width_, levels);
         for (int x = 0; x < width_; ++x)

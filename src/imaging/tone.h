@@ -40,6 +40,8 @@ public:
     // The next row: `pixels` (width of them) are laid over the background in place, then their levels written
     // to `levels` (width * channels() of them).
     void row(QRgb *pixels, std::uint8_t *levels);
+    // Of the rows so far, the pixels the exact rule took for white that were not white: greys and colours.
+    std::int64_t greysAsWhite() const { return greysAsWhite_; }
 
 private:
     enum class Rule { Exact, Threshold, Quantise };
@@ -51,4 +53,5 @@ private:
     Rule rule_;
     Quantiser quantiser_;
     std::vector<std::uint8_t> values_; // luminance or channels, the quantiser's input
+    std::int64_t greysAsWhite_ = 0;
 };

@@ -9,6 +9,8 @@
 #include "support/testpictures.h"
 
 #include <QDir>
+#include <QPainter>
+#include <QPainterPath>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -27,6 +29,8 @@ private slots:
     void pngShowsWhatTheDisplayShows_data();
     void pngShowsWhatTheDisplayShows();
     void preview();
+    void sizesAsAModelHasThem_data();
+    void sizesAsAModelHasThem();
 };
 
 void tst_CliDisplays::initTestCase()
@@ -398,6 +402,100 @@ void tst_CliDisplays::preview()
                             "\x1b[38;2;128;128;0m\x1b[48;2;255;255;255m▀\x1b[38;2;0;0;255m\x1b[48;2;255;255;255m▀"
                             "\x1b[0m\n"));
     qunsetenv("CLICOLOR_FORCE");
+}
+
+// The pictures --resize, --fit and --fill make, as an independent model in PIL makes them: Lanczos within a
+// level or so (the two round differently: a mean below 1, under 1 % of samples more than 8 apart), the nearest
+// pixel exactly.
+void tst_CliDisplays::sizesAsAModelHasThem_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("options"); // the converter's: the fit and the size, then any others
+    QTest::addColumn<int>("frame");       // of an animation: which, in the sheet of them
+    QImage photo(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            photo.setPixel(x, y, qRgb(x * 255 / 639, (x * y / 97 + y) % 256, 255 - y * 255 / 479));
+    QImage drawing = solid(300, 120, qRgb(255, 255, 255));
+    {
+        QPainter painter(&drawing);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(QRectF(20.5, 10.5, 160, 95));
+        painter.setPen(QPen(Qt::black, 6.5));
+        painter.drawLine(QPointF(190, 110), QPointF(290, 12));
+    }
+    QImage art = fromRows({QStringLiteral("r.g.b..#"), QStringLiteral(".rrgg##."), QStringLiteral("bb....rg")});
+    QImage icon(40, 40, QImage::Format_ARGB32);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) { // a red disc, its edge partly transparent, clear around it
+            const double d = std::hypot(x - 19.5, y - 19.5);
+            icon.setPixel(x, y, qRgba(220, 40, 30, int(std::clamp(18 - d, 0.0, 1.0) * 255)));
+        }
+    const QByteArray gif = encodeGif({{art.scaled(60, 40), {}, 0, 10, std::nullopt}, // few colours, as GIF's
+                                      {drawing.scaled(60, 40), {}, 0, 10, std::nullopt}},
+                                     QSize(60, 40));
+    QTest::newRow("a photograph, fit 128x64") << "photo.jpg" << encodeJpeg(photo, 90) << "--fit 128x64" << 0;
+    QTest::newRow("a photograph, fill 128x64") << "photo.jpg" << encodeJpeg(photo, 90) << "--fill 128x64" << 0;
+    QTest::newRow("a photograph, resize x50") << "photo.jpg" << encodeJpeg(photo, 90) << "--resize x50" << 0;
+    QTest::newRow("a drawing's anti-aliased edges, fit 100x100")
+        << "drawing.png" << encodePng(drawing, 2, 8) << "--fit 100x100" << 0;
+    QTest::newRow("a drawing enlarged, resize 700x")
+        << "drawing.png" << encodePng(drawing, 2, 8) << "--resize 700x" << 0;
+    QTest::newRow("pixel art, nearest, 4 times: whole blocks")
+        << "art.png" << encodePng(art, 2, 8) << "--resize 32x12 --filter nearest" << 0;
+    QTest::newRow("an animation's second frame, fit 30x30") << "walk.gif" << gif << "--fit 30x30 --frames" << 1;
+    QTest::newRow("an icon's alpha, premultiplied, over #336699")
+        << "icon.png" << encodePng(icon, 6, 8) << "--fit 24x24 --background #336699" << 0;
+}
+
+void tst_CliDisplays::sizesAsAModelHasThem()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, options);
+    QFETCH(int, frame);
+    if (!QFileInfo::exists(QStringLiteral("/usr/bin/python3")))
+        QSKIP("python3-pil is missing (scripts/install-deps installs it)");
+    picture(name, content);
+    const Run r = run(options.split(u' ') + QStringList{"--pixel", "rgb888", "-f", "png", name});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QImage ours = QImage::fromData(r.out, "PNG").convertToFormat(QImage::Format_RGB32);
+    const QStringList words = options.split(u' ');
+    const QString fit = words[0] == u"--fit"    ? QStringLiteral("contain")
+                        : words[0] == u"--fill" ? QStringLiteral("cover")
+                                                : QStringLiteral("stretch");
+    const QString background = options.contains(u'#') ? options.section(u'#', 1).left(6) : QStringLiteral("FFFFFF");
+    const bool nearest = options.contains(QStringLiteral("nearest"));
+    QProcess model;
+    model.setWorkingDirectory(dir.path());
+    model.start(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral(TESSALINE_SOURCE "/tests/support/resizemodel.py"), name, fit, words[1],
+                 nearest ? QStringLiteral("nearest") : QStringLiteral("lanczos"), u'#' + background,
+                 QStringLiteral("model.png"), QString::number(frame)});
+    QVERIFY(model.waitForFinished(60000));
+    QVERIFY2(model.exitCode() == 0, model.readAllStandardError().constData());
+    const QImage expected = QImage(dir.filePath(QStringLiteral("model.png"))).convertToFormat(QImage::Format_RGB32);
+    ours = ours.copy(frame * expected.width(), 0, expected.width(), expected.height()); // its frame of the sheet
+    QCOMPARE(ours.size(), expected.size());
+    qint64 sum = 0, far = 0, samples = 0;
+    for (int y = 0; y < ours.height(); ++y)
+        for (int x = 0; x < ours.width(); ++x)
+            for (const int shift : {16, 8, 0}) {
+                const int d =
+                    std::abs(int((ours.pixel(x, y) >> shift) & 0xFF) - int((expected.pixel(x, y) >> shift) & 0xFF));
+                sum += d;
+                far += d > 8;
+                ++samples;
+            }
+    if (nearest)
+        QCOMPARE(sum, 0);
+    QVERIFY2(sum <= samples && far * 100 <= samples,
+             qPrintable(QStringLiteral("mean %1, %2 of %3 samples more than 8 apart")
+                            .arg(double(sum) / samples)
+                            .arg(far)
+                            .arg(samples)));
 }
 
 QTEST_GUILESS_MAIN(tst_CliDisplays)

@@ -331,8 +331,9 @@ void tst_CliTextOutput::verboseSummary()
     const Run small =
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
              QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("bank.bmp")});
-    QCOMPARE(small.err, QStringLiteral("tessaline-cli: bank.bmp: warning: the picture is 1024 x 520 pixels, larger "
-                                       "than the pcd8544's screen of 84 x 48\n"));
+    QCOMPARE(small.err,
+             QStringLiteral("tessaline-cli: bank.bmp: warning: the picture is 1024 x 520 pixels, larger "
+                            "than the pcd8544's screen of 84 x 48 (--fit or --fill brings it to the screen)\n"));
     const QString wide = picture(QStringLiteral("wide.bmp"), encodeBmp(solid(160, 128, qRgb(0, 0, 0)), 24));
     QVERIFY(
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("st7735"), wide})
