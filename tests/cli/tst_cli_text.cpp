@@ -247,6 +247,12 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("A51: Logo and logo, one module in any case")
         << words("--output-dir out Logo.bmp logo.bmp") << "named LOGO in A51";
     QTest::newRow("--header -") << words("-f c51 --name t --header - t.bmp") << "standard output (-) is where";
+    QTest::newRow("--fit without a size or a display") << words("--fit t.bmp") << "--fit takes a size, such as";
+    QTest::newRow("--fill 0x64") << words("--fill 0x64 t.bmp") << "takes a size such as 128x64";
+    QTest::newRow("--resize x") << words("--resize x t.bmp") << "(or 128x, x64)";
+    QTest::newRow("--resize and --fit") << words("--resize 8x8 --fit 8x8 t.bmp") << "no other of --resize";
+    QTest::newRow("--filter alone") << words("--filter nearest t.bmp") << "--filter goes with --resize";
+    QTest::newRow("--fit with --font") << words("--font tiny.bdf --text A --fit 8x8") << "--font draws cells";
     // Standard output a terminal (script's), standard error a pipe as ever.
     QTest::newRow("bytes to a terminal") << QStringList{"sh", "script -qec '\"$CLI\" -f png t.bmp 2>&3' /dev/null 3>&2"}
                                          << "--format png writes bytes, not text, and standard output is a terminal";
@@ -341,6 +347,13 @@ void tst_CliTextOutput::verboseSummary()
     QVERIFY(!run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("ssd1322"),
                   wide})
                  .err.isEmpty());
+    // Greys the window's rule takes for white are counted (a picture of pure black and white says nothing).
+    QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"),
+                  picture(QStringLiteral("greys.bmp"), encodeBmp(fromRows({QStringLiteral("#.rg#..b")}), 24))})
+                 .err,
+             QStringLiteral("tessaline-cli: greys.bmp: warning: 3 pixels are neither black nor white and were taken "
+                            "for white, as only exact black is black by default (--threshold 128 or --dither keeps "
+                            "their greys)\n"));
     // Intel HEX that passes the 8051's code space: said, and written all the same.
     const Run past = run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"),
                           QStringLiteral("0xFFFE"), QStringLiteral("t.bmp")});
