@@ -274,6 +274,25 @@ const QList<Entry> &entries()
                  return QStringLiteral("goes with one picture, not a batch");
              return std::nullopt;
          }},
+        {{s("mask")},
+         Group::Output,
+         nullptr,
+         "With a name, also NAME_mask after the data: a bit a pixel, set where the pixel's alpha is at least 128 "
+         "(a PNG's, a 32-bit BMP's, a GIF's transparent index), packed as a mono picture in the data's layout, bit "
+         "order and padding (pages in the vertical layout), a row a frame; NAME_MASK_BYTES in the header. A picture "
+         "without transparency gets a mask of ones, and a warning.",
+         [](Options &o, const QString &) -> std::optional<QString> {
+             o.road.mask = true;
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (!writesCode(o) ||
+                 (o.road.encode.name.isEmpty() && !given.contains(u"name-prefix") && o.outputDir.isEmpty()))
+                 return QStringLiteral("goes with a named array: --format a51, c51 or sdas and --name");
+             if (given.contains(u"font"))
+                 return QStringLiteral("is drawn from a picture's alpha; a font's glyphs have none");
+             return std::nullopt;
+         }},
         {{s("c-dialect")},
          Group::Output,
          "dialect",

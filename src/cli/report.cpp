@@ -64,6 +64,8 @@ QString words(const Subject &s)
         return QStringLiteral("the compressed frames");
     case T::Sheet:
         return QStringLiteral("the sheet of the frames");
+    case T::Mask:
+        return QStringLiteral("the mask");
     case T::ColourTable:
         return QStringLiteral("its colour table");
     case T::CompressedPixels:

@@ -48,6 +48,10 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
     const Geometry &g = result.geometry;
     if (glyphs && !glyphs->cut().isEmpty())
         report.complain(picture + QStringLiteral(": warning: ") + cutWords(*glyphs, options));
+    if (road.mask && result.transparent == 0)
+        report.complain(picture + QStringLiteral(": warning: the picture has no transparent pixel: %1_mask is all "
+                                                 "ones")
+                                      .arg(road.encode.name));
     if (result.greysAsWhite > 0)
         report.complain(picture + QStringLiteral(": warning: %1 pixels are neither black nor white and were taken for "
                                                  "white, as only exact black is black by default (--threshold 128 "

@@ -36,6 +36,7 @@ struct Subject {
         TurnedPicture,      // the picture, held to be turned
         CompressedFrames,   // the frames, held compressed
         Sheet,              // the sheet of the frames
+        Mask,               // the frames' mask
         ColourTable,        // a BMP's colour table
         CompressedPixels,   // a BMP's compressed pixels
         File,               // the file `name`

@@ -19,7 +19,7 @@ enum class FrameKind { Picture, Glyphs, Animation, Tiles };
 
 // Values that go with the frames, one a frame, and what they are: how an output writes them (a name, a value
 // type) is the output's.
-enum class FrameValues { Gb2312Codes, UnicodeCodes, Widths, Delays, Offsets, Boxes, String };
+enum class FrameValues { Gb2312Codes, UnicodeCodes, Widths, Delays, Offsets, Boxes, String, Mask };
 struct FrameTable {
     FrameTable(FrameValues kind, QList<std::uint32_t> values = {}, int index = 0, QString comment = {})
         : kind(kind), values(std::move(values)), index(index), comment(std::move(comment))

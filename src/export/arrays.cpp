@@ -32,6 +32,14 @@ QList<PlannedArray> planArrays(const QString &name, const QString &macro, const 
                              : table.kind == FrameValues::Boxes   ? count + QStringLiteral(" * 5")
                              : table.kind == FrameValues::Offsets ? count + QStringLiteral(" + 1")
                                                                   : count;
+        if (table.kind == FrameValues::Mask) { // a frame's mask a row, as the data's frames are
+            const bool rows = geometry.frames > 1;
+            array.rows = rows ? geometry.frames : 0;
+            array.size = rows ? QStringLiteral("%1][%2").arg(geometry.frames).arg(geometry.maskBytes)
+                              : QString::number(geometry.maskBytes);
+            array.sizeInHeader =
+                (rows ? count + QStringLiteral("][") : QString()) + macro + QStringLiteral("MASK_BYTES");
+        }
         array.values = table;
         arrays.append(array);
     }

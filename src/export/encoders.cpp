@@ -52,6 +52,7 @@ public:
     {
         appendCodeRow(format_, data, count, out);
     }
+    void setValues(qsizetype array, const FrameTable &values) override { options_.arrays[array].values = values; }
     bool end(QByteArray &out, const std::function<bool()> &handOn) override
     {
         if (array())

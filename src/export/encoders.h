@@ -60,6 +60,7 @@ struct Geometry {
     std::int64_t dataBytes = 0;
     int frames = 1;
     std::int64_t frameBytes = 0;
+    std::int64_t maskBytes = 0; // a frame's mask, a bit a pixel in the data's layout, where one is asked
 };
 
 class Encoder {
@@ -91,6 +92,13 @@ public:
     bool lossless() const { return lossless_; }
     // Why the encoder stopped, where it did: what it was handed after that was not written.
     const Refusal &refusal() const { return refusal_; }
+    // The values of the table that array `array` of the plan writes, known only once the frames are read (a
+    // mask), before end().
+    virtual void setValues(qsizetype array, const FrameTable &values)
+    {
+        (void)array;
+        (void)values;
+    }
 
 protected:
     bool lossless_ = true;

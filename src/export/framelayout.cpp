@@ -35,6 +35,9 @@ TableLayout layoutOf(const FrameTable &table)
     case FrameValues::String: // a line's glyphs' indices, and the end mark
         layout = {QStringLiteral("_s%1").arg(table.index), 1};
         break;
+    case FrameValues::Mask: // a bit a pixel where it is opaque, a frame's bytes a row of the table
+        layout = {QStringLiteral("_mask"), 1};
+        break;
     }
     const std::uint32_t largest =
         table.values.isEmpty() ? 0 : *std::max_element(table.values.begin(), table.values.end());

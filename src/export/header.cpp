@@ -91,6 +91,8 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
             end = array.values.values.isEmpty() ? 0 : array.values.values.last(); // each string's end mark
         }
     }
+    if (g.maskBytes > 0)
+        define(macro + QStringLiteral("MASK_BYTES"), g.maskBytes);
     if (frames.gb2312Grid()) // where the cell of a GB2312 code starts in the table's bytes
         macros.append({macro + QStringLiteral("CELL(c1, c2)"),
                        QStringLiteral("((((unsigned long)(c1) - 0xA1) * 94 + ((c2) - 0xA1)) * %1)").arg(bytes)});

@@ -55,6 +55,8 @@ private:
     };
     // Which way the levels go to the display and back to the eye, from the ink, --invert and the frames' kind.
     void planPolarity();
+    // The mask's size, its memory, its place after the other tables; false when the memory is refused.
+    bool planMask();
     // The arrays a name makes of data of `geometry` and the tables, for the encoder and the header alike.
     void planArrays(const Geometry &geometry)
     {
@@ -100,6 +102,7 @@ private:
     std::unique_ptr<Encoder> encoder_;
     std::optional<ByteStage> bytes_;
     std::optional<TerminalPreview> preview_;
+    std::optional<MaskStage> mask_;
 };
 
 bool Road::plan()
@@ -133,6 +136,8 @@ bool Road::plan()
         result_.offsetBytes = layoutOf(offsets).bytes;
         tables_.prepend(offsets);
     }
+    if (options_.mask && !planMask())
+        return false;
     planArrays(g);
     drawn_ = makeEncoder(encode_, options_.pixel, g)->takesLevels();
     // Several frames drawn as one picture (PBM, PNG), or previewed as a sheet, are held as the sheet, within the
@@ -169,6 +174,19 @@ bool Road::plan()
         preview_.emplace(sheetPreview_ ? int(sheet_->width()) : plans_.first().packedWidth, options_.previewColumns,
                          options_.pixel, options_.previewColour, options_.preview);
     }
+    return true;
+}
+
+bool Road::planMask()
+{
+    Geometry &g = result_.geometry;
+    for (const Geometry &p : std::as_const(plans_))
+        g.maskBytes = std::max(g.maskBytes, MaskStage::frameBytes(options_.pack, p.width, p.packedHeight));
+    // Held until the last frame is read: a value a byte in the table, and its copy for the output.
+    if (!options_.limits.reserve(8 * g.maskBytes * g.frames, Subject::Thing::Mask, &held_, &result_.error))
+        return false;
+    mask_.emplace(options_.pack, g.maskBytes);
+    tables_.append(FrameTable(FrameValues::Mask));
     return true;
 }
 
@@ -219,10 +237,14 @@ bool Road::frame(int i)
     }
     const Placement placement = placementOf(options_.resize, frames_.size(i), turnsAQuarter(options_));
     Stages stages(*decoder, placement, options_, packingOf(frames_, options_), plans_[i], channels_, white_);
+    if (mask_)
+        mask_->frameStart(plans_[i].width);
     bytes_->frameStart(frames_.label(i), output_.block());
     if (!rows(i, stages))
         return false;
     result_.greysAsWhite += stages.tone.greysAsWhite();
+    if (mask_)
+        mask_->frameEnd();
     // A smaller frame's row of the table ends in zeros.
     static constexpr std::uint8_t zeros[4096] = {};
     const Geometry &g = result_.geometry;
@@ -248,8 +270,12 @@ bool Road::rows(int i, Stages &stages)
                 result_.error = ahead.refusal();
                 return false;
             }
+            if (mask_) // from the alpha, before the tone lays the pixels over the background
+                mask_->row(pixels);
             stages.tone.row(pixels, stages.levels.data());
         } else { // a page's padding rows
+            if (mask_)
+                mask_->row(nullptr);
             std::fill(stages.levels.begin(), stages.levels.end(), white_);
         }
         levels(i, y, y < p.height ? p.width : 0, stages);
@@ -319,6 +345,12 @@ bool Road::finish()
         encoder_->begin(output_.block());
         if (!bytes_->writePacked(*encoder_, output_))
             return false;
+    }
+    if (mask_) { // the mask after the data and the other tables, now that the frames are read
+        const FrameTable mask = mask_->table();
+        encoder_->setValues(result_.arrays.size() - 1, mask);
+        result_.arrays.last().values = mask;
+        result_.transparent = mask_->transparent();
     }
     const bool ended = encoder_->end(output_.block(), [this] { return output_.flush(); });
     if (!encoded() || !ended)

@@ -26,6 +26,7 @@ struct RoadOptions {
     ToneOptions tone;
     PackOptions pack;
     bool compress = false; // each frame's bytes packed with PackBits; with a name, an offsets table after them
+    bool mask = false;     // with a name, NAME_mask: a bit a pixel where it is opaque, in the data's layout
     EncodeOptions encode;
     // When set, receives the preview of the picture as the display shows it, a line at a time, `previewColumns`
     // wide at most.
@@ -51,6 +52,7 @@ struct RoadResult {
     int offsetBytes = 2;           // each offset's bytes in the table: 4 past 64 KiB, more than an 8051 addresses
     QList<PlannedArray> arrays;    // what a name made of the data and its tables, as the header declares them
     std::int64_t greysAsWhite = 0; // mono by the exact rule: pixels neither black nor white, taken for white
+    std::int64_t transparent = 0;  // with a mask: the pixels it leaves clear
 };
 
 // Runs a picture down the road a row at a time, as the decoder delivers its rows: decode, turn, tone, pack,

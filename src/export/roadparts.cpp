@@ -89,3 +89,50 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     }
     return options.limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held, &result->error);
 }
+
+PackOptions MaskStage::packingOf(const PackOptions &pack)
+{
+    PackOptions mask = pack;
+    mask.pad = true; // whole bytes a row, whatever the data's pixels are
+    mask.invert = false;
+    mask.ink = Ink::Unknown;
+    return mask;
+}
+
+std::int64_t MaskStage::frameBytes(const PackOptions &pack, int width, int packedHeight)
+{
+    const Packer packer(packingOf(pack), PixelFormat::Mono, width);
+    return std::int64_t(packer.unitBytes()) * (packedHeight / packer.unitRows());
+}
+
+void MaskStage::frameStart(int width)
+{
+    width_ = width;
+    packer_.emplace(pack_, PixelFormat::Mono, width);
+    row_.assign(std::size_t(packer_->packedWidth()), 0);
+    frameStart_ = bytes_.size();
+}
+
+void MaskStage::row(const QRgb *pixels)
+{
+    for (int x = 0; x < width_; ++x) { // the padding past the picture stays clear
+        row_[std::size_t(x)] = pixels && qAlpha(pixels[x]) >= 128;
+        transparent_ += pixels && !row_[std::size_t(x)];
+    }
+    if (!packer_->add(row_.data()))
+        return;
+    const std::uint8_t *unit = packer_->unit();
+    for (int k = 0; k < packer_->unitBytes(); ++k)
+        bytes_.append(unit[k]);
+}
+
+void MaskStage::frameEnd()
+{
+    while (bytes_.size() - frameStart_ < frameBytes_)
+        bytes_.append(0);
+}
+
+FrameTable MaskStage::table() const
+{
+    return FrameTable(FrameValues::Mask, bytes_);
+}

@@ -13,8 +13,41 @@
 #include <QList>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
+
+// A frame's mask: a bit a pixel, set where the pixel's alpha is at least 128, packed as a mono picture in the data's
+// layout and bit order, each row padded to a whole byte; the frames' masks one after another, each as long as
+// the largest, a table a frame a row.
+class MaskStage {
+public:
+    // The packing of a mask for data packed as `pack`.
+    static PackOptions packingOf(const PackOptions &pack);
+    // A frame's mask bytes, `width` x `height` pixels (a page's padding rows included where the layout has pages).
+    static std::int64_t frameBytes(const PackOptions &pack, int width, int packedHeight);
+
+    MaskStage(const PackOptions &pack, std::int64_t frameBytes) : pack_(packingOf(pack)), frameBytes_(frameBytes) {}
+    // A frame of `width` pixels starts.
+    void frameStart(int width);
+    // The next row of the frame, `pixels` with their alpha; null: a page's padding row.
+    void row(const QRgb *pixels);
+    // The frame ends: its bytes made as long as the largest frame's.
+    void frameEnd();
+    // The masks, as a table's values, and the pixels they leave clear.
+    FrameTable table() const;
+    std::int64_t transparent() const { return transparent_; }
+
+private:
+    PackOptions pack_;
+    std::int64_t frameBytes_;
+    int width_ = 0;
+    std::optional<Packer> packer_;
+    std::vector<std::uint8_t> row_;
+    QList<std::uint32_t> bytes_;
+    std::int64_t frameStart_ = 0;
+    std::int64_t transparent_ = 0;
+};
 
 // Output is gathered and handed on in blocks of about this size.
 constexpr qsizetype blockBytes = 1 << 20;

@@ -63,6 +63,37 @@ void tst_CliFrames::framesAndTiles_data()
     noRows.truncate(noRows.lastIndexOf(','));
     noRows += QByteArray(",\0\0\0\0\x02\0\0\0\0\x08\x03\x00\x03\x02\x00;", 18);
     QTest::newRow("--frames: a frame of no rows") << noRows << "-f hex --pixel rgb888 --frames" << r + g + r + g;
+    // --mask: a bit a pixel where alpha is at least 128, packed as the data is, after the other tables.
+    QImage alpha(8, 2, QImage::Format_ARGB32);
+    const int alphas[16] = {255, 0, 255, 0, 0, 0, 255, 255, 127, 128, 0, 255, 200, 10, 255, 0};
+    for (int i = 0; i < 16; ++i)
+        alpha.setPixel(i % 8, i / 8, qRgba(0, 0, 0, alphas[i]));
+    QTest::newRow("--mask, c51: an icon's alpha")
+        << encodePng(alpha, 6, 8) << "-f c51 --name i --mask --threshold 128"
+        << QByteArray("unsigned char code i[2] = {\r\n0xA3, \r\n0x5A, \r\n};\r\n"
+                      "unsigned char code i_mask[2] = {\r\n0xA3, 0x5A, \r\n};\r\n");
+    QTest::newRow("--mask, vertical: a page a column, the padding clear")
+        << encodePng(alpha, 6, 8) << "-f c51 --name i --mask --threshold 128 --layout vertical"
+        << QByteArray("unsigned char code i[8] = {\r\n0x01, 0x02, 0x01, 0x02, 0x02, 0x00, 0x03, 0x01, \r\n};\r\n"
+                      "unsigned char code i_mask[8] = {\r\n0x01, 0x02, 0x01, 0x02, 0x02, 0x00, 0x03, 0x01, \r\n};\r\n");
+    QByteArray bgra; // a version 5 BMP's rows, bottom up, blue, green, red and alpha
+    for (int y = 1; y >= 0; --y)
+        for (int x = 0; x < 8; ++x)
+            bgra += QByteArray(3, '\0') + char(alphas[y * 8 + x]);
+    QTest::newRow("--mask, 32-bit BMP, a51")
+        << rawBmp(124, 8, 2, 32, 3, {}, bgra, 0, 0xFF000000u) << "-f a51 --name i --mask --threshold 128"
+        << QByteArray("NAME    I\r\nPUBLIC  i\r\nPUBLIC  i_mask\r\n"
+                      "?CO?I SEGMENT CODE\r\nRSEG    ?CO?I\r\ni:\r\n"
+                      "DB   0A3H\r\nDB   05AH\r\ni_mask:\r\nDB   0A3H, 05AH\r\nEND\r\n");
+    QTest::newRow("--frames --mask: a row a frame, a GIF's clear index")
+        << encodeGif({{fromRows({QStringLiteral("#r#r#r#r")}), {}, 1, 10, qRgb(255, 0, 0)},
+                      {fromRows({QStringLiteral("rr##rr##")}), {}, 2, 10, qRgb(255, 0, 0)}},
+                     QSize(8, 1))
+        << "-f c51 --name w --mask --frames"
+        << QByteArray("unsigned char code w[2][1] = {\r\n/* frame 0 of 2, 100 ms */\r\n{\r\n0xAA, \r\n},\r\n"
+                      "/* frame 1 of 2, 100 ms */\r\n{\r\n0xBB, \r\n},\r\n};\r\n"
+                      "unsigned int code w_delays[2] = {\r\n0x0064, 0x0064, \r\n};\r\n"
+                      "unsigned char code w_mask[2][1] = {\r\n0xAA, 0xBB, \r\n};\r\n");
     QTest::newRow("--frames: a frame past the screen's edges, clipped")
         << encodeGif({{fromRows({QStringLiteral("rg"), QStringLiteral("bb")}), QPoint(1, 0), 0, 0, std::nullopt}},
                      QSize(2, 1))

@@ -252,6 +252,8 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--resize x") << words("--resize x t.bmp") << "(or 128x, x64)";
     QTest::newRow("--resize and --fit") << words("--resize 8x8 --fit 8x8 t.bmp") << "no other of --resize";
     QTest::newRow("--filter alone") << words("--filter nearest t.bmp") << "--filter goes with --resize";
+    QTest::newRow("--mask without a name") << words("-f c51 --mask t.bmp") << "--mask goes with a named array";
+    QTest::newRow("--mask with hex") << words("-f hex --mask t.bmp") << "--mask goes with a named array";
     QTest::newRow("--fit with --font") << words("--font tiny.bdf --text A --fit 8x8") << "--font draws cells";
     // Standard output a terminal (script's), standard error a pipe as ever.
     QTest::newRow("bytes to a terminal") << QStringList{"sh", "script -qec '\"$CLI\" -f png t.bmp 2>&3' /dev/null 3>&2"}
@@ -354,6 +356,10 @@ void tst_CliTextOutput::verboseSummary()
              QStringLiteral("tessaline-cli: greys.bmp: warning: 3 pixels are neither black nor white and were taken "
                             "for white, as only exact black is black by default (--threshold 128 or --dither keeps "
                             "their greys)\n"));
+    // A mask of a picture without transparency: all ones, and said.
+    QCOMPARE(
+        run(words("-f c51 --name t --mask t.bmp")).err,
+        QStringLiteral("tessaline-cli: t.bmp: warning: the picture has no transparent pixel: t_mask is all ones\n"));
     // Intel HEX that passes the 8051's code space: said, and written all the same.
     const Run past = run({QStringLiteral("-f"), QStringLiteral("ihex"), QStringLiteral("--address"),
                           QStringLiteral("0xFFFE"), QStringLiteral("t.bmp")});
