@@ -343,6 +343,8 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringLiteral("pastend.ttf: the font is damaged: its table 'glyf' lies past the end of the file");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
+    QTest::newRow("a font past --max-memory") << QStringList{"--font", "big.bdf", "--text", "A", "--max-memory", "200K"}
+                                              << QStringLiteral("big.bdf: holding the font whole takes 640");
     QTest::newRow("--font-index with a family")
         << QStringList{"--font", "No Such", "--font-index", "1", "--text", "A"}
         << QStringLiteral("No Such: is a family, whose face fontconfig chooses");
@@ -369,6 +371,8 @@ void tst_CliFrames::glyphRefusals()
     QFETCH(QString, message);
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
+    picture(QStringLiteral("big.bdf"),
+            QByteArray(tinyBdf()).replace("STARTPROP", QByteArray("COMMENT\n").repeated(80000) + "STARTPROP"));
     picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
     picture(QStringLiteral("euro.txt"), QByteArray("\xE2\x82\xAC"));
     picture(QStringLiteral("lines.txt"), QByteArray("A\n").repeated(50000));

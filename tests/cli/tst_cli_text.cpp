@@ -260,6 +260,9 @@ void tst_CliTextOutput::usageErrors_data()
                                          << "--format png writes bytes, not text, and standard output is a terminal";
     QTest::newRow("--text, not UTF-8") << QStringList{"sh", "\"$CLI\" --font x --text \"A$(printf '\\377')B\""}
                                        << "--text 'A\\xFFB' is not UTF-8";
+    QTest::newRow("--text, 中 then a byte not UTF-8")
+        << QStringList{"sh", "\"$CLI\" --font x --text \"中$(printf '\\377')\""}
+        << QString::fromUtf8("'中\\xFF' is not");
     QTest::newRow("-o, not UTF-8") << QStringList{"sh", "\"$CLI\" -o \"v$(printf '\\377').bmp\" t.bmp"}
                                    << "--output 'v\\xFF.bmp' is not UTF-8";
     QTest::newRow("a picture, not UTF-8")

@@ -50,12 +50,12 @@ private:
 };
 
 // A few colours in a pattern that shows any mirrored, shifted or swapped row or column.
-static QImage pattern(int colours)
+static QImage pattern(int colours, int height = 5)
 {
     const QRgb palette[] = {qRgb(0, 0, 0),     qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0),
                             qRgb(0, 0, 255),   qRgb(1, 0, 0),       qRgb(0, 0, 1),   qRgb(128, 128, 128),
                             qRgb(244, 12, 99), qRgb(3, 200, 77)};
-    QImage image(24, 5, QImage::Format_RGB32);
+    QImage image(24, height, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, palette[(x * 7 + y * 3 + (x == 0 && y == 0)) % colours]);
@@ -78,12 +78,15 @@ void tst_Decoders::decodesEveryBmpVariant_data()
     QTest::addColumn<int>("colours");
     QTest::addColumn<RowOrder>("order");
     QTest::addColumn<BmpCompression>("compression");
+    QTest::addColumn<int>("height");
     for (int bits : {1, 4, 8, 24, 32}) {
         const int colours = bits == 1 ? 2 : 10;
-        QTest::addRow("%d bit bottom-up", bits) << bits << colours << RowOrder::BottomUp << BmpCompression::None;
-        QTest::addRow("%d bit top-down", bits) << bits << colours << RowOrder::TopDown << BmpCompression::None;
+        QTest::addRow("%d bit bottom-up", bits) << bits << colours << RowOrder::BottomUp << BmpCompression::None << 5;
+        QTest::addRow("%d bit top-down", bits) << bits << colours << RowOrder::TopDown << BmpCompression::None << 5;
     }
-    QTest::newRow("8 bit RLE") << 8 << 10 << RowOrder::BottomUp << BmpCompression::Rle8;
+    QTest::newRow("8 bit RLE") << 8 << 10 << RowOrder::BottomUp << BmpCompression::Rle8 << 5;
+    // 200 rows: decoded a block of 64 rows at a time, each from the checkpoint the stream was indexed with.
+    QTest::newRow("8 bit RLE, 200 rows") << 8 << 10 << RowOrder::BottomUp << BmpCompression::Rle8 << 200;
 }
 
 void tst_Decoders::decodesEveryBmpVariant()
@@ -92,7 +95,8 @@ void tst_Decoders::decodesEveryBmpVariant()
     QFETCH(int, colours);
     QFETCH(RowOrder, order);
     QFETCH(BmpCompression, compression);
-    const QImage expected = pattern(colours);
+    QFETCH(int, height);
+    const QImage expected = pattern(colours, height);
     const LoadedPicture loaded =
         LoadPicture(file(QStringLiteral("p.bmp"), encodeBmp(expected, bits, order, compression)));
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
