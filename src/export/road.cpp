@@ -34,22 +34,31 @@ public:
     // Every frame's geometry, the budget for what is held whole, the encoder the format chooses (which knows
     // whether it draws levels or takes the display's bytes), the sheet; false, with the reason, when refused.
     bool plan();
-    // Frame i down the road, decode -> turn -> tone -> pack -> encode, a row at a time; false when a row cannot
+    // Frame i down the road, decode -> resize -> turn -> tone -> pack -> encode, a row at a time (a pointwise
+    // tone before the turn); false when a row cannot
     // be read or written.
     bool frame(int i);
     // The sheet drawn, the preview ended, the packed frames with their offsets, the trailer.
     bool finish();
 
 private:
-    // The stages of one frame, set up for its size.
+    // The stages of one frame, set up for its size. A pointwise tone runs before the turn, on the rows as read,
+    // so that a turn holds levels (LevelValues), not colours; a dither runs after it, on the rows as turned.
     struct Stages {
         Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options, const PackOptions &pack,
                const Geometry &plan, int channels, std::uint8_t white);
+        Stages(const Stages &) = delete;
+        Stages &operator=(const Stages &) = delete;
         std::optional<Resizer> resized;
-        TurnedRows turned;
+        bool early; // the tone before the turn
+        bool mask;
+        LevelValues values;
         Tone tone;
+        std::vector<std::uint8_t> read; // early: a row as read, its levels then its opaque bytes
+        TurnedRows turned;
         Packer packer;
         std::vector<std::uint8_t> levels; // a row as toned: the padding past the picture stays white
+        std::vector<std::uint8_t> opaque; // with a mask: the row's opaque bytes
         std::vector<std::uint8_t> out;    // the row as the display takes it, where that differs
         std::vector<std::uint8_t> shown;  // the row as the display shows it, where that differs again
     };
@@ -194,16 +203,27 @@ Road::Stages::Stages(PictureDecoder &decoder, const Placement &placement, const 
                      const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white)
     : resized(placement.resizes() ? std::make_optional<Resizer>(decoder, placement, options.resize.filter)
                                   : std::nullopt),
-      turned(resized ? *resized : decoder, options.rotate, options.flip),
+      early(Tone::pointwise(options.tone)), mask(options.mask), values(options.pixel, options.mask),
       tone(
           [&] {
               ToneOptions tone = options.tone;
               tone.mayBeTransparent = resized || decoder.mayBeTransparent();
               return tone;
           }(),
-          options.pixel, plan.width),
+          options.pixel, early ? (resized ? resized->width() : decoder.width()) : plan.width),
+      read(early ? std::size_t(resized ? resized->width() : decoder.width()) * std::size_t(channels + 1) : 0),
+      turned(resized ? *resized : decoder, options.rotate, options.flip, values.bits(),
+             early ? TurnedRows::Make([this](QRgb *row) {
+                 const int width = int(read.size()) / (tone.channels() + 1);
+                 std::uint8_t *opaque = read.data() + std::size_t(width) * std::size_t(tone.channels());
+                 if (mask) // from the alpha, before the tone lays the pixels over the background
+                     opaqueRow(row, width, opaque);
+                 tone.row(row, read.data());
+                 values.pack(read.data(), opaque, width, row);
+             })
+                   : TurnedRows::Make()),
       packer(pack, options.pixel, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
-      out(levels.size()), shown(levels.size())
+      opaque(mask ? std::size_t(plan.width) : 0), out(levels.size()), shown(levels.size())
 {
 }
 
@@ -270,9 +290,15 @@ bool Road::rows(int i, Stages &stages)
                 result_.error = ahead.refusal();
                 return false;
             }
-            if (mask_) // from the alpha, before the tone lays the pixels over the background
-                mask_->row(pixels);
-            stages.tone.row(pixels, stages.levels.data());
+            if (stages.early) {
+                stages.values.unpack(pixels, p.width, stages.levels.data(), stages.opaque.data());
+            } else {
+                if (mask_) // from the alpha, before the tone lays the pixels over the background
+                    opaqueRow(pixels, p.width, stages.opaque.data());
+                stages.tone.row(pixels, stages.levels.data());
+            }
+            if (mask_)
+                mask_->row(stages.opaque.data());
         } else { // a page's padding rows
             if (mask_)
                 mask_->row(nullptr);

@@ -2,6 +2,7 @@
 
 #include "export/filesave.h"
 #include "export/packbits.h"
+#include "imaging/tone.h"
 #include "imaging/turn.h"
 
 #include <algorithm>
@@ -9,6 +10,11 @@
 bool turnsAQuarter(const RoadOptions &options)
 {
     return options.rotate == 90 || options.rotate == 270;
+}
+
+int turnedBits(const RoadOptions &options)
+{
+    return Tone::pointwise(options.tone) ? LevelValues(options.pixel, options.mask).bits() : 32;
 }
 
 PackOptions packingOf(const FrameSource &frames, const RoadOptions &options)
@@ -56,7 +62,7 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
             return false;
         const Geometry &p = plans->last();
         turned = std::max(turned,
-                          TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip) +
+                          TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip, turnedBits(options)) +
                               Resizer::heldBytes(placementOf(options.resize, frames.size(i), turnsAQuarter(options))));
         pixels += std::int64_t(p.width) * p.height;
         g.width = std::max(g.width, p.width);
@@ -113,11 +119,11 @@ void MaskStage::frameStart(int width)
     frameStart_ = bytes_.size();
 }
 
-void MaskStage::row(const QRgb *pixels)
+void MaskStage::row(const std::uint8_t *opaque)
 {
     for (int x = 0; x < width_; ++x) { // the padding past the picture stays clear
-        row_[std::size_t(x)] = pixels && qAlpha(pixels[x]) >= 128;
-        transparent_ += pixels && !row_[std::size_t(x)];
+        row_[std::size_t(x)] = opaque && opaque[x];
+        transparent_ += opaque && !opaque[x];
     }
     if (!packer_->add(row_.data()))
         return;

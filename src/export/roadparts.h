@@ -30,8 +30,8 @@ public:
     MaskStage(const PackOptions &pack, std::int64_t frameBytes) : pack_(packingOf(pack)), frameBytes_(frameBytes) {}
     // A frame of `width` pixels starts.
     void frameStart(int width);
-    // The next row of the frame, `pixels` with their alpha; null: a page's padding row.
-    void row(const QRgb *pixels);
+    // The next row of the frame, a byte a pixel, 1 where it is opaque (opaqueRow); null: a page's padding row.
+    void row(const std::uint8_t *opaque);
     // The frame ends: its bytes made as long as the largest frame's.
     void frameEnd();
     // The masks, as a table's values, and the pixels they leave clear.
@@ -54,6 +54,8 @@ constexpr qsizetype blockBytes = 1 << 20;
 
 // Whether the turn is a quarter, which swaps the sides.
 bool turnsAQuarter(const RoadOptions &options);
+// The bits a pixel the turn holds: the levels and mask bit where the tone runs before it, a colour otherwise.
+int turnedBits(const RoadOptions &options);
 // How the frames' rows are packed: frames of their own sizes, one after the other, each row padded to whole bytes
 // (a cropped glyph is as wide as its ink).
 PackOptions packingOf(const FrameSource &frames, const RoadOptions &options);

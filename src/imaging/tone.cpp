@@ -79,3 +79,46 @@ void Tone::row(QRgb *pixels, std::uint8_t *levels)
         for (int x = 0; x < width_; ++x)
             levels[x] = std::uint8_t(1 - levels[x]);
 }
+
+LevelValues::LevelValues(PixelFormat pixel, bool mask)
+    : levelBits_(traitsOf(pixel).mono() ? 1 : 8), channels_(traitsOf(pixel).channels), mask_(mask)
+{
+}
+
+int LevelValues::bits() const
+{
+    const int bits = levelBits_ * channels_ + mask_;
+    int held = 1;
+    while (held < bits)
+        held *= 2;
+    return held;
+}
+
+void LevelValues::pack(const std::uint8_t *levels, const std::uint8_t *opaque, int width, QRgb *values) const
+{
+    const int maskAt = levelBits_ * channels_;
+    for (int x = 0; x < width; ++x) {
+        QRgb value = mask_ ? QRgb(opaque[x]) << maskAt : 0;
+        for (int k = 0; k < channels_; ++k)
+            value |= QRgb(levels[x * channels_ + k]) << (k * levelBits_);
+        values[x] = value;
+    }
+}
+
+void LevelValues::unpack(const QRgb *values, int width, std::uint8_t *levels, std::uint8_t *opaque) const
+{
+    const int maskAt = levelBits_ * channels_;
+    const QRgb level = (1u << levelBits_) - 1;
+    for (int x = 0; x < width; ++x) {
+        for (int k = 0; k < channels_; ++k)
+            levels[x * channels_ + k] = std::uint8_t(values[x] >> (k * levelBits_) & level);
+        if (mask_)
+            opaque[x] = std::uint8_t(values[x] >> maskAt & 1);
+    }
+}
+
+void opaqueRow(const QRgb *pixels, int width, std::uint8_t *opaque)
+{
+    for (int x = 0; x < width; ++x)
+        opaque[x] = qAlpha(pixels[x]) >= 128;
+}

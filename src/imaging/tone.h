@@ -42,6 +42,9 @@ public:
     void row(QRgb *pixels, std::uint8_t *levels);
     // Of the rows so far, the pixels the exact rule took for white that were not white: greys and colours.
     std::int64_t greysAsWhite() const { return greysAsWhite_; }
+    // Whether each pixel's levels are its own (no dither carries anything between pixels): such a tone may run
+    // before the turn, on the rows as read, so that the turn holds levels, not colours.
+    static bool pointwise(const ToneOptions &options) { return options.dither == Dither::None; }
 
 private:
     enum class Rule { Exact, Threshold, Quantise };
@@ -55,3 +58,24 @@ private:
     std::vector<std::uint8_t> values_; // luminance or channels, the quantiser's input
     std::int64_t greysAsWhite_ = 0;
 };
+
+// A pixel's levels, and whether it is opaque (its alpha at least 128: the mask's bit), as one value: what a turn
+// holds where the tone runs before it. Mono takes a bit, a level of grey or colour a byte, the mask one more bit.
+class LevelValues {
+public:
+    LevelValues(PixelFormat pixel, bool mask);
+
+    // The bits a value is held in: 1 or 2 for mono, 8 or 16 for grey, 32 for colour.
+    int bits() const;
+    // Values of `width` pixels from their levels and (with the mask) their opaque bytes; and back.
+    void pack(const std::uint8_t *levels, const std::uint8_t *opaque, int width, QRgb *values) const;
+    void unpack(const QRgb *values, int width, std::uint8_t *levels, std::uint8_t *opaque) const;
+
+private:
+    int levelBits_;
+    int channels_;
+    bool mask_;
+};
+
+// A byte a pixel: 1 where its alpha is at least 128.
+void opaqueRow(const QRgb *pixels, int width, std::uint8_t *opaque);

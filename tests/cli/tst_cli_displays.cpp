@@ -31,6 +31,8 @@ private slots:
     void preview();
     void sizesAsAModelHasThem_data();
     void sizesAsAModelHasThem();
+    void turnsAsQtTurnsThem_data();
+    void turnsAsQtTurnsThem();
 };
 
 void tst_CliDisplays::initTestCase()
@@ -500,3 +502,47 @@ void tst_CliDisplays::sizesAsAModelHasThem()
 
 QTEST_GUILESS_MAIN(tst_CliDisplays)
 #include "tst_cli_displays.moc"
+
+// Every turn at every depth the turn holds a picture at (levels of a bit, with the mask's, a byte, two, colours to
+// be dithered) gives the bytes the picture turned by Qt first gives unturned.
+void tst_CliDisplays::turnsAsQtTurnsThem_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::newRow("mono, exact: a bit a pixel") << "-f c51 --name p --pad";
+    QTest::newRow("mono, --threshold, --mask, vertical: two bits")
+        << "-f c51 --name p --pad --threshold 128 --mask --layout vertical";
+    QTest::newRow("gray4: a byte") << "-f c51 --name p --pad --pixel gray4";
+    QTest::newRow("gray8, --mask: two bytes") << "-f c51 --name p --pixel gray8 --mask";
+    QTest::newRow("rgb565, --mask: four bytes") << "-f c51 --name p --pixel rgb565 --mask";
+    QTest::newRow("--dither atkinson: the colours") << "-f c51 --name p --pad --dither atkinson --mask";
+}
+
+void tst_CliDisplays::turnsAsQtTurnsThem()
+{
+    QFETCH(QString, options);
+    // 37 x 21: neither side a whole byte nor a whole band of turned rows; opaque, half and clear pixels.
+    QImage image(37, 21, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgba(x * 7, (x * y * 13) % 256, y * 12, (x + 2 * y) % 5 == 0 ? (x * 9) % 256 : 255));
+    const QString name = picture(QStringLiteral("p.png"), encodePng(image, 6, 8));
+    const struct {
+        const char *turn;
+        QImage turned;
+    } turns[] = {
+        {"--rotate 90", image.transformed(QTransform().rotate(90))},
+        {"--rotate 180", image.transformed(QTransform().rotate(180))},
+        {"--rotate 270", image.transformed(QTransform().rotate(270))},
+        {"--flip vertical", image.mirrored(false, true)},
+        {"--rotate 90 --flip vertical", image.transformed(QTransform().rotate(90)).mirrored(false, true)},
+    };
+    int k = 0;
+    for (const auto &t : turns) {
+        const QString model = QStringLiteral("turned%1.png").arg(k++); // the picture turned beforehand
+        const Run turned = run(options.split(u' ') + QString::fromLatin1(t.turn).split(u' ') + QStringList{name});
+        QVERIFY2(turned.exitCode == 0, qPrintable(turned.err));
+        const Run unturned = run(options.split(u' ') + QStringList{picture(model, encodePng(t.turned, 6, 8))});
+        QVERIFY2(unturned.exitCode == 0, qPrintable(unturned.err));
+        QVERIFY2(afterHeader(turned.out) == afterHeader(unturned.out), t.turn);
+    }
+}

@@ -50,13 +50,27 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("options");
-    // Held whole to be turned, 30000 x 30000 pixels (of colour 0: the RLE data ends at once) take 3.6 GB.
+    // Held whole to be turned, 30000 x 30000 pixels (of colour 0: the RLE data ends at once) take 3.6 GB as
+    // colours (to be dithered), 112.5 MB as a bit each; with a band of 16 turned rows and a row as read.
     const QByteArray tall = rawBmp(40, 30000, 30000, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2);
-    QTest::newRow("--rotate 90 past the memory limit")
+    QTest::newRow("--rotate 90 --dither past the memory limit")
         << "turn.bmp" << tall
-        << QStringLiteral("the turned picture whole takes 3601920000 bytes, more than the "
+        << QStringLiteral("the turned picture whole takes 3602040000 bytes, more than the "
                           "memory limit of 1073741824 bytes (--max-memory raises it)")
-        << QStringList{QStringLiteral("--rotate"), QStringLiteral("90")};
+        << QStringList{QStringLiteral("--rotate"), QStringLiteral("90"), QStringLiteral("--dither"),
+                       QStringLiteral("atkinson")};
+    QTest::newRow("--flip vertical --dither past the memory limit: no band")
+        << "turn.bmp" << tall
+        << QStringLiteral("the turned picture whole takes 3600120000 bytes, more than the "
+                          "memory limit of 1073741824 bytes (--max-memory raises it)")
+        << QStringList{QStringLiteral("--flip"), QStringLiteral("vertical"), QStringLiteral("--dither"),
+                       QStringLiteral("atkinson")};
+    QTest::newRow("--rotate 90, mono, past the memory limit")
+        << "turn.bmp" << tall
+        << QStringLiteral("the turned picture whole takes 114540000 bytes, more than the "
+                          "memory limit of 104857600 bytes (--max-memory raises it)")
+        << QStringList{QStringLiteral("--rotate"), QStringLiteral("90"), QStringLiteral("--max-memory"),
+                       QStringLiteral("100M")};
     QTest::newRow("--compress past the 32-bit offsets")
         << "big.bmp" << rawBmp(40, 40000, 40000, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2)
         << QStringLiteral("4800000000 bytes of data may compress to more than the 4 GiB the offsets count")
@@ -200,6 +214,10 @@ void tst_CliRobustness::largePictureInFlatMemory()
         QCOMPARE(quint8(hex.read(1).at(0)), quint8(~((c + y) & 0xFF)));
     }
     hex.remove();
+    // Turned, it is held whole as the tone leaves it, a bit a pixel: 50 MB, not 1.6 GB of colours.
+    const long turned =
+        peakKiB({"--rotate", "90", "-f", "hex", "-o", "/dev/null", QFile::encodeName(dir.filePath(bmp))});
+    QVERIFY2(turned >= 0 && turned < 128 * 1024, qPrintable(QStringLiteral("peak %1 KiB turned").arg(turned)));
     QFile::remove(dir.filePath(bmp));
 }
 
