@@ -43,6 +43,19 @@ bool save(const QImage &image, const QString &path, const char *format)
     return false;
 }
 
+// A 1-bit picture of diagonal stripes, as large as a turn is asked to hold.
+QImage stripes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_Mono);
+    image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < height; ++y) {
+        uchar *line = image.scanLine(y);
+        for (int i = 0; i < image.bytesPerLine(); ++i)
+            line[i] = uchar(0x0F0F >> (y % 8));
+    }
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -53,6 +66,7 @@ int main(int argc, char *argv[])
     const bool ok = save(twelve, out.filePath(QStringLiteral("p12.jpg")), "jpeg") &&
                     save(twelve, out.filePath(QStringLiteral("p12.bmp")), "bmp") &&
                     save(photo(8000, 6000), out.filePath(QStringLiteral("p48.jpg")), "jpeg") &&
-                    save(photo(128, 64), out.filePath(QStringLiteral("small.bmp")), "bmp");
+                    save(photo(128, 64), out.filePath(QStringLiteral("small.bmp")), "bmp") &&
+                    save(stripes(16000, 16000), out.filePath(QStringLiteral("mono256.bmp")), "bmp");
     return ok ? 0 : 1;
 }

@@ -35,15 +35,16 @@ public:
     // whether it draws levels or takes the display's bytes), the sheet; false, with the reason, when refused.
     bool plan();
     // Frame i down the road, decode -> resize -> turn -> tone -> pack -> encode, a row at a time (a pointwise
-    // tone before the turn); false when a row cannot
+    // tone before a turn that holds the picture); false when a row cannot
     // be read or written.
     bool frame(int i);
     // The sheet drawn, the preview ended, the packed frames with their offsets, the trailer.
     bool finish();
 
 private:
-    // The stages of one frame, set up for its size. A pointwise tone runs before the turn, on the rows as read,
-    // so that a turn holds levels (LevelValues), not colours; a dither runs after it, on the rows as turned.
+    // The stages of one frame, set up for its size. Where the turn holds the picture, a pointwise tone runs before
+    // it, on the rows as read, so that it holds levels (LevelValues), not colours; a dither runs after it, on the
+    // rows as turned, and so does every tone where the rows pass straight through.
     struct Stages {
         Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options, const PackOptions &pack,
                const Geometry &plan, int channels, std::uint8_t white);
@@ -203,7 +204,7 @@ Road::Stages::Stages(PictureDecoder &decoder, const Placement &placement, const 
                      const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white)
     : resized(placement.resizes() ? std::make_optional<Resizer>(decoder, placement, options.resize.filter)
                                   : std::nullopt),
-      early(Tone::pointwise(options.tone)), mask(options.mask), values(options.pixel, options.mask),
+      early(tonedBeforeTurn(options)), mask(options.mask), values(options.pixel, options.mask),
       tone(
           [&] {
               ToneOptions tone = options.tone;

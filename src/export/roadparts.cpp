@@ -12,9 +12,14 @@ bool turnsAQuarter(const RoadOptions &options)
     return options.rotate == 90 || options.rotate == 270;
 }
 
+bool tonedBeforeTurn(const RoadOptions &options)
+{
+    return (options.rotate != 0 || options.flip == Flip::Vertical) && Tone::pointwise(options.tone);
+}
+
 int turnedBits(const RoadOptions &options)
 {
-    return Tone::pointwise(options.tone) ? LevelValues(options.pixel, options.mask).bits() : 32;
+    return tonedBeforeTurn(options) ? LevelValues(options.pixel, options.mask).bits() : 32;
 }
 
 PackOptions packingOf(const FrameSource &frames, const RoadOptions &options)

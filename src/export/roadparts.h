@@ -54,6 +54,9 @@ constexpr qsizetype blockBytes = 1 << 20;
 
 // Whether the turn is a quarter, which swaps the sides.
 bool turnsAQuarter(const RoadOptions &options);
+// Whether the tone runs before the turn: where the turn holds the picture and the tone takes each pixel alone, so
+// that the turn holds levels, not colours.
+bool tonedBeforeTurn(const RoadOptions &options);
 // The bits a pixel the turn holds: the levels and mask bit where the tone runs before it, a colour otherwise.
 int turnedBits(const RoadOptions &options);
 // How the frames' rows are packed: frames of their own sizes, one after the other, each row padded to whole bytes

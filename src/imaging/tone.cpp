@@ -97,6 +97,10 @@ int LevelValues::bits() const
 void LevelValues::pack(const std::uint8_t *levels, const std::uint8_t *opaque, int width, QRgb *values) const
 {
     const int maskAt = levelBits_ * channels_;
+    if (channels_ == 1 && !mask_) { // mono and grey: the level alone
+        std::copy(levels, levels + width, values);
+        return;
+    }
     for (int x = 0; x < width; ++x) {
         QRgb value = mask_ ? QRgb(opaque[x]) << maskAt : 0;
         for (int k = 0; k < channels_; ++k)
@@ -109,6 +113,10 @@ void LevelValues::unpack(const QRgb *values, int width, std::uint8_t *levels, st
 {
     const int maskAt = levelBits_ * channels_;
     const QRgb level = (1u << levelBits_) - 1;
+    if (channels_ == 1 && !mask_) {
+        std::copy(values, values + width, levels); // each below 256
+        return;
+    }
     for (int x = 0; x < width; ++x) {
         for (int k = 0; k < channels_; ++k)
             levels[x * channels_ + k] = std::uint8_t(values[x] >> (k * levelBits_) & level);
