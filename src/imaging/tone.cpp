@@ -40,7 +40,9 @@ void Tone::row(QRgb *pixels, std::uint8_t *levels)
     case Rule::Exact: {
         readPixelRow(pixels, width_, options_.black, levels);
         // What is neither black nor white is taken for white: counted, so that a picture of greys is not lost
-        // without a word.
+        // without a word. After the window's conversion every pixel is one or the other.
+        if (options_.convert)
+            return;
         const QRgb white = rgbFromColour(whiteColour) & 0xFFFFFF;
         for (int x = 0; x < width_; ++x)
             greysAsWhite_ += !levels[x] && (pixels[x] & 0xFFFFFF) != white;
