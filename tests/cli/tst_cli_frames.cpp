@@ -152,6 +152,11 @@ void tst_CliFrames::framesAndTiles_data()
     dot[2] = '\x40';
     QTest::newRow("--tile 8x8: four tiles") << encodeBmp(quarters, 24) << "-f hex --tile 8x8"
                                             << QByteArray(8, '\xFF') + QByteArray(8, '\0') + QByteArray(8, '\0') + dot;
+    QByteArray bigDot(32, '\0'); // the dot doubled: rows 4 and 5, columns 2 and 3
+    bigDot[8] = bigDot[10] = '\x30';
+    QTest::newRow("--tile 8x8 --resize 16x16: each tile enlarged")
+        << encodeBmp(quarters, 24) << "-f hex --tile 8x8 --resize 16x16 --filter nearest"
+        << QByteArray(32, '\xFF') + QByteArray(64, '\0') + bigDot;
     QTest::newRow("--tile 8x8, a51: a line a tile")
         << encodeBmp(quarters.copy(0, 0, 16, 8), 24) << "-f a51 --tile 8x8"
         << QByteArray("; tile 0, 0\r\n") + QByteArray("DB   0FFH\r\n").repeated(8) + "; tile 1, 0\r\n" +
