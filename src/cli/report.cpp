@@ -306,7 +306,9 @@ QString unfitWords(const Refusal &r)
             .arg(r.value)
             .arg(QString::number(r.limit, 16).toUpper());
     case Rule::OffsetsPast:
-        return QStringLiteral("%1 bytes of data may compress to more than the 4 GiB the offsets count").arg(r.value);
+        return QStringLiteral("%1 bytes of data may compress to more than the %2 GiB the offsets count")
+            .arg(r.value)
+            .arg(r.limit >> 30);
     case Rule::FamilyFace:
         return QStringLiteral("is a family, whose face fontconfig chooses: --font-index takes a face of a font file "
                               "(name the file)");

@@ -68,7 +68,8 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
         const Geometry &p = plans->last();
         turned = std::max(turned,
                           TurnedRows::heldBytes(p.width, p.height, options.rotate, options.flip, turnedBits(options)) +
-                              Resizer::heldBytes(placementOf(options.resize, frames.size(i), turnsAQuarter(options))));
+                              Resizer::heldBytes(placementOf(options.resize, frames.size(i), turnsAQuarter(options)),
+                                                 frames.size(i), options.resize.filter));
         pixels += std::int64_t(p.width) * p.height;
         g.width = std::max(g.width, p.width);
         g.height = std::max(g.height, p.height);

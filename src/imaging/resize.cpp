@@ -71,16 +71,31 @@ Placement placementOf(const ResizeOptions &options, QSize source, bool quarterTu
     return p;
 }
 
+QSize Resizer::between(QSize source, QSize scaled, Filter filter)
+{
+    if (filter == Filter::Nearest) // its filter is one pixel, whatever the shrink
+        return {};
+    const QSize step(std::min(source.width(), scaled.width() * largestStep),
+                     std::min(source.height(), scaled.height() * largestStep));
+    return step == source ? QSize() : step;
+}
+
 Resizer::Resizer(PictureDecoder &source, const Placement &placement, Filter filter)
-    : source_(source), placement_(placement), premultiply_(filter == Filter::Lanczos && source.mayBeTransparent()),
-      input_(std::size_t(source.width())),
+    : before_([&]() -> std::unique_ptr<Resizer> {
+          const QSize step = between(QSize(int(source.width()), int(source.height())), placement.scaled, filter);
+          if (!step.isValid())
+              return nullptr;
+          return std::make_unique<Resizer>(source, Placement{step, step, {}, {}}, filter);
+      }()),
+      source_(before_ ? *before_ : source), placement_(placement),
+      premultiply_(filter == Filter::Lanczos && source.mayBeTransparent()), input_(std::size_t(source_.width())),
       scaled_(std::size_t(placement.scaled.width()) * std::size_t(placement.scaled.height()))
 {
     width_ = placement.output.width();
     height_ = placement.output.height();
     // Bit-exact: the same bytes on every machine, as a build needs.
     const int flags = (filter == Filter::Nearest ? SWS_POINT : SWS_LANCZOS | SWS_ACCURATE_RND) | SWS_BITEXACT;
-    context_ = sws_getContext(source.width(), source.height(), AV_PIX_FMT_BGRA, placement.scaled.width(),
+    context_ = sws_getContext(source_.width(), source_.height(), AV_PIX_FMT_BGRA, placement.scaled.width(),
                               placement.scaled.height(), AV_PIX_FMT_BGRA, flags, nullptr, nullptr, nullptr);
     if (!context_)
         throw std::bad_alloc();
@@ -91,11 +106,13 @@ Resizer::~Resizer()
     sws_freeContext(context_);
 }
 
-std::int64_t Resizer::heldBytes(const Placement &placement)
+std::int64_t Resizer::heldBytes(const Placement &placement, QSize source, Filter filter)
 {
     if (!placement.resizes())
         return 0;
-    return std::int64_t(placement.scaled.width()) * placement.scaled.height() * std::int64_t(sizeof(QRgb));
+    const QSize step = between(source, placement.scaled, filter);
+    return std::int64_t(placement.scaled.width()) * placement.scaled.height() * std::int64_t(sizeof(QRgb)) +
+           (step.isValid() ? heldBytes(Placement{step, step, {}, {}}, source, filter) : 0);
 }
 
 bool Resizer::produce(int y)

@@ -46,15 +46,21 @@ Placement placementOf(const ResizeOptions &options, QSize source, bool quarterTu
 // A picture resampled as `placement` says, read from `source` a row at a time as it is needed. Partial alpha is
 // resampled premultiplied (no dark fringes), and given back straight, for the tone to lay over the background.
 // Holds the scaled picture's rows as libswscale writes them: `held` is its reservation, made by the caller.
+//
+// libswscale's Lanczos breaks down past a shrink of about 30 times on a side (its filter outgrows the taps it
+// allows, and it crashes): a greater shrink goes in steps, each at most `largestStep` times, through a picture
+// of a size between, each step a Resizer of its own.
 class Resizer : public PictureDecoder {
 public:
+    static constexpr int largestStep = 16;
+
     Resizer(PictureDecoder &source, const Placement &placement, Filter filter);
     ~Resizer() override;
     Resizer(const Resizer &) = delete;
     Resizer &operator=(const Resizer &) = delete;
 
-    // The bytes the resampled picture holds: its scaled rows.
-    static std::int64_t heldBytes(const Placement &placement);
+    // The bytes the resampled picture of `source` holds: its scaled rows, and those of each step between.
+    static std::int64_t heldBytes(const Placement &placement, QSize source, Filter filter);
 
     const char *format() const override { return source_.format(); }
     bool mayBeTransparent() const override { return true; }
@@ -66,7 +72,10 @@ protected:
 private:
     // Feeds source rows until scaled row `y` is done; false with the source's reason.
     bool produce(int y);
+    // The size of the step between `source` and `scaled`; none when one step does.
+    static QSize between(QSize source, QSize scaled, Filter filter);
 
+    std::unique_ptr<Resizer> before_; // the steps before this one
     PictureDecoder &source_;
     Placement placement_;
     bool premultiply_; // partial alpha resampled premultiplied: not for the nearest pixel, which keeps colours

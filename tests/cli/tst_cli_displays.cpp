@@ -441,6 +441,12 @@ void tst_CliDisplays::sizesAsAModelHasThem_data()
     QTest::newRow("a photograph, fit 128x64") << "photo.jpg" << encodeJpeg(photo, 90) << "--fit 128x64" << 0;
     QTest::newRow("a photograph, fill 128x64") << "photo.jpg" << encodeJpeg(photo, 90) << "--fill 128x64" << 0;
     QTest::newRow("a photograph, resize x50") << "photo.jpg" << encodeJpeg(photo, 90) << "--resize x50" << 0;
+    QTest::newRow("a photograph, fit 32x24: shrunk 20 times, in two steps")
+        << "photo.png" << encodePng(photo, 2, 8) << "--fit 32x24" << 0;
+    QTest::newRow("a photograph, resize 20x12: shrunk 32 and 40 times, in steps")
+        << "photo.png" << encodePng(photo, 2, 8) << "--resize 20x12" << 0;
+    QTest::newRow("a strip of a photograph to one column")
+        << "strip.png" << encodePng(photo.copy(300, 0, 12, 40), 2, 8) << "--resize 1x40" << 0;
     QTest::newRow("a drawing's anti-aliased edges, fit 100x100")
         << "drawing.png" << encodePng(drawing, 2, 8) << "--fit 100x100" << 0;
     QTest::newRow("a drawing enlarged, resize 700x")

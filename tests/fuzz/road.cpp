@@ -206,6 +206,18 @@ void checkOptions(const QByteArray &data)
     const std::int64_t expected = vertical ? width * ((height + 7) / 8) : (width * bits + 7) / 8 * height;
     require(bytes.size() == expected, "the packed picture has the bytes its layout implies");
 
+    // Brought to a size of 1 to 48 pixels a side, stretched, contained or covered: the size asked, and its bytes.
+    RoadOptions sized = options;
+    sized.resize = {Fit(1 + choice % 3), QSize(1 + last * 7 % 48, 1 + choice * 5 % 48),
+                    last & 1 ? Filter::Nearest : Filter::Lanczos};
+    sized.pack.pad = true;
+    QByteArray resized;
+    const RoadResult brought = runInto(picture, sized, &resized);
+    require(brought.ok || !brought.error.isEmpty(), "a refusal says why");
+    require(!brought.ok || (brought.geometry.width == sized.resize.size.width() &&
+                            brought.geometry.height == sized.resize.size.height()),
+            "a picture brought to a size, as turned, has it");
+
     QByteArray inverted;
     options.pack.invert = true;
     require(runInto(picture, options, &inverted).ok, "--invert reads the picture as well");
