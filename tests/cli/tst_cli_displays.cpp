@@ -146,6 +146,13 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("gray4, --pad: 3 black and white padding")
         << encodeBmp(fromRows({QStringLiteral("###")}), 24) << "-f hex --pixel gray4 --pad"
         << QByteArray("\x00\x0F", 2);
+    QImage partial(3, 1, QImage::Format_ARGB32);
+    partial.setPixel(0, 0, qRgba(255, 0, 0, 128));
+    partial.setPixel(1, 0, qRgba(0, 0, 255, 255));
+    partial.setPixel(2, 0, qRgba(100, 200, 50, 3));
+    QTest::newRow("--resize to its own size: partial alpha kept through premultiplying")
+        << encodePng(partial, 6, 8) << "-f hex --pixel rgb888 --background black --resize 3x1"
+        << QByteArray("\x80\x00\x00\x00\x00\xFF\x01\x02\x01", 9);
     QTest::newRow("gray8: the luminance") << rampBmp << "-f hex --pixel gray8" << QByteArray("\x00\x55\xAA\xFF", 4);
     QImage halves = solid(2, 1, qRgb(1, 123, 0)); // luminances 72.5 and 73.5
     halves.setPixel(1, 0, qRgb(2, 124, 1));
@@ -520,6 +527,7 @@ void tst_CliDisplays::turnsAsQtTurnsThem_data()
     QTest::newRow("gray4: a byte") << "-f c51 --name p --pad --pixel gray4";
     QTest::newRow("gray8, --mask: two bytes") << "-f c51 --name p --pixel gray8 --mask";
     QTest::newRow("rgb565, --mask: four bytes") << "-f c51 --name p --pixel rgb565 --mask";
+    QTest::newRow("rgb332: four bytes") << "-f c51 --name p --pixel rgb332";
     QTest::newRow("--dither atkinson: the colours") << "-f c51 --name p --pad --dither atkinson --mask";
 }
 
