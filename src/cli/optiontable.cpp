@@ -618,7 +618,7 @@ const QList<Entry> &entries()
          Group::Characters,
          "PX",
          "The cells' height: a wide character (East Asian Width W, F or A) gets a cell PX wide, any other PX / 2; "
-         "default 16 for an outline font, a bitmap font's own size.",
+         "default 16 for an outline font; a bitmap font's own size across and its line (ascent and descent) down.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              bool ok = false;
              o.glyphs.size = value.toInt(&ok);

@@ -18,10 +18,13 @@ QString cutWords(const GlyphSource &glyphs, const Options &options)
         named << characterLabel(cut[i]);
     if (cut.size() > 10)
         named << QStringLiteral("%1 more").arg(cut.size() - 10);
-    QString text = QStringLiteral("%1 of the %2 glyphs do not fit their cells and are cut at the edges: %3")
-                       .arg(cut.size())
-                       .arg(glyphs.count())
-                       .arg(named.join(QStringLiteral(", ")));
+    QString text =
+        QStringLiteral("%1 of the %2 glyphs %3 not fit %4 and %5 cut at the edges: %6")
+            .arg(cut.size())
+            .arg(glyphs.count())
+            .arg(cut.size() == 1 ? QStringLiteral("does") : QStringLiteral("do"),
+                 cut.size() == 1 ? QStringLiteral("its cell") : QStringLiteral("their cells"),
+                 cut.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"), named.join(QStringLiteral(", ")));
     if (glyphs.cutDown())
         text += options.glyphs.cell.isValid() || glyphs.bitmapFont() ? QStringLiteral(" (a taller --cell fits them)")
                                                                      : QStringLiteral(" (a larger --size fits them)");
@@ -90,6 +93,15 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                             .arg(g.packedHeight)
                             .arg(QLatin1String(nameOf(encode.format)))
                             .arg(g.dataBytes));
+        if (const std::optional<LineMetrics> line = glyphs ? glyphs->lineMetrics() : std::nullopt)
+            report.complain(QStringLiteral("%1: glyphs drawn at %2 pixels to the em in cells of %3 x %4, a line %5 "
+                                           "rows high, its baseline %6 rows from the top")
+                                .arg(picture)
+                                .arg(line->pixels)
+                                .arg(line->cell.width())
+                                .arg(line->cell.height())
+                                .arg(line->height)
+                                .arg(line->baseline));
     }
     // An 8051 addresses 64 KiB of code: an A51, C51 or sdas table past that does not fit one bank. (Intel HEX says
     // where its data ends; raw bytes go to a flash of their own.)

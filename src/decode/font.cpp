@@ -2,6 +2,8 @@
 
 #include "font.h"
 
+#include FT_BDF_H
+
 #include "decode/glyphs.h"
 
 #include <QFileInfo>
@@ -207,6 +209,18 @@ FT_Error Font::openFace(long index, FT_Face *face)
     const bool read = bytes_.size() > 0;
     return FT_New_Memory_Face(library_, reinterpret_cast<const FT_Byte *>(read ? bytes_.data() : data_),
                               FT_Long(read ? bytes_.size() : size_), index, face);
+}
+
+Font::Line Font::bitmapLine() const
+{
+    const auto property = [&](const char *name, FT_Pos metric) {
+        BDF_PropertyRec value{};
+        return FT_Get_BDF_Property(face_, name, &value) == 0 && value.type == BDF_PROPERTY_TYPE_INTEGER
+                   ? int(value.u.integer)
+                   : int(metric >> 6);
+    };
+    return {property("FONT_ASCENT", face_->size->metrics.ascender),
+            property("FONT_DESCENT", -face_->size->metrics.descender)};
 }
 
 QString Font::tablePastTheEnd(int index) const

@@ -59,6 +59,13 @@ public:
     bool isBitmap() const { return !FT_IS_SCALABLE(face_) && face_->num_fixed_sizes > 0; }
     // A bitmap font's pixel size.
     int strikeSize() const { return isBitmap() ? int((face_->available_sizes[0].y_ppem + 32) >> 6) : 0; }
+    // A bitmap font's rows of a line above and below the baseline: its FONT_ASCENT and FONT_DESCENT, else its
+    // strike's metrics.
+    struct Line {
+        int ascent = 0;
+        int descent = 0;
+    };
+    Line bitmapLine() const;
     // Whether FreeType was refused memory since the font was opened.
     bool refusedMemory() const { return memory_.refused; }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 // Pictures that go down the road one after another as frames of one output: a picture alone, the glyphs of a
 // font, an animation's frames, the tiles of a sheet.
@@ -29,6 +30,16 @@ struct FrameTable {
     QList<std::uint32_t> values;
     int index;       // a string's: which line it is
     QString comment; // a string's line
+};
+
+// A glyph table's line of text: its height (the cells', every glyph's ink within them as the font places it),
+// the baseline's row from the cell's top, the cell every glyph is drawn in (cropped glyphs store a box of it),
+// and the size they were drawn at (pixels to the em).
+struct LineMetrics {
+    int height = 0;
+    int baseline = 0;
+    QSize cell;
+    int pixels = 0;
 };
 
 class FrameSource {
@@ -70,6 +81,8 @@ public:
     // Whether the frames are stored as they are, each of its own size, one after the other (with where each
     // starts), rather than as the rows of a table of the largest frame's size.
     virtual bool tight() const { return false; }
+    // A glyph table's line of text; none for pictures.
+    virtual std::optional<LineMetrics> lineMetrics() const { return std::nullopt; }
     // Whether the frames are the cells of the GB2312 grid, in code order, where a code's cell is found by its
     // code alone.
     virtual bool gb2312Grid() const { return false; }

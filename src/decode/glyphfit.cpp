@@ -7,8 +7,6 @@
 #include "decode/charsets.h"
 #include "decode/font.h"
 
-#include FT_BDF_H
-
 #include <algorithm>
 #include <cmath>
 #include <thread>
@@ -201,7 +199,7 @@ GlyphSource::Extent GlyphSource::extent() const
 bool GlyphSource::measureCells(int height, Refusal *why)
 {
     for (std::size_t i = 0; i < blank_.size(); ++i) {
-        int width = options_.cell.isValid() ? options_.cell.width() : wide(i) ? height : height / 2;
+        int width = options_.cell.isValid() ? options_.cell.width() : wide(i) ? em_ : em_ / 2;
         if (options_.proportional) {
             const int step = std::max(options_.widthStep, 1);
             // A glyph that does not move the pen (a blank, a combining mark) still has a cell of a step.
@@ -220,13 +218,9 @@ void GlyphSource::place(int height)
 {
     // One baseline for all: a bitmap font's own ascent; else the set's ink in the middle of the cell where it
     // fits, or, where it cannot, where it cuts the fewest glyphs.
-    FT_Face face = font_->face();
     const Extent e = extent();
     if (font_->isBitmap()) {
-        BDF_PropertyRec ascent{};
-        baseline_ = FT_Get_BDF_Property(face, "FONT_ASCENT", &ascent) == 0 && ascent.type == BDF_PROPERTY_TYPE_INTEGER
-                        ? ascent.u.integer
-                        : int(face->size->metrics.ascender >> 6);
+        baseline_ = font_->bitmapLine().ascent;
     } else if (e.height() <= height) {
         baseline_ = e.above + (height - e.height()) / 2;
     } else { // the baseline that cuts the fewest glyphs, and of those the fewest rows of ink

@@ -94,11 +94,17 @@ int GlyphSource::cellHeight(Refusal *why)
                 Refusal::of(Refusal::Rule::Strike, {Subject::Thing::Font, 0, f.name()}, f.strikeSize(), options_.size);
             return 0;
         }
-        return size ? size : f.strikeSize();
+        // A line of the font, its ascent and descent, unless a size is asked: no glyph of it is cut. The cells'
+        // widths stay the font's size.
+        em_ = f.strikeSize();
+        FT_Select_Size(f.face(), 0);
+        const Font::Line line = f.bitmapLine();
+        return size ? size : line.ascent + line.descent > 0 ? line.ascent + line.descent : f.strikeSize();
     }
     if (!limits_.fitsPicture(size ? size : 16, size ? size : 16, why, {Subject::Thing::Cell, -1}))
         return 0;
-    return size ? size : 16;
+    em_ = size ? size : 16;
+    return em_;
 }
 
 bool GlyphSource::checkCharacters(Refusal *why)
@@ -198,6 +204,17 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *why)
                     glyph.ink[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)])
                 picture->set(at.x() + column, at.y() + row, coverage);
     return picture;
+}
+
+std::optional<LineMetrics> GlyphSource::lineMetrics() const
+{
+    LineMetrics line;
+    for (const QSize &cell : cells_)
+        line.cell = line.cell.expandedTo(cell);
+    line.height = line.cell.height();
+    line.baseline = baseline_;
+    line.pixels = font_->isBitmap() ? font_->strikeSize() : strike_ >= 0 ? em_ : pixels_;
+    return line;
 }
 
 bool GlyphSource::bitmapFont() const

@@ -64,6 +64,7 @@ public:
     QList<FrameTable> tables() const override;
     bool tight() const override { return options_.crop; }
     bool gb2312Grid() const override { return options_.grid; }
+    std::optional<LineMetrics> lineMetrics() const override;
 
     // What ends each string's indices: 0xFF, or 0xFFFF in a table of 255 glyphs or more.
     std::uint32_t endMark() const { return characters_.size() < 0xFF ? 0xFF : 0xFFFF; }
@@ -138,7 +139,8 @@ private:
     std::vector<QPoint> places_;
     GlyphOptions options_;
     Limits limits_;
-    int baseline_ = 0;
+    int em_ = 0;       // the font's size in the cells: a wide cell's width, twice a narrow one's
+    int baseline_ = 0; // rows from the cell's top
     QList<char32_t> cut_;
     bool cutDown_ = false;
     TextLines strings_;

@@ -55,6 +55,19 @@ QList<std::pair<QString, QString>> formatMacros(PixelFormat pixel, const PackOpt
                                                : QStringLiteral("TESSALINE_LITTLE_ENDIAN")}};
 }
 
+namespace {
+
+// The bytes a picture `width` x `height` packs to, each row padded to whole bytes (as glyphs are).
+std::int64_t cellBytes(const RoadOptions &road, int width, int height)
+{
+    PackOptions pack = road.pack;
+    pack.pad = true;
+    const Packer packer(pack, road.pixel, width);
+    return std::int64_t(packer.unitBytes()) * ((height + packer.unitRows() - 1) / packer.unitRows());
+}
+
+} // namespace
+
 QByteArray headerText(const RoadOptions &road, const RoadResult &result, const FrameSource &frames)
 {
     const Geometry &g = result.geometry;
@@ -63,17 +76,28 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
     const QString bytes = macro + QStringLiteral("BYTES");
     QList<std::pair<QString, QString>> macros;
     const auto define = [&](const QString &name, std::int64_t value) { macros.append({name, QString::number(value)}); };
-    define(macro + QStringLiteral("WIDTH"), g.width);
-    define(macro + QStringLiteral("HEIGHT"), g.height);
+    // A glyph table's cell, and its line; cropped glyphs are stored as boxes of that cell, and say the cell (what
+    // a glyph is unpacked into), not the largest box.
+    const std::optional<LineMetrics> line = frames.lineMetrics();
+    const bool boxes = line && frames.tight();
+    const int width = boxes ? line->cell.width() : g.width;
+    const int height = boxes ? line->cell.height() : g.height;
+    define(macro + QStringLiteral("WIDTH"), width);
+    define(macro + QStringLiteral("HEIGHT"), height);
     if (road.pack.layout == Layout::Vertical)
-        define(macro + QStringLiteral("PAGES"), g.packedHeight / 8);
+        define(macro + QStringLiteral("PAGES"), boxes ? (height + 7) / 8 : g.packedHeight / 8);
+    if (line) {
+        define(macro + QStringLiteral("LINE_HEIGHT"), line->height);
+        define(macro + QStringLiteral("BASELINE"), line->baseline);
+        define(macro + QStringLiteral("FONT_PIXELS"), line->pixels);
+    }
     for (const auto &[suffix, value] : formatMacros(road.pixel, road.pack))
         macros.append({macro + suffix, value});
     const PlannedArray &data = result.arrays.first();
     const QString count = macro + layoutOf(frames.kind(), frames.count()).countName;
     if (data.oneAfterAnother || data.rows) {
         define(count, g.frames);
-        define(bytes, g.frameBytes);
+        define(bytes, boxes ? cellBytes(road, width, height) : g.frameBytes);
         if (data.oneAfterAnother) // the frames one after the other, and where each starts
             macros.append({macro + QStringLiteral("SIZE"), data.size});
     } else {

@@ -258,6 +258,13 @@ void tst_CliFrames::glyphTables_data()
                              "t_widths:\r\nDB   005H, 010H\r\n"
                              "t_boxes:\r\nDB   001H, 00BH, 004H, 003H, 005H, 000H, 000H, 010H, 002H, 010H\r\n")
                .toUtf8();
+    // The header's line: 16 rows, the baseline 14 down (tiny.bdf's ascent); cropped, the cell's sizes all the same.
+    QTest::newRow("--crop --header, vertical: the cell and the line")
+        << "--text A你 -f c51 --name t --crop --layout vertical --header t.h"
+        << QByteArray("...#define T_WIDTH 16\n#define T_HEIGHT 16\n#define T_PAGES 2\n#define T_LINE_HEIGHT 16\n"
+                      "#define T_BASELINE 14\n#define T_FONT_PIXELS 16\n#define T_BITS_PER_PIXEL 1\n#define T_COUNT 2\n"
+                      "#define T_BYTES 32\n"
+                      "#define T_SIZE 20\n");
     QTest::newRow("grey: an outline's edges anti-aliased, its coverage the level")
         << "--font boxes.ttf --text A --size 13 --pixel gray8 -f hex"
         << QByteArray::fromHex(
@@ -293,7 +300,7 @@ void tst_CliFrames::glyphTables()
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     // A glyph cut at its cell's edges is named, with what would fit it.
     if (QByteArray(QTest::currentDataTag()).contains("warned"))
-        QVERIFY2(r.err.contains(QStringLiteral("are cut at the edges: ")) && r.err.contains(u"taller --cell"),
+        QVERIFY2(r.err.contains(QStringLiteral("cut at the edges: ")) && r.err.contains(u"taller --cell"),
                  qPrintable(r.err));
     else
         QCOMPARE(r.err, QString());
@@ -304,6 +311,10 @@ void tst_CliFrames::glyphTables()
         if (out.startsWith("NAME ")) // an A51 module: its data from the first label, before its END
             out = out.mid(out.indexOf("\r\n", out.indexOf("RSEG")) + 2).chopped(5);
     }
+    if (options.contains(QStringLiteral("--header"))) // and the header's sizes
+        for (const QByteArray &line : readFile(dir.filePath(QStringLiteral("t.h"))).split('\n'))
+            if (line.startsWith("#define T_") && !line.contains("TESSALINE_"))
+                out += line.trimmed() + '\n';
     if (data.startsWith("...")) // the output's end alone
         out = out.right(data.size() - 3), data = data.mid(3);
     QCOMPARE(out.toHex(' '), data.toHex(' '));
@@ -394,15 +405,16 @@ void tst_CliFrames::realFontsDrawEveryGb2312Character_data()
 {
     QTest::addColumn<QString>("font");
     QTest::addColumn<bool>("insideCells");
-    QTest::addColumn<int>("inkRows"); // the median glyph's
-    QTest::newRow("WenQuanYi bitmap, 16 pixels") << "/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf" << true << 16;
+    QTest::addColumn<int>("inkRows");  // the median glyph's
+    QTest::addColumn<int>("cellRows"); // a line of the font: a bitmap font's ascent and descent, 14 and 4
+    QTest::newRow("WenQuanYi bitmap, 16 pixels") << "/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf" << true << 16 << 18;
     // The same gzipped: inflated a piece at a time, each read where the last ended.
-    QTest::newRow("WenQuanYi bitmap, gzipped") << "wqy.pcf.gz" << true << 16;
+    QTest::newRow("WenQuanYi bitmap, gzipped") << "wqy.pcf.gz" << true << 16 << 18;
     // An outline's hinted ideographs would span 17 rows at 16 pixels, and Й and ｜ reach far beyond them: drawn
     // at 12 pixels, none passes its cell.
-    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << true << 11;
+    QTest::newRow("WenQuanYi Zen Hei, outline") << "WenQuanYi Zen Hei" << true << 11 << 16;
     // A face's own 16-pixel strike, drawn as it is.
-    QTest::newRow("WenQuanYi Zen Hei Sharp, its 16-pixel strike") << "WenQuanYi Zen Hei Sharp" << true << 16;
+    QTest::newRow("WenQuanYi Zen Hei Sharp, its 16-pixel strike") << "WenQuanYi Zen Hei Sharp" << true << 16 << 16;
 }
 
 // Every GB2312 character but the ideographic space (A1A1) leaves ink in its cell of the sheet, at the size the
@@ -412,6 +424,7 @@ void tst_CliFrames::realFontsDrawEveryGb2312Character()
     QFETCH(QString, font);
     QFETCH(bool, insideCells);
     QFETCH(int, inkRows);
+    QFETCH(int, cellRows);
     if (!QFileInfo::exists(QStringLiteral("/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf")))
         QSKIP("xfonts-wqy and fonts-wqy-zenhei are missing (scripts/install-deps installs them)");
     if (font.endsWith(u".gz")) {
@@ -426,12 +439,12 @@ void tst_CliFrames::realFontsDrawEveryGb2312Character()
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err.isEmpty(), insideCells);
     const QImage sheet = QImage::fromData(r.out, "PBM").convertToFormat(QImage::Format_Mono);
-    QCOMPARE(sheet.size(), QSize(16 * 16, (7445 + 15) / 16 * 16));
+    QCOMPARE(sheet.size(), QSize(16 * 16, (7445 + 15) / 16 * cellRows));
     std::vector<int> rows;
     for (int i = 1; i < 7445; ++i) {
-        const QImage cell = sheet.copy(i % 16 * 16, i / 16 * 16, 16, 16);
-        int first = 16, last = -1;
-        for (int y = 0; y < 16; ++y)
+        const QImage cell = sheet.copy(i % 16 * 16, i / 16 * cellRows, 16, cellRows);
+        int first = cellRows, last = -1;
+        for (int y = 0; y < cellRows; ++y)
             for (int x = 0; x < 16; ++x)
                 if (qGray(cell.pixel(x, y)) < 128) {
                     first = std::min(first, y);

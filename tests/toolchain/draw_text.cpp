@@ -1,6 +1,6 @@
 // Draws lines of text with a bitmap font by a route of its own, as the text example's firmware is to draw them:
 // each glyph FreeType's bitmap, its top left at the pen plus its bearing, on a baseline the font's ascent below
-// the line's top, cut at the line's bottom (the font's pixel size below its top); the pen moved on by each
+// the line's top, cut at the line's bottom (its ascent and descent below its top); the pen moved on by each
 // glyph's advance. Prints the 128 x 64 frame buffer (8 pages of 128
 // columns, a byte a column of 8 pixels, the top in bit 0) in hex, two digits a byte.
 //   draw_text FONT TEXT_FILE X,Y...      (a line of the file for each X,Y)
@@ -47,7 +47,10 @@ int main(int argc, char *argv[])
     const int ascent = FT_Get_BDF_Property(face, "FONT_ASCENT", &property) == 0
                            ? int(property.u.integer)
                            : int(face->size->metrics.ascender >> 6);
-    const int height = int((face->available_sizes[0].y_ppem + 32) >> 6); // the font's pixel size
+    // A line: the ascent and the descent, the rows the font's glyphs may take.
+    const int height =
+        ascent + (FT_Get_BDF_Property(face, "FONT_DESCENT", &property) == 0 ? int(property.u.integer)
+                                                                            : int(-face->size->metrics.descender >> 6));
     std::ifstream text(argv[2]);
     std::vector<unsigned char> frame(8 * 128, 0);
     std::string line;

@@ -110,20 +110,20 @@ mkdir "$work/asm"
 printf '\t.module uses\n\t.include "t.inc"\n\t.globl _tbytes\n\t.area CONST   (CODE)\n_tbytes::\n\t.db T_BYTES\n' \
     >"$work/asm/uses.asm"
 cat >"$work/asm/main.c" <<'C'
-extern __code unsigned char t[2][32];
+extern __code unsigned char t[2][36]; /* a line of the font: 18 rows */
 extern __code unsigned int t_codes[2];
 extern __code unsigned char tbytes;
-__xdata unsigned char out[64 + 4 + 1];
+__xdata unsigned char out[72 + 4 + 1];
 void main(void)
 {
     unsigned char i;
-    for (i = 0; i < 64; ++i)
-        out[i] = t[i / 32][i % 32];
-    out[64] = t_codes[1] >> 8;
-    out[65] = t_codes[1] & 0xFF;
-    out[66] = t_codes[0] >> 8;
-    out[67] = t_codes[0] & 0xFF;
-    out[68] = tbytes;
+    for (i = 0; i < 72; ++i)
+        out[i] = t[i / 36][i % 36];
+    out[72] = t_codes[1] >> 8;
+    out[73] = t_codes[1] & 0xFF;
+    out[74] = t_codes[0] >> 8;
+    out[75] = t_codes[0] & 0xFF;
+    out[76] = tbytes;
     for (;;)
         ;
 }
@@ -131,9 +131,9 @@ C
 (cd "$work/asm" && sdas8051 -plosgff t.rel t.asm && sdas8051 -plosgff uses.rel uses.asm &&
     sdcc -mmcs51 main.c t.rel uses.rel -o asm.ihx >/dev/null) || fail "the sdas module does not assemble and link"
 out=$(awk '$3 == "_out" {print $2}' "$work/asm/asm.map")
-copied=$("$here/xram.sh" "$work/asm/asm.ihx" $((16#$out)) 69)
+copied=$("$here/xram.sh" "$work/asm/asm.ihx" $((16#$out)) 77)
 glyphs=$("$cli" --font "$font" --text "A你" -f hex | od -An -v -tx1 | tr -d ' \n')
-[ "$copied" = "${glyphs}c4e3004120" ] || fail "the sdas module's data read from C: $copied, not ${glyphs}c4e3004120"
+[ "$copied" = "${glyphs}c4e3004124" ] || fail "the sdas module's data read from C: $copied, not ${glyphs}c4e3004124"
 
 # The animation example, on a GIF the test makes: each frame the firmware unpacked, as it copied it aside, is the
 # converter's frame, unpacked.
