@@ -51,14 +51,15 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
         add(*charactersOfRanges(options.range, maxGlyphs));
     distinct.add(options.text);
     if (!options.textFile.isEmpty()) {
-        const std::optional<QList<char32_t>> read = charactersOfTextFile(options.textFile, options.limits, error);
+        const std::optional<QList<char32_t>> read =
+            charactersOfTextFile(options.textFile, options.textEncoding, options.limits, error);
         if (!read)
             return nullptr;
         add(*read);
     }
     std::optional<TextLines> strings;
     if (!options.stringsFile.isEmpty()) {
-        strings = linesOfTextFile(options.stringsFile, options.limits, error);
+        strings = linesOfTextFile(options.stringsFile, options.textEncoding, options.limits, error);
         if (!strings)
             return nullptr;
         for (const QString &line : std::as_const(strings->lines))
@@ -146,8 +147,9 @@ int convertOne(const Options &options, const Job &job, Report &report)
     const QString &picture = job.picture;
     Refusal error;
     const Opened opened = openFrames(options, job, &error);
-    if (!opened.frames) {
-        report.complain(picture + QStringLiteral(": ") + worded(error));
+    if (!opened.frames) { // a text file that cannot be decoded is named itself, not the font it is for
+        const bool text = error.rule == Refusal::Rule::NotDecoded;
+        report.complain((text ? error.subject.name : picture) + QStringLiteral(": ") + worded(error));
         return Refused;
     }
     FrameSource &frames = *opened.frames;

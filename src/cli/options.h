@@ -30,12 +30,13 @@ struct Options {
     QString text;
     QString textFile;
     QString charset;
-    QString range;            // --range: code points, checked
-    QString stringsFile;      // --strings: a string a line
-    GlyphOptions glyphs;      // --grid and --crop among them
-    bool frames = false;      // every frame of an animated GIF
-    QSize tile;               // the picture cut into tiles of this size, when valid
-    bool displaySize = false; // --fit or --fill without a size: the display's screen
+    QString range;                                          // --range: code points, checked
+    QString stringsFile;                                    // --strings: a string a line
+    TextFileEncoding textEncoding = TextFileEncoding::Utf8; // of --text-file and --strings
+    GlyphOptions glyphs;                                    // --grid and --crop among them
+    bool frames = false;                                    // every frame of an animated GIF
+    QSize tile;                                             // the picture cut into tiles of this size, when valid
+    bool displaySize = false;                               // --fit or --fill without a size: the display's screen
     bool verbose = false;
     const DisplayController *display = nullptr; // --display: its screen, for the warning
 

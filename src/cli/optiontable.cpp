@@ -543,7 +543,8 @@ const QList<Entry> &entries()
         {{s("text-file")},
          Group::Characters,
          "FILE",
-         "The characters of a UTF-8 text file, in order, each once; line ends left out.",
+         "The characters of a text file (UTF-8 unless --text-encoding says otherwise), in order, each once; line "
+         "ends left out.",
          setText(&Options::textFile),
          withFont()},
         {{s("charset")},
@@ -576,13 +577,29 @@ const QList<Entry> &entries()
         {{s("strings")},
          Group::Characters,
          "FILE",
-         "Each line of a UTF-8 text file a string (lines end in LF, CR LF or CR): the table holds their characters "
+         "Each line of a text file a string (UTF-8 unless --text-encoding says otherwise; lines end in LF, CR LF or "
+         "CR): the table holds their characters "
          "(with any other set asked "
          "for), and after it, with --name, an array a line, NAME_s0, NAME_s1, ..., of the glyphs' indices in the "
          "table and NAME_END, the end mark (0xFF, or 0xFFFF in a table of 255 glyphs or more), the line as a "
          "comment (its first 1000 characters): firmware draws the text with no UTF-8 decoder and no search.",
          setText(&Options::stringsFile),
          withFont()},
+        {{s("text-encoding")},
+         Group::Characters,
+         "encoding",
+         "The encoding of --text-file and --strings: utf-8 (default), gbk, gb18030 (what Chinese editors on "
+         "Windows save) or utf-16 (its byte-order mark says which way round; big-endian without one).",
+         choice<TextFileEncoding>({{"utf-8", TextFileEncoding::Utf8},
+                                   {"gbk", TextFileEncoding::Gbk},
+                                   {"gb18030", TextFileEncoding::Gb18030},
+                                   {"utf-16", TextFileEncoding::Utf16}},
+                                  [](Options &o, TextFileEncoding v) { o.textEncoding = v; }),
+         [](const Options &, const Given &given) -> std::optional<QString> {
+             if (given.contains(u"text-file") || given.contains(u"strings"))
+                 return std::nullopt;
+             return QStringLiteral("goes with --text-file or --strings");
+         }},
         {{s("grid")},
          Group::Characters,
          nullptr,

@@ -149,9 +149,11 @@ QString invalidWords(const Refusal &r)
         return QStringLiteral("the file changed while it was read");
     case Rule::OutOfOrder:
         return QStringLiteral("%1 was read out of order").arg(words(r.subject));
-    case Rule::NotUtf8:
-        return r.value ? QStringLiteral("%1 is not UTF-8 (line %2)").arg(words(r.subject)).arg(r.value)
-                       : QStringLiteral("%1 is not UTF-8").arg(words(r.subject));
+    case Rule::NotDecoded: // the file named first
+        return QStringLiteral("line %1 is not %2 (--text-encoding names the file's encoding: utf-8, gbk, gb18030 or "
+                              "utf-16)")
+            .arg(r.value)
+            .arg(r.detail);
     case Rule::NotAFont:
         return QStringLiteral("not a font FreeType reads");
     case Rule::NoSuchFace:

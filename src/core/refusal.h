@@ -88,7 +88,7 @@ struct Refusal {
         NotAGif,          // frames asked of a picture that is no GIF
         Changed,          // the file changed while it was read
         OutOfOrder,       // the subject's frames were asked for out of order (the caller's fault)
-        NotUtf8,          // the subject (a text) is not UTF-8, from its line `value`
+        NotDecoded,       // the subject (a text) is not in its encoding (`detail`), from its line `value`
         NotAFont,         // the subject is no font FreeType reads
         NoSuchFace,       // the font has no face `value`; it has `limit`
         FontUnreadable,   // the font cannot be read: `detail`, FreeType's words

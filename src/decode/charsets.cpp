@@ -2,11 +2,12 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
+#include <QSysInfo>
 
 #include <iconv.h>
 #include <unicode/uchar.h>
 
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -92,19 +93,56 @@ Gb2312 &gb2312()
     return converter;
 }
 
-// Whether `bytes` end inside a UTF-8 character: the decoder keeps such a start for the next piece, and at the
-// end of a file nothing comes to complete it.
-bool endsInsideCharacter(QByteArrayView bytes)
-{
-    for (qsizetype back = 1; back <= std::min<qsizetype>(3, bytes.size()); ++back) {
-        const auto byte = std::uint8_t(bytes[bytes.size() - back]);
-        if (byte < 0x80)
-            return false;
-        if (byte >= 0xC0) // the start of a character of 2, 3 or 4 bytes
-            return back < (byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2);
+// A text file's bytes decoded a piece at a time by glibc's converters into UTF-16; a character cut between two
+// pieces is carried over to the next.
+class PieceDecoder {
+public:
+    explicit PieceDecoder(TextFileEncoding encoding)
+        : cd_(iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE",
+                         encodingName(encoding)))
+    {
     }
-    return false;
-}
+    ~PieceDecoder()
+    {
+        if (cd_ != iconv_t(-1))
+            iconv_close(cd_);
+    }
+    PieceDecoder(const PieceDecoder &) = delete;
+    PieceDecoder &operator=(const PieceDecoder &) = delete;
+
+    // The characters of the next piece, as far as they are of the encoding: false when it stops before the
+    // piece's end (`text` then holds what came before).
+    bool decode(const QByteArray &piece, QString *text)
+    {
+        QByteArray in = carried_ + piece;
+        carried_.clear();
+        text->resize(in.size()); // a character takes at least as many bytes as UTF-16 units
+        char *inAt = in.data();
+        auto *outAt = reinterpret_cast<char *>(text->data());
+        std::size_t inLeft = std::size_t(in.size()), outLeft = 2 * std::size_t(text->size());
+        bool decoded = cd_ != iconv_t(-1);
+        if (decoded && iconv(cd_, &inAt, &inLeft, &outAt, &outLeft) == std::size_t(-1)) {
+            if (errno == EINVAL) // the piece ends inside a character
+                carried_ = QByteArray(inAt, qsizetype(inLeft));
+            else
+                decoded = false;
+        }
+        text->resize(text->size() - qsizetype(outLeft / 2));
+        if (started_ || text->isEmpty())
+            return decoded;
+        started_ = true;
+        if (text->front() == QChar(0xFEFF)) // a byte-order mark
+            text->remove(0, 1);
+        return decoded;
+    }
+    // Whether the text ended inside a character.
+    bool cutShort() const { return !carried_.isEmpty(); }
+
+private:
+    iconv_t cd_;
+    QByteArray carried_;
+    bool started_ = false;
+};
 
 } // namespace
 
@@ -126,7 +164,23 @@ void DistinctCharacters::add(QStringView text)
     });
 }
 
-std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, Refusal *error)
+const char *encodingName(TextFileEncoding encoding)
+{
+    switch (encoding) {
+    case TextFileEncoding::Utf8:
+        break;
+    case TextFileEncoding::Gbk:
+        return "GBK";
+    case TextFileEncoding::Gb18030:
+        return "GB18030";
+    case TextFileEncoding::Utf16:
+        return "UTF-16";
+    }
+    return "UTF-8";
+}
+
+std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, TextFileEncoding encoding,
+                                                    const Limits &limits, Refusal *error)
 {
     const Subject what{Subject::Thing::TextFile, 0, path};
     QFile file(path);
@@ -134,31 +188,32 @@ std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const L
         *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
         return std::nullopt;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    PieceDecoder decoder(encoding);
     DistinctCharacters distinct;
     std::int64_t length = 0;
-    bool cutInsideCharacter = false;
-    QByteArray tail; // the last bytes read
+    std::int64_t line = 1;
+    const auto notDecoded = [&] {
+        *error =
+            Refusal::of(Refusal::Rule::NotDecoded, what, line, 0).saying(QString::fromLatin1(encodingName(encoding)));
+        return std::nullopt;
+    };
+    QString text;
     for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
         length += piece.size();
         if (!limits.fitsRead(length, what, error))
             return std::nullopt;
-        distinct.add(QString(utf8.decode(piece)));
-        tail = (tail + piece.right(4)).right(4);
-        cutInsideCharacter = endsInsideCharacter(tail);
-        if (utf8.hasError()) { // at once: a file of noise is not read to the memory limit first
-            *error = Refusal(Refusal::Rule::NotUtf8, what);
-            return std::nullopt;
-        }
+        const bool decoded = decoder.decode(piece, &text);
+        distinct.add(text);
+        line += text.count(u'\n');
+        if (!decoded) // at once: a file of noise is not read to the memory limit first
+            return notDecoded();
     }
     if (file.error() != QFileDevice::NoError) {
         *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
         return std::nullopt;
     }
-    if (cutInsideCharacter) {
-        *error = Refusal(Refusal::Rule::NotUtf8, what);
-        return std::nullopt;
-    }
+    if (decoder.cutShort())
+        return notDecoded();
     return distinct.list;
 }
 
@@ -173,7 +228,8 @@ std::int64_t lineBytes(qsizetype capacity)
 
 } // namespace
 
-std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limits, Refusal *error)
+std::optional<TextLines> linesOfTextFile(const QString &path, TextFileEncoding encoding, const Limits &limits,
+                                         Refusal *error)
 {
     const Subject what{Subject::Thing::StringsFile, 0, path};
     QFile file(path);
@@ -182,7 +238,12 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
         return std::nullopt;
     }
     TextLines text;
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    PieceDecoder decoder(encoding);
+    const auto notDecoded = [&] {
+        *error = Refusal::of(Refusal::Rule::NotDecoded, what, text.lines.size() + 1, 0)
+                     .saying(QString::fromLatin1(encodingName(encoding)));
+        return std::nullopt;
+    };
     QString line;              // the line being read
     std::int64_t lineHeld = 0; // what it holds, reserved
     bool afterReturn = false;  // the last character was a CR, which ends a line alone or before an LF
@@ -203,19 +264,12 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
         return held();
     };
     std::int64_t length = 0;
-    bool cutInsideCharacter = false;
-    QByteArray tail; // the last bytes read
+    QString decoded;
     for (QByteArray piece; !(piece = file.read(1 << 16)).isEmpty();) {
         length += piece.size();
         if (!limits.fitsRead(length, what, error))
             return std::nullopt;
-        const QString decoded = utf8.decode(piece);
-        tail = (tail + piece.right(4)).right(4);
-        cutInsideCharacter = endsInsideCharacter(tail);
-        if (utf8.hasError()) { // at once: a file of noise is not read to the memory limit first
-            *error = Refusal::of(Refusal::Rule::NotUtf8, what, text.lines.size() + 1, 0);
-            return std::nullopt;
-        }
+        const bool whole = decoder.decode(piece, &decoded);
         for (qsizetype at = 0; at < decoded.size();) {
             if (afterReturn && decoded[at] == u'\n') { // the LF of a CR LF
                 afterReturn = false;
@@ -235,15 +289,15 @@ std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limi
                 return std::nullopt;
             at = lineEnd + 1;
         }
+        if (!whole) // at once, at its line: a file of noise is not read to the memory limit first
+            return notDecoded();
     }
     if (file.error() != QFileDevice::NoError) {
         *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
         return std::nullopt;
     }
-    if (cutInsideCharacter) {
-        *error = Refusal::of(Refusal::Rule::NotUtf8, what, text.lines.size() + 1, 0);
-        return std::nullopt;
-    }
+    if (decoder.cutShort())
+        return notDecoded();
     if (!line.isEmpty() && !end()) // a last line without its line end
         return std::nullopt;
     return text;

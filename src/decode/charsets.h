@@ -43,18 +43,27 @@ private:
     char32_t last_ = U'\n';
 };
 
-// The characters of the UTF-8 text file at `path`, as charactersOf() counts them. It is read in pieces and only
-// its distinct characters are held; a file longer than the memory budget (a device that never ends) is refused.
-// nullopt, with the reason, when it cannot be read, is too long, or is not UTF-8.
-std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, const Limits &limits, Refusal *error);
+// The encodings a text file of characters is read in: UTF-8, the Chinese national sets, and UTF-16 (its
+// byte-order mark says which way round; big-endian without one). A byte-order mark at the start is no character.
+enum class TextFileEncoding { Utf8, Gbk, Gb18030, Utf16 };
+// Its name, as glibc's converters know it: "UTF-8", "GBK", "GB18030", "UTF-16".
+const char *encodingName(TextFileEncoding encoding);
 
-// The lines of the UTF-8 text file at `path` (line ends left out; a last line end makes no empty line after it),
-// held within the budget.
+// The characters of the text file at `path`, as charactersOf() counts them. It is read in pieces and only its
+// distinct characters are held; a file longer than the memory budget (a device that never ends) is refused.
+// nullopt, with the reason, when it cannot be read, is too long, or is not in `encoding` (NotDecoded, with the
+// line where it stops).
+std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, TextFileEncoding encoding,
+                                                    const Limits &limits, Refusal *error);
+
+// The lines of the text file at `path` (line ends left out; a last line end makes no empty line after it), held
+// within the budget.
 struct TextLines {
     QStringList lines;
     Reservation held;
 };
-std::optional<TextLines> linesOfTextFile(const QString &path, const Limits &limits, Refusal *error);
+std::optional<TextLines> linesOfTextFile(const QString &path, TextFileEncoding encoding, const Limits &limits,
+                                         Refusal *error);
 
 // The characters of ranges such as "U+0020-U+007E,U+4E00-U+4FFF" (a single code too: "U+20AC"), in order, each
 // once; surrogates left out. nullopt when the text is not such ranges, a range runs backwards or past U+10FFFF,

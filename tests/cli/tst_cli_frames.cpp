@@ -189,6 +189,9 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("wide: 16 x 16") << "--text 你 -f hex" << ni;
     QTest::newRow("both: each in a row of 32 bytes, each character once") << "--text A你A -f hex" << a + zeros16 + ni;
     QTest::newRow("--text-file: its lines' characters") << "--text-file text.txt -f hex" << a + zeros16 + ni;
+    QTest::newRow("--text-encoding gbk") << "--text-file gbk.txt --text-encoding gbk -f hex" << a + zeros16 + ni;
+    QTest::newRow("--text-encoding utf-16: its byte-order mark no character")
+        << "--strings utf16.txt --text-encoding utf-16 -f hex" << a + zeros16 + ni;
     QTest::newRow("vertical, lsb: pages of 8 rows") << "--text A你 -f hex --layout vertical"
                                                     << zeros16.left(8) + QByteArray("\0\x38\x28\x28\x38\0\0\0", 8) +
                                                            zeros16 + "\x03" + QByteArray(14, '\x02') + "\x03" + zeros16;
@@ -288,6 +291,11 @@ void tst_CliFrames::glyphTables()
     picture(QStringLiteral("strings.txt"), QByteArray("A\xE4\xBD\xA0\r\n\xE4\xBD\xA0\n"));
     picture(QStringLiteral("odd.txt"), QByteArray("A\0A\rA\n", 6));
     picture(QStringLiteral("one.txt"), QByteArray("A\n"));
+    picture(QStringLiteral("gbk.txt"), QByteArray("A\xC4\xE3\r\n")); // A你 in GBK
+    picture(QStringLiteral("utf16.txt"), QByteArray("\xFF\xFE"
+                                                    "A\0"
+                                                    "\x60\x4F",
+                                                    6)); // A你, little-endian
     if (options.contains(QStringLiteral("/usr/share/fonts/")) && !QFileInfo::exists(options.section(u' ', 1, 1)))
         QSKIP("fonts-wqy-zenhei is missing (scripts/install-deps installs it)");
     picture(QStringLiteral("boxes.ttf"), readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
@@ -343,8 +351,15 @@ void tst_CliFrames::glyphRefusals_data()
     QTest::newRow("a strings file that fits the limit, but not as text")
         << QStringList{"--font", "tiny.bdf", "--strings", "long.txt", "--max-memory", "3K"}
         << QStringLiteral("tiny.bdf: holding the strings file long.txt whole takes");
-    QTest::newRow("a text file not in UTF-8") << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
-                                              << QStringLiteral("tiny.bdf: the text file gbk.txt is not UTF-8");
+    QTest::newRow("a text file not in UTF-8, named itself")
+        << QStringList{"--font", "tiny.bdf", "--text-file", "gbk.txt"}
+        << QStringLiteral("gbk.txt: line 1 is not UTF-8 (--text-encoding names the file's encoding: utf-8, gbk");
+    QTest::newRow("a strings file not in UTF-8 at its fourth line")
+        << QStringList{"--font", "tiny.bdf", "--strings", "bad4.txt"}
+        << QStringLiteral("bad4.txt: line 4 is not UTF-8");
+    QTest::newRow("a GBK file cut inside a character")
+        << QStringList{"--font", "tiny.bdf", "--strings", "cut.txt", "--text-encoding", "gbk"}
+        << QStringLiteral("cut.txt: line 2 is not GBK");
     QTest::newRow("a font name fontconfig cannot read")
         << QStringList{"--font", "X:charset=zz", "--text", "A"}
         << QStringLiteral("X:charset=zz: no such font file, and not a font name fontconfig reads");
@@ -369,8 +384,7 @@ void tst_CliFrames::glyphRefusals_data()
     QTest::newRow("--font a pipe") << QStringList{"--font", "/dev/stdin", "--text", "A"}
                                    << QStringLiteral("/dev/stdin: is not a regular file");
     QTest::newRow("--strings of noise: not UTF-8 at once, not the memory limit")
-        << QStringList{"--font", "tiny.bdf", "--strings", "/dev/urandom"}
-        << QStringLiteral("tiny.bdf: the strings file /dev/urandom is not UTF-8 (line ");
+        << QStringList{"--font", "tiny.bdf", "--strings", "/dev/urandom"} << QStringLiteral("/dev/urandom: line ");
     QTest::newRow("--grid: a string's character without a cell")
         << QStringList{"--font",    "tiny.bdf", "--charset", "gb2312",  "--grid",
                        "--missing", "blank",    "--strings", "euro.txt"}
@@ -390,6 +404,8 @@ void tst_CliFrames::glyphRefusals()
     picture(QStringLiteral("big.bdf"),
             QByteArray(tinyBdf()).replace("STARTPROP", QByteArray("COMMENT\n").repeated(80000) + "STARTPROP"));
     picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
+    picture(QStringLiteral("bad4.txt"), QByteArray("A\r\nA\nA\rA\xFF\n"));
+    picture(QStringLiteral("cut.txt"), QByteArray("\xC4\xE3\n\xC4"));
     picture(QStringLiteral("euro.txt"), QByteArray("\xE2\x82\xAC"));
     picture(QStringLiteral("lines.txt"), QByteArray("A\n").repeated(50000));
     QByteArray pastEnd = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));

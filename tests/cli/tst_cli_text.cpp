@@ -233,6 +233,10 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16") << QString();
     QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp") << QString();
     QTest::newRow("--tile 8") << words("--tile 8 t.bmp") << QString();
+    QTest::newRow("--text-encoding without a file")
+        << words("--font x --text A --text-encoding gbk") << "--text-encoding goes with --text-file or --strings";
+    QTest::newRow("--text-encoding latin1")
+        << words("--font x --text-file t.txt --text-encoding latin1") << "'latin1': use utf-8, gbk, gb18030 or utf-16";
     QTest::newRow("--compress zip") << words("--compress zip t.bmp") << QString();
     QTest::newRow("--compress with png") << words("--compress packbits -f png t.bmp") << QString();
     QTest::newRow("--frames with --font") << words("--frames --font tiny.bdf --text A") << QString();

@@ -365,12 +365,19 @@ void checkFont(const QByteArray &data)
     require(!result.ok || sink.bytes.size() == result.geometry.dataBytes, "the glyph table has its bytes");
 }
 
+// The encoding a text is read in, from its first byte: UTF-8 most often.
+TextFileEncoding encodingOf(const QByteArray &data)
+{
+    const int choice = data.isEmpty() ? 0 : quint8(data[0]) % 8;
+    return choice < 5 ? TextFileEncoding::Utf8 : TextFileEncoding(choice - 4);
+}
+
 // The input as a text file of characters: each character once, no line end among them.
 void checkText(const QByteArray &data)
 {
     Refusal error;
     const std::optional<QList<char32_t>> characters =
-        charactersOfTextFile(asFile(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
+        charactersOfTextFile(asFile(data), encodingOf(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
     if (!characters) {
         require(!error.isEmpty(), "a refusal says why");
         return;
@@ -398,7 +405,7 @@ void checkStrings(const QByteArray &data)
     }();
     const Limits limits = limitsFor(PictureFormats::AllFormats).sizes;
     Refusal error;
-    std::optional<TextLines> strings = linesOfTextFile(asFile(data), limits, &error);
+    std::optional<TextLines> strings = linesOfTextFile(asFile(data), encodingOf(data), limits, &error);
     if (!strings) {
         require(!error.isEmpty(), "a refusal says why");
         return;
