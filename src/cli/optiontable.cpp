@@ -296,9 +296,30 @@ const QList<Entry> &entries()
         {{s("c-dialect")},
          Group::Output,
          "dialect",
-         "The keyword of a named c51 array: keil (default, code) or sdcc (__code).",
-         choice<CDialect>({{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}},
+         "How a named c51 array is written: keil (default: unsigned char code), sdcc (unsigned char __code), or c "
+         "(const uint8_t, uint16_t and uint32_t of <stdint.h>, plain C99 for any other compiler: a host's tests, "
+         "another microcontroller).",
+         choice<CDialect>({{"keil", CDialect::Keil}, {"sdcc", CDialect::Sdcc}, {"c", CDialect::C}},
                           [](Options &o, CDialect v) { o.road.encode.dialect = v; })},
+        {{s("c-attribute")},
+         Group::Output,
+         "TEXT",
+         "Written after each named c51 array's size, in its definition and its declaration alike, where GCC and "
+         "Clang take an attribute: __attribute__((section(\".rodata.gfx\"))), or PROGMEM for an AVR.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             // One line of C that cannot end the declaration, open a comment or a string that runs past it.
+             for (const QChar c : value)
+                 if (c == u';' || c == u'{' || c == u'}' || c == u'\n' || c == u'\r' || c == u'/' || c == u'\\')
+                     return QStringLiteral("'%1' may not hold ; { } / \\ or a line end").arg(value);
+             o.road.encode.attribute = value;
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (o.road.encode.format == OutputFormat::C51 &&
+                 (!o.road.encode.name.isEmpty() || given.contains(u"name-prefix")))
+                 return std::nullopt;
+             return QStringLiteral("goes with a named c51 array: --format c51 and --name");
+         }},
         {{s("pixel")},
          Group::Pixels,
          "format",

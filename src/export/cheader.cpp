@@ -5,13 +5,21 @@ QString cArray(CDialect dialect, const QString &name, const QString &size)
     return cArray(dialect, 1, name, size);
 }
 
-QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size)
+QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size, const QString &attribute)
 {
+    const QString after = attribute.isEmpty() ? QString() : u' ' + attribute;
+    if (dialect == CDialect::C)
+        return QStringLiteral("const uint%1_t %2[%3]").arg(8 * bytes).arg(name, size) + after;
     const QString type = bytes == 1   ? QStringLiteral("unsigned char")
                          : bytes == 2 ? QStringLiteral("unsigned int")
                                       : QStringLiteral("unsigned long");
     return type + (dialect == CDialect::Sdcc ? QStringLiteral(" __code ") : QStringLiteral(" code ")) + name + u'[' +
-           size + u']';
+           size + u']' + after;
+}
+
+QString cIncludes(CDialect dialect)
+{
+    return dialect == CDialect::C ? QStringLiteral("#include <stdint.h>\r\n\r\n") : QString();
 }
 
 bool isCIdentifier(const QString &name)
@@ -88,11 +96,13 @@ QString arrayName(const QString &prefix, const QString &name, bool fromFile, boo
 }
 
 QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, int>> &shared,
-                    const QList<std::pair<QString, QString>> &macros, const QStringList &externs)
+                    const QList<std::pair<QString, QString>> &macros, const QStringList &externs,
+                    const QString &includes)
 {
     const QString guard = QStringLiteral("TESSALINE_") + name.toUpper() + QStringLiteral("_H");
     QString text = comment;
     text += QStringLiteral("#ifndef ") + guard + QStringLiteral("\r\n#define ") + guard + QStringLiteral("\r\n\r\n");
+    text += includes;
     if (!shared.isEmpty()) {
         text += QStringLiteral("#ifndef %1\r\n").arg(shared.first().first);
         for (const auto &[constant, value] : shared)

@@ -9,13 +9,18 @@
 
 // Names for C and A51, and the C header that declares what a C51 file defines.
 
-// The keyword that puts a C51 array in code memory: `code` for the classic 8051 compilers, `__code` for SDCC.
-enum class CDialect { Keil, Sdcc };
+// How a C array is written: for the 8051 compilers in code memory, `code` for the classic ones, `__code` for
+// SDCC; or plain C99, `const` arrays of <stdint.h>'s types, for any other compiler (a host's unit tests).
+enum class CDialect { Keil, Sdcc, C };
 
 // An array of bytes in code memory, "unsigned char code NAME[SIZE]" (or __code), without a semicolon.
 QString cArray(CDialect dialect, const QString &name, const QString &size);
-// The same of values of 1, 2 or 4 bytes: unsigned char, unsigned int (16 bits in the 8051 compilers) or long.
-QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size);
+// The same of values of 1, 2 or 4 bytes: unsigned char, unsigned int (16 bits in the 8051 compilers) or long;
+// uint8_t, uint16_t or uint32_t in C. An `attribute` (a section, PROGMEM) follows the size, where GCC and Clang
+// take it in a definition and a declaration alike.
+QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size, const QString &attribute = {});
+// What a file of `dialect` arrays includes first: <stdint.h> for C, nothing for the 8051 compilers.
+QString cIncludes(CDialect dialect);
 
 // The same for an assembler program: `comment` (";" lines), the shared constants (A51 SET, which may be given
 // again; sdas "="), each of `macros` that takes no parameters (A51 EQU, sdas "="), and each of `arrays` declared
@@ -46,6 +51,7 @@ QString arrayName(const QString &prefix, const QString &name, bool fromFile, boo
 // A header for the C51 arrays of one file: `comment` (C comment lines, each ended by CR LF), then an include
 // guard made from `name`, the `shared` constants (defined once, however many headers have them), a #define for
 // each of `macros` (its name, with any parameters, and its text), and an extern declaration for each of `externs`
-// (written as given, without the semicolon), CR LF line ends.
+// (written as given, without the semicolon), CR LF line ends; `includes` (cIncludes) inside the guard, first.
 QString cHeaderText(const QString &comment, const QString &name, const QList<std::pair<QString, int>> &shared,
-                    const QList<std::pair<QString, QString>> &macros, const QStringList &externs);
+                    const QList<std::pair<QString, QString>> &macros, const QStringList &externs,
+                    const QString &includes = {});

@@ -34,7 +34,9 @@ public:
         if (format_ != CodeFormat::C51)
             return module(out);
         const PlannedArray &data = options_.arrays.first();
-        out.append(cArray(options_.dialect, data.elementBytes, data.name, data.size).toLatin1() + " = {\r\n");
+        out.append(cIncludes(options_.dialect).toLatin1());
+        out.append(cArray(options_.dialect, data.elementBytes, data.name, data.size, options_.attribute).toLatin1() +
+                   " = {\r\n");
     }
     void frameStart(const QString &label, QByteArray &out) override
     {
@@ -69,7 +71,9 @@ public:
                     return false;
                 continue;
             }
-            out.append(cArray(options_.dialect, array.elementBytes, array.name, array.size).toLatin1() + " = {\r\n");
+            out.append(
+                cArray(options_.dialect, array.elementBytes, array.name, array.size, options_.attribute).toLatin1() +
+                " = {\r\n");
             if (!appendTableRows(table, array.elementBytes, out, handOn))
                 return false;
             out.append("};\r\n");

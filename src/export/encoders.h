@@ -41,6 +41,7 @@ struct EncodeOptions {
     // A51: a label line "name:" before the data; C51: the data as the array `unsigned char code name[bytes]`.
     QString name;
     CDialect dialect = CDialect::Keil;
+    QString attribute; // after each C array's size: a section, PROGMEM
     TextEncoding encoding = TextEncoding::Utf8;
     QString picfile;   // the picture, as the header names it
     bool font = false; // picfile is the font a glyph table was drawn from

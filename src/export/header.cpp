@@ -108,7 +108,7 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
     int strings = 0;
     std::uint32_t end = 0;
     for (const PlannedArray &array : result.arrays) {
-        externs << cArray(encode.dialect, array.elementBytes, array.name, array.sizeInHeader);
+        externs << cArray(encode.dialect, array.elementBytes, array.name, array.sizeInHeader, encode.attribute);
         arrays << array.name;
         if (array.values.kind == FrameValues::String && !array.isData) {
             ++strings;
@@ -129,7 +129,7 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
                                        encode.notes + pixelFormatNotes(road.pixel, road.pack), encode.font);
     const QString text =
         format == CodeFormat::C51
-            ? cHeaderText(comment, encode.name, formatConstants(), macros, externs)
+            ? cHeaderText(comment, encode.name, formatConstants(), macros, externs, cIncludes(encode.dialect))
             : assemblerHeaderText(format == CodeFormat::Sdas, comment, formatConstants(), macros, arrays);
     return encodeText(text, encode.encoding).bytes;
 }

@@ -233,6 +233,10 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16") << QString();
     QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp") << QString();
     QTest::newRow("--tile 8") << words("--tile 8 t.bmp") << QString();
+    QTest::newRow("--c-attribute without a named c51 array")
+        << words("-f a51 --name t --c-attribute PROGMEM t.bmp") << "--c-attribute goes with a named c51 array";
+    QTest::newRow("--c-attribute ending the declaration")
+        << words("-f c51 --name t --c-attribute x;int t.bmp") << "--c-attribute 'x;int' may not hold ;";
     QTest::newRow("--text-encoding without a file")
         << words("--font x --text A --text-encoding gbk") << "--text-encoding goes with --text-file or --strings";
     QTest::newRow("--text-encoding latin1")
