@@ -293,6 +293,36 @@ const QList<Entry> &entries()
                  return QStringLiteral("is drawn from a picture's alpha; a font's glyphs have none");
              return std::nullopt;
          }},
+        {{s("omit")},
+         Group::Output,
+         "LIST",
+         "Tables left out of the data and the header, by name, comma-separated: codes, widths, offsets, boxes, "
+         "delays. Firmware that draws cropped glyphs reads offsets and boxes (which hold the advance, so widths may "
+         "go); one that finds glyphs by strings' indices needs no codes; one that plays frames at its own pace "
+         "needs no delays.",
+         {[](Options &o, const QString &value) -> std::optional<QString> {
+              static const QList<std::pair<QString, QList<FrameValues>>> tables{
+                  {QStringLiteral("codes"), {FrameValues::Gb2312Codes, FrameValues::UnicodeCodes}},
+                  {QStringLiteral("widths"), {FrameValues::Widths}},
+                  {QStringLiteral("offsets"), {FrameValues::Offsets}},
+                  {QStringLiteral("boxes"), {FrameValues::Boxes}},
+                  {QStringLiteral("delays"), {FrameValues::Delays}}};
+              for (const QString &name : value.split(u',')) {
+                  const auto table = std::find_if(tables.begin(), tables.end(),
+                                                  [&](const auto &t) { return t.first == name.trimmed(); });
+                  if (table == tables.end())
+                      return QStringLiteral("'%1': name tables of codes, widths, offsets, boxes or delays").arg(name);
+                  o.road.omit += table->second;
+              }
+              return std::nullopt;
+          },
+          QStringList{s("codes"), s("widths"), s("offsets"), s("boxes"), s("delays")}},
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (!writesCode(o) ||
+                 (o.road.encode.name.isEmpty() && !given.contains(u"name-prefix") && o.outputDir.isEmpty()))
+                 return QStringLiteral("goes with a named array: --format a51, c51 or sdas and --name");
+             return std::nullopt;
+         }},
         {{s("c-dialect")},
          Group::Output,
          "dialect",

@@ -70,6 +70,7 @@ private:
     // The arrays a name makes of data of `geometry` and the tables, for the encoder and the header alike.
     void planArrays(const Geometry &geometry)
     {
+        tables_.removeIf([this](const FrameTable &t) { return options_.omit.contains(t.kind); });
         const QString &name = encode_.name;
         encode_.arrays = result_.arrays =
             ::planArrays(name, name.toUpper() + u'_', geometry, layout_, options_.compress || tight_, tables_);

@@ -25,8 +25,9 @@ struct RoadOptions {
     ResizeOptions resize; // the size each frame is brought to (as turned), before the turn and the tone
     ToneOptions tone;
     PackOptions pack;
-    bool compress = false; // each frame's bytes packed with PackBits; with a name, an offsets table after them
-    bool mask = false;     // with a name, NAME_mask: a bit a pixel where it is opaque, in the data's layout
+    bool compress = false;   // each frame's bytes packed with PackBits; with a name, an offsets table after them
+    bool mask = false;       // with a name, NAME_mask: a bit a pixel where it is opaque, in the data's layout
+    QList<FrameValues> omit; // tables left out of the data and the header
     EncodeOptions encode;
     // When set, receives the preview of the picture as the display shows it, a line at a time, `previewColumns`
     // wide at most.

@@ -261,6 +261,13 @@ void tst_CliFrames::glyphTables_data()
                              "t_widths:\r\nDB   005H, 010H\r\n"
                              "t_boxes:\r\nDB   001H, 00BH, 004H, 003H, 005H, 000H, 000H, 010H, 002H, 010H\r\n")
                .toUtf8();
+    QTest::newRow("--crop --omit codes,widths: the boxes hold the advance")
+        << "--text A你 -f a51 --name t --crop --omit codes,widths"
+        << QString::fromUtf8("t:\r\n; 0: A U+0041\r\nDB   0F0H\r\nDB   090H\r\nDB   0F0H\r\n"
+                             "; 1: 你 U+4F60 GB2312 C4E3\r\nDB   080H, 001H\r\nDB   0FFH, 0FFH\r\n"
+                             "t_offsets:\r\nDW   00000H, 00003H, 00007H\r\n"
+                             "t_boxes:\r\nDB   001H, 00BH, 004H, 003H, 005H, 000H, 000H, 010H, 002H, 010H\r\n")
+               .toUtf8();
     // The header's line: 16 rows, the baseline 14 down (tiny.bdf's ascent); cropped, the cell's sizes all the same.
     QTest::newRow("--crop --header, vertical: the cell and the line")
         << "--text A你 -f c51 --name t --crop --layout vertical --header t.h"

@@ -233,6 +233,9 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16") << QString();
     QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp") << QString();
     QTest::newRow("--tile 8") << words("--tile 8 t.bmp") << QString();
+    QTest::newRow("--omit a table of no name")
+        << words("-f c51 --name t --omit codes,names t.bmp") << "--omit 'names': name tables of codes, widths";
+    QTest::newRow("--omit without a name") << words("-f c51 --omit delays t.bmp") << "--omit goes with a named array";
     QTest::newRow("--c-attribute without a named c51 array")
         << words("-f a51 --name t --c-attribute PROGMEM t.bmp") << "--c-attribute goes with a named c51 array";
     QTest::newRow("--c-attribute ending the declaration")
