@@ -74,6 +74,17 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
         report.complain(picture + QStringLiteral(": warning: the data ends at 0x%1, past the 8051's 64 KiB of code "
                                                  "space (0x0000 to 0xFFFF); no 8051 reaches it without banking")
                                       .arg(QString::number(encode.address + written - 1, 16).toUpper()));
+    if (road.compress && result.compressedBytes > g.dataBytes)
+        report.complain(picture +
+                        QStringLiteral(": warning: --compress packbits made the data larger, %1 bytes packed into "
+                                       "%2%3 (leave --compress out)")
+                            .arg(g.dataBytes)
+                            .arg(result.compressedBytes)
+                            .arg(traitsOf(road.pixel).bits > 8
+                                     ? QStringLiteral(": its runs are of bytes, and a run of %1 pixels of one colour "
+                                                      "alternates bytes")
+                                           .arg(QString::fromLatin1(traitsOf(road.pixel).name))
+                                     : QString()));
     if (options.verbose && road.compress)
         report.complain(
             QStringLiteral("%1: %2 %3 of %4 bytes, %5 bytes packed into %6 (%7 %)")

@@ -115,6 +115,8 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
             end = array.values.values.isEmpty() ? 0 : array.values.values.last(); // each string's end mark
         }
     }
+    macros.append({macro + QStringLiteral("BACKGROUND"),
+                   QStringLiteral("0x") + QString::number(result.background, 16).toUpper()});
     if (g.maskBytes > 0)
         define(macro + QStringLiteral("MASK_BYTES"), g.maskBytes);
     if (frames.gb2312Grid()) // where the cell of a GB2312 code starts in the table's bytes

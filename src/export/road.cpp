@@ -65,6 +65,25 @@ private:
     };
     // Which way the levels go to the display and back to the eye, from the ink, --invert and the frames' kind.
     void planPolarity();
+    // A pixel of the background as the data holds it: toned, as the display takes it, its channels one value
+    // (red in the highest bits).
+    std::uint32_t backgroundValue() const
+    {
+        Tone tone(options_.tone, options_.pixel, 1);
+        QRgb pixel = options_.tone.background | 0xFF000000;
+        std::uint8_t levels[3] = {};
+        tone.row(&pixel, levels);
+        const PixelFormatTraits &traits = traitsOf(options_.pixel);
+        std::uint32_t value = 0;
+        for (int k = 0; k < channels_; ++k) {
+            const int max = traits.max[std::size_t(k)];
+            int bits = 0;
+            while ((1 << bits) <= max)
+                ++bits;
+            value = value << bits | std::uint32_t(complement_ ? max - levels[k] : levels[k]);
+        }
+        return value;
+    }
     // The mask's size, its memory, its place after the other tables; false when the memory is refused.
     bool planMask();
     // The arrays a name makes of data of `geometry` and the tables, for the encoder and the header alike.
@@ -131,6 +150,7 @@ bool Road::plan()
     channels_ = traitsOf(options_.pixel).channels;
     white_ = Tone(options_.tone, options_.pixel, 0).white();
     planPolarity();
+    result_.background = backgroundValue();
     encode_ = options_.encode;
     encode_.notes += pixelFormatNotes(options_.pixel, options_.pack);
     layout_ = layoutOf(frames_.kind(), frames_.count());
