@@ -27,7 +27,8 @@ const QList<DisplayController> &displays()
         {"st7565", 132, 65, mono, darkPages, false, "display data RAM in pages of 8 rows, a byte a column, D0 on top"},
         {"uc1701", 132, 65, mono, darkPages, false, "pages of 8 rows, a byte a column, D0 the page's top row"},
         {"ks0108", 128, 64, mono, darkPages, false,
-         "two controllers of 64 x 64, one a half; pages of 8 rows, a byte a column, DB0 on top"},
+         "pages of 8 rows across all 128 columns, a byte a column, DB0 on top; a page's first 64 bytes go to the "
+         "left controller, the rest to the right"},
         {"pcd8544", 84, 48, mono, darkPages, false,
          "vertical addressing: a byte a column of 8 rows of a bank, D0 on top"},
         {"st7920", 128, 64, mono, packing(Layout::Horizontal, BitOrder::MsbFirst, Ink::Dark), false,
