@@ -9,20 +9,23 @@ if(CMAKE_C_COMPILER_ID STREQUAL "SDCC" AND NOT CMAKE_DEPFILE_FLAGS_C)
     set(CMAKE_C_DEPENDS_USE_COMPILER TRUE)
 endif()
 
-# tessaline_add_picture(<target> <name> <picture> [FORMAT c51|a51|hex|ihex|pbm|png] [HEADER]
+# tessaline_add_picture(<target> <name> <picture> [FORMAT c51|a51|sdas|hex|ihex|pbm|png] [HEADER]
 #                       [OUTPUT_VARIABLE <variable>] [OPTIONS <converter options>...])
 #
-# Converts <picture> with tessaline-cli into <name> with the format's extension (.c, .a51, .bin, .hex, .pbm, .png)
-# in the current build folder, named <name> where the format has names (--name for c51 and a51), and adds it to
-# <target>. The file is made again whenever the picture or the converter changes. FORMAT defaults to c51 (or the
+# Converts <picture> with tessaline-cli into <name> with the format's extension (.c, .a51, .asm, .bin, .hex, .pbm,
+# .png) in the current build folder, named <name> where the format has names (--name for c51, a51 and sdas), and
+# adds it to <target>: c51 as a C source; sdas assembled by SDCC's sdas8051 (found beside the C compiler) into
+# <name>.rel, which <target> links (in any order: the module names SDCC's areas first); a51, for Keil's
+# assembler, and the others as files of the target. The file is made again whenever the picture or the converter changes. FORMAT defaults to c51 (or the
 # --format OPTIONS give); OPTIONS are handed to the converter as they are (for example --layout vertical), but
 # for those the module sets itself: --name, --header, --output and --output-dir, and --format where FORMAT is
 # given, are refused when the project is configured. The C dialect follows the compiler: --c-dialect sdcc for
 # SDCC, the classic compilers' keil otherwise, unless OPTIONS say.
 #
-# HEADER (c51): also writes <name>.h beside the source, declaring the array with its size and NAME_WIDTH,
-# NAME_HEIGHT, NAME_BYTES (NAME_PAGES in the vertical layout) and the data's format, and puts its folder on
-# <target>'s include path, so that #include "<name>.h" finds it. A source is compiled again when a header it
+# HEADER (c51, a51, sdas): also writes, beside the output, <name>.h for c51, declaring the array with its size and
+# NAME_WIDTH, NAME_HEIGHT, NAME_BYTES (NAME_PAGES in the vertical layout) and the data's format, and puts its
+# folder on <target>'s include path, so that #include "<name>.h" finds it; for a51 and sdas <name>.inc, the same
+# sizes for an assembler (EQU and EXTRN CODE, or = and .globl). A source is compiled again when a header it
 # includes changes, as the compiler tells the build (SDCC, GCC, Clang); with a compiler that does not tell, the
 # C sources <target> has when the call is made are. OUTPUT_VARIABLE: the generated file's path is set in
 # <variable>.
@@ -212,6 +215,25 @@ function(_tessaline_convert call target name format header outputVariable what i
         DEPENDS ${depends} "$<TARGET_FILE:Tessaline::tessaline-cli>"
         COMMENT "Converting ${what} into ${name}${extension}"
         VERBATIM)
+    if(format STREQUAL "sdas")
+        # Assembled by SDCC's assembler into an object the target links; CMake itself builds no assembler source
+        # of SDCC's.
+        get_filename_component(compilerDir "${CMAKE_C_COMPILER}" DIRECTORY)
+        find_program(TESSALINE_SDAS8051 sdas8051 HINTS "${compilerDir}")
+        if(NOT TESSALINE_SDAS8051)
+            message(FATAL_ERROR "${call}: FORMAT sdas is assembled by sdas8051, SDCC's assembler, which is not found")
+        endif()
+        set(object "${CMAKE_CURRENT_BINARY_DIR}/${name}.rel")
+        add_custom_command(
+            OUTPUT "${object}"
+            COMMAND "${TESSALINE_SDAS8051}" -plosgff "${object}" "${output}"
+            DEPENDS "${output}"
+            COMMENT "Assembling ${name}.asm"
+            VERBATIM)
+        set_source_files_properties("${object}" PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+        list(REMOVE_ITEM outputs "${output}")
+        list(APPEND outputs "${object}")
+    endif()
     target_sources(${target} PRIVATE ${outputs})
     get_target_property(type ${target} TYPE)
     if(header AND NOT type STREQUAL "UTILITY")

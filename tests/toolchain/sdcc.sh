@@ -102,11 +102,12 @@ model=$("$drawText" "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
 [ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
 [ "$drawn" = "$model" ] || fail "the menu the firmware drew differs from the font's own drawing of it"
 
-# SDCC's assembler: a glyph table written as an sdas module and its include file, assembled by sdas8051 and linked
-# with a C program that copies the glyphs, the codes (words, the low byte first as SDCC keeps them) and a size
-# the include file gave an assembler module into external RAM; in the simulator, they are the converter's.
+# SDCC's assembler: a glyph table made as an sdas module by the CMake module (FORMAT sdas HEADER), assembled by
+# sdas8051 and linked first, before the C program (the module names SDCC's areas in their order, so its data
+# still lies after the reset vector and the code), with a module of the test's own that reads a size from the
+# include file; the program copies the glyphs, the codes (words, the low byte first as SDCC keeps them) and that
+# size into external RAM; in the simulator, they are the converter's.
 mkdir "$work/asm"
-"$cli" --font "$font" --text "A你" --format sdas --name t --header "$work/asm/t.inc" -o "$work/asm/t.asm"
 printf '\t.module uses\n\t.include "t.inc"\n\t.globl _tbytes\n\t.area CONST   (CODE)\n_tbytes::\n\t.db T_BYTES\n' \
     >"$work/asm/uses.asm"
 cat >"$work/asm/main.c" <<'C'
@@ -128,10 +129,24 @@ void main(void)
         ;
 }
 C
-(cd "$work/asm" && sdas8051 -plosgff t.rel t.asm && sdas8051 -plosgff uses.rel uses.asm &&
-    sdcc -mmcs51 main.c t.rel uses.rel -o asm.ihx >/dev/null) || fail "the sdas module does not assemble and link"
-out=$(awk '$3 == "_out" {print $2}' "$work/asm/asm.map")
-copied=$("$here/xram.sh" "$work/asm/asm.ihx" $((16#$out)) 77)
+cat >"$work/asm/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.19)
+set(CMAKE_TOOLCHAIN_FILE $source/examples/sdcc-logo/sdcc.cmake)
+project(asm_demo C)
+find_package(Tessaline REQUIRED)
+add_executable(asm_demo)
+tessaline_add_font(asm_demo t FONT $font TEXT "A你" FORMAT sdas HEADER)
+add_custom_command(OUTPUT uses.rel COMMAND sdas8051 -plosgff uses.rel \${CMAKE_CURRENT_SOURCE_DIR}/uses.asm
+                   DEPENDS uses.asm \${CMAKE_CURRENT_BINARY_DIR}/t.inc VERBATIM)
+set_source_files_properties(\${CMAKE_CURRENT_BINARY_DIR}/uses.rel PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+target_sources(asm_demo PRIVATE \${CMAKE_CURRENT_BINARY_DIR}/uses.rel main.c)
+CMAKE
+cmake -S "$work/asm" -B "$work/asm/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
+cmake --build "$work/asm/build" >"$work/asm/log" 2>&1 || fail "the sdas module does not build: $(tail -5 "$work/asm/log")"
+ninja -C "$work/asm/build" -t commands asm_demo | tail -1 | grep -q 't\.rel.*main\.c\.rel' ||
+    fail "the module is not linked before the C program"
+out=$(awk '$3 == "_out" {print $2}' "$work/asm/build/asm_demo.map")
+copied=$("$here/xram.sh" "$work/asm/build/asm_demo.ihx" $((16#$out)) 77)
 glyphs=$("$cli" --font "$font" --text "A你" -f hex | od -An -v -tx1 | tr -d ' \n')
 [ "$copied" = "${glyphs}c4e3004124" ] || fail "the sdas module's data read from C: $copied, not ${glyphs}c4e3004124"
 
