@@ -2,7 +2,8 @@
    columns, each byte a column of 8 pixels, the top one in bit 0. The lines are menu.txt's: the converter made
    each an array of glyph indices (menu_s0, menu_s1, ...) ended by MENU_END, so there is no UTF-8 to decode and
    no code to look up. Each glyph is stored as its ink's box alone (--crop): menu_boxes says where the box lies
-   in the character's cell, its width and height, and the advance to the next character; menu_offsets where its
+   (x from the pen, which a glyph may start left of; y from the line's top), its width and height, and the
+   advance to the next character; menu_offsets where its
    pages start in menu. A line may start at any pixel, down as well as across. */
 
 #include "menu.h"
@@ -36,8 +37,8 @@ static void blit(__code const unsigned char *box, unsigned char width, unsigned 
 static void draw(__code const unsigned char *line, unsigned char x, unsigned char y)
 {
     for (; *line != MENU_END; ++line) {
-        __code const unsigned char *box = menu_boxes + 5 * *line; /* x, y, width, height, advance */
-        blit(menu + menu_offsets[*line], box[2], (box[3] + 7) / 8, x + box[0], y + box[1]);
+        __code const unsigned char *box = menu_boxes + 5 * *line; /* x (signed), y, width, height, advance */
+        blit(menu + menu_offsets[*line], box[2], (box[3] + 7) / 8, x + (signed char)box[0], y + box[1]);
         x += box[4];
     }
 }

@@ -28,8 +28,9 @@ struct FrameTable {
     }
     FrameValues kind;
     QList<std::uint32_t> values;
-    int index;       // a string's: which line it is
-    QString comment; // a string's line
+    int index;        // a string's: which line it is
+    QString comment;  // a string's line
+    int minBytes = 1; // a value's bytes at the least, whatever the largest value takes (signed values)
 };
 
 // A glyph table's line of text: its height (the cells', every glyph's ink within them as the font places it),

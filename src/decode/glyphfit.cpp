@@ -25,13 +25,14 @@ int GlyphSource::widthToFit(std::size_t i, int height) const
     return wide(i) ? height : 0;
 }
 
-int GlyphSource::estimatedSize(int height) const
+int GlyphSource::estimatedSize(int height)
 {
     // Every glyph's outline as designed, unscaled and unhinted: the set's highest and lowest ink, and how much of
-    // its cell's width the widest glyph takes.
+    // its cell's width the widest glyph takes; and the few glyphs that reach highest, lowest and widest.
     FT_Face face = font_->face();
     FT_Pos highest = 0, lowest = 0;
     double across = 0;
+    std::vector<std::pair<double, std::size_t>> up, down, wide;
     for (std::size_t i = 0; i < blank_.size(); ++i) {
         if (blank_[i] || FT_Load_Char(face, FT_ULong(characters_[qsizetype(i)]),
                                       FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
@@ -41,14 +42,46 @@ int GlyphSource::estimatedSize(int height) const
             continue;
         highest = std::max(highest, m.horiBearingY);
         lowest = std::min(lowest, m.horiBearingY - m.height);
-        if (const int width = widthToFit(i, height))
+        up.emplace_back(-double(m.horiBearingY), i);
+        down.emplace_back(double(m.horiBearingY - m.height), i);
+        if (const int width = widthToFit(i, height)) {
             across = std::max(across, double(m.width) / std::max(width - 1, 1));
+            wide.emplace_back(-double(m.width) / width, i);
+        }
     }
-    const double down = double(highest - lowest) / std::max(height - 1, 1);
-    const double unitsAPixel = std::max(down, across); // each edge may round out by a pixel
+    extremes_.clear();
+    for (auto *list : {&up, &down, &wide}) {
+        const auto end = list->begin() + std::ptrdiff_t(std::min<std::size_t>(list->size(), 12));
+        std::partial_sort(list->begin(), end, list->end());
+        for (auto at = list->begin(); at != end; ++at)
+            extremes_.push_back(at->second);
+    }
+    const double rows = double(highest - lowest) / std::max(height - 1, 1);
+    const double unitsAPixel = std::max(rows, across); // each edge may round out by a pixel
     if (unitsAPixel <= 0)
         return height;
     return std::clamp(int(std::floor(face->units_per_EM / unitsAPixel)), 1, height);
+}
+
+bool GlyphSource::extremesFit(int size, int height)
+{
+    FT_Face face = font_->face();
+    if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0)
+        return false;
+    const FT_Int32 flags = options_.grey ? FT_LOAD_RENDER : FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME;
+    int above = 0, below = 0;
+    for (const std::size_t i : extremes_) {
+        if (FT_Load_Char(face, FT_ULong(characters_[qsizetype(i)]), flags) != 0)
+            continue;
+        const FT_GlyphSlot slot = face->glyph;
+        if (slot->bitmap.rows == 0)
+            continue;
+        above = std::max(above, slot->bitmap_top);
+        below = std::max(below, int(slot->bitmap.rows) - slot->bitmap_top);
+        if (const int width = widthToFit(i, height); width && int(slot->bitmap.width) > width)
+            return false;
+    }
+    return above + below <= height;
 }
 
 bool GlyphSource::fits(int height) const
@@ -76,7 +109,17 @@ bool GlyphSource::drawToFit(int height, Refusal *why)
             return drawAll(why);
         }
     // The largest size at which the set's ink fits the height, as drawn (hinting may move an edge by a pixel).
+    // The size estimated from the outlines is tried first on the glyphs that reach furthest, a few dozen, going
+    // up while the next size still fits them or down until one does; the whole set is then drawn at it, and
+    // smaller while some other glyph does not fit.
     int size = estimatedSize(height);
+    if (extremesFit(size, height)) {
+        while (size < height && extremesFit(size + 1, height))
+            ++size;
+    } else {
+        while (size > 1 && !extremesFit(size, height))
+            --size;
+    }
     for (int tries = 0;; ++tries, --size) {
         if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) {
             *why = Refusal::of(Refusal::Rule::SizeUndrawable, {Subject::Thing::Font, 0, f.name()}, size, 0);
@@ -239,15 +282,18 @@ void GlyphSource::place(int height)
             }
         }
     }
-    // Across, each glyph where its pen puts it, moved in where that would cut it and its ink fits the cell.
+    // Across, each glyph where its pen puts it; in a cell of its own, moved in where that would cut it and its
+    // ink fits the cell. A cropped glyph is stored whole, its box where the font puts it, from the pen.
     for (std::size_t i = 0; i < drawn_.size(); ++i) {
         const Drawn &glyph = drawn_[i];
         const int width = cells_[i].width();
         int x = glyph.left;
-        if (glyph.width <= width)
+        if (glyph.width <= width && !options_.crop)
             x = std::clamp(x, 0, width - glyph.width);
         const int y = baseline_ - glyph.top;
         places_.emplace_back(x, y);
+        if (options_.crop)
+            continue;
         const bool across = x < 0 || x + glyph.width > width, down = y < 0 || y + glyph.height > height;
         if (glyph.height > 0 && (across || down))
             cut_.append(characters_[qsizetype(i)]);

@@ -174,10 +174,21 @@ bool GlyphSource::indexStrings(Refusal *why)
 QRect GlyphSource::inkBox(int i) const
 {
     const Drawn &glyph = drawn_[std::size_t(i)];
-    const QSize cell = cells_[std::size_t(i)];
     if (blank_[std::size_t(i)] || glyph.width == 0 || glyph.height == 0)
         return {};
-    return QRect(places_[std::size_t(i)], QSize(glyph.width, glyph.height)).intersected(QRect(QPoint(), cell));
+    // The rows and columns that hold ink: FreeType's bitmap may have empty ones at its edges.
+    int left = glyph.width, right = -1, top = glyph.height, bottom = -1;
+    for (int row = 0; row < glyph.height; ++row)
+        for (int column = 0; column < glyph.width; ++column)
+            if (glyph.ink[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)]) {
+                left = std::min(left, column);
+                right = std::max(right, column);
+                top = std::min(top, row);
+                bottom = std::max(bottom, row);
+            }
+    if (right < 0)
+        return {};
+    return QRect(places_[std::size_t(i)] + QPoint(left, top), QPoint(places_[std::size_t(i)] + QPoint(right, bottom)));
 }
 
 QSize GlyphSource::size(int i) const
@@ -255,12 +266,22 @@ void GlyphSource::makeTables()
         widths.values.append(std::uint32_t(blank_[i] ? cells_[i].width() : std::max(drawn_[i].advance, 0)));
     tables.append(widths);
     if (options_.crop) { // x, y, width, height and advance, a glyph's five
+        // x from the pen and y from the cell's top are signed (a glyph may start left of its pen): two's
+        // complement in a byte, or in 16 bits where a value passes a byte.
+        bool bytes = true;
+        for (int i = 0; i < count(); ++i) {
+            const QRect box = inkBox(i);
+            bytes = bytes && box.x() >= -128 && box.x() <= 127 && box.y() >= -128 && box.y() <= 127 &&
+                    box.width() <= 255 && box.height() <= 255 && widths.values[i] <= 255;
+        }
+        const std::uint32_t mask = bytes ? 0xFF : 0xFFFF;
         FrameTable boxes{FrameValues::Boxes, {}};
         for (int i = 0; i < count(); ++i) {
             const QRect box = inkBox(i);
-            boxes.values << std::uint32_t(box.x()) << std::uint32_t(box.y()) << std::uint32_t(box.width())
-                         << std::uint32_t(box.height()) << widths.values[i];
+            boxes.values << (std::uint32_t(box.x()) & mask) << (std::uint32_t(box.y()) & mask)
+                         << std::uint32_t(box.width()) << std::uint32_t(box.height()) << widths.values[i];
         }
+        boxes.minBytes = bytes ? 1 : 2;
         tables.append(boxes);
     }
     std::move(tables.begin(), tables.end(), tables_.begin()); // in the room kept before the strings

@@ -101,7 +101,10 @@ private:
     int widthToFit(std::size_t i, int height) const;
     // The size, from the unscaled outlines, at which the set's ink would span `height` pixels (and the width of
     // the cells it must fit).
-    int estimatedSize(int height) const;
+    int estimatedSize(int height);
+    // Whether the glyphs that reach furthest (extremes_, found by estimatedSize()) fit cells `height` high when
+    // drawn at `size` pixels.
+    bool extremesFit(int size, int height);
     // Whether the glyphs as drawn fit cells `height` high.
     bool fits(int height) const;
     // Draws every glyph at the size that fits `height`: a bitmap font's, a strike's, or the outline's largest.
@@ -137,6 +140,7 @@ private:
     int strike_ = -1;                 // the bitmap strike drawn from, or
     int pixels_ = 0;                  // the outline's size in pixels
     std::vector<QPoint> places_;
+    std::vector<std::size_t> extremes_; // the glyphs that reach highest, lowest and widest as designed
     GlyphOptions options_;
     Limits limits_;
     int em_ = 0;       // the font's size in the cells: a wide cell's width, twice a narrow one's

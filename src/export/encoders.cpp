@@ -109,11 +109,11 @@ private:
             // The areas SDCC's own modules name, in their order, before CONST: the linker places areas in the
             // order it first meets them, so the module may come first on the link line, and CONST still lies after
             // the reset vector (HOME) and the code, as it does in SDCC's own output.
-            for (const char *area : {"REG_BANK_0\t(REL,OVR,DATA)", "DSEG    (DATA)", "SSEG", "ISEG    (DATA)",
-                                     "BSEG    (BIT)", "PSEG    (PAG,XDATA)", "XSEG    (XDATA)", "XISEG   (XDATA)",
-                                     "HOME    (CODE)", "GSINIT0 (CODE)", "GSINIT1 (CODE)", "GSINIT2 (CODE)",
-                                     "GSINIT3 (CODE)", "GSINIT4 (CODE)", "GSINIT5 (CODE)", "GSINIT  (CODE)",
-                                     "GSFINAL (CODE)", "CSEG    (CODE)"})
+            for (const char *area :
+                 {"REG_BANK_0\t(REL,OVR,DATA)", "DSEG    (DATA)", "SSEG", "ISEG    (DATA)", "BSEG    (BIT)",
+                  "PSEG    (PAG,XDATA)", "XSEG    (XDATA)", "XISEG   (XDATA)", "HOME    (CODE)", "GSINIT0 (CODE)",
+                  "GSINIT1 (CODE)", "GSINIT2 (CODE)", "GSINIT3 (CODE)", "GSINIT4 (CODE)", "GSINIT5 (CODE)",
+                  "GSINIT  (CODE)", "GSFINAL (CODE)", "CSEG    (CODE)"})
                 out.append(QByteArray("\t.area ") + area + "\r\n");
             out.append("\t.area CONST   (CODE)\r\n");
         }

@@ -42,6 +42,6 @@ TableLayout layoutOf(const FrameTable &table)
     const std::uint32_t largest =
         table.values.isEmpty() ? 0 : *std::max_element(table.values.begin(), table.values.end());
     const int needed = largest > 0xFFFF ? 4 : largest > 0xFF ? 2 : 1;
-    layout.bytes = std::max(layout.bytes, needed);
+    layout.bytes = std::max({layout.bytes, needed, table.minBytes});
     return layout;
 }

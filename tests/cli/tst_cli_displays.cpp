@@ -231,9 +231,15 @@ void tst_CliDisplays::displayOptions_data()
         << workedBmp << "-f a51 --name logo"
         << QByteArray("NAME    LOGO\r\nPUBLIC  logo\r\n?CO?LOGO SEGMENT CODE\r\nRSEG    ?CO?LOGO\r\n"
                       "logo:\r\nDB   081H, 0FFH\r\nDB   000H, 00AH\r\nEND\r\n");
-    QTest::newRow("--name, sdas: a module, the array global in the CONST area")
+    QTest::newRow("--name, sdas: a module, SDCC's areas in their order, the array global in CONST")
         << workedBmp << "-f sdas --name logo"
-        << QByteArray("\t.module logo\r\n\t.globl _logo\r\n\t.area CONST   (CODE)\r\n_logo::\r\n"
+        << QByteArray("\t.module logo\r\n\t.globl _logo\r\n\t.area REG_BANK_0\t(REL,OVR,DATA)\r\n"
+                      "\t.area DSEG    (DATA)\r\n\t.area SSEG\r\n\t.area ISEG    (DATA)\r\n\t.area BSEG    (BIT)\r\n"
+                      "\t.area PSEG    (PAG,XDATA)\r\n\t.area XSEG    (XDATA)\r\n\t.area XISEG   (XDATA)\r\n"
+                      "\t.area HOME    (CODE)\r\n\t.area GSINIT0 (CODE)\r\n\t.area GSINIT1 (CODE)\r\n"
+                      "\t.area GSINIT2 (CODE)\r\n\t.area GSINIT3 (CODE)\r\n\t.area GSINIT4 (CODE)\r\n"
+                      "\t.area GSINIT5 (CODE)\r\n\t.area GSINIT  (CODE)\r\n\t.area GSFINAL (CODE)\r\n"
+                      "\t.area CSEG    (CODE)\r\n\t.area CONST   (CODE)\r\n_logo::\r\n"
                       "\t.db 0x81, 0xFF\r\n\t.db 0x00, 0x0A\r\n");
     QTest::newRow("--name, c51: an array") << workedBmp << "-f c51 --name logo"
                                            << QByteArray("unsigned char code logo[4] = {\r\n0x81, 0xFF, \r\n"
