@@ -3,7 +3,8 @@
 // the line's top, cut at the line's bottom (its ascent and descent below its top); the pen moved on by each
 // glyph's advance. Prints the 128 x 64 frame buffer (8 pages of 128
 // columns, a byte a column of 8 pixels, the top in bit 0) in hex, two digits a byte.
-//   draw_text FONT TEXT_FILE X,Y...      (a line of the file for each X,Y)
+//   draw_text [--rows] FONT TEXT_FILE X,Y...      (a line of the file for each X,Y; --rows: 8 pixels a byte
+//                                                  across, the leftmost in bit 7, 16 bytes a row)
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -36,6 +37,12 @@ std::vector<char32_t> decoded(const std::string &line)
 
 int main(int argc, char *argv[])
 {
+    // --rows: the frame in rows, 16 bytes a row, the leftmost pixel in bit 7.
+    const bool rows = argc > 1 && std::string(argv[1]) == "--rows";
+    if (rows) {
+        --argc;
+        ++argv;
+    }
     FT_Library library;
     FT_Face face;
     if (argc < 3 || FT_Init_FreeType(&library) || FT_New_Face(library, argv[1], 0, &face) || FT_Select_Size(face, 0)) {
@@ -64,8 +71,12 @@ int main(int argc, char *argv[])
                 for (unsigned column = 0; column < g->bitmap.width; ++column) {
                     const int px = x + g->bitmap_left + int(column), py = y + ascent - g->bitmap_top + int(row);
                     if ((g->bitmap.buffer[row * unsigned(g->bitmap.pitch) + column / 8] >> (7 - column % 8) & 1) &&
-                        px >= 0 && px < 128 && py >= y && py < y + height && py < 64)
-                        frame[std::size_t(py / 8 * 128 + px)] |= static_cast<unsigned char>(1 << py % 8);
+                        px >= 0 && px < 128 && py >= y && py < y + height && py < 64) {
+                        if (rows)
+                            frame[std::size_t(py * 16 + px / 8)] |= static_cast<unsigned char>(0x80 >> px % 8);
+                        else
+                            frame[std::size_t(py / 8 * 128 + px)] |= static_cast<unsigned char>(1 << py % 8);
+                    }
                 }
             x += int(g->advance.x >> 6);
         }

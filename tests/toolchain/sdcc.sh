@@ -87,20 +87,23 @@ if cmake --build "$work/build" >"$work/rebuild" 2>&1; then
 fi
 grep -q "the logo must be that size" "$work/rebuild" || fail "the size check did not stop the build: $(tail -5 "$work/rebuild")"
 
-# The text example: the lines of its menu drawn by the firmware, in the simulator, into its frame buffer (an
-# SSD1306's 8 pages of 128 columns, the top pixel of a byte in bit 0), each from where main.c puts it, are, bit for
-# bit, the same lines drawn by the test's own route from the font's glyphs.
+# The text example: the lines of its menu drawn by the firmware with the drawing runtime (tessaline_string), in
+# the simulator, into its frame buffer (128 x 64, in an SSD1306's pages, and again in rows), each from where main.c
+# puts it, are, bit for bit, the same lines drawn by the test's own route from the font's glyphs.
 font=/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf
 [ -f "$font" ] || fail "the WenQuanYi bitmap font is missing (scripts/install-deps installs xfonts-wqy)"
 cp -r "$source/examples/sdcc-text" "$work/text"
-cmake -S "$work/text" -B "$work/text/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
-cmake --build "$work/text/build" >/dev/null
-frame=$(awk '$3 == "_frame" {print $2}' "$work/text/build/text_demo.map")
-[ -n "$frame" ] || fail "no symbol frame in the text example's map"
-drawn=$("$here/xram.sh" "$work/text/build/text_demo.ihx" $((16#$frame)) 1024)
-model=$("$drawText" "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
-[ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
-[ "$drawn" = "$model" ] || fail "the menu the firmware drew differs from the font's own drawing of it"
+for layout in vertical horizontal; do
+    cmake -S "$work/text" -B "$work/text/$layout" -G Ninja -DTessaline_DIR="$build" -DLAYOUT=$layout >/dev/null
+    cmake --build "$work/text/$layout" >/dev/null
+    frame=$(awk '$3 == "_tessaline_frame" {print $2}' "$work/text/$layout/text_demo.map")
+    [ -n "$frame" ] || fail "no symbol tessaline_frame in the text example's map"
+    drawn=$("$here/xram.sh" "$work/text/$layout/text_demo.ihx" $((16#$frame)) 1024)
+    rows=$([ $layout = horizontal ] && echo --rows || true)
+    model=$("$drawText" $rows "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
+    [ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
+    [ "$drawn" = "$model" ] || fail "the menu the firmware drew in $layout layout differs from the font's own drawing"
+done
 
 # SDCC's assembler: a glyph table made as an sdas module by the CMake module (FORMAT sdas HEADER), assembled by
 # sdas8051 and linked first, before the C program (the module names SDCC's areas in their order, so its data

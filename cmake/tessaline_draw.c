@@ -1,0 +1,290 @@
+/* tessaline_draw: see tessaline_draw.h.
+
+   A bitmap is drawn a byte at a time, each byte of it moved to where it lands in the frame by one
+   multiplication (the 8051's MUL AB shifts a byte by any number of bits at once, into two bytes), so that a
+   byte that straddles two of the frame's bytes is read once and written into both. */
+#include "tessaline_draw.h"
+
+unsigned char TESSALINE_XDATA tessaline_frame[TESSALINE_FRAME_BYTES];
+
+/* 1 << n, for n from 0 to 7. */
+static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 128};
+
+/* The byte `from` of a bitmap, and its mask's (0xFF where there is no mask), into the frame's byte `into` as
+   `mode` says; with a mask, the mask says which pixels take the bitmap's. */
+#define COMBINE(into, from, cover)                                                                                 \
+    do {                                                                                                           \
+        if (mask)                                                                                                  \
+            *(into) = (*(into) & ~(cover)) | ((from) & (cover));                                                   \
+        else if (mode == TESSALINE_SET)                                                                            \
+            *(into) |= (from);                                                                                     \
+        else if (mode == TESSALINE_CLEAR)                                                                          \
+            *(into) &= ~(from);                                                                                    \
+        else                                                                                                       \
+            *(into) ^= (from);                                                                                     \
+    } while (0)
+
+#if TESSALINE_DRAW_VERTICAL
+
+#define PAGES ((TESSALINE_DRAW_HEIGHT + 7) / 8)
+
+/* The frame's byte of column `column` in page `page` (both within the frame). */
+#if TESSALINE_DRAW_KS0108
+#define AT(page, column)                                                                                            \
+    (tessaline_frame + ((column) >= 64 ? PAGES * 64 : 0) + (unsigned int)(page) * 64 + ((column) & 63))
+#else
+#define AT(page, column)                                                                                            \
+    (tessaline_frame + (unsigned char)(page) * (unsigned char)TESSALINE_DRAW_WIDTH + (column))
+#endif
+
+/* `count` bytes of a bitmap's page (and of its mask's), each moved down by multiplying it by `times` (a power of
+   two), into `top` (what stays in the frame's page) and `bottom` (what passes into the page below); either may be
+   null, where that page lies outside the frame. */
+static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
+                unsigned char TESSALINE_XDATA *top, unsigned char TESSALINE_XDATA *bottom, unsigned char count,
+                unsigned char times, unsigned char mode)
+{
+    unsigned int moved, cover = 0xFFFF;
+    unsigned char low, high;
+    if (top && bottom && !mask) { /* the common case, each mode a loop of its own */
+        if (mode == TESSALINE_SET) {
+            do {
+                moved = *bits * times;
+                ++bits;
+                *top |= (unsigned char)moved;
+                ++top;
+                *bottom |= (unsigned char)(moved >> 8);
+                ++bottom;
+            } while (--count);
+        } else if (mode == TESSALINE_CLEAR) {
+            do {
+                moved = *bits * times;
+                ++bits;
+                *top &= ~(unsigned char)moved;
+                ++top;
+                *bottom &= ~(unsigned char)(moved >> 8);
+                ++bottom;
+            } while (--count);
+        } else {
+            do {
+                moved = *bits * times;
+                ++bits;
+                *top ^= (unsigned char)moved;
+                ++top;
+                *bottom ^= (unsigned char)(moved >> 8);
+                ++bottom;
+            } while (--count);
+        }
+        return;
+    }
+    do {
+        moved = *bits * times;
+        ++bits;
+        if (mask) {
+            cover = *mask * times;
+            ++mask;
+        }
+        if (top) {
+            low = (unsigned char)moved;
+            COMBINE(top, low, (unsigned char)cover);
+            ++top;
+        }
+        if (bottom) {
+            high = (unsigned char)(moved >> 8);
+            COMBINE(bottom, high, (unsigned char)(cover >> 8));
+            ++bottom;
+        }
+    } while (--count);
+}
+
+#if !TESSALINE_DRAW_KS0108
+/* Two pages of a bitmap (a glyph of up to 16 rows), `upper` and `lower`, `count` columns, moved down by `times`
+   into three pages of the frame from `top` on: the middle one takes both, written once. */
+static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TESSALINE_XDATA *top,
+                     unsigned char count, unsigned char width, unsigned char times, unsigned char mode)
+{
+    const unsigned char TESSALINE_CODE *lower = upper + width;
+    unsigned char TESSALINE_XDATA *middle = top + TESSALINE_DRAW_WIDTH;
+    unsigned char TESSALINE_XDATA *bottom = middle + TESSALINE_DRAW_WIDTH;
+    unsigned int high, low;
+    if (mode == TESSALINE_SET) {
+        do {
+            high = *upper * times;
+            ++upper;
+            low = *lower * times;
+            ++lower;
+            *top |= (unsigned char)high;
+            ++top;
+            *middle |= (unsigned char)(high >> 8) | (unsigned char)low;
+            ++middle;
+            *bottom |= (unsigned char)(low >> 8);
+            ++bottom;
+        } while (--count);
+    } else if (mode == TESSALINE_CLEAR) {
+        do {
+            high = *upper * times;
+            ++upper;
+            low = *lower * times;
+            ++lower;
+            *top &= ~(unsigned char)high;
+            ++top;
+            *middle &= ~((unsigned char)(high >> 8) | (unsigned char)low);
+            ++middle;
+            *bottom &= ~(unsigned char)(low >> 8);
+            ++bottom;
+        } while (--count);
+    } else {
+        do {
+            high = *upper * times;
+            ++upper;
+            low = *lower * times;
+            ++lower;
+            *top ^= (unsigned char)high;
+            ++top;
+            *middle ^= (unsigned char)(high >> 8) | (unsigned char)low;
+            ++middle;
+            *bottom ^= (unsigned char)(low >> 8);
+            ++bottom;
+        } while (--count);
+    }
+}
+#endif
+
+void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
+                      unsigned char width, unsigned char height, int x, int y, unsigned char mode)
+{
+    unsigned char pages = (unsigned char)((height + 7) >> 3);
+    unsigned char times = powers[(unsigned char)y & 7];
+    if (!width || !height) /* a glyph of no ink (a space) */
+        return;
+#if !TESSALINE_DRAW_KS0108
+    /* Inside the frame, the common case: nothing clipped, each page of the bitmap into two of the frame's. */
+    if (!mask && x >= 0 && y >= 0 && (unsigned int)x + width <= TESSALINE_DRAW_WIDTH &&
+        (unsigned int)y + (pages << 3) <= TESSALINE_DRAW_HEIGHT && times > 1) {
+        unsigned char TESSALINE_XDATA *top = AT((unsigned char)y >> 3, (unsigned char)x);
+        if (pages == 2) {
+            twoPages(bits, top, width, width, times, mode);
+            return;
+        }
+        do {
+            run(bits, 0, top, top + TESSALINE_DRAW_WIDTH, width, times, mode);
+            bits += width;
+            top += TESSALINE_DRAW_WIDTH;
+        } while (--pages);
+        return;
+    }
+#endif
+    unsigned char first = 0, count = width, column, p;
+    signed char page;
+    unsigned char TESSALINE_XDATA *top;
+    unsigned char TESSALINE_XDATA *bottom;
+    if (x >= TESSALINE_DRAW_WIDTH || x <= -(int)width || y >= TESSALINE_DRAW_HEIGHT || y <= -(int)height)
+        return;
+    /* The page the bitmap's top row lies in, above the frame too: y >> 3 rounds down, as both compilers shift a
+       negative number. */
+    page = (signed char)(y >> 3);
+    if (x < 0) {
+        first = (unsigned char)-x;
+        count -= first;
+    }
+    column = (unsigned char)(x + first);
+    if (column + count > TESSALINE_DRAW_WIDTH)
+        count = (unsigned char)(TESSALINE_DRAW_WIDTH - column);
+    bits += first;
+    if (mask)
+        mask += first;
+    for (p = pages; p; --p, ++page, bits += width) {
+        top = page >= 0 && page < PAGES ? AT(page, column) : 0;
+        bottom = times > 1 && page + 1 >= 0 && page + 1 < PAGES ? AT(page + 1, column) : 0;
+        if (top || bottom) {
+#if TESSALINE_DRAW_KS0108
+            /* A run that crosses from the left controller to the right one is drawn in two. */
+            if (column < 64 && column + count > 64) {
+                const unsigned char left = 64 - column;
+                run(bits, mask, top, bottom, left, times, mode);
+                run(bits + left, mask ? mask + left : 0, top ? AT(page, 64) : 0, bottom ? AT(page + 1, 64) : 0,
+                    count - left, times, mode);
+            } else
+#endif
+                run(bits, mask, top, bottom, count, times, mode);
+        }
+        if (mask)
+            mask += width;
+    }
+}
+
+#else /* rows */
+
+#define ROW_BYTES ((TESSALINE_DRAW_WIDTH + 7) / 8)
+
+void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
+                      unsigned char width, unsigned char height, int x, int y, unsigned char mode)
+{
+    unsigned char bytes = (unsigned char)((width + 7) >> 3);
+    unsigned char shift = (unsigned char)x & 7;
+    unsigned char times = powers[(8 - shift) & 7]; /* a byte moved right by `shift`, into two bytes */
+    int column = (x - shift) / 8;                   /* the frame's byte the bitmap's left byte starts in */
+    unsigned char row, k, b, m, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
+    unsigned int moved;
+    if (!width || !height || x >= TESSALINE_DRAW_WIDTH || x + width <= 0 || y >= TESSALINE_DRAW_HEIGHT ||
+        y + height <= 0)
+        return;
+    for (row = 0; row < height; ++row) {
+        const int line = y + row;
+        const unsigned char TESSALINE_CODE *from = bits + (unsigned int)row * bytes;
+        const unsigned char TESSALINE_CODE *covering = mask ? mask + (unsigned int)row * bytes : 0;
+        unsigned char TESSALINE_XDATA *into;
+        if (line < 0)
+            continue;
+        if (line >= TESSALINE_DRAW_HEIGHT)
+            break;
+        into = tessaline_frame + (unsigned int)line * ROW_BYTES;
+        for (k = 0; k < bytes; ++k) {
+            /* Byte k lands in the frame's bytes column + k (its left part) and column + k + 1 (its right). */
+            const int at = column + k;
+            b = from[k];
+            m = mask ? covering[k] : 0xFF;
+            if (shift) {
+                moved = b * times;
+                left = (unsigned char)(moved >> 8);
+                right = (unsigned char)moved;
+                moved = m * times;
+                coverLeft = (unsigned char)(moved >> 8);
+                coverRight = (unsigned char)moved;
+            } else {
+                left = b;
+                coverLeft = m;
+            }
+            if (at >= 0 && at < ROW_BYTES)
+                COMBINE(into + at, left, coverLeft);
+            if (shift && at + 1 >= 0 && at + 1 < ROW_BYTES)
+                COMBINE(into + at + 1, right, coverRight);
+        }
+    }
+}
+
+#endif
+
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned char index, int x, int y,
+                    unsigned char mode)
+{
+    const unsigned char TESSALINE_CODE *box;
+    if (font->boxes) { /* cropped: the box where the font puts it, from the pen and the line's top */
+        box = font->boxes + 5 * (unsigned int)index;
+        tessaline_bitmap(font->data + font->offsets[index], 0, box[2], box[3], x + (signed char)box[0],
+                         y + (signed char)box[1], mode);
+        return x + box[4];
+    }
+    tessaline_bitmap(font->data + (font->bytes < 256 ? index * (unsigned char)font->bytes
+                                                     : (unsigned int)index * font->bytes),
+                     0, font->width, font->height, x, y, mode);
+    return x + (font->widths ? font->widths[index] : font->width);
+}
+
+int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
+                     int y, unsigned char mode)
+{
+    for (; *indices != 0xFF; ++indices)
+        x = tessaline_glyph(font, *indices, x, y, mode);
+    return x;
+}

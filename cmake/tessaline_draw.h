@@ -1,0 +1,97 @@
+/* tessaline_draw: bitmaps, glyphs and strings drawn into a frame buffer on an 8051, for the data tessaline-cli
+   writes. The same source serves SDCC and the classic 8051 compilers' dialect; tessaline_add_draw() in the CMake
+   module adds it to a target and sets the frame:
+     TESSALINE_DRAW_WIDTH, TESSALINE_DRAW_HEIGHT   the frame's pixels (default 128 x 64)
+     TESSALINE_DRAW_VERTICAL   1: pages, a byte a column of 8 rows, bit 0 on top (SSD1306, ST7565, KS0108);
+                               0: rows, 8 pixels a byte, the leftmost in bit 7 (the converter's default)
+     TESSALINE_DRAW_KS0108     1 (pages alone): the frame as a KS0108 module's two controllers take it, the left
+                               64 columns' pages first, then the right 64 columns'
+   Bitmaps and glyphs are in the same layout as the frame (--layout vertical for pages); anything may be drawn
+   at any (x, y), negative or past the frame's edges: what falls outside is left out. */
+#ifndef TESSALINE_DRAW_H
+#define TESSALINE_DRAW_H
+
+#if defined(__SDCC)
+#define TESSALINE_CODE __code
+#define TESSALINE_XDATA __xdata
+#elif defined(__C51__) || defined(__CX51__) /* the classic 8051 compilers */
+#define TESSALINE_CODE code
+#define TESSALINE_XDATA xdata
+#else /* any other compiler: a host's tests, on --c-dialect c tables */
+#define TESSALINE_CODE
+#define TESSALINE_XDATA
+#include <stdint.h>
+#define TESSALINE_WORD uint16_t
+#endif
+#ifndef TESSALINE_WORD
+#define TESSALINE_WORD unsigned int /* 16 bits on the 8051 */
+#endif
+
+#ifndef TESSALINE_DRAW_WIDTH
+#define TESSALINE_DRAW_WIDTH 128
+#endif
+#ifndef TESSALINE_DRAW_HEIGHT
+#define TESSALINE_DRAW_HEIGHT 64
+#endif
+#ifndef TESSALINE_DRAW_VERTICAL
+#define TESSALINE_DRAW_VERTICAL 1
+#endif
+#ifndef TESSALINE_DRAW_KS0108
+#define TESSALINE_DRAW_KS0108 0
+#endif
+
+#if TESSALINE_DRAW_VERTICAL
+#define TESSALINE_FRAME_BYTES ((unsigned int)TESSALINE_DRAW_WIDTH * ((TESSALINE_DRAW_HEIGHT + 7) / 8))
+#else
+#define TESSALINE_FRAME_BYTES ((unsigned int)(TESSALINE_DRAW_WIDTH + 7) / 8 * TESSALINE_DRAW_HEIGHT)
+#endif
+
+/* The frame: 1 bits are the pixels drawn (lit on an OLED, dark on an LCD). */
+extern unsigned char TESSALINE_XDATA tessaline_frame[TESSALINE_FRAME_BYTES];
+
+/* How a bitmap's 1 bits change the frame: set them, clear them, or flip them. */
+#define TESSALINE_SET 0
+#define TESSALINE_CLEAR 1
+#define TESSALINE_XOR 2
+
+/* Draws a bitmap of `width` x `height` pixels, its top left pixel at (x, y). With a `mask` (--mask, the same
+   size and layout), each pixel where the mask is 1 takes the bitmap's value and the rest stay as they are
+   (`mode` is not used); without one (null), `mode` says what the bitmap's 1 bits do. */
+void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
+                      unsigned char width, unsigned char height, int x, int y, unsigned char mode);
+
+/* A glyph table as the converter writes it (--font ... --name NAME --header), for the functions below: cropped
+   glyphs (--crop: boxes, each where the font puts it) or cells all of one size (--cell WxH). */
+typedef struct {
+    const unsigned char TESSALINE_CODE *data;
+    const TESSALINE_WORD TESSALINE_CODE *offsets; /* cropped: where each glyph's bytes start */
+    const unsigned char TESSALINE_CODE *boxes;  /* cropped: x from the pen (signed), y from the line's top
+                                                   (signed), width, height, advance; 5 a glyph */
+    const unsigned char TESSALINE_CODE *widths; /* cells: each glyph's advance; null: the cell's width */
+    unsigned char width, height;                /* cells: the cell */
+    unsigned int bytes;                         /* cells: a cell's bytes */
+    unsigned char lineHeight, baseline;         /* a line's rows, and the baseline's row from its top */
+} tessaline_font;
+
+/* A table's descriptor from the names its header gives: TESSALINE_CROPPED_FONT(menu, MENU) for a table made
+   with --crop, TESSALINE_CELL_FONT(hz, HZ) for one of cells of one size (a table without widths: pass 0 as them
+   with TESSALINE_CELL_FONT_NO_WIDTHS). */
+#define TESSALINE_CROPPED_FONT(name, NAME)                                                                          \
+    {name, name##_offsets, name##_boxes, 0, NAME##_WIDTH, NAME##_HEIGHT, 0, NAME##_LINE_HEIGHT, NAME##_BASELINE}
+#define TESSALINE_CELL_FONT(name, NAME)                                                                             \
+    {&name[0][0], 0, 0, name##_widths, NAME##_WIDTH, NAME##_HEIGHT, NAME##_BYTES, NAME##_LINE_HEIGHT,                \
+     NAME##_BASELINE}
+#define TESSALINE_CELL_FONT_NO_WIDTHS(name, NAME)                                                                   \
+    {&name[0][0], 0, 0, 0, NAME##_WIDTH, NAME##_HEIGHT, NAME##_BYTES, NAME##_LINE_HEIGHT, NAME##_BASELINE}
+
+/* Draws glyph `index` of `font` with the pen at x and the line's top at y (the baseline lies font->baseline
+   rows below); returns the pen's x after it, moved on by the glyph's advance. */
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned char index, int x, int y,
+                    unsigned char mode);
+
+/* Draws a string of glyph indices (--strings: NAME_s0 ...), ended by 0xFF (NAME_END), the pen from x, the line's
+   top at y; returns the pen's x after its last glyph. */
+int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
+                     int y, unsigned char mode);
+
+#endif
