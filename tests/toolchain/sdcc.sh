@@ -105,6 +105,36 @@ for layout in vertical horizontal; do
     [ "$drawn" = "$model" ] || fail "the menu the firmware drew in $layout layout differs from the font's own drawing"
 done
 
+# The runtime's speed, in the simulator's count of instructions: a 16 x 16 glyph drawn at a row that is not a
+# multiple of 8 (each of its bytes into two of the frame's pages) takes at most 1600, from the call to its return.
+mkdir "$work/speed"
+cat >"$work/speed/main.c" <<'C'
+#include "g.h"
+#include "tessaline_draw.h"
+static const tessaline_font TESSALINE_CODE font = TESSALINE_CELL_FONT(g, G);
+void start(void) {}
+void stop(void) {}
+void main(void)
+{
+    start();
+    tessaline_glyph(&font, 0, 5, 3, TESSALINE_SET);
+    stop();
+    for (;;)
+        ;
+}
+C
+printf 'cmake_minimum_required(VERSION 3.19)\nset(CMAKE_TOOLCHAIN_FILE %s)\nproject(speed C)\nfind_package(Tessaline REQUIRED)\nadd_executable(speed main.c)\ntessaline_add_draw(speed)\ntessaline_add_font(speed g FONT %s TEXT "你" HEADER OPTIONS --cell 16x16 --layout vertical)\n' \
+    "$source/examples/sdcc-logo/sdcc.cmake" "$font" >"$work/speed/CMakeLists.txt"
+cmake -S "$work/speed" -B "$work/speed/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
+cmake --build "$work/speed/build" >/dev/null
+at() { awk -v s="$1" '$3 == s {print $2}' "$work/speed/build/speed.map"; }
+counts=$(printf 'break 0x%s\nbreak 0x%s\nrun\nstate\nrun\nstate\nquit\n' "$(at _start)" "$(at _stop)" |
+    timeout 20 s51 -t 8051 "$work/speed/build/speed.ihx" 2>&1 | awk '/^Inst=/ {print $2}')
+instructions=$(echo $counts | awk '{print $2 - $1}')
+[ -n "$instructions" ] && [ "$instructions" -gt 0 ] || fail "the simulator did not count the glyph's instructions"
+[ "$instructions" -le 1600 ] || fail "a 16 x 16 glyph at row 3 takes $instructions instructions, more than 1600"
+echo "a 16 x 16 glyph at row 3: $instructions instructions"
+
 # SDCC's assembler: a glyph table made as an sdas module by the CMake module (FORMAT sdas HEADER), assembled by
 # sdas8051 and linked first, before the C program (the module names SDCC's areas in their order, so its data
 # still lies after the reset vector and the code), with a module of the test's own that reads a size from the

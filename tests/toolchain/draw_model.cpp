@@ -1,0 +1,121 @@
+// The drawing runtime on the host, built once for each frame it may be set up for (TESSALINE_DRAW_*): random
+// bitmaps, with and without masks, in each mode, drawn at places inside the frame, across each of its edges and
+// wholly outside (negative too), against a model that draws them a pixel at a time. Exit 1 at the first
+// difference, naming the case.
+
+extern "C" {
+#include "tessaline_draw.h"
+}
+
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int width = TESSALINE_DRAW_WIDTH, height = TESSALINE_DRAW_HEIGHT;
+
+// The frame's byte and bit of pixel (x, y).
+std::pair<int, int> frameBit(int x, int y)
+{
+#if TESSALINE_DRAW_VERTICAL
+#if TESSALINE_DRAW_KS0108
+    return {(x >= 64 ? (height / 8) * 64 : 0) + y / 8 * 64 + x % 64, y % 8};
+#else
+    return {y / 8 * width + x, y % 8};
+#endif
+#else
+    return {y * ((width + 7) / 8) + x / 8, 7 - x % 8};
+#endif
+}
+
+// A bitmap of `w` x `h` pixels in the frame's layout, its padding clear.
+struct Bitmap {
+    int w, h;
+    std::vector<unsigned char> bytes;
+    Bitmap(int w, int h) : w(w), h(h)
+    {
+#if TESSALINE_DRAW_VERTICAL
+        bytes.assign(std::size_t((h + 7) / 8 * w), 0);
+#else
+        bytes.assign(std::size_t((w + 7) / 8 * h), 0);
+#endif
+    }
+    std::pair<int, int> bit(int x, int y) const
+    {
+#if TESSALINE_DRAW_VERTICAL
+        return {y / 8 * w + x, y % 8};
+#else
+        return {y * ((w + 7) / 8) + x / 8, 7 - x % 8};
+#endif
+    }
+    bool at(int x, int y) const
+    {
+        const auto [i, b] = bit(x, y);
+        return bytes[std::size_t(i)] >> b & 1;
+    }
+    void set(int x, int y)
+    {
+        const auto [i, b] = bit(x, y);
+        bytes[std::size_t(i)] |= static_cast<unsigned char>(1 << b);
+    }
+};
+
+} // namespace
+
+int main()
+{
+    std::mt19937 random(20261208);
+    std::vector<unsigned char> model(sizeof tessaline_frame);
+    const auto pixel = [&](const std::vector<unsigned char> &frame, int x, int y) {
+        const auto [i, b] = frameBit(x, y);
+        return frame[std::size_t(i)] >> b & 1;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const int w = 1 + int(random() % 40), h = 1 + int(random() % 40);
+        const int x = int(random() % (width + 100)) - 50, y = int(random() % (height + 100)) - 50;
+        const int mode = int(random() % 3);
+        const bool masked = random() % 4 == 0;
+        Bitmap bits(w, h), mask(w, h);
+        for (int by = 0; by < h; ++by)
+            for (int bx = 0; bx < w; ++bx) {
+                if (random() % 2)
+                    bits.set(bx, by);
+                if (random() % 2)
+                    mask.set(bx, by);
+            }
+        if (round % 50 == 0) // now and then a fresh frame of noise
+            for (unsigned i = 0; i < sizeof tessaline_frame; ++i)
+                model[i] = tessaline_frame[i] = static_cast<unsigned char>(random());
+        tessaline_bitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<unsigned char>(w),
+                         static_cast<unsigned char>(h), x, y, static_cast<unsigned char>(mode));
+        for (int by = 0; by < h; ++by)
+            for (int bx = 0; bx < w; ++bx) {
+                const int fx = x + bx, fy = y + by;
+                if (fx < 0 || fx >= width || fy < 0 || fy >= height)
+                    continue;
+                const auto [i, b] = frameBit(fx, fy);
+                const unsigned char one = static_cast<unsigned char>(1 << b);
+                unsigned char &byte = model[std::size_t(i)];
+                if (masked) {
+                    if (mask.at(bx, by))
+                        byte = static_cast<unsigned char>(bits.at(bx, by) ? byte | one : byte & ~one);
+                } else if (bits.at(bx, by)) {
+                    byte = static_cast<unsigned char>(mode == TESSALINE_SET     ? byte | one
+                                                      : mode == TESSALINE_CLEAR ? byte & ~one
+                                                                                : byte ^ one);
+                }
+            }
+        const std::vector<unsigned char> frame(tessaline_frame, tessaline_frame + sizeof tessaline_frame);
+        for (int fy = 0; fy < height; ++fy)
+            for (int fx = 0; fx < width; ++fx)
+                if (pixel(frame, fx, fy) != pixel(model, fx, fy)) {
+                    std::printf("round %d: a %d x %d bitmap%s at (%d, %d), mode %d: pixel (%d, %d) is %d, not %d\n",
+                                round, w, h, masked ? " with a mask" : "", x, y, mode, fx, fy, pixel(frame, fx, fy),
+                                pixel(model, fx, fy));
+                    return 1;
+                }
+        model = frame; // the pixels past the frame's width, in its last byte of a row, are the runtime's to use
+    }
+    return 0;
+}
