@@ -1,11 +1,13 @@
 #include "job.h"
 
+#include "cli/displays.h"
 #include "cli/options.h"
 #include "cli/report.h"
 #include "cli/warnings.h"
 #include "decode/animation.h"
 #include "decode/charsets.h"
 #include "decode/decoder.h"
+#include "decode/rendered.h"
 #include "decode/tiles.h"
 #include "export/filesave.h"
 #include "export/header.h"
@@ -50,6 +52,7 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
     if (!options.range.isEmpty())
         add(*charactersOfRanges(options.range, maxGlyphs));
     distinct.add(options.text);
+    distinct.add(options.renderText);
     if (!options.textFile.isEmpty()) {
         const std::optional<QList<char32_t>> read =
             charactersOfTextFile(options.textFile, options.textEncoding, options.limits, error);
@@ -79,6 +82,16 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
                              strings ? std::move(*strings) : TextLines{});
 }
 
+// The lines of --strings, as the glyph table holds them.
+QStringList linesOfStrings(const GlyphSource &glyphs)
+{
+    QStringList lines;
+    for (const FrameTable &table : glyphs.tables())
+        if (table.kind == FrameValues::String)
+            lines << table.comment;
+    return lines;
+}
+
 // What one job reads: its frames, what they read from (a picture alone, or cut into tiles), and the glyph table
 // where a font is drawn.
 struct Opened {
@@ -95,7 +108,19 @@ Opened openFrames(const Options &options, const Job &job, Refusal *error)
     if (!options.font.isEmpty()) {
         std::unique_ptr<GlyphSource> glyphs = openGlyphs(options, error);
         opened.glyphs = glyphs.get();
-        opened.frames = std::move(glyphs);
+        if (!glyphs || !options.render) {
+            opened.frames = std::move(glyphs);
+            return opened;
+        }
+        // The text drawn as one picture: the lines of --strings unless a text is given.
+        const QStringList lines =
+            options.renderText.isEmpty() ? linesOfStrings(*glyphs) : QStringList{options.renderText};
+        const QSize canvas = options.canvas.isValid() || !options.display
+                                 ? options.canvas
+                                 : QSize(options.display->width, options.display->height);
+        opened.frames = RenderedText::open(std::move(glyphs), lines, options.renderAt, canvas, options.limits, error);
+        if (!opened.frames)
+            opened.glyphs = nullptr;
         return opened;
     }
     std::unique_ptr<ByteSource> bytes = openJobBytes(options, job, error);

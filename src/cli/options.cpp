@@ -58,14 +58,19 @@ std::optional<QString> conflicts(const Options &o, const Given &given)
 
 // --fit and --fill take their size where one follows them ("--fit 128x64"), and none where none does ("--fit
 // photo.jpg", with --display): the words as the parser takes them, "--fit=128x64" or "--fit=".
+// So does --render its text: the word after it, unless that is an option ("--render --strings menu.txt").
 QStringList sizesGiven(QStringList words)
 {
     static const QRegularExpression size(QStringLiteral("^[0-9]*[xX][0-9]*$"));
     for (qsizetype i = 1; i < words.size(); ++i) {
-        if (words[i] != u"--fit" && words[i] != u"--fill")
+        bool given = false;
+        if (words[i] == u"--fit" || words[i] == u"--fill")
+            given = i + 1 < words.size() && size.match(words[i + 1]).hasMatch();
+        else if (words[i] == u"--render")
+            given = i + 1 < words.size() && !words[i + 1].startsWith(u'-');
+        else
             continue;
-        const bool sized = i + 1 < words.size() && size.match(words[i + 1]).hasMatch();
-        words[i] += u'=' + (sized ? words.takeAt(i + 1) : QString());
+        words[i] += u'=' + (given ? words.takeAt(i + 1) : QString());
     }
     return words;
 }

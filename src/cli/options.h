@@ -33,6 +33,10 @@ struct Options {
     QString range;                                          // --range: code points, checked
     QString stringsFile;                                    // --strings: a string a line
     TextFileEncoding textEncoding = TextFileEncoding::Utf8; // of --text-file and --strings
+    bool render = false;                                    // --render: the text drawn as one picture
+    QString renderText;                                     // its text; empty: the lines of --strings
+    QList<QPoint> renderAt;                                 // where each line's pen starts and its top lies
+    QSize canvas;                                           // the picture's size, where given
     GlyphOptions glyphs;                                    // --grid and --crop among them
     bool frames = false;                                    // every frame of an animated GIF
     QSize tile;                                             // the picture cut into tiles of this size, when valid

@@ -564,8 +564,9 @@ const QList<Entry> &entries()
          setText(&Options::font),
          [](const Options &o, const Given &given) -> std::optional<QString> {
              if (!given.contains(u"text") && !given.contains(u"text-file") && !given.contains(u"charset") &&
-                 !given.contains(u"range") && !given.contains(u"strings"))
-                 return QStringLiteral("draws the characters of --text, --text-file, --charset, --range or --strings");
+                 !given.contains(u"range") && !given.contains(u"strings") && o.renderText.isEmpty())
+                 return QStringLiteral("draws the characters of --text, --text-file, --charset, --range, --strings or "
+                                       "--render");
              if (!o.pictures.isEmpty())
                  return QStringLiteral("draws characters, not the picture '%1'").arg(o.pictures.first());
              if (!o.outputDir.isEmpty())
@@ -625,6 +626,57 @@ const QList<Entry> &entries()
              return std::nullopt;
          },
          withFont()},
+        {{s("render")},
+         Group::Characters,
+         "TEXT",
+         "Draw TEXT, or without it each line of --strings, as one picture in --font's glyphs, as the drawing "
+         "runtime draws a string: each glyph's ink where the font puts it from the pen, the pen moved on by its "
+         "advance, a line's top --at its place. The picture goes down the road as a picture does, its ink the 1 "
+         "bits on every display, in any format (pbm and png to look at).",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             o.render = true;
+             o.renderText = value;
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (!given.contains(u"font"))
+                 return QStringLiteral("goes with --font");
+             if (o.renderText.isEmpty() && !given.contains(u"strings"))
+                 return QStringLiteral("draws a TEXT given after it, or the lines of --strings");
+             return std::nullopt;
+         }},
+        {{s("at")},
+         Group::Characters,
+         "X,Y,...",
+         "With --render: where each line's pen starts and its top lies, two numbers a line (negative too); a line "
+         "past them goes a line lower than the one before. Default: the first at 0,0.",
+         [](Options &o, const QString &value) -> std::optional<QString> {
+             const QStringList numbers = value.split(u',');
+             o.renderAt.clear();
+             bool ok = numbers.size() % 2 == 0;
+             for (qsizetype k = 0; ok && k < numbers.size(); k += 2) {
+                 bool x = false, y = false;
+                 const QPoint place(numbers[k].toInt(&x), numbers[k + 1].toInt(&y));
+                 ok = x && y && std::abs(place.x()) <= 65535 && std::abs(place.y()) <= 65535;
+                 o.renderAt.append(place);
+             }
+             if (!ok)
+                 return QStringLiteral("takes pairs of whole numbers, x,y for each line (3,2,10,21), not '%1'")
+                     .arg(value);
+             return std::nullopt;
+         },
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             return o.render ? std::nullopt : std::make_optional(QStringLiteral("goes with --render"));
+         }},
+        {{s("canvas")},
+         Group::Characters,
+         "WxH",
+         "With --render: the picture's size; default the display's screen with --display, else as large as the "
+         "lines as placed.",
+         sizeOption(int(Limits::maxSide), [](Options &o, QSize size) { o.canvas = size; }),
+         [](const Options &o, const Given &) -> std::optional<QString> {
+             return o.render ? std::nullopt : std::make_optional(QStringLiteral("goes with --render"));
+         }},
         {{s("strings")},
          Group::Characters,
          "FILE",

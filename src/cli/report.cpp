@@ -66,6 +66,8 @@ QString words(const Subject &s)
         return QStringLiteral("the sheet of the frames");
     case T::Mask:
         return QStringLiteral("the mask");
+    case T::Text:
+        return QStringLiteral("the picture of the text");
     case T::ColourTable:
         return QStringLiteral("its colour table");
     case T::CompressedPixels:

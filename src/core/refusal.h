@@ -42,6 +42,7 @@ struct Subject {
         File,               // the file `name`
         Output,             // the output `name`; empty: standard output
         PictureHeld,        // the window's picture, its pixel table or its code
+        Text,               // the picture of the text --render draws
     };
     Thing thing = Thing::Picture;
     std::int64_t index = 0;

@@ -15,8 +15,9 @@
 // Pictures that go down the road one after another as frames of one output: a picture alone, the glyphs of a
 // font, an animation's frames, the tiles of a sheet.
 
-// What the frames are: an output names and arranges them by it.
-enum class FrameKind { Picture, Glyphs, Animation, Tiles };
+// What the frames are: an output names and arranges them by it. Text is one picture of lines drawn with a font's
+// glyphs, whose ink is the 1 bits on every display, as a glyph's is.
+enum class FrameKind { Picture, Glyphs, Animation, Tiles, Text };
 
 // Values that go with the frames, one a frame, and what they are: how an output writes them (a name, a value
 // type) is the output's.

@@ -18,40 +18,6 @@
 #include <thread>
 #include <unordered_map>
 
-namespace {
-
-// A cell as a picture: its ink's coverage as grey on white (black where it is full), a row at a time.
-class CellPicture : public PictureDecoder {
-public:
-    // The cell's bytes are reserved in `held` first.
-    CellPicture(int width, int height, Reservation held)
-        : held_(std::move(held)), ink_(std::size_t(width) * std::size_t(height), 0)
-    {
-        width_ = width;
-        height_ = height;
-    }
-    const char *format() const override { return "glyph"; }
-    void set(int x, int y, std::uint8_t coverage)
-    {
-        ink_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = coverage;
-    }
-
-protected:
-    bool decodeRow(int y, QRgb *row) override
-    {
-        const std::uint8_t *ink = ink_.data() + std::size_t(y) * std::size_t(width_);
-        for (std::int64_t x = 0; x < width_; ++x)
-            row[x] = qRgb(255 - ink[x], 255 - ink[x], 255 - ink[x]);
-        return true;
-    }
-
-private:
-    Reservation held_;
-    std::vector<std::uint8_t> ink_;
-};
-
-} // namespace
-
 GlyphSource::GlyphSource() = default;
 GlyphSource::~GlyphSource() = default;
 
@@ -202,7 +168,7 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *why)
     Reservation held;
     if (!limits_.reserve(std::int64_t(size.width()) * size.height(), what(i), &held, why))
         return nullptr;
-    auto picture = std::make_unique<CellPicture>(size.width(), size.height(), std::move(held));
+    auto picture = std::make_unique<CoveragePicture>(size.width(), size.height(), std::move(held));
     const Drawn &glyph = drawn_[std::size_t(i)];
     // Only the ink inside the cell is drawn, from the box's corner when cropped.
     const QPoint origin = options_.crop ? inkBox(i).topLeft() : QPoint();
@@ -226,6 +192,29 @@ std::optional<LineMetrics> GlyphSource::lineMetrics() const
     line.baseline = baseline_;
     line.pixels = font_->isBitmap() ? font_->strikeSize() : strike_ >= 0 ? em_ : pixels_;
     return line;
+}
+
+int GlyphSource::indexOf(char32_t c) const
+{
+    return int(characters_.indexOf(c));
+}
+
+int GlyphSource::advance(int i) const
+{
+    return blank_[std::size_t(i)] ? cells_[std::size_t(i)].width() : std::max(drawn_[std::size_t(i)].advance, 0);
+}
+
+void GlyphSource::drawInto(int i, int x, int y, std::uint8_t *canvas, QSize size) const
+{
+    if (blank_[std::size_t(i)])
+        return;
+    const Drawn &glyph = drawn_[std::size_t(i)];
+    const int left = x + glyph.left, top = y + baseline_ - glyph.top;
+    for (int row = std::max(0, -top); row < glyph.height && top + row < size.height(); ++row)
+        for (int column = std::max(0, -left); column < glyph.width && left + column < size.width(); ++column) {
+            std::uint8_t &at = canvas[std::size_t(top + row) * std::size_t(size.width()) + std::size_t(left + column)];
+            at = std::max(at, glyph.ink[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)]);
+        }
 }
 
 bool GlyphSource::bitmapFont() const
@@ -263,7 +252,7 @@ void GlyphSource::makeTables()
     // Each glyph's advance, where firmware puts the next one; a blank cell's width.
     FrameTable widths{FrameValues::Widths, {}};
     for (std::size_t i = 0; i < drawn_.size(); ++i)
-        widths.values.append(std::uint32_t(blank_[i] ? cells_[i].width() : std::max(drawn_[i].advance, 0)));
+        widths.values.append(std::uint32_t(advance(int(i))));
     tables.append(widths);
     if (options_.crop) { // x, y, width, height and advance, a glyph's five
         // x from the pen and y from the cell's top are signed (a glyph may start left of its pen): two's

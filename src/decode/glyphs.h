@@ -76,6 +76,14 @@ public:
     // Whether the font is a bitmap font, drawn at its own size alone.
     bool bitmapFont() const;
 
+    // Glyph i of the table that draws character c; -1 where there is none.
+    int indexOf(char32_t c) const;
+    // Glyph i's advance, where the pen goes next (a blank cell's width).
+    int advance(int i) const;
+    // Glyph i's ink where the font puts it, with the pen at x and the line's top at y, into `canvas` (`size`, a
+    // byte of coverage a pixel, the most of the two kept); what falls outside is left out.
+    void drawInto(int i, int x, int y, std::uint8_t *canvas, QSize size) const;
+
 private:
     // A glyph as FreeType drew it: its ink's coverage (0 to 255 a pixel, row by row), where that lies from the pen
     // on the baseline, and the advance to the next glyph.
@@ -149,4 +157,35 @@ private:
     bool cutDown_ = false;
     TextLines strings_;
     QList<FrameTable> tables_;
+};
+
+// A picture of ink: a byte of coverage a pixel (0 none, 255 full), given as grey on white, black where full; its
+// bytes reserved by the caller.
+class CoveragePicture : public PictureDecoder {
+public:
+    CoveragePicture(int width, int height, Reservation held)
+        : held_(std::move(held)), ink_(std::size_t(width) * std::size_t(height), 0)
+    {
+        width_ = width;
+        height_ = height;
+    }
+    const char *format() const override { return "glyph"; }
+    std::uint8_t *ink() { return ink_.data(); }
+    void set(int x, int y, std::uint8_t coverage)
+    {
+        ink_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = coverage;
+    }
+
+protected:
+    bool decodeRow(int y, QRgb *row) override
+    {
+        const std::uint8_t *ink = ink_.data() + std::size_t(y) * std::size_t(width_);
+        for (std::int64_t x = 0; x < width_; ++x)
+            row[x] = qRgb(255 - ink[x], 255 - ink[x], 255 - ink[x]);
+        return true;
+    }
+
+private:
+    Reservation held_;
+    std::vector<std::uint8_t> ink_;
 };

@@ -5,10 +5,10 @@
 FrameLayout layoutOf(FrameKind kind, int count)
 {
     FrameLayout layout;
-    layout.table = kind != FrameKind::Picture;
+    layout.table = kind != FrameKind::Picture && kind != FrameKind::Text;
     layout.countName = kind == FrameKind::Glyphs ? QStringLiteral("COUNT") : QStringLiteral("FRAMES");
     layout.sheetColumns = kind == FrameKind::Glyphs ? 16 : std::max(count, 1);
-    layout.previewsSheet = kind == FrameKind::Glyphs || kind == FrameKind::Picture;
+    layout.previewsSheet = kind == FrameKind::Glyphs || kind == FrameKind::Picture || kind == FrameKind::Text;
     return layout;
 }
 

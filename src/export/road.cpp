@@ -256,8 +256,9 @@ void Road::planPolarity()
     // pixels the 1 bits on every display); padding is never lit nor inked.
     const Ink ink = options_.pack.ink;
     const bool tonedBright = !traitsOf(options_.pixel).mono();
-    const bool wantedBright =
-        ink == Ink::Unknown ? tonedBright : ink == Ink::Lit && frames_.kind() != FrameKind::Glyphs;
+    const bool wantedBright = ink == Ink::Unknown ? tonedBright
+                                                  : ink == Ink::Lit && frames_.kind() != FrameKind::Glyphs &&
+                                                        frames_.kind() != FrameKind::Text;
     complement_ = (tonedBright != wantedBright) != options_.pack.invert;
     padding_ = ink == Ink::Unknown ? white_ : 0;
     mapped_ = complement_ || padding_ != white_;

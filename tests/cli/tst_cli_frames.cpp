@@ -270,6 +270,12 @@ void tst_CliFrames::glyphTables_data()
                              "t_offsets:\r\nDW   00000H, 00003H, 00007H\r\n"
                              "t_boxes:\r\nDB   001H, 00BH, 004H, 003H, 005H, 000H, 000H, 010H, 002H, 010H\r\n")
                .toUtf8();
+    // --render: the text as one picture, each glyph where its pen puts it (A's ink from 1 past the pen, 5 on).
+    QByteArray rendered(32, '\0');
+    rendered.replace(22, 6, QByteArray("\x7B\xC0\x4A\x40\x7B\xC0", 6));
+    QTest::newRow("--render AA: the line as a picture, 10 x 16") << "--render AA --pad -f hex" << rendered;
+    QTest::newRow("--render, --at, --canvas: a line placed on a canvas")
+        << "--render A --at -1,-11 --canvas 8x2 -f hex" << QByteArray("\xF0\x90", 2);
     // Cropped, a box is the ink's alone, x from the pen (signed), y from the cell's top.
     QTest::newRow("--crop: a box of ink alone, left of the pen")
         << "--font bearing.bdf --text A -f c51 --name t --crop"

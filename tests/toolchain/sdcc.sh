@@ -89,7 +89,8 @@ grep -q "the logo must be that size" "$work/rebuild" || fail "the size check did
 
 # The text example: the lines of its menu drawn by the firmware with the drawing runtime (tessaline_string), in
 # the simulator, into its frame buffer (128 x 64, in an SSD1306's pages, and again in rows), each from where main.c
-# puts it, are, bit for bit, the same lines drawn by the test's own route from the font's glyphs.
+# puts it, are, bit for bit, the same lines drawn by the test's own route from the font's glyphs, and by the
+# converter's --render.
 font=/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf
 [ -f "$font" ] || fail "the WenQuanYi bitmap font is missing (scripts/install-deps installs xfonts-wqy)"
 cp -r "$source/examples/sdcc-text" "$work/text"
@@ -103,6 +104,10 @@ for layout in vertical horizontal; do
     model=$("$drawText" $rows "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
     [ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
     [ "$drawn" = "$model" ] || fail "the menu the firmware drew in $layout layout differs from the font's own drawing"
+    # And the converter's --render of the same lines at the same places, in the same layout.
+    rendered=$("$cli" --font "$font" --strings "$work/text/menu.txt" --render --at 3,2,10,21,0,45 --canvas 128x64 \
+        --layout $layout -f hex | od -An -v -tx1 | tr -d ' \n')
+    [ "$drawn" = "$rendered" ] || fail "the menu the firmware drew in $layout layout differs from --render's"
 done
 
 # The runtime's speed, in the simulator's count of instructions: a 16 x 16 glyph drawn at a row that is not a
