@@ -20,16 +20,6 @@
 
 namespace {
 
-bool isMono(const Options &o)
-{
-    return o.road.pixel == PixelFormat::Mono;
-}
-
-QString pixelName(const Options &o)
-{
-    return QString::fromLatin1(traitsOf(o.road.pixel).name);
-}
-
 // What the options given ask of each other, once all are read: each option's own rule, then those of none alone;
 // an error text, or nullopt.
 std::optional<QString> conflicts(const Options &o, const Given &given)

@@ -52,3 +52,17 @@ struct Options {
 // printed and give
 // `*exitCode` 0; a usage error is reported and gives 2; either way nullopt.
 std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode);
+
+// What the options make: mono data; the pixel format's name; a picture to look at (PBM, PNG).
+inline bool isMono(const Options &o)
+{
+    return o.road.pixel == PixelFormat::Mono;
+}
+inline QString pixelName(const Options &o)
+{
+    return QString::fromLatin1(traitsOf(o.road.pixel).name);
+}
+inline bool isPictureFormat(const Options &o)
+{
+    return o.road.encode.format == OutputFormat::Pbm || o.road.encode.format == OutputFormat::Png;
+}

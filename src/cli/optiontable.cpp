@@ -108,16 +108,6 @@ QString longName(const QString &name)
         .arg(name.size());
 }
 
-bool isMono(const Options &o)
-{
-    return o.road.pixel == PixelFormat::Mono;
-}
-
-QString pixelName(const Options &o)
-{
-    return QString::fromLatin1(traitsOf(o.road.pixel).name);
-}
-
 bool writesCode(const Options &o)
 {
     return isCodeText(o.road.encode.format);
@@ -726,14 +716,23 @@ const QList<Entry> &entries()
         {{s("crop")},
          Group::Characters,
          nullptr,
-         "Each glyph stored as its ink's box alone, the glyphs one after the other: with --name, NAME_offsets, "
-         "where each starts (and the end), and NAME_boxes, 5 bytes a glyph: its x and y offset in the cell, its "
-         "width and height, and its advance.",
+         "Each glyph stored as its ink's box alone, where the font puts it, the glyphs one after the other: with "
+         "--name, NAME_offsets, where each starts (and the end), and NAME_boxes, 5 values a glyph: its x from the "
+         "pen and its y from the line's top (both signed), its width and height, and its advance. Raw bytes (hex, "
+         "ihex) would hold the glyphs' bits without where they are, and are refused.",
          [](Options &o, const QString &) -> std::optional<QString> {
              o.glyphs.crop = true;
              return std::nullopt;
          },
-         withFont()},
+         [](const Options &o, const Given &given) -> std::optional<QString> {
+             if (!given.contains(u"font"))
+                 return QStringLiteral("goes with --font");
+             if (!writesCode(o) && !o.render && !isPictureFormat(o))
+                 return QStringLiteral("with --format %1 would write the glyphs' bits without their boxes and "
+                                       "offsets: use --format c51, a51 or sdas with --name, or leave --crop out")
+                     .arg(QLatin1String(nameOf(o.road.encode.format)));
+             return std::nullopt;
+         }},
         {{s("size")},
          Group::Characters,
          "PX",

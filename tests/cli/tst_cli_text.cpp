@@ -233,6 +233,8 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--cell 16") << words("--font tiny.bdf --text A --cell 16") << QString();
     QTest::newRow("--frames and --tile") << words("--frames --tile 8x8 t.bmp") << QString();
     QTest::newRow("--tile 8") << words("--tile 8 t.bmp") << QString();
+    QTest::newRow("--crop to raw bytes") << words("--font x --text A --crop -f hex")
+                                         << "--crop with --format hex would write the glyphs' bits without";
     QTest::newRow("--render without a font") << words("--render A t.bmp") << "--render goes with --font";
     QTest::newRow("--render without a text") << words("--font x --render --text A") << "--render draws a TEXT given";
     QTest::newRow("--at without --render") << words("--font x --text A --at 1,2") << "--at goes with --render";
