@@ -103,11 +103,44 @@ for layout in vertical horizontal; do
     rows=$([ $layout = horizontal ] && echo --rows || true)
     model=$("$drawText" $rows "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
     [ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
-    [ "$drawn" = "$model" ] || fail "the menu the firmware drew in $layout layout differs from the font's own drawing"
-    # And the converter's --render of the same lines at the same places, in the same layout.
+    # The menu drawn by the model, and by the converter's --render at the same places in the same layout; then the
+    # icon and the walk as PIL reads them (dark pixels ink, the icon where its alpha is at least 128; each frame of
+    # the walk cleared before the next), over either.
     rendered=$("$cli" --font "$font" --strings "$work/text/menu.txt" --render --at 3,2,10,21,0,45 --canvas 128x64 \
         --layout $layout -f hex | od -An -v -tx1 | tr -d ' \n')
-    [ "$drawn" = "$rendered" ] || fail "the menu the firmware drew in $layout layout differs from --render's"
+    [ "$rendered" = "$model" ] || fail "--render draws the menu otherwise than the font's own drawing"
+    screen=$(/usr/bin/python3 - "$model" $layout "$work/text/icon.png" "$work/text/walk.gif" <<'PYTHON'
+import sys
+from PIL import Image, ImageSequence
+frame, layout = bytearray.fromhex(sys.argv[1]), sys.argv[2]
+def at(x, y):
+    return (y // 8 * 128 + x, 1 << y % 8) if layout == "vertical" else (y * 16 + x // 8, 0x80 >> x % 8)
+def put(x, y, ink):
+    i, bit = at(x, y)
+    frame[i] = frame[i] | bit if ink else frame[i] & ~bit
+def dark(p):
+    return 299 * p[0] + 587 * p[1] + 114 * p[2] < 128000
+icon = Image.open(sys.argv[3]).convert("RGBA")
+for y in range(icon.height):
+    for x in range(icon.width):
+        if icon.getpixel((x, y))[3] >= 128:
+            put(60 + x, 18 + y, dark(icon.getpixel((x, y))))
+previous = None
+for step in ImageSequence.Iterator(Image.open(sys.argv[4])):
+    walk = step.convert("RGB")
+    for y in range(walk.height):
+        for x in range(walk.width):
+            if previous and dark(previous.getpixel((x, y))) and 100 + x < 128:
+                put(100 + x, 44 + y, False)
+    for y in range(walk.height):
+        for x in range(walk.width):
+            if dark(walk.getpixel((x, y))) and 100 + x < 128:
+                put(100 + x, 44 + y, True)
+    previous = walk
+print(frame.hex())
+PYTHON
+)
+    [ "$drawn" = "$screen" ] || fail "the screen the firmware drew in $layout layout differs from the model's"
 done
 
 # The runtime's speed, in the simulator's count of instructions: a 16 x 16 glyph drawn at a row that is not a
