@@ -172,6 +172,17 @@ instructions=$(echo $counts | awk '{print $2 - $1}')
 [ -n "$instructions" ] && [ "$instructions" -gt 0 ] || fail "the simulator did not count the glyph's instructions"
 [ "$instructions" -le 1600 ] || fail "a 16 x 16 glyph at row 3 takes $instructions instructions, more than 1600"
 echo "a 16 x 16 glyph at row 3: $instructions instructions"
+# And where it drew it: the cell's pixels from (5, 3) on, as the converter packs the cell.
+cell=$("$cli" --font "$font" --text "你" --cell 16x16 --layout vertical -f hex | od -An -v -tx1 | tr -d ' \n')
+expected=$(/usr/bin/python3 -c "
+cell, frame = bytes.fromhex('$cell'), bytearray(1024)
+for y in range(16):
+    for x in range(16):
+        if cell[y // 8 * 16 + x] >> y % 8 & 1:
+            frame[(3 + y) // 8 * 128 + 5 + x] |= 1 << (3 + y) % 8
+print(frame.hex())")
+drawn=$("$here/xram.sh" "$work/speed/build/speed.ihx" $((16#$(at _tessaline_frame))) 1024)
+[ "$drawn" = "$expected" ] || fail "the cell drawn at (5, 3) is not the converter's cell there"
 
 # SDCC's assembler: a glyph table made as an sdas module by the CMake module (FORMAT sdas HEADER), assembled by
 # sdas8051 and linked first, before the C program (the module names SDCC's areas in their order, so its data
@@ -264,6 +275,10 @@ refused 'tessaline_add_picture(pictures a a.bmp OPTIONS --name other)' "OPTIONS 
 refused 'tessaline_add_picture(pictures a a.bmp HEADER OPTIONS --header x.h)' "OPTIONS may not hold --header"
 refused 'tessaline_add_picture(pictures a a.bmp OPTIONS -o x.c)' "OPTIONS may not hold -o"
 refused 'tessaline_add_picture(pictures a a.bmp FORMAT c51 OPTIONS --format=hex)' "OPTIONS may not hold --format: FORMAT gives the format"
+refused 'tessaline_add_draw(pictures LAYOUT diagonal)' "tessaline_add_draw(pictures): LAYOUT is vertical or horizontal"
+refused 'tessaline_add_draw(pictures HEIGHT 60)' "HEIGHT of pages is a multiple of 8, not 60"
+refused 'tessaline_add_draw(pictures WIDTH 300 LAYOUT horizontal)' "WIDTH is a number of pixels from 1 to 255"
+refused 'tessaline_add_draw(pictures LAYOUT horizontal KS0108)' "KS0108 goes with LAYOUT vertical and WIDTH 128"
 configure 'tessaline_add_picture(pictures a a.bmp OPTIONS --format hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses --format without FORMAT: $(cat "$work/checks/log")"
 grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "--format in OPTIONS without FORMAT is not the format"
