@@ -10,6 +10,11 @@ unsigned char TESSALINE_XDATA tessaline_frame[TESSALINE_FRAME_BYTES];
 /* 1 << n, for n from 0 to 7. */
 static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 128};
 
+/* What each mode does to a byte of the frame with a byte of the bitmap's. */
+#define SET_BITS(into, from) ((into) |= (from))
+#define CLEAR_BITS(into, from) ((into) &= ~(from))
+#define FLIP_BITS(into, from) ((into) ^= (from))
+
 /* The byte `from` of a bitmap, and its mask's (0xFF where there is no mask), into the frame's byte `into` as
    `mode` says; with a mask, the mask says which pixels take the bitmap's. */
 #define COMBINE(into, from, cover)                                                                                 \
@@ -47,34 +52,21 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
     unsigned int moved, cover = 0xFFFF;
     unsigned char low, high;
     if (top && bottom && !mask) { /* the common case, each mode a loop of its own */
-        if (mode == TESSALINE_SET) {
-            do {
-                moved = *bits * times;
-                ++bits;
-                *top |= (unsigned char)moved;
-                ++top;
-                *bottom |= (unsigned char)(moved >> 8);
-                ++bottom;
-            } while (--count);
-        } else if (mode == TESSALINE_CLEAR) {
-            do {
-                moved = *bits * times;
-                ++bits;
-                *top &= ~(unsigned char)moved;
-                ++top;
-                *bottom &= ~(unsigned char)(moved >> 8);
-                ++bottom;
-            } while (--count);
-        } else {
-            do {
-                moved = *bits * times;
-                ++bits;
-                *top ^= (unsigned char)moved;
-                ++top;
-                *bottom ^= (unsigned char)(moved >> 8);
-                ++bottom;
-            } while (--count);
-        }
+#define PAGE_PAIR(apply)                                                                                           \
+    do {                                                                                                           \
+        moved = *bits * times;                                                                                     \
+        ++bits;                                                                                                    \
+        apply(*top, (unsigned char)moved);                                                                         \
+        ++top;                                                                                                     \
+        apply(*bottom, (unsigned char)(moved >> 8));                                                               \
+        ++bottom;                                                                                                  \
+    } while (--count)
+        if (mode == TESSALINE_SET)
+            PAGE_PAIR(SET_BITS);
+        else if (mode == TESSALINE_CLEAR)
+            PAGE_PAIR(CLEAR_BITS);
+        else
+            PAGE_PAIR(FLIP_BITS);
         return;
     }
     do {
@@ -107,46 +99,25 @@ static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TE
     unsigned char TESSALINE_XDATA *middle = top + TESSALINE_DRAW_WIDTH;
     unsigned char TESSALINE_XDATA *bottom = middle + TESSALINE_DRAW_WIDTH;
     unsigned int high, low;
-    if (mode == TESSALINE_SET) {
-        do {
-            high = *upper * times;
-            ++upper;
-            low = *lower * times;
-            ++lower;
-            *top |= (unsigned char)high;
-            ++top;
-            *middle |= (unsigned char)(high >> 8) | (unsigned char)low;
-            ++middle;
-            *bottom |= (unsigned char)(low >> 8);
-            ++bottom;
-        } while (--count);
-    } else if (mode == TESSALINE_CLEAR) {
-        do {
-            high = *upper * times;
-            ++upper;
-            low = *lower * times;
-            ++lower;
-            *top &= ~(unsigned char)high;
-            ++top;
-            *middle &= ~((unsigned char)(high >> 8) | (unsigned char)low);
-            ++middle;
-            *bottom &= ~(unsigned char)(low >> 8);
-            ++bottom;
-        } while (--count);
-    } else {
-        do {
-            high = *upper * times;
-            ++upper;
-            low = *lower * times;
-            ++lower;
-            *top ^= (unsigned char)high;
-            ++top;
-            *middle ^= (unsigned char)(high >> 8) | (unsigned char)low;
-            ++middle;
-            *bottom ^= (unsigned char)(low >> 8);
-            ++bottom;
-        } while (--count);
-    }
+#define THREE_PAGES(apply)                                                                                         \
+    do {                                                                                                           \
+        high = *upper * times;                                                                                     \
+        ++upper;                                                                                                   \
+        low = *lower * times;                                                                                      \
+        ++lower;                                                                                                   \
+        apply(*top, (unsigned char)high);                                                                          \
+        ++top;                                                                                                     \
+        apply(*middle, (unsigned char)(high >> 8) | (unsigned char)low);                                           \
+        ++middle;                                                                                                  \
+        apply(*bottom, (unsigned char)(low >> 8));                                                                 \
+        ++bottom;                                                                                                  \
+    } while (--count)
+    if (mode == TESSALINE_SET)
+        THREE_PAGES(SET_BITS);
+    else if (mode == TESSALINE_CLEAR)
+        THREE_PAGES(CLEAR_BITS);
+    else
+        THREE_PAGES(FLIP_BITS);
 }
 #endif
 
