@@ -283,6 +283,11 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--crop, an outline's j: its box left of the pen")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --text j -f c51 --name t --crop --index unicode"
         << QByteArray("...unsigned char code t_boxes[5] = {\r\n0xFF, 0x01, 0x03, 0x0E, 0x04, \r\n};\r\n");
+    // An underscore at 260 pixels starts 133 rows down: past a signed byte, so every box is in 16 bits.
+    QTest::newRow("--crop: a box past a byte, in 16 bits")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --text _ --size 260 -f c51 --name t --crop "
+           "--index unicode"
+        << QByteArray("...unsigned int code t_boxes[5] = {\r\n0x0000, 0x0085, 0x0082, 0x000D, 0x0082, \r\n};\r\n");
     // The header's line: 16 rows, the baseline 14 down (tiny.bdf's ascent); cropped, the cell's sizes all the same.
     QTest::newRow("--crop --header, vertical: the cell and the line")
         << "--text A你 -f c51 --name t --crop --layout vertical --header t.h"
@@ -367,6 +372,10 @@ void tst_CliFrames::glyphRefusals_data()
     QTest::newRow("a character without a GB2312 code")
         << QStringList{"--font", "tiny.bdf", "--text", "€", "--missing", "blank"}
         << QStringLiteral("tiny.bdf: € U+20AC has no GB2312 code (use --index unicode)");
+    QTest::newRow("a character past 16 bits, indexed by Unicode")
+        << QStringList{"--font",    "tiny.bdf", "--text",  QString::fromUtf8("A😀"),
+                       "--missing", "blank",    "--index", "unicode"}
+        << QString::fromUtf8("tiny.bdf: 😀 U+1F600 does not fit the 16-bit table of codes");
     QTest::newRow("a family fontconfig does not know")
         << QStringList{"--font", "No Such Family", "--text", "A"}
         << QStringLiteral("No Such Family: no such font file, and no font of that family (the nearest fontconfig "
