@@ -297,6 +297,13 @@ void tst_Form1::importUndecodable()
     QVERIFY(!form.pixelinfoready);
     form.Timer_formfresh_Timer();
     QCOMPARE(form.formGeometry.Width(), 3435.0f);
+    // Without a command line, the fit after a refused first picture takes nothing over: the name chosen stays.
+    Form1 fresh(platform);
+    fresh.Form_Load();
+    platform.openAnswers << text;
+    fresh.Cmd_loadpic_Click();
+    fresh.Timer_formfresh_Timer();
+    QCOMPARE(fresh.loadfile, text);
 }
 
 void tst_Form1::badInputsLeaveTheWindowAlone_data()

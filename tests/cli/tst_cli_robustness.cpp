@@ -130,7 +130,8 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
     QTest::newRow("PNG cut short") << "cut.png" << png.left(png.size() - 20) << QStringLiteral("cut short")
                                    << QStringList();
     QTest::newRow("PNG cut short, turned: the turn reads it all first")
-        << "cutturned.png" << png.left(png.size() - 20) << QStringLiteral("cut short") << QStringList{"--rotate", "90", "--pad"};
+        << "cutturned.png" << png.left(png.size() - 20) << QStringLiteral("cut short")
+        << QStringList{"--rotate", "90", "--pad"};
     QByteArray badCrc = png; // the pixel data whole, its chunk's check sum wrong
     const qsizetype idat = badCrc.indexOf("IDAT");
     const qsizetype crc = idat + 4 + qsizetype(qFromBigEndian<quint32>(badCrc.constData() + idat - 4));
