@@ -1,14 +1,41 @@
 #include "resize.h"
 
+#include <QLibrary>
+
 #include <algorithm>
 #include <cmath>
 
 extern "C" {
 #include <libavutil/pixfmt.h>
 #include <libswscale/swscale.h>
+#include <libswscale/version_major.h>
 }
 
 namespace {
+
+// libswscale, loaded by the first resize rather than at start: with libavutil it brings some twenty libraries
+// (VA-API, VDPAU, OpenCL, X11) that every other run would load for nothing.
+struct Swscale {
+    decltype(&sws_getContext) getContext = nullptr;
+    decltype(&sws_scale) scale = nullptr;
+    decltype(&sws_freeContext) freeContext = nullptr;
+    QString failure; // why it did not load, in the loader's words
+};
+
+const Swscale &swscale()
+{
+    static const Swscale loaded = [] {
+        Swscale s;
+        QLibrary library(QStringLiteral("libswscale.so.%1").arg(LIBSWSCALE_VERSION_MAJOR)); // stays loaded
+        s.getContext = reinterpret_cast<decltype(s.getContext)>(library.resolve("sws_getContext"));
+        s.scale = reinterpret_cast<decltype(s.scale)>(library.resolve("sws_scale"));
+        s.freeContext = reinterpret_cast<decltype(s.freeContext)>(library.resolve("sws_freeContext"));
+        if (!s.getContext || !s.scale || !s.freeContext)
+            s.failure = library.errorString();
+        return s;
+    }();
+    return loaded;
+}
 
 // A colour with its alpha multiplied in, and back, each channel rounded to the nearest.
 QRgb premultiplied(QRgb p)
@@ -95,15 +122,21 @@ Resizer::Resizer(PictureDecoder &source, const Placement &placement, Filter filt
     height_ = placement.output.height();
     // Bit-exact: the same bytes on every machine, as a build needs.
     const int flags = (filter == Filter::Nearest ? SWS_POINT : SWS_LANCZOS | SWS_ACCURATE_RND) | SWS_BITEXACT;
-    context_ = sws_getContext(source_.width(), source_.height(), AV_PIX_FMT_BGRA, placement.scaled.width(),
-                              placement.scaled.height(), AV_PIX_FMT_BGRA, flags, nullptr, nullptr, nullptr);
+    const Swscale &library = swscale();
+    if (!library.failure.isEmpty()) {
+        fail(Refusal(Refusal::Rule::LibraryFailed).saying(QStringLiteral("libswscale: ") + library.failure));
+        return;
+    }
+    context_ = library.getContext(source_.width(), source_.height(), AV_PIX_FMT_BGRA, placement.scaled.width(),
+                                  placement.scaled.height(), AV_PIX_FMT_BGRA, flags, nullptr, nullptr, nullptr);
     if (!context_)
         throw std::bad_alloc();
 }
 
 Resizer::~Resizer()
 {
-    sws_freeContext(context_);
+    if (context_)
+        swscale().freeContext(context_);
 }
 
 std::int64_t Resizer::heldBytes(const Placement &placement, QSize source, Filter filter)
@@ -120,6 +153,8 @@ bool Resizer::produce(int y)
     const int width = source_.width();
     std::uint8_t *destination[4] = {reinterpret_cast<std::uint8_t *>(scaled_.data()), nullptr, nullptr, nullptr};
     const int destinationStride[4] = {placement_.scaled.width() * int(sizeof(QRgb)), 0, 0, 0};
+    if (!context_)
+        return false; // the library did not load, and the refusal says so
     while (produced_ <= y && fed_ < source_.height()) {
         if (!source_.readRow(input_.data()))
             return fail(source_.refusal());
@@ -128,7 +163,7 @@ bool Resizer::produce(int y)
                 pixel = premultiplied(pixel);
         const std::uint8_t *row[4] = {reinterpret_cast<const std::uint8_t *>(input_.data()), nullptr, nullptr, nullptr};
         const int rowStride[4] = {width * int(sizeof(QRgb)), 0, 0, 0};
-        produced_ += sws_scale(context_, row, rowStride, fed_++, 1, destination, destinationStride);
+        produced_ += swscale().scale(context_, row, rowStride, fed_++, 1, destination, destinationStride);
     }
     return produced_ > y;
 }

@@ -132,6 +132,11 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
     QTest::newRow("PNG cut short, turned: the turn reads it all first")
         << "cutturned.png" << png.left(png.size() - 20) << QStringLiteral("cut short")
         << QStringList{"--rotate", "90", "--pad"};
+    // The resampler is loaded by the first resize: a file in its place is refused in the loader's words.
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("libswscale.so.6")), "not a library"));
+    QTest::newRow("--fit, the resampling library unloadable")
+        << "fit.bmp" << encodeBmp(workedExample(), 24) << QStringLiteral("cannot start libswscale: ")
+        << QStringList{"LD_LIBRARY_PATH=.", "--fit", "8x8"};
     QByteArray badCrc = png; // the pixel data whole, its chunk's check sum wrong
     const qsizetype idat = badCrc.indexOf("IDAT");
     const qsizetype crc = idat + 4 + qsizetype(qFromBigEndian<quint32>(badCrc.constData() + idat - 4));
@@ -148,7 +153,16 @@ void tst_CliRobustness::refusedAndUnreadablePictures()
     if (name != u"missing.bmp")
         picture(name, content);
     QVERIFY(writeFile(dir.filePath(QStringLiteral("keep.txt")), "old"));
+    // Words NAME=VALUE before the options are the environment's, as a shell takes them.
+    QList<QByteArray> set;
+    for (; !options.isEmpty() && options.first().contains(u'=') && !options.first().startsWith(u'-');
+         options.removeFirst()) {
+        set << options.first().section(u'=', 0, 0).toUtf8();
+        qputenv(set.last().constData(), options.first().section(u'=', 1).toUtf8());
+    }
     const Run r = run(options + QStringList{QStringLiteral("-o"), QStringLiteral("keep.txt"), name});
+    for (const QByteArray &variable : set)
+        qunsetenv(variable.constData());
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + name + QStringLiteral(": ")), qPrintable(r.err));
