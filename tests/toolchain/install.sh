@@ -67,7 +67,7 @@ for package in tessaline-cli tessaline; do
         grep -qx "License: Expat" || fail "$package's copyright file does not grant the MIT (Expat) licence"
 done
 depends() { dpkg-deb -f "$work/deb/$1_${version}-1_amd64.deb" Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//'; }
-for needed in libqt6core6 libjpeg62-turbo libgif7 libpng16-16; do
+for needed in libqt6core6 libjpeg62-turbo libgif7 libpng16-16 libswscale6; do
     depends tessaline-cli | grep -qx "$needed" || fail "tessaline-cli does not depend on $needed"
 done
 ! depends tessaline-cli | grep -q 'libqt6gui6\|libqt6widgets6' || fail "tessaline-cli depends on Qt's GUI"
