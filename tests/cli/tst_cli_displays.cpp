@@ -141,6 +141,8 @@ void tst_CliDisplays::displayOptions_data()
         << rampBmp << "-f hex --pixel gray2 --bit-order lsb" << QByteArray("\xE4");
     QTest::newRow("gray2, --invert: 3 - level") << rampBmp << "-f hex --pixel gray2 --invert" << QByteArray("\xE4");
     QTest::newRow("gray4: 0, 5, 10, 15") << rampBmp << "-f hex --pixel gray4" << QByteArray("\x05\xAF", 2);
+    QTest::newRow("resized, --threshold 200 given: kept, not 128")
+        << rampBmp << "-f hex --resize 4x1 --threshold 200 --pad" << QByteArray("\xE0");
     QTest::newRow("gray4: white and black")
         << encodeBmp(fromRows({QStringLiteral("..##")}), 24) << "-f hex --pixel gray4" << QByteArray("\xFF\x00", 2);
     QTest::newRow("gray4, --pad: 3 black and white padding")

@@ -295,6 +295,10 @@ void tst_CliFrames::glyphTables_data()
                       "#define T_BASELINE 14\n#define T_FONT_PIXELS 16\n#define T_BITS_PER_PIXEL 1\n#define T_COUNT 2\n"
                       "#define T_BYTES 32\n"
                       "#define T_SIZE 20\n#define T_BACKGROUND 0x0\n");
+    QTest::newRow("--crop --header, vertical: a cell of 9 rows takes two pages")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text A --cell 8x9 -f c51 --name t "
+           "--crop --layout vertical --header t.h"
+        << QByteArray("...#define T_BYTES 16\n#define T_SIZE 5\n#define T_BACKGROUND 0x0\n");
     // #204010 to RGB565's levels: red 4 of 31, green 16 of 63, blue 2 of 31.
     QTest::newRow("--header: the background as the data holds it")
         << "--text A -f c51 --name t --pixel rgb565 --background #204010 --header t.h"

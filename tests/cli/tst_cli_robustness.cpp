@@ -106,8 +106,15 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
     scans.replace(scans.indexOf("\xFF\xC2") + 5, 4, QByteArray("\x80\x00\x80\x00", 4)); // 32768 x 32768
     QTest::newRow("progressive JPEG: scans times pixels")
         << "scans.jpg" << scans << QStringLiteral("10 scans of 32768 x 32768 pixels") << QStringList();
+    QTest::newRow("progressive JPEG: its coefficients reserved")
+        << "coefficients.jpg" << encodeJpeg(solid(64, 64, qRgb(200, 0, 0)), JpegCoding::Progressive)
+        << QStringLiteral("holding the multi-scan JPEG picture whole takes 12288 bytes")
+        << QStringList{"--max-memory", "4K"};
     QByteArray farOffset = encodeBmp(workedExample(), 24);
     farOffset.replace(10, 4, QByteArray(4, '\xFF'));
+    QTest::newRow("BMP cut short: told before a row is read")
+        << "cut.bmp" << encodeBmp(solid(16, 4, qRgb(0, 0, 0)), 24).chopped(20)
+        << QStringLiteral("cut short: its pixels need 246 bytes, it has 226") << QStringList();
     QTest::newRow("BMP pixels at 0xFFFFFFFF") << "far.bmp" << farOffset << QStringLiteral("cut short") << QStringList();
     QTest::newRow("width 100") << "w100.bmp" << encodeBmp(solid(100, 4, qRgb(0, 0, 0)), 24)
                                << QStringLiteral("the picture is 100 pixels wide; the width must be a multiple of 8 "

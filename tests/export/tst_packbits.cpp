@@ -30,6 +30,8 @@ void tst_PackBits::packs_data()
     QTest::newRow("129 equal") << QByteArray(129, '\x07') << QByteArray("\x81\x07\x00\x07", 4);
     QTest::newRow("128 different") << different.left(128) << '\x7F' + different.left(128);
     QTest::newRow("129 different") << different << '\x7F' + different.left(128) + '\x00' + different.right(1);
+    QTest::newRow("127 different and a pair: the literal cut at 128")
+        << different.left(127) + QByteArray(2, '\x90') << '\x7F' + different.left(127) + QByteArray("\x90\x00\x90", 3);
     QTest::newRow("a run of three ends a literal") << QByteArray("ABCCC")
                                                    << QByteArray("\x01"
                                                                  "AB"
