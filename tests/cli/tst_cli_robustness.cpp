@@ -112,6 +112,13 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
         << QStringList{"--max-memory", "4K"};
     QByteArray farOffset = encodeBmp(workedExample(), 24);
     farOffset.replace(10, 4, QByteArray(4, '\xFF'));
+    QByteArray bitFields8 = encodeBmp(workedExample(), 8);
+    bitFields8[30] = 3; // BI_BITFIELDS, which only 16- and 32-bit pixels take
+    QTest::newRow("BMP of 8 bits with bit fields")
+        << "fields.bmp" << bitFields8
+        << QStringLiteral("a kind of pixel data this program does not read (8 bits a "
+                          "pixel, compression 3)")
+        << QStringList();
     QTest::newRow("BMP cut short: told before a row is read")
         << "cut.bmp" << encodeBmp(solid(16, 4, qRgb(0, 0, 0)), 24).chopped(20)
         << QStringLiteral("cut short: its pixels need 246 bytes, it has 226") << QStringList();
