@@ -301,19 +301,26 @@ bool Font::inflate(QFile &file, FT_Error (*decompressor)(FT_Stream, FT_Stream), 
 
 namespace {
 
+// fontconfig's configuration and list of fonts, loaded once for the program's life: a family is looked up twice
+// (its file spared from the outputs, then drawn), and each load reads all of fontconfig's caches.
+FcConfig *fontconfig()
+{
+    static FcConfig *const config = FcInitLoadConfigAndFonts();
+    return config;
+}
+
 // The file fontconfig offers for `name`, a family with or without fontconfig's properties after it
 // ("WenQuanYi Bitmap Song:pixelsize=16"); empty, with the reason, when it offers none of that family.
 QString fileOfFamily(const QString &name, int *index, Refusal *error)
 {
     const QString family = name.section(u':', 0, 0).trimmed();
-    FcConfig *config = FcInitLoadConfigAndFonts();
+    FcConfig *config = fontconfig();
     if (!config) {
         *error = Refusal(Refusal::Rule::LibraryFailed).saying(QStringLiteral("fontconfig"));
         return {};
     }
     FcPattern *pattern = FcNameParse(reinterpret_cast<const FcChar8 *>(name.toUtf8().constData()));
     if (!pattern) { // properties fontconfig cannot read ("X:charset=zz")
-        FcConfigDestroy(config);
         *error = Refusal::Rule::FontNameUnread;
         return {};
     }
@@ -336,7 +343,6 @@ QString fileOfFamily(const QString &name, int *index, Refusal *error)
         FcPatternDestroy(match);
     }
     FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
     if (file.isEmpty() || !same) {
         *error = Refusal(Refusal::Rule::NoSuchFamily).saying(offered); // the nearest it offers, if any
         return {};
