@@ -236,18 +236,19 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 
 #endif
 
-int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned char index, int x, int y,
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y,
                     unsigned char mode)
 {
     const unsigned char TESSALINE_CODE *box;
     if (font->boxes) { /* cropped: the box where the font puts it, from the pen and the line's top */
-        box = font->boxes + 5 * (unsigned int)index;
+        box = font->boxes + 5 * index;
         tessaline_bitmap(font->data + font->offsets[index], 0, box[2], box[3], x + (signed char)box[0],
                          y + (signed char)box[1], mode);
         return x + box[4];
     }
-    tessaline_bitmap(font->data + (font->bytes < 256 ? index * (unsigned char)font->bytes
-                                                     : (unsigned int)index * font->bytes),
+    /* a byte by a byte where both are: the 8051 multiplies those in one instruction */
+    tessaline_bitmap(font->data + (font->bytes < 256 && index < 256 ? (unsigned char)index * (unsigned char)font->bytes
+                                                                    : index * font->bytes),
                      0, font->width, font->height, x, y, mode);
     return x + (font->widths ? font->widths[index] : font->width);
 }
@@ -256,6 +257,14 @@ int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned c
                      int y, unsigned char mode)
 {
     for (; *indices != 0xFF; ++indices)
+        x = tessaline_glyph(font, *indices, x, y, mode);
+    return x;
+}
+
+int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices,
+                       int x, int y, unsigned char mode)
+{
+    for (; *indices != 0xFFFF; ++indices)
         x = tessaline_glyph(font, *indices, x, y, mode);
     return x;
 }

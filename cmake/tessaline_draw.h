@@ -86,12 +86,16 @@ typedef struct {
 
 /* Draws glyph `index` of `font` with the pen at x and the line's top at y (the baseline lies font->baseline
    rows below); returns the pen's x after it, moved on by the glyph's advance. */
-int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned char index, int x, int y,
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y,
                     unsigned char mode);
 
 /* Draws a string of glyph indices (--strings: NAME_s0 ...), ended by 0xFF (NAME_END), the pen from x, the line's
    top at y; returns the pen's x after its last glyph. */
 int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
                      int y, unsigned char mode);
+
+/* The same for a table of 255 glyphs or more, whose strings hold 16-bit indices ended by 0xFFFF (NAME_END). */
+int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices,
+                       int x, int y, unsigned char mode);
 
 #endif

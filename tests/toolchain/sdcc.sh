@@ -143,6 +143,33 @@ PYTHON
     [ "$drawn" = "$screen" ] || fail "the screen the firmware drew in $layout layout differs from the model's"
 done
 
+# A table of 255 glyphs or more: its strings hold 16-bit indices ended by 0xFFFF, which tessaline_string16 draws,
+# here the line's glyphs past index 255 among 256 of CJK's first block; the frame is the converter's --render.
+mkdir "$work/wide"
+printf '\xe4\xb8\x80\xe4\xb9\x9d\xe4\xba\x94 A\n' >"$work/wide/line.txt" # 一九五 A
+cat >"$work/wide/main.c" <<'C'
+#include "hz.h"
+#include "tessaline_draw.h"
+static const tessaline_font TESSALINE_CODE font = TESSALINE_CROPPED_FONT(hz, HZ);
+void main(void)
+{
+    tessaline_string16(&font, hz_s0, 3, 2, TESSALINE_SET);
+    for (;;)
+        ;
+}
+C
+printf 'cmake_minimum_required(VERSION 3.19)\nset(CMAKE_TOOLCHAIN_FILE %s)\nproject(wide C)\nfind_package(Tessaline REQUIRED)\nadd_executable(wide main.c)\ntessaline_add_draw(wide)\ntessaline_add_font(wide hz FONT %s STRINGS line.txt HEADER OPTIONS --range U+4E00-U+4EFF --missing blank --index unicode --crop --layout vertical)\n' \
+    "$source/examples/sdcc-logo/sdcc.cmake" "$font" >"$work/wide/CMakeLists.txt"
+cmake -S "$work/wide" -B "$work/wide/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
+cmake --build "$work/wide/build" >/dev/null
+grep -q "HZ_END 0xFFFF" "$work/wide/build/hz.h" || fail "a table of more than 255 glyphs does not end its strings with 0xFFFF"
+frame=$(awk '$3 == "_tessaline_frame" {print $2}' "$work/wide/build/wide.map")
+drawn=$("$here/xram.sh" "$work/wide/build/wide.ihx" $((16#$frame)) 1024)
+rendered=$("$cli" --font "$font" --strings "$work/wide/line.txt" --render --at 3,2 --canvas 128x64 --layout vertical \
+    -f hex | od -An -v -tx1 | tr -d ' \n')
+[ "$rendered" != "$(printf '%02048d' 0)" ] || fail "--render draws the wide table's line empty"
+[ "$drawn" = "$rendered" ] || fail "tessaline_string16 draws the line otherwise than --render"
+
 # The runtime's speed, in the simulator's count of instructions: a 16 x 16 glyph drawn at a row that is not a
 # multiple of 8 (each of its bytes into two of the frame's pages) takes at most 1600, from the call to its return.
 mkdir "$work/speed"
