@@ -264,10 +264,10 @@ endfunction()
 # tessaline_add_draw(<target> [LAYOUT vertical|horizontal] [WIDTH <pixels>] [HEIGHT <pixels>] [KS0108]): adds the
 # drawing runtime (tessaline_draw.c, for SDCC and the classic 8051 compilers) to <target>, and its header's
 # folder to its include path: #include "tessaline_draw.h" gives tessaline_frame[] and tessaline_bitmap(),
-# tessaline_glyph() and tessaline_string(). The frame is WIDTH x HEIGHT pixels (default 128 x 64) in pages
-# (LAYOUT vertical, the default: a byte a column of 8 rows, bit 0 on top, as --layout vertical packs) or rows
-# (LAYOUT horizontal: the leftmost pixel in bit 7, as the converter packs by default); KS0108 lays pages out as
-# the module's two controllers take them, the left 64 columns first.
+# tessaline_glyph(), tessaline_string() and tessaline_string16(). The frame is WIDTH x HEIGHT pixels (default
+# 128 x 64) in pages (LAYOUT vertical, the default: a byte a column of 8 rows, bit 0 on top, as --layout vertical
+# packs) or rows (LAYOUT horizontal: the leftmost pixel in bit 7, as the converter packs by default); KS0108 lays
+# pages out as the module's two controllers take them, the left 64 columns first.
 function(tessaline_add_draw target)
     cmake_parse_arguments(PARSE_ARGV 1 ARG "KS0108" "LAYOUT;WIDTH;HEIGHT" "")
     set(call "tessaline_add_draw(${target})")
