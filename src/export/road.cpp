@@ -42,48 +42,8 @@ public:
     bool finish();
 
 private:
-    // The stages of one frame, set up for its size. Where the turn holds the picture, a pointwise tone runs before
-    // it, on the rows as read, so that it holds levels (LevelValues), not colours; a dither runs after it, on the
-    // rows as turned, and so does every tone where the rows pass straight through.
-    struct Stages {
-        Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options, const PackOptions &pack,
-               const Geometry &plan, int channels, std::uint8_t white);
-        Stages(const Stages &) = delete;
-        Stages &operator=(const Stages &) = delete;
-        std::optional<Resizer> resized;
-        bool early; // the tone before the turn
-        bool mask;
-        LevelValues values;
-        Tone tone;
-        std::vector<std::uint8_t> read; // early: a row as read, its levels then its opaque bytes
-        TurnedRows turned;
-        Packer packer;
-        std::vector<std::uint8_t> levels; // a row as toned: the padding past the picture stays white
-        std::vector<std::uint8_t> opaque; // with a mask: the row's opaque bytes
-        std::vector<std::uint8_t> out;    // the row as the display takes it, where that differs
-        std::vector<std::uint8_t> shown;  // the row as the display shows it, where that differs again
-    };
     // Which way the levels go to the display and back to the eye, from the ink, --invert and the frames' kind.
     void planPolarity();
-    // A pixel of the background as the data holds it: toned, as the display takes it, its channels one value
-    // (red in the highest bits).
-    std::uint32_t backgroundValue() const
-    {
-        Tone tone(options_.tone, options_.pixel, 1);
-        QRgb pixel = options_.tone.background | 0xFF000000;
-        std::uint8_t levels[3] = {};
-        tone.row(&pixel, levels);
-        const PixelFormatTraits &traits = traitsOf(options_.pixel);
-        std::uint32_t value = 0;
-        for (int k = 0; k < channels_; ++k) {
-            const int max = traits.max[std::size_t(k)];
-            int bits = 0;
-            while ((1 << bits) <= max)
-                ++bits;
-            value = value << bits | std::uint32_t(complement_ ? max - levels[k] : levels[k]);
-        }
-        return value;
-    }
     // The mask's size, its memory, its place after the other tables; false when the memory is refused.
     bool planMask();
     // The arrays a name makes of data of `geometry` and the tables, for the encoder and the header alike.
@@ -94,7 +54,7 @@ private:
         encode_.arrays = result_.arrays =
             ::planArrays(name, name.toUpper() + u'_', geometry, layout_, options_.compress || tight_, tables_);
     }
-    bool rows(int i, Stages &stages);
+    bool rows(int i, FrameStages &stages);
     // Whether the encoder took what it was handed; false, with its reason, when it stopped.
     bool encoded()
     {
@@ -105,7 +65,7 @@ private:
     }
     // A row of levels (of frame i, row y; `pixels` of it the picture's, the rest padding) to where it goes: the
     // preview, the sheet or the encoder, the packer.
-    void levels(int i, int y, int pixels, Stages &stages);
+    void levels(int i, int y, int pixels, FrameStages &stages);
 
     FrameSource &frames_;
     const RoadOptions &options_;
@@ -150,7 +110,7 @@ bool Road::plan()
     channels_ = traitsOf(options_.pixel).channels;
     white_ = Tone(options_.tone, options_.pixel, 0).white();
     planPolarity();
-    result_.background = backgroundValue();
+    result_.background = backgroundValue(options_, channels_, complement_);
     encode_ = options_.encode;
     encode_.notes += pixelFormatNotes(options_.pixel, options_.pack);
     layout_ = layoutOf(frames_.kind(), frames_.count());
@@ -221,34 +181,6 @@ bool Road::planMask()
     return true;
 }
 
-Road::Stages::Stages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options,
-                     const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white)
-    : resized(placement.resizes() ? std::make_optional<Resizer>(decoder, placement, options.resize.filter)
-                                  : std::nullopt),
-      early(tonedBeforeTurn(options)), mask(options.mask), values(options.pixel, options.mask),
-      tone(
-          [&] {
-              ToneOptions tone = options.tone;
-              tone.mayBeTransparent = resized || decoder.mayBeTransparent();
-              return tone;
-          }(),
-          options.pixel, early ? (resized ? resized->width() : decoder.width()) : plan.width),
-      read(early ? std::size_t(resized ? resized->width() : decoder.width()) * std::size_t(channels + 1) : 0),
-      turned(resized ? *resized : decoder, options.rotate, options.flip, values.bits(),
-             early ? TurnedRows::Make([this](QRgb *row) {
-                 const int width = int(read.size()) / (tone.channels() + 1);
-                 std::uint8_t *opaque = read.data() + std::size_t(width) * std::size_t(tone.channels());
-                 if (mask) // from the alpha, before the tone lays the pixels over the background
-                     opaqueRow(row, width, opaque);
-                 tone.row(row, read.data());
-                 values.pack(read.data(), opaque, width, row);
-             })
-                   : TurnedRows::Make()),
-      packer(pack, options.pixel, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
-      opaque(mask ? std::size_t(plan.width) : 0), out(levels.size()), shown(levels.size())
-{
-}
-
 void Road::planPolarity()
 {
     // The tone's levels: black a 1 in mono, the brighter the larger in grey and colour. A display with a known
@@ -279,7 +211,7 @@ bool Road::frame(int i)
         return false;
     }
     const Placement placement = placementOf(options_.resize, frames_.size(i), turnsAQuarter(options_));
-    Stages stages(*decoder, placement, options_, packingOf(frames_, options_), plans_[i], channels_, white_);
+    FrameStages stages(*decoder, placement, options_, packingOf(frames_, options_), plans_[i], channels_, white_);
     if (mask_)
         mask_->frameStart(plans_[i].width);
     bytes_->frameStart(frames_.label(i), output_.block());
@@ -301,7 +233,7 @@ bool Road::frame(int i)
     return true;
 }
 
-bool Road::rows(int i, Stages &stages)
+bool Road::rows(int i, FrameStages &stages)
 {
     const Geometry &p = plans_[i];
     ReadAhead ahead(stages.turned); // decoding, and turning, on a thread of their own from here on
@@ -336,7 +268,7 @@ bool Road::rows(int i, Stages &stages)
     return true;
 }
 
-void Road::levels(int i, int y, int pixels, Stages &stages)
+void Road::levels(int i, int y, int pixels, FrameStages &stages)
 {
     const std::uint8_t *toned = stages.levels.data();
     const std::uint8_t *out = toned;

@@ -29,6 +29,52 @@ PackOptions packingOf(const FrameSource &frames, const RoadOptions &options)
     return pack;
 }
 
+std::uint32_t backgroundValue(const RoadOptions &options, int channels, bool complement)
+{
+    Tone tone(options.tone, options.pixel, 1);
+    QRgb pixel = options.tone.background | 0xFF000000;
+    std::uint8_t levels[3] = {};
+    tone.row(&pixel, levels);
+    const PixelFormatTraits &traits = traitsOf(options.pixel);
+    std::uint32_t value = 0;
+    for (int k = 0; k < channels; ++k) {
+        const int max = traits.max[std::size_t(k)];
+        int bits = 0;
+        while ((1 << bits) <= max)
+            ++bits;
+        value = value << bits | std::uint32_t(complement ? max - levels[k] : levels[k]);
+    }
+    return value;
+}
+
+FrameStages::FrameStages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options,
+                         const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white)
+    : resized(placement.resizes() ? std::make_optional<Resizer>(decoder, placement, options.resize.filter)
+                                  : std::nullopt),
+      early(tonedBeforeTurn(options)), mask(options.mask), values(options.pixel, options.mask),
+      tone(
+          [&] {
+              ToneOptions tone = options.tone;
+              tone.mayBeTransparent = resized || decoder.mayBeTransparent();
+              return tone;
+          }(),
+          options.pixel, early ? (resized ? resized->width() : decoder.width()) : plan.width),
+      read(early ? std::size_t(resized ? resized->width() : decoder.width()) * std::size_t(channels + 1) : 0),
+      turned(resized ? *resized : decoder, options.rotate, options.flip, values.bits(),
+             early ? TurnedRows::Make([this](QRgb *row) {
+                 const int width = int(read.size()) / (tone.channels() + 1);
+                 std::uint8_t *opaque = read.data() + std::size_t(width) * std::size_t(tone.channels());
+                 if (mask) // from the alpha, before the tone lays the pixels over the background
+                     opaqueRow(row, width, opaque);
+                 tone.row(row, read.data());
+                 values.pack(read.data(), opaque, width, row);
+             })
+                   : TurnedRows::Make()),
+      packer(pack, options.pixel, plan.width), levels(std::size_t(plan.packedWidth) * std::size_t(channels), white),
+      opaque(mask ? std::size_t(plan.width) : 0), out(levels.size()), shown(levels.size())
+{
+}
+
 namespace {
 
 // Frame i's sizes as turned and packed, before any of it is read; an error when the road refuses it.

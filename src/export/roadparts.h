@@ -1,8 +1,8 @@
 #pragma once
 
-// The road's parts that run once or per frame beside it: the plan of every frame's sizes, the sheet that PBM, PNG
-// and the preview draw several frames on, the output gathered into blocks, and the stage where the display's
-// bytes go (packed frames held until the last is done).
+// The road's parts that run once or per frame beside it: the plan of every frame's sizes, a frame's stages, the sheet
+// that PBM, PNG and the preview draw several frames on, the output gathered into blocks, and the stage where the
+// display's bytes go (packed frames held until the last is done).
 
 #include "export/encoders.h"
 #include "export/filesave.h"
@@ -62,6 +62,32 @@ int turnedBits(const RoadOptions &options);
 // How the frames' rows are packed: frames of their own sizes, one after the other, each row padded to whole bytes
 // (a cropped glyph is as wide as its ink).
 PackOptions packingOf(const FrameSource &frames, const RoadOptions &options);
+// A pixel of the background as the data holds it: toned, complemented where the display takes the levels so, its
+// `channels` one value (red in the highest bits).
+std::uint32_t backgroundValue(const RoadOptions &options, int channels, bool complement);
+
+// The stages of one frame, set up for its size. Where the turn holds the picture, a pointwise tone runs before it,
+// on the rows as read, so that it holds levels (LevelValues), not colours; a dither runs after it, on the rows as
+// turned, and so does every tone where the rows pass straight through.
+struct FrameStages {
+    FrameStages(PictureDecoder &decoder, const Placement &placement, const RoadOptions &options,
+                const PackOptions &pack, const Geometry &plan, int channels, std::uint8_t white);
+    FrameStages(const FrameStages &) = delete;
+    FrameStages &operator=(const FrameStages &) = delete;
+    std::optional<Resizer> resized;
+    bool early; // the tone before the turn
+    bool mask;
+    LevelValues values;
+    Tone tone;
+    std::vector<std::uint8_t> read; // early: a row as read, its levels then its opaque bytes
+    TurnedRows turned;
+    Packer packer;
+    std::vector<std::uint8_t> levels; // a row as toned: the padding past the picture stays white
+    std::vector<std::uint8_t> opaque; // with a mask: the row's opaque bytes
+    std::vector<std::uint8_t> out;    // the row as the display takes it, where that differs
+    std::vector<std::uint8_t> shown;  // the row as the display shows it, where that differs again
+};
+
 // Every frame's sizes, before any is read: the header and a table's declaration say them before the first
 // frame's data. What the road holds whole (the largest frame turned, the compressed frames) is reserved into
 // `held`. False, with the reason in the result, when the road refuses the frames.
