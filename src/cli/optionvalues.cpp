@@ -1,0 +1,103 @@
+#include "optionvalues.h"
+
+#include "export/cheader.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+Apply sizeOption(int largest, std::function<void(Options &, QSize)> set)
+{
+    return [largest, set](Options &options, const QString &value) -> std::optional<QString> {
+        static const QRegularExpression size(QStringLiteral("^([0-9]{1,7})[xX]([0-9]{1,7})$"));
+        const QRegularExpressionMatch m = size.match(value);
+        const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+        if (!m.hasMatch() || w < 1 || h < 1 || w > largest || h > largest)
+            return QStringLiteral("takes a size such as 16x16, from 1 to %1 pixels a side, not '%2'")
+                .arg(largest)
+                .arg(value);
+        set(options, QSize(w, h));
+        return std::nullopt;
+    };
+}
+
+std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t largest)
+{
+    int shift = 0;
+    if (units && !text.isEmpty()) {
+        const int at = QStringLiteral("KMG").indexOf(text.back().toUpper());
+        if (at >= 0) {
+            shift = 10 * (at + 1);
+            text.chop(1);
+        }
+    }
+    bool ok = false;
+    const qulonglong n = text.toULongLong(&ok);
+    if (!ok || n == 0 || n > qulonglong(largest >> shift))
+        return std::nullopt;
+    return std::int64_t(n) << shift;
+}
+
+Apply fitOption(Fit fit)
+{
+    return [fit](Options &o, const QString &value) -> std::optional<QString> {
+        static const QRegularExpression size(QStringLiteral("^([0-9]{0,7})[xX]([0-9]{0,7})$"));
+        const QRegularExpressionMatch m = size.match(value);
+        const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+        const bool open = fit == Fit::Stretch ? (w > 0) != (h > 0) : false;
+        const bool whole = w > 0 && h > 0 && w <= Limits::maxSide && h <= Limits::maxSide;
+        if (fit != Fit::Stretch && value.isEmpty()) {
+            o.displaySize = true;
+        } else if (!m.hasMatch() || !(whole || (open && std::max(w, h) <= Limits::maxSide))) {
+            return QStringLiteral("takes a size such as 128x64%1, each side from 1 to %2 pixels, not '%3'")
+                .arg(fit == Fit::Stretch ? QStringLiteral(" (or 128x, x64)") : QString())
+                .arg(Limits::maxSide)
+                .arg(value);
+        }
+        if (o.road.resize.fit != Fit::None)
+            return QStringLiteral("goes with no other of --resize, --fit and --fill");
+        o.road.resize.fit = fit;
+        o.road.resize.size = QSize(w, h);
+        return std::nullopt;
+    };
+}
+
+QString longName(const QString &name)
+{
+    return QStringLiteral("takes a name of at most %1 characters (SDCC's assembler keeps 255 of a symbol, and a "
+                          "table's name adds up to 9), not one of %2")
+        .arg(maxNameLength)
+        .arg(name.size());
+}
+
+bool writesCode(const Options &o)
+{
+    return isCodeText(o.road.encode.format);
+}
+
+Check goesWith(std::function<bool(const Options &)> holds, const char *what)
+{
+    return [holds, what](const Options &o, const Given &) -> std::optional<QString> {
+        if (holds(o))
+            return std::nullopt;
+        return QStringLiteral("goes with ") + QString::fromLatin1(what);
+    };
+}
+
+Check forMono()
+{
+    return [](const Options &o, const Given &) -> std::optional<QString> {
+        if (isMono(o))
+            return std::nullopt;
+        return QStringLiteral("is for --pixel mono; %1 takes --dither").arg(pixelName(o));
+    };
+}
+
+Check withFont()
+{
+    return [](const Options &, const Given &given) -> std::optional<QString> {
+        if (given.contains(u"font"))
+            return std::nullopt;
+        return QStringLiteral("goes with --font");
+    };
+}
