@@ -37,6 +37,8 @@ private slots:
     void longAndStrangePathsWork();
     void fullDiskKeepsTheOldOutput();
     void runningOutOfMemoryIsSaid();
+    void eachRunFitsItsPeakExactly_data();
+    void eachRunFitsItsPeakExactly();
 };
 
 void tst_CliRobustness::initTestCase()
@@ -183,6 +185,67 @@ void tst_CliRobustness::refusedAndUnreadablePictures()
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     QCOMPARE(r.err.count(u'\n'), 1);
     QCOMPARE(readFile(dir.filePath(QStringLiteral("keep.txt"))), QByteArray("old"));
+}
+
+// What the budget counts, pinned: each run passes at --max-memory of its peak and is refused a byte below it. A
+// reservation sized wrong on any of these roads moves its row's peak.
+void tst_CliRobustness::eachRunFitsItsPeakExactly_data()
+{
+    QTest::addColumn<QString>("name"); // "-": the content is standard input
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<qint64>("peak");
+    const QByteArray mono = encodeBmp(solid(64, 48, qRgb(0, 0, 0)), 1);
+    QTest::newRow("--rotate 90, mono") << "p.bmp" << mono << QStringList{"--rotate", "90"} << qint64(3712);
+    QTest::newRow("--rotate 90 --dither")
+        << "p.bmp" << mono << QStringList{"--rotate", "90", "--dither", "atkinson"} << qint64(15616);
+    QTest::newRow("--flip vertical, rgb565")
+        << "p.bmp" << mono << QStringList{"--flip", "vertical", "--pixel", "rgb565"} << qint64(12544);
+    QTest::newRow("interlaced GIF") << "p.gif" << encodeGif({solid(32, 32, qRgb(0, 0, 0))}, std::nullopt, {}, true)
+                                    << QStringList() << qint64(1024);
+    QTest::newRow("interlaced PNG") << "p.png" << encodePng(solid(40, 24, qRgb(0, 0, 0)), 6, 8, true) << QStringList()
+                                    << qint64(4032);
+    QTest::newRow("progressive JPEG") << "p.jpg" << encodeJpeg(solid(40, 24, qRgb(0, 0, 0)), JpegCoding::Progressive)
+                                      << QStringList() << qint64(4608);
+    const GifFrame restored{solid(16, 16, qRgb(0, 0, 0)), {}, 3, 0, std::nullopt};
+    QTest::newRow("GIF frames restored, a PNG sheet") << "p.gif" << encodeGif({restored, restored}, QSize(24, 16))
+                                                      << QStringList{"--frames", "-f", "png"} << qint64(3840);
+    QTest::newRow("GIF frames compressed") << "p.gif" << encodeGif({restored, restored}, QSize(24, 16))
+                                           << QStringList{"--frames", "--compress", "packbits"} << qint64(3218);
+    QTest::newRow("tiles") << "p.bmp" << mono << QStringList{"--tile", "16x8"} << qint64(2048);
+    QTest::newRow("--fit") << "p.bmp" << encodeBmp(solid(300, 200, qRgb(90, 90, 90)), 24)
+                           << QStringList{"--fit", "128x64"} << qint64(24576);
+    QTest::newRow("--fit in steps") << "p.bmp" << encodeBmp(solid(2100, 30, qRgb(90, 90, 90)), 24)
+                                    << QStringList{"--fit", "64x8"} << qint64(65792);
+    QTest::newRow("standard input") << "-" << mono << QStringList() << qint64(1048576);
+    QTest::newRow("glyphs") << "p.bdf" << tinyBdf() << QStringList{"--text", QString::fromUtf8("A你")} << qint64(12271);
+    // A line's growth past its length is given back once it ends.
+    QTest::newRow("strings, a long line")
+        << "p.bdf" << tinyBdf() << QStringList{"--strings", "lines.txt"} << qint64(61703);
+}
+
+void tst_CliRobustness::eachRunFitsItsPeakExactly()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, options);
+    QFETCH(qint64, peak);
+    picture(QStringLiteral("lines.txt"), QByteArray(3000, 'A') + QByteArray("\nA").repeated(100));
+    const bool font = name.endsWith(u".bdf");
+    if (name != u"-")
+        picture(name, content);
+    const auto at = [&](qint64 limit) {
+        return run(options +
+                       QStringList{QStringLiteral("--max-memory"), QString::number(limit), QStringLiteral("-o"),
+                                   QStringLiteral("/dev/null")} +
+                       (font ? QStringList{QStringLiteral("--font"), name} : QStringList{name}),
+                   exampleEpoch, {}, name == u"-" ? content : QByteArray());
+    };
+    const Run fits = at(peak);
+    QVERIFY2(fits.exitCode == 0, qPrintable(fits.err));
+    const Run below = at(peak - 1);
+    QCOMPARE(below.exitCode, 1);
+    QVERIFY2(below.err.endsWith(QStringLiteral(" (--max-memory raises it)\n")), qPrintable(below.err));
 }
 
 void tst_CliRobustness::failedOutputKeepsTheOldFile()
