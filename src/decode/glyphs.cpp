@@ -225,7 +225,7 @@ bool GlyphSource::bitmapFont() const
 QString GlyphSource::characterOf(int i) const
 {
     if (options_.grid && characters_[i] == 0)
-        return QStringLiteral("GB2312 %1, empty").arg(0xA1A1 + (i / 94 << 8) + i % 94, 4, 16).toUpper();
+        return QStringLiteral("GB2312 %1, empty").arg(QString::number(0xA1A1 + (i / 94 << 8) + i % 94, 16).toUpper());
     return characterLabel(characters_[i]);
 }
 

@@ -312,6 +312,9 @@ void tst_CliFrames::glyphTables_data()
     grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
     QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
         << "--charset gb2312 --grid --missing blank -f hex" << grid;
+    QTest::newRow("--grid, a51: a code of no character named as such (cut, warned)")
+        << "--charset gb2312 --grid --missing blank --cell 8x4 -f a51 --name t"
+        << QByteArray("~~~\r\n; 94: GB2312 A2A1, empty\r\n");
     QTest::newRow("pbm: a sheet, 16 cells a row (cut, warned)")
         << "--charset ascii --missing blank --cell 8x2 -f pbm"
         << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
@@ -346,7 +349,7 @@ void tst_CliFrames::glyphTables()
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     // A glyph cut at its cell's edges is named, with what would fit it.
     if (QByteArray(QTest::currentDataTag()).contains("warned"))
-        QVERIFY2(r.err.contains(QStringLiteral("cut at the edges: ")) && r.err.contains(u"taller --cell"),
+        QVERIFY2(r.err.contains(QStringLiteral("cut at the edges: ")) && r.err.contains(u" --cell fits them"),
                  qPrintable(r.err));
     else
         QCOMPARE(r.err, QString());
@@ -363,6 +366,8 @@ void tst_CliFrames::glyphTables()
                 out += line.trimmed() + '\n';
     if (data.startsWith("...")) // the output's end alone
         out = out.right(data.size() - 3), data = data.mid(3);
+    if (data.startsWith("~~~")) // a part of it, anywhere
+        out = out.contains(data.mid(3)) ? data.mid(3) : out.left(200), data = data.mid(3);
     QCOMPARE(out.toHex(' '), data.toHex(' '));
 }
 
