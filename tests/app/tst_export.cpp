@@ -1,3 +1,4 @@
+#include "core/budget.h"
 #include "core/version.h"
 #include "app/form1.h"
 #include "app/statuspanels.h"
@@ -63,6 +64,7 @@ private slots:
     void exportsTheWorkedExample_data();
     void exportsTheWorkedExample();
     void statusAndViewerOrder();
+    void twoExportsReadThePixelsOnce_data();
     void twoExportsReadThePixelsOnce();
     void conversionBetweenExportsReadsAgain();
     void failedWriteKeepsWhatWasThere();
@@ -156,14 +158,36 @@ void tst_Export::statusAndViewerOrder()
                           Texts::ready.toString()}));
 }
 
+void tst_Export::twoExportsReadThePixelsOnce_data()
+{
+    QTest::addColumn<int>("format"); // of the three options, in the window's order
+    QTest::newRow("A51") << 0;
+    QTest::newRow("C51") << 1;
+    QTest::newRow("hex") << 2;
+}
+
+// On a budget of exactly what one export holds (its pixel table and its code), the next export gives the last one's
+// code back before it makes its own.
 void tst_Export::twoExportsReadThePixelsOnce()
 {
-    Session s(example);
-    s.form->Cmd_outputcode_Click();
-    s.form->Cmd_outputcode_Click();
-    QCOMPARE(s.pixelReads(), 1);
-    QCOMPARE(s.platform.messages.size(), 2);
-    QVERIFY(s.form->pixelinfoready);
+    QFETCH(int, format);
+    std::int64_t held = 0;
+    for (const std::int64_t capacity : {std::int64_t(1) << 20, std::int64_t(0)}) {
+        Session s(example);
+        QList<QRadioButton *>{s.form->Option_a51, s.form->Option_c51, s.form->Option_Hex}[format]->setChecked(true);
+        s.form->limits.budget = std::make_shared<Budget>(capacity ? capacity : held);
+        s.form->Cmd_outputcode_Click();
+        held = s.form->limits.budget->held();
+        s.form->Cmd_outputcode_Click();
+        QCOMPARE(s.pixelReads(), 1);
+        s.form->Cmd_convert_Click(); // and the table read again gives the old one's bytes back first
+        s.form->Cmd_outputcode_Click();
+        QCOMPARE(s.pixelReads(), 2);
+        QCOMPARE(s.platform.messages.size(), 3);
+        QVERIFY(s.platform.messages[1].icon == MessageIcon::Information);
+        QVERIFY(s.platform.messages[2].icon == MessageIcon::Information);
+        QVERIFY(s.form->pixelinfoready);
+    }
 }
 
 void tst_Export::conversionBetweenExportsReadsAgain()
