@@ -410,6 +410,12 @@ void tst_Decoders::decodersMatchQt_data()
     QTest::newRow("JPEG") << encodeJpeg(colours, 80);
     QTest::newRow("JPEG, grey") << encodeJpeg(colours.convertToFormat(QImage::Format_Grayscale8), 90);
     QTest::newRow("JPEG, 4:2:0, odd size") << encodeJpeg(pattern(10).scaled(37, 21), 50);
+    QTest::newRow("JPEG, Adobe CMYK") << encodeJpeg(colours, JpegCoding::AdobeCmyk);
+    // Segments a reader skips, in the middle of what it has read: an APP1 (where cameras put Exif) and a comment.
+    QTest::newRow("JPEG, an APP1 and a comment") << encodeJpeg(colours, 80)
+                                                        .insert(2, QByteArray("\xFF\xE1\x00\x08"
+                                                                              "Exif\0\0\xFF\xFE\x00\x05hi\0",
+                                                                              17));
     QTest::newRow("PNG, grey and alpha, 16 bits") << encodePng(colours, 4, 16);
     QTest::newRow("PNG, palette, interlaced") << encodePng(colours, 3, 4, true);
 }

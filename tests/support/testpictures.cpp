@@ -374,11 +374,14 @@ QByteArray encodeJpeg(const QImage &image, JpegCoding coding)
     unsigned char *memory = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &memory, &size);
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    const bool cmyk = coding == JpegCoding::AdobeCmyk;
+    if (cmyk)
+        rgb = image.convertToFormat(QImage::Format_RGBX8888); // C, M, Y and a K put in each pixel's fourth byte
     info.image_width = JDIMENSION(rgb.width());
     info.image_height = JDIMENSION(rgb.height());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    info.input_components = cmyk ? 4 : 3;
+    info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 90, TRUE);
     static jpeg_scan_info oneEach[3] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
@@ -386,13 +389,15 @@ QByteArray encodeJpeg(const QImage &image, JpegCoding coding)
         jpeg_simple_progression(&info);
     else if (coding == JpegCoding::Arithmetic)
         info.arith_code = TRUE;
-    else {
+    else if (coding == JpegCoding::MultiScan) {
         info.scan_info = oneEach;
         info.num_scans = 3;
     }
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(int(info.next_scanline)));
+        JSAMPROW row = rgb.scanLine(int(info.next_scanline));
+        for (int x = 0; cmyk && x < rgb.width(); ++x)
+            row[4 * x + 3] = 200;
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);

@@ -72,8 +72,9 @@ QByteArray encodePng(const QImage &image, int colourType, int bitDepth, bool int
 QByteArray encodeJpeg(const QImage &image, int quality = 100);
 
 // A JPEG through libjpeg in one of the codings a baseline writer never uses: progressive (libjpeg's script of
-// ten scans), arithmetic-coded, or sequential with each component in a scan of its own.
-enum class JpegCoding { Progressive, Arithmetic, MultiScan };
+// ten scans), arithmetic-coded, sequential with each component in a scan of its own, or CMYK as Adobe's programs
+// write it (inverted: 255 is no ink), the picture's red, green and blue stored as C, M and Y under a K of 200.
+enum class JpegCoding { Progressive, Arithmetic, MultiScan, AdobeCmyk };
 QByteArray encodeJpeg(const QImage &image, JpegCoding coding);
 
 // A BDF font of 16 pixels (ascent 14, descent 2) with two glyphs: A, a 4 x 3 box with a hole (F0 90 F0) on the
