@@ -182,8 +182,13 @@ int convertOne(const Options &options, const Job &job, Report &report)
     road.encode.picfile = options.pictureName.isEmpty() ? job.picture : options.pictureName;
     road.encode.name = job.name;
     road.encode.font = opened.glyphs != nullptr;
-    if (road.preview)
+    if (road.preview) {
         road.preview = [&report](const QString &line) { report.preview(line); };
+        road.previewNote = [&report](const PreviewNote &note) {
+            for (const QString &line : worded(note))
+                report.preview(line);
+        };
+    }
 
     StandardOutput standardOutput;
     OutputFile file;

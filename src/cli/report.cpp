@@ -355,6 +355,19 @@ QString worded(const Refusal &r)
     return {};
 }
 
+QStringList worded(const PreviewNote &note)
+{
+    QStringList lines;
+    if (note.firstOf > 0)
+        lines << QStringLiteral("(the first of %1 frames)").arg(note.firstOf);
+    if (note.factor > 1)
+        lines << QStringLiteral("(scaled down %1 times to fit %2 %3)")
+                     .arg(note.factor)
+                     .arg(note.columns)
+                     .arg(note.columns == 1 ? QStringLiteral("column") : QStringLiteral("columns"));
+    return lines;
+}
+
 void Report::line(const QString &text)
 {
     if (keep_)

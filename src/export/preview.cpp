@@ -20,8 +20,6 @@ TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, bool
       shaded_(!traits_.mono() || factor_ > 1), colour_(colour), out_(std::move(out)),
       cells_(std::size_t((width + factor_ - 1) / factor_) * (traits_.channels == 3 ? 3 : 1)), upper_(cells_.size())
 {
-    if (factor_ > 1)
-        out_(QStringLiteral("(scaled down %1 times to fit %2 columns)").arg(factor_).arg(columns));
 }
 
 void TerminalPreview::addRow(const std::uint8_t *levels)

@@ -12,13 +12,23 @@
 // in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour, where the terminal takes colours,
 // in 24-bit terminal colours, the upper half block in the upper pixel's colour over the lower's, and otherwise
 // in half blocks too, a cell drawn where it is darker than mid-grey. A picture wider than `columns` is scaled
-// down by the smallest whole factor that fits, and says so on its first line; a scaled cell is the mean of its
-// square, mono too (a grey as light as the share of its white pixels), so a half-black area looks half black.
+// down by the smallest whole factor that fits (factor()); a scaled cell is the mean of its square, mono too (a grey
+// as light as the share of its white pixels), so a half-black area looks half black.
+// What a preview leaves out, said before its first line: all frames but the first (`firstOf`, the number of
+// frames; 0 when it shows them all), and detail (`factor`, how many times it is scaled down to fit `columns`).
+struct PreviewNote {
+    int firstOf = 0;
+    int factor = 1;
+    int columns = 0;
+};
+
 class TerminalPreview {
 public:
     TerminalPreview(int width, int columns, PixelFormat pixel, bool colour,
                     std::function<void(const QString &line)> out);
 
+    // How many times the picture is scaled down across and down: 1 when it fits as it is.
+    int factor() const { return factor_; }
     // The next row: `width` pixels of the tone stage's levels (mono: 1 for black).
     void addRow(const std::uint8_t *levels);
     // Draws what is left (a last row without a partner below it).

@@ -160,10 +160,11 @@ bool Road::plan()
         options_.rowsDone(0);
     }
     if (options_.preview) {
-        if (several && !layout_.previewsSheet)
-            options_.preview(QStringLiteral("(the first of %1 frames)").arg(g.frames));
         preview_.emplace(sheetPreview_ ? int(sheet_->width()) : plans_.first().packedWidth, options_.previewColumns,
                          options_.pixel, options_.previewColour, options_.preview);
+        if (options_.previewNote)
+            options_.previewNote(
+                {several && !layout_.previewsSheet ? g.frames : 0, preview_->factor(), options_.previewColumns});
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/limits.h"
 #include "decode/frames.h"
 #include "export/encoders.h"
+#include "export/preview.h"
 #include "imaging/pack.h"
 #include "imaging/resize.h"
 #include "imaging/tone.h"
@@ -32,6 +33,8 @@ struct RoadOptions {
     // When set, receives the preview of the picture as the display shows it, a line at a time, `previewColumns`
     // wide at most.
     std::function<void(const QString &line)> preview;
+    // With a preview, called once before its first line with what the drawing leaves out.
+    std::function<void(const PreviewNote &note)> previewNote;
     int previewColumns = 80;
     bool previewColour = true; // grey and colour previewed in terminal colours, else in half blocks
     // When set, called with the rows of the first frame done: 0 once the header is written, then after each row,

@@ -387,8 +387,15 @@ void tst_CliDisplays::preview()
                              cell(128, 255).repeated(3) + QStringLiteral("\x1b[0m\n"));
     qputenv("COLUMNS", "2147483647"); // wider than any picture: no scaling, and no overflow on the way
     const Run wide = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
+    qputenv("COLUMNS", "1");
+    const Run narrow = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
     qunsetenv("COLUMNS");
     QCOMPARE(wide.err, full.err);
+    QVERIFY2(narrow.err.startsWith(QStringLiteral("(scaled down 8 times to fit 1 column)\n")), qPrintable(narrow.err));
+    const Run frames =
+        run({QStringLiteral("--frames"), QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
+             picture(QStringLiteral("two.gif"), encodeGif({dot, solid(8, 8, qRgb(0, 0, 0))}))});
+    QCOMPARE(frames.err, QStringLiteral("(the first of 2 frames)\n") + full.err);
     // In a batch a picture's preview waits for the picture to end, so it is kept only up to a bound: 8 x 2^20
     // black pixels would draw half a million lines.
     const QString tall = picture(QStringLiteral("tall.bmp"),

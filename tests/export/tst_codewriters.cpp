@@ -34,11 +34,12 @@ QImage numberedPicture(int bytes, int rows)
 }
 
 // The window's writer of `format`.
-GeneratedCode writerOf(CodeFormat format, const PixelTable &table, const StatusSink &status = {})
+GeneratedCode writerOf(CodeFormat format, const PixelTable &table, const StatusSink &status = {},
+                       const Limits &limits = Limits::window())
 {
-    return format == CodeFormat::A51   ? writeA51(table, examplePath, exampleStamp, status)
-           : format == CodeFormat::C51 ? writeC51(table, examplePath, exampleStamp, status)
-                                       : writeHex(table, status);
+    return format == CodeFormat::A51   ? writeA51(table, examplePath, exampleStamp, status, limits)
+           : format == CodeFormat::C51 ? writeC51(table, examplePath, exampleStamp, status, limits)
+                                       : writeHex(table, status, limits);
 }
 
 QStringList linesOf(const QString &text)
@@ -167,6 +168,10 @@ void tst_CodeWriters::entriesMatchPackedBytes()
     const QString rowsText =
         format == CodeFormat::Hex ? code.codelines.join(crlf) + crlf : code.codelines.join(QString());
     QCOMPARE(header + rowsText, code.codetext);
+    // The road holds the window's limits, not its own.
+    Limits fewer = Limits::window();
+    fewer.maxPixels = 8 * bytes * rows - 1;
+    QVERIFY(writerOf(format, table, {}, fewer).refusal.rule == Refusal::Rule::Decoded);
 }
 
 void tst_CodeWriters::solidRows()
