@@ -354,6 +354,8 @@ void tst_Export::inspectorClickAndKeys()
     s.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(s.form.get()));
     QVERIFY(s.form->PicBOX->hasFocus());
+    QTest::keyClick(s.form->PicBOX, Qt::Key_Right); // before any click, from the top left pixel
+    QCOMPARE(s.form->statusText(1), QStringLiteral("X,Y:1,0 写入位置:0,0  首字节RAM地址：&H0"));
     const int border = PictureSurface::borderPixels;
     QTest::mouseClick(s.form->PicBOX, Qt::RightButton, Qt::ShiftModifier, QPoint(100 + border, 20 + border));
     QCOMPARE(s.form->statusText(1), QStringLiteral("X,Y:100,20 写入位置:12,20  首字节RAM地址：&H3F4"));
