@@ -315,6 +315,10 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--grid, a51: a code of no character named as such (cut, warned)")
         << "--charset gb2312 --grid --missing blank --cell 8x4 -f a51 --name t"
         << QByteArray("~~~\r\n; 94: GB2312 A2A1, empty\r\n");
+    // No size fits A and _ into one row: the baseline cuts one glyph of the two, A, and keeps _ whole.
+    QTest::newRow("an outline in a cell no size fits: the fewest glyphs cut (cut, warned)")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text A_ --cell 16x1 -f hex"
+        << QByteArray("\x00\x00\x80\x00", 4);
     QTest::newRow("pbm: a sheet, 16 cells a row (cut, warned)")
         << "--charset ascii --missing blank --cell 8x2 -f pbm"
         << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
