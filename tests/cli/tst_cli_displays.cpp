@@ -159,6 +159,8 @@ void tst_CliDisplays::displayOptions_data()
         << encodeBmp(solid(40, 2, qRgb(0, 0, 0)), 24) << "-f hex --resize 8x" << QByteArray("\xFF");
     QTest::newRow("--resize 1x: the height follows the width's factor")
         << encodeBmp(solid(4, 16, qRgb(0, 0, 0)), 24) << "-f hex --resize 1x --pad" << QByteArray(4, '\x80');
+    QTest::newRow("--resize 8x1: a side of 1 asked")
+        << encodeBmp(solid(8, 16, qRgb(0, 0, 0)), 24) << "-f hex --resize 8x1" << QByteArray("\xFF");
     QTest::newRow("gray8: the luminance") << rampBmp << "-f hex --pixel gray8" << QByteArray("\x00\x55\xAA\xFF", 4);
     QImage halves = solid(2, 1, qRgb(1, 123, 0)); // luminances 72.5 and 73.5
     halves.setPixel(1, 0, qRgb(2, 124, 1));

@@ -469,6 +469,13 @@ void tst_CliRobustness::fullDiskKeepsTheOldOutput()
     QCOMPARE(readFile(output), QByteArray("old"));
     QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("code.txt")});
+    // Compressed, the text is written at the end, in one go.
+    const Run packed = run({QStringLiteral("--compress"), QStringLiteral("packbits"), QStringLiteral("--name"),
+                            QStringLiteral("t"), QStringLiteral("-o"), output, QStringLiteral("t.bmp")},
+                           exampleEpoch, smallDisk);
+    QCOMPARE(packed.exitCode, 1);
+    QCOMPARE(packed.err.count(u'\n'), 1);
+    QCOMPARE(readFile(output), QByteArray("old"));
 
     const Run hex =
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("-o"), output, QStringLiteral("t.bmp")},

@@ -115,6 +115,7 @@ void tst_Windows::aboutText()
     // The stored text, a paragraph a line, and its version the project's.
     const QStringList paragraphs = about->RTBox_about->toPlainText().split(u'\n');
     QCOMPARE(paragraphs.size(), qsizetype(Texts::about.size()));
+    QVERIFY(!paragraphs.last().isEmpty()); // no blank paragraph after the text
     for (std::size_t i = 0; i < Texts::about.size(); ++i)
         QCOMPARE(paragraphs[qsizetype(i)], Texts::about[i].toString());
     QCOMPARE(paragraphs[1], QStringLiteral("软件版本：V" TESSALINE_VERSION));
