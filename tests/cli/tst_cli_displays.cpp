@@ -92,6 +92,8 @@ void tst_CliDisplays::displayOptions_data()
         ramp.setPixel(x, 0, qRgb(greys[x], greys[x], greys[x]));
     QTest::newRow("--threshold 128: a grey ramp")
         << encodeBmp(ramp, 24) << "-f hex --threshold 128" << QByteArray("\xE1", 1);
+    QTest::newRow("--threshold 0: not even black is below it")
+        << encodeBmp(ramp, 24) << "-f hex --threshold 0" << QByteArray(1, '\0');
     QTest::newRow("--dither bayer4: 4 x 4 mid-grey")
         << encodeBmp(solid(4, 4, qRgb(128, 128, 128)), 24) << "-f hex --dither bayer4 --pad"
         << QByteArray("\x50\xA0\x50\xA0");

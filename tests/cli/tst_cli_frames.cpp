@@ -319,6 +319,11 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("an outline in a cell no size fits: the fewest glyphs cut (cut, warned)")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text A_ --cell 16x1 -f hex"
         << QByteArray("\x00\x00\x80\x00", 4);
+    // Cells of two widths side by side, the narrow one padded with nothing but its own white.
+    QTest::newRow("pbm: a sheet of proportional cells")
+        << "--text A你 --proportional -f pbm"
+        << QByteArray("P4\n24 16\n\x00\x80\x01\x00\xFF\xFF", 15) + QByteArray(27, '\0') +
+               QByteArray("\x78\0\0\x48\0\0\x78\0\0", 9) + QByteArray(6, '\0');
     QTest::newRow("pbm: a sheet, 16 cells a row (cut, warned)")
         << "--charset ascii --missing blank --cell 8x2 -f pbm"
         << QByteArray("P4\n128 12\n") + QByteArray(16 * 12, '\0');
