@@ -5,6 +5,8 @@
 #include "imaging/tone.h"
 #include "imaging/turn.h"
 
+#include <QtAlgorithms>
+
 #include <algorithm>
 
 bool turnsAQuarter(const RoadOptions &options)
@@ -39,9 +41,7 @@ std::uint32_t backgroundValue(const RoadOptions &options, int channels, bool com
     std::uint32_t value = 0;
     for (int k = 0; k < channels; ++k) {
         const int max = traits.max[std::size_t(k)];
-        int bits = 0;
-        while ((1 << bits) <= max)
-            ++bits;
+        const int bits = 32 - int(qCountLeadingZeroBits(quint32(max))); // the bits the channel's levels take
         value = value << bits | std::uint32_t(complement ? max - levels[k] : levels[k]);
     }
     return value;
