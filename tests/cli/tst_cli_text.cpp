@@ -307,6 +307,10 @@ void tst_CliTextOutput::helpAndVersion()
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.startsWith("Usage: tessaline-cli [options] PICTURE...\n"));
     QVERIFY(help.out.contains("the raw packed bytes, Intel HEX records of them")); // the description
+    // Its diagram of the two layouts, as the packing's tests hold them.
+    QVERIFY(help.out.contains("    row 0: byte 0 = pixels 0-7, pixel 0     page 0 = rows 0-7: byte 0 = column 0,\n"
+                              "           in bit 7 (msb); byte 1 = 8-15      row 0 in bit 0 (lsb); byte 1 = column 1\n"
+                              "    row 1: the next bytes                   page 1 = rows 8-15: the next bytes\n"));
     // Qt's parser's messages in the words of the converter's own.
     QCOMPARE(run({QStringLiteral("--colour"), QStringLiteral("t.bmp")}).err,
              QStringLiteral("tessaline-cli: unknown option --colour (see --help)\n"));
