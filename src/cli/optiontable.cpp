@@ -400,10 +400,6 @@ const QList<Entry> &entries()
              o.road.previewColour = qEnvironmentVariableIsEmpty("NO_COLOR") &&
                                     (::isatty(STDERR_FILENO) || (!forced.isEmpty() && forced != "0"));
              o.road.preview = [](const QString &line) { writeLine(line); };
-             o.road.previewNote = [](const PreviewNote &note) {
-                 for (const QString &line : worded(note))
-                     writeLine(line);
-             };
              return std::nullopt;
          }},
         {{s("e"), s("encoding")},

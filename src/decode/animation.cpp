@@ -14,7 +14,6 @@ public:
         width_ = width;
         height_ = height;
     }
-    const char *format() const override { return "gif"; }
     bool mayBeTransparent() const override { return true; }
 
 protected:

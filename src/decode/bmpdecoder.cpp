@@ -63,7 +63,6 @@ struct Channel {
 
 class BmpDecoder : public PictureDecoder {
 public:
-    const char *format() const override { return "bmp"; }
     bool mayBeTransparent() const override { return alpha_; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 

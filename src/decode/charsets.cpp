@@ -146,13 +146,6 @@ private:
 
 } // namespace
 
-QList<char32_t> charactersOf(const QString &text)
-{
-    DistinctCharacters characters;
-    characters.add(text);
-    return characters.list;
-}
-
 void DistinctCharacters::add(QStringView text)
 {
     forEachCharacter(text, [&](char32_t c) {

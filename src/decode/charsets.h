@@ -28,9 +28,6 @@ template <typename F> void forEachCharacter(QStringView text, F f)
     }
 }
 
-// The characters of `text` in order, each once (the first kept); line ends left out.
-QList<char32_t> charactersOf(const QString &text);
-
 // The same for a text that comes in pieces.
 class DistinctCharacters {
 public:

@@ -56,11 +56,3 @@ std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, 
         *why = Refusal::of(Refusal::Rule::NotAPicture, {}, limits.formats == PictureFormats::AllFormats, 0);
     return decoder;
 }
-
-std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *why)
-{
-    std::unique_ptr<ByteSource> source = openFileSource(path, why);
-    if (!source)
-        return nullptr;
-    return openPicture(std::move(source), limits, why);
-}

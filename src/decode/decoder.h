@@ -23,8 +23,6 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
-    // "bmp", "gif", "jpeg", "png".
-    virtual const char *format() const = 0;
     // Whether any pixel may have an alpha below 255: false promises that every row is opaque.
     virtual bool mayBeTransparent() const { return false; }
 
@@ -89,8 +87,6 @@ struct PictureLimits {
 // cut short. Width and height are then known and at least 1; no pixel has been decoded.
 std::unique_ptr<PictureDecoder> openPicture(std::unique_ptr<ByteSource> source, const PictureLimits &limits,
                                             Refusal *why);
-// The same for the file at `path`.
-std::unique_ptr<PictureDecoder> openPicture(const QString &path, const PictureLimits &limits, Refusal *why);
 
 // The readers of each format, for openPicture. Each checks the sizes against the limits as soon as it knows them.
 std::unique_ptr<PictureDecoder> openBmp(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);

@@ -10,7 +10,6 @@ public:
         width_ = decoder.width();
         height_ = decoder.height();
     }
-    const char *format() const override { return decoder_.format(); }
     bool mayBeTransparent() const override { return decoder_.mayBeTransparent(); }
 
 protected:

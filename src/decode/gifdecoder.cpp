@@ -13,7 +13,6 @@ namespace {
 
 class GifDecoder : public PictureDecoder {
 public:
-    const char *format() const override { return "gif"; }
     bool mayBeTransparent() const override { return true; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 

@@ -169,7 +169,6 @@ public:
         width_ = width;
         height_ = height;
     }
-    const char *format() const override { return "glyph"; }
     std::uint8_t *ink() { return ink_.data(); }
     void set(int x, int y, std::uint8_t coverage)
     {

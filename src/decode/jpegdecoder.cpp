@@ -160,7 +160,6 @@ public:
     JpegDecoder(const JpegDecoder &) = delete;
     JpegDecoder &operator=(const JpegDecoder &) = delete;
 
-    const char *format() const override { return "jpeg"; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 
 protected:

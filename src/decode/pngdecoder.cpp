@@ -25,7 +25,6 @@ public:
     PngDecoder(const PngDecoder &) = delete;
     PngDecoder &operator=(const PngDecoder &) = delete;
 
-    const char *format() const override { return "png"; }
     bool mayBeTransparent() const override { return transparent_; }
     bool open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why);
 

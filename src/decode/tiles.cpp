@@ -13,7 +13,6 @@ public:
         width_ = tile.width();
         height_ = tile.height();
     }
-    const char *format() const override { return "tile"; }
     bool mayBeTransparent() const override { return transparent_; }
 
 protected:

@@ -1,10 +1,5 @@
 #include "cheader.h"
 
-QString cArray(CDialect dialect, const QString &name, const QString &size)
-{
-    return cArray(dialect, 1, name, size);
-}
-
 QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size, const QString &attribute)
 {
     const QString after = attribute.isEmpty() ? QString() : u' ' + attribute;

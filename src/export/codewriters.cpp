@@ -60,7 +60,6 @@ public:
         width_ = table.width();
         height_ = table.height();
     }
-    const char *format() const override { return "pixel table"; }
 
 protected:
     bool decodeRow(int y, QRgb *row) override

@@ -16,11 +16,3 @@ const PixelFormatTraits &traitsOf(PixelFormat format)
 {
     return table[int(format)];
 }
-
-std::optional<PixelFormat> pixelFormatFromName(QStringView name)
-{
-    for (int i = 0; i < int(std::size(table)); ++i)
-        if (name.compare(QLatin1String(table[i].name), Qt::CaseInsensitive) == 0)
-            return PixelFormat(i);
-    return std::nullopt;
-}

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QStringView>
-
 #include <array>
 #include <cstdint>
-#include <optional>
 
 // How a display takes a pixel: one bit (black or white), a grey level of 2, 4 or 8 bits, or a colour of 8, 16
 // or 24 bits. Levels run from 0, black, to the channel's largest value, white (or full colour).
@@ -22,7 +19,6 @@ struct PixelFormatTraits {
 };
 
 const PixelFormatTraits &traitsOf(PixelFormat format);
-std::optional<PixelFormat> pixelFormatFromName(QStringView name);
 
 // A level of 0..max widened back to 0..255 by the exact ratio, v * 255 / max rounded to nearest.
 constexpr int widenLevel(int level, int max)

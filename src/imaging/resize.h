@@ -62,7 +62,6 @@ public:
     // The bytes the resampled picture of `source` holds: its scaled rows, and those of each step between.
     static std::int64_t heldBytes(const Placement &placement, QSize source, Filter filter);
 
-    const char *format() const override { return source_.format(); }
     bool mayBeTransparent() const override { return true; }
 
 protected:

@@ -72,8 +72,6 @@ template <typename F> void withCells(int bits, F f)
         return f(Cells<1>{});
     case 2:
         return f(Cells<2>{});
-    case 4:
-        return f(Cells<4>{});
     case 8:
         return f(Cells<8>{});
     case 16:

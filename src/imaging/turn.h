@@ -24,7 +24,7 @@ public:
     // Makes a row, as read, into values (in place, one a pixel, each below 2 to the power of the bits held).
     using Make = std::function<void(QRgb *row)>;
 
-    // `degrees` is 0, 90, 180 or 270; `bits` a pixel held is 1, 2, 4, 8, 16 or 32 (`make` then gives values of
+    // `degrees` is 0, 90, 180 or 270; `bits` a pixel held is 1, 2, 8, 16 or 32 (`make` then gives values of
     // that many bits; without it, the pixels are held as they are read, 32 bits).
     TurnedRows(PictureDecoder &decoder, int degrees, Flip flip, int bits = 32, Make make = {});
 
