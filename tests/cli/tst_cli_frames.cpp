@@ -312,6 +312,10 @@ void tst_CliFrames::glyphTables_data()
     grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
     QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
         << "--charset gb2312 --grid --missing blank -f hex" << grid;
+    QTest::newRow("--grid --header: where a code's cell starts (cut, warned)")
+        << "--charset gb2312 --grid --missing blank --cell 8x4 -f c51 --name t --header t.h"
+        << QByteArray("...#define T_BACKGROUND 0x0\n"
+                      "#define T_CELL(c1, c2) ((((unsigned long)(c1) - 0xA1) * 94 + ((c2) - 0xA1)) * T_BYTES)\n");
     QTest::newRow("--grid, a51: a code of no character named as such (cut, warned)")
         << "--charset gb2312 --grid --missing blank --cell 8x4 -f a51 --name t"
         << QByteArray("~~~\r\n; 94: GB2312 A2A1, empty\r\n");

@@ -446,6 +446,21 @@ void tst_CliTextOutput::headerDeclaresTheArray()
                            "LOGO_BACKGROUND 0x0\r\n\r\n"
                            "extern unsigned char __code logo[LOGO_BYTES];\r\n\r\n#endif\r\n"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("logo.c"))).contains("unsigned char __code logo[16] = {"));
+    // The assemblers' includes: the sizes as their constants, hexadecimal as each writes it, and the arrays.
+    const struct {
+        const char *format;
+        QByteArray end;
+    } includes[] = {{"a51", "LOGO_BYTES EQU 16\r\nLOGO_BACKGROUND EQU 00H\r\nEXTRN CODE (logo)\r\n"},
+                    {"sdas", "LOGO_BYTES = 16\r\nLOGO_BACKGROUND = 0x0\r\n\t.globl _logo\r\n"}};
+    for (const auto &include : includes) {
+        const Run assembler = run({QStringLiteral("-f"), QString::fromLatin1(include.format), QStringLiteral("--name"),
+                                   QStringLiteral("logo"), QStringLiteral("--layout"), QStringLiteral("vertical"),
+                                   QStringLiteral("--header"), QStringLiteral("logo.inc"), QStringLiteral("-o"),
+                                   QStringLiteral("logo.asm"), QStringLiteral("t.bmp")});
+        QCOMPARE(assembler.exitCode, 0);
+        const QByteArray text = readFile(dir.filePath(QStringLiteral("logo.inc")));
+        QVERIFY2(text.endsWith(include.end), text.constData());
+    }
     // A header that cannot be written (a folder stands in its place) fails the run and leaves the output as it was.
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.h")));
     const Run failed = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name"), QStringLiteral("x"),
