@@ -191,7 +191,10 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("wide: 16 x 16") << "--text 你 -f hex" << ni;
     QTest::newRow("both: each in a row of 32 bytes, each character once") << "--text A你A -f hex" << a + zeros16 + ni;
     QTest::newRow("--text-file: its lines' characters") << "--text-file text.txt -f hex" << a + zeros16 + ni;
+    QTest::newRow("--strings: a UTF-8 byte-order mark no character") << "--strings bom.txt -f hex" << a + zeros16 + ni;
     QTest::newRow("--text-encoding gbk") << "--text-file gbk.txt --text-encoding gbk -f hex" << a + zeros16 + ni;
+    QTest::newRow("--text-encoding gb18030: its byte-order mark no character")
+        << "--strings gb18030.txt --text-encoding gb18030 -f hex" << a + zeros16 + ni;
     QTest::newRow("--text-encoding utf-16: its byte-order mark no character")
         << "--strings utf16.txt --text-encoding utf-16 -f hex" << a + zeros16 + ni;
     QTest::newRow("vertical, lsb: pages of 8 rows") << "--text A你 -f hex --layout vertical"
@@ -346,6 +349,10 @@ void tst_CliFrames::glyphTables()
     picture(QStringLiteral("bearing.bdf"), QByteArray(tinyBdf()).replace("BBX 4 3 1 0\nBITMAP\nF0\n90\nF0\n",
                                                                          "BBX 6 4 -2 0\nBITMAP\n00\n78\n48\n00\n"));
     picture(QStringLiteral("gbk.txt"), QByteArray("A\xC4\xE3\r\n")); // A你 in GBK
+    picture(QStringLiteral("bom.txt"), QByteArray("\xEF\xBB\xBF"
+                                                  "A\xE4\xBD\xA0"));
+    picture(QStringLiteral("gb18030.txt"), QByteArray("\x84\x31\x95\x33"
+                                                      "A\xC4\xE3")); // U+FEFF, then A你
     picture(QStringLiteral("utf16.txt"), QByteArray("\xFF\xFE"
                                                     "A\0"
                                                     "\x60\x4F",
