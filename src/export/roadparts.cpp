@@ -131,8 +131,9 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     if (turned > 0 && !options.limits.reserve(turned, Subject::Thing::TurnedPicture, held, &result->error))
         return false;
     const EncodeOptions &encode = options.encode;
-    if (encode.format == OutputFormat::IntelHex &&
-        encode.address + g.dataBytes + g.dataBytes / 128 + g.frames > (std::int64_t(1) << 32)) {
+    // Packed, a frame may grow by a byte in 128 and one more.
+    const std::int64_t written = options.compress ? g.dataBytes + g.dataBytes / 128 + g.frames : g.dataBytes;
+    if (encode.format == OutputFormat::IntelHex && encode.address + written > (std::int64_t(1) << 32)) {
         result->error = Refusal::of(Refusal::Rule::PastAddressing, {}, g.dataBytes, encode.address);
         return false;
     }

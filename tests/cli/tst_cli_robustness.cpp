@@ -78,6 +78,11 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
         << QStringLiteral("4800000000 bytes of data may compress to more than the 4 GiB the offsets count")
         << QStringList{"--compress", "packbits",     "--pixel",    "rgb888",       "-f",
                        "hex",        "--max-pixels", "2000000000", "--max-memory", "64G"};
+    // Packed, 4 bytes may take 5: a byte more than the last four addresses hold.
+    QTest::newRow("ihex --compress: the packed bytes may pass 4 GiB")
+        << "packed.bmp" << encodeBmp(workedExample(), 24)
+        << QStringLiteral("4 bytes of data do not fit below 4 GiB from address 0xFFFFFFFC")
+        << QStringList{"-f", "ihex", "--compress", "packbits", "--address", "0xFFFFFFFC"};
     QTest::newRow("past --max-pixels 63") << "small.bmp" << encodeBmp(solid(8, 8, qRgb(0, 0, 0)), 24)
                                           << QStringLiteral("8 x 8 pixels, more than the limit of 63 pixels")
                                           << QStringList{QStringLiteral("--max-pixels"), QStringLiteral("63")};
