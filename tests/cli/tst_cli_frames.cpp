@@ -315,6 +315,12 @@ void tst_CliFrames::glyphTables_data()
     grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
     QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
         << "--charset gb2312 --grid --missing blank -f hex" << grid;
+    QTest::newRow("--header: a face's strike, its line and its size")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --font-index 2 --text 你 --size 12 --pad -f c51 "
+           "--name t --header t.h"
+        << QByteArray("...#define T_WIDTH 12\n#define T_HEIGHT 12\n#define T_LINE_HEIGHT 12\n#define T_BASELINE 10\n"
+                      "#define T_FONT_PIXELS 12\n#define T_BITS_PER_PIXEL 1\n#define T_COUNT 1\n#define T_BYTES 24\n"
+                      "#define T_BACKGROUND 0x0\n");
     QTest::newRow("--grid --header: where a code's cell starts (cut, warned)")
         << "--charset gb2312 --grid --missing blank --cell 8x4 -f c51 --name t --header t.h"
         << QByteArray("...#define T_BACKGROUND 0x0\n"
