@@ -97,6 +97,17 @@ void tst_Form1::controlsAndStartValues()
     QCOMPARE(form.Frame->size(), QSize(129, 217));
     QCOMPARE(form.PicBOX->geometry(), QRect(8, 8, 404, 304));
     QVERIFY(showsPicture(form.PicBOX->surface())); // the title picture
+    // Its sunken edge, two lines deep: grey, then dark, above and left to the last pixel but one; white below and
+    // right.
+    const QImage edge = form.PicBOX->grab().toImage();
+    const int r = edge.width() - 1, b = edge.height() - 1;
+    const struct {
+        int x, y;
+        QRgb colour;
+    } edges[] = {{r - 1, 0, 0x808080}, {0, b - 1, 0x808080}, {r - 1, 1, 0x404040},
+                 {1, b - 1, 0x404040}, {r, 1, 0xFFFFFF},     {1, b, 0xFFFFFF}};
+    for (const auto &e : edges)
+        QCOMPARE(edge.pixel(e.x, e.y) & 0xFFFFFF, e.colour);
     QCOMPARE(form.Timer->interval(), 500);
     QVERIFY(form.Timer->isActive());
     QCOMPARE(form.Timer_formfresh->interval(), 250);
