@@ -15,8 +15,8 @@ enum class CDialect { Keil, Sdcc, C };
 
 // An array in code memory, "unsigned char code NAME[SIZE]" (or __code), without a semicolon, of values of 1, 2
 // or 4 bytes: unsigned char, unsigned int (16 bits in the 8051 compilers) or long; uint8_t, uint16_t or uint32_t
-// in C. An `attribute` (a section, PROGMEM) follows the size, where GCC and Clang
-// take it in a definition and a declaration alike.
+// in C. An `attribute` (a section, PROGMEM) follows the size, where GCC and Clang take it in a definition and a
+// declaration alike.
 QString cArray(CDialect dialect, int bytes, const QString &name, const QString &size, const QString &attribute = {});
 // What a file of `dialect` arrays includes first: <stdint.h> for C, nothing for the 8051 compilers.
 QString cIncludes(CDialect dialect);

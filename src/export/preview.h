@@ -8,12 +8,6 @@
 #include <functional>
 #include <vector>
 
-// The picture as the display shows it, drawn for a terminal: a character holds two pixel rows. Mono is drawn
-// in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour, where the terminal takes colours,
-// in 24-bit terminal colours, the upper half block in the upper pixel's colour over the lower's, and otherwise
-// in half blocks too, a cell drawn where it is darker than mid-grey. A picture wider than `columns` is scaled
-// down by the smallest whole factor that fits (factor()); a scaled cell is the mean of its square, mono too (a grey
-// as light as the share of its white pixels), so a half-black area looks half black.
 // What a preview leaves out, said before its first line: all frames but the first (`firstOf`, the number of
 // frames; 0 when it shows them all), and detail (`factor`, how many times it is scaled down to fit `columns`).
 struct PreviewNote {
@@ -22,6 +16,12 @@ struct PreviewNote {
     int columns = 0;
 };
 
+// The picture as the display shows it, drawn for a terminal: a character holds two pixel rows. Mono is drawn
+// in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour, where the terminal takes colours,
+// in 24-bit terminal colours, the upper half block in the upper pixel's colour over the lower's, and otherwise
+// in half blocks too, a cell drawn where it is darker than mid-grey. A picture wider than `columns` is scaled
+// down by the smallest whole factor that fits (factor()); a scaled cell is the mean of its square, mono too (a grey
+// as light as the share of its white pixels), so a half-black area looks half black.
 class TerminalPreview {
 public:
     TerminalPreview(int width, int columns, PixelFormat pixel, bool colour,
