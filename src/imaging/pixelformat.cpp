@@ -1,7 +1,5 @@
 #include "pixelformat.h"
 
-#include <QLatin1String>
-
 namespace {
 
 constexpr PixelFormatTraits table[] = {
