@@ -82,7 +82,7 @@ near() { local d=$(($1 - $2)); [ ${d#-} -le 2 ]; }
 waitOuter() {
     local size
     for _ in $(seq 60); do
-        if ! xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q =; then
+        if ! xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep = >/dev/null; then
             sleep 0.05
             continue
         fi
@@ -118,11 +118,11 @@ place) # nothing but a fit or a reset places the window
     xdotool windowminimize --sync "$window"
     # Restored as a user restores it: through the window manager (_NET_ACTIVE_WINDOW), asked again until done.
     for _ in $(seq 60); do
-        xwininfo -id "$window" | grep -q IsViewable && break
+        xwininfo -id "$window" | grep IsViewable >/dev/null && break
         xdotool windowactivate "$window" 2>/dev/null || true
         sleep 0.05
     done
-    xwininfo -id "$window" | grep -q IsViewable || fail "not restored"
+    xwininfo -id "$window" | grep IsViewable >/dev/null || fail "not restored"
     sleep 0.3
     after=$(position "$window")
     [ "$before" = "$after" ] || fail "restored at $after, was at $before"

@@ -39,7 +39,7 @@ C
 for file in main logo menu; do
     gcc -std=c99 -Wall -Wextra -Werror -c -o $file.o $file.c || fail "$file.c does not compile cleanly"
 done
-objdump -h logo.o | grep -q '\.rodata\.gfx' || fail "the arrays are not in the section the attribute names"
+objdump -h logo.o | grep '\.rodata\.gfx' >/dev/null || fail "the arrays are not in the section the attribute names"
 gcc -o main main.o logo.o menu.o
 ./main >printed
 logo=$("$cli" -f hex "$source/examples/sdcc-logo/logo.bmp" | od -An -v -tx1 | tr -d ' \n')

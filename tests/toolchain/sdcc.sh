@@ -254,7 +254,7 @@ CMAKE
 cmake -S "$work/asm" -B "$work/asm/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
 cmake --build "$work/asm/build" >"$work/asm/log" 2>&1 || fail "the sdas module does not build: $(tail -5 "$work/asm/log")"
 # CMake links objects it did not compile first; linked by hand, the module comes last.
-ninja -C "$work/asm/build" -t commands asm_demo | tail -1 | grep -q 't\.rel.*main\.c\.rel' ||
+ninja -C "$work/asm/build" -t commands asm_demo | tail -1 | grep 't\.rel.*main\.c\.rel' >/dev/null ||
     fail "the module is not linked before the C program"
 (cd "$work/asm/build" && sdcc -mmcs51 CMakeFiles/asm_demo.dir/main.c.rel t.rel uses.rel -o last.ihx >/dev/null) ||
     fail "the sdas module does not link last"
@@ -296,7 +296,7 @@ configure() {
 refused() {
     ! configure "$1" || fail "the module accepts: $1"
     # CMake wraps a message's lines: compared as one line.
-    tr -s ' \n' '  ' <"$work/checks/log" | grep -qF "$2" || fail "the module's refusal of '$1' does not say '$2'"
+    tr -s ' \n' '  ' <"$work/checks/log" | grep -F "$2" >/dev/null || fail "the module's refusal of '$1' does not say '$2'"
 }
 refused 'tessaline_add_picture(pictures 9logo a.bmp)' "tessaline_add_picture(pictures 9logo a.bmp): the name '9logo' is not a C identifier"
 refused 'tessaline_add_picture(pictures int a.bmp FORMAT hex)' "the name 'int' is not a C identifier"
