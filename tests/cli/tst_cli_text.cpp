@@ -117,6 +117,13 @@ void tst_CliTextOutput::everyPictureKind_data()
         << QByteArray("\x89PNG\r\n\x1A\n") + chunk("IHDR", QByteArray("\0\0\0\x08\0\0\0\x02\x08\0\0\0\0", 13)) +
                chunk("IDAT", qCompress(QByteArray(18 + (4 << 20), '\0'), 9).mid(4)) + chunk("IEND", {})
         << hex << QByteArray("\xFF\xFF", 2);
+    // A chunk whose type has a z in it (zTXt, compressed text), stepped over.
+    QTest::newRow("PNG with a zTXt chunk")
+        << "z.png"
+        << QByteArray("\x89PNG\r\n\x1A\n") + chunk("IHDR", QByteArray("\0\0\0\x08\0\0\0\x02\x08\0\0\0\0", 13)) +
+               chunk("zTXt", QByteArray("Comment\0\0", 9) + qCompress(QByteArray("hi"), 9).mid(4)) +
+               chunk("IDAT", qCompress(QByteArray(18, '\0'), 9).mid(4)) + chunk("IEND", {})
+        << hex << QByteArray("\xFF\xFF", 2);
 
     // Colour picture: red and blue become black, green white, only with --convert.
     const QImage colours = fromRows({QStringLiteral("rrggbb##")});
