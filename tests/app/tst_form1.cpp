@@ -466,6 +466,8 @@ void tst_Form1::windowTakesTheFittedSize()
     const QList<QLabel *> panels = form.StatusBar->findChildren<QLabel *>();
     QCOMPARE(panels.size(), 3);
     QCOMPARE(panels.last()->geometry().right(), form.StatusBar->width() - 1);
+    QCOMPARE(panels[1]->width(), 80); // the time's 1200 twips
+    QCOMPARE(panels[2]->width(), 93); // the date's 1400
     form.Timer_formfresh_Timer();
     QCOMPARE(form.frameGeometry().size(), QSize(229, 464)); // 3435 x 6960 twips
     QCOMPARE(form.frameGeometry().topLeft(),
