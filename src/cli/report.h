@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/refusal.h"
-#include "export/preview.h"
+#include "cli/wording.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,12 +11,6 @@
 enum ExitCode { Success = 0, Refused = 1, UsageError = 2 };
 
 inline constexpr char programName[] = "tessaline-cli";
-
-// A refusal from below in the converter's words: its facts, and the option that lifts it, where one does.
-QString worded(const Refusal &refusal);
-
-// What a preview leaves out, a line a fact, in the order the preview meets them.
-QStringList worded(const PreviewNote &note);
 
 // Writes one line to standard error in the encoding that the terminal expects.
 void writeLine(const QString &text);

@@ -7,7 +7,7 @@
 // Why something was refused, as every layer below the two programs returns it: a rule broken (a code), the thing
 // it is about, and the facts: the value asked and the limit allowed, the sizes, a library's or the system's own
 // words where it gives them. No layer below the programs puts a refusal into words: the converter's one table
-// (cli/report) does, and the window shows its own texts. Empty when nothing was refused.
+// (cli/wording) does, and the window shows its own texts. Empty when nothing was refused.
 
 // What a refusal is about, as the table names it.
 struct Subject {
