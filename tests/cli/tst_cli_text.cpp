@@ -216,7 +216,7 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("- in a batch") << words("--output-dir out t.bmp -") << QString();
     QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif") << QString();
     QTest::newRow("--help-all") << words("--help-all") << QString();
-    QTest::newRow("--name twice") << words("-f c51 --name a --name b t.bmp") << QString();
+    QTest::newRow("--name twice") << words("-f c51 --name a --name b t.bmp") << "as 'a' and as 'b'";
     QTest::newRow("--pixel gray3") << words("--pixel gray3 t.bmp") << QString();
     QTest::newRow("--background grey") << words("--background grey t.bmp") << QString();
     QTest::newRow("--background #12345") << words("--background #12345 t.bmp") << QString();

@@ -276,6 +276,8 @@ void tst_Decoders::bitFieldsWidenByTheExactRatio_data()
         << rawBmp(40, 1, 1, 16, 0, {}, masks({16 << 10 | 1})) << qRgb(132, 0, 8);
     QTest::newRow("16 bit 5-6-5: 32 of 63 is 130")
         << rawBmp(40, 1, 1, 16, 3, masks({0xF800, 0x07E0, 0x001F}), masks({32 << 5})) << qRgb(0, 130, 0);
+    QTest::newRow("16 bit, a mask past the pixel's 16 bits (the row's padding set) reads 0")
+        << rawBmp(40, 1, 1, 16, 3, masks({0x00FF0000, 0x07E0, 0x001F}), masks({0xFFFFFFFF})) << qRgb(0, 255, 255);
     QTest::newRow("32 bit 10-10-10: 1023 is 255, 512 is 128")
         << rawBmp(40, 1, 1, 32, 3, masks({0x3FF00000, 0x000FFC00, 0x000003FF}), masks({1023u << 20 | 512u << 10}))
         << qRgb(255, 128, 0);
@@ -288,6 +290,8 @@ void tst_Decoders::bitFieldsWidenByTheExactRatio_data()
     // Alpha 8 of 15 is 136: black laid over white at 136 / 255 shows 119.
     QTest::newRow("alpha of 4 bits") << rawBmp(108, 1, 1, 32, 3, {}, masks({0x80000000}), 0, 0xF0000000)
                                      << qRgb(119, 119, 119);
+    QTest::newRow("24 bit: a 108-byte header's alpha mask unused")
+        << rawBmp(108, 1, 1, 24, 0, {}, QByteArray("\x40\x80\xFF\x00", 4), 0, 0xFF000000) << qRgb(255, 128, 64);
     QTest::newRow("52-byte header, its masks")
         << rawBmp(52, 1, 1, 32, 3, {}, masks({0x00FF8040})) << qRgb(255, 128, 64);
     QTest::newRow("56-byte header, its alpha")
