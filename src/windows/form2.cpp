@@ -28,6 +28,7 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("代码显示"));
     setWindowIcon(QIcon(QStringLiteral(":/windows/resources/form2.png")));
 
+    // Made first, the button is first in the tab order, and so has the focus when the window opens.
     Cmd_closewindow = new QPushButton(QStringLiteral("关闭窗口"), this);
     Cmd_closewindow->setGeometry(pixelRect({3960, 7680, ViewerLayout::buttonWidth, ViewerLayout::buttonHeight}));
     RTextBox = new QPlainTextEdit(this);
@@ -36,8 +37,6 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
     RTextBox->setLineWrapMode(QPlainTextEdit::NoWrap);
     RTextBox->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     RTextBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setTabOrder(Cmd_closewindow, RTextBox);
-    Cmd_closewindow->setFocus();
     connect(Cmd_closewindow, &QPushButton::clicked, this, &Form2::Cmd_closewindow_Click);
 
     resize(pixelsFromTwips(9795), pixelsFromTwips(8325));

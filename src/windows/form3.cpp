@@ -8,22 +8,18 @@
 #include <QTextDocument>
 #include <QTextBrowser>
 
-namespace {
-
-} // namespace
-
 Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("关于软件"));
     setFixedSize(pixelsFromTwips(7665), pixelsFromTwips(4575));
 
+    // Made in the tab order: the text, then the button.
     RTBox_about = new QTextBrowser(this);
     RTBox_about->setGeometry(pixelsFromTwips(150), pixelsFromTwips(120), pixelsFromTwips(7365), pixelsFromTwips(3855));
     fillAboutText();
     Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command1->setGeometry(pixelsFromTwips(2790), pixelsFromTwips(4080), pixelsFromTwips(1455), pixelsFromTwips(375));
-    setTabOrder(RTBox_about, Command1);
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
 }
 

@@ -102,6 +102,7 @@ void tst_Windows::viewerCloseButtonDestroysIt()
     QPointer<Form2> viewer = new Form2;
     viewer->show();
     QVERIFY(QTest::qWaitForWindowExposed(viewer));
+    QCOMPARE(QApplication::focusWidget(), viewer->Cmd_closewindow); // the button has the focus when it opens
     QTest::mouseClick(viewer->Cmd_closewindow, Qt::LeftButton);
     QTRY_VERIFY(viewer.isNull());
 }
@@ -121,6 +122,7 @@ void tst_Windows::aboutText()
     QCOMPARE(paragraphs[1], QStringLiteral("软件版本：V" TESSALINE_VERSION));
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
+    QCOMPARE(QApplication::focusWidget(), about->RTBox_about); // first in the tab order
     QTest::mouseClick(about->Command1, Qt::LeftButton);
     QTRY_VERIFY(about.isNull());
 }
