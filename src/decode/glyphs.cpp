@@ -169,18 +169,20 @@ std::unique_ptr<PictureDecoder> GlyphSource::open(int i, Refusal *why)
     if (!limits_.reserve(std::int64_t(size.width()) * size.height(), what(i), &held, why))
         return nullptr;
     auto picture = std::make_unique<CoveragePicture>(size.width(), size.height(), std::move(held));
-    const Drawn &glyph = drawn_[std::size_t(i)];
     // Only the ink inside the cell is drawn, from the box's corner when cropped.
     const QPoint origin = options_.crop ? inkBox(i).topLeft() : QPoint();
-    const QPoint at = places_[std::size_t(i)] - origin;
-    const int firstRow = std::max(0, -at.y()), lastRow = std::min(glyph.height, size.height() - at.y());
-    const int firstColumn = std::max(0, -at.x()), lastColumn = std::min(glyph.width, size.width() - at.x());
+    inkInto(drawn_[std::size_t(i)], places_[std::size_t(i)] - origin, *picture);
+    return picture;
+}
+
+void GlyphSource::inkInto(const Drawn &glyph, QPoint at, CoveragePicture &picture)
+{
+    const int firstRow = std::max(0, -at.y()), lastRow = std::min(glyph.height, picture.height() - at.y());
+    const int firstColumn = std::max(0, -at.x()), lastColumn = std::min(glyph.width, picture.width() - at.x());
     for (int row = firstRow; row < lastRow; ++row)
         for (int column = firstColumn; column < lastColumn; ++column)
-            if (const std::uint8_t coverage =
-                    glyph.ink[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)])
-                picture->set(at.x() + column, at.y() + row, coverage);
-    return picture;
+            picture.deepen(at.x() + column, at.y() + row,
+                           glyph.ink[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)]);
 }
 
 std::optional<LineMetrics> GlyphSource::lineMetrics() const
@@ -204,17 +206,12 @@ int GlyphSource::advance(int i) const
     return blank_[std::size_t(i)] ? cells_[std::size_t(i)].width() : std::max(drawn_[std::size_t(i)].advance, 0);
 }
 
-void GlyphSource::drawInto(int i, int x, int y, std::uint8_t *canvas, QSize size) const
+void GlyphSource::drawInto(int i, int x, int y, CoveragePicture &canvas) const
 {
     if (blank_[std::size_t(i)])
         return;
     const Drawn &glyph = drawn_[std::size_t(i)];
-    const int left = x + glyph.left, top = y + baseline_ - glyph.top;
-    for (int row = std::max(0, -top); row < glyph.height && top + row < size.height(); ++row)
-        for (int column = std::max(0, -left); column < glyph.width && left + column < size.width(); ++column) {
-            std::uint8_t &at = canvas[std::size_t(top + row) * std::size_t(size.width()) + std::size_t(left + column)];
-            at = std::max(at, glyph.ink[std::size_t(row) * std::size_t(glyph.width) + std::size_t(column)]);
-        }
+    inkInto(glyph, {x + glyph.left, y + baseline_ - glyph.top}, canvas);
 }
 
 bool GlyphSource::bitmapFont() const

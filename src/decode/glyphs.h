@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -20,6 +21,7 @@
 // The glyph source: characters drawn by a font into cells, each cell a small picture (black ink on white) that
 // goes down the road as a frame of a glyph table.
 
+class CoveragePicture;
 class Font;
 
 // Which code the table of a glyph table's characters holds.
@@ -80,9 +82,9 @@ public:
     int indexOf(char32_t c) const;
     // Glyph i's advance, where the pen goes next (a blank cell's width).
     int advance(int i) const;
-    // Glyph i's ink where the font puts it, with the pen at x and the line's top at y, into `canvas` (`size`, a
-    // byte of coverage a pixel, the most of the two kept); what falls outside is left out.
-    void drawInto(int i, int x, int y, std::uint8_t *canvas, QSize size) const;
+    // Glyph i's ink where the font puts it, with the pen at x and the line's top at y, into `canvas` (the most of
+    // the two kept); what falls outside is left out.
+    void drawInto(int i, int x, int y, CoveragePicture &canvas) const;
 
 private:
     // A glyph as FreeType drew it: its ink's coverage (0 to 255 a pixel, row by row), where that lies from the pen
@@ -95,6 +97,8 @@ private:
         int advance = 0;
         std::vector<std::uint8_t> ink;
     };
+    // The glyph's ink with its top-left corner at `at` in `picture`, but for what falls outside.
+    static void inkInto(const Drawn &glyph, QPoint at, CoveragePicture &picture);
     // The character of glyph i, as comments and messages name it.
     QString characterOf(int i) const;
     GlyphSource();
@@ -169,10 +173,11 @@ public:
         width_ = width;
         height_ = height;
     }
-    std::uint8_t *ink() { return ink_.data(); }
-    void set(int x, int y, std::uint8_t coverage)
+    // Ink at (x, y), the more of it kept where some is already.
+    void deepen(int x, int y, std::uint8_t coverage)
     {
-        ink_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] = coverage;
+        std::uint8_t &at = ink_[std::size_t(y) * std::size_t(width_) + std::size_t(x)];
+        at = std::max(at, coverage);
     }
 
 protected:

@@ -46,7 +46,7 @@ std::unique_ptr<PictureDecoder> RenderedText::open(int, Refusal *why)
     for (qsizetype k = 0; k < lines_.size(); ++k) {
         int pen = places_[k].x();
         for (const int i : std::as_const(lines_[k])) {
-            glyphs_->drawInto(i, pen, places_[k].y(), picture->ink(), canvas_);
+            glyphs_->drawInto(i, pen, places_[k].y(), *picture);
             pen += glyphs_->advance(i);
         }
     }
