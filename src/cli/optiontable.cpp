@@ -318,14 +318,7 @@ const QList<Entry> &entries()
          Group::Pixels,
          "N",
          "Black where the luminance 0.299 R + 0.587 G + 0.114 B, rounded, is below N (0 to 255).",
-         [](Options &o, const QString &text) -> std::optional<QString> {
-             bool ok = false;
-             const int n = text.toInt(&ok);
-             if (!ok || n < 0 || n > 255)
-                 return QStringLiteral("takes a number from 0 to 255, not '%1'").arg(text);
-             o.road.tone.threshold = n;
-             return std::nullopt;
-         },
+         numberOption(0, 255, [](Options &o, int n) { o.road.tone.threshold = n; }),
          forMono()},
         {{s("dither")},
          Group::Pixels,
@@ -439,13 +432,7 @@ const QList<Entry> &entries()
          "N",
          "The face of a font collection (.ttc) to draw with; default 0. A family's face is fontconfig's choice: "
          "to draw another, name its file.",
-         [](Options &o, const QString &value) -> std::optional<QString> {
-             bool ok = false;
-             o.fontIndex = value.toInt(&ok);
-             if (!ok || o.fontIndex < 0 || o.fontIndex > 65535)
-                 return QStringLiteral("takes a number from 0 to 65535, not '%1'").arg(value);
-             return std::nullopt;
-         },
+         numberOption(0, 65535, [](Options &o, int n) { o.fontIndex = n; }),
          withFont()},
         {{s("text")},
          Group::Characters,
@@ -609,13 +596,8 @@ const QList<Entry> &entries()
          "PX",
          "The cells' height: a wide character (East Asian Width W, F or A) gets a cell PX wide, any other PX / 2; "
          "default 16 for an outline font; a bitmap font's own size across and its line (ascent and descent) down.",
-         [](Options &o, const QString &value) -> std::optional<QString> {
-             bool ok = false;
-             o.glyphs.size = value.toInt(&ok);
-             if (!ok || o.glyphs.size < 1 || o.glyphs.size > 1024)
-                 return QStringLiteral("takes a number of pixels from 1 to 1024, not '%1'").arg(value);
-             return std::nullopt;
-         },
+         numberOption(
+             1, 1024, [](Options &o, int n) { o.glyphs.size = n; }, "pixels"),
          withFont()},
         {{s("cell")},
          Group::Characters,

@@ -6,6 +6,20 @@
 
 #include <algorithm>
 
+Apply numberOption(int least, int most, std::function<void(Options &, int)> set, const char *unit)
+{
+    return [least, most, set, unit](Options &options, const QString &value) -> std::optional<QString> {
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        if (!ok || n < least || n > most)
+            return QStringLiteral("takes a number%1 from %2 to %3, not '%4'")
+                .arg(unit ? QStringLiteral(" of %1").arg(QLatin1String(unit)) : QString(), QString::number(least),
+                     QString::number(most), value);
+        set(options, n);
+        return std::nullopt;
+    };
+}
+
 Apply sizeOption(int largest, std::function<void(Options &, QSize)> set)
 {
     return [largest, set](Options &options, const QString &value) -> std::optional<QString> {

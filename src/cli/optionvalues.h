@@ -33,6 +33,8 @@ Parse choice(std::vector<std::pair<const char *, Value>> table, std::function<vo
     return {std::move(apply), names};
 }
 
+// An option that takes a whole number from `least` to `most` (of `unit`, where given).
+Apply numberOption(int least, int most, std::function<void(Options &, int)> set, const char *unit = nullptr);
 // An option that takes a size W x H ("16x16", an X too), each side from 1 to `largest` pixels.
 Apply sizeOption(int largest, std::function<void(Options &, QSize)> set);
 // A size: a whole number from 1 to `largest`, with a binary K, M or G after it where `units` allows.

@@ -183,7 +183,10 @@ void tst_CliTextOutput::usageErrors_data()
         << QStringList{QStringLiteral("t.bmp"), QStringLiteral("--format")} << QString();
     QTest::newRow("--convert and --threshold") << words("--convert --threshold 10 t.bmp") << QString();
     QTest::newRow("--threshold and --dither") << words("--threshold 10 --dither bayer4 t.bmp") << QString();
-    QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp") << QString();
+    QTest::newRow("--threshold 256") << words("--threshold 256 t.bmp")
+                                     << "--threshold takes a number from 0 to 255, not '256'";
+    QTest::newRow("--size 1025") << words("--font x --text A --size 1025")
+                                 << "--size takes a number of pixels from 1 to 1024, not '1025'";
     QTest::newRow("--threshold x") << words("--threshold x t.bmp") << QString();
     QTest::newRow("--dither halftone") << words("--dither halftone t.bmp") << QString();
     QTest::newRow("--rotate 45") << words("--rotate 45 t.bmp") << QString();
@@ -314,10 +317,12 @@ void tst_CliTextOutput::helpAndVersion()
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.startsWith("Usage: tessaline-cli [options] PICTURE...\n"));
     QVERIFY(help.out.contains("the raw packed bytes, Intel HEX records of them")); // the description
-    // Its diagram of the two layouts, as the packing's tests hold them.
+    // Its diagrams of the two layouts and of the turns, as the packing's and the turn's tests hold them.
     QVERIFY(help.out.contains("    row 0: byte 0 = pixels 0-7, pixel 0     page 0 = rows 0-7: byte 0 = column 0,\n"
                               "           in bit 7 (msb); byte 1 = 8-15      row 0 in bit 0 (lsb); byte 1 = column 1\n"
                               "    row 1: the next bytes                   page 1 = rows 8-15: the next bytes\n"));
+    QVERIFY(help.out.contains("  --rotate 90:  AB -> CA    --flip horizontal:  AB -> BA\n"
+                              "                CD    DB                        CD    DC\n"));
     // Qt's parser's messages in the words of the converter's own.
     QCOMPARE(run({QStringLiteral("--colour"), QStringLiteral("t.bmp")}).err,
              QStringLiteral("tessaline-cli: unknown option --colour (see --help)\n"));
@@ -368,7 +373,7 @@ void tst_CliTextOutput::verboseSummary()
         QStringLiteral("tessaline-cli: t.bmp: warning: --compress packbits made the data larger, 4 bytes packed into "
                        "5 (leave --compress out)\ntessaline-cli: t.bmp: 1 frame of 4 bytes, 4 bytes packed into 5 "
                        "(125.0 %)"));
-    // A picture larger than the display's screen: said; one that fits turned fits a display that turns.
+    // A picture larger than the display's screen: said; one that fits only turned, said where the display cannot turn.
     const Run small =
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
              QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("bank.bmp")});
@@ -379,8 +384,9 @@ void tst_CliTextOutput::verboseSummary()
     QVERIFY(
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("st7735"), wide})
             .err.isEmpty());
-    QVERIFY(!run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("ssd1322"),
-                  wide})
+    const QString tall = picture(QStringLiteral("tall.bmp"), encodeBmp(solid(64, 128, qRgb(0, 0, 0)), 24));
+    QVERIFY(!run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("ssd1306"),
+                  tall})
                  .err.isEmpty());
     // Greys the window's rule takes for white are counted (a picture of pure black and white says nothing).
     QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"),
