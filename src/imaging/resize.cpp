@@ -151,8 +151,9 @@ std::int64_t Resizer::heldBytes(const Placement &placement, QSize source, Filter
 bool Resizer::produce(int y)
 {
     const int width = source_.width();
-    std::uint8_t *destination[4] = {reinterpret_cast<std::uint8_t *>(scaled_.data()), nullptr, nullptr, nullptr};
-    const int destinationStride[4] = {placement_.scaled.width() * int(sizeof(QRgb)), 0, 0, 0};
+    // One plane of packed pixels; the other three, unused, are zero.
+    std::uint8_t *destination[4] = {reinterpret_cast<std::uint8_t *>(scaled_.data())};
+    const int destinationStride[4] = {placement_.scaled.width() * int(sizeof(QRgb))};
     if (!context_)
         return false; // the library did not load, and the refusal says so
     while (produced_ <= y && fed_ < source_.height()) {
@@ -161,8 +162,8 @@ bool Resizer::produce(int y)
         if (premultiply_)
             for (QRgb &pixel : input_)
                 pixel = premultiplied(pixel);
-        const std::uint8_t *row[4] = {reinterpret_cast<const std::uint8_t *>(input_.data()), nullptr, nullptr, nullptr};
-        const int rowStride[4] = {width * int(sizeof(QRgb)), 0, 0, 0};
+        const std::uint8_t *row[4] = {reinterpret_cast<const std::uint8_t *>(input_.data())};
+        const int rowStride[4] = {width * int(sizeof(QRgb))};
         produced_ += swscale().scale(context_, row, rowStride, fed_++, 1, destination, destinationStride);
     }
     return produced_ > y;
