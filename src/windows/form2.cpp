@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextCursor>
 
 namespace {
 
@@ -46,8 +45,8 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void Form2::Form_Load(const QString &codetext)
 {
+    // A new text puts the cursor and the view back at the top, but leaves the view scrolled across.
     RTextBox->setPlainText(codetext);
-    RTextBox->moveCursor(QTextCursor::Start);
     RTextBox->horizontalScrollBar()->setValue(0);
 }
 

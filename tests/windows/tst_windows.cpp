@@ -6,6 +6,7 @@
 #include "windows/viewerlayout.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
@@ -95,6 +96,17 @@ void tst_Windows::viewerShowsPlainText()
     const QString text = QStringLiteral("<b>not bold</b>\r\nDB   081H, 0FFH\r\n");
     viewer.Form_Load(text);
     QCOMPARE(viewer.RTextBox->toPlainText(), QStringLiteral("<b>not bold</b>\nDB   081H, 0FFH\n"));
+    // A new text in an open viewer, scrolled and with the cursor at its end, is shown from its start.
+    const QString longText = QStringLiteral("DB   081H, 0FFH, 000H, 07EH\r\n").repeated(500) + QString(400, u'x');
+    viewer.Form_Load(longText);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    viewer.RTextBox->moveCursor(QTextCursor::End);
+    viewer.RTextBox->horizontalScrollBar()->setValue(100);
+    viewer.Form_Load(longText);
+    QCOMPARE(viewer.RTextBox->textCursor().position(), 0);
+    QCOMPARE(viewer.RTextBox->horizontalScrollBar()->value(), 0);
+    QCOMPARE(viewer.RTextBox->verticalScrollBar()->value(), 0);
 }
 
 void tst_Windows::viewerCloseButtonDestroysIt()
