@@ -541,13 +541,19 @@ void tst_Form1::exitAndCloseBox()
 
 void tst_Form1::realPlatform()
 {
-    const QtPlatform platform({QStringLiteral("tessaline"), QStringLiteral("my"), QStringLiteral("picture.bmp")});
+    QtPlatform platform({QStringLiteral("tessaline"), QStringLiteral("my"), QStringLiteral("picture.bmp")});
     QCOMPARE(platform.commandLine(), QStringLiteral("my picture.bmp")); // the whole rest of the command line
     qputenv("SOURCE_DATE_EPOCH", "1037369109"); // for the converter's files, never the window's clock
     const QDateTime now = platform.now();
     qunsetenv("SOURCE_DATE_EPOCH");
     QVERIFY(qAbs(now.secsTo(QDateTime::currentDateTime())) < 60);
     QCOMPARE(platform.screenSize(), QSizeF(1280 * 15, 1024 * 15));
+    // Ending the program ends its event loop (else, after 10 s, the loop ends with 1).
+    QTimer stop;
+    stop.callOnTimeout([] { QCoreApplication::exit(1); });
+    stop.start(10000);
+    QTimer::singleShot(0, [&platform] { platform.endProgram(); });
+    QCOMPARE(QCoreApplication::exec(), 0);
 }
 
 QTEST_MAIN(tst_Form1)
