@@ -133,7 +133,7 @@ QString invalidWords(const Refusal &r)
     case Rule::ChunkCrc:
         return QStringLiteral("%1 is damaged (CRC error in its chunk '%2')").arg(file, r.detail);
     case Rule::Planes:
-        return QStringLiteral("%1 has %2 colour planes; a BMP has 1").arg(file).arg(r.value);
+        return QStringLiteral("%1 has %2 colour planes; a BMP has %3").arg(file).arg(r.value).arg(r.limit);
     case Rule::PixelKind:
         return QStringLiteral("%1 uses a kind of pixel data this program does not read (%2 bits a pixel, "
                               "compression %3)")

@@ -136,7 +136,7 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("GIF without a frame"), at(QStringLiteral("noframe.gif")), Rule::NoPicture,
          QStringLiteral("no picture")},
         {QStringLiteral("BMP of 2 planes"), at(QStringLiteral("planes.bmp")), Rule::Planes,
-         QStringLiteral("2 colour planes")},
+         QStringLiteral("2 colour planes; a BMP has 1")},
         {QStringLiteral("RLE8 BMP 2^31 - 8 pixels wide"), at(QStringLiteral("wide.bmp")), Rule::Side,
          QStringLiteral("no side may pass 1048576 pixels")},
         {QStringLiteral("RLE8 BMP 2^31 - 1 pixels tall"), at(QStringLiteral("tall.bmp")), Rule::Side,
