@@ -30,11 +30,11 @@ bool GifReader::nextFrame(GifControl *control, Refusal *error)
         GifByteType *block = nullptr;
         if (DGifGetExtension(gif_, &code, &block) != GIF_OK)
             return fail(gif_->Error, error);
-        if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
-            control->disposal = (block[1] >> 2) & 7;
-            control->delay = 10 * (block[2] | block[3] << 8);
-            control->transparent = (block[1] & 1) ? block[4] : -1;
-        }
+        // A graphic control block of more than its 4 bytes is read for its first 4.
+        GraphicsControlBlock gcb{};
+        if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4 &&
+            DGifExtensionToGCB(4, block + 1, &gcb) == GIF_OK)
+            *control = {10 * gcb.DelayTime, gcb.DisposalMode, gcb.TransparentColor};
         while (block)
             if (DGifGetExtensionNext(gif_, &block) != GIF_OK)
                 return fail(gif_->Error, error);

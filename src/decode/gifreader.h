@@ -19,9 +19,9 @@
 
 // A frame's graphic control extension.
 struct GifControl {
-    int delay = 0;        // in milliseconds
-    int disposal = 0;     // 0 and 1 keep the frame, 2 clears its rectangle, 3 brings back what was under it
-    int transparent = -1; // the clear index, or none
+    int delay = 0;    // in milliseconds
+    int disposal = 0; // 0 and 1 keep the frame, 2 clears its rectangle, 3 brings back what was under it
+    int transparent = NO_TRANSPARENT_COLOR; // the clear index, or none
 };
 
 class GifReader {
@@ -89,7 +89,7 @@ private:
     std::int64_t visibleWidth_ = 0, visibleHeight_ = 0; // the frame's part on the screen
     bool interlaced_ = false;
     const ColorMapObject *map_ = nullptr;
-    int transparent_ = -1;
+    int transparent_ = NO_TRANSPARENT_COLOR;
     std::vector<GifPixelType> line_;
     Reservation held_;                // frame_'s bytes
     std::vector<GifPixelType> frame_; // the visible part of an interlaced frame, row after row
