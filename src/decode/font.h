@@ -56,7 +56,7 @@ public:
     std::unique_ptr<Font> twin(const Limits &limits) const;
     FT_Face face() const { return face_; }
     const QString &name() const { return name_; }
-    bool isBitmap() const { return !FT_IS_SCALABLE(face_) && face_->num_fixed_sizes > 0; }
+    bool isBitmap() const { return !FT_IS_SCALABLE(face_) && FT_HAS_FIXED_SIZES(face_); }
     // A bitmap font's pixel size.
     int strikeSize() const { return isBitmap() ? int((face_->available_sizes[0].y_ppem + 32) >> 6) : 0; }
     // A bitmap font's rows of a line above and below the baseline: its FONT_ASCENT and FONT_DESCENT, else its
