@@ -283,8 +283,10 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--mask with hex") << words("-f hex --mask t.bmp") << "--mask goes with a named array";
     QTest::newRow("--fit with --font") << words("--font tiny.bdf --text A --fit 8x8") << "--font draws cells";
     // Standard output a terminal (script's), standard error a pipe as ever.
-    QTest::newRow("bytes to a terminal") << QStringList{"sh", "script -qec '\"$CLI\" -f png t.bmp 2>&3' /dev/null 3>&2"}
-                                         << "--format png writes bytes, not text, and standard output is a terminal";
+    for (const QString format : {"hex", "pbm", "png"})
+        QTest::newRow(qPrintable(format + " to a terminal"))
+            << QStringList{"sh", "script -qec '\"$CLI\" -f " + format + " t.bmp 2>&3' /dev/null 3>&2"}
+            << "--format " + format + " writes bytes, not text, and standard output is a terminal";
     QTest::newRow("--text, not UTF-8") << QStringList{"sh", "\"$CLI\" --font x --text \"A$(printf '\\377')B\""}
                                        << "--text 'A\\xFFB' is not UTF-8";
     QTest::newRow("--text, 中 then a byte not UTF-8")
