@@ -102,9 +102,12 @@ bool GlyphSource::checkCharacters(Refusal *why)
 bool GlyphSource::indexStrings(Refusal *why)
 {
     std::unordered_map<char32_t, std::uint32_t> indexOf;
-    for (qsizetype i = characters_.size() - 1; i >= 0; --i)
-        if (characters_[i] || !options_.grid) // the grid's empty codes are no character
-            indexOf[characters_[i]] = std::uint32_t(i);
+    std::uint32_t i = 0;
+    for (const char32_t c : std::as_const(characters_)) { // a character's first glyph
+        if (c || !options_.grid)                          // the grid's empty codes are no character
+            indexOf.emplace(c, i);
+        ++i;
+    }
     // Room for the codes, the advances and the boxes before them, filled in by makeTables().
     tables_.reserve(strings_.lines.size() + 3);
     tables_.fill(FrameTable(FrameValues::Widths), 3);
