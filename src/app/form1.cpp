@@ -108,6 +108,7 @@ Form1::~Form1()
     delete viewer_;
     delete about_;
 }
+
 void Form1::readScreen()
 {
     formGeometry.setScreen(platform_.screenSize(), platform_.usableArea().size());
@@ -174,8 +175,7 @@ void Form1::dockStatusBar()
     StatusBar->raise();
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+void Form1::closeEvent(QCloseEvent *) // a close event comes accepted: the window closes
 {
     Cmd_exit_Click();
-    event->accept();
 }
