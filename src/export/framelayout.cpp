@@ -8,7 +8,7 @@ FrameLayout layoutOf(FrameKind kind, int count)
     layout.table = kind != FrameKind::Picture && kind != FrameKind::Text;
     layout.countName = kind == FrameKind::Glyphs ? QStringLiteral("COUNT") : QStringLiteral("FRAMES");
     layout.sheetColumns = kind == FrameKind::Glyphs ? 16 : std::max(count, 1);
-    layout.previewsSheet = kind == FrameKind::Glyphs || kind == FrameKind::Picture || kind == FrameKind::Text;
+    layout.previewsSheet = kind != FrameKind::Animation && kind != FrameKind::Tiles;
     return layout;
 }
 
