@@ -235,6 +235,9 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("ihex: the last four bytes below 4 GiB")
         << workedBmp << "-f ihex --address 0xFFFFFFFC"
         << QByteArray(":02000004FFFFFC\r\n:04FFFC0081FF000A77\r\n:00000001FF\r\n");
+    QTest::newRow("ihex: the last byte below 4 GiB")
+        << encodeBmp(solid(1, 1, qRgb(0, 0, 0)), 24) << "-f ihex --pad --address 0xFFFFFFFF"
+        << QByteArray(":02000004FFFFFC\r\n:01FFFF008081\r\n:00000001FF\r\n");
     QTest::newRow("ihex: above 64 KiB from the first byte") << workedBmp << "-f ihex --address 74565"
                                                             << QByteArray(":020000040001F9\r\n"
                                                                           ":0423450081FF000A0A\r\n:00000001FF\r\n");
