@@ -492,6 +492,7 @@ void tst_CliTextOutput::batchNamesEachArray()
     picture(QStringLiteral("8x8.gif"), encodeGif({workedExample()}));
     picture(QStringLiteral("data.bmp"), encodeBmp(workedExample(), 24));
     picture(QStringLiteral("Add.bmp"), encodeBmp(workedExample(), 24));
+    picture(QStringLiteral("标志.bmp"), encodeBmp(workedExample(), 24));
     const Run r = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name-prefix"),
                        QStringLiteral("gfx_"), QStringLiteral("--output-dir"), QStringLiteral("named"),
                        QStringLiteral("logo-small.bmp"), QStringLiteral("8x8.gif")});
@@ -500,10 +501,11 @@ void tst_CliTextOutput::batchNamesEachArray()
         readFile(dir.filePath(QStringLiteral("named/logo-small.c"))).contains("unsigned char code gfx_logo_small[4]"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.c"))).contains("unsigned char code gfx__8x8[4]"));
     const Run a51 = run({QStringLiteral("--output-dir"), QStringLiteral("named"), QStringLiteral("8x8.gif"),
-                         QStringLiteral("data.bmp"), QStringLiteral("Add.bmp")});
+                         QStringLiteral("data.bmp"), QStringLiteral("Add.bmp"), QStringLiteral("标志.bmp")});
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.a51"))).contains("\r\n_8x8:\r\nDB   081H"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/data.a51"))).contains("\r\ndata_:\r\nDB   081H"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/Add.a51"))).contains("\r\nAdd_:\r\nDB   081H"));
+    QVERIFY(readFile(dir.filePath(QStringLiteral("named/标志.a51"))).contains("\r\nu6807u5FD7:\r\nDB   081H"));
 }
 
 void tst_CliTextOutput::pictureFromStandardInput()
