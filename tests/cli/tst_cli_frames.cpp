@@ -247,6 +247,8 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--strings, 255 glyphs: the end mark 0xFFFF (cut, warned)")
         << "--range U+0100-U+01FD --strings one.txt --missing blank --index unicode -f c51 --name t --cell 8x1"
         << QByteArray(".../* A */\r\nunsigned int code t_s0[2] = {\r\n0x00FE, 0xFFFF, \r\n};\r\n");
+    QTest::newRow("--range high in the code space, the private use area's first two")
+        << "--range U+E000-U+E001 --missing blank --index unicode --cell 8x1 -f hex" << QByteArray(2, '\0');
     QTest::newRow("--strings, 254 glyphs: the end mark 0xFF (cut, warned)")
         << "--range U+0100-U+01FC --strings one.txt --missing blank --index unicode -f c51 --name t --cell 8x1"
         << QByteArray(".../* A */\r\nunsigned char code t_s0[2] = {\r\n0xFD, 0xFF, \r\n};\r\n");
