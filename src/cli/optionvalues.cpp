@@ -25,8 +25,8 @@ Apply sizeOption(int largest, std::function<void(Options &, QSize)> set)
     return [largest, set](Options &options, const QString &value) -> std::optional<QString> {
         static const QRegularExpression size(QStringLiteral("^([0-9]{1,7})[xX]([0-9]{1,7})$"));
         const QRegularExpressionMatch m = size.match(value);
-        const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
-        if (!m.hasMatch() || w < 1 || h < 1 || w > largest || h > largest)
+        const int w = m.captured(1).toInt(), h = m.captured(2).toInt(); // no match: 0 and 0
+        if (w < 1 || h < 1 || w > largest || h > largest)
             return QStringLiteral("takes a size such as 16x16, from 1 to %1 pixels a side, not '%2'")
                 .arg(largest)
                 .arg(value);
