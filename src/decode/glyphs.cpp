@@ -109,7 +109,6 @@ bool GlyphSource::indexStrings(Refusal *why)
         ++i;
     }
     // Room for the codes, the advances and the boxes before them, filled in by makeTables().
-    tables_.reserve(strings_.lines.size() + 3);
     tables_.fill(FrameTable(FrameValues::Widths), 3);
     for (qsizetype line = 0; line < strings_.lines.size(); ++line) {
         const QString &text = strings_.lines[line];
