@@ -56,26 +56,18 @@ Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform_(p
 
     Frame = new QGroupBox(this);
     Frame->setGeometry(twipsRect(6360, 1440, FormGeometry::frameWidth, FormGeometry::frameHeight));
+    // The controls are made in the tab order, after the picture box: the formats from the bottom up.
     Cmd_loadpic = addButton<QPushButton>(Frame, QStringLiteral("导入图片..."), {120, 240, 1695, 375});
     Cmd_convert = addButton<QPushButton>(Frame, QStringLiteral("彩色>>黑白..."), {120, 600, 1695, 375});
-    Cmd_outputcode = addButton<QPushButton>(Frame, QStringLiteral("导出代码..."), {120, 960, 1695, 375});
-    Option_a51 = addButton<QRadioButton>(Frame, QStringLiteral("A51格式"), {480, 1440, 1095, 255});
-    Option_c51 = addButton<QRadioButton>(Frame, QStringLiteral("C51格式"), {480, 1710, 1095, 180});
     Option_Hex = addButton<QRadioButton>(Frame, QStringLiteral("Hex格式"), {480, 1920, 975, 180});
+    Option_c51 = addButton<QRadioButton>(Frame, QStringLiteral("C51格式"), {480, 1710, 1095, 180});
+    Option_a51 = addButton<QRadioButton>(Frame, QStringLiteral("A51格式"), {480, 1440, 1095, 255});
+    Cmd_outputcode = addButton<QPushButton>(Frame, QStringLiteral("导出代码..."), {120, 960, 1695, 375});
     Cmd_about = addButton<QPushButton>(Frame, QStringLiteral("关于软件"), {120, 2400, 1695, 375});
     Cmd_exit = addButton<QPushButton>(Frame, QStringLiteral("退出"), {120, 2760, 1695, 375});
     Option_a51->setChecked(true);
 
     StatusBar = new StatusPanels(this);
-
-    setTabOrder(PicBOX, Cmd_loadpic);
-    setTabOrder(Cmd_loadpic, Cmd_convert);
-    setTabOrder(Cmd_convert, Option_Hex);
-    setTabOrder(Option_Hex, Option_c51);
-    setTabOrder(Option_c51, Option_a51);
-    setTabOrder(Option_a51, Cmd_outputcode);
-    setTabOrder(Cmd_outputcode, Cmd_about);
-    setTabOrder(Cmd_about, Cmd_exit);
     PicBOX->setFocus();
 
     Timer = new QTimer(this);
