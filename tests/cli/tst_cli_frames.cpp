@@ -249,6 +249,9 @@ void tst_CliFrames::glyphTables_data()
         << QByteArray(".../* A */\r\nunsigned int code t_s0[2] = {\r\n0x00FE, 0xFFFF, \r\n};\r\n");
     QTest::newRow("--range high in the code space, the private use area's first two")
         << "--range U+E000-U+E001 --missing blank --index unicode --cell 8x1 -f hex" << QByteArray(2, '\0');
+    QTest::newRow("--strings: a line's comment cut at 1000 characters")
+        << "--strings long.txt -f c51 --name t"
+        << QByteArray("~~~/* " + QByteArray(1000, 'A') + " ... (1001 characters) */");
     QTest::newRow("--strings, 254 glyphs: the end mark 0xFF (cut, warned)")
         << "--range U+0100-U+01FC --strings one.txt --missing blank --index unicode -f c51 --name t --cell 8x1"
         << QByteArray(".../* A */\r\nunsigned char code t_s0[2] = {\r\n0xFD, 0xFF, \r\n};\r\n");
@@ -353,6 +356,7 @@ void tst_CliFrames::glyphTables()
     picture(QStringLiteral("strings.txt"), QByteArray("A\xE4\xBD\xA0\r\n\xE4\xBD\xA0\n"));
     picture(QStringLiteral("odd.txt"), QByteArray("A\0A\rA\n", 6));
     picture(QStringLiteral("one.txt"), QByteArray("A\n"));
+    picture(QStringLiteral("long.txt"), QByteArray(1001, 'A'));
     // A glyph whose bitmap has an empty row and column at each edge, starting 2 pixels left of its pen.
     picture(QStringLiteral("bearing.bdf"), QByteArray(tinyBdf()).replace("BBX 4 3 1 0\nBITMAP\nF0\n90\nF0\n",
                                                                          "BBX 6 4 -2 0\nBITMAP\n00\n78\n48\n00\n"));
