@@ -96,12 +96,12 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
         << "restores.gif" << encodeGif({restored, restored}, QSize(16, 16))
         << QStringLiteral("the animation's picture whole takes 2048 bytes")
         << QStringList{"--frames", "--max-memory", "2047"};
-    // Budget: the screen (16384 bytes) and the sheet (49152) are held at once.
+    // Budget: the screen (16384 bytes) and the sheet (49152, the whole limit alone) are held at once.
     const GifFrame corner{solid(1, 1, qRgb(0, 0, 0)), {}, 0, 0, std::nullopt};
-    QTest::newRow("--max-memory 60000: the screen and the sheet summed")
+    QTest::newRow("--max-memory 49152: the screen and the sheet summed")
         << "summed.gif" << encodeGif({corner, corner, corner, corner}, QSize(64, 64))
         << QStringLiteral("the sheet of the frames whole takes 49152 bytes beside the 16384 bytes already held")
-        << QStringList{"--frames", "--pixel", "rgb888", "-f", "png", "--max-memory", "60000"};
+        << QStringList{"--frames", "--pixel", "rgb888", "-f", "png", "--max-memory", "49152"};
     const GifFrame wide{solid(64, 64, qRgb(0, 0, 0)), {}, 0, 0, std::nullopt};
     QTest::newRow("--frames: pixels off the screen count")
         << "offscreen.gif" << encodeGif({wide, wide}, QSize(8, 1)) << QStringLiteral("frames are more than 5000 pixels")
