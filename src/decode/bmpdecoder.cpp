@@ -261,6 +261,11 @@ bool BmpDecoder::decodeRow(int y, QRgb *row)
     if (got != rowBytes_)
         return fail(got < 0 ? source_->refusal() : Refusal(Refusal::Rule::CutShort).in("BMP"));
     const unsigned char *p = stored_.data();
+    if (bits_ == 24 && !alpha_ && compression_ == Rgb) { // the common case, without the general channel arithmetic
+        for (std::int64_t x = 0; x < width; ++x, p += 3)
+            row[x] = qRgb(p[2], p[1], p[0]);
+        return true;
+    }
     switch (bits_) {
     case 1:
         for (std::int64_t x = 0; x < width; ++x)
@@ -274,13 +279,6 @@ bool BmpDecoder::decodeRow(int y, QRgb *row)
         for (std::int64_t x = 0; x < width; ++x)
             row[x] = colours_[p[x]];
         break;
-    case 24:
-        if (!alpha_ && compression_ == Rgb) { // the common case, without the general channel arithmetic
-            for (std::int64_t x = 0; x < width; ++x, p += 3)
-                row[x] = qRgb(p[2], p[1], p[0]);
-            break;
-        }
-        [[fallthrough]];
     default: {
         const int bytes = bits_ / 8;
         for (std::int64_t x = 0; x < width; ++x, p += bytes) {
