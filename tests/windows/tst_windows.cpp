@@ -107,6 +107,8 @@ void tst_Windows::viewerShowsPlainText()
     QCOMPARE(viewer.RTextBox->textCursor().position(), 0);
     QCOMPARE(viewer.RTextBox->horizontalScrollBar()->value(), 0);
     QCOMPARE(viewer.RTextBox->verticalScrollBar()->value(), 0);
+    QTest::keyClick(viewer.RTextBox, Qt::Key_End, Qt::ShiftModifier); // selected from the keyboard, to be copied
+    QCOMPARE(viewer.RTextBox->textCursor().selectedText(), QStringLiteral("DB   081H, 0FFH, 000H, 07EH"));
 }
 
 void tst_Windows::viewerCloseButtonDestroysIt()
