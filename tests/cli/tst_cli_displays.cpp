@@ -58,17 +58,27 @@ void tst_CliDisplays::displayOptions_data()
                                         << "\x01" + zeros7;
     // Black at 0, 2, 6 and 7 of a row (or of a column): A3 with the first pixel in bit 7, C5 in bit 0; and its
     // complement below it, so that every bit is set in one of them; then rows of each pixel's index in binary,
-    // so that no two pixels are alike in all.
-    const QByteArray row =
-        encodeBmp(fromRows({QStringLiteral("#.#...##"), QStringLiteral(".#.###.."), QStringLiteral(".#.#.#.#"),
-                            QStringLiteral("..##..##"), QStringLiteral("....####")}),
-                  24);
+    // so that no two pixels are alike in all. Each row's second byte is its first's complement.
+    QStringList rows{QStringLiteral("#.#...##"), QStringLiteral(".#.###.."), QStringLiteral(".#.#.#.#"),
+                     QStringLiteral("..##..##"), QStringLiteral("....####")};
+    for (QString &r : rows)
+        r += QString(r).replace(u'#', u'x').replace(u'.', u'#').replace(u'x', u'.');
+    const QByteArray row = encodeBmp(fromRows(rows), 24);
     QImage column = solid(1, 8, qRgb(255, 255, 255));
     for (int y : {0, 2, 6, 7})
         column.setPixel(0, y, qRgb(0, 0, 0));
-    QTest::newRow("horizontal, msb: a pattern") << row << "-f hex" << QByteArray("\xA3\x5C\x55\x33\x0F");
-    QTest::newRow("horizontal, lsb: a pattern")
-        << row << "-f hex --bit-order lsb" << QByteArray("\xC5\x3A\xAA\xCC\xF0");
+    QTest::newRow("horizontal, msb: a pattern") << row << "-f hex"
+                                                << QByteArray::fromHex("A35C"
+                                                                       "5CA3"
+                                                                       "55AA"
+                                                                       "33CC"
+                                                                       "0FF0");
+    QTest::newRow("horizontal, lsb: a pattern") << row << "-f hex --bit-order lsb"
+                                                << QByteArray::fromHex("C53A"
+                                                                       "3AC5"
+                                                                       "AA55"
+                                                                       "CC33"
+                                                                       "F00F");
     QTest::newRow("vertical, lsb: a pattern")
         << encodeBmp(column, 24) << "-f hex --layout vertical" << QByteArray("\xC5");
     QTest::newRow("vertical, msb: a pattern")

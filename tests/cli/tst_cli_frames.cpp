@@ -461,7 +461,7 @@ void tst_CliFrames::glyphRefusals_data()
     QTest::newRow("--font a folder") << QStringList{"--font", ".", "--text", "A"}
                                      << QStringLiteral(".: is a directory, not a font file");
     QTest::newRow("--font a pipe") << QStringList{"--font", "/dev/stdin", "--text", "A"}
-                                   << QStringLiteral("/dev/stdin: is not a regular file");
+                                   << QStringLiteral("/dev/stdin: is not a regular file, which a font must be");
     QTest::newRow("--strings of noise: not UTF-8 at once, not the memory limit")
         << QStringList{"--font", "tiny.bdf", "--strings", "/dev/urandom"} << QStringLiteral("/dev/urandom: line ");
     QTest::newRow("--grid: a string's character without a cell")

@@ -220,6 +220,8 @@ void tst_CliRobustness::eachRunFitsItsPeakExactly_data()
                                                       << QStringList{"--frames", "-f", "png"} << qint64(3840);
     QTest::newRow("GIF frames compressed") << "p.gif" << encodeGif({restored, restored}, QSize(24, 16))
                                            << QStringList{"--frames", "--compress", "packbits"} << qint64(3218);
+    QTest::newRow("--mask") << "p.gif" << encodeGif({solid(16, 16, qRgb(0, 0, 0))}, qRgb(0, 0, 0))
+                            << QStringList{"-f", "c51", "--name", "t", "--mask"} << qint64(256);
     QTest::newRow("tiles") << "p.bmp" << mono << QStringList{"--tile", "16x8"} << qint64(2048);
     QTest::newRow("--fit") << "p.bmp" << encodeBmp(solid(300, 200, qRgb(90, 90, 90)), 24)
                            << QStringList{"--fit", "128x64"} << qint64(24576);
