@@ -529,6 +529,8 @@ void tst_Form1::exitAndCloseBox()
     QTest::mouseClick(form.Cmd_exit, Qt::LeftButton);
     QCOMPARE(platform.endCalls, 1);
     QVERIFY(!form.isVisible());
+    form.close(); // closed again while the program ends: it ends once
+    QCOMPARE(platform.endCalls, 1);
 
     ScriptedPlatform other;
     Form1 second(other);
