@@ -337,6 +337,8 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("an outline in a cell no size fits: the fewest glyphs cut (cut, warned)")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text A_ --cell 16x1 -f hex"
         << QByteArray("\x00\x00\x80\x00", 4);
+    QTest::newRow("--crop, pbm: the ink's box as a picture")
+        << "--text A --crop -f pbm" << QByteArray("P4\n8 3\n\xF0\x90\xF0");
     // Cells of two widths side by side, the narrow one padded with nothing but its own white.
     QTest::newRow("pbm: a sheet of proportional cells")
         << "--text A你 --proportional -f pbm"
@@ -460,6 +462,9 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringLiteral("No Such: is a family, whose face fontconfig chooses");
     QTest::newRow("--font a folder") << QStringList{"--font", ".", "--text", "A"}
                                      << QStringLiteral(".: is a directory, not a font file");
+    QTest::newRow("--font gzipped, its header damaged")
+        << QStringList{"--font", "bad.pcf.gz", "--text", "A"}
+        << QStringLiteral("bad.pcf.gz: the compressed font cannot be read");
     QTest::newRow("--font a pipe") << QStringList{"--font", "/dev/stdin", "--text", "A"}
                                    << QStringLiteral("/dev/stdin: is not a regular file, which a font must be");
     QTest::newRow("--strings of noise: not UTF-8 at once, not the memory limit")
@@ -482,7 +487,8 @@ void tst_CliFrames::glyphRefusals()
     picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
     picture(QStringLiteral("big.bdf"),
             QByteArray(tinyBdf()).replace("STARTPROP", QByteArray("COMMENT\n").repeated(80000) + "STARTPROP"));
-    picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
+    picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3"));                                  // 你 in GBK
+    picture(QStringLiteral("bad.pcf.gz"), QByteArray("\x1F\x8B\0\0\0\0\0\0\0\x03abcdefgh", 18)); // method 0
     picture(QStringLiteral("bad4.txt"), QByteArray("A\r\nA\nA\rA\xFF\n"));
     picture(QStringLiteral("cut.txt"), QByteArray("\xC4\xE3\n\xC4"));
     picture(QStringLiteral("euro.txt"), QByteArray("\xE2\x82\xAC"));
