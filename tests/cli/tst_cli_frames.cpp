@@ -487,8 +487,10 @@ void tst_CliFrames::glyphRefusals()
     picture(QStringLiteral("long.txt"), QByteArray(2000, 'A'));
     picture(QStringLiteral("big.bdf"),
             QByteArray(tinyBdf()).replace("STARTPROP", QByteArray("COMMENT\n").repeated(80000) + "STARTPROP"));
-    picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3"));                                  // 你 in GBK
-    picture(QStringLiteral("bad.pcf.gz"), QByteArray("\x1F\x8B\0\0\0\0\0\0\0\x03abcdefgh", 18)); // method 0
+    picture(QStringLiteral("gbk.txt"), QByteArray("\xC4\xE3")); // 你 in GBK
+    picture(QStringLiteral("bad.pcf.gz"), QByteArray("\x1F\x8B\0\0\0\0\0\0\0\x03"
+                                                     "abcdefgh",
+                                                     18)); // method 0
     picture(QStringLiteral("bad4.txt"), QByteArray("A\r\nA\nA\rA\xFF\n"));
     picture(QStringLiteral("cut.txt"), QByteArray("\xC4\xE3\n\xC4"));
     picture(QStringLiteral("euro.txt"), QByteArray("\xE2\x82\xAC"));
