@@ -112,6 +112,7 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("text.bmp"), QByteArray("This is not a picture.\n")},
         {QStringLiteral("huge.bmp"), huge},
         {QStringLiteral("noframe.gif"), encodeGif({})},
+        {QStringLiteral("record.gif"), gifWithFrame(8, 8, 8, 8).replace(13, 1, "x")},
         {QStringLiteral("zero.bmp"), zero},
         {QStringLiteral("planes.bmp"), bmp.left(26) + QByteArray("\x02", 1) + bmp.mid(27)},
     };
@@ -135,6 +136,9 @@ QList<BadInput> make(const QString &folder)
          QStringLiteral("--max-pixels")},
         {QStringLiteral("GIF without a frame"), at(QStringLiteral("noframe.gif")), Rule::NoPicture,
          QStringLiteral("no picture")},
+        // giflib's own words for what it found.
+        {QStringLiteral("GIF with a record of no known type"), at(QStringLiteral("record.gif")), Rule::Damaged,
+         QStringLiteral("Wrong record type detected")},
         {QStringLiteral("BMP of 2 planes"), at(QStringLiteral("planes.bmp")), Rule::Planes,
          QStringLiteral("2 colour planes; a BMP has 1")},
         {QStringLiteral("RLE8 BMP 2^31 - 8 pixels wide"), at(QStringLiteral("wide.bmp")), Rule::Side,
