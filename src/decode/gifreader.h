@@ -45,8 +45,8 @@ public:
 
     // An interlaced frame's rows in the order stored: four passes, every 8th row from 0, every 8th from 4, every
     // 4th from 2, every 2nd from 1.
-    static constexpr int passStart[4] = {0, 4, 2, 1};
-    static constexpr int passStep[4] = {8, 8, 4, 2};
+    static constexpr int passStart[] = {0, 4, 2, 1};
+    static constexpr int passStep[] = {8, 8, 4, 2};
 
 private:
     static int input(GifFileType *gif, GifByteType *data, int count);

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -550,6 +551,23 @@ void tst_Form1::realPlatform()
     qunsetenv("SOURCE_DATE_EPOCH");
     QVERIFY(qAbs(now.secsTo(QDateTime::currentDateTime())) < 60);
     QCOMPARE(platform.screenSize(), QSizeF(1280 * 15, 1024 * 15));
+    // A message box shows its icon and words, and waits for its button.
+    for (const auto &[icon, shown] : {std::pair(MessageIcon::Warning, QMessageBox::Warning),
+                                      std::pair(MessageIcon::Information, QMessageBox::Information)}) {
+        QMessageBox::Icon seen = QMessageBox::NoIcon;
+        QString words;
+        QTimer::singleShot(0, [&] {
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(window); box && box->isVisible()) {
+                    seen = box->icon();
+                    words = box->windowTitle() + u'|' + box->text();
+                    box->accept();
+                }
+        });
+        platform.messageBox(QStringLiteral("已经生成"), QStringLiteral("提示"), icon);
+        QCOMPARE(seen, shown);
+        QCOMPARE(words, QStringLiteral("提示|已经生成"));
+    }
     // Ending the program ends its event loop (else, after 10 s, the loop ends with 1).
     QTimer stop;
     stop.callOnTimeout([] { QCoreApplication::exit(1); });
