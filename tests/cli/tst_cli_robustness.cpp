@@ -102,6 +102,11 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
         << "summed.gif" << encodeGif({corner, corner, corner, corner}, QSize(64, 64))
         << QStringLiteral("the sheet of the frames whole takes 49152 bytes beside the 16384 bytes already held")
         << QStringList{"--frames", "--pixel", "rgb888", "-f", "png", "--max-memory", "49152"};
+    // 32768 frames side by side, each the screen's 32768 pixels: 2^30 pixels, within --max-pixels, too wide.
+    QTest::newRow("--frames, pbm: a sheet 2^30 pixels wide")
+        << "sheet.gif" << encodeGif(QList<GifFrame>(32768, corner), QSize(32768, 1))
+        << QStringLiteral("the sheet of the frames would be 1073741824 x 1 pixels, too large to draw")
+        << QStringList{"--frames", "-f", "pbm"};
     const GifFrame wide{solid(64, 64, qRgb(0, 0, 0)), {}, 0, 0, std::nullopt};
     QTest::newRow("--frames: pixels off the screen count")
         << "offscreen.gif" << encodeGif({wide, wide}, QSize(8, 1)) << QStringLiteral("frames are more than 5000 pixels")
