@@ -423,6 +423,11 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringList{"--font", "No Such Family", "--text", "A"}
         << QStringLiteral("No Such Family: no such font file, and no font of that family (the nearest fontconfig "
                           "offers is '");
+    // Fontconfig's properties after the family: the family is found, and it lacks the character.
+    QTest::newRow("a family with properties")
+        << QStringList{"--font", "WenQuanYi Zen Hei:style=Regular", "--text", QString::fromUtf8("😀"), "--index",
+                       "unicode"}
+        << QString::fromUtf8("WenQuanYi Zen Hei:style=Regular: the font WenQuanYi Zen Hei has no glyph for 😀");
     QTest::newRow("a bitmap font at another size")
         << QStringList{"--font", "tiny.bdf", "--text", "A", "--size", "12"}
         << QStringLiteral("tiny.bdf: the bitmap font tiny.bdf has glyphs of 16 pixels, not 12");

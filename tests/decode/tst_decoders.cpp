@@ -530,7 +530,8 @@ void tst_Decoders::jpegAcceptance()
 }
 
 QTEST_GUILESS_MAIN(tst_Decoders)
-// A seek lands on its byte whether it stays within the reader's buffer (64 KiB) or leaves it, either way.
+// A seek lands on its byte whether it stays within the reader's buffer (64 KiB) or leaves it, either way, and
+// after another seek.
 void tst_Decoders::byteReaderSeeks()
 {
     QByteArray data(100000, '\0');
@@ -540,6 +541,7 @@ void tst_Decoders::byteReaderSeeks()
     ByteReader in(*source);
     for (const std::int64_t at : {std::int64_t(10), std::int64_t(3), std::int64_t(200), std::int64_t(70000),
                                   std::int64_t(69999), std::int64_t(5)}) {
+        in.seek(at + 1); // and straight after another seek, nothing read between
         in.seek(at);
         QCOMPARE(in.position(), at);
         QCOMPARE(in.byte(), int(at % 251));
