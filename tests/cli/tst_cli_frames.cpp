@@ -458,6 +458,9 @@ void tst_CliFrames::glyphRefusals_data()
     QTest::newRow("a font's last table in its directory past its end")
         << QStringList{"--font", "pastend.ttf", "--text", "A"}
         << QStringLiteral("pastend.ttf: the font is damaged: its table 'post' lies past the end of the file");
+    QTest::newRow("a font's first table past its end")
+        << QStringList{"--font", "pastfirst.ttf", "--text", "A"}
+        << QStringLiteral("pastfirst.ttf: the font is damaged: its table 'OS/2' lies past the end of the file");
     QTest::newRow("not a font") << QStringList{"--font", "t.bmp", "--text", "A"}
                                 << QStringLiteral("t.bmp: not a font FreeType reads");
     QTest::newRow("a font past --max-memory") << QStringList{"--font", "big.bdf", "--text", "A", "--max-memory", "200K"}
@@ -500,9 +503,11 @@ void tst_CliFrames::glyphRefusals()
     picture(QStringLiteral("cut.txt"), QByteArray("\xC4\xE3\n\xC4"));
     picture(QStringLiteral("euro.txt"), QByteArray("\xE2\x82\xAC"));
     picture(QStringLiteral("lines.txt"), QByteArray("A\n").repeated(50000));
-    QByteArray pastEnd = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
-    pastEnd.replace(pastEnd.indexOf("post") + 8, 4, QByteArray(4, '\x7F')); // the last of 10 tables: its offset
-    picture(QStringLiteral("pastend.ttf"), pastEnd);
+    // The last of its 10 tables, and the first, at an offset past its end.
+    const QByteArray boxes = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
+    for (const auto &[name, table] : {std::pair("pastend.ttf", "post"), std::pair("pastfirst.ttf", "OS/2")})
+        picture(QString::fromLatin1(name),
+                QByteArray(boxes).replace(boxes.indexOf(table) + 8, 4, QByteArray(4, '\x7F')));
     const Run r = run(arguments);
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + message), qPrintable(r.err));
