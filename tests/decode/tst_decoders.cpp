@@ -1,5 +1,7 @@
 #include "decode/bytesource.h"
+#include "decode/animation.h"
 #include "decode/decoder.h"
+#include "decode/tiles.h"
 #include "picture/picture.h"
 #include "picture/picturesurface.h"
 #include "support/refusals.h"
@@ -43,6 +45,8 @@ private slots:
     void jpegAcceptance_data();
     void jpegAcceptance();
     void byteReaderSeeks();
+    void framesOutOfOrderAreRefused_data();
+    void framesOutOfOrderAreRefused();
 
 private:
     QString file(const QString &name, const QByteArray &data) { return writeIn(dir.path(), name, data); }
@@ -547,6 +551,51 @@ void tst_Decoders::byteReaderSeeks()
         QCOMPARE(in.byte(), int(at % 251));
         QCOMPARE(in.byte(), int((at + 1) % 251));
     }
+}
+
+void tst_Decoders::framesOutOfOrderAreRefused_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QList<int>>("opened"); // frames opened in this order, each read to its end; the last refused
+    QTest::newRow("a picture twice") << "picture" << QList<int>{0, 0};
+    QTest::newRow("a picture's frame 1") << "picture" << QList<int>{1};
+    // 2 x 2 tiles of a 4 x 6 picture: bands of two.
+    QTest::newRow("tiles: a band gone by") << "tiles" << QList<int>{0, 2, 1};
+    QTest::newRow("tiles: a band skipped") << "tiles" << QList<int>{1, 4};
+    QTest::newRow("an animation's frame twice") << "animation" << QList<int>{0, 0};
+    QTest::newRow("an animation's frame skipped") << "animation" << QList<int>{0, 2};
+}
+
+// The road asks for frames in order, and rows in order: anything else is refused, never read from what is gone.
+void tst_Decoders::framesOutOfOrderAreRefused()
+{
+    QFETCH(QString, source);
+    QFETCH(QList<int>, opened);
+    const QImage image = pattern(4, 6).copy(0, 0, 4, 6);
+    const Limits limits;
+    Refusal why;
+    const std::unique_ptr<PictureDecoder> picture =
+        openPicture(memorySource(encodeBmp(image, 24)), {PictureFormats::AllFormats, limits}, &why);
+    QVERIFY(picture);
+    std::unique_ptr<FrameSource> frames;
+    if (source == u"picture")
+        frames = std::make_unique<SinglePicture>(*picture);
+    else if (source == u"tiles")
+        frames = Tiles::cut(*picture, QSize(2, 2), limits, &why);
+    else
+        frames = GifAnimation::open(memorySource(encodeGif({image, image, image})), limits, &why);
+    QVERIFY(frames);
+    for (int k = 0; k < opened.size() - 1; ++k) {
+        const std::unique_ptr<PictureDecoder> frame = frames->open(opened[k], &why);
+        QVERIFY2(frame, qPrintable(describe(why)));
+        std::vector<QRgb> row(std::size_t(frame->width()));
+        for (int y = 0; y < frame->height(); ++y)
+            QVERIFY(frame->readRow(row.data()));
+        QVERIFY(!frame->readRow(row.data())); // a row past the last
+        QCOMPARE(frame->refusal().rule, Refusal::Rule::OutOfOrder);
+    }
+    QVERIFY(!frames->open(opened.last(), &why));
+    QCOMPARE(why.rule, Refusal::Rule::OutOfOrder);
 }
 
 #include "tst_decoders.moc"
