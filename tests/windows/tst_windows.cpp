@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextBrowser>
 
 // Gives a window the outer size `outer`, frame included.
@@ -134,6 +135,11 @@ void tst_Windows::aboutText()
     for (std::size_t i = 0; i < Texts::about.size(); ++i)
         QCOMPARE(paragraphs[qsizetype(i)], Texts::about[i].toString());
     QCOMPARE(paragraphs[1], QStringLiteral("软件版本：V" TESSALINE_VERSION));
+    // To its last character, 10.5-point type, black, not the desktop's colour for text.
+    QTextCursor end(about->RTBox_about->document());
+    end.movePosition(QTextCursor::End);
+    QCOMPARE(end.charFormat().fontPointSize(), 10.5);
+    QCOMPARE(end.charFormat().foreground(), QBrush(Qt::black));
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     QCOMPARE(QApplication::focusWidget(), about->RTBox_about); // first in the tab order
