@@ -266,8 +266,10 @@ void GlyphSource::place(int height)
         baseline_ = font_->bitmapLine().ascent;
     } else if (e.height() <= height) {
         baseline_ = e.above + (height - e.height()) / 2;
-    } else {                       // the baseline that cuts the fewest glyphs, and of those the fewest rows of ink
-        std::pair<int, int> least; // glyphs cut, rows cut: first taken at baseline 0
+    } else {
+        // The baseline that cuts the fewest glyphs, and of those the fewest rows of ink: glyphs and rows cut,
+        // first taken at baseline 0.
+        std::pair<int, int> least;
         for (int baseline = 0; baseline <= height; ++baseline) {
             std::pair<int, int> cut{0, 0};
             for (const Drawn &glyph : drawn_) {
