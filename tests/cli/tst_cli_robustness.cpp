@@ -102,6 +102,11 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
         << "summed.gif" << encodeGif({corner, corner, corner, corner}, QSize(64, 64))
         << QStringLiteral("the sheet of the frames whole takes 49152 bytes beside the 16384 bytes already held")
         << QStringList{"--frames", "--pixel", "rgb888", "-f", "png", "--max-memory", "49152"};
+    // The mask's values, a byte a pixel (8 x 32 of a frame), held for all four frames beside the screen.
+    QTest::newRow("--frames --mask: the mask of every frame held")
+        << "masked.gif" << encodeGif(QList<GifFrame>(4, corner), QSize(16, 16))
+        << QStringLiteral("holding the mask whole takes 1024 bytes beside the 1024 bytes already held")
+        << QStringList{"--frames", "--mask", "-f", "c51", "--name", "t", "--max-memory", "2047"};
     // 32768 frames side by side, each the screen's 32768 pixels: 2^30 pixels, within --max-pixels, too wide.
     QTest::newRow("--frames, pbm: a sheet 2^30 pixels wide")
         << "sheet.gif" << encodeGif(QList<GifFrame>(32768, corner), QSize(32768, 1))
