@@ -7,11 +7,7 @@
 
 OutputFile::OutputFile() = default;
 
-OutputFile::~OutputFile()
-{
-    if (!direct_ && file_)
-        static_cast<QSaveFile *>(file_.get())->cancelWriting();
-}
+OutputFile::~OutputFile() = default; // a QSaveFile destroyed before its commit() removes its temporary file
 
 bool OutputFile::open(const QString &path)
 {

@@ -491,6 +491,9 @@ void tst_Decoders::jpegAcceptance_data()
     QByteArray stray = whole;
     stray.insert(stray.indexOf("\xFF\xDB"), QByteArray("\x01\x02\x03", 3)); // before the quantisation tables
     QTest::newRow("stray bytes between segments") << stray << whole << none;
+    // A segment longer than the reader's buffer (64 KiB) is skipped past its end, end markers and all.
+    const QByteArray app = QByteArray("\xFF\xEF\xFF\xFF", 4) + eoi.repeated(32766) + '\xFF';
+    QTest::newRow("a long segment holding end markers") << whole.left(2) + app + whole.mid(2) << whole << none;
     QTest::newRow("rows missing") << whole.left(whole.size() * 3 / 4) << whole << cut;
     QTest::newRow("last row's data cut") << whole.chopped(12) << whole << cut;
     QTest::newRow("scan cut, end marker put after it") << whole.left(whole.size() * 3 / 4) + eoi << whole << cut;
@@ -511,6 +514,9 @@ void tst_Decoders::jpegAcceptance_data()
     const QByteArray scan = progressive.mid(lastScan, progressive.size() - 2 - lastScan);
     QTest::newRow("300 scans") << progressive.chopped(2) + scan.repeated(300) + eoi << progressive
                                << Refusal::Rule::Scans;
+    // What follows the end marker is not the picture's: its scans are not counted.
+    QTest::newRow("300 scans after the end marker")
+        << progressive + QByteArray("\0\2", 2) + scan.repeated(300) << progressive << none;
     const QByteArray multiScan = encodeJpeg(picture, JpegCoding::MultiScan);
     QTest::newRow("a scan for each component") << multiScan << multiScan << none;
     QTest::newRow("a scan for each component, the last missing")
