@@ -288,6 +288,9 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--crop: a box of ink alone, left of the pen")
         << "--font bearing.bdf --text A -f c51 --name t --crop"
         << QByteArray("...unsigned char code t_boxes[5] = {\r\n0xFF, 0x0B, 0x04, 0x02, 0x05, \r\n};\r\n");
+    QTest::newRow("--crop: a box of one row")
+        << "--font dash.bdf --text A -f c51 --name t --crop"
+        << QByteArray("...unsigned char code t_boxes[5] = {\r\n0x01, 0x08, 0x04, 0x01, 0x05, \r\n};\r\n");
     QTest::newRow("--crop, an outline's j: its box left of the pen")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --text j -f c51 --name t --crop --index unicode"
         << QByteArray("...unsigned char code t_boxes[5] = {\r\n0xFF, 0x01, 0x03, 0x0E, 0x04, \r\n};\r\n");
@@ -362,6 +365,8 @@ void tst_CliFrames::glyphTables()
     // A glyph whose bitmap has an empty row and column at each edge, starting 2 pixels left of its pen.
     picture(QStringLiteral("bearing.bdf"), QByteArray(tinyBdf()).replace("BBX 4 3 1 0\nBITMAP\nF0\n90\nF0\n",
                                                                          "BBX 6 4 -2 0\nBITMAP\n00\n78\n48\n00\n"));
+    picture(QStringLiteral("dash.bdf"),
+            QByteArray(tinyBdf()).replace("BBX 4 3 1 0\nBITMAP\nF0\n90\nF0\n", "BBX 4 1 1 5\nBITMAP\nF0\n"));
     picture(QStringLiteral("gbk.txt"), QByteArray("A\xC4\xE3\r\n")); // A你 in GBK
     picture(QStringLiteral("bom.txt"), QByteArray("\xEF\xBB\xBF"
                                                   "A\xE4\xBD\xA0"));
