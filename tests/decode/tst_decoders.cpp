@@ -212,28 +212,33 @@ void tst_Decoders::refusesEveryCutShortFile_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("wholeFrom"); // shorter than this many bytes the file must be refused
+    QTest::addColumn<bool>("atOpen");   // before a row is read
     const QImage picture = pattern(10);
     const QByteArray gif = encodeGif({picture});
     const QByteArray rle = encodeBmp(picture, 8, RowOrder::BottomUp, BmpCompression::Rle8);
-    QTest::newRow("BMP 24 bit") << encodeBmp(picture, 24) << int(encodeBmp(picture, 24).size());
-    QTest::newRow("BMP 4 bit top-down") << encodeBmp(picture, 4, RowOrder::TopDown)
-                                        << int(encodeBmp(picture, 4).size());
-    QTest::newRow("BMP RLE8 (its end marker may go)") << rle << int(rle.size() - 2);
-    QTest::newRow("GIF (its trailer may go)") << gif << int(gif.size() - 1);
+    QTest::newRow("BMP 24 bit") << encodeBmp(picture, 24) << int(encodeBmp(picture, 24).size()) << true;
+    QTest::newRow("BMP 4 bit top-down") << encodeBmp(picture, 4, RowOrder::TopDown) << int(encodeBmp(picture, 4).size())
+                                        << true;
+    QTest::newRow("BMP RLE8 (its end marker may go)") << rle << int(rle.size() - 2) << true;
+    QTest::newRow("GIF (its trailer may go)") << gif << int(gif.size() - 1) << false;
     const QByteArray jpeg = encodeJpeg(picture, 80);
-    QTest::newRow("JPEG (its end marker may go)") << jpeg << int(jpeg.size() - 2);
+    QTest::newRow("JPEG (its end marker may go)") << jpeg << int(jpeg.size() - 2) << false;
 }
 
 void tst_Decoders::refusesEveryCutShortFile()
 {
     QFETCH(QByteArray, file);
     QFETCH(int, wholeFrom);
+    QFETCH(bool, atOpen);
     QVERIFY(decodePicture(file).ok());
     QVERIFY(decodePicture(file.left(wholeFrom)).ok());
     for (int length = 1; length < wholeFrom; ++length) {
         const LoadedPicture loaded = decodePicture(file.left(length));
         QVERIFY2(!loaded.ok(), qPrintable(QStringLiteral("accepted when cut to %1 bytes").arg(length)));
         QVERIFY(!loaded.refusal.isEmpty());
+        Refusal why;
+        if (atOpen)
+            QVERIFY(!openPicture(memorySource(file.left(length)), {PictureFormats::AllFormats, Limits()}, &why));
     }
 }
 
