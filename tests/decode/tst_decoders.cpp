@@ -585,8 +585,9 @@ void tst_Decoders::framesOutOfOrderAreRefused()
     const QImage image = pattern(4, 6).copy(0, 0, 4, 6);
     const Limits limits;
     Refusal why;
+    const QByteArray bmp = encodeBmp(image, 24), gif = encodeGif({image, image, image}); // read where they lie
     const std::unique_ptr<PictureDecoder> picture =
-        openPicture(memorySource(encodeBmp(image, 24)), {PictureFormats::AllFormats, limits}, &why);
+        openPicture(memorySource(bmp), {PictureFormats::AllFormats, limits}, &why);
     QVERIFY(picture);
     std::unique_ptr<FrameSource> frames;
     if (source == u"picture")
@@ -594,7 +595,7 @@ void tst_Decoders::framesOutOfOrderAreRefused()
     else if (source == u"tiles")
         frames = Tiles::cut(*picture, QSize(2, 2), limits, &why);
     else
-        frames = GifAnimation::open(memorySource(encodeGif({image, image, image})), limits, &why);
+        frames = GifAnimation::open(memorySource(gif), limits, &why);
     QVERIFY(frames);
     for (int k = 0; k < opened.size() - 1; ++k) {
         const std::unique_ptr<PictureDecoder> frame = frames->open(opened[k], &why);
