@@ -208,8 +208,7 @@ private:
 class PbmEncoder : public Encoder {
 public:
     explicit PbmEncoder(const Geometry &geometry)
-        : geometry_(geometry), row_(std::size_t(geometry.packedWidth + 7) / 8 * 8, 0),
-          packed_(std::size_t(geometry.packedWidth + 7) / 8)
+        : geometry_(geometry), row_(std::size_t(geometry.packedWidth + 7) / 8 * 8, 0), packed_(row_.size() / 8)
     {
     }
     bool takesLevels() const override { return true; }

@@ -180,10 +180,11 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("--resize 8x1: a side of 1 asked")
         << encodeBmp(solid(8, 16, qRgb(0, 0, 0)), 24) << "-f hex --resize 8x1" << QByteArray("\xFF");
     QTest::newRow("gray8: the luminance") << rampBmp << "-f hex --pixel gray8" << QByteArray("\x00\x55\xAA\xFF", 4);
-    QImage halves = solid(2, 1, qRgb(1, 123, 0)); // luminances 72.5 and 73.5
+    QImage halves = solid(3, 1, qRgb(1, 123, 0)); // luminances 72.5, 73.5 and 72.5, each weight counting
     halves.setPixel(1, 0, qRgb(2, 124, 1));
+    halves.setPixel(2, 0, qRgb(16, 114, 7));
     QTest::newRow("gray8: a half rounds to even")
-        << encodeBmp(halves, 24) << "-f hex --pixel gray8" << QByteArray("\x48\x4A", 2);
+        << encodeBmp(halves, 24) << "-f hex --pixel gray8" << QByteArray("\x48\x4A\x48", 3);
     QTest::newRow("rgb565, big-endian") << rgbw << "-f hex --pixel rgb565"
                                         << QByteArray("\xF8\x00\x07\xE0\x00\x1F\xFF\xFF", 8);
     QTest::newRow("rgb565, --pad: whole bytes already")

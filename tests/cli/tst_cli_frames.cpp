@@ -249,6 +249,8 @@ void tst_CliFrames::glyphTables_data()
         << QByteArray(".../* A */\r\nunsigned int code t_s0[2] = {\r\n0x00FE, 0xFFFF, \r\n};\r\n");
     QTest::newRow("--range high in the code space, the private use area's first two")
         << "--range U+E000-U+E001 --missing blank --index unicode --cell 8x1 -f hex" << QByteArray(2, '\0');
+    QTest::newRow("--range to the code space's top, U+FFFF a 16-bit code")
+        << "--range U+FFFE-U+FFFF --missing blank --index unicode --cell 8x1 -f hex" << QByteArray(2, '\0');
     QTest::newRow("--strings: a line's comment cut at 1000 characters")
         << "--strings long.txt -f c51 --name t"
         << QByteArray("~~~/* " + QByteArray(1000, 'A') + " ... (1001 characters) */");
@@ -340,6 +342,10 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("an outline in a cell no size fits: the fewest glyphs cut (cut, warned)")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text A_ --cell 16x1 -f hex"
         << QByteArray("\x00\x00\x80\x00", 4);
+    // The first glyph is the widest: at 9 pixels 你 would pass its 8-pixel cell, so the set is drawn at 8.
+    QTest::newRow("an outline, its first glyph the widest: the size its cell's width allows")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text 你a --cell 8x12 -f hex"
+        << QByteArray::fromHex("0000280f54c654454c000000000000001030907000000000");
     QTest::newRow("--crop, pbm: the ink's box as a picture")
         << "--text A --crop -f pbm" << QByteArray("P4\n8 3\n\xF0\x90\xF0");
     // Cells of two widths side by side, the narrow one padded with nothing but its own white.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Desktop tests: the real program on a private X screen under a window manager (openbox), which draws title
 # bars and frames as a user's desktop does, checked from outside with xdotool, xwininfo and xprop.
-#   desktop.sh TESSALINE CHECK      CHECK: start | fit | place | viewer | bare
+#   desktop.sh TESSALINE CHECK      CHECK: start | fit | place | about | viewer | bare
 # Sizes are outer sizes, frame included, in pixels (twips / 15), within 2 px.
 set -euo pipefail
 program=$1 check=$2
@@ -93,6 +93,8 @@ waitOuter() {
     done
     fail "outer size $4 x $5, wanted $2 x $3"
 }
+# The window on top of all the others the window manager stacks.
+topWindow() { echo $(($(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*[ #] //'))); }
 position() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
 
 case $check in
@@ -126,6 +128,19 @@ place) # nothing but a fit or a reset places the window
     sleep 0.3
     after=$(position "$window")
     [ "$before" = "$after" ] || fail "restored at $after, was at $before"
+    ;;
+about) # 关于软件 again brings the about window, gone behind the main one, to the front
+    start
+    waitOuter "$window" 565 364
+    # 关于软件: the frame at (424, 96) px, the button at (8, 160) in it, 113 x 25.
+    xdotool mousemove --window "$window" 488 268 click 1
+    about=$(findWindow '^关于软件$')
+    xdotool windowactivate --sync "$window"
+    for _ in $(seq 40); do [ "$(topWindow)" = "$window" ] && break; sleep 0.05; done
+    [ "$(topWindow)" = "$window" ] || fail "the main window does not come to the front"
+    xdotool mousemove --window "$window" 488 268 click 1
+    for _ in $(seq 40); do [ "$(topWindow)" = "$about" ] && break; sleep 0.05; done
+    [ "$(topWindow)" = "$about" ] || fail "the about window stays behind"
     ;;
 viewer) # the code viewer: client area 653 x 555, text box and button laid out from the outer size
     start "$work/tall.bmp"
