@@ -29,6 +29,17 @@ const QString widthMessage = Texts::widthRefused.toString();
 const QString title = Texts::messageTitle.toString();
 const QString ready = Texts::ready.toString();
 
+// Counts the paint events a widget receives.
+class PaintCount : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 } // namespace
 
 class tst_Form1 : public QObject {
@@ -513,10 +524,16 @@ void tst_Form1::conversionProgress()
     form.Cmd_loadpic_Click();
     form.pixelinfoready = true;
     texts.clear();
+    // Each text is painted as it is set, while the conversion holds the event loop.
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    PaintCount message;
+    form.StatusBar->findChildren<QLabel *>().first()->installEventFilter(&message);
     form.Cmd_convert_Click();
     const QString activity = Texts::converting.toString();
     QCOMPARE(texts, (QStringList{activity + QStringLiteral("33%"), activity + QStringLiteral("67%"),
                                  activity + QStringLiteral("100%"), ready}));
+    QCOMPARE(message.paints, 4);
     QCOMPARE(form.PicBOX->surface().Point(7, 2), whiteColour);
     QVERIFY(!form.pixelinfoready);
 }

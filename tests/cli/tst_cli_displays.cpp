@@ -377,6 +377,9 @@ void tst_CliDisplays::preview()
     const Run full = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
     QCOMPARE(full.exitCode, 0);
     QCOMPARE(full.err, QStringLiteral("▀       \n        \n        \n        \n"));
+    const QString checksBmp = picture(
+        QStringLiteral("checks.bmp"),
+        encodeBmp(fromRows({QStringLiteral("#.#.#.#."), QStringLiteral(".#.#.#.#"), QStringLiteral("#.......")}), 24));
     // Scaled cells and colours: in plain half blocks into a pipe, and with NO_COLOR, whatever is forced.
     qputenv("COLUMNS", "4");
     for (const char *environment : {"", "NO_COLOR"}) {
@@ -388,6 +391,9 @@ void tst_CliDisplays::preview()
                  picture(QStringLiteral("half.bmp"),
                          encodeBmp(fromRows({QStringLiteral("####...."), QStringLiteral("###.....")}), 24))});
         QCOMPARE(plain.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n▀▀  \n"));
+        // Half grey is no darker than mid-grey: left blank.
+        QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), checksBmp}).err,
+                 QStringLiteral("(scaled down 2 times to fit 4 columns)\n    \n"));
         qunsetenv("NO_COLOR");
     }
     qputenv("CLICOLOR_FORCE", "1"); // the colour cases below: standard error is a pipe here
@@ -404,11 +410,7 @@ void tst_CliDisplays::preview()
     QCOMPARE(scaled.out, full.out);
     // A checkerboard is half grey, not black; a cell row of one picture row counts as if whole.
     qputenv("COLUMNS", "4");
-    const Run checks = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"),
-                            picture(QStringLiteral("checks.bmp"),
-                                    encodeBmp(fromRows({QStringLiteral("#.#.#.#."), QStringLiteral(".#.#.#.#"),
-                                                        QStringLiteral("#.......")}),
-                                              24))});
+    const Run checks = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), checksBmp});
     qunsetenv("COLUMNS");
     QCOMPARE(checks.err, QStringLiteral("(scaled down 2 times to fit 4 columns)\n") + cell(128, 128) +
                              cell(128, 255).repeated(3) + QStringLiteral("\x1b[0m\n"));
