@@ -9,7 +9,6 @@
 #include <QIcon>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 
 namespace {
 
@@ -45,9 +44,8 @@ Form2::Form2(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void Form2::Form_Load(const QString &codetext)
 {
-    // A new text puts the cursor and the view back at the top, but leaves the view scrolled across.
+    // A new text puts the cursor and the view back at the top left.
     RTextBox->setPlainText(codetext);
-    RTextBox->horizontalScrollBar()->setValue(0);
 }
 
 void Form2::Form_Resize()
