@@ -342,6 +342,10 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("an outline in a cell no size fits: the fewest glyphs cut (cut, warned)")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text A_ --cell 16x1 -f hex"
         << QByteArray("\x00\x00\x80\x00", 4);
+    // | passes a one-row cell at any size: the baseline a row down keeps a row of it, at row 0 none.
+    QTest::newRow("an outline in a cell no size fits: the fewest rows cut (cut, warned)")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text | --cell 16x1 -f hex"
+        << QByteArray("\x80\x00", 2);
     // The first glyph is the widest: at 9 pixels 你 would pass its 8-pixel cell, so the set is drawn at 8.
     QTest::newRow("an outline, its first glyph the widest: the size its cell's width allows")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text 你a --cell 8x12 -f hex"

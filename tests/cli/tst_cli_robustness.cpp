@@ -140,6 +140,12 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
     QTest::newRow("BMP cut short: told before a row is read")
         << "cut.bmp" << encodeBmp(solid(16, 4, qRgb(0, 0, 0)), 24).chopped(20)
         << QStringLiteral("cut short: its pixels need 246 bytes, it has 226") << QStringList();
+    QTest::newRow("BMP cut in its colour table")
+        << "table.bmp" << encodeBmp(workedExample(), 8).left(60)
+        << QStringLiteral("the BMP file is cut short in its colour table") << QStringList();
+    QTest::newRow("RLE8 BMP cut in its compressed pixels")
+        << "rle.bmp" << encodeBmp(workedExample(), 8, RowOrder::BottomUp, BmpCompression::Rle8).chopped(4)
+        << QStringLiteral("the BMP file is cut short in its compressed pixels") << QStringList();
     QTest::newRow("BMP pixels at 0xFFFFFFFF") << "far.bmp" << farOffset << QStringLiteral("cut short") << QStringList();
     QTest::newRow("width 100") << "w100.bmp" << encodeBmp(solid(100, 4, qRgb(0, 0, 0)), 24)
                                << QStringLiteral("the picture is 100 pixels wide; the width must be a multiple of 8 "

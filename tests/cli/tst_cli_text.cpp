@@ -256,6 +256,11 @@ void tst_CliTextOutput::usageErrors_data()
         << words("-f a51 --name t --c-attribute PROGMEM t.bmp") << "--c-attribute goes with a named c51 array";
     QTest::newRow("--c-attribute ending the declaration")
         << words("-f c51 --name t --c-attribute x;int t.bmp") << "--c-attribute 'x;int' may not hold ;";
+    for (const auto &[what, attribute] : {std::pair("{", "x{"), std::pair("}", "x}"), std::pair("a line feed", "x\ny"),
+                                          std::pair("a return", "x\ry"), std::pair("/", "x/"), std::pair("\\", "x\\")})
+        QTest::newRow(qPrintable(QStringLiteral("--c-attribute holding %1").arg(QLatin1String(what))))
+            << QStringList{"-f", "c51", "--name", "t", "--c-attribute", attribute, "t.bmp"}
+            << "may not hold ; { } / \\ or a line end";
     QTest::newRow("--text-encoding without a file")
         << words("--font x --text A --text-encoding gbk") << "--text-encoding goes with --text-file or --strings";
     QTest::newRow("--text-encoding latin1")
