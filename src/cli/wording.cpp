@@ -57,6 +57,8 @@ QString words(const Subject &s)
         return QStringLiteral("the multi-scan JPEG picture");
     case T::TurnedPicture:
         return QStringLiteral("the turned picture");
+    case T::ResizedPicture:
+        return QStringLiteral("the resized picture");
     case T::CompressedFrames:
         return QStringLiteral("the compressed frames");
     case T::Sheet:

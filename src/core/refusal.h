@@ -34,6 +34,7 @@ struct Subject {
         InterlacedPng,      // an interlaced PNG picture, held until its passes are read
         MultiScanJpeg,      // a multi-scan JPEG picture's coefficients
         TurnedPicture,      // the picture, held to be turned
+        ResizedPicture,     // the picture, resized and held whole to be read row by row
         CompressedFrames,   // the frames, held compressed
         Sheet,              // the sheet of the frames
         Mask,               // the frames' mask

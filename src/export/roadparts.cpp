@@ -14,9 +14,19 @@ bool turnsAQuarter(const RoadOptions &options)
     return options.rotate == 90 || options.rotate == 270;
 }
 
+namespace {
+
+// Whether the turn holds the whole picture before its first row: a rotation or a vertical flip.
+bool turnHoldsThePicture(const RoadOptions &options)
+{
+    return options.rotate != 0 || options.flip == Flip::Vertical;
+}
+
+} // namespace
+
 bool tonedBeforeTurn(const RoadOptions &options)
 {
-    return (options.rotate != 0 || options.flip == Flip::Vertical) && Tone::pointwise(options.tone);
+    return turnHoldsThePicture(options) && Tone::pointwise(options.tone);
 }
 
 int turnedBits(const RoadOptions &options)
@@ -128,7 +138,10 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     g.dataBytes = frames.tight() ? sum : g.frameBytes * g.frames;
     if (!options.limits.fitsPixels(pixels, Subject::Thing::Frames, &result->error))
         return false;
-    if (turned > 0 && !options.limits.reserve(turned, Subject::Thing::TurnedPicture, held, &result->error))
+    // What is held whole: the picture to be turned (resized first, where it is), else the resized picture.
+    const Subject::Thing whole =
+        turnHoldsThePicture(options) ? Subject::Thing::TurnedPicture : Subject::Thing::ResizedPicture;
+    if (turned > 0 && !options.limits.reserve(turned, whole, held, &result->error))
         return false;
     const EncodeOptions &encode = options.encode;
     // Packed, a frame may grow by a byte in 128 and one more.
