@@ -40,7 +40,7 @@ struct RoadOptions {
     // When set, called with the rows of the first frame done: 0 once the header is written, then after each row,
     // everything before it handed to the sink first. The window's progress, and its text a row at a time.
     std::function<void(int rowsDone)> rowsDone;
-    // The memory budget of what is held whole (a turned picture); the decoder has its own limits.
+    // The memory budget of what is held whole (a picture to be turned, or resized); the decoder has its own limits.
     Limits limits;
 };
 
