@@ -53,6 +53,11 @@ void tst_CliFrames::framesAndTiles_data()
     QTest::newRow("--frames over black") << gif << "-f hex --pixel rgb888 --frames --background black"
                                          << r + g + b + r + g + r + r + QByteArray(3, '\0') + g + r + b +
                                                 QByteArray(3, '\0');
+    QTest::newRow("--frames: the first frame cleared after it shows")
+        << encodeGif({{fromRows({QStringLiteral("rg")}), {}, 2, 0, std::nullopt},
+                      {solid(1, 1, qRgb(0, 0, 255)), QPoint(1, 0), 0, 0, std::nullopt}},
+                     QSize(2, 1))
+        << "-f hex --pixel rgb888 --frames" << r + g + w + b;
     QTest::newRow("--frames: a screen of 0 x 0, the first frame's extent, as alone")
         << encodeGif({{fromRows({QStringLiteral("rg")}), {}, 0, 0, std::nullopt}}, QSize(0, 0))
         << "-f hex --pixel rgb888 --frames" << r + g;
