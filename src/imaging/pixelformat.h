@@ -13,7 +13,6 @@ struct PixelFormatTraits {
     int channels;           // 1 (mono, grey) or 3 (red, green, blue)
     std::array<int, 3> max; // each channel's largest level
     bool mono() const { return channels == 1 && max[0] == 1; }
-    bool grey() const { return channels == 1 && max[0] > 1; }
     bool colour() const { return channels == 3; }
     bool subByte() const { return bits < 8; }
 };

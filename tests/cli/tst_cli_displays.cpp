@@ -242,6 +242,9 @@ void tst_CliDisplays::displayOptions_data()
     const QByteArray workedBmp = encodeBmp(workedExample(), 24);
     QTest::newRow("ihex: the worked example")
         << workedBmp << "-f ihex" << QByteArray(":0400000081FF000A72\r\n:00000001FF\r\n");
+    QTest::newRow("ihex: 16 bytes a record") << encodeBmp(solid(64, 3, qRgb(255, 255, 255)), 24) << "-f ihex"
+                                             << QByteArray(":1000000000000000000000000000000000000000F0\r\n"
+                                                           ":080010000000000000000000E8\r\n:00000001FF\r\n");
     QTest::newRow("ihex: over a 64 KiB boundary")
         << encodeBmp(solid(64, 3, qRgb(255, 255, 255)), 24) << "-f ihex --address 0xFFF0"
         << QByteArray(":10FFF0000000000000000000000000000000000001\r\n"

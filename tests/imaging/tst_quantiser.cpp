@@ -50,6 +50,8 @@ void tst_Quantiser::sharesOfTheError_data()
         << atkinson << 3 << QList<int>{0, 100, 243, 243, 243, 243, 0, 116, 0} << 7 << 1;
     QTest::newRow("Atkinson two below, 115 + 12")
         << atkinson << 3 << QList<int>{0, 100, 243, 243, 243, 243, 0, 115, 0} << 7 << 0;
+    // A row's errors, used, are cleared before they serve the row three below.
+    QTest::newRow("FS: the fourth row's errors start at 0, 127") << fs << 1 << QList<int>{0, 0, 0, 127} << 3 << 0;
     // An error past the right edge, or below the last row, goes nowhere; a white source hands on less than 0.
     QTest::newRow("FS: a white source lowers its neighbour, 200 - 24 + 128")
         << fs << 2 << QList<int>{200, 152} << 1 << 1;
