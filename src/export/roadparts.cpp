@@ -14,19 +14,9 @@ bool turnsAQuarter(const RoadOptions &options)
     return options.rotate == 90 || options.rotate == 270;
 }
 
-namespace {
-
-// Whether the turn holds the whole picture before its first row: a rotation or a vertical flip.
-bool turnHoldsThePicture(const RoadOptions &options)
-{
-    return options.rotate != 0 || options.flip == Flip::Vertical;
-}
-
-} // namespace
-
 bool tonedBeforeTurn(const RoadOptions &options)
 {
-    return turnHoldsThePicture(options) && Tone::pointwise(options.tone);
+    return TurnedRows::holdsWhole(options.rotate, options.flip) && Tone::pointwise(options.tone);
 }
 
 int turnedBits(const RoadOptions &options)
@@ -139,8 +129,8 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     if (!options.limits.fitsPixels(pixels, Subject::Thing::Frames, &result->error))
         return false;
     // What is held whole: the picture to be turned (resized first, where it is), else the resized picture.
-    const Subject::Thing whole =
-        turnHoldsThePicture(options) ? Subject::Thing::TurnedPicture : Subject::Thing::ResizedPicture;
+    const Subject::Thing whole = TurnedRows::holdsWhole(options.rotate, options.flip) ? Subject::Thing::TurnedPicture
+                                                                                      : Subject::Thing::ResizedPicture;
     if (turned > 0 && !options.limits.reserve(turned, whole, held, &result->error))
         return false;
     const EncodeOptions &encode = options.encode;

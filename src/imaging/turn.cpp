@@ -93,7 +93,7 @@ TurnedRows::TurnedRows(PictureDecoder &decoder, int degrees, Flip flip, int bits
 
 std::int64_t TurnedRows::heldBytes(int width, int height, int degrees, Flip flip, int bits)
 {
-    if (degrees == 0 && flip != Flip::Vertical)
+    if (!holdsWhole(degrees, flip))
         return 0;
     const bool quarter = degrees == 90 || degrees == 270;
     const std::int64_t band = quarter ? std::int64_t(bandRows) * width * std::int64_t(sizeof(QRgb)) : 0;
@@ -159,7 +159,7 @@ void TurnedRows::turnBand(int first)
 bool TurnedRows::next(QRgb *row)
 {
     const int y = row_++;
-    if (passesStraight()) {
+    if (!holdsWhole(degrees_, flip_)) {
         if (!readRow(row))
             return false;
         if (flip_ == Flip::Horizontal)

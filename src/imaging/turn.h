@@ -30,6 +30,9 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
+    // Whether the turn holds the whole picture before its first row (a rotation or a vertical flip); without,
+    // rows pass straight through.
+    static bool holdsWhole(int degrees, Flip flip) { return degrees != 0 || flip == Flip::Vertical; }
     // The memory the turn holds, for a picture `width` x `height` as turned: 0 when rows pass straight through.
     static std::int64_t heldBytes(int width, int height, int degrees, Flip flip, int bits);
 
@@ -43,7 +46,6 @@ private:
     // that it reads each held row this many pixels at a time: a cache line's worth.
     static constexpr int bandRows = 16;
 
-    bool passesStraight() const { return degrees_ == 0 && flip_ != Flip::Vertical; }
     bool readRow(QRgb *row);
     bool readAll();
     void turnBand(int first);
