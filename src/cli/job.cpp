@@ -199,7 +199,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
     ByteSink &sink = job.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
     const RoadResult result = runRoad(frames, road, sink);
     if (!result.lossless)
-        report.complain(picture + QStringLiteral(": warning: some characters of the header have no code in the "
+        report.complain(picture + QStringLiteral(": warning: some characters of the comments have no code in the "
                                                  "chosen encoding and were written as '?'"));
     if (!result.ok) {
         // A write that failed names the output; anything else is the picture's fault.

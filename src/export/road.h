@@ -48,7 +48,7 @@ struct RoadResult {
     bool ok = false;
     Refusal error;        // why not; empty when ok
     bool written = false; // some bytes reached the sink before the failure
-    bool lossless = true; // every character of the header has a code in the encoding
+    bool lossless = true; // every character of the comments has a code in the encoding
     Geometry geometry;    // the picture as turned, as packed, and the data's bytes
     // Compressed: the bytes written (geometry.dataBytes before), and where each frame's start (one more: the end).
     std::int64_t compressedBytes = 0;

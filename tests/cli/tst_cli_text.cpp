@@ -164,6 +164,21 @@ void tst_CliTextOutput::gbkEncoding()
     QCOMPARE(gbk.exitCode, 0);
     QCOMPARE(gbk.out, encodeText(QString::fromUtf8(utf8.out), TextEncoding::Gbk).bytes);
     QVERIFY(gbk.out.contains("\xA3\xBA\xA1\xBE")); // ：【 in GBK
+    QCOMPARE(gbk.err, QString());
+    // A name in the header, or a glyph in its line's comment, that GBK cannot write is warned of.
+    const QString emoji = QStringLiteral("t\U0001F600.bmp");
+    picture(emoji, encodeBmp(workedExample(), 8));
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    for (const QStringList &arguments :
+         {QStringList{emoji}, QString("--font tiny.bdf --text \uD55C --missing blank --index unicode "
+                                      "--name t --cell 8x1")
+                                  .split(u' ')}) {
+        const Run lossy = run(QStringList{QStringLiteral("-e"), QStringLiteral("gbk")} + arguments);
+        QCOMPARE(lossy.exitCode, 0);
+        QVERIFY(lossy.out.contains("?"));
+        QVERIFY2(lossy.err.contains(QStringLiteral(": warning: some characters of the comments")),
+                 qPrintable(lossy.err));
+    }
 }
 
 void tst_CliTextOutput::usageErrors_data()
