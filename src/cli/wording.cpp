@@ -10,7 +10,6 @@ namespace {
 QString words(const Subject &s)
 {
     using T = Subject::Thing;
-    const QString character = s.index >= 0 ? characterLabel(char32_t(s.index)) : QString();
     switch (s.thing) {
     case T::Picture:
     case T::PictureHeld:
@@ -30,11 +29,12 @@ QString words(const Subject &s)
     case T::TileBand:
         return QStringLiteral("a band of tiles");
     case T::Cell:
-        return s.index < 0 ? QStringLiteral("a glyph's cell") : QStringLiteral("the cell of ") + character;
+        return s.index < 0 ? QStringLiteral("a glyph's cell")
+                           : QStringLiteral("the cell of ") + characterLabel(char32_t(s.index));
     case T::Glyphs:
         return QStringLiteral("the glyphs drawn");
     case T::Drawing:
-        return QStringLiteral("drawing ") + character;
+        return QStringLiteral("drawing ") + characterLabel(char32_t(s.index));
     case T::Font:
         return s.name.isEmpty() ? QStringLiteral("the font") : QStringLiteral("the font ") + s.name;
     case T::FontInflated:

@@ -67,9 +67,10 @@ int GlyphSource::cellHeight(Refusal *why)
         const Font::Line line = f.bitmapLine();
         return size ? size : line.ascent + line.descent > 0 ? line.ascent + line.descent : f.strikeSize();
     }
-    if (!limits_.fitsPicture(size ? size : 16, size ? size : 16, why, {Subject::Thing::Cell, -1}))
+    const int em = size ? size : 16;
+    if (!limits_.fitsPicture(em, em, why, {Subject::Thing::Cell, -1}))
         return 0;
-    em_ = size ? size : 16;
+    em_ = em;
     return em_;
 }
 

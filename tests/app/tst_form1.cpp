@@ -117,7 +117,8 @@ void tst_Form1::controlsAndStartValues()
         int x, y;
         QRgb colour;
     } edges[] = {{r - 1, 0, 0x808080}, {0, b - 1, 0x808080}, {r - 1, 1, 0x404040},
-                 {1, b - 1, 0x404040}, {r, 1, 0xFFFFFF},     {1, b, 0xFFFFFF}};
+                 {1, b - 1, 0x404040}, {r, 1, 0xFFFFFF},     {1, b, 0xFFFFFF},
+                 {0, 1, 0x808080},     {1, 0, 0x808080}}; // the dark line from the grey one's second pixel
     for (const auto &e : edges)
         QCOMPARE(edge.pixel(e.x, e.y) & 0xFFFFFF, e.colour);
     QCOMPARE(form.Timer->interval(), 500);

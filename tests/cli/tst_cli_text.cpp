@@ -390,6 +390,7 @@ void tst_CliTextOutput::verboseSummary()
     QCOMPARE(run(words("-f c51 --name big -o bank.c bank.bmp")).err,
              QStringLiteral("tessaline-cli: bank.bmp: warning: big takes 66560 bytes, more than the 64 KiB (65536 "
                             "bytes) that one 8051 code bank holds\n"));
+    QVERIFY(run(words("-f c51 --name big --mask -o bank.c bank.bmp")).err.contains(u"big_mask takes 66560 bytes"));
     QCOMPARE(
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("--compress"),
              QStringLiteral("packbits"), QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("t.bmp")})
