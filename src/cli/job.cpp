@@ -153,8 +153,7 @@ bool writeHeader(const Options &options, const Job &job, const RoadOptions &road
     Reservation held;
     const std::int64_t arrays = result.arrays.size() + 2;
     const std::int64_t characters = arrays * (2 * std::int64_t(job.name.size()) + 48);
-    if (!options.limits.reserve(7 * characters + 128 * arrays, {Subject::Thing::Header, 0, job.header}, &held,
-                                &error)) {
+    if (!options.limits.reserve(7 * characters + 128 * arrays, {Subject::Thing::Header, job.header}, &held, &error)) {
         report.complain(job.picture + QStringLiteral(": ") + worded(error));
         return false;
     }

@@ -53,6 +53,7 @@ struct Subject {
         : thing(thing), index(index), name(std::move(name))
     {
     }
+    Subject(Thing thing, QString name) : thing(thing), name(std::move(name)) {} // a thing known by its name
 };
 
 struct Refusal {

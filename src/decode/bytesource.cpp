@@ -112,7 +112,7 @@ std::unique_ptr<ByteSource> openFileSource(const QString &path, Refusal *why)
 {
     using Rule = Refusal::Rule;
     const auto fail = [&](Rule rule, const QString &words = {}) -> std::unique_ptr<ByteSource> {
-        *why = Refusal(rule, {Subject::Thing::Picture, 0, path}).saying(words);
+        *why = Refusal(rule, {Subject::Thing::Picture, path}).saying(words);
         return nullptr;
     };
     if (path.isEmpty())

@@ -175,7 +175,7 @@ const char *encodingName(TextFileEncoding encoding)
 std::optional<QList<char32_t>> charactersOfTextFile(const QString &path, TextFileEncoding encoding,
                                                     const Limits &limits, Refusal *error)
 {
-    const Subject what{Subject::Thing::TextFile, 0, path};
+    const Subject what{Subject::Thing::TextFile, path};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());
@@ -224,7 +224,7 @@ std::int64_t lineBytes(qsizetype capacity)
 std::optional<TextLines> linesOfTextFile(const QString &path, TextFileEncoding encoding, const Limits &limits,
                                          Refusal *error)
 {
-    const Subject what{Subject::Thing::StringsFile, 0, path};
+    const Subject what{Subject::Thing::StringsFile, path};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = Refusal(Refusal::Rule::ReadFailed, what).saying(file.errorString());

@@ -142,7 +142,7 @@ std::unique_ptr<Font> Font::openFile(const QString &path, int index, const Limit
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = Refusal(Refusal::Rule::ReadFailed, {Subject::Thing::Font, 0, path}).saying(file.errorString());
+        *error = Refusal(Refusal::Rule::ReadFailed, {Subject::Thing::Font, path}).saying(file.errorString());
         return nullptr;
     }
     if (const auto decompressor = decompressorFor(file.peek(4))) {

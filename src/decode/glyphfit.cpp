@@ -122,7 +122,7 @@ bool GlyphSource::drawToFit(int height, Refusal *why)
     }
     for (int tries = 0;; ++tries, --size) {
         if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) != 0) {
-            *why = Refusal::of(Refusal::Rule::SizeUndrawable, {Subject::Thing::Font, 0, f.name()}, size, 0);
+            *why = Refusal::of(Refusal::Rule::SizeUndrawable, {Subject::Thing::Font, f.name()}, size, 0);
             return false;
         }
         pixels_ = size;
@@ -190,7 +190,7 @@ bool GlyphSource::draw(Font &font, char32_t c, Drawn *glyph, Reservation *held, 
     if (const FT_Error failed = FT_Load_Char(face, FT_ULong(c), flags)) {
         *why = font.refusedMemory()
                    ? Refusal::of(Refusal::Rule::Held, {Subject::Thing::Drawing, c}, 0, limits_.maxHeldBytes())
-                   : Refusal::of(Refusal::Rule::GlyphUndrawable, {Subject::Thing::Font, 0, font.name()}, c, 0)
+                   : Refusal::of(Refusal::Rule::GlyphUndrawable, {Subject::Thing::Font, font.name()}, c, 0)
                          .saying(freeTypeError(failed));
         return false;
     }

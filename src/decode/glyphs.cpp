@@ -56,8 +56,7 @@ int GlyphSource::cellHeight(Refusal *why)
     const int size = options_.cell.isValid() ? options_.cell.height() : options_.size;
     if (f.isBitmap()) {
         if (options_.size && options_.size != f.strikeSize()) {
-            *why =
-                Refusal::of(Refusal::Rule::Strike, {Subject::Thing::Font, 0, f.name()}, f.strikeSize(), options_.size);
+            *why = Refusal::of(Refusal::Rule::Strike, {Subject::Thing::Font, f.name()}, f.strikeSize(), options_.size);
             return 0;
         }
         // A line of the font, its ascent and descent, unless a size is asked: no glyph of it is cut. The cells'
@@ -84,7 +83,7 @@ bool GlyphSource::checkCharacters(Refusal *why)
         }
         const bool present = FT_Get_Char_Index(face, FT_ULong(c)) != 0;
         if (!present && !options_.missingBlank) {
-            *why = Refusal::of(Refusal::Rule::NoGlyph, {Subject::Thing::Font, 0, font_->name()}, c, 0);
+            *why = Refusal::of(Refusal::Rule::NoGlyph, {Subject::Thing::Font, font_->name()}, c, 0);
             return false;
         }
         if (options_.index == CodeIndex::Gb2312 && gb2312Code(c) == 0) {

@@ -14,11 +14,11 @@ bool OutputFile::open(const QString &path)
     path_ = path;
     const QFileInfo info(path);
     if (info.isDir()) {
-        error_ = Refusal(Refusal::Rule::IsDirectory, {Subject::Thing::Output, 0, path});
+        error_ = Refusal(Refusal::Rule::IsDirectory, {Subject::Thing::Output, path});
         return false;
     }
     if (!info.absoluteDir().exists()) {
-        error_ = Refusal(Refusal::Rule::NoSuchFolder, {Subject::Thing::Output, 0, info.path()});
+        error_ = Refusal(Refusal::Rule::NoSuchFolder, {Subject::Thing::Output, info.path()});
         return false;
     }
     direct_ = info.exists() && !info.isFile();
@@ -56,7 +56,7 @@ bool OutputFile::commit()
 
 bool OutputFile::failed()
 {
-    error_ = Refusal(Refusal::Rule::WriteFailed, {Subject::Thing::Output, 0, path_}).saying(file_->errorString());
+    error_ = Refusal(Refusal::Rule::WriteFailed, {Subject::Thing::Output, path_}).saying(file_->errorString());
     return false;
 }
 
