@@ -15,6 +15,8 @@
 #include "decode/bmprle.h"
 #include "decode/decoder.h"
 
+#include <QtAlgorithms>
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -46,9 +48,7 @@ struct Channel {
 
     static Channel of(std::uint32_t mask)
     {
-        int shift = 0;
-        for (std::uint32_t m = mask; m && !(m & 1); m >>= 1)
-            ++shift;
+        const int shift = mask ? int(qCountTrailingZeroBits(mask)) : 0;
         return {mask, shift, mask >> shift};
     }
 

@@ -98,9 +98,8 @@ bool GlyphSource::drawToFit(int height, Refusal *why)
 {
     Font &f = *font_;
     FT_Face face = f.face();
-    if (f.isBitmap()) {
+    if (f.isBitmap()) { // at the strike cellHeight selected
         strike_ = 0;
-        FT_Select_Size(face, 0);
         return drawAll(why);
     }
     for (int k = 0; k < face->num_fixed_sizes; ++k) // a bitmap strike the face holds for this size

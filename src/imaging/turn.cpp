@@ -10,6 +10,7 @@ namespace {
 // Values of `Bits` bits held in rows of bytes: several to a byte from the lowest bits up, or a byte or more
 // each, the lowest byte first.
 template <int Bits> struct Cells {
+    static constexpr std::size_t perByte = 8 / Bits; // values a byte holds, below 8 bits
     static std::size_t rowBytes(std::size_t width) { return (width * Bits + 7) / 8; }
 
     static std::uint32_t get(const std::uint8_t *row, std::size_t x)
@@ -23,7 +24,6 @@ template <int Bits> struct Cells {
         } else if constexpr (Bits == 8) {
             return row[x];
         } else {
-            constexpr std::size_t perByte = 8 / Bits;
             return std::uint32_t(row[x / perByte] >> (x % perByte * Bits)) & ((1u << Bits) - 1);
         }
     }
@@ -34,7 +34,6 @@ template <int Bits> struct Cells {
             for (std::size_t x = 0; x < width; ++x)
                 values[x] = get(row, x);
         } else { // a byte at a time
-            constexpr std::size_t perByte = 8 / Bits;
             for (std::size_t x = 0; x < width; x += perByte) {
                 unsigned byte = row[x / perByte];
                 for (std::size_t k = 0; k < perByte && x + k < width; ++k, byte >>= Bits)
@@ -56,7 +55,6 @@ template <int Bits> struct Cells {
             for (std::size_t x = 0; x < width; ++x)
                 row[x] = std::uint8_t(values[x]);
         } else {
-            constexpr std::size_t perByte = 8 / Bits;
             std::memset(row, 0, rowBytes(width));
             for (std::size_t x = 0; x < width; ++x)
                 row[x / perByte] |= std::uint8_t((values[x] & ((1u << Bits) - 1)) << (x % perByte * Bits));

@@ -572,7 +572,8 @@ QTEST_GUILESS_MAIN(tst_CliDisplays)
 void tst_CliDisplays::turnsAsQtTurnsThem_data()
 {
     QTest::addColumn<QString>("options");
-    QTest::newRow("mono, exact: a bit a pixel") << "-f c51 --name p --pad";
+    QTest::newRow("mono, exact: a bit a pixel, nearly all white") << "-f c51 --name p --pad";
+    QTest::newRow("mono, --threshold: a bit a pixel") << "-f c51 --name p --pad --threshold 128";
     QTest::newRow("mono, --threshold, --mask, vertical: two bits")
         << "-f c51 --name p --pad --threshold 128 --mask --layout vertical";
     QTest::newRow("gray4: a byte") << "-f c51 --name p --pad --pixel gray4";
