@@ -35,7 +35,7 @@ std::optional<TextEncoding> textEncodingFromName(QStringView name)
 EncodedText encodeText(const QString &text, TextEncoding encoding)
 {
     if (encoding == TextEncoding::Utf8)
-        return {text.toUtf8(), true};
+        return {text.toUtf8()}; // every character has a code
     QStringEncoder encoder(encoding == TextEncoding::Gbk ? "GBK" : "GB18030");
     QByteArray bytes = encoder.encode(text);
     return {bytes, !encoder.hasError()};

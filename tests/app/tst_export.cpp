@@ -362,6 +362,9 @@ void tst_Export::inspectorClickAndKeys()
     QVERIFY(marker.Visible);
     QCOMPARE(marker.Left, 96.0f);
     QCOMPARE(marker.Top, 20.0f);
+    const QImage shown = s.form->PicBOX->grab().toImage(); // the marker over the white picture, where it is
+    QCOMPARE(shown.pixel(border + 96, border + 20), rgbFromColour(marker.BackColor) | 0xFF000000);
+    QCOMPARE(shown.pixel(border + 96, border + 19), qRgb(255, 255, 255));
 
     QTest::keyClick(s.form->PicBOX, Qt::Key_Down);
     QCOMPARE(s.form->statusText(1), QStringLiteral("X,Y:100,21 写入位置:12,21  首字节RAM地址：&H426"));

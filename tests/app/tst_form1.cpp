@@ -121,6 +121,15 @@ void tst_Form1::controlsAndStartValues()
                  {0, 1, 0x808080},     {1, 0, 0x808080}}; // the dark line from the grey one's second pixel
     for (const auto &e : edges)
         QCOMPARE(edge.pixel(e.x, e.y) & 0xFFFFFF, e.colour);
+    // A new picture of the box's size is painted too, though the box keeps its size.
+    PictureBox box;
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    PaintCount paints;
+    box.installEventFilter(&paints);
+    box.surface().setPicture(solid(400, 300, qRgb(0, 0, 0)));
+    box.refresh();
+    QTRY_COMPARE(paints.paints, 1);
     QCOMPARE(form.Timer->interval(), 500);
     QVERIFY(form.Timer->isActive());
     QCOMPARE(form.Timer_formfresh->interval(), 250);

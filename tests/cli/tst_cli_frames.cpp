@@ -291,6 +291,8 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--render AA: the line as a picture, 10 x 16") << "--render AA --pad -f hex" << rendered;
     QTest::newRow("--render, --at, --canvas: a line placed on a canvas")
         << "--render A --at -1,-11 --canvas 8x2 -f hex" << QByteArray("\xF0\x90", 2);
+    QTest::newRow("--render, --at as far as it goes: off the canvas")
+        << "--render A --at -65535,65535 --canvas 8x1 -f hex" << QByteArray(1, '\0');
     // Cropped, a box is the ink's alone, x from the pen (signed), y from the cell's top.
     QTest::newRow("--crop: a box of ink alone, left of the pen")
         << "--font bearing.bdf --text A -f c51 --name t --crop"
@@ -347,6 +349,10 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("an outline in a cell no size fits: the fewest glyphs cut (cut, warned)")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text A_ --cell 16x1 -f hex"
         << QByteArray("\x00\x00\x80\x00", 4);
+    // Fewer rows of | and ) are cut where _ is cut too: the baseline that keeps _ whole cuts two glyphs, not three.
+    QTest::newRow("an outline in a cell no size fits: the fewest glyphs before the fewest rows (cut, warned)")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text |)_ --cell 8x1 -f hex"
+        << QByteArray("\x00\x00\x80", 3);
     // | passes a one-row cell at any size: the baseline a row down keeps a row of it, at row 0 none.
     QTest::newRow("an outline in a cell no size fits: the fewest rows cut (cut, warned)")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --index unicode --text | --cell 16x1 -f hex"

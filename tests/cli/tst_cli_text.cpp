@@ -264,6 +264,7 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--render without a text") << words("--font x --render --text A") << "--render draws a TEXT given";
     QTest::newRow("--at without --render") << words("--font x --text A --at 1,2") << "--at goes with --render";
     QTest::newRow("--at of an odd count") << words("--font x --render A --at 1,2,3") << "--at takes pairs";
+    QTest::newRow("--at past 65535 down") << words("--font x --render A --at 0,-65536") << "--at takes pairs";
     QTest::newRow("--omit a table of no name")
         << words("-f c51 --name t --omit codes,names t.bmp") << "--omit 'names': name tables of codes, widths";
     QTest::newRow("--omit without a name") << words("-f c51 --omit delays t.bmp") << "--omit goes with a named array";
