@@ -562,6 +562,17 @@ void tst_Decoders::byteReaderSeeks()
         QCOMPARE(in.byte(), int(at % 251));
         QCOMPARE(in.byte(), int((at + 1) % 251));
     }
+    ByteReader whole(*source); // a read past the buffer's size goes straight to the caller, and on from there
+    QByteArray large(70000, '\0');
+    QCOMPARE(whole.read(large.data(), large.size()), large.size());
+    QCOMPARE(large, data.left(large.size()));
+    QCOMPARE(whole.byte(), int(large.size() % 251));
+    // A file that shrinks once open reads as far as it now goes, which is no failed read.
+    Refusal why;
+    const QString path = file(QStringLiteral("shrinks.bin"), data);
+    const auto shrinking = openFileSource(path, &why);
+    QVERIFY(shrinking && QFile::resize(path, 10));
+    QCOMPARE(shrinking->readAt(0, large.data(), 20), 10);
 }
 
 void tst_Decoders::framesOutOfOrderAreRefused_data()
