@@ -546,7 +546,7 @@ void tst_Decoders::jpegAcceptance()
 
 QTEST_GUILESS_MAIN(tst_Decoders)
 // A seek lands on its byte whether it stays within the reader's buffer (64 KiB) or leaves it, either way, and
-// after another seek.
+// after another seek. A read past the buffer goes on from its end; a file that shrinks reads as far as it goes.
 void tst_Decoders::byteReaderSeeks()
 {
     QByteArray data(100000, '\0');
