@@ -43,11 +43,7 @@ public:
 
 protected:
     // Starts decoding at the smallest size of at least `atLeast` the format decodes; false after fail().
-    virtual bool start(QSize atLeast)
-    {
-        (void)atLeast;
-        return true;
-    }
+    virtual bool start([[maybe_unused]] QSize atLeast) { return true; }
     // Decodes row `y` (the rows come in order); false after fail().
     virtual bool decodeRow(int y, QRgb *row) = 0;
     // Reads what the format puts after the last row (the rest of a frame's data, a PNG's closing chunks); false

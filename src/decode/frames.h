@@ -55,11 +55,8 @@ public:
     // Before any frame is opened: frame i decoded at the smallest size the picture's format can that is at least
     // `atLeast` (a JPEG alone, by DCT scaling; nothing else changes), and started; size(i) then says that size.
     // False, with the reason, when it cannot start.
-    virtual bool prepare(int i, QSize atLeast, Refusal *why)
+    virtual bool prepare([[maybe_unused]] int i, [[maybe_unused]] QSize atLeast, [[maybe_unused]] Refusal *why)
     {
-        (void)i;
-        (void)atLeast;
-        (void)why;
         return true;
     }
     // Frame i, read from its first row; the frames are opened in order. Null, with the reason, when it cannot be
@@ -67,17 +64,9 @@ public:
     virtual std::unique_ptr<PictureDecoder> open(int i, Refusal *why) = 0;
 
     // What frame i is, as a refusal of it names it.
-    virtual Subject what(int i) const
-    {
-        (void)i;
-        return {};
-    }
+    virtual Subject what([[maybe_unused]] int i) const { return {}; }
     // A line that goes before frame i's data in text output, or none.
-    virtual QString label(int i) const
-    {
-        (void)i;
-        return {};
-    }
+    virtual QString label([[maybe_unused]] int i) const { return {}; }
     // The values that go with the frames.
     virtual QList<FrameTable> tables() const { return {}; }
     // Whether the frames are stored as they are, each of its own size, one after the other (with where each

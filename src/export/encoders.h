@@ -70,23 +70,17 @@ public:
     // Whether it takes the picture as the display shows it (rows of levels) rather than the display's bytes.
     virtual bool takesLevels() const { return false; }
     // What comes before the data.
-    virtual void begin(QByteArray &out) { (void)out; }
+    virtual void begin([[maybe_unused]] QByteArray &out) {}
     // Before and after each frame's bytes: `label` says which it is (empty: nothing to say).
-    virtual void frameStart(const QString &label, QByteArray &out)
-    {
-        (void)label;
-        (void)out;
-    }
-    virtual void frameEnd(QByteArray &out) { (void)out; }
+    virtual void frameStart([[maybe_unused]] const QString &label, [[maybe_unused]] QByteArray &out) {}
+    virtual void frameEnd([[maybe_unused]] QByteArray &out) {}
     // A unit of the display's bytes (a row or a page), or a row of levels (packedWidth pixels).
     virtual void bytes(const std::uint8_t *data, int count, QByteArray &out);
     virtual void levels(const std::uint8_t *row, QByteArray &out);
     // What comes after the data (the tables of a named array, however long), handed on through `handOn` as it
     // grows: false, and nothing more written, once it fails.
-    virtual bool end(QByteArray &out, const std::function<bool()> &handOn)
+    virtual bool end([[maybe_unused]] QByteArray &out, [[maybe_unused]] const std::function<bool()> &handOn)
     {
-        (void)out;
-        (void)handOn;
         return true;
     }
     // Whether every character of the text had a code in the chosen encoding.
@@ -95,11 +89,7 @@ public:
     const Refusal &refusal() const { return refusal_; }
     // The values of the table that array `array` of the plan writes, known only once the frames are read (a
     // mask), before end().
-    virtual void setValues(qsizetype array, const FrameTable &values)
-    {
-        (void)array;
-        (void)values;
-    }
+    virtual void setValues([[maybe_unused]] qsizetype array, [[maybe_unused]] const FrameTable &values) {}
 
 protected:
     bool lossless_ = true;

@@ -338,6 +338,9 @@ void tst_CliFrames::glyphTables_data()
         << QByteArray("...#define T_WIDTH 12\n#define T_HEIGHT 12\n#define T_LINE_HEIGHT 12\n#define T_BASELINE 10\n"
                       "#define T_FONT_PIXELS 12\n#define T_BITS_PER_PIXEL 1\n#define T_COUNT 1\n#define T_BYTES 24\n"
                       "#define T_BACKGROUND 0x0\n");
+    QTest::newRow("--crop --header, vertical: a one-row cell's page")
+        << "--text A --crop --layout vertical --cell 8x1 -f c51 --name t --header t.h"
+        << QByteArray("~~~#define T_PAGES 1\n");
     QTest::newRow("--grid --header: where a code's cell starts (cut, warned)")
         << "--charset gb2312 --grid --missing blank --cell 8x4 -f c51 --name t --header t.h"
         << QByteArray("...#define T_BACKGROUND 0x0\n"

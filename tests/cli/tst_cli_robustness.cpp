@@ -286,7 +286,10 @@ void tst_CliRobustness::failedOutputKeepsTheOldFile()
     const Run intoDirectory =
         run({QStringLiteral("-o"), out.filePath(QStringLiteral("code.txt")), QStringLiteral("t.bmp")});
     QCOMPARE(intoDirectory.exitCode, 1);
-    QVERIFY2(intoDirectory.err.contains(out.filePath(QStringLiteral("code.txt"))), qPrintable(intoDirectory.err));
+    QVERIFY2(
+        intoDirectory.err.endsWith(out.filePath(QStringLiteral("code.txt")) + QStringLiteral(": is a directory\n")),
+        qPrintable(intoDirectory.err));
+    QVERIFY(run({out.filePath(QStringLiteral("code.txt"))}).err.endsWith(u": is a directory, not a picture file\n"));
     QVERIFY(QFileInfo(out.filePath(QStringLiteral("code.txt"))).isDir());
 
     const Run intoMissingFolder =

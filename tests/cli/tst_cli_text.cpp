@@ -342,7 +342,8 @@ void tst_CliTextOutput::helpAndVersion()
     QVERIFY(help.out.contains("the raw packed bytes, Intel HEX records of them")); // the description
     QVERIFY(help.out.contains("\nWhat is written:\n  -f, --format <format>"));     // a group's heading
     // Its diagrams of the two layouts and of the turns, as the packing's and the turn's tests hold them.
-    QVERIFY(help.out.contains("    row 0: byte 0 = pixels 0-7, pixel 0     page 0 = rows 0-7: byte 0 = column 0,\n"
+    QVERIFY(help.out.contains("  --layout horizontal (default)           --layout vertical: pages of 8 rows\n"
+                              "    row 0: byte 0 = pixels 0-7, pixel 0     page 0 = rows 0-7: byte 0 = column 0,\n"
                               "           in bit 7 (msb); byte 1 = 8-15      row 0 in bit 0 (lsb); byte 1 = column 1\n"
                               "    row 1: the next bytes                   page 1 = rows 8-15: the next bytes\n"));
     QVERIFY(help.out.contains("  --dither bayer4, mid-grey      .#.#/#.#.   (the ordered 4 x 4 pattern)\n"
