@@ -228,6 +228,8 @@ void tst_CliRobustness::eachRunFitsItsPeakExactly_data()
     QTest::newRow("--rotate 90, gray8") << "p.bmp" << mono << QStringList{"--rotate", "90", "--pixel", "gray8"}
                                         << qint64(6400);
     QTest::newRow("--flip vertical, mono") << "p.bmp" << mono << QStringList{"--flip", "vertical"} << qint64(640);
+    QTest::newRow("--flip vertical --mask, mono: two bits a pixel, and the mask")
+        << "p.bmp" << mono << QStringList{"--flip", "vertical", "--mask", "-f", "c51", "--name", "t"} << qint64(4096);
     QTest::newRow("--flip vertical, rgb565")
         << "p.bmp" << mono << QStringList{"--flip", "vertical", "--pixel", "rgb565"} << qint64(12544);
     QTest::newRow("interlaced GIF") << "p.gif" << encodeGif({solid(32, 32, qRgb(0, 0, 0))}, std::nullopt, {}, true)
