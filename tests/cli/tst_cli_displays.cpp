@@ -166,13 +166,14 @@ void tst_CliDisplays::displayOptions_data()
     QTest::newRow("gray4, --pad: 3 black and white padding")
         << encodeBmp(fromRows({QStringLiteral("###")}), 24) << "-f hex --pixel gray4 --pad"
         << QByteArray("\x00\x0F", 2);
-    QImage partial(3, 1, QImage::Format_ARGB32);
+    QImage partial(4, 1, QImage::Format_ARGB32);
     partial.setPixel(0, 0, qRgba(255, 0, 0, 128));
     partial.setPixel(1, 0, qRgba(0, 0, 255, 255));
     partial.setPixel(2, 0, qRgba(100, 200, 50, 3));
+    partial.setPixel(3, 0, qRgba(200, 151, 0, 254)); // nearly opaque: back from premultiplied, rounded as it was
     QTest::newRow("--resize to its own size: partial alpha kept through premultiplying")
-        << encodePng(partial, 6, 8) << "-f hex --pixel rgb888 --background black --resize 3x1"
-        << QByteArray("\x80\x00\x00\x00\x00\xFF\x01\x02\x01", 9);
+        << encodePng(partial, 6, 8) << "-f hex --pixel rgb888 --background black --resize 4x1"
+        << QByteArray("\x80\x00\x00\x00\x00\xFF\x01\x02\x01\xC7\x96\x00", 12);
     QTest::newRow("--resize 8x: a side scaled to less than a half kept at 1")
         << encodeBmp(solid(40, 2, qRgb(0, 0, 0)), 24) << "-f hex --resize 8x" << QByteArray("\xFF");
     QTest::newRow("--resize 1x: the height follows the width's factor")
