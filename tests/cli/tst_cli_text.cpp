@@ -393,6 +393,11 @@ void tst_CliTextOutput::verboseSummary()
              QStringLiteral("tessaline-cli: bank.bmp: warning: big takes 66560 bytes, more than the 64 KiB (65536 "
                             "bytes) that one 8051 code bank holds\n"));
     QVERIFY(run(words("-f c51 --name big --mask -o bank.c bank.bmp")).err.contains(u"big_mask takes 66560 bytes"));
+    // At the bank's edge: 65536 bytes fill it, one more does not fit.
+    picture(QStringLiteral("full.bmp"), largeMonochromeBmp(8, 65536));
+    picture(QStringLiteral("past.bmp"), largeMonochromeBmp(8, 65537));
+    QCOMPARE(run(words("-f c51 -o bank.c full.bmp")).err, QString());
+    QVERIFY(run(words("-f c51 -o bank.c past.bmp")).err.contains(u"takes 65537 bytes"));
     QCOMPARE(
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("--compress"),
              QStringLiteral("packbits"), QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("t.bmp")})
