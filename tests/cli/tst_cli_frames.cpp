@@ -332,6 +332,10 @@ void tst_CliFrames::glyphTables_data()
     grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
     QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
         << "--charset gb2312 --grid --missing blank -f hex" << grid;
+    QTest::newRow("FREETYPE_PROPERTIES taken: the older TrueType hinting draws 你 otherwise")
+        << "FREETYPE_PROPERTIES=truetype:interpreter-version=35 --font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "
+           "--text 你 --size 10 --pad --pixel gray2 -f hex"
+        << QByteArray::fromHex("fffffffdebfffddaaff6af6fd67afffada7ffaaa6ffa7aeffae7ffffffff");
     QTest::newRow("--header: a face's strike, its line and its size")
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --font-index 2 --text 你 --size 12 --pad -f c51 "
            "--name t --header t.h"
@@ -400,15 +404,23 @@ void tst_CliFrames::glyphTables()
                                                     "A\0"
                                                     "\x60\x4F",
                                                     6)); // A你, little-endian
-    if (options.contains(QStringLiteral("/usr/share/fonts/")) && !QFileInfo::exists(options.section(u' ', 1, 1)))
+    QStringList words = options.split(u' ');
+    // A word NAME=VALUE before the options is the environment's, as a shell takes it.
+    const QString environment = words.first().contains(u'=') ? words.takeFirst() : QString();
+    if (options.contains(QStringLiteral("/usr/share/fonts/")) && !QFileInfo::exists(words.at(1)))
         QSKIP("fonts-wqy-zenhei is missing (scripts/install-deps installs it)");
     picture(QStringLiteral("boxes.ttf"), readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
     QStringList arguments; // the tiny bitmap font, unless the row names another
-    if (!options.startsWith(u"--font"))
+    if (words.first() != u"--font")
         arguments << QStringLiteral("--font") << QStringLiteral("tiny.bdf");
-    for (QString word : options.split(u' '))
+    for (QString word : words)
         arguments << word.remove(u'\'');
+    const QByteArray variable = environment.section(u'=', 0, 0).toUtf8();
+    if (!environment.isEmpty())
+        qputenv(variable.constData(), environment.section(u'=', 1).toUtf8());
     const Run r = run(arguments);
+    if (!environment.isEmpty())
+        qunsetenv(variable.constData());
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     // A glyph cut at its cell's edges is named, with what would fit it.
     if (QByteArray(QTest::currentDataTag()).contains("warned"))
