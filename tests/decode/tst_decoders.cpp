@@ -301,8 +301,8 @@ void tst_Decoders::bitFieldsWidenByTheExactRatio_data()
                                      << qRgb(119, 119, 119);
     QTest::newRow("24 bit: a 108-byte header's alpha mask unused")
         << rawBmp(108, 1, 1, 24, 0, {}, QByteArray("\x40\x80\xFF\x00", 4), 0, 0xFF000000) << qRgb(255, 128, 64);
-    QTest::newRow("52-byte header, its masks")
-        << rawBmp(52, 1, 1, 32, 3, {}, masks({0x00FF8040})) << qRgb(255, 128, 64);
+    QTest::newRow("52-byte header, its three masks: the bytes after it no alpha mask")
+        << rawBmp(52, 1, 1, 32, 3, masks({0xFF000000}), masks({0x00FF8040})) << qRgb(255, 128, 64);
     QTest::newRow("56-byte header, its alpha")
         << rawBmp(56, 1, 1, 32, 3, {}, masks({0x80000000}), 0, 0xF0000000) << qRgb(119, 119, 119);
 }
