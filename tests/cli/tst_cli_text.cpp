@@ -222,6 +222,7 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp") << QString();
     QTest::newRow("--max-pixels 0") << words("--max-pixels 0 t.bmp") << QString();
     QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp") << QString();
+    QTest::newRow("--max-pixels 4K: a count, in no units") << words("--max-pixels 4K t.bmp") << QString();
     QTest::newRow("--max-memory 5T") << words("--max-memory 5T t.bmp") << QString();
     QTest::newRow("--name in a batch") << words("--name logo --output-dir out t.bmp x.bmp") << QString();
     QTest::newRow("--picture-name in a batch of two")
