@@ -546,7 +546,8 @@ void tst_Decoders::jpegAcceptance()
 
 QTEST_GUILESS_MAIN(tst_Decoders)
 // A seek lands on its byte whether it stays within the reader's buffer (64 KiB) or leaves it, either way, and
-// after another seek. A read past the buffer goes on from its end; a file that shrinks reads as far as it goes.
+// after another seek. A read past the buffer goes on from its end; a file that shrinks reads as far as it goes,
+// and a picture in it is cut short.
 void tst_Decoders::byteReaderSeeks()
 {
     QByteArray data(100000, '\0');
@@ -573,6 +574,12 @@ void tst_Decoders::byteReaderSeeks()
     const auto shrinking = openFileSource(path, &why);
     QVERIFY(shrinking && QFile::resize(path, 10));
     QCOMPARE(shrinking->readAt(0, large.data(), 20), 10);
+    // A picture whose file shrinks once open is cut short at the row that is gone.
+    const QString bmp = file(QStringLiteral("shrinks.bmp"), encodeBmp(pattern(4), 24));
+    const auto picture = openPicture(openFileSource(bmp, &why), {PictureFormats::AllFormats, Limits()}, &why);
+    QVERIFY(picture && picture->prepare() && QFile::resize(bmp, 54));
+    QVERIFY(!picture->readRow(std::vector<QRgb>(4).data()));
+    QCOMPARE(picture->refusal().rule, Refusal::Rule::CutShort);
 }
 
 void tst_Decoders::framesOutOfOrderAreRefused_data()
