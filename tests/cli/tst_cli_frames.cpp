@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -328,6 +329,11 @@ void tst_CliFrames::glyphTables_data()
         << QByteArray::fromHex(
                "ffffffffffffefe7e7e7e7f34b000000007f4b000000007f4b000000007f4b000000007f4b000000007f4b00"
                "0000007f4b000000007f4b000000007f4b000000007fffffffffffffffffffffffff");
+    QTest::newRow("a collection's face, its directory the file's last bytes")
+        << "--font last.ttc --text A --size 13 --pixel gray8 -f hex"
+        << QByteArray::fromHex(
+               "ffffffffffffefe7e7e7e7f34b000000007f4b000000007f4b000000007f4b000000007f4b000000007f4b00"
+               "0000007f4b000000007f4b000000007f4b000000007fffffffffffffffffffffffff");
     QByteArray grid(8178 * 32, '\0');
     grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
     QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
@@ -409,7 +415,16 @@ void tst_CliFrames::glyphTables()
     const QString environment = words.first().contains(u'=') ? words.takeFirst() : QString();
     if (options.contains(QStringLiteral("/usr/share/fonts/")) && !QFileInfo::exists(words.at(1)))
         QSKIP("fonts-wqy-zenhei is missing (scripts/install-deps installs it)");
-    picture(QStringLiteral("boxes.ttf"), readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf")));
+    const QByteArray boxes = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
+    picture(QStringLiteral("boxes.ttf"), boxes);
+    // The same face as a collection's one, its directory the file's last bytes, after its tables.
+    QByteArray directory = boxes.left(12 + 16 * qFromBigEndian<quint16>(boxes.constData() + 4));
+    for (qsizetype entry = 12; entry < directory.size(); entry += 16)
+        qToBigEndian(qFromBigEndian<quint32>(directory.constData() + entry + 8) + 16, directory.data() + entry + 8);
+    QByteArray collection("ttcf\0\1\0\0\0\0\0\1", 12);
+    collection.resize(16);
+    qToBigEndian(quint32(16 + boxes.size()), collection.data() + 12);
+    picture(QStringLiteral("last.ttc"), collection + boxes + directory);
     QStringList arguments; // the tiny bitmap font, unless the row names another
     if (words.first() != u"--font")
         arguments << QStringLiteral("--font") << QStringLiteral("tiny.bdf");
