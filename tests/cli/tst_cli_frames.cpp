@@ -324,16 +324,13 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--header: the background as the data holds it")
         << "--text A -f c51 --name t --pixel rgb565 --background #204010 --header t.h"
         << QByteArray("...#define T_BACKGROUND 0x2202\n");
+    const QByteArray greyA =
+        QByteArray::fromHex("ffffffffffffefe7e7e7e7f34b000000007f4b000000007f4b000000007f4b000000007f4b000000007f4b00"
+                            "0000007f4b000000007f4b000000007f4b000000007fffffffffffffffffffffffff");
     QTest::newRow("grey: an outline's edges anti-aliased, its coverage the level")
-        << "--font boxes.ttf --text A --size 13 --pixel gray8 -f hex"
-        << QByteArray::fromHex(
-               "ffffffffffffefe7e7e7e7f34b000000007f4b000000007f4b000000007f4b000000007f4b000000007f4b00"
-               "0000007f4b000000007f4b000000007f4b000000007fffffffffffffffffffffffff");
+        << "--font boxes.ttf --text A --size 13 --pixel gray8 -f hex" << greyA;
     QTest::newRow("a collection's face, its directory the file's last bytes")
-        << "--font last.ttc --text A --size 13 --pixel gray8 -f hex"
-        << QByteArray::fromHex(
-               "ffffffffffffefe7e7e7e7f34b000000007f4b000000007f4b000000007f4b000000007f4b000000007f4b00"
-               "0000007f4b000000007f4b000000007f4b000000007fffffffffffffffffffffffff");
+        << "--font last.ttc --text A --size 13 --pixel gray8 -f hex" << greyA;
     QByteArray grid(8178 * 32, '\0');
     grid.replace(((0xC4 - 0xA1) * 94 + (0xE3 - 0xA1)) * 32, 32, ni);
     QTest::newRow("--grid: every GB2312 code, 你 at C4E3's cell")
