@@ -220,6 +220,10 @@ void tst_Decoders::refusesEveryCutShortFile_data()
     QTest::newRow("BMP 4 bit top-down") << encodeBmp(picture, 4, RowOrder::TopDown) << int(encodeBmp(picture, 4).size())
                                         << true;
     QTest::newRow("BMP RLE8 (its end marker may go)") << rle << int(rle.size() - 2) << true;
+    // A run of 2, a literal of 3 and its padding byte, the row's end, the bitmap's end.
+    const QByteArray literal =
+        rawBmp(40, 5, 1, 8, 1, noise(1024, 15), QByteArray("\x02\x07\x00\x03\x01\x00\x03\x00\x00\x00\x00\x01", 12));
+    QTest::newRow("BMP RLE8, an odd literal (its padding may not go)") << literal << int(literal.size() - 2) << true;
     QTest::newRow("GIF (its trailer may go)") << gif << int(gif.size() - 1) << false;
     const QByteArray jpeg = encodeJpeg(picture, 80);
     QTest::newRow("JPEG (its end marker may go)") << jpeg << int(jpeg.size() - 2) << false;
@@ -580,6 +584,10 @@ void tst_Decoders::byteReaderSeeks()
     QVERIFY(picture && picture->prepare() && QFile::resize(bmp, 54));
     QVERIFY(!picture->readRow(std::vector<QRgb>(4).data()));
     QCOMPARE(picture->refusal().rule, Refusal::Rule::CutShort);
+    auto emptied = openFileSource(bmp, &why); // and one that is emptied, as no picture
+    QVERIFY(emptied && QFile::resize(bmp, 0));
+    QVERIFY(!openPicture(std::move(emptied), {PictureFormats::AllFormats, Limits()}, &why));
+    QCOMPARE(why.rule, Refusal::Rule::NotAPicture);
 }
 
 void tst_Decoders::framesOutOfOrderAreRefused_data()
