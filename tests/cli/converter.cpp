@@ -44,9 +44,13 @@ Run ConverterTest::run(const QStringList &arguments, const QByteArray &epoch, co
         env.remove(QStringLiteral("SOURCE_DATE_EPOCH"));
     else
         env.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(epoch));
+    // Words NAME=VALUE before the arguments are the environment's, as a shell takes them.
+    QStringList rest = arguments;
+    for (; !rest.isEmpty() && rest.first().contains(u'=') && !rest.first().startsWith(u'-'); rest.removeFirst())
+        env.insert(rest.first().section(u'=', 0, 0), rest.first().section(u'=', 1));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
-    process.start(program.isEmpty() ? QStringLiteral(TESSALINE_CLI) : program, arguments);
+    process.start(program.isEmpty() ? QStringLiteral(TESSALINE_CLI) : program, rest);
     process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(120000))

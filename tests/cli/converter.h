@@ -31,7 +31,7 @@ public:
 
 protected:
     // The converter on `arguments` in the folder; `epoch` empty: the real clock. `inChild` runs in the child
-    // before the converter starts; `input` is its standard input.
+    // before the converter starts; `input` is its standard input. Words NAME=VALUE first are its environment's.
     Run run(const QStringList &arguments, const QByteArray &epoch = exampleEpoch,
             const std::function<void()> &inChild = {}, const QByteArray &input = {}, const QString &program = {});
     // The same for a command line of words without quotes: run("-f c51 --name logo t.bmp").

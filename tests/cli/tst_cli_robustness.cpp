@@ -195,16 +195,7 @@ void tst_CliRobustness::refusedAndUnreadablePictures()
     if (name != u"missing.bmp")
         picture(name, content);
     QVERIFY(writeFile(dir.filePath(QStringLiteral("keep.txt")), "old"));
-    // Words NAME=VALUE before the options are the environment's, as a shell takes them.
-    QList<QByteArray> set;
-    for (; !options.isEmpty() && options.first().contains(u'=') && !options.first().startsWith(u'-');
-         options.removeFirst()) {
-        set << options.first().section(u'=', 0, 0).toUtf8();
-        qputenv(set.last().constData(), options.first().section(u'=', 1).toUtf8());
-    }
     const Run r = run(options + QStringList{QStringLiteral("-o"), QStringLiteral("keep.txt"), name});
-    for (const QByteArray &variable : set)
-        qunsetenv(variable.constData());
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
     QVERIFY2(r.err.startsWith(QStringLiteral("tessaline-cli: ") + name + QStringLiteral(": ")), qPrintable(r.err));
