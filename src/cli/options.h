@@ -23,6 +23,7 @@ struct Options {
     QString outputDir;    // a batch: each picture to its own file here
     QString header;       // --header: a C header declaring the array
     QString namePrefix;   // before each array's name
+    bool prefixed = false; // --name-prefix given (an empty prefix too): arrays named after their pictures
     QString pictureName;  // the picture as the header comment names it; empty: as given
     // --font: a glyph table of the characters of --text, --text-file or --charset instead of a picture.
     QString font;

@@ -107,6 +107,7 @@ const QList<Entry> &entries()
              if (!value.isEmpty() && !isCIdentifier(value + u'x'))
                  return QStringLiteral("needs the start of a C identifier, not '%1'").arg(value);
              o.namePrefix = value;
+             o.prefixed = true;
              return std::nullopt;
          },
          [](const Options &o, const Given &given) -> std::optional<QString> {
@@ -198,10 +199,8 @@ const QList<Entry> &entries()
          "Written after each named c51 array's size, in its definition and its declaration alike, where GCC and "
          "Clang take an attribute: __attribute__((section(\".rodata.gfx\"))), or PROGMEM for an AVR.",
          [](Options &o, const QString &value) -> std::optional<QString> {
-             // One line of C that cannot end the declaration, open a comment or a string that runs past it.
-             for (const QChar c : value)
-                 if (c == u';' || c == u'{' || c == u'}' || c == u'\n' || c == u'\r' || c == u'/' || c == u'\\')
-                     return QStringLiteral("'%1' may not hold ; { } / \\ or a line end").arg(value);
+             if (const std::optional<QString> fault = attributeFault(value))
+                 return QStringLiteral("'%1' is no attribute's text: it %2").arg(value, *fault);
              o.road.encode.attribute = value;
              return std::nullopt;
          },

@@ -115,3 +115,34 @@ Check withFont()
         return QStringLiteral("goes with --font");
     };
 }
+
+std::optional<QString> attributeFault(const QString &text)
+{
+    int depth = 0;
+    bool quoted = false;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const char16_t c = text[at].unicode();
+        const char16_t next = at + 1 < text.size() ? text[at + 1].unicode() : u'\0';
+        if (c < 0x20 || c > 0x7E)
+            return QStringLiteral("may hold printable ASCII alone, on one line");
+        if (QStringView(u";{}/\\'").contains(QChar(c)))
+            return QStringLiteral("may not hold ; { } / \\ or '");
+        // <% %> <: :> %: are braces, brackets and # to a C compiler; ?? starts a trigraph.
+        if ((c == u'<' && (next == u'%' || next == u':')) || (c == u'%' && (next == u'>' || next == u':')) ||
+            (c == u':' && next == u'>') || (c == u'?' && next == u'?'))
+            return QStringLiteral("may not hold a digraph or a trigraph");
+        if (c == u'"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == u'(')
+            ++depth;
+        else if (c == u')' && --depth < 0)
+            break;
+        else if ((c == u'=' || c == u',') && depth == 0)
+            return QStringLiteral("may hold = and , only inside parentheses");
+    }
+    if (depth != 0 || quoted)
+        return QStringLiteral("needs its parentheses and double quotes balanced");
+    return std::nullopt;
+}

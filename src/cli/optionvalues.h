@@ -42,6 +42,10 @@ std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t 
 // --resize, --fit and --fill: a size W x H, each side from 1 to the largest a picture may have; --resize may
 // leave out one side ("64x", "x32"), --fit and --fill both, where a display gives its screen.
 Apply fitOption(Fit fit);
+// What is wrong with `text` as the attribute of a C declaration, if anything: it must be printable ASCII on one
+// line, its parentheses and double quotes balanced, with no = or , outside parentheses, and none of ; { } / \ ',
+// digraphs or trigraphs, so that nothing in it can end the declarator, declare another array or open a comment.
+std::optional<QString> attributeFault(const QString &text);
 // A name longer than the assemblers keep.
 QString longName(const QString &name);
 // Whether the output is code text (A51, C51, sdas).

@@ -187,8 +187,11 @@ QString onOneLine(QStringView text)
 QString textInComment(CodeFormat format, QStringView text)
 {
     QString inert = onOneLine(text);
-    if (format == CodeFormat::C51)
+    // Neither an end nor a second start: "/*" within a comment is a warning that -Werror makes an error.
+    if (format == CodeFormat::C51) {
         inert.replace(QStringLiteral("*/"), QStringLiteral("*\\/"));
+        inert.replace(QStringLiteral("/*"), QStringLiteral("/\\*"));
+    }
     return inert;
 }
 

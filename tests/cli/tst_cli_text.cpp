@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <tuple>
+
 #include <zlib.h>
 
 #include <fcntl.h>
@@ -272,12 +274,25 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--c-attribute without a named c51 array")
         << words("-f a51 --name t --c-attribute PROGMEM t.bmp") << "--c-attribute goes with a named c51 array";
     QTest::newRow("--c-attribute ending the declaration")
-        << words("-f c51 --name t --c-attribute x;int t.bmp") << "--c-attribute 'x;int' may not hold ;";
-    for (const auto &[what, attribute] : {std::pair("{", "x{"), std::pair("}", "x}"), std::pair("a line feed", "x\ny"),
-                                          std::pair("a return", "x\ry"), std::pair("/", "x/"), std::pair("\\", "x\\")})
+        << words("-f c51 --name t --c-attribute x;int t.bmp") << "--c-attribute 'x;int' is no attribute's text: it";
+    // Each a way out of the declaration: another array, a brace as a digraph or trigraph, a comment, a quote left
+    // open, a character its .c and .h would write apart.
+    for (const auto &[what, attribute, fault] :
+         {std::tuple("{", "x{", "may not hold ; { } / \\ or '"), std::tuple("}", "x}", "may not hold ;"),
+          std::tuple("a line feed", "x\ny", "printable ASCII alone"), std::tuple("a return", "x\ry", "printable ASCII"),
+          std::tuple("/", "x/", "may not hold ;"), std::tuple("\\", "x\\", "may not hold ;"),
+          std::tuple("a second declarator", "= \"\", evil[8]", "= and , only inside parentheses"),
+          std::tuple("a comma", "x, y", "= and , only inside parentheses"),
+          std::tuple("digraph braces", "<% %>", "a digraph or a trigraph"),
+          std::tuple("a digraph bracket", "x:>", "a digraph or a trigraph"),
+          std::tuple("a trigraph", "x\?\?<", "a digraph or a trigraph"),
+          std::tuple("a parenthesis left open", "f((x)", "parentheses and double quotes balanced"),
+          std::tuple("a parenthesis closed first", ")x(", "parentheses and double quotes balanced"),
+          std::tuple("a string left open", "f(\"x)", "parentheses and double quotes balanced"),
+          std::tuple("a character past ASCII", "section(\"\xc3\xa9\")", "printable ASCII alone")})
         QTest::newRow(qPrintable(QStringLiteral("--c-attribute holding %1").arg(QLatin1String(what))))
-            << QStringList{"-f", "c51", "--name", "t", "--c-attribute", attribute, "t.bmp"}
-            << "may not hold ; { } / \\ or a line end";
+            << QStringList{"-f", "c51", "--name", "t", "--c-attribute", QString::fromUtf8(attribute), "t.bmp"}
+            << fault;
     QTest::newRow("--text-encoding without a file")
         << words("--font x --text A --text-encoding gbk") << "--text-encoding goes with --text-file or --strings";
     QTest::newRow("--text-encoding latin1")
@@ -457,8 +472,9 @@ void tst_CliTextOutput::namesCannotLeaveTheirComment()
     QCOMPARE(c51.exitCode, 0);
     QVERIFY(
         c51.out.startsWith("/*----  \xE5\x9B\xBE\xE7\x89\x87\xE6\x96\x87\xE4\xBB\xB6\xE6\x9D\xA5\xE8\x87\xAA\xEF\xBC"
-                           "\x9A\xE3\x80\x90x*\\/ const char injected[] = \"owned\"; /*.bmp"));
+                           "\x9A\xE3\x80\x90x*\\/ const char injected[] = \"owned\"; /\\*.bmp"));
     QCOMPARE(c51.out.count("*/"), 4);
+    QCOMPARE(c51.out.count("/*"), 4);
     const QString a51Name = QStringLiteral("a\r\nDB 0FFH\n\u2028\u202E.bmp"); // and a bidirectional override
     picture(a51Name, encodeBmp(workedExample(), 24));
     const Run a51 = run({a51Name});
@@ -531,6 +547,13 @@ void tst_CliTextOutput::batchNamesEachArray()
     QVERIFY(
         readFile(dir.filePath(QStringLiteral("named/logo-small.c"))).contains("unsigned char code gfx_logo_small[4]"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.c"))).contains("unsigned char code gfx__8x8[4]"));
+    // An empty prefix is no prefix: the array is named after its picture, and its mask after it.
+    const QByteArray unprefixed = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name-prefix"),
+                                       QString(), QStringLiteral("--mask"), QStringLiteral("logo-small.bmp")})
+                                      .out;
+    QVERIFY2(unprefixed.contains("unsigned char code logo_small[4]") &&
+                 unprefixed.contains("unsigned char code logo_small_mask[4]"),
+             unprefixed.constData());
     const Run a51 = run({QStringLiteral("--output-dir"), QStringLiteral("named"), QStringLiteral("8x8.gif"),
                          QStringLiteral("data.bmp"), QStringLiteral("Add.bmp"), QStringLiteral("标志.bmp")});
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.a51"))).contains("\r\n_8x8:\r\nDB   081H"));

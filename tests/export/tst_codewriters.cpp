@@ -210,6 +210,8 @@ void tst_CodeWriters::pathCannotEndItsComment_data()
     QTest::addColumn<QString>("written");
     QTest::newRow("C51: the comment's end")
         << CodeFormat::C51 << QStringLiteral("a*/b**/c") << QStringLiteral("a*\\/b**\\/c");
+    QTest::newRow("C51: a second start, which -Wall warns of")
+        << CodeFormat::C51 << QStringLiteral("a/*b/*/c") << QStringLiteral("a/\\*b/\\*\\/c");
     QTest::newRow("A51: no comment end to mind") << CodeFormat::A51 << QStringLiteral("a*/b") << QStringLiteral("a*/b");
     QTest::newRow("line ends, controls, separators")
         << CodeFormat::A51 << QStringLiteral("a\r\nb\tc\x7F\u0085\u2028\u2029d") << QStringLiteral("a??b?c????d");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plain C for a host's compiler: a picture, a glyph table with its strings and boxes (16-bit tables) and a mask,
 # written with --c-dialect c and a section attribute, compile with gcc -std=c99 -Wall -Wextra -Werror beside a
-# program that includes their headers; run, it prints the arrays' bytes and values, which are the converter's.
+# program that includes their headers (a picture's path and a string holding "/*", which -Wall warns of within a
+# comment); run, it prints the arrays' bytes and values, which are the converter's.
 #   hostc.sh TESSALINE_CLI SOURCE_DIR
 set -euo pipefail
 cli=$1 source=$(cd "$2" && pwd)
@@ -12,10 +13,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 font=/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf
 [ -f "$font" ] || fail "the WenQuanYi bitmap font is missing (scripts/install-deps installs xfonts-wqy)"
 cd "$work"
-attribute='__attribute__((section(".rodata.gfx")))'
-printf 'A\xe4\xbd\xa0\n' >menu.txt
-"$cli" -f c51 --name logo --c-dialect c --c-attribute "$attribute" --header logo.h -o logo.c \
-    "$source/examples/sdcc-logo/logo.bmp"
+attribute='__attribute__((section(".rodata.gfx"), aligned(2)))'
+printf 'A\xe4\xbd\xa0\n/*A*/\n' >menu.txt
+mkdir pictures && cp "$source/examples/sdcc-logo/logo.bmp" 'pictures/*logo.bmp'
+"$cli" -f c51 --name logo --c-dialect c --c-attribute "$attribute" --header logo.h -o logo.c 'pictures/*logo.bmp'
 "$cli" --font "$font" --strings menu.txt --crop -f c51 --name menu --c-dialect c --c-attribute "$attribute" \
     --header menu.h -o menu.c
 cat >main.c <<'C'
