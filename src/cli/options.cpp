@@ -116,8 +116,7 @@ std::optional<QString> applyDisplay(Options &o, const Given &given)
 
 bool Options::namesFromPictures() const
 {
-    return isCodeText(road.encode.format) && road.encode.name.isEmpty() &&
-           (!outputDir.isEmpty() || prefixed);
+    return isCodeText(road.encode.format) && road.encode.name.isEmpty() && (!outputDir.isEmpty() || prefixed);
 }
 
 namespace {

@@ -18,13 +18,13 @@ constexpr int maxGlyphs = 65535;
 struct Options {
     RoadOptions road; // the name in it is --name; a batch names each picture itself
     Limits limits;
-    QStringList pictures; // "-": standard input
-    QString output;       // empty: standard output
-    QString outputDir;    // a batch: each picture to its own file here
-    QString header;       // --header: a C header declaring the array
-    QString namePrefix;   // before each array's name
+    QStringList pictures;  // "-": standard input
+    QString output;        // empty: standard output
+    QString outputDir;     // a batch: each picture to its own file here
+    QString header;        // --header: a C header declaring the array
+    QString namePrefix;    // before each array's name
     bool prefixed = false; // --name-prefix given (an empty prefix too): arrays named after their pictures
-    QString pictureName;  // the picture as the header comment names it; empty: as given
+    QString pictureName;   // the picture as the header comment names it; empty: as given
     // --font: a glyph table of the characters of --text, --text-file or --charset instead of a picture.
     QString font;
     int fontIndex = -1; // -1: not given

@@ -291,8 +291,7 @@ void tst_CliTextOutput::usageErrors_data()
           std::tuple("a string left open", "f(\"x)", "parentheses and double quotes balanced"),
           std::tuple("a character past ASCII", "section(\"\xc3\xa9\")", "printable ASCII alone")})
         QTest::newRow(qPrintable(QStringLiteral("--c-attribute holding %1").arg(QLatin1String(what))))
-            << QStringList{"-f", "c51", "--name", "t", "--c-attribute", QString::fromUtf8(attribute), "t.bmp"}
-            << fault;
+            << QStringList{"-f", "c51", "--name", "t", "--c-attribute", QString::fromUtf8(attribute), "t.bmp"} << fault;
     QTest::newRow("--text-encoding without a file")
         << words("--font x --text A --text-encoding gbk") << "--text-encoding goes with --text-file or --strings";
     QTest::newRow("--text-encoding latin1")
