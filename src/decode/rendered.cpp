@@ -11,12 +11,17 @@ std::unique_ptr<RenderedText> RenderedText::open(std::unique_ptr<GlyphSource> gl
     auto text = std::unique_ptr<RenderedText>(new RenderedText);
     const int lineHeight = glyphs->lineMetrics()->height;
     std::unordered_map<char32_t, int> indexOf;
-    QSize extent(1, 1);
+    // The pen in 64 bits: a long line passes any int, and its end is refused as a side past the limit.
+    std::int64_t width = 1, height = 1;
+    // A line lower than the one before: no lower than two sides down, below any canvas.
+    const auto below = [lineHeight](QPoint above) {
+        return QPoint(above.x(), int(std::min(std::int64_t(above.y()) + lineHeight, 2 * Limits::maxSide)));
+    };
     for (qsizetype k = 0; k < lines.size(); ++k) {
-        if (k >= places.size()) // a line lower than the one before
-            places.append(k == 0 ? QPoint() : places[k - 1] + QPoint(0, lineHeight));
+        if (k >= places.size())
+            places.append(k == 0 ? QPoint() : below(places[k - 1]));
         QList<int> line;
-        int pen = places[k].x();
+        std::int64_t pen = places[k].x();
         forEachCharacter(lines[k], [&](char32_t c) {
             const auto found = indexOf.find(c);
             const int i = found != indexOf.end() ? found->second : (indexOf[c] = glyphs->indexOf(c));
@@ -25,12 +30,15 @@ std::unique_ptr<RenderedText> RenderedText::open(std::unique_ptr<GlyphSource> gl
             line.append(i);
             pen += glyphs->advance(i);
         });
-        extent = extent.expandedTo(QSize(pen, places[k].y() + lineHeight));
+        width = std::max(width, pen);
+        height = std::max(height, std::int64_t(places[k].y()) + lineHeight);
         text->lines_.append(line);
     }
-    text->canvas_ = canvas.isValid() ? canvas : extent;
-    if (!limits.fitsPicture(text->canvas_.width(), text->canvas_.height(), why, {Subject::Thing::Text, 0}))
+    if (canvas.isValid())
+        width = canvas.width(), height = canvas.height();
+    if (!limits.fitsPicture(width, height, why, {Subject::Thing::Text, 0}))
         return nullptr;
+    text->canvas_ = QSize(int(width), int(height));
     text->glyphs_ = std::move(glyphs);
     text->places_ = places;
     text->limits_ = limits;
@@ -44,9 +52,11 @@ std::unique_ptr<PictureDecoder> RenderedText::open(int, Refusal *why)
         return nullptr;
     auto picture = std::make_unique<CoveragePicture>(canvas_.width(), canvas_.height(), std::move(held));
     for (qsizetype k = 0; k < lines_.size(); ++k) {
-        int pen = places_[k].x();
+        std::int64_t pen = places_[k].x();
         for (const int i : std::as_const(lines_[k])) {
-            glyphs_->drawInto(i, pen, places_[k].y(), *picture);
+            // No glyph's ink lies a side or more from its pen: one further off misses the canvas.
+            if (pen > -Limits::maxSide && pen < canvas_.width() + Limits::maxSide)
+                glyphs_->drawInto(i, int(pen), places_[k].y(), *picture);
             pen += glyphs_->advance(i);
         }
     }

@@ -294,6 +294,11 @@ void tst_CliFrames::glyphTables_data()
         << "--render A --at -1,-11 --canvas 8x2 -f hex" << QByteArray("\xF0\x90", 2);
     QTest::newRow("--render, --at as far as it goes: off the canvas")
         << "--render A --at -65535,65535 --canvas 8x1 -f hex" << QByteArray(1, '\0');
+    // 4194305 glyphs of 1024 pixels, the line's pen past 2^32: the last is as far off the canvas as the first.
+    QTest::newRow("--render, a line past 2^32 pixels: its far glyphs off the canvas")
+        << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --size 1024 --index unicode --strings far.txt "
+           "--render --at 1024,-512 --canvas 1024x1 -f hex"
+        << QByteArray(128, '\0');
     // Cropped, a box is the ink's alone, x from the pen (signed), y from the cell's top.
     QTest::newRow("--crop: a box of ink alone, left of the pen")
         << "--font bearing.bdf --text A -f c51 --name t --crop"
@@ -413,6 +418,8 @@ void tst_CliFrames::glyphTables()
         arguments << words.takeFirst();
     if (options.contains(QStringLiteral("/usr/share/fonts/")) && !QFileInfo::exists(words.at(1)))
         QSKIP("fonts-wqy-zenhei is missing (scripts/install-deps installs it)");
+    if (options.contains(QStringLiteral("far.txt")))
+        picture(QStringLiteral("far.txt"), QByteArray("\xE4\xBD\xA0").repeated((1 << 22) + 1));
     const QByteArray boxes = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
     picture(QStringLiteral("boxes.ttf"), boxes);
     // The same face as a collection's one, its directory the file's last bytes, after its tables.
@@ -529,6 +536,9 @@ void tst_CliFrames::glyphRefusals_data()
         << QStringList{"--font",    "tiny.bdf", "--charset", "gb2312",  "--grid",
                        "--missing", "blank",    "--strings", "euro.txt"}
         << QStringLiteral("tiny.bdf: € U+20AC has no GB2312 code, so the grid has no cell for it");
+    QTest::newRow("--render, a line wider than a side may be")
+        << QStringList{"--font", "tiny.bdf", "--strings", "wide.txt", "--render"}
+        << QStringLiteral("tiny.bdf: the picture of the text is 1048592 x 16 pixels; no side may pass 1048576");
     // 50000 lines of one character: 100 kB of text, held as 50000 strings and their tables.
     QTest::newRow("--strings: what each short line costs, past --max-memory 8M")
         << QStringList{"--font", "tiny.bdf", "--strings", "lines.txt", "--max-memory", "8M"}
@@ -551,6 +561,7 @@ void tst_CliFrames::glyphRefusals()
     picture(QStringLiteral("cut.txt"), QByteArray("\xC4\xE3\n\xC4"));
     picture(QStringLiteral("euro.txt"), QByteArray("\xE2\x82\xAC"));
     picture(QStringLiteral("lines.txt"), QByteArray("A\n").repeated(50000));
+    picture(QStringLiteral("wide.txt"), QByteArray("\xE4\xBD\xA0").repeated(65537)); // 16 pixels each
     // The last of its 10 tables, and the first, at an offset past its end.
     const QByteArray boxes = readFile(QStringLiteral(TESSALINE_FUZZ_CORPUS "/font-boxes.ttf"));
     for (const auto &[name, table] : {std::pair("pastend.ttf", "post"), std::pair("pastfirst.ttf", "OS/2")})
