@@ -294,6 +294,14 @@ QString unfitWords(const Refusal &r)
             .arg(r.width)
             .arg(r.height)
             .arg(r.limit);
+    case Rule::Enlargement:
+        return QStringLiteral("%1 would be %2 x %3 pixels, a side of %4 pixels enlarged past the %5 that libswscale "
+                              "takes (about 6898 times)")
+            .arg(words(r.subject))
+            .arg(r.width)
+            .arg(r.height)
+            .arg(r.value)
+            .arg(r.limit);
     case Rule::NotWholeTiles:
         return QStringLiteral("the picture is %1 x %2 pixels, no whole number of tiles of %3 x %4")
             .arg(r.value)

@@ -38,6 +38,7 @@ Refusal::Kind Refusal::kind() const
     case R::SheetTooLarge:
     case R::PastAddressing:
     case R::OffsetsPast:
+    case R::Enlargement:
     case R::FamilyFace:
     case R::NoCharacters:
         return Kind::Unfit;

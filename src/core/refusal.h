@@ -125,6 +125,8 @@ struct Refusal {
         SheetTooLarge,  // the sheet of the frames would be `width` x `height` pixels, too large to draw
         PastAddressing, // `value` bytes of data do not fit below 4 GiB from address `limit`
         OffsetsPast,    // `value` bytes of data may pack to more than the 4 GiB the offsets count
+        Enlargement,    // the subject would be `width` x `height`, a side of `value` pixels enlarged past the `limit`
+                        // libswscale takes
     };
 
     Rule rule = Rule::None;

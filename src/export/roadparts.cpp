@@ -83,6 +83,10 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refus
     const Placement place = placementOf(options.resize, frames.size(i), turnsAQuarter(options));
     const QSize size = place.resizes() ? place.output : frames.size(i);
     Geometry plan;
+    if (!place.refusal.isEmpty()) {
+        *error = place.refusal;
+        return plan;
+    }
     plan.width = turnsAQuarter(options) ? size.height() : size.width();
     plan.height = turnsAQuarter(options) ? size.width() : size.height();
     const Packer packer(packingOf(frames, options), options.pixel, plan.width);

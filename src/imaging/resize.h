@@ -33,12 +33,14 @@ struct ResizeOptions {
 
 // Where a picture of `source` goes: resampled to `scaled`, of which the output (`output` pixels) shows the part
 // from `crop` (cover), or on which it lies at `at` (contain). All before the turn: with `quarterTurn` the size
-// asked (for the turned picture) is turned back first.
+// asked (for the turned picture) is turned back first. The sides are computed in 64 bits; a scaled picture that
+// cannot be made is refused, and its sides in `scaled` are then no more than clamped.
 struct Placement {
     QSize scaled;
     QSize output;
-    QPoint at;   // contain: where the scaled picture lies in the output
-    QPoint crop; // cover: where the output starts in the scaled picture
+    QPoint at;       // contain: where the scaled picture lies in the output
+    QPoint crop;     // cover: where the output starts in the scaled picture
+    Refusal refusal; // the scaled picture cannot be made: a side past the limit, or more enlarged than libswscale takes
     bool resizes() const { return scaled.isValid(); }
 };
 Placement placementOf(const ResizeOptions &options, QSize source, bool quarterTurn);
@@ -48,11 +50,14 @@ Placement placementOf(const ResizeOptions &options, QSize source, bool quarterTu
 // Holds the scaled picture's rows as libswscale writes them: `held` is its reservation, made by the caller.
 //
 // libswscale's Lanczos breaks down past a shrink of about 30 times on a side (its filter outgrows the taps it
-// allows, and it crashes): a greater shrink goes in steps, each at most `largestStep` times, through a picture
-// of a size between, each step a Resizer of its own.
+// allows, and it crashes): a greater shrink goes in steps, each at most `largestStep` times, the largest first,
+// through pictures of the sizes between, each step a Resizer of its own. Source rows go to libswscale in slices.
 class Resizer : public PictureDecoder {
 public:
     static constexpr int largestStep = 16;
+    static constexpr double finalStep = 4;
+    // How many bytes of source rows go to the library in one call, at least a row.
+    static constexpr int sliceBytes = 64 * 1024;
 
     Resizer(PictureDecoder &source, const Placement &placement, Filter filter);
     ~Resizer() override;
@@ -69,6 +74,8 @@ protected:
     bool finish() override;
 
 private:
+    // A step before the last (`step`), or the last.
+    Resizer(PictureDecoder &source, const Placement &placement, Filter filter, bool step);
     // Feeds source rows until scaled row `y` is done; false with the source's reason.
     bool produce(int y);
     // The size of the step between `source` and `scaled`; none when one step does.
@@ -79,7 +86,7 @@ private:
     Placement placement_;
     bool premultiply_; // partial alpha resampled premultiplied: not for the nearest pixel, which keeps colours
     SwsContext *context_ = nullptr;
-    std::vector<QRgb> input_;  // a source row, premultiplied
+    std::vector<QRgb> input_;  // a slice of source rows, premultiplied
     std::vector<QRgb> scaled_; // the scaled picture, premultiplied, as far as it is done
     int fed_ = 0;              // source rows fed
     int produced_ = 0;         // scaled rows done

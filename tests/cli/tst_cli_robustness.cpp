@@ -13,9 +13,11 @@
 #include <QTest>
 
 #include <csignal>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <zlib.h>
 
 using namespace TestPictures;
 
@@ -179,6 +181,30 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
     QTest::newRow("--fit, the resampling library unloadable")
         << "fit.bmp" << encodeBmp(workedExample(), 24) << QStringLiteral("cannot start libswscale: ")
         << QStringList{"LD_LIBRARY_PATH=.", "--fit", "8x8"};
+    // A side kept from the aspect passes the largest: in 64 bits, refused, not wrapped to a stretched picture (each
+    // picture of colour 0, its RLE data ending at once).
+    QTest::newRow("--resize 2048x of 1 x 1048576: a side past the largest")
+        << "tall.bmp" << rawBmp(40, 1, 1 << 20, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2)
+        << QStringLiteral("the resized picture is 2048 x 2147483648 pixels; no side may pass")
+        << QStringList{"--resize", "2048x"};
+    QTest::newRow("--fill 2048x2048 of 1048576 x 1: a side past the largest")
+        << "long.bmp" << rawBmp(40, 1 << 20, 1, 8, 1, QByteArray(8, '\0'), QByteArray("\0\1", 2), 2)
+        << QStringLiteral("the resized picture is 2147483648 x 2048 pixels") << QStringList{"--fill", "2048x2048"};
+    QTest::newRow("--resize past what libswscale enlarges")
+        << "dot.png" << encodePng(solid(2, 1, qRgb(0, 0, 0)), 0, 1)
+        << QStringLiteral("the resized picture would be 13798 x 1 pixels, a side of 2 pixels enlarged past the 13797")
+        << QStringList{"--resize", "13798x1", "--pad"};
+    // A library of that name without its functions (zlib's, copied): named, not "Unknown error".
+    Dl_info zlib{};
+    QVERIFY(dladdr(reinterpret_cast<void *>(&zlibVersion), &zlib) && zlib.dli_fname);
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("nosyms")));
+    QVERIFY(
+        QFile::copy(QString::fromLocal8Bit(zlib.dli_fname), dir.filePath(QStringLiteral("nosyms/libswscale.so.6"))));
+    QTest::newRow("--fit, the resampling library without its functions")
+        << "fit.bmp" << encodeBmp(workedExample(), 24)
+        << QStringLiteral(
+               "cannot start libswscale: libswscale.so.6 has no sws_getContext, sws_scale or sws_freeContext")
+        << QStringList{"LD_LIBRARY_PATH=nosyms", "--fit", "8x8"};
     QByteArray badCrc = png; // the pixel data whole, its chunk's check sum wrong
     const qsizetype idat = badCrc.indexOf("IDAT");
     const qsizetype crc = idat + 4 + qsizetype(qFromBigEndian<quint32>(badCrc.constData() + idat - 4));
@@ -240,7 +266,7 @@ void tst_CliRobustness::eachRunFitsItsPeakExactly_data()
     QTest::newRow("--fit") << "p.bmp" << encodeBmp(solid(300, 200, qRgb(90, 90, 90)), 24)
                            << QStringList{"--fit", "128x64"} << qint64(24576);
     QTest::newRow("--fit in steps") << "p.bmp" << encodeBmp(solid(2100, 30, qRgb(90, 90, 90)), 24)
-                                    << QStringList{"--fit", "64x8"} << qint64(65792);
+                                    << QStringList{"--fit", "64x8"} << qint64(4352);
     QTest::newRow("standard input") << "-" << mono << QStringList() << qint64(1048576);
     QTest::newRow("glyphs") << "p.bdf" << tinyBdf() << QStringList{"--text", QString::fromUtf8("A你")} << qint64(12271);
     // A line's growth past its length is given back once it ends.
@@ -337,6 +363,11 @@ void tst_CliRobustness::largePictureInFlatMemory()
         QCOMPARE(quint8(hex.read(1).at(0)), quint8(~((c + y) & 0xFF)));
     }
     hex.remove();
+    // Shrunk to 128 x 64, the largest step first: what is held between is a 256th of it, not nearly all of it.
+    const long resized =
+        peakKiB({"--resize", "128x64", "-f", "hex", "-o", "/dev/null", QFile::encodeName(dir.filePath(bmp))});
+    QVERIFY2(resized >= 0 && resized < peak + 64 * 1024,
+             qPrintable(QStringLiteral("peak %1 KiB resized").arg(resized)));
     // Turned, it is held whole as the tone leaves it, a bit a pixel: 50 MB, not 1.6 GB of colours.
     const long turned =
         peakKiB({"--rotate", "90", "-f", "hex", "-o", "/dev/null", QFile::encodeName(dir.filePath(bmp))});
