@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QHash>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -54,8 +55,12 @@ QStringList sizesGiven(QStringList words)
     static const QRegularExpression size(QStringLiteral("^[0-9]*[xX][0-9]*$"));
     for (qsizetype i = 1; i < words.size(); ++i) {
         bool given = false;
+        // A word that starts with a digit, without an extension, naming no file, is a size mistyped ("128*64"):
+        // taken as one, its error says what is wrong with it, where as a picture it would be a second picture.
         if (words[i] == u"--fit" || words[i] == u"--fill")
-            given = i + 1 < words.size() && size.match(words[i + 1]).hasMatch();
+            given = i + 1 < words.size() && (size.match(words[i + 1]).hasMatch() ||
+                                             (!words[i + 1].isEmpty() && words[i + 1][0].isDigit() &&
+                                              !words[i + 1].contains(u'.') && !QFileInfo::exists(words[i + 1])));
         else if (words[i] == u"--render")
             given = i + 1 < words.size() && !words[i + 1].startsWith(u'-');
         else

@@ -312,6 +312,10 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--header -") << words("-f c51 --name t --header - t.bmp") << "standard output (-) is where";
     QTest::newRow("--fit without a size or a display") << words("--fit t.bmp") << "--fit takes a size, such as";
     QTest::newRow("--fill 0x64") << words("--fill 0x64 t.bmp") << "takes a size such as 128x64";
+    QTest::newRow("--fit 128*64: a size mistyped, not a second picture")
+        << words("--display ssd1306 --fit 128*64 t.bmp")
+        << "--fit takes a size such as 128x64, each side from 1 to "
+           "1048576 pixels, not '128*64'";
     QTest::newRow("--resize x") << words("--resize x t.bmp") << "(or 128x, x64)";
     QTest::newRow("--resize and --fit") << words("--resize 8x8 --fit 8x8 t.bmp") << "no other of --resize";
     QTest::newRow("--filter alone") << words("--filter nearest t.bmp") << "--filter goes with --resize";
