@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <unistd.h>
@@ -68,6 +69,37 @@ QStringList sizesGiven(QStringList words)
         words[i] += u'=' + (given ? words.takeAt(i + 1) : QString());
     }
     return words;
+}
+
+// An output whose extension names a format takes that format, where --format does not say another that the
+// extension also names; where it says one the extension does not name, the run is refused: a .png of A51 text.
+// (.hex names none: the window writes its raw bytes as code.hex, and Intel HEX is .hex too.)
+std::optional<QString> applyOutputExtension(Options &o, const Given &given)
+{
+    using F = OutputFormat;
+    static const QList<std::pair<QString, QList<F>>> formats{
+        {QStringLiteral("png"), {F::Png}}, {QStringLiteral("pbm"), {F::Pbm}},
+        {QStringLiteral("c"), {F::C51}},   {QStringLiteral("h"), {F::C51}},
+        {QStringLiteral("a51"), {F::A51}}, {QStringLiteral("asm"), {F::A51, F::Sdas}},
+        {QStringLiteral("s"), {F::Sdas}},  {QStringLiteral("ihx"), {F::IntelHex}},
+        {QStringLiteral("bin"), {F::Hex}}};
+    const QString extension = QFileInfo(o.output).suffix().toLower();
+    const auto named =
+        std::find_if(formats.begin(), formats.end(), [&](const auto &f) { return f.first == extension; });
+    if (o.output.isEmpty() || named == formats.end())
+        return std::nullopt;
+    if (!given.contains(u"format")) {
+        o.road.encode.format = named->second.first();
+        return std::nullopt;
+    }
+    if (named->second.contains(o.road.encode.format))
+        return std::nullopt;
+    QStringList names;
+    for (const F f : named->second)
+        names << QString::fromLatin1(nameOf(f));
+    return QStringLiteral("--output %1: a .%2 file takes --format %3, not %4 (or name the file otherwise)")
+        .arg(o.output, extension, names.join(QStringLiteral(" or ")),
+             QString::fromLatin1(nameOf(o.road.encode.format)));
 }
 
 // A size asked: --fit and --fill without one take the display's screen; a resized mono picture takes
@@ -229,6 +261,8 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
             return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
         given << entry->names.constLast();
     }
+    if (const std::optional<QString> error = applyOutputExtension(options, given))
+        return usageError(*error);
     if (const std::optional<QString> error = applyDisplay(options, given))
         return usageError(*error);
     if (const std::optional<QString> error = applySize(options, given))

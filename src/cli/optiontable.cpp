@@ -666,7 +666,9 @@ const QList<Entry> &entries()
          Group::Files,
          "FILE",
          "Write to FILE, which is replaced only when the output is complete (default, or -: standard output, "
-         "written as the picture is read).",
+         "written as the picture is read). Its extension names the format where --format does not: .png, .pbm, "
+         ".c and .h (c51), .a51 and .asm (a51), .s (sdas), .ihx (ihex), .bin (hex); a --format that the "
+         "extension does not name (.asm: a51 or sdas) is refused.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              if (value.isEmpty())
                  return QStringLiteral("needs a file name");

@@ -157,6 +157,13 @@ void tst_CliTextOutput::outputFileHoldsWhatStandardOutputGets()
         QCOMPARE(readFile(dir.filePath(QStringLiteral("out.") + format)), toStdout.out);
     }
     QCOMPARE(readFile(dir.filePath(QStringLiteral("out.hex"))), QByteArray("\x81\xFF\x00\x0A", 4));
+    // Without --format, an extension that names one takes it.
+    for (const auto &[name, format] : {std::pair("x.png", "png"), std::pair("x.h", "c51"), std::pair("x.s", "sdas"),
+                                       std::pair("x.ihx", "ihex"), std::pair("x.BIN", "hex")}) {
+        QCOMPARE(run({QStringLiteral("-o"), QLatin1String(name), QStringLiteral("t.bmp")}).exitCode, 0);
+        QCOMPARE(readFile(dir.filePath(QLatin1String(name))),
+                 run({QStringLiteral("-f"), QLatin1String(format), QStringLiteral("t.bmp")}).out);
+    }
 }
 
 void tst_CliTextOutput::gbkEncoding()
@@ -312,6 +319,10 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--header -") << words("-f c51 --name t --header - t.bmp") << "standard output (-) is where";
     QTest::newRow("--fit without a size or a display") << words("--fit t.bmp") << "--fit takes a size, such as";
     QTest::newRow("--fill 0x64") << words("--fill 0x64 t.bmp") << "takes a size such as 128x64";
+    QTest::newRow("-o x.png of c51") << words("-f c51 -o x.png t.bmp")
+                                     << "--output x.png: a .png file takes --format png, not c51";
+    QTest::newRow("-o x.asm of hex") << words("-f hex -o x.asm t.bmp")
+                                     << "--output x.asm: a .asm file takes --format a51 or sdas, not hex";
     QTest::newRow("--fit 128*64: a size mistyped, not a second picture")
         << words("--display ssd1306 --fit 128*64 t.bmp")
         << "--fit takes a size such as 128x64, each side from 1 to "
