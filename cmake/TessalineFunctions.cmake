@@ -20,7 +20,8 @@ endif()
 # --format OPTIONS give); OPTIONS are handed to the converter as they are (for example --layout vertical), but
 # for those the module sets itself: --name, --header, --output and --output-dir, and --format where FORMAT is
 # given, are refused when the project is configured. The C dialect follows the compiler: --c-dialect sdcc for
-# SDCC, the classic compilers' keil otherwise, unless OPTIONS say.
+# SDCC, keil for Keil's C51 (CMAKE_C_COMPILER_ID Keil or C51, as its toolchain file sets it) or a project without
+# C, c for any other compiler (GCC, Clang), unless OPTIONS say.
 #
 # HEADER (c51, a51, sdas): also writes, beside the output, <name>.h for c51, declaring the array with its size and
 # NAME_WIDTH, NAME_HEIGHT, NAME_BYTES (NAME_PAGES in the vertical layout) and the data's format, and puts its
@@ -188,8 +189,14 @@ function(_tessaline_convert call target name format header outputVariable what i
     if(format MATCHES "^(c51|a51|sdas)$")
         list(APPEND arguments --name "${name}")
     endif()
-    if(format STREQUAL "c51" AND NOT options MATCHES "(^|;)--c-dialect(;|=|$)" AND CMAKE_C_COMPILER_ID STREQUAL "SDCC")
-        list(APPEND arguments --c-dialect sdcc)
+    # SDCC takes its own keywords; Keil's C51 (an ID a toolchain file gives it, as CMake knows none), or a project
+    # that compiles no C itself, the classic ones; any other compiler (GCC, Clang: a host's tests) plain C.
+    if(format STREQUAL "c51" AND NOT options MATCHES "(^|;)--c-dialect(;|=|$)")
+        if(CMAKE_C_COMPILER_ID STREQUAL "SDCC")
+            list(APPEND arguments --c-dialect sdcc)
+        elseif(CMAKE_C_COMPILER_ID AND NOT CMAKE_C_COMPILER_ID MATCHES "^(Keil|C51)$")
+            list(APPEND arguments --c-dialect c)
+        endif()
     endif()
     if(NOT options MATCHES "(^|;)(-e|--encoding)(;|=|$)")
         list(APPEND arguments --encoding utf-8)

@@ -2,7 +2,7 @@
 # The install, as the README describes it: cmake --install into a scratch prefix holds exactly the files the
 # README lists; the manual pages read without a warning; the desktop entry is valid; the shell completion is
 # installed (tst_options checks its options and values, and the manual's, against the table); find_package(Tessaline) from the prefix turns a picture into the converter's
-# bytes; cpack -G DEB makes the two packages the README lists, each of its own files, with the dependencies it
+# bytes, and the README's CMake recipe builds with the host's compiler; cpack -G DEB makes the two packages the README lists, each of its own files, with the dependencies it
 # says, and lintian finds no error and no warning in them.
 #   install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -54,6 +54,30 @@ cmake -S "$work/use" -B "$work/use/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/pr
 cmake --build "$work/use/build" >/dev/null
 "$work/prefix/bin/tessaline-cli" --format hex --layout vertical "$source/examples/sdcc-logo/logo.bmp" >"$work/expected"
 cmp -s "$work/expected" "$work/use/build/logo.bin" || fail "find_package from the prefix gives other bytes"
+
+# The README's CMake recipe, as it stands, built for the host by its own C compiler (GCC): the dialect follows it.
+mkdir "$work/recipe"
+awk '/assets through CMake/ {found = 1; next} found && /^```/ {if (inside) exit; inside = 1; next} inside' \
+    "$source/README.md" >"$work/recipe/recipe.cmake"
+grep -q tessaline_add_font "$work/recipe/recipe.cmake" || fail "the README has no CMake recipe"
+cp "$source/docs/cookbook/logo.bmp" "$source/docs/cookbook/menu.txt" "$work/recipe/"
+printf 'cmake_minimum_required(VERSION 3.19)\nproject(firmware C)\ninclude(recipe.cmake)\n' >"$work/recipe/CMakeLists.txt"
+cat >"$work/recipe/main.c" <<'C'
+#include "menu.h"
+#include "splash.h"
+#include <stdio.h>
+
+int main(void)
+{
+    printf("%u %02x %u\n", (unsigned)SPLASH_BYTES, splash[0], (unsigned)menu_s0[0]);
+    return 0;
+}
+C
+cmake -S "$work/recipe" -B "$work/recipe/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" \
+    -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" >/dev/null || fail "the README's CMake recipe does not configure"
+cmake --build "$work/recipe/build" >"$work/recipe/log" 2>&1 || fail "the README's CMake recipe does not build: $(tail -5 "$work/recipe/log")"
+first=$("$work/prefix/bin/tessaline-cli" -f hex --display ssd1306 --invert "$source/docs/cookbook/logo.bmp" | od -An -N1 -tx1 | tr -d ' ')
+[ "$("$work/recipe/build/firmware")" = "1024 $first 0" ] || fail "the recipe's firmware read other bytes"
 
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null
 for package in tessaline-cli tessaline; do
