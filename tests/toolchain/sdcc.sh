@@ -303,6 +303,14 @@ refused 'tessaline_add_picture(pictures int a.bmp FORMAT hex)' "the name 'int' i
 refused 'tessaline_add_picture(pictures xdata a.bmp FORMAT hex)' "the name 'xdata' is not a C identifier"
 refused 'tessaline_add_picture(pictures a a.bmp)
 tessaline_add_picture(pictures a a.bmp FORMAT hex)' "tessaline_add_picture(pictures a a.bmp): the name 'a' is taken already, by tessaline_add_picture(pictures a a.bmp)"
+refused 'tessaline_add_picture(pictures p1 a.bmp HEADER)
+tessaline_add_picture(pictures P1 a.bmp HEADER)' "the name 'P1' is 'p1' in capitals, as its header's guard and macros have it (P1_...), taken already by tessaline_add_picture(pictures p1 a.bmp)"
+refused 'tessaline_add_font(pictures f1 FONT /usr/share/fonts/X11/misc/wenquanyi_12pt.pcf TEXT A)
+tessaline_add_picture(pictures f1_codes a.bmp)' "the name 'f1_codes' is the name of a table of 'f1', by tessaline_add_font(pictures f1)"
+refused 'tessaline_add_picture(pictures m_s12 a.bmp)
+tessaline_add_font(pictures m FONT /usr/share/fonts/X11/misc/wenquanyi_12pt.pcf TEXT A)' "the name 'm' names a table 'm_s12' that is an array's name already, by tessaline_add_picture(pictures m_s12 a.bmp)"
+refused 'tessaline_add_picture(pictures tessaline_frame a.bmp)' "the name 'tessaline_frame' starts as the drawing runtime's own names"
+refused 'tessaline_add_font(pictures t FONT x TEXT "Temp;--size;40")' "tessaline_add_font(pictures t): TEXT may not hold a ';'"
 refused 'tessaline_add_picture(pictures b b.bmp)' "tessaline_add_picture(pictures b b.bmp): there is no file"
 refused 'tessaline_add_picture(pictures a a.bmp OPTIONS --name other)' "OPTIONS may not hold --name"
 refused 'tessaline_add_picture(pictures a a.bmp HEADER OPTIONS --header x.h)' "OPTIONS may not hold --header"
