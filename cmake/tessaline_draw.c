@@ -187,6 +187,9 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 #else /* rows */
 
 #define ROW_BYTES ((TESSALINE_DRAW_WIDTH + 7) / 8)
+/* The pixels of a row's last byte that lie inside the frame: its padding bits are never drawn, as --render and
+   the converter leave them. */
+#define EDGE ((unsigned char)(0xFF00u >> (TESSALINE_DRAW_WIDTH % 8 ? TESSALINE_DRAW_WIDTH % 8 : 8)))
 
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
                       unsigned char width, unsigned char height, int x, int y, unsigned char mode)
@@ -226,6 +229,13 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
                 left = b;
                 coverLeft = m;
             }
+            if (at == ROW_BYTES - 1) {
+                left &= EDGE;
+                coverLeft &= EDGE;
+            } else if (at + 1 == ROW_BYTES - 1) {
+                right &= EDGE;
+                coverRight &= EDGE;
+            }
             if (at >= 0 && at < ROW_BYTES)
                 COMBINE(into + at, left, coverLeft);
             if (shift && at + 1 >= 0 && at + 1 < ROW_BYTES)
@@ -240,6 +250,8 @@ int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int inde
                     unsigned char mode)
 {
     const unsigned char TESSALINE_CODE *box;
+    if (index >= font->count)
+        return x;
     if (font->boxes) { /* cropped: the box where the font puts it, from the pen and the line's top */
         box = font->boxes + 5 * index;
         tessaline_bitmap(font->data + font->offsets[index], 0, box[2], box[3], x + (signed char)box[0],
@@ -256,7 +268,7 @@ int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int inde
 int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
                      int y, unsigned char mode)
 {
-    for (; *indices != 0xFF; ++indices)
+    for (; *indices < font->count; ++indices)
         x = tessaline_glyph(font, *indices, x, y, mode);
     return x;
 }
@@ -264,7 +276,7 @@ int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned c
 int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices,
                        int x, int y, unsigned char mode)
 {
-    for (; *indices != 0xFFFF; ++indices)
+    for (; *indices < font->count; ++indices)
         x = tessaline_glyph(font, *indices, x, y, mode);
     return x;
 }

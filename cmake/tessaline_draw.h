@@ -71,26 +71,61 @@ typedef struct {
     unsigned char width, height;                /* cells: the cell */
     unsigned int bytes;                         /* cells: a cell's bytes */
     unsigned char lineHeight, baseline;         /* a line's rows, and the baseline's row from its top */
+    unsigned int count;                         /* the glyphs the table holds */
 } tessaline_font;
+
+/* `value` as a byte of a descriptor; a table whose value passes a byte (drawn at more than 255 pixels) is refused
+   by the compiler (an array of negative size), not cut to its low byte. */
+#define TESSALINE_BYTE(value) ((unsigned char)((value) + 0 * sizeof(char[(value) < 256 ? 1 : -1])))
+/* `table`, refused by the compiler where its values are not bytes (the boxes of glyphs past 255 pixels: 16-bit). */
+#define TESSALINE_BYTE_TABLE(table) ((table) + 0 * sizeof(char[sizeof((table)[0]) == 1 ? 1 : -1]))
 
 /* A table's descriptor from the names its header gives: TESSALINE_CROPPED_FONT(menu, MENU) for a table made
    with --crop, TESSALINE_CELL_FONT(hz, HZ) for one of cells of one size (a table without widths: pass 0 as them
    with TESSALINE_CELL_FONT_NO_WIDTHS). */
 #define TESSALINE_CROPPED_FONT(name, NAME)                                                                          \
-    {name, name##_offsets, name##_boxes, 0, NAME##_WIDTH, NAME##_HEIGHT, 0, NAME##_LINE_HEIGHT, NAME##_BASELINE}
+    {name,                                                                                                          \
+     name##_offsets,                                                                                                \
+     TESSALINE_BYTE_TABLE(name##_boxes),                                                                            \
+     0,                                                                                                             \
+     TESSALINE_BYTE(NAME##_WIDTH),                                                                                  \
+     TESSALINE_BYTE(NAME##_HEIGHT),                                                                                 \
+     0,                                                                                                             \
+     TESSALINE_BYTE(NAME##_LINE_HEIGHT),                                                                            \
+     TESSALINE_BYTE(NAME##_BASELINE),                                                                               \
+     NAME##_COUNT}
 #define TESSALINE_CELL_FONT(name, NAME)                                                                             \
-    {&name[0][0], 0, 0, name##_widths, NAME##_WIDTH, NAME##_HEIGHT, NAME##_BYTES, NAME##_LINE_HEIGHT,                \
-     NAME##_BASELINE}
+    {&name[0][0],                                                                                                   \
+     0,                                                                                                             \
+     0,                                                                                                             \
+     name##_widths,                                                                                                 \
+     TESSALINE_BYTE(NAME##_WIDTH),                                                                                  \
+     TESSALINE_BYTE(NAME##_HEIGHT),                                                                                 \
+     NAME##_BYTES,                                                                                                  \
+     TESSALINE_BYTE(NAME##_LINE_HEIGHT),                                                                            \
+     TESSALINE_BYTE(NAME##_BASELINE),                                                                               \
+     NAME##_COUNT}
 #define TESSALINE_CELL_FONT_NO_WIDTHS(name, NAME)                                                                   \
-    {&name[0][0], 0, 0, 0, NAME##_WIDTH, NAME##_HEIGHT, NAME##_BYTES, NAME##_LINE_HEIGHT, NAME##_BASELINE}
+    {&name[0][0],                                                                                                   \
+     0,                                                                                                             \
+     0,                                                                                                             \
+     0,                                                                                                             \
+     TESSALINE_BYTE(NAME##_WIDTH),                                                                                  \
+     TESSALINE_BYTE(NAME##_HEIGHT),                                                                                 \
+     NAME##_BYTES,                                                                                                  \
+     TESSALINE_BYTE(NAME##_LINE_HEIGHT),                                                                            \
+     TESSALINE_BYTE(NAME##_BASELINE),                                                                               \
+     NAME##_COUNT}
 
 /* Draws glyph `index` of `font` with the pen at x and the line's top at y (the baseline lies font->baseline
-   rows below); returns the pen's x after it, moved on by the glyph's advance. */
+   rows below); returns the pen's x after it, moved on by the glyph's advance. An index the table does not hold
+   draws nothing and leaves the pen where it is. */
 int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y,
                     unsigned char mode);
 
 /* Draws a string of glyph indices (--strings: NAME_s0 ...), ended by 0xFF (NAME_END), the pen from x, the line's
-   top at y; returns the pen's x after its last glyph. */
+   top at y; returns the pen's x after its last glyph. It ends at the first index the table does not hold, the end
+   mark among them. */
 int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
                      int y, unsigned char mode);
 

@@ -115,7 +115,12 @@ int main()
                                 pixel(model, fx, fy));
                     return 1;
                 }
-        model = frame; // the pixels past the frame's width, in its last byte of a row, are the runtime's to use
+        // The padding past the frame's width, in a row's last byte, is left as it was, as --render leaves it.
+        if (frame != model) {
+            std::printf("round %d: a %d x %d bitmap at (%d, %d), mode %d, changed a padding bit\n", round, w, h, x, y,
+                        mode);
+            return 1;
+        }
     }
     return 0;
 }

@@ -22,7 +22,22 @@ mkdir pictures && cp "$source/examples/sdcc-logo/logo.bmp" 'pictures/*logo.bmp'
 cat >main.c <<'C'
 #include "logo.h"
 #include "menu.h"
+#include "tessaline_draw.h"
 #include <stdio.h>
+
+static const tessaline_font font = TESSALINE_CROPPED_FONT(menu, MENU);
+/* No end mark: the string ends at the first index the table does not hold. */
+static const unsigned char unended[4] = {0, 1, MENU_COUNT, 0};
+
+/* The runtime: an index past the table draws nothing and leaves the pen; the string draws its two glyphs. */
+static void draw(void)
+{
+    unsigned i, drawn = 0;
+    const int pen = tessaline_glyph(&font, MENU_COUNT, 7, 0, TESSALINE_SET);
+    for (i = 0; i < sizeof tessaline_frame; ++i)
+        drawn |= tessaline_frame[i];
+    printf("%d %u %d\n", pen, drawn, tessaline_string(&font, unended, 0, 0, TESSALINE_SET));
+}
 
 int main(void)
 {
@@ -34,18 +49,31 @@ int main(void)
         printf("%02x", menu[i]);
     printf("\n%04x %04x %u %u\n", menu_codes[0], menu_codes[1], (unsigned)menu_offsets[MENU_COUNT],
            (unsigned)menu_s0[2]);
+    draw();
     return 0;
 }
 C
-for file in main logo menu; do
+cp "$source/cmake/tessaline_draw.c" "$source/cmake/tessaline_draw.h" .
+for file in main logo menu tessaline_draw; do
     gcc -std=c99 -Wall -Wextra -Werror -c -o $file.o $file.c || fail "$file.c does not compile cleanly"
 done
 objdump -h logo.o | grep '\.rodata\.gfx' >/dev/null || fail "the arrays are not in the section the attribute names"
-gcc -o main main.o logo.o menu.o
+gcc -o main main.o logo.o menu.o tessaline_draw.o
 ./main >printed
 logo=$("$cli" -f hex "$source/examples/sdcc-logo/logo.bmp" | od -An -v -tx1 | tr -d ' \n')
 # The cropped glyphs' bytes, as C51 text without a name writes them (raw bytes of a cropped set are refused).
 glyphs=$("$cli" --font "$font" --strings menu.txt --crop -f c51 | grep '^0x' | tr -d ' ,\r\n' | sed 's/0x//g' |
     tr 'A-F' 'a-f')
-expected=$(printf '%s\n%s\n0041 c4e3 %d 255' "$logo" "$glyphs" $((${#glyphs} / 2)))
+boxes=$(grep -A1 'menu_boxes' menu.c | tail -1)
+advances=$(($(echo "$boxes" | cut -d, -f5) + $(echo "$boxes" | cut -d, -f10))) # the first two glyphs'
+expected=$(printf '%s\n%s\n0041 c4e3 %d 255\n7 0 %d' "$logo" "$glyphs" $((${#glyphs} / 2)) "$advances")
 [ "$(cat printed)" = "$expected" ] || fail "the program read other bytes than the converter's: $(head -c 300 printed)"
+
+# A table drawn past 255 pixels (its boxes 16-bit, its line 300 rows) is refused by the compiler in the runtime's
+# descriptor, which holds bytes, rather than cut to its low bytes.
+"$cli" --font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --text _ --size 300 --crop --index unicode -f c51 \
+    --name big --c-dialect c --header big.h -o big.c
+printf '#include "big.h"\n#include "tessaline_draw.h"\nconst tessaline_font font = TESSALINE_CROPPED_FONT(big, BIG);\n' \
+    >uses.c
+! gcc -std=c99 -c -o uses.o uses.c 2>compiled || fail "a descriptor of a table past a byte compiles"
+grep -q negative compiled || fail "a descriptor of a table past a byte is refused for another reason: $(cat compiled)"
