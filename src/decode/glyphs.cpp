@@ -60,11 +60,14 @@ int GlyphSource::cellHeight(Refusal *why)
             return 0;
         }
         // A line of the font, its ascent and descent, unless a size is asked: no glyph of it is cut. The cells'
-        // widths stay the font's size.
+        // widths stay the font's size. A grid's cells are square, the font's size each way, as character-library
+        // chips and files have them (the baseline stays at the ascent: a descent deeper than the cell is cut).
         em_ = f.strikeSize();
         FT_Select_Size(f.face(), 0);
         const Font::Line line = f.bitmapLine();
-        return size ? size : line.ascent + line.descent > 0 ? line.ascent + line.descent : f.strikeSize();
+        if (size || options_.grid)
+            return size ? size : em_;
+        return line.ascent + line.descent > 0 ? line.ascent + line.descent : f.strikeSize();
     }
     const int em = size ? size : 16;
     if (!limits_.fitsPicture(em, em, why, {Subject::Thing::Cell, -1}))

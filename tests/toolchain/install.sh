@@ -79,6 +79,21 @@ cmake --build "$work/recipe/build" >"$work/recipe/log" 2>&1 || fail "the README'
 first=$("$work/prefix/bin/tessaline-cli" -f hex --display ssd1306 --invert "$source/docs/cookbook/logo.bmp" | od -An -N1 -tx1 | tr -d ' ')
 [ "$("$work/recipe/build/firmware")" = "1024 $first 0" ] || fail "the recipe's firmware read other bytes"
 
+# The README's GB2312 recipe and its formula: 8178 cells of the bytes the formula says, the cell of (c1, c2) at
+# ((c1 - 0xA1) x 94 + (c2 - 0xA1)) x those bytes; there, 你 (C4E3) as the font draws it alone in a cell as large.
+recipe=$(awk '/The GB2312 library for an SPI flash/ {found = 1; next} found && /^```/ {if (inside) exit; inside = 1; next} inside' \
+    "$source/README.md" | tr -d '\\\n')
+cells=$(grep -o 'The GB2312 library for an SPI flash, [0-9]* bytes a code' "$source/README.md" | grep -o '[0-9]* bytes' | cut -d' ' -f1)
+tr '\n' ' ' <"$source/README.md" | grep -qF "((c1 - 0xA1) x 94 + (c2 - 0xA1)) x $cells" || fail "the README's formula is not of $cells bytes"
+(cd "$work" && eval "${recipe/tessaline-cli/\"$work/prefix/bin/tessaline-cli\"}") || fail "the README's GB2312 recipe fails"
+[ "$(stat -c %s "$work/hzk16.bin")" = $((8178 * cells)) ] || fail "the GB2312 grid is not 8178 cells of $cells bytes"
+side=$(awk "BEGIN {print sqrt($cells * 8)}")
+alone=$("$work/prefix/bin/tessaline-cli" --font /usr/share/fonts/X11/misc/wenquanyi_12pt.pcf --text 你 --cell "${side}x$side" \
+    -f hex | od -An -v -tx1 | tr -d ' \n')
+at=$((((0xC4 - 0xA1) * 94 + 0xE3 - 0xA1) * cells))
+[ "$(od -An -v -tx1 -j $at -N "$cells" "$work/hzk16.bin" | tr -d ' \n')" = "$alone" ] ||
+    fail "the grid's cell of C4E3 is not where the README's formula puts 你"
+
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null
 for package in tessaline-cli tessaline; do
     deb=$work/deb/${package}_${version}-1_amd64.deb
