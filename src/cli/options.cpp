@@ -102,6 +102,17 @@ std::optional<QString> applyOutputExtension(Options &o, const Given &given)
              QString::fromLatin1(nameOf(o.road.encode.format)));
 }
 
+// --render draws a picture of its own: a canvas padded to whole bytes, as a glyph's cell is, and no table of codes
+// (so no character needs a GB2312 code or one of 16 bits) unless --index asks for one.
+void applyRender(Options &o, const Given &given)
+{
+    if (!o.render)
+        return;
+    o.road.pack.pad = true;
+    if (!given.contains(u"index"))
+        o.glyphs.index = CodeIndex::None;
+}
+
 // A size asked: --fit and --fill without one take the display's screen; a resized mono picture takes
 // --threshold 128 unless a rule of black is given (resampling makes greys of any drawing's edges); a font's
 // cells are sized by --size and --cell instead.
@@ -267,6 +278,7 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
         return usageError(*error);
     if (const std::optional<QString> error = applySize(options, given))
         return usageError(*error);
+    applyRender(options, given);
     options.road.limits = options.limits;
     options.pictures = parser.positionalArguments();
     for (const QString &picture : std::as_const(options.pictures))

@@ -479,7 +479,8 @@ const QList<Entry> &entries()
          "Draw TEXT, or without it each line of --strings, as one picture in --font's glyphs, as the drawing "
          "runtime draws a string: each glyph's ink where the font puts it from the pen, the pen moved on by its "
          "advance, a line's top --at its place. The picture goes down the road as a picture does, its ink the 1 "
-         "bits on every display, in any format (pbm and png to look at).",
+         "bits on every display, in any format (pbm and png to look at); its rows padded to whole bytes, and its "
+         "characters need no code (no table of codes is written, unless --index asks).",
          [](Options &o, const QString &value) -> std::optional<QString> {
              o.render = true;
              o.renderText = value;

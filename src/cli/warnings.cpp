@@ -49,7 +49,8 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
 {
     const QString &picture = job.picture;
     const Geometry &g = result.geometry;
-    if (glyphs && !glyphs->cut().isEmpty())
+    // Drawn as a picture of the text, each glyph lies whole where its box puts it: no cell cuts it.
+    if (glyphs && !glyphs->cut().isEmpty() && !options.render)
         report.complain(picture + QStringLiteral(": warning: ") + cutWords(*glyphs, options));
     if (road.mask && result.transparent == 0)
         report.complain(picture + QStringLiteral(": warning: the picture has no transparent pixel: %1_mask is all "

@@ -249,7 +249,7 @@ void GlyphSource::makeTables()
     FrameTable codes{gb2312 ? FrameValues::Gb2312Codes : FrameValues::UnicodeCodes, {}};
     for (const char32_t c : characters_)
         codes.values.append(gb2312 ? gb2312Code(c) : std::uint32_t(c));
-    if (!options_.grid)
+    if (!options_.grid && options_.index != CodeIndex::None)
         tables.append(codes);
     // Each glyph's advance, where firmware puts the next one; a blank cell's width.
     FrameTable widths{FrameValues::Widths, {}};

@@ -25,7 +25,9 @@ class CoveragePicture;
 class Font;
 
 // Which code the table of a glyph table's characters holds.
-enum class CodeIndex { Gb2312, Unicode };
+// What NAME_codes holds: each glyph's GB2312 code, its code point, or nothing (a picture of the text, which
+// writes no table of codes).
+enum class CodeIndex { Gb2312, Unicode, None };
 
 struct GlyphOptions {
     int size = 0;              // the cells' height in pixels; 0: a bitmap font's own, 16 for an outline font

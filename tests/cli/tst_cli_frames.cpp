@@ -289,7 +289,14 @@ void tst_CliFrames::glyphTables_data()
     // --render: the text as one picture, each glyph where its pen puts it (A's ink from 1 past the pen, 5 on).
     QByteArray rendered(32, '\0');
     rendered.replace(22, 6, QByteArray("\x7B\xC0\x4A\x40\x7B\xC0", 6));
-    QTest::newRow("--render AA: the line as a picture, 10 x 16") << "--render AA --pad -f hex" << rendered;
+    QTest::newRow("--render AA: the line as a picture, 10 x 16, padded to whole bytes by itself")
+        << "--render AA -f hex" << rendered;
+    QByteArray noCodes(48, '\0');
+    noCodes.replace(33, 7, QByteArray("\x78\0\0\x48\0\0\x78", 7));
+    QTest::newRow("--render A😀: a picture needs no code for its characters")
+        << "--render A😀 --missing blank -f hex" << noCodes;
+    QTest::newRow("--render 你 in a narrower cell: whole where its box puts it, no cell to cut it")
+        << "--render 你 --cell 8x16 -f hex" << QByteArray("\x80\x01\xFF\xFF", 4) + QByteArray(28, '\0');
     QTest::newRow("--render, --at, --canvas: a line placed on a canvas")
         << "--render A --at -1,-11 --canvas 8x2 -f hex" << QByteArray("\xF0\x90", 2);
     QTest::newRow("--render, --at as far as it goes: off the canvas")
