@@ -97,14 +97,16 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                 .arg(result.compressedBytes)
                 .arg(g.dataBytes ? 100.0 * double(result.compressedBytes) / double(g.dataBytes) : 100.0, 0, 'f', 1));
     if (options.verbose) {
-        report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data")
+        // Packed, the data is what the flash holds; the line above says how much it was before.
+        report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data%8")
                             .arg(picture)
                             .arg(g.width)
                             .arg(g.height)
                             .arg(g.packedWidth)
                             .arg(g.packedHeight)
                             .arg(QLatin1String(nameOf(encode.format)))
-                            .arg(g.dataBytes));
+                            .arg(written)
+                            .arg(road.compress ? QStringLiteral(" (%1 unpacked)").arg(g.dataBytes) : QString()));
         if (const std::optional<LineMetrics> line = glyphs ? glyphs->lineMetrics() : std::nullopt)
             report.complain(QStringLiteral("%1: glyphs drawn at %2 pixels to the em in cells of %3 x %4, a line %5 "
                                            "rows high, its baseline %6 rows from the top")

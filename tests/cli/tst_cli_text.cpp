@@ -431,10 +431,11 @@ void tst_CliTextOutput::verboseSummary()
     QCOMPARE(
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("--compress"),
              QStringLiteral("packbits"), QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("t.bmp")})
-            .err.section(u'\n', 0, 1),
+            .err.section(u'\n', 0, 2),
         QStringLiteral("tessaline-cli: t.bmp: warning: --compress packbits made the data larger, 4 bytes packed into "
                        "5 (leave --compress out)\ntessaline-cli: t.bmp: 1 frame of 4 bytes, 4 bytes packed into 5 "
-                       "(125.0 %)"));
+                       "(125.0 %)\ntessaline-cli: t.bmp: 16 x 2 pixels, packed as 16 x 2, hex, 5 bytes of data (4 "
+                       "unpacked)"));
     // A picture larger than the display's screen: said; one that fits only turned, said where the display cannot turn.
     const Run small =
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
