@@ -14,10 +14,10 @@ int scaleFactor(std::int64_t width, std::int64_t columns)
 
 } // namespace
 
-TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, bool colour,
+TerminalPreview::TerminalPreview(int width, int columns, PixelFormat pixel, bool colour, bool light,
                                  std::function<void(const QString &)> out)
     : width_(width), factor_(scaleFactor(width, columns)), traits_(traitsOf(pixel)),
-      shaded_(!traits_.mono() || factor_ > 1), colour_(colour), out_(std::move(out)),
+      shaded_(!traits_.mono() || factor_ > 1), colour_(colour), light_(light), out_(std::move(out)),
       cells_(std::size_t((width + factor_ - 1) / factor_) * (traits_.channels == 3 ? 3 : 1)), upper_(cells_.size())
 {
 }
@@ -26,7 +26,7 @@ void TerminalPreview::addRow(const std::uint8_t *levels)
 {
     if (!shaded_) {
         for (int x = 0; x < width_; ++x)
-            cells_[std::size_t(x / factor_)] |= levels[x];
+            cells_[std::size_t(x / factor_)] |= std::uint64_t(levels[x] != 0) ^ std::uint64_t(light_);
     } else if (traits_.mono()) { // how white the cell is: a half-black area is drawn half grey
         for (int x = 0; x < width_; ++x)
             cells_[std::size_t(x / factor_)] += levels[x] ? 0 : 255;
@@ -55,8 +55,9 @@ QString TerminalPreview::line(const std::vector<std::uint64_t> &upper, const std
     // the last row: the terminal's white.
     const std::size_t channels = std::size_t(traits_.channels);
     const std::size_t cells = upper.size() / channels;
+    const std::uint64_t blank = light_ ? 0 : 255; // the terminal's ground, drawn as no block
     const auto mean = [&](const std::vector<std::uint64_t> *sums, std::size_t cell) {
-        std::array<std::uint64_t, 3> rgb{255, 255, 255};
+        std::array<std::uint64_t, 3> rgb{blank, blank, blank};
         if (!sums)
             return rgb;
         const std::uint64_t across = std::uint64_t(std::min(factor_, width_ - int(cell) * factor_));
@@ -66,10 +67,10 @@ QString TerminalPreview::line(const std::vector<std::uint64_t> &upper, const std
         return rgb;
     };
     QString text;
-    if (!colour_) { // half blocks: a cell darker than mid-grey drawn, by its luminance
+    if (!colour_) { // half blocks: a cell darker than mid-grey drawn (lighter, for light_), by its luminance
         const auto dark = [&](const std::vector<std::uint64_t> *sums, std::size_t cell) {
             const std::array<std::uint64_t, 3> rgb = mean(sums, cell);
-            return 299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2] < 128 * 1000;
+            return (299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2] < 128 * 1000) != light_;
         };
         for (std::size_t cell = 0; cell < cells; ++cell)
             text += dark(&upper, cell) ? (dark(lower, cell) ? u'█' : u'▀') : (dark(lower, cell) ? u'▄' : u' ');

@@ -17,14 +17,16 @@ struct PreviewNote {
 };
 
 // The picture as the display shows it, drawn for a terminal: a character holds two pixel rows. Mono is drawn
-// in the half blocks ▀ ▄ █ and a space, black pixels drawn; grey and colour, where the terminal takes colours,
-// in 24-bit terminal colours, the upper half block in the upper pixel's colour over the lower's, and otherwise
-// in half blocks too, a cell drawn where it is darker than mid-grey. A picture wider than `columns` is scaled
-// down by the smallest whole factor that fits (factor()); a scaled cell is the mean of its square, mono too (a grey
-// as light as the share of its white pixels), so a half-black area looks half black.
+// in the half blocks ▀ ▄ █ and a space, black pixels drawn (on a display that lights its pixels, the lit ones,
+// as a dark terminal shows them); grey and colour, where the terminal takes colours, in 24-bit terminal colours,
+// the upper half block in the upper pixel's colour over the lower's, and otherwise in half blocks too, a cell
+// drawn where it is darker than mid-grey (lighter, where lit pixels are drawn). A picture wider than `columns` is
+// scaled down by the smallest whole factor that fits (factor()); a scaled cell is the mean of its square, mono too (a
+// grey as light as the share of its white pixels), so a half-black area looks half black.
 class TerminalPreview {
 public:
-    TerminalPreview(int width, int columns, PixelFormat pixel, bool colour,
+    // `light`: the light pixels are the ones drawn (a display that lights them, shown as on a dark terminal).
+    TerminalPreview(int width, int columns, PixelFormat pixel, bool colour, bool light,
                     std::function<void(const QString &line)> out);
 
     // How many times the picture is scaled down across and down: 1 when it fits as it is.
@@ -44,6 +46,7 @@ private:
     PixelFormatTraits traits_;
     bool shaded_; // cells of means: grey and colour, and mono scaled down
     bool colour_; // drawn in terminal colours
+    bool light_;  // half blocks drawn where the pixels are light, not dark
     std::function<void(const QString &)> out_;
     // The cell row being gathered: mono, whether any pixel is black; colour, the sums of the widened channels.
     std::vector<std::uint64_t> cells_;

@@ -161,7 +161,7 @@ bool Road::plan()
     }
     if (options_.preview) {
         preview_.emplace(sheetPreview_ ? int(sheet_->width()) : plans_.first().packedWidth, options_.previewColumns,
-                         options_.pixel, options_.previewColour, options_.preview);
+                         options_.pixel, options_.previewColour, options_.pack.ink == Ink::Lit, options_.preview);
         if (options_.previewNote)
             options_.previewNote(
                 {several && !layout_.previewsSheet ? g.frames : 0, preview_->factor(), options_.previewColumns});

@@ -381,6 +381,11 @@ void tst_CliDisplays::preview()
     const Run full = run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--preview"), dotBmp});
     QCOMPARE(full.exitCode, 0);
     QCOMPARE(full.err, QStringLiteral("▀       \n        \n        \n        \n"));
+    // On a display that lights its pixels, the lit ones are drawn, as a dark terminal shows them: the dot is dark.
+    QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("ssd1306"),
+                  QStringLiteral("--preview"), dotBmp})
+                 .err,
+             QStringLiteral("▄███████\n") + QStringLiteral("████████\n").repeated(3));
     const QString checksBmp = picture(
         QStringLiteral("checks.bmp"),
         encodeBmp(fromRows({QStringLiteral("#.#.#.#."), QStringLiteral(".#.#.#.#"), QStringLiteral("#.......")}), 24));
