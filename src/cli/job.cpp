@@ -217,5 +217,6 @@ int convertOne(const Options &options, const Job &job, Report &report)
         return Refused;
     }
     reportDone(options, job, road, result, opened.glyphs, report);
+    reportScreenFit(options, picture, frames.count() > 0 ? frames.size(0) : QSize(), report);
     return Success;
 }

@@ -6,6 +6,7 @@
 #include "cli/report.h"
 #include "decode/charsets.h"
 #include "decode/glyphs.h"
+#include "export/roadparts.h"
 
 namespace {
 
@@ -130,4 +131,35 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                                 .arg(picture, array.name.isEmpty() ? QStringLiteral("the data") : array.name)
                                 .arg(bytes));
     }
+}
+
+void reportScreenFit(const Options &options, const QString &picture, QSize source, Report &report)
+{
+    const DisplayController *display = options.display;
+    if (!display || !options.displaySize)
+        return;
+    const QString fit = options.road.resize.fit == Fit::Contain ? QStringLiteral("--fit") : QStringLiteral("--fill");
+    if (options.tile.isValid()) {
+        report.complain(picture + QStringLiteral(": warning: each %1 x %2 tile was brought to the %3's screen, %4 x "
+                                                 "%5, as %6 without a size takes it (give the size a tile should "
+                                                 "have: %6 WxH)")
+                                      .arg(options.tile.width())
+                                      .arg(options.tile.height())
+                                      .arg(QString::fromLatin1(display->name))
+                                      .arg(display->width)
+                                      .arg(display->height)
+                                      .arg(fit));
+        return;
+    }
+    const QSize turned = turnsAQuarter(options.road) ? source.transposed() : source;
+    const bool landscape = turned.width() > turned.height(), portrait = turned.width() < turned.height();
+    if (display->turns &&
+        ((landscape && display->width < display->height) || (portrait && display->width > display->height)))
+        report.complain(picture + QStringLiteral(": warning: the picture is %1 and the %2's screen of %3 x %4 is not: "
+                                                 "%5 %4x%3 fills the screen as its controller scans it turned")
+                                      .arg(landscape ? QStringLiteral("landscape") : QStringLiteral("portrait"),
+                                           QString::fromLatin1(display->name))
+                                      .arg(display->width)
+                                      .arg(display->height)
+                                      .arg(fit));
 }

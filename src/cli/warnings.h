@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class GlyphSource;
 class Report;
 struct Job;
@@ -12,3 +14,8 @@ struct RoadResult;
 // of code or of a bank.
 void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
                 const GlyphSource *glyphs, Report &report);
+
+// Where --fit or --fill took the display's screen as their size: each tile of --tile brought to the whole
+// screen, or a picture whose aspect (`source`, before any turn) lies the other way from a screen the controller
+// can scan turned, which the size turned would fill.
+void reportScreenFit(const Options &options, const QString &picture, QSize source, Report &report);

@@ -451,6 +451,14 @@ void tst_CliTextOutput::verboseSummary()
     QVERIFY(!run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("ssd1306"),
                   tall})
                  .err.isEmpty());
+    // --fit taking the screen: a landscape picture into a portrait screen the controller can scan turned is told
+    // the size turned, and tiles brought to the whole screen are said; a picture of the screen's aspect is not.
+    QCOMPARE(run(words("-f hex --display st7735 --fit -o x.bin wide.bmp")).err,
+             QStringLiteral("tessaline-cli: wide.bmp: warning: the picture is landscape and the st7735's screen of "
+                            "128 x 160 is not: --fit 160x128 fills the screen as its controller scans it turned\n"));
+    QCOMPARE(run(words("-f hex --display st7735 --fill --rotate 90 -o x.bin wide.bmp")).err, QString());
+    QVERIFY(run(words("-f hex --display ssd1306 --fit --tile 8x2 -o x.bin t.bmp"))
+                .err.contains(u"each 8 x 2 tile was brought to the ssd1306's screen, 128 x 64"));
     // Greys the window's rule takes for white are counted (a picture of pure black and white says nothing).
     QCOMPARE(run({QStringLiteral("-f"), QStringLiteral("hex"),
                   picture(QStringLiteral("greys.bmp"), encodeBmp(fromRows({QStringLiteral("#.rg#..b")}), 24))})
