@@ -60,11 +60,11 @@ struct RoadResult {
     std::uint32_t background = 0;  // a pixel of the background as the data holds it: its levels, one value
 };
 
-// Runs a picture down the road a row at a time, as the decoder delivers its rows: decode, turn, tone, pack,
-// encode, into `sink` in large blocks. The picture is held whole only to rotate it or flip it upside down,
-// within the memory limit. A picture whose rows (as turned) make no whole number of bytes is refused before
-// anything is written, unless `pad`; so is one the turn may not hold, and Intel HEX past 4 GiB. A row the
-// decoder cannot deliver, or a failed write, stops the road there.
+// Runs a picture down the road a row at a time, as the decoder delivers its rows: decode, resize, turn, tone,
+// pack, encode, into `sink` in large blocks. The picture is held whole only to rotate it or flip it upside down,
+// and a resized one at its scaled size (with each step's before it), within the memory limit. A picture whose rows (as
+// turned) make no whole number of bytes is refused before anything is written, unless `pad`; so is one the turn may not
+// hold, and Intel HEX past 4 GiB. A row the decoder cannot deliver, or a failed write, stops the road there.
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink);
 
 // The same for several frames, one after the other, each down the whole road: in text, each frame's label
