@@ -67,6 +67,8 @@ int main(int argc, char *argv[])
                     save(twelve, out.filePath(QStringLiteral("p12.bmp")), "bmp") &&
                     save(photo(8000, 6000), out.filePath(QStringLiteral("p48.jpg")), "jpeg") &&
                     save(photo(128, 64), out.filePath(QStringLiteral("small.bmp")), "bmp") &&
-                    save(stripes(16000, 16000), out.filePath(QStringLiteral("mono256.bmp")), "bmp");
+                    save(stripes(16000, 16000), out.filePath(QStringLiteral("mono256.bmp")), "bmp") &&
+                    save(stripes(20000, 20000), out.filePath(QStringLiteral("mono400.png")), "png") &&
+                    save(stripes(8, 999999), out.filePath(QStringLiteral("tall.png")), "png");
     return ok ? 0 : 1;
 }

@@ -43,9 +43,13 @@ void Tone::row(QRgb *pixels, std::uint8_t *levels)
         // without a word. After the window's conversion every pixel is one or the other.
         if (options_.convert)
             return;
+        // Counted in a local: the levels are bytes, which may alias the member, so a sum kept there would be
+        // loaded and stored at every pixel.
         const QRgb white = rgbFromColour(whiteColour) & 0xFFFFFF;
+        std::int64_t greys = 0;
         for (int x = 0; x < width_; ++x)
-            greysAsWhite_ += !levels[x] && (pixels[x] & 0xFFFFFF) != white;
+            greys += !levels[x] && (pixels[x] & 0xFFFFFF) != white;
+        greysAsWhite_ += greys;
         return;
     }
     case Rule::Threshold:
