@@ -7,8 +7,13 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <QFile>
+#include <QtEndian>
+
 #include <cmath>
 #include <cstdio>
+
+#include <zlib.h>
 
 namespace {
 
@@ -56,6 +61,45 @@ QImage stripes(int width, int height)
     return image;
 }
 
+// An 8 x 2 black PNG whose compressed pixel data runs on for `tail` zero bytes past its rows, in one IDAT chunk:
+// what a reader costs that inflates all a stream declares.
+bool tailedPng(const QString &path, std::int64_t tail)
+{
+    QByteArray data;
+    z_stream z{};
+    deflateInit(&z, 9);
+    QByteArray zeros(1 << 20, '\0');
+    unsigned char out[1 << 16];
+    const auto pump = [&](const QByteArray &in, int flush) {
+        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+        z.avail_in = uInt(in.size());
+        do {
+            z.next_out = out;
+            z.avail_out = sizeof out;
+            deflate(&z, flush);
+            data.append(reinterpret_cast<const char *>(out), int(sizeof out - z.avail_out));
+        } while (z.avail_out == 0);
+    };
+    pump(QByteArray(18, '\0'), Z_NO_FLUSH); // two rows of a filter byte and 8 grey pixels of 0
+    for (std::int64_t left = tail; left > 0; left -= zeros.size())
+        pump(zeros, Z_NO_FLUSH);
+    pump(QByteArray(), Z_FINISH);
+    deflateEnd(&z);
+    const auto chunk = [](const QByteArray &type, const QByteArray &body) {
+        QByteArray c(4, '\0');
+        qToBigEndian<quint32>(quint32(body.size()), c.data());
+        c += type + body + QByteArray(4, '\0');
+        qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef *>(c.constData() + 4), uInt(c.size() - 8))),
+                              c.data() + c.size() - 4);
+        return c;
+    };
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(QByteArray("\x89PNG\r\n\x1A\n") +
+                      chunk("IHDR", QByteArray("\0\0\0\x08\0\0\0\x02\x08\0\0\0\0", 13)) + chunk("IDAT", data) +
+                      chunk("IEND", {})) > 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -69,6 +113,7 @@ int main(int argc, char *argv[])
                     save(photo(128, 64), out.filePath(QStringLiteral("small.bmp")), "bmp") &&
                     save(stripes(16000, 16000), out.filePath(QStringLiteral("mono256.bmp")), "bmp") &&
                     save(stripes(20000, 20000), out.filePath(QStringLiteral("mono400.png")), "png") &&
-                    save(stripes(8, 999999), out.filePath(QStringLiteral("tall.png")), "png");
+                    save(stripes(8, 999999), out.filePath(QStringLiteral("tall.png")), "png") &&
+                    tailedPng(out.filePath(QStringLiteral("tail.png")), std::int64_t(4) << 30);
     return ok ? 0 : 1;
 }

@@ -1,18 +1,26 @@
-// PNG through libpng, row by row: 1 to 16 bits, palette, grey, alpha, interlaced (held whole
-// until its seven passes are read). Once the rows are whole the file's chunks are checked to its end chunk: a file
-// cut short, without its end chunk, or with any chunk whose CRC is wrong, is refused.
+// PNG through libpng's progressive reader, fed a small piece of the file at a time until the row asked for is
+// out: 1 to 16 bits, palette, grey, alpha, interlaced (held whole until its seven passes are read). Fed, libpng
+// inflates no more than the pieces hold, and stops at the first byte the stream holds past the last row, however
+// much it declares. Once the rows are whole the file's chunks are checked to its end chunk: a file cut short,
+// without its end chunk, or with any chunk whose CRC is wrong, is refused.
 
 #include "decode/decoder.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include <png.h>
 #include <zlib.h>
 
 namespace {
+
+// How much of the file libpng is given at a time: the rows one piece inflates to are held until they are read, so
+// a piece is small (a byte may inflate to 1032), between the least and the most, grown while a piece gives no row
+// and shrunk while it gives several, so that a piece is about a row.
+constexpr int leastPiece = 64, mostPiece = 512;
 
 class PngDecoder : public PictureDecoder {
 public:
@@ -41,32 +49,45 @@ private:
             decoder->refusal_ = Refusal(Refusal::Rule::Damaged).saying(QString::fromLatin1(message)).in("PNG");
         png_longjmp(png, 1);
     }
-    static void warning(png_structp, png_const_charp) {}
-    static void read(png_structp png, png_bytep data, size_t count)
+    // Warnings are for what the picture survives, but for the pixel data that does not inflate, which the
+    // progressive reader only warns of ("IDAT: ..."): the rows stop there, so the file is damaged.
+    static void warning(png_structp png, png_const_charp message)
     {
-        auto *decoder = static_cast<PngDecoder *>(png_get_io_ptr(png));
-        const std::int64_t n = decoder->reader_->read(reinterpret_cast<char *>(data), std::int64_t(count));
-        if (n != std::int64_t(count)) {
-            decoder->refusal_ = n < 0 ? decoder->source_->refusal() : cutShort();
-            png_error(png, "read");
-        }
+        if (std::strncmp(message, "IDAT:", 5) == 0)
+            error(png, message);
+    }
+    // The header is read: the sizes within the limits, the rows set up as QRgb, an interlaced picture's room.
+    static void header(png_structp png, png_infop info);
+    // A row is out (of an interlaced picture, a pass's row, which may hold no new pixels).
+    static void rowOut(png_structp png, png_bytep row, png_uint_32 y, int pass);
+    static void ended(png_structp png, png_infop)
+    {
+        static_cast<PngDecoder *>(png_get_progressive_ptr(png))->ended_ = true;
     }
     static Refusal cutShort() { return Refusal(Refusal::Rule::CutShort).in("PNG"); }
-    // Reads the header and, with the sizes within `limits`, sets the rows up; false, with the reason, when it
-    // cannot.
-    bool start(const PictureLimits &limits, Refusal *why);
-    bool readAll();
+    // Gives libpng the next piece of the file; false, with the refusal in refusal_, when it stopped on an error or
+    // the file ended before `done` holds.
+    template <typename Done> bool feedUntil(Done done);
     bool finish() override;
 
     std::unique_ptr<ByteSource> source_;
     std::unique_ptr<ByteReader> reader_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
-    Refusal refusal_; // why libpng stopped
+    const PictureLimits *limits_ = nullptr; // while the header is read
+    Refusal refusal_;                       // why libpng stopped
+    bool started_ = false;                  // the header read and the rows set up
+    bool ended_ = false;                    // the end chunk read
     bool interlaced_ = false;
+    bool whole_ = false; // an interlaced picture: its last pass's last row is in
     bool transparent_ = false;
-    Reservation held_;            // image_'s bytes, and its rows' pointers
-    std::vector<png_byte> image_; // an interlaced picture, whole, in the rows' layout
+    int pieceBytes_ = leastPiece;          // what the next piece of the file given to libpng holds
+    std::size_t rowsOut_ = 0;              // rows out of libpng so far, of every pass
+    png_bytep target_ = nullptr;           // where the row asked for goes, until it is out
+    std::deque<std::vector<QRgb>> rows_;   // rows out after it, not yet read
+    std::vector<std::vector<QRgb>> spare_; // rows read, kept for the next ones
+    Reservation held_;                     // image_'s bytes
+    std::vector<png_byte> image_;          // an interlaced picture, whole, in the rows' layout
 };
 
 bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &limits, Refusal *why)
@@ -80,66 +101,109 @@ bool PngDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
         *why = Refusal(Refusal::Rule::LibraryFailed).saying(QStringLiteral("libpng"));
         return false;
     }
-    png_set_read_fn(png_, this, &PngDecoder::read);
+    png_set_progressive_read_fn(png_, this, &PngDecoder::header, &PngDecoder::rowOut, &PngDecoder::ended);
     // The limits on the sides are ours, checked once the header is read; libpng's own stop below them.
     png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
     // Any chunk whose check sum is wrong: the file is damaged, whichever chunk it is.
     png_set_crc_action(png_, PNG_CRC_ERROR_QUIT, PNG_CRC_ERROR_QUIT);
-    return start(limits, why);
-}
-
-bool PngDecoder::start(const PictureLimits &limits, Refusal *why)
-{
-    if (setjmp(png_jmpbuf(png_))) {
+    limits_ = &limits;
+    const bool started = feedUntil([this] { return started_; });
+    limits_ = nullptr;
+    if (!started)
         *why = refusal_;
-        return false;
-    }
-    png_read_info(png_, info_);
-    width_ = png_get_image_width(png_, info_);
-    height_ = png_get_image_height(png_, info_);
-    if (!admit(limits, width_, height_, why))
-        return false;
-    // Every kind of pixel becomes 8-bit B, G, R, A: a QRgb in memory.
-    png_set_expand(png_);   // palette to colours, grey under 8 bits to 8, the transparent colour to alpha
-    png_set_scale_16(png_); // 16 bits a sample, rounded to 8
-    png_set_gray_to_rgb(png_);
-    png_set_bgr(png_);
-    png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
-    transparent_ =
-        (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) || png_get_valid(png_, info_, PNG_INFO_tRNS);
-    interlaced_ = png_set_interlace_handling(png_) > 1;
-    // An interlaced picture is held whole, 4 bytes a pixel and a pointer a row, until its seven passes are read.
-    if (interlaced_ && !limits.sizes.reserve(width_ * height_ * 4 + height_ * std::int64_t(sizeof(png_bytep)),
-                                             Subject::Thing::InterlacedPng, &held_, why))
-        return false;
-    png_read_update_info(png_, info_);
-    return true;
+    return started;
 }
 
-bool PngDecoder::readAll()
+void PngDecoder::header(png_structp png, png_infop info)
 {
-    image_.resize(std::size_t(width_) * std::size_t(height_) * 4);
-    std::vector<png_bytep> rows(static_cast<std::size_t>(height_));
-    for (std::int64_t y = 0; y < height_; ++y)
-        rows[std::size_t(y)] = image_.data() + std::size_t(y) * std::size_t(width_) * 4;
+    auto *d = static_cast<PngDecoder *>(png_get_progressive_ptr(png));
+    d->width_ = png_get_image_width(png, info);
+    d->height_ = png_get_image_height(png, info);
+    if (!d->admit(*d->limits_, d->width_, d->height_, &d->refusal_))
+        png_longjmp(png, 1);
+    // Every kind of pixel becomes 8-bit B, G, R, A: a QRgb in memory.
+    png_set_expand(png);   // palette to colours, grey under 8 bits to 8, the transparent colour to alpha
+    png_set_scale_16(png); // 16 bits a sample, rounded to 8
+    png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    d->transparent_ = (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+    d->interlaced_ = png_set_interlace_handling(png) > 1;
+    // An interlaced picture is held whole, 4 bytes a pixel, until its seven passes are read.
+    if (d->interlaced_) {
+        if (!d->limits_->sizes.reserve(d->width_ * d->height_ * 4, Subject::Thing::InterlacedPng, &d->held_,
+                                       &d->refusal_))
+            png_longjmp(png, 1);
+        d->image_.resize(std::size_t(d->width_) * std::size_t(d->height_) * 4);
+    }
+    png_read_update_info(png, info);
+    d->started_ = true;
+}
+
+void PngDecoder::rowOut(png_structp png, png_bytep row, png_uint_32 y, int pass)
+{
+    auto *d = static_cast<PngDecoder *>(png_get_progressive_ptr(png));
+    if (y >= png_uint_32(d->height_))
+        return;
+    const std::size_t bytes = std::size_t(d->width_) * 4;
+    ++d->rowsOut_;
+    if (d->interlaced_) {
+        png_progressive_combine_row(png, d->image_.data() + std::size_t(y) * bytes, row);
+        d->whole_ = pass == 6 && y + 1 == png_uint_32(d->height_);
+    } else if (row && d->target_) { // the row asked for: straight into the caller's
+        std::memcpy(d->target_, row, bytes);
+        d->target_ = nullptr;
+    } else if (row) { // a row after it, out of the same piece: kept until it is asked for
+        if (d->spare_.empty())
+            d->rows_.emplace_back(std::size_t(d->width_));
+        else
+            d->rows_.push_back(std::move(d->spare_.back())), d->spare_.pop_back();
+        std::memcpy(d->rows_.back().data(), row, bytes);
+    }
+}
+
+template <typename Done> bool PngDecoder::feedUntil(Done done)
+{
+    png_byte piece[mostPiece];
+    if (!refusal_.isEmpty())
+        return false;
     if (setjmp(png_jmpbuf(png_)))
         return false;
-    png_read_image(png_, rows.data());
+    while (!done()) {
+        const std::int64_t n = reader_->read(reinterpret_cast<char *>(piece), pieceBytes_);
+        if (n <= 0 || ended_) {
+            refusal_ = n < 0 ? source_->refusal() : cutShort();
+            return false;
+        }
+        const std::size_t before = rowsOut_;
+        png_process_data(png_, info_, piece, std::size_t(n));
+        const std::size_t rows = rowsOut_ - before;
+        pieceBytes_ = rows == 0  ? std::min(pieceBytes_ * 2, mostPiece)
+                      : rows > 1 ? std::max(pieceBytes_ / 2, leastPiece)
+                                 : pieceBytes_;
+    }
     return true;
 }
 
 bool PngDecoder::decodeRow(int y, QRgb *row)
 {
+    const std::size_t bytes = std::size_t(width_) * 4;
     if (interlaced_) {
-        if (image_.empty() && !readAll())
+        if (!feedUntil([this] { return whole_; }))
             return fail(refusal_);
-        std::memcpy(row, image_.data() + std::size_t(y) * std::size_t(width_) * 4, std::size_t(width_) * 4);
-    } else {
-        if (setjmp(png_jmpbuf(png_)))
-            return fail(refusal_);
-        png_read_row(png_, reinterpret_cast<png_bytep>(row), nullptr);
+        std::memcpy(row, image_.data() + std::size_t(y) * bytes, bytes);
+        return true;
     }
-    return true;
+    if (!rows_.empty()) {
+        std::memcpy(row, rows_.front().data(), bytes);
+        spare_.push_back(std::move(rows_.front()));
+        rows_.pop_front();
+        return true;
+    }
+    target_ = reinterpret_cast<png_bytep>(row);
+    const bool out = feedUntil([this] { return target_ == nullptr; });
+    target_ = nullptr;
+    return out || fail(refusal_);
 }
 
 // Once the rows are whole, the file's chunks from the first to the end chunk, each with its check sum: a file
