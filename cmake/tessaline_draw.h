@@ -94,22 +94,13 @@ typedef struct {
      TESSALINE_BYTE(NAME##_LINE_HEIGHT),                                                                            \
      TESSALINE_BYTE(NAME##_BASELINE),                                                                               \
      NAME##_COUNT}
-#define TESSALINE_CELL_FONT(name, NAME)                                                                             \
+#define TESSALINE_CELL_FONT(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, name##_widths)
+#define TESSALINE_CELL_FONT_NO_WIDTHS(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, 0)
+#define TESSALINE_CELL_FONT_OF(name, NAME, widths)                                                                  \
     {&name[0][0],                                                                                                   \
      0,                                                                                                             \
      0,                                                                                                             \
-     name##_widths,                                                                                                 \
-     TESSALINE_BYTE(NAME##_WIDTH),                                                                                  \
-     TESSALINE_BYTE(NAME##_HEIGHT),                                                                                 \
-     NAME##_BYTES,                                                                                                  \
-     TESSALINE_BYTE(NAME##_LINE_HEIGHT),                                                                            \
-     TESSALINE_BYTE(NAME##_BASELINE),                                                                               \
-     NAME##_COUNT}
-#define TESSALINE_CELL_FONT_NO_WIDTHS(name, NAME)                                                                   \
-    {&name[0][0],                                                                                                   \
-     0,                                                                                                             \
-     0,                                                                                                             \
-     0,                                                                                                             \
+     widths,                                                                                                        \
      TESSALINE_BYTE(NAME##_WIDTH),                                                                                  \
      TESSALINE_BYTE(NAME##_HEIGHT),                                                                                 \
      NAME##_BYTES,                                                                                                  \
