@@ -197,7 +197,9 @@ const QList<Entry> &entries()
          Group::Output,
          "TEXT",
          "Written after each named c51 array's size, in its definition and its declaration alike, where GCC and "
-         "Clang take an attribute: __attribute__((section(\".rodata.gfx\"))), or PROGMEM for an AVR.",
+         "Clang take an attribute: __attribute__((section(\".rodata.gfx\"))), or PROGMEM for an AVR. Printable "
+         "ASCII, parentheses and double quotes balanced, = and , only inside parentheses; no ; { } / \\ ' "
+         "digraphs or trigraphs.",
          [](Options &o, const QString &value) -> std::optional<QString> {
              if (const std::optional<QString> fault = attributeFault(value))
                  return QStringLiteral("'%1' is no attribute's text: it %2").arg(value, *fault);
