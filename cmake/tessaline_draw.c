@@ -15,15 +15,15 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 #define CLEAR_BITS(into, from) ((into) &= ~(from))
 #define FLIP_BITS(into, from) ((into) ^= (from))
 
-/* The byte `from` of a bitmap, and its mask's (0xFF where there is no mask), into the frame's byte `into` as
-   `mode` says; with a mask, the mask says which pixels take the bitmap's. */
-#define COMBINE(into, from, cover)                                                                                 \
+/* The byte `from` of a bitmap into the frame's byte `into`: where `masked`, the pixels `cover` holds take the
+   bitmap's (`cover` its mask's byte); otherwise as `mode` says. */
+#define COMBINE(into, from, cover, masked, mode)                                                                   \
     do {                                                                                                           \
-        if (mask)                                                                                                  \
+        if (masked)                                                                                                \
             *(into) = (*(into) & ~(cover)) | ((from) & (cover));                                                   \
-        else if (mode == TESSALINE_SET)                                                                            \
+        else if ((mode) == TESSALINE_SET)                                                                          \
             *(into) |= (from);                                                                                     \
-        else if (mode == TESSALINE_CLEAR)                                                                          \
+        else if ((mode) == TESSALINE_CLEAR)                                                                        \
             *(into) &= ~(from);                                                                                    \
         else                                                                                                       \
             *(into) ^= (from);                                                                                     \
@@ -78,12 +78,12 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
         }
         if (top) {
             low = (unsigned char)moved;
-            COMBINE(top, low, (unsigned char)cover);
+            COMBINE(top, low, (unsigned char)cover, mask, mode);
             ++top;
         }
         if (bottom) {
             high = (unsigned char)(moved >> 8);
-            COMBINE(bottom, high, (unsigned char)(cover >> 8));
+            COMBINE(bottom, high, (unsigned char)(cover >> 8), mask, mode);
             ++bottom;
         }
     } while (--count);
@@ -126,13 +126,17 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 {
     unsigned char pages = (unsigned char)((height + 7) >> 3);
     unsigned char times = powers[(unsigned char)y & 7];
+    unsigned char first = 0, count = width, column, p;
+    signed char page;
+    unsigned char TESSALINE_XDATA *top;
+    unsigned char TESSALINE_XDATA *bottom;
     if (!width || !height) /* a glyph of no ink (a space) */
         return;
 #if !TESSALINE_DRAW_KS0108
     /* Inside the frame, the common case: nothing clipped, each page of the bitmap into two of the frame's. */
     if (!mask && x >= 0 && y >= 0 && (unsigned int)x + width <= TESSALINE_DRAW_WIDTH &&
         (unsigned int)y + (pages << 3) <= TESSALINE_DRAW_HEIGHT && times > 1) {
-        unsigned char TESSALINE_XDATA *top = AT((unsigned char)y >> 3, (unsigned char)x);
+        top = AT((unsigned char)y >> 3, (unsigned char)x);
         if (pages == 2) {
             twoPages(bits, top, width, width, times, mode);
             return;
@@ -145,10 +149,6 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
         return;
     }
 #endif
-    unsigned char first = 0, count = width, column, p;
-    signed char page;
-    unsigned char TESSALINE_XDATA *top;
-    unsigned char TESSALINE_XDATA *bottom;
     if (x >= TESSALINE_DRAW_WIDTH || x <= -(int)width || y >= TESSALINE_DRAW_HEIGHT || y <= -(int)height)
         return;
     /* The page the bitmap's top row lies in, above the frame too: y >> 3 rounds down, as both compilers shift a
@@ -237,9 +237,9 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
                 coverRight &= EDGE;
             }
             if (at >= 0 && at < ROW_BYTES)
-                COMBINE(into + at, left, coverLeft);
+                COMBINE(into + at, left, coverLeft, mask, mode);
             if (shift && at + 1 >= 0 && at + 1 < ROW_BYTES)
-                COMBINE(into + at + 1, right, coverRight);
+                COMBINE(into + at + 1, right, coverRight, mask, mode);
         }
     }
 }

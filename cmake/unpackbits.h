@@ -3,12 +3,17 @@
 #ifndef TESSALINE_UNPACKBITS_H
 #define TESSALINE_UNPACKBITS_H
 
-#ifdef __SDCC
+#ifndef TESSALINE_CODE /* as tessaline_draw.h has them, where it came first */
+#if defined(__SDCC)
 #define TESSALINE_CODE __code
 #define TESSALINE_XDATA __xdata
-#else /* the classic 8051 compilers: code and xdata */
+#elif defined(__C51__) || defined(__CX51__) /* the classic 8051 compilers */
 #define TESSALINE_CODE code
 #define TESSALINE_XDATA xdata
+#else /* any other compiler: a host's tests */
+#define TESSALINE_CODE
+#define TESSALINE_XDATA
+#endif
 #endif
 
 /* Unpacks `count` bytes from the packed data at `src` (in code memory) into `dst` (in external RAM): a count

@@ -53,7 +53,15 @@ int main(void)
     return 0;
 }
 C
-cp "$source/cmake/tessaline_draw.c" "$source/cmake/tessaline_draw.h" .
+cp "$source/cmake/tessaline_draw.c" "$source/cmake/tessaline_draw.h" "$source/cmake/unpackbits.c" \
+    "$source/cmake/unpackbits.h" .
+# The runtime is C90, as the classic 8051 compilers take it: in each frame layout.
+for layout in "1 0" "0 0" "1 1"; do
+    set -- $layout
+    gcc -std=c90 -pedantic -Wall -Wextra -Werror -DTESSALINE_DRAW_VERTICAL=$1 -DTESSALINE_DRAW_KS0108=$2 \
+        -c -o /dev/null tessaline_draw.c || fail "tessaline_draw.c ($layout) is not C90"
+done
+gcc -std=c90 -pedantic -Wall -Wextra -Werror -c -o /dev/null unpackbits.c || fail "unpackbits.c is not C90"
 for file in main logo menu tessaline_draw; do
     gcc -std=c99 -Wall -Wextra -Werror -c -o $file.o $file.c || fail "$file.c does not compile cleanly"
 done

@@ -282,8 +282,15 @@ played=$("$here/xram.sh" "$image" $((16#$shown)) $((${#frames} / 2)) 5000000)
 [ "$played" = "$frames" ] || fail "the frames the firmware unpacked differ from the converter's"
 packedSize=$(codeBytes "$image") plainSize=$(codeBytes "$work/animation-OFF/animation_demo.ihx")
 [ "$packedSize" -lt "$plainSize" ] || fail "packed frames make a firmware of $packedSize bytes, not less than $plainSize"
-sdcc -mmcs51 -U__SDCC -Dcode=__code -Dxdata=__xdata -c -o "$work/classic.rel" "$source/cmake/unpackbits.c" ||
-    fail "unpackbits.c does not compile in the classic compilers' dialect"
+# The runtime in C90 and the classic compilers' dialect (their keywords spelled as SDCC's), in each frame layout.
+sdcc -mmcs51 --std-c89 -U__SDCC -D__C51__ -Dcode=__code -Dxdata=__xdata -c -o "$work/classic.rel" \
+    "$source/cmake/unpackbits.c" || fail "unpackbits.c does not compile in C90 and the classic compilers' dialect"
+for layout in "1 0" "0 0" "1 1"; do
+    set -- $layout
+    sdcc -mmcs51 --std-c89 -U__SDCC -D__C51__ -Dcode=__code -Dxdata=__xdata -DTESSALINE_DRAW_VERTICAL=$1 \
+        -DTESSALINE_DRAW_KS0108=$2 -c -o "$work/classic.rel" "$source/cmake/tessaline_draw.c" 2>"$work/classic.log" ||
+        fail "tessaline_draw.c ($layout) does not compile in C90 and the classic dialect: $(cat "$work/classic.log")"
+done
 
 # Configure-time checks of the module, each naming the call; and the generated file's path handed back.
 mkdir "$work/checks"
