@@ -17,16 +17,16 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 
 /* The byte `from` of a bitmap into the frame's byte `into`: where `masked`, the pixels `cover` holds take the
    bitmap's (`cover` its mask's byte); otherwise as `mode` says. */
-#define COMBINE(into, from, cover, masked, mode)                                                                   \
-    do {                                                                                                           \
-        if (masked)                                                                                                \
-            *(into) = (*(into) & ~(cover)) | ((from) & (cover));                                                   \
-        else if ((mode) == TESSALINE_SET)                                                                          \
-            *(into) |= (from);                                                                                     \
-        else if ((mode) == TESSALINE_CLEAR)                                                                        \
-            *(into) &= ~(from);                                                                                    \
-        else                                                                                                       \
-            *(into) ^= (from);                                                                                     \
+#define COMBINE(into, from, cover, masked, mode)                                                                       \
+    do {                                                                                                               \
+        if (masked)                                                                                                    \
+            *(into) = (*(into) & ~(cover)) | ((from) & (cover));                                                       \
+        else if ((mode) == TESSALINE_SET)                                                                              \
+            *(into) |= (from);                                                                                         \
+        else if ((mode) == TESSALINE_CLEAR)                                                                            \
+            *(into) &= ~(from);                                                                                        \
+        else                                                                                                           \
+            *(into) ^= (from);                                                                                         \
     } while (0)
 
 #if TESSALINE_DRAW_VERTICAL
@@ -35,11 +35,9 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 
 /* The frame's byte of column `column` in page `page` (both within the frame). */
 #if TESSALINE_DRAW_KS0108
-#define AT(page, column)                                                                                            \
-    (tessaline_frame + ((column) >= 64 ? PAGES * 64 : 0) + (unsigned int)(page) * 64 + ((column) & 63))
+#define AT(page, column) (tessaline_frame + ((column) >= 64 ? PAGES * 64 : 0) + (unsigned int)(page)*64 + ((column)&63))
 #else
-#define AT(page, column)                                                                                            \
-    (tessaline_frame + (unsigned char)(page) * (unsigned char)TESSALINE_DRAW_WIDTH + (column))
+#define AT(page, column) (tessaline_frame + (unsigned char)(page) * (unsigned char)TESSALINE_DRAW_WIDTH + (column))
 #endif
 
 /* `count` bytes of a bitmap's page (and of its mask's), each moved down by multiplying it by `times` (a power of
@@ -52,14 +50,14 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
     unsigned int moved, cover = 0xFFFF;
     unsigned char low, high;
     if (top && bottom && !mask) { /* the common case, each mode a loop of its own */
-#define PAGE_PAIR(apply)                                                                                           \
-    do {                                                                                                           \
-        moved = *bits * times;                                                                                     \
-        ++bits;                                                                                                    \
-        apply(*top, (unsigned char)moved);                                                                         \
-        ++top;                                                                                                     \
-        apply(*bottom, (unsigned char)(moved >> 8));                                                               \
-        ++bottom;                                                                                                  \
+#define PAGE_PAIR(apply)                                                                                               \
+    do {                                                                                                               \
+        moved = *bits * times;                                                                                         \
+        ++bits;                                                                                                        \
+        apply(*top, (unsigned char)moved);                                                                             \
+        ++top;                                                                                                         \
+        apply(*bottom, (unsigned char)(moved >> 8));                                                                   \
+        ++bottom;                                                                                                      \
     } while (--count)
         if (mode == TESSALINE_SET)
             PAGE_PAIR(SET_BITS);
@@ -92,25 +90,25 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
 #if !TESSALINE_DRAW_KS0108
 /* Two pages of a bitmap (a glyph of up to 16 rows), `upper` and `lower`, `count` columns, moved down by `times`
    into three pages of the frame from `top` on: the middle one takes both, written once. */
-static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TESSALINE_XDATA *top,
-                     unsigned char count, unsigned char width, unsigned char times, unsigned char mode)
+static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TESSALINE_XDATA *top, unsigned char count,
+                     unsigned char width, unsigned char times, unsigned char mode)
 {
     const unsigned char TESSALINE_CODE *lower = upper + width;
     unsigned char TESSALINE_XDATA *middle = top + TESSALINE_DRAW_WIDTH;
     unsigned char TESSALINE_XDATA *bottom = middle + TESSALINE_DRAW_WIDTH;
     unsigned int high, low;
-#define THREE_PAGES(apply)                                                                                         \
-    do {                                                                                                           \
-        high = *upper * times;                                                                                     \
-        ++upper;                                                                                                   \
-        low = *lower * times;                                                                                      \
-        ++lower;                                                                                                   \
-        apply(*top, (unsigned char)high);                                                                          \
-        ++top;                                                                                                     \
-        apply(*middle, (unsigned char)(high >> 8) | (unsigned char)low);                                           \
-        ++middle;                                                                                                  \
-        apply(*bottom, (unsigned char)(low >> 8));                                                                 \
-        ++bottom;                                                                                                  \
+#define THREE_PAGES(apply)                                                                                             \
+    do {                                                                                                               \
+        high = *upper * times;                                                                                         \
+        ++upper;                                                                                                       \
+        low = *lower * times;                                                                                          \
+        ++lower;                                                                                                       \
+        apply(*top, (unsigned char)high);                                                                              \
+        ++top;                                                                                                         \
+        apply(*middle, (unsigned char)(high >> 8) | (unsigned char)low);                                               \
+        ++middle;                                                                                                      \
+        apply(*bottom, (unsigned char)(low >> 8));                                                                     \
+        ++bottom;                                                                                                      \
     } while (--count)
     if (mode == TESSALINE_SET)
         THREE_PAGES(SET_BITS);
@@ -197,7 +195,7 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     unsigned char bytes = (unsigned char)((width + 7) >> 3);
     unsigned char shift = (unsigned char)x & 7;
     unsigned char times = powers[(8 - shift) & 7]; /* a byte moved right by `shift`, into two bytes */
-    int column = (x - shift) / 8;                   /* the frame's byte the bitmap's left byte starts in */
+    int column = (x - shift) / 8;                  /* the frame's byte the bitmap's left byte starts in */
     unsigned char row, k, b, m, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
     unsigned int moved;
     if (!width || !height || x >= TESSALINE_DRAW_WIDTH || x + width <= 0 || y >= TESSALINE_DRAW_HEIGHT ||
@@ -246,8 +244,7 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 
 #endif
 
-int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y,
-                    unsigned char mode)
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, unsigned char mode)
 {
     const unsigned char TESSALINE_CODE *box;
     if (index >= font->count)
@@ -273,8 +270,8 @@ int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned c
     return x;
 }
 
-int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices,
-                       int x, int y, unsigned char mode)
+int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices, int x,
+                       int y, unsigned char mode)
 {
     for (; *indices < font->count; ++indices)
         x = tessaline_glyph(font, *indices, x, y, mode);

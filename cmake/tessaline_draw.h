@@ -65,13 +65,13 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 typedef struct {
     const unsigned char TESSALINE_CODE *data;
     const TESSALINE_WORD TESSALINE_CODE *offsets; /* cropped: where each glyph's bytes start */
-    const unsigned char TESSALINE_CODE *boxes;  /* cropped: x from the pen (signed), y from the line's top
-                                                   (signed), width, height, advance; 5 a glyph */
-    const unsigned char TESSALINE_CODE *widths; /* cells: each glyph's advance; null: the cell's width */
-    unsigned char width, height;                /* cells: the cell */
-    unsigned int bytes;                         /* cells: a cell's bytes */
-    unsigned char lineHeight, baseline;         /* a line's rows, and the baseline's row from its top */
-    unsigned int count;                         /* the glyphs the table holds */
+    const unsigned char TESSALINE_CODE *boxes;    /* cropped: x from the pen (signed), y from the line's top
+                                                     (signed), width, height, advance; 5 a glyph */
+    const unsigned char TESSALINE_CODE *widths;   /* cells: each glyph's advance; null: the cell's width */
+    unsigned char width, height;                  /* cells: the cell */
+    unsigned int bytes;                           /* cells: a cell's bytes */
+    unsigned char lineHeight, baseline;           /* a line's rows, and the baseline's row from its top */
+    unsigned int count;                           /* the glyphs the table holds */
 } tessaline_font;
 
 /* `value` as a byte of a descriptor; a table whose value passes a byte (drawn at more than 255 pixels) is refused
@@ -83,36 +83,24 @@ typedef struct {
 /* A table's descriptor from the names its header gives: TESSALINE_CROPPED_FONT(menu, MENU) for a table made
    with --crop, TESSALINE_CELL_FONT(hz, HZ) for one of cells of one size (a table without widths: pass 0 as them
    with TESSALINE_CELL_FONT_NO_WIDTHS). */
-#define TESSALINE_CROPPED_FONT(name, NAME)                                                                          \
-    {name,                                                                                                          \
-     name##_offsets,                                                                                                \
-     TESSALINE_BYTE_TABLE(name##_boxes),                                                                            \
-     0,                                                                                                             \
-     TESSALINE_BYTE(NAME##_WIDTH),                                                                                  \
-     TESSALINE_BYTE(NAME##_HEIGHT),                                                                                 \
-     0,                                                                                                             \
-     TESSALINE_BYTE(NAME##_LINE_HEIGHT),                                                                            \
-     TESSALINE_BYTE(NAME##_BASELINE),                                                                               \
-     NAME##_COUNT}
+#define TESSALINE_CROPPED_FONT(name, NAME)                                                                             \
+    {                                                                                                                  \
+        name, name##_offsets, TESSALINE_BYTE_TABLE(name##_boxes), 0, TESSALINE_BYTE(NAME##_WIDTH),                     \
+            TESSALINE_BYTE(NAME##_HEIGHT), 0, TESSALINE_BYTE(NAME##_LINE_HEIGHT), TESSALINE_BYTE(NAME##_BASELINE),     \
+            NAME##_COUNT                                                                                               \
+    }
 #define TESSALINE_CELL_FONT(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, name##_widths)
 #define TESSALINE_CELL_FONT_NO_WIDTHS(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, 0)
-#define TESSALINE_CELL_FONT_OF(name, NAME, widths)                                                                  \
-    {&name[0][0],                                                                                                   \
-     0,                                                                                                             \
-     0,                                                                                                             \
-     widths,                                                                                                        \
-     TESSALINE_BYTE(NAME##_WIDTH),                                                                                  \
-     TESSALINE_BYTE(NAME##_HEIGHT),                                                                                 \
-     NAME##_BYTES,                                                                                                  \
-     TESSALINE_BYTE(NAME##_LINE_HEIGHT),                                                                            \
-     TESSALINE_BYTE(NAME##_BASELINE),                                                                               \
-     NAME##_COUNT}
+#define TESSALINE_CELL_FONT_OF(name, NAME, widths)                                                                     \
+    {                                                                                                                  \
+        &name[0][0], 0, 0, widths, TESSALINE_BYTE(NAME##_WIDTH), TESSALINE_BYTE(NAME##_HEIGHT), NAME##_BYTES,          \
+            TESSALINE_BYTE(NAME##_LINE_HEIGHT), TESSALINE_BYTE(NAME##_BASELINE), NAME##_COUNT                          \
+    }
 
 /* Draws glyph `index` of `font` with the pen at x and the line's top at y (the baseline lies font->baseline
    rows below); returns the pen's x after it, moved on by the glyph's advance. An index the table does not hold
    draws nothing and leaves the pen where it is. */
-int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y,
-                    unsigned char mode);
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, unsigned char mode);
 
 /* Draws a string of glyph indices (--strings: NAME_s0 ...), ended by 0xFF (NAME_END), the pen from x, the line's
    top at y; returns the pen's x after its last glyph. It ends at the first index the table does not hold, the end
@@ -121,7 +109,7 @@ int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned c
                      int y, unsigned char mode);
 
 /* The same for a table of 255 glyphs or more, whose strings hold 16-bit indices ended by 0xFFFF (NAME_END). */
-int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices,
-                       int x, int y, unsigned char mode);
+int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices, int x,
+                       int y, unsigned char mode);
 
 #endif
