@@ -10,6 +10,9 @@
 
 namespace {
 
+// What an 8051 addresses of code, 64 KiB: one bank.
+constexpr std::int64_t codeSpace = 0x10000;
+
 // The glyphs cut at their cells' edges, the first ten named, and what would fit them.
 QString cutWords(const GlyphSource &glyphs, const Options &options)
 {
@@ -72,7 +75,7 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                                       .arg(options.display->height));
     const EncodeOptions &encode = road.encode;
     const std::int64_t written = road.compress ? result.compressedBytes : g.dataBytes; // the bytes in flash
-    if (encode.format == OutputFormat::IntelHex && encode.address + written > 0x10000)
+    if (encode.format == OutputFormat::IntelHex && encode.address + written > codeSpace)
         report.complain(picture + QStringLiteral(": warning: the data ends at 0x%1, past the 8051's 64 KiB of code "
                                                  "space (0x0000 to 0xFFFF); no 8051 reaches it without banking")
                                       .arg(QString::number(encode.address + written - 1, 16).toUpper()));
@@ -125,11 +128,12 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
     for (const PlannedArray &array : result.arrays) {
         const std::int64_t bytes =
             array.isData ? written : std::int64_t(array.values.values.size()) * array.elementBytes;
-        if (bytes > 65536)
-            report.complain(QStringLiteral("%1: warning: %2 takes %3 bytes, more than the 64 KiB (65536 bytes) that "
+        if (bytes > codeSpace)
+            report.complain(QStringLiteral("%1: warning: %2 takes %3 bytes, more than the 64 KiB (%4 bytes) that "
                                            "one 8051 code bank holds")
                                 .arg(picture, array.name.isEmpty() ? QStringLiteral("the data") : array.name)
-                                .arg(bytes));
+                                .arg(bytes)
+                                .arg(codeSpace));
     }
 }
 
