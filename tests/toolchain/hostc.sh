@@ -13,7 +13,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 font=/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf
 [ -f "$font" ] || fail "the WenQuanYi bitmap font is missing (scripts/install-deps installs xfonts-wqy)"
 cd "$work"
-attribute='__attribute__((section(".rodata.gfx"), aligned(2)))'
+attribute='__attribute__((section(".rodata.gfx"), aligned(1 << 1)))'
 printf 'A\xe4\xbd\xa0\n/*A*/\n' >menu.txt
 mkdir pictures && cp "$source/examples/sdcc-logo/logo.bmp" 'pictures/*logo.bmp'
 "$cli" -f c51 --name logo --c-dialect c --c-attribute "$attribute" --header logo.h -o logo.c 'pictures/*logo.bmp'
