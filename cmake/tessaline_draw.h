@@ -74,6 +74,12 @@ typedef struct {
     unsigned int count;                           /* the glyphs the table holds */
 } tessaline_font;
 
+/* The version of the tables' format this runtime reads (NAME_FORMAT_VERSION in a table's header). */
+#define TESSALINE_DRAW_FORMAT_VERSION 1
+/* The glyph count of the table NAME, refused by the compiler where its header says another version of the format
+   than the runtime reads (or none: a header older than the version). */
+#define TESSALINE_COUNT_OF_VERSION(NAME)                                                                               \
+    (NAME##_COUNT + 0 * sizeof(char[NAME##_FORMAT_VERSION == TESSALINE_DRAW_FORMAT_VERSION ? 1 : -1]))
 /* `value` as a byte of a descriptor; a table whose value passes a byte (drawn at more than 255 pixels) is refused
    by the compiler (an array of negative size), not cut to its low byte. */
 #define TESSALINE_BYTE(value) ((unsigned char)((value) + 0 * sizeof(char[(value) < 256 ? 1 : -1])))
@@ -87,14 +93,14 @@ typedef struct {
     {                                                                                                                  \
         name, name##_offsets, TESSALINE_BYTE_TABLE(name##_boxes), 0, TESSALINE_BYTE(NAME##_WIDTH),                     \
             TESSALINE_BYTE(NAME##_HEIGHT), 0, TESSALINE_BYTE(NAME##_LINE_HEIGHT), TESSALINE_BYTE(NAME##_BASELINE),     \
-            NAME##_COUNT                                                                                               \
+            TESSALINE_COUNT_OF_VERSION(NAME)                                                                           \
     }
 #define TESSALINE_CELL_FONT(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, name##_widths)
 #define TESSALINE_CELL_FONT_NO_WIDTHS(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, 0)
 #define TESSALINE_CELL_FONT_OF(name, NAME, widths)                                                                     \
     {                                                                                                                  \
         &name[0][0], 0, 0, widths, TESSALINE_BYTE(NAME##_WIDTH), TESSALINE_BYTE(NAME##_HEIGHT), NAME##_BYTES,          \
-            TESSALINE_BYTE(NAME##_LINE_HEIGHT), TESSALINE_BYTE(NAME##_BASELINE), NAME##_COUNT                          \
+            TESSALINE_BYTE(NAME##_LINE_HEIGHT), TESSALINE_BYTE(NAME##_BASELINE), TESSALINE_COUNT_OF_VERSION(NAME)      \
     }
 
 /* Draws glyph `index` of `font` with the pen at x and the line's top at y (the baseline lies font->baseline

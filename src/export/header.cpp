@@ -52,7 +52,8 @@ QList<std::pair<QString, QString>> formatMacros(PixelFormat pixel, const PackOpt
                                                                               : QStringLiteral("TESSALINE_LSB_FIRST")},
             {QStringLiteral("BYTE_ORDER"), pack.byteOrder == ByteOrder::BigEndian
                                                ? QStringLiteral("TESSALINE_BIG_ENDIAN")
-                                               : QStringLiteral("TESSALINE_LITTLE_ENDIAN")}};
+                                               : QStringLiteral("TESSALINE_LITTLE_ENDIAN")},
+            {QStringLiteral("FORMAT_VERSION"), QString::number(dataFormatVersion)}};
 }
 
 namespace {

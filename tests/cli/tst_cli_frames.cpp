@@ -325,7 +325,8 @@ void tst_CliFrames::glyphTables_data()
     QTest::newRow("--crop --header, vertical: the cell and the line")
         << "--text A你 -f c51 --name t --crop --layout vertical --header t.h"
         << QByteArray("...#define T_WIDTH 16\n#define T_HEIGHT 16\n#define T_PAGES 2\n#define T_LINE_HEIGHT 16\n"
-                      "#define T_BASELINE 14\n#define T_FONT_PIXELS 16\n#define T_BITS_PER_PIXEL 1\n#define T_COUNT 2\n"
+                      "#define T_BASELINE 14\n#define T_FONT_PIXELS 16\n#define T_BITS_PER_PIXEL 1\n#define "
+                      "T_FORMAT_VERSION 1\n#define T_COUNT 2\n"
                       "#define T_BYTES 32\n"
                       "#define T_SIZE 20\n#define T_BACKGROUND 0x0\n");
     QTest::newRow("--crop --header, vertical: a cell of 9 rows takes two pages")
@@ -355,7 +356,8 @@ void tst_CliFrames::glyphTables_data()
         << "--font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --font-index 2 --text 你 --size 12 --pad -f c51 "
            "--name t --header t.h"
         << QByteArray("...#define T_WIDTH 12\n#define T_HEIGHT 12\n#define T_LINE_HEIGHT 12\n#define T_BASELINE 10\n"
-                      "#define T_FONT_PIXELS 12\n#define T_BITS_PER_PIXEL 1\n#define T_COUNT 1\n#define T_BYTES 24\n"
+                      "#define T_FONT_PIXELS 12\n#define T_BITS_PER_PIXEL 1\n#define T_FORMAT_VERSION 1\n#define "
+                      "T_COUNT 1\n#define T_BYTES 24\n"
                       "#define T_BACKGROUND 0x0\n");
     QTest::newRow("--crop --header, vertical: a one-row cell's page")
         << "--text A --crop --layout vertical --cell 8x1 -f c51 --name t --header t.h"

@@ -527,7 +527,8 @@ void tst_CliTextOutput::headerDeclaresTheArray()
                            "#define LOGO_WIDTH 16\r\n#define LOGO_HEIGHT 2\r\n#define LOGO_PAGES 1\r\n"
                            "#define LOGO_PIXEL_FORMAT TESSALINE_MONO\r\n#define LOGO_BITS_PER_PIXEL 1\r\n"
                            "#define LOGO_LAYOUT TESSALINE_VERTICAL\r\n#define LOGO_BIT_ORDER TESSALINE_LSB_FIRST\r\n"
-                           "#define LOGO_BYTE_ORDER TESSALINE_BIG_ENDIAN\r\n#define LOGO_BYTES 16\r\n#define "
+                           "#define LOGO_BYTE_ORDER TESSALINE_BIG_ENDIAN\r\n#define LOGO_FORMAT_VERSION 1\r\n"
+                           "#define LOGO_BYTES 16\r\n#define "
                            "LOGO_BACKGROUND 0x0\r\n\r\n"
                            "extern unsigned char __code logo[LOGO_BYTES];\r\n\r\n#endif\r\n"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("logo.c"))).contains("unsigned char __code logo[16] = {"));

@@ -85,3 +85,10 @@ printf '#include "big.h"\n#include "tessaline_draw.h"\nconst tessaline_font font
     >uses.c
 ! gcc -std=c99 -c -o uses.o uses.c 2>compiled || fail "a descriptor of a table past a byte compiles"
 grep -q negative compiled || fail "a descriptor of a table past a byte is refused for another reason: $(cat compiled)"
+# So is a table whose header says another version of the data's format than the runtime reads.
+grep -q '^#define MENU_FORMAT_VERSION 1' menu.h || fail "the header does not say the data's format version"
+mkdir other && sed 's/^#define MENU_FORMAT_VERSION 1/#define MENU_FORMAT_VERSION 0/' menu.h >other/menu.h
+printf '#include "menu.h"\n#include "tessaline_draw.h"\nconst tessaline_font font = TESSALINE_CROPPED_FONT(menu, MENU);\n' \
+    >other/uses.c
+! gcc -std=c99 -I other -I . -c -o other/uses.o other/uses.c 2>compiled || fail "a table of another format version compiles"
+grep -q negative compiled || fail "a table of another format version is refused for another reason: $(cat compiled)"
