@@ -246,14 +246,13 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 
 int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, unsigned char mode)
 {
-    const unsigned char TESSALINE_CODE *box;
+    const tessaline_box TESSALINE_CODE *box;
     if (index >= font->count)
         return x;
     if (font->boxes) { /* cropped: the box where the font puts it, from the pen and the line's top */
-        box = font->boxes + 5 * index;
-        tessaline_bitmap(font->data + font->offsets[index], 0, box[2], box[3], x + (signed char)box[0],
-                         y + (signed char)box[1], mode);
-        return x + box[4];
+        box = font->boxes + index;
+        tessaline_bitmap(font->data + font->offsets[index], 0, box->width, box->height, x + box->x, y + box->y, mode);
+        return x + box->advance;
     }
     /* a byte by a byte where both are: the 8051 multiplies those in one instruction */
     tessaline_bitmap(font->data + (font->bytes < 256 && index < 256 ? (unsigned char)index * (unsigned char)font->bytes

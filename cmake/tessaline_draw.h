@@ -60,13 +60,19 @@ extern unsigned char TESSALINE_XDATA tessaline_frame[TESSALINE_FRAME_BYTES];
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
                       unsigned char width, unsigned char height, int x, int y, unsigned char mode);
 
+/* A cropped glyph's box, as NAME_boxes holds five bytes a glyph: where its ink starts from the pen and from the
+   line's top (either may be negative: a j starts left of its pen), the ink's size, and the pen's advance. */
+typedef struct {
+    signed char x, y;
+    unsigned char width, height, advance;
+} tessaline_box;
+
 /* A glyph table as the converter writes it (--font ... --name NAME --header), for the functions below: cropped
    glyphs (--crop: boxes, each where the font puts it) or cells all of one size (--cell WxH). */
 typedef struct {
     const unsigned char TESSALINE_CODE *data;
     const TESSALINE_WORD TESSALINE_CODE *offsets; /* cropped: where each glyph's bytes start */
-    const unsigned char TESSALINE_CODE *boxes;    /* cropped: x from the pen (signed), y from the line's top
-                                                     (signed), width, height, advance; 5 a glyph */
+    const tessaline_box TESSALINE_CODE *boxes;    /* cropped: each glyph's box */
     const unsigned char TESSALINE_CODE *widths;   /* cells: each glyph's advance; null: the cell's width */
     unsigned char width, height;                  /* cells: the cell */
     unsigned int bytes;                           /* cells: a cell's bytes */
@@ -83,17 +89,18 @@ typedef struct {
 /* `value` as a byte of a descriptor; a table whose value passes a byte (drawn at more than 255 pixels) is refused
    by the compiler (an array of negative size), not cut to its low byte. */
 #define TESSALINE_BYTE(value) ((unsigned char)((value) + 0 * sizeof(char[(value) < 256 ? 1 : -1])))
-/* `table`, refused by the compiler where its values are not bytes (the boxes of glyphs past 255 pixels: 16-bit). */
-#define TESSALINE_BYTE_TABLE(table) ((table) + 0 * sizeof(char[sizeof((table)[0]) == 1 ? 1 : -1]))
+/* 0, refused by the compiler where the values of `table` are not bytes (the boxes of glyphs past 255 pixels:
+   16-bit); added to a byte of the descriptor, as a pointer plus a constant is no constant to SDCC. */
+#define TESSALINE_BYTES_ONLY(table) (0 * sizeof(char[sizeof((table)[0]) == 1 ? 1 : -1]))
 
 /* A table's descriptor from the names its header gives: TESSALINE_CROPPED_FONT(menu, MENU) for a table made
    with --crop, TESSALINE_CELL_FONT(hz, HZ) for one of cells of one size (a table without widths: pass 0 as them
    with TESSALINE_CELL_FONT_NO_WIDTHS). */
 #define TESSALINE_CROPPED_FONT(name, NAME)                                                                             \
     {                                                                                                                  \
-        name, name##_offsets, TESSALINE_BYTE_TABLE(name##_boxes), 0, TESSALINE_BYTE(NAME##_WIDTH),                     \
-            TESSALINE_BYTE(NAME##_HEIGHT), 0, TESSALINE_BYTE(NAME##_LINE_HEIGHT), TESSALINE_BYTE(NAME##_BASELINE),     \
-            TESSALINE_COUNT_OF_VERSION(NAME)                                                                           \
+        name, name##_offsets, (const tessaline_box TESSALINE_CODE *)name##_boxes, 0,                                   \
+            TESSALINE_BYTE(NAME##_WIDTH + TESSALINE_BYTES_ONLY(name##_boxes)), TESSALINE_BYTE(NAME##_HEIGHT), 0,       \
+            TESSALINE_BYTE(NAME##_LINE_HEIGHT), TESSALINE_BYTE(NAME##_BASELINE), TESSALINE_COUNT_OF_VERSION(NAME)      \
     }
 #define TESSALINE_CELL_FONT(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, name##_widths)
 #define TESSALINE_CELL_FONT_NO_WIDTHS(name, NAME) TESSALINE_CELL_FONT_OF(name, NAME, 0)
