@@ -1,5 +1,7 @@
 #include "conversion.h"
 
+#include "core/rowloops.h"
+
 // With R, G and B the colour's bytes: G' = G * 256 / 255 rounded half to even is G + 1 from G = 128 on, and
 // B' = B * 65536 / 65535 rounded is B itself. So R + G' + B' > 549 reads R + G + B + (G >= 128) > 549, and
 // G' > 244 reads G >= 244: plain integer arithmetic, which the compiler runs on many pixels at once.
@@ -9,7 +11,7 @@ static inline bool whiteByBytes(unsigned r, unsigned g, unsigned b)
     return (r + g + b + (g >> 7) > 549) | (g >= 244);
 }
 
-void convertRow(QRgb *pixels, int width, QRgb white, QRgb black)
+TESSALINE_ROW_LOOP void convertRow(QRgb *pixels, int width, QRgb white, QRgb black)
 {
     for (int x = 0; x < width; ++x) {
         const QRgb p = pixels[x];
