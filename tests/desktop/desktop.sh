@@ -118,8 +118,9 @@ place) # nothing but a fit or a reset places the window
     xdotool windowmove --sync "$window" 100 80
     before=$(position "$window")
     xdotool windowminimize --sync "$window"
-    # Restored as a user restores it: through the window manager (_NET_ACTIVE_WINDOW), asked again until done.
-    for _ in $(seq 60); do
+    # Restored as a user restores it: through the window manager (_NET_ACTIVE_WINDOW), asked again until done;
+    # a loaded machine (CI runs the tests side by side) can take seconds.
+    for _ in $(seq 200); do
         xwininfo -id "$window" | grep IsViewable >/dev/null && break
         xdotool windowactivate "$window" 2>/dev/null || true
         sleep 0.05
