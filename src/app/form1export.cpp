@@ -2,6 +2,7 @@
 
 #include "form1.h"
 
+#include "app/refusaltext.h"
 #include "app/texts.h"
 #include "export/filesave.h"
 #include "export/textencoding.h"
@@ -54,7 +55,9 @@ void Form1::Cmd_outputcode_Click()
     }
     // A refusal of the road's (the budget passed) takes the failure path, and nothing is written.
     if (failure.isEmpty() && !failure_.isEmpty())
-        failure = failure_.rule == Refusal::Rule::Held ? Texts::outOfMemory.toString() : Texts::exportFailed.toString();
+        failure =
+            (failure_.rule == Refusal::Rule::Held ? Texts::outOfMemory.toString() : Texts::exportFailed.toString()) +
+            QStringLiteral("\r\n") + refusalText(failure_);
     setStatus(Texts::preparingWrite.toString());
 
     if (Option_a51->isChecked() || Option_c51->isChecked())

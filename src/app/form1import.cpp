@@ -2,6 +2,7 @@
 
 #include "form1.h"
 
+#include "app/refusaltext.h"
 #include "app/texts.h"
 #include "picture/picture.h"
 #include "picture/picturebox.h"
@@ -62,9 +63,12 @@ bool Form1::loadIntoPictureBox(const QString &path)
         loaded = LoadPicture(path, limits);
     } catch (const std::bad_alloc &) { // the machine has less memory than the window's limits allow
         loaded = {};
+        loaded.refusal = Refusal(Refusal::Rule::OutOfMemory);
     }
     if (!loaded.ok()) {
-        platform_.messageBox(QStringLiteral("无法读取图片文件：【") + path + QStringLiteral("】"),
+        const QString reason = refusalText(loaded.refusal);
+        platform_.messageBox(QStringLiteral("无法读取图片文件：【") + path + QStringLiteral("】") +
+                                 (reason.isEmpty() ? QString() : QStringLiteral("\r\n") + reason),
                              Texts::messageTitle.toString(), MessageIcon::Information);
         return false;
     }

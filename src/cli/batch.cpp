@@ -3,6 +3,7 @@
 #include "cli/job.h"
 #include "cli/options.h"
 #include "cli/report.h"
+#include "cli/wording.h"
 #include "core/budget.h"
 #include "core/clock.h"
 #include "decode/glyphs.h"
@@ -61,30 +62,28 @@ std::optional<QList<Job>> plan(const Options &options)
         if (batch)
             job.output =
                 QDir(options.outputDir).filePath(base + QLatin1String(extensionOf(options.road.encode.format)));
-        const auto clash = [&](QHash<QString, QString> &seen, const QString &key, const QString &what) {
+        const auto clash = [&](QHash<QString, QString> &seen, const QString &key, Refusal::Rule rule) {
             if (key.isEmpty() || !seen.contains(key)) {
                 seen.insert(key, picture);
                 return false;
             }
-            complain(QStringLiteral("'%1' and '%2' would both be %3 (see --help)").arg(seen[key], picture, what));
+            Refusal why(rule, Subject(Subject::Thing::File, seen[key]));
+            why.other = Subject(Subject::Thing::File, picture);
+            why.detail = key;
+            why.value = rule == Refusal::Rule::SameName && a51;
+            complain(worded(why));
             return true;
         };
         if (job.name.size() > maxNameLength) {
-            complain(QStringLiteral("'%1' would be named %2, a name of %3 characters; the assemblers keep at most "
-                                    "%4 (with a table's suffix and SDCC's _, 255): rename the picture or shorten "
-                                    "--name-prefix")
-                         .arg(picture, job.name)
-                         .arg(job.name.size())
-                         .arg(maxNameLength));
+            Refusal why = Refusal::of(Refusal::Rule::NameTooLong, Subject(Subject::Thing::File, picture),
+                                      job.name.size(), maxNameLength);
+            complain(worded(why.saying(job.name)));
             return std::nullopt;
         }
-        if (batch && clash(byFile, job.output, QStringLiteral("written as ") + job.output))
+        if (batch && clash(byFile, job.output, Refusal::Rule::SameOutput))
             return std::nullopt;
         // A51 reads its names in any case alike: Logo and logo would be one module, ?CO?LOGO.
-        if (clash(byName, a51 ? job.name.toUpper() : job.name,
-                  QStringLiteral("named ") + (a51 ? job.name.toUpper() + QStringLiteral(" in A51, which reads "
-                                                                                        "names in any case alike")
-                                                  : job.name)))
+        if (clash(byName, a51 ? job.name.toUpper() : job.name, Refusal::Rule::SameName))
             return std::nullopt;
         jobs.append(job);
     }
@@ -95,28 +94,39 @@ std::optional<QList<Job>> plan(const Options &options)
 // font, the text and strings files): the input would be lost; and a header that is its own output.
 bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
 {
-    QList<std::pair<std::pair<dev_t, ino_t>, QString>> inputs;
-    const auto input = [&](const std::optional<std::pair<dev_t, ino_t>> &file, const QString &what) {
+    using T = Subject::Thing;
+    QList<std::pair<std::pair<dev_t, ino_t>, Subject>> inputs;
+    const auto input = [&](const std::optional<std::pair<dev_t, ino_t>> &file, const Subject &what) {
         if (file)
             inputs.append({*file, what});
     };
     for (const Job &job : jobs)
         if (options.font.isEmpty())
             input(job.picture == u"-" ? standardInputFile() : fileAt(job.picture),
-                  job.picture == u"-" ? QStringLiteral("standard input")
-                                      : QStringLiteral("the picture ") + job.picture);
+                  job.picture == u"-" ? Subject(T::StandardInput) : Subject(T::NamedPicture, job.picture));
     if (!options.font.isEmpty()) { // a family too: the file fontconfig offers for it
         int face = 0;
         Refusal none;
         const QString file = fontFile(options.font, options.fontIndex, &face, &none);
         if (!file.isEmpty())
-            input(fileAt(file), QStringLiteral("the font ") +
-                                    (file == options.font ? file : options.font + QStringLiteral(" (") + file + u')'));
+            input(fileAt(file),
+                  Subject(T::Font, file == options.font ? file : options.font + QStringLiteral(" (") + file + u')'));
     }
     if (!options.textFile.isEmpty())
-        input(fileAt(options.textFile), QStringLiteral("the text file ") + options.textFile);
+        input(fileAt(options.textFile), Subject(T::TextFile, options.textFile));
     if (!options.stringsFile.isEmpty())
-        input(fileAt(options.stringsFile), QStringLiteral("the strings file ") + options.stringsFile);
+        input(fileAt(options.stringsFile), Subject(T::StringsFile, options.stringsFile));
+    const auto isInput = [](const QString &output, const Subject &what) {
+        Refusal why(Refusal::Rule::OutputIsInput, Subject(T::Output, output));
+        why.other = what;
+        complain(output.isEmpty() ? worded(why) : output + QStringLiteral(": ") + worded(why));
+        return false;
+    };
+    const auto headerIsOutput = [](const QString &header, bool standard) {
+        complain(header + QStringLiteral(": ") +
+                 worded(Refusal::of(Refusal::Rule::HeaderIsOutput, Subject(T::Header, header), standard, 0)));
+        return false;
+    };
     // Standard output, when it is a file: written as the road goes, before any input is read whole.
     struct stat out {};
     std::optional<std::pair<dev_t, ino_t>> standardOutput;
@@ -125,33 +135,20 @@ bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
         standardOutput = std::pair{out.st_dev, out.st_ino};
     if (standardOutput)
         for (const auto &[in, what] : std::as_const(inputs))
-            if (in == *standardOutput) {
-                complain(QStringLiteral("standard output is %1 itself, which the output would replace or grow; "
-                                        "choose another output (-o FILE)")
-                             .arg(what));
-                return false;
-            }
+            if (in == *standardOutput)
+                return isInput({}, what);
     for (const Job &job : jobs) {
         if (!job.header.isEmpty() && !job.output.isEmpty() &&
-            (fileAt(job.header)
-                 ? fileAt(job.header) == fileAt(job.output)
-                 : QFileInfo(job.header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath())) {
-            complain(job.header + QStringLiteral(": is both the header and the output; choose another header"));
-            return false;
-        }
-        if (standardOutput && !job.header.isEmpty() && fileAt(job.header) == standardOutput) {
-            complain(job.header + QStringLiteral(": is both the header and standard output; choose another header"));
-            return false;
-        }
+            (fileAt(job.header) ? fileAt(job.header) == fileAt(job.output)
+                                : QFileInfo(job.header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath()))
+            return headerIsOutput(job.header, false);
+        if (standardOutput && !job.header.isEmpty() && fileAt(job.header) == standardOutput)
+            return headerIsOutput(job.header, true);
         for (const QString &output : {job.output, job.header}) {
             const auto file = output.isEmpty() ? std::nullopt : fileAt(output);
             for (const auto &[in, what] : std::as_const(inputs))
-                if (file == in) {
-                    complain(output + QStringLiteral(": is %1 itself, which the output would replace; choose "
-                                                     "another output")
-                                          .arg(what));
-                    return false;
-                }
+                if (file == in)
+                    return isInput(output, what);
         }
     }
     return true;
@@ -163,7 +160,7 @@ int convert(const Options &options)
 {
     const std::optional<QDateTime> epoch = sourceDateEpoch();
     if (epoch && !epoch->isValid()) {
-        complain(QStringLiteral("SOURCE_DATE_EPOCH is not a whole number of seconds"));
+        complain(worded(Refusal(Refusal::Rule::SourceDateEpoch)));
         return UsageError;
     }
     Options stamped = options;
@@ -180,7 +177,8 @@ int convert(const Options &options)
         return convertOne(stamped, jobs.first(), report);
     }
     if (!QDir().mkpath(options.outputDir)) {
-        complain(options.outputDir + QStringLiteral(": cannot make this folder"));
+        complain(options.outputDir + QStringLiteral(": ") +
+                 worded(Refusal(Refusal::Rule::FolderNotMade, Subject(Subject::Thing::File, options.outputDir))));
         return Refused;
     }
     // Side by side on all cores, a picture at a time each, all within the one memory budget. A picture refused
@@ -194,7 +192,7 @@ int convert(const Options &options)
         try {
             return convertOne(stamped, job, report) == Success;
         } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
-            report.complain(job.picture + QStringLiteral(": not enough memory to convert this picture"));
+            report.complain(job.picture + QStringLiteral(": ") + worded(Refusal(Refusal::Rule::OutOfMemory)));
             return false;
         }
     };

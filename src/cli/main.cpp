@@ -11,6 +11,7 @@
 #include "cli/batch.h"
 #include "cli/options.h"
 #include "cli/report.h"
+#include "cli/wording.h"
 
 #include <QCoreApplication>
 
@@ -33,8 +34,8 @@ int main(int argc, char *argv[])
         return convert(*options);
     } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
         // What ran out is named: the picture, or the font whose characters were drawn.
-        complain((options->font.isEmpty() ? options->pictures.first() : options->font) +
-                 QStringLiteral(": not enough memory to convert this picture"));
+        complain((options->font.isEmpty() ? options->pictures.first() : options->font) + QStringLiteral(": ") +
+                 worded(Refusal(Refusal::Rule::OutOfMemory)));
         return Refused;
     }
 }

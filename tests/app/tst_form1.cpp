@@ -167,7 +167,8 @@ void tst_Form1::startUp_data()
     QTest::newRow("100 wide: refused by width")
         << QStringLiteral("100x320") << screen << widthMessage << false << 8475.0f;
     QTest::newRow("missing: the default picture stays")
-        << QStringLiteral("missing") << screen << QStringLiteral("无法读取图片文件：【%1】") << false << 8475.0f;
+        << QStringLiteral("missing") << screen << QStringLiteral("无法读取图片文件：【%1】\r\n文件不存在。") << false
+        << 8475.0f;
     QTest::newRow("640 x 2000 on 1024 x 768: too large")
         << QStringLiteral("640x2000") << QSize(1024, 768) << Texts::tooLarge.toString() << false << 8475.0f;
 }
@@ -323,7 +324,8 @@ void tst_Form1::importUndecodable()
     form.Timer_formfresh_Timer();
     form.Cmd_loadpic_Click();
     QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text, QStringLiteral("无法读取图片文件：【") + text + QStringLiteral("】"));
+    QCOMPARE(platform.messages[0].text,
+             QStringLiteral("无法读取图片文件：【") + text + QStringLiteral("】\r\n文件不是可读取的图片，或已损坏。"));
     QCOMPARE(platform.messages[0].title, title);
     QCOMPARE(form.picfile, good);
     QCOMPARE(form.PicBOX->surface().ScaleWidth(), 64.0);
@@ -364,7 +366,12 @@ void tst_Form1::badInputsLeaveTheWindowAlone()
     form.Cmd_loadpic_Click();
     form.Timer_formfresh_Timer();
     QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text, QStringLiteral("无法读取图片文件：【") + path + QStringLiteral("】"));
+    // The message, and below it the refusal's facts in the window's words: the numbers of a limit passed.
+    const QStringList lines = platform.messages[0].text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("无法读取图片文件：【") + path + QStringLiteral("】"));
+    QVERIFY2(why.kind() != Refusal::Kind::OverLimit || lines[1].contains(QString::number(why.limit)),
+             qPrintable(lines[1]));
     QCOMPARE(platform.messages[0].title, title);
     QCOMPARE(form.picfile, good);
     QCOMPARE(form.PicBOX->surface().image(), before);

@@ -228,7 +228,8 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--c-dialect borland") << words("-f c51 --c-dialect borland t.bmp") << QString();
     QTest::newRow("two pictures, no --output-dir") << words("t.bmp t.bmp") << QString();
     QTest::newRow("--output and --output-dir") << words("-o x.a51 --output-dir out t.bmp") << QString();
-    QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp") << QString();
+    QTest::newRow("one base name twice") << words("--output-dir twice t.bmp sub/t.bmp")
+                                         << "'t.bmp' and 'sub/t.bmp' would both be written as twice/t.a51 (see --help)";
     QTest::newRow("--max-pixels 0") << words("--max-pixels 0 t.bmp") << QString();
     QTest::newRow("--max-pixels past 2^40") << words("--max-pixels 1099511627777 t.bmp") << QString();
     QTest::newRow("--max-pixels 4K: a count, in no units") << words("--max-pixels 4K t.bmp") << QString();
@@ -242,7 +243,8 @@ void tst_CliTextOutput::usageErrors_data()
                                          << QString();
     QTest::newRow("--name-prefix 9") << words("-f c51 --name-prefix 9 t.bmp") << QString();
     QTest::newRow("- in a batch") << words("--output-dir out t.bmp -") << QString();
-    QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif") << QString();
+    QTest::newRow("two arrays of one name") << words("-f c51 --output-dir out a-b.bmp a_b.gif")
+                                            << "'a-b.bmp' and 'a_b.gif' would both be named a_b (see --help)";
     QTest::newRow("--help-all") << words("--help-all") << QString();
     QTest::newRow("--name twice") << words("-f c51 --name a --name b t.bmp") << "as 'a' and as 'b'";
     QTest::newRow("--pixel gray3") << words("--pixel gray3 t.bmp") << QString();
