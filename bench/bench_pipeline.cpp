@@ -77,14 +77,14 @@ void DecodeJpeg(benchmark::State &state)
 {
     const QByteArray jpeg = encoded(bigPhoto(), "jpeg");
     for (auto _ : state)
-        benchmark::DoNotOptimize(decodePicture(jpeg));
+        benchmark::DoNotOptimize(decodePicture(jpeg, Limits::window()));
 }
 
 void DecodeBmp(benchmark::State &state)
 {
     const QByteArray bmp = encoded(bigPhoto(), "bmp");
     for (auto _ : state)
-        benchmark::DoNotOptimize(decodePicture(bmp));
+        benchmark::DoNotOptimize(decodePicture(bmp, Limits::window()));
 }
 
 void Conversion(benchmark::State &state)
@@ -103,7 +103,7 @@ void PixelTableRead(benchmark::State &state)
     PictureSurface surface;
     surface.setPicture(bigPhoto());
     for (auto _ : state)
-        benchmark::DoNotOptimize(readPixelTable(surface, blackColour, {}));
+        benchmark::DoNotOptimize(readPixelTable(surface, blackColour, {}, Limits::window()));
 }
 
 void Writer(benchmark::State &state)
@@ -111,14 +111,14 @@ void Writer(benchmark::State &state)
     PictureSurface surface;
     surface.setPicture(bigPhoto());
     convertToBlackAndWhite(surface, whiteColour, blackColour, {});
-    const PixelTable table = readPixelTable(surface, blackColour, {});
+    const PixelTable table = readPixelTable(surface, blackColour, {}, Limits::window());
     const CodeStamp stamp = codeStampAt(QDateTime::currentDateTime());
     const auto format = CodeFormat(state.range(0));
     const QString name = QStringLiteral("bench.bmp");
     for (auto _ : state)
-        benchmark::DoNotOptimize(format == CodeFormat::A51   ? writeA51(table, name, stamp, {})
-                                 : format == CodeFormat::C51 ? writeC51(table, name, stamp, {})
-                                                             : writeHex(table, {}));
+        benchmark::DoNotOptimize(format == CodeFormat::A51   ? writeA51(table, name, stamp, {}, Limits::window())
+                                 : format == CodeFormat::C51 ? writeC51(table, name, stamp, {}, Limits::window())
+                                                             : writeHex(table, {}, Limits::window()));
 }
 
 // The converter's whole road from a JPEG in memory to A51 text, with the conversion.
@@ -128,10 +128,11 @@ void ConverterRoad(benchmark::State &state)
     RoadOptions options;
     options.tone.convert = true;
     NullSink sink;
+    const Limits limits(Limits::defaultMaxPixels, std::make_shared<Budget>(Limits::defaultMaxHeldBytes));
     for (auto _ : state) {
         Refusal error;
-        const auto decoder = openPicture(memorySource(jpeg), PictureLimits{}, &error);
-        benchmark::DoNotOptimize(runRoad(*decoder, options, sink));
+        const auto decoder = openPicture(memorySource(jpeg), PictureLimits{PictureFormats::AllFormats, limits}, &error);
+        benchmark::DoNotOptimize(runRoad(*decoder, options, limits, sink));
     }
 }
 

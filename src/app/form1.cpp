@@ -51,7 +51,7 @@ Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform_(p
     PicBOX->move(pixelsFromTwips(FormGeometry::boxLeft), pixelsFromTwips(FormGeometry::boxTop));
     QFile titlePicture(defaultPicture);
     titlePicture.open(QIODevice::ReadOnly);
-    PicBOX->surface().setPicture(decodePicture(titlePicture.readAll()).picture);
+    PicBOX->surface().setPicture(decodePicture(titlePicture.readAll(), limits).picture);
     PicBOX->refresh();
 
     Frame = new QGroupBox(this);

@@ -163,6 +163,7 @@ int convert(const Options &options)
         complain(worded(Refusal(Refusal::Rule::SourceDateEpoch)));
         return UsageError;
     }
+    const Limits limits(options.maxPixels, std::make_shared<Budget>(options.maxMemory)); // the converter's one budget
     Options stamped = options;
     stamped.road.encode.stamp = codeStampAt(reproducibleNow());
 
@@ -174,7 +175,7 @@ int convert(const Options &options)
         return Refused;
     if (options.outputDir.isEmpty()) {
         Report report(false);
-        return convertOne(stamped, jobs.first(), report);
+        return convertOne(stamped, limits, jobs.first(), report);
     }
     if (!QDir().mkpath(options.outputDir)) {
         complain(options.outputDir + QStringLiteral(": ") +
@@ -190,7 +191,7 @@ int convert(const Options &options)
     const auto attempt = [&](const Job &job, Report &report) {
         Budget::forgetRefusal();
         try {
-            return convertOne(stamped, job, report) == Success;
+            return convertOne(stamped, limits, job, report) == Success;
         } catch (const std::exception &) { // bad_alloc, or a length_error on the way to it
             report.complain(job.picture + QStringLiteral(": ") + worded(Refusal(Refusal::Rule::OutOfMemory)));
             return false;

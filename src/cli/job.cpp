@@ -31,16 +31,16 @@ public:
     }
 };
 
-std::unique_ptr<ByteSource> openJobBytes(const Options &options, const Job &job, Refusal *error)
+std::unique_ptr<ByteSource> openJobBytes(const Limits &limits, const Job &job, Refusal *error)
 {
     if (job.picture != u"-")
         return openFileSource(job.picture, error);
-    return openStandardInput(options.limits, error);
+    return openStandardInput(limits, error);
 }
 
 // The glyphs --font draws: the characters of --charset, --range, --text, --text-file and --strings, in that
 // order, each once; or the GB2312 grid.
-std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
+std::unique_ptr<GlyphSource> openGlyphs(const Options &options, const Limits &limits, Refusal *error)
 {
     QList<char32_t> characters;
     DistinctCharacters distinct;
@@ -55,14 +55,14 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
     distinct.add(options.renderText);
     if (!options.textFile.isEmpty()) {
         const std::optional<QList<char32_t>> read =
-            charactersOfTextFile(options.textFile, options.textEncoding, options.limits, error);
+            charactersOfTextFile(options.textFile, options.textEncoding, limits, error);
         if (!read)
             return nullptr;
         add(*read);
     }
     std::optional<TextLines> strings;
     if (!options.stringsFile.isEmpty()) {
-        strings = linesOfTextFile(options.stringsFile, options.textEncoding, options.limits, error);
+        strings = linesOfTextFile(options.stringsFile, options.textEncoding, limits, error);
         if (!strings)
             return nullptr;
         for (const QString &line : std::as_const(strings->lines))
@@ -78,7 +78,7 @@ std::unique_ptr<GlyphSource> openGlyphs(const Options &options, Refusal *error)
     if (options.road.pack.layout == Layout::Horizontal && traits.subByte())
         glyphs.widthStep = 8 / traits.bits; // a proportional cell fills whole bytes
     glyphs.grey = !traits.mono();           // grey levels show a glyph's edges anti-aliased
-    return GlyphSource::open(options.font, options.fontIndex, characters, glyphs, options.limits, error,
+    return GlyphSource::open(options.font, options.fontIndex, characters, glyphs, limits, error,
                              strings ? std::move(*strings) : TextLines{});
 }
 
@@ -102,11 +102,11 @@ struct Opened {
 
 // The frames of one job: a picture alone, its tiles, an animation's frames, or the glyphs of a font; no frames,
 // with the reason, when they cannot be read.
-Opened openFrames(const Options &options, const Job &job, Refusal *error)
+Opened openFrames(const Options &options, const Limits &limits, const Job &job, Refusal *error)
 {
     Opened opened;
     if (!options.font.isEmpty()) {
-        std::unique_ptr<GlyphSource> glyphs = openGlyphs(options, error);
+        std::unique_ptr<GlyphSource> glyphs = openGlyphs(options, limits, error);
         opened.glyphs = glyphs.get();
         if (!glyphs || !options.render) {
             opened.frames = std::move(glyphs);
@@ -118,12 +118,12 @@ Opened openFrames(const Options &options, const Job &job, Refusal *error)
         const QSize canvas = options.canvas.isValid() || !options.display
                                  ? options.canvas
                                  : QSize(options.display->width, options.display->height);
-        opened.frames = RenderedText::open(std::move(glyphs), lines, options.renderAt, canvas, options.limits, error);
+        opened.frames = RenderedText::open(std::move(glyphs), lines, options.renderAt, canvas, limits, error);
         if (!opened.frames)
             opened.glyphs = nullptr;
         return opened;
     }
-    std::unique_ptr<ByteSource> bytes = openJobBytes(options, job, error);
+    std::unique_ptr<ByteSource> bytes = openJobBytes(limits, job, error);
     if (!bytes)
         return opened;
     if (options.frames) {
@@ -132,12 +132,12 @@ Opened openFrames(const Options &options, const Job &job, Refusal *error)
         if (QByteArrayView(magic, 4) != "GIF8")
             *error = Refusal::Rule::NotAGif;
         else
-            opened.frames = GifAnimation::open(std::move(bytes), options.limits, error);
+            opened.frames = GifAnimation::open(std::move(bytes), limits, error);
         return opened;
     }
-    opened.picture = openPicture(std::move(bytes), PictureLimits{PictureFormats::AllFormats, options.limits}, error);
+    opened.picture = openPicture(std::move(bytes), PictureLimits{PictureFormats::AllFormats, limits}, error);
     if (opened.picture && options.tile.isValid())
-        opened.frames = Tiles::cut(*opened.picture, options.tile, options.limits, error);
+        opened.frames = Tiles::cut(*opened.picture, options.tile, limits, error);
     else if (opened.picture)
         opened.frames = std::make_unique<SinglePicture>(*opened.picture);
     return opened;
@@ -146,14 +146,14 @@ Opened openFrames(const Options &options, const Job &job, Refusal *error)
 // Writes the header of a named output: first, so that when it cannot be written the output stays as it was
 // and the two never disagree. What making it holds is reserved before: a declaration a table (a string's too)
 // and its name, in lists, in the text as it grows, and encoded. False, with the refusal said, when it fails.
-bool writeHeader(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
+bool writeHeader(const Limits &limits, const Job &job, const RoadOptions &road, const RoadResult &result,
                  const FrameSource &frames, Report &report)
 {
     Refusal error;
     Reservation held;
     const std::int64_t arrays = result.arrays.size() + 2;
     const std::int64_t characters = arrays * (2 * std::int64_t(job.name.size()) + 48);
-    if (!options.limits.reserve(7 * characters + 128 * arrays, {Subject::Thing::Header, job.header}, &held, &error)) {
+    if (!limits.reserve(7 * characters + 128 * arrays, {Subject::Thing::Header, job.header}, &held, &error)) {
         report.complain(job.picture + QStringLiteral(": ") + worded(error));
         return false;
     }
@@ -166,11 +166,11 @@ bool writeHeader(const Options &options, const Job &job, const RoadOptions &road
 
 } // namespace
 
-int convertOne(const Options &options, const Job &job, Report &report)
+int convertOne(const Options &options, const Limits &limits, const Job &job, Report &report)
 {
     const QString &picture = job.picture;
     Refusal error;
-    const Opened opened = openFrames(options, job, &error);
+    const Opened opened = openFrames(options, limits, job, &error);
     if (!opened.frames) { // a text file that cannot be decoded is named itself, not the font it is for
         const bool text = error.rule == Refusal::Rule::NotDecoded;
         report.complain((text ? error.subject.name : picture) + QStringLiteral(": ") + worded(error));
@@ -196,7 +196,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
         return Refused;
     }
     ByteSink &sink = job.output.isEmpty() ? static_cast<ByteSink &>(standardOutput) : file;
-    const RoadResult result = runRoad(frames, road, sink);
+    const RoadResult result = runRoad(frames, road, limits, sink);
     if (!result.lossless)
         report.complain(picture + QStringLiteral(": warning: some characters of the comments have no code in the "
                                                  "chosen encoding and were written as '?'"));
@@ -210,7 +210,7 @@ int convertOne(const Options &options, const Job &job, Report &report)
             (result.written && job.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
         return Refused;
     }
-    if (!job.header.isEmpty() && !writeHeader(options, job, road, result, frames, report))
+    if (!job.header.isEmpty() && !writeHeader(limits, job, road, result, frames, report))
         return Refused;
     if (!job.output.isEmpty() && !file.commit()) {
         report.complain(job.output + QStringLiteral(": ") + worded(file.refusal()));

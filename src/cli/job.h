@@ -3,6 +3,7 @@
 #include <QString>
 
 class Report;
+struct Limits;
 struct Options;
 
 // One picture to convert: the file ("-": standard input), where its output goes (empty: standard output), the
@@ -14,5 +15,5 @@ struct Job {
     QString header;
 };
 
-// Converts one picture as `options` say; `report` takes what it has to say. An exit code.
-int convertOne(const Options &options, const Job &job, Report &report);
+// Converts one picture as `options` say, within `limits`; `report` takes what it has to say. An exit code.
+int convertOne(const Options &options, const Limits &limits, const Job &job, Report &report);

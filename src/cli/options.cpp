@@ -279,7 +279,6 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
     if (const std::optional<QString> error = applySize(options, given))
         return usageError(*error);
     applyRender(options, given);
-    options.road.limits = options.limits;
     options.pictures = parser.positionalArguments();
     for (const QString &picture : std::as_const(options.pictures))
         if (const std::optional<QString> error = notUtf8(picture))

@@ -17,7 +17,9 @@ constexpr int maxGlyphs = 65535;
 // What the command line asks of the converter.
 struct Options {
     RoadOptions road; // the name in it is --name; a batch names each picture itself
-    Limits limits;
+    // --max-pixels and --max-memory: the limits the converter makes once (its one budget) and hands down.
+    std::int64_t maxPixels = Limits::defaultMaxPixels;
+    std::int64_t maxMemory = Limits::defaultMaxHeldBytes;
     QStringList pictures;  // "-": standard input
     QString output;        // empty: standard output
     QString outputDir;     // a batch: each picture to its own file here

@@ -703,7 +703,7 @@ const QList<Entry> &entries()
                  return QStringLiteral("takes a number from 1 to %1, not '%2'")
                      .arg(Limits::maxSide * Limits::maxSide)
                      .arg(value);
-             o.limits.maxPixels = *n;
+             o.maxPixels = *n;
              return std::nullopt;
          }},
         {{s("max-memory")},
@@ -717,7 +717,7 @@ const QList<Entry> &entries()
              const std::optional<std::int64_t> n = sizeFromText(value, true, std::int64_t(1) << 50);
              if (!n)
                  return QStringLiteral("takes a number of bytes, which may end in K, M or G, not '%1'").arg(value);
-             o.limits.budget = std::make_shared<Budget>(*n);
+             o.maxMemory = *n;
              return std::nullopt;
          }},
         {{s("verbose")},

@@ -5,10 +5,7 @@
 Limits Limits::window()
 {
     constexpr std::int64_t imageMemory = std::int64_t(256) << 20;
-    Limits limits;
-    limits.maxPixels = imageMemory / 4;
-    limits.budget = std::make_shared<Budget>(imageMemory);
-    return limits;
+    return Limits(imageMemory / 4, std::make_shared<Budget>(imageMemory));
 }
 
 bool Limits::fitsPicture(std::int64_t width, std::int64_t height, Refusal *why, const Subject &what) const

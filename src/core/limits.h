@@ -12,16 +12,21 @@
 // How large a picture may be, and the memory budget of what must be held whole. Every size read from a file or
 // an option passes through here before anything is allocated or looped over: with sides of at most 2^20 pixels
 // every size computed from them fits in 64 bits with room to spare, and rows stay small.
+// Made once by each program (the window's, or the converter's from its options) and handed down: nothing makes
+// limits, or a budget, by default.
 struct Limits {
     static constexpr std::int64_t maxSide = std::int64_t(1) << 20;
+    // The converter's, unless --max-pixels and --max-memory say otherwise.
     static constexpr std::int64_t defaultMaxPixels = std::int64_t(1) << 30;
     static constexpr std::int64_t defaultMaxHeldBytes = std::int64_t(1) << 30;
 
+    Limits(std::int64_t maxPixels, std::shared_ptr<Budget> budget) : maxPixels(maxPixels), budget(std::move(budget)) {}
+
     // Every pixel decoded, of every frame, on screen or off.
-    std::int64_t maxPixels = defaultMaxPixels;
+    std::int64_t maxPixels;
     // The process's one budget for what is held whole (pictures, frames, sheets, fonts, text, standard input):
     // copies of these limits share it.
-    std::shared_ptr<Budget> budget = std::make_shared<Budget>(defaultMaxHeldBytes);
+    std::shared_ptr<Budget> budget;
 
     // The window's: one budget of 256 MiB for its picture (4 bytes a pixel), what a reader holds to decode it, its
     // pixel table, the code made of it and what the road holds to make it.

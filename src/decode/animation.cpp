@@ -33,7 +33,7 @@ GifAnimation::~GifAnimation() = default;
 
 std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> source, const Limits &limits, Refusal *why)
 {
-    auto animation = std::unique_ptr<GifAnimation>(new GifAnimation);
+    auto animation = std::unique_ptr<GifAnimation>(new GifAnimation(limits));
     animation->source_ = std::move(source);
     GifReader scan(*animation->source_);
     if (!scan.open(why))
@@ -91,7 +91,6 @@ std::unique_ptr<GifAnimation> GifAnimation::open(std::unique_ptr<ByteSource> sou
     animation->canvas_.assign(std::size_t(animation->width_) * std::size_t(animation->height_), 0);
     if (restores)
         animation->saved_.resize(animation->canvas_.size());
-    animation->limits_ = limits;
     animation->reader_ = std::make_unique<GifReader>(*animation->source_);
     if (!animation->reader_->open(why))
         return nullptr;

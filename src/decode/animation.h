@@ -38,7 +38,7 @@ public:
 private:
     static constexpr std::size_t maxFrames = 65535;
 
-    GifAnimation() = default;
+    explicit GifAnimation(const Limits &limits) : limits_(limits) {}
     void dispose();
 
     std::unique_ptr<ByteSource> source_;

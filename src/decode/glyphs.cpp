@@ -18,7 +18,7 @@
 #include <thread>
 #include <unordered_map>
 
-GlyphSource::GlyphSource() = default;
+GlyphSource::GlyphSource(const Limits &limits) : limits_(limits) {}
 GlyphSource::~GlyphSource() = default;
 
 std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontIndex, const QList<char32_t> &characters,
@@ -33,12 +33,11 @@ std::unique_ptr<GlyphSource> GlyphSource::open(const QString &font, int fontInde
     const QString file = fontFile(font, fontIndex, &index, why);
     if (file.isEmpty())
         return nullptr;
-    auto source = std::unique_ptr<GlyphSource>(new GlyphSource);
+    auto source = std::unique_ptr<GlyphSource>(new GlyphSource(limits));
     source->font_ = Font::openFile(file, index, limits, why);
     if (!source->font_)
         return nullptr;
     source->options_ = options;
-    source->limits_ = limits;
     source->characters_ = characters;
     source->strings_ = std::move(strings);
     const int height = source->cellHeight(why);

@@ -103,7 +103,7 @@ private:
     static void inkInto(const Drawn &glyph, QPoint at, CoveragePicture &picture);
     // The character of glyph i, as comments and messages name it.
     QString characterOf(int i) const;
-    GlyphSource();
+    explicit GlyphSource(const Limits &limits);
     // The cells' height: a bitmap font's own size, or the size asked; 0 with the reason.
     int cellHeight(Refusal *why);
     // Whether every character has a glyph (or may be blank) and a code in the index.

@@ -8,7 +8,7 @@
 std::unique_ptr<RenderedText> RenderedText::open(std::unique_ptr<GlyphSource> glyphs, const QStringList &lines,
                                                  QList<QPoint> places, QSize canvas, const Limits &limits, Refusal *why)
 {
-    auto text = std::unique_ptr<RenderedText>(new RenderedText);
+    auto text = std::unique_ptr<RenderedText>(new RenderedText(limits));
     const int lineHeight = glyphs->lineMetrics()->height;
     std::unordered_map<char32_t, int> indexOf;
     // The pen in 64 bits: a long line passes any int, and its end is refused as a side past the limit.
@@ -41,7 +41,6 @@ std::unique_ptr<RenderedText> RenderedText::open(std::unique_ptr<GlyphSource> gl
     text->canvas_ = QSize(int(width), int(height));
     text->glyphs_ = std::move(glyphs);
     text->places_ = places;
-    text->limits_ = limits;
     return text;
 }
 

@@ -32,7 +32,7 @@ public:
     std::unique_ptr<PictureDecoder> open(int i, Refusal *why) override;
 
 private:
-    RenderedText() = default;
+    explicit RenderedText(const Limits &limits) : limits_(limits) {}
 
     std::unique_ptr<GlyphSource> glyphs_;
     QList<QList<int>> lines_; // each line's glyphs

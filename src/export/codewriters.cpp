@@ -102,7 +102,6 @@ GeneratedCode runWriter(CodeFormat format, const PixelTable &pixelinfo, const QS
                         QStringView activity, const StatusSink &status, const Limits &limits)
 {
     RoadOptions options;
-    options.limits = limits;
     options.encode.format = format == CodeFormat::A51   ? OutputFormat::A51
                             : format == CodeFormat::C51 ? OutputFormat::C51
                                                         : OutputFormat::Hex;
@@ -128,7 +127,7 @@ GeneratedCode runWriter(CodeFormat format, const PixelTable &pixelinfo, const QS
             reportProgress(status, activity, done - 1, pixelinfo.height());
     };
     TableRows rows(pixelinfo);
-    const RoadResult result = runRoad(rows, options, sink);
+    const RoadResult result = runRoad(rows, options, limits, sink);
     code.refusal = result.error;
     code.codetext = QString::fromUtf8(text + sink.take());
     return code;

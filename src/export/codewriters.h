@@ -62,12 +62,12 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
 // A51 assembler source: four comment lines naming `picfile`, the size and the stamp, then "DB" lines of at
 // most 16 entries such as 081H, a new line for every picture row.
 GeneratedCode writeA51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                       const StatusSink &status, const Limits &limits = Limits::window());
+                       const StatusSink &status, const Limits &limits);
 
 // C51 source: the same header as C comments, then lines of at most 16 constants such as 0x81, each followed
 // by ", ". Nothing is declared around them.
 GeneratedCode writeC51(const PixelTable &pixelinfo, const QString &picfile, const CodeStamp &stamp,
-                       const StatusSink &status, const Limits &limits = Limits::window());
+                       const StatusSink &status, const Limits &limits);
 
 // The packed bytes (W x H / 8 of them) and their listing, a picture row a line of entries such as "81 ".
-GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status, const Limits &limits = Limits::window());
+GeneratedCode writeHex(const PixelTable &pixelinfo, const StatusSink &status, const Limits &limits);

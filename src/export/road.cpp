@@ -14,10 +14,10 @@
 
 #include "export/roadparts.h"
 
-RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink)
+RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, const Limits &limits, ByteSink &sink)
 {
     SinglePicture picture(decoder);
-    return runRoad(picture, options, sink);
+    return runRoad(picture, options, limits, sink);
 }
 
 namespace {
@@ -26,8 +26,8 @@ namespace {
 // then its rows), then the finish once.
 class Road {
 public:
-    Road(FrameSource &frames, const RoadOptions &options, ByteSink &sink, RoadResult &result)
-        : frames_(frames), options_(options), result_(result), output_(sink, result)
+    Road(FrameSource &frames, const RoadOptions &options, const Limits &limits, ByteSink &sink, RoadResult &result)
+        : frames_(frames), options_(options), limits_(limits), result_(result), output_(sink, result)
     {
     }
 
@@ -69,6 +69,7 @@ private:
 
     FrameSource &frames_;
     const RoadOptions &options_;
+    const Limits &limits_;
     RoadResult &result_;
     Output output_;
     QList<Geometry> plans_;
@@ -103,7 +104,7 @@ bool Road::plan()
         if (!frames_.prepare(i, placementOf(options_.resize, frames_.size(i), turnsAQuarter(options_)).scaled,
                              &result_.error))
             return false;
-    if (!planFrames(frames_, options_, &plans_, &held_, &result_))
+    if (!planFrames(frames_, options_, limits_, &plans_, &held_, &result_))
         return false;
     const Geometry &g = result_.geometry;
     const bool several = g.frames > 1;
@@ -144,7 +145,7 @@ bool Road::plan()
                                             sheet_->height(), widest);
             return false;
         }
-        if (!options_.limits.reserve(sheet_->bytes(), Subject::Thing::Sheet, &held_, &result_.error))
+        if (!limits_.reserve(sheet_->bytes(), Subject::Thing::Sheet, &held_, &result_.error))
             return false;
         sheet_->allocate();
         shown.packedWidth = int(sheet_->width());
@@ -175,7 +176,7 @@ bool Road::planMask()
     for (const Geometry &p : std::as_const(plans_))
         g.maskBytes = std::max(g.maskBytes, MaskStage::frameBytes(options_.pack, p.width, p.packedHeight));
     // Held until the last frame is read: a value a byte in the table, and its copy for the output.
-    if (!options_.limits.reserve(8 * g.maskBytes * g.frames, Subject::Thing::Mask, &held_, &result_.error))
+    if (!limits_.reserve(8 * g.maskBytes * g.frames, Subject::Thing::Mask, &held_, &result_.error))
         return false;
     mask_.emplace(options_.pack, g.maskBytes);
     tables_.append(FrameTable(FrameValues::Mask));
@@ -343,10 +344,10 @@ bool Road::finish()
 
 } // namespace
 
-RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink)
+RoadResult runRoad(FrameSource &frames, const RoadOptions &options, const Limits &limits, ByteSink &sink)
 {
     RoadResult result;
-    Road road(frames, options, sink, result);
+    Road road(frames, options, limits, sink, result);
     if (!road.plan())
         return result;
     for (int i = 0; i < result.geometry.frames; ++i)

@@ -40,8 +40,6 @@ struct RoadOptions {
     // When set, called with the rows of the first frame done: 0 once the header is written, then after each row,
     // everything before it handed to the sink first. The window's progress, and its text a row at a time.
     std::function<void(int rowsDone)> rowsDone;
-    // The memory budget of what is held whole (a picture to be turned, or resized); the decoder has its own limits.
-    Limits limits;
 };
 
 struct RoadResult {
@@ -64,8 +62,9 @@ struct RoadResult {
 // pack, encode, into `sink` in large blocks. The picture is held whole only to rotate it or flip it upside down,
 // and a resized one at its scaled size (with each step's before it), within the memory limit. A picture whose rows (as
 // turned) make no whole number of bytes is refused before anything is written, unless `pad`; so is one the turn may not
-// hold, and Intel HEX past 4 GiB. A row the decoder cannot deliver, or a failed write, stops the road there.
-RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink &sink);
+// hold, and Intel HEX past 4 GiB. A row the decoder cannot deliver, or a failed write, stops the road there. What
+// is held whole (a picture to be turned, or resized) is reserved from the budget of `limits`.
+RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, const Limits &limits, ByteSink &sink);
 
 // The same for several frames, one after the other, each down the whole road: in text, each frame's label
 // before its bytes (and, named, a row of a table); raw and Intel HEX, the frames one after the other; PBM and
@@ -73,4 +72,4 @@ RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, ByteSink
 // Compressed, each frame's bytes are packed alone and held until the last frame is done (within the memory
 // limit): the output is then the packed frames one after the other, named as one array with a table of where
 // each starts.
-RoadResult runRoad(FrameSource &frames, const RoadOptions &options, ByteSink &sink);
+RoadResult runRoad(FrameSource &frames, const RoadOptions &options, const Limits &limits, ByteSink &sink);

@@ -104,8 +104,8 @@ Geometry planFrame(FrameSource &frames, int i, const RoadOptions &options, Refus
 
 } // namespace
 
-bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry> *plans, Reservation *held,
-                RoadResult *result)
+bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &limits, QList<Geometry> *plans,
+                Reservation *held, RoadResult *result)
 {
     Geometry &g = result->geometry;
     std::int64_t pixels = 0;
@@ -130,12 +130,12 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
     }
     g.frames = int(plans->size());
     g.dataBytes = frames.tight() ? sum : g.frameBytes * g.frames;
-    if (!options.limits.fitsPixels(pixels, Subject::Thing::Frames, &result->error))
+    if (!limits.fitsPixels(pixels, Subject::Thing::Frames, &result->error))
         return false;
     // What is held whole: the picture to be turned (resized first, where it is), else the resized picture.
     const Subject::Thing whole = TurnedRows::holdsWhole(options.rotate, options.flip) ? Subject::Thing::TurnedPicture
                                                                                       : Subject::Thing::ResizedPicture;
-    if (turned > 0 && !options.limits.reserve(turned, whole, held, &result->error))
+    if (turned > 0 && !limits.reserve(turned, whole, held, &result->error))
         return false;
     const EncodeOptions &encode = options.encode;
     // Packed, a frame may grow by a byte in 128 and one more.
@@ -153,7 +153,7 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry>
         result->error = Refusal::of(Refusal::Rule::OffsetsPast, {}, g.dataBytes, std::int64_t(1) << 32);
         return false;
     }
-    return options.limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held, &result->error);
+    return limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held, &result->error);
 }
 
 PackOptions MaskStage::packingOf(const PackOptions &pack)

@@ -90,9 +90,9 @@ struct FrameStages {
 
 // Every frame's sizes, before any is read: the header and a table's declaration say them before the first
 // frame's data. What the road holds whole (the largest frame turned, the compressed frames) is reserved into
-// `held`. False, with the reason in the result, when the road refuses the frames.
-bool planFrames(FrameSource &frames, const RoadOptions &options, QList<Geometry> *plans, Reservation *held,
-                RoadResult *result);
+// `held`, from the budget of `limits`. False, with the reason in the result, when the road refuses the frames.
+bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &limits, QList<Geometry> *plans,
+                Reservation *held, RoadResult *result);
 
 // Frames side by side, `columns` a row of the sheet, each at its place; for PBM, PNG and the preview.
 class Sheet {

@@ -42,4 +42,4 @@ void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t
 // table's bytes are reserved from the budget of `limits` first: an empty table, with the reason in `why`, when
 // they do not fit.
 PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status,
-                          const Limits &limits = Limits::window(), Refusal *why = nullptr);
+                          const Limits &limits, Refusal *why = nullptr);

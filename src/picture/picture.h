@@ -19,7 +19,7 @@ struct LoadedPicture {
 // decodes picture files. The picture (4 bytes a pixel) is reserved from the budget of `limits` as soon as its
 // header is read, before what its reader must hold: a picture that does not fit is refused before it is decoded.
 // The refusal says why and leaves naming the file to the caller.
-LoadedPicture LoadPicture(const QString &path, const Limits &limits = Limits::window());
+LoadedPicture LoadPicture(const QString &path, const Limits &limits);
 
 // The same for a file's bytes already in memory.
-LoadedPicture decodePicture(const QByteArray &data, const Limits &limits = Limits::window());
+LoadedPicture decodePicture(const QByteArray &data, const Limits &limits);

@@ -353,7 +353,7 @@ void tst_Form1::badInputsLeaveTheWindowAlone()
 {
     QFETCH(QString, path);
     QFETCH(Refusal::Rule, rule);
-    const Refusal why = LoadPicture(path).refusal;
+    const Refusal why = LoadPicture(path, Limits::window()).refusal;
     QVERIFY2(why.rule == rule, qPrintable(describe(why)));
     ScriptedPlatform platform;
     Form1 form(platform);

@@ -1,6 +1,7 @@
 // The converter for real displays: layouts, bit orders, thresholds, dithering, turning, PBM, PNG and the preview.
 
 #include "core/version.h"
+#include "support/limits.h"
 #include "support/refusals.h"
 #include "cli/converter.h"
 
@@ -365,7 +366,8 @@ void tst_CliDisplays::pngShowsWhatTheDisplayShows()
                       options.split(u' ', Qt::SkipEmptyParts));
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     Refusal error;
-    const auto shown = openPicture(memorySource(r.out), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error);
+    const auto shown =
+        openPicture(memorySource(r.out), PictureLimits{PictureFormats::AllFormats, converterLimits()}, &error);
     QVERIFY2(shown, qPrintable(describe(error)));
     std::vector<QRgb> row(std::size_t(shown->width()));
     QVERIFY(shown->readRow(row.data()));

@@ -56,8 +56,7 @@ void tst_Budget::reservations()
 
 void tst_Budget::refusalNamesWhatAndHowMuch()
 {
-    Limits limits;
-    limits.budget = std::make_shared<Budget>(1000);
+    const Limits limits(Limits::defaultMaxPixels, std::make_shared<Budget>(1000));
     Reservation held, more;
     Refusal why;
     QVERIFY(limits.reserve(600, Subject::Thing::AnimationPicture, &held, &why));

@@ -4,6 +4,7 @@
 #include "decode/tiles.h"
 #include "picture/picture.h"
 #include "picture/picturesurface.h"
+#include "support/limits.h"
 #include "support/refusals.h"
 #include "support/testpictures.h"
 
@@ -102,7 +103,7 @@ void tst_Decoders::decodesEveryBmpVariant()
     QFETCH(int, height);
     const QImage expected = pattern(colours, height);
     const LoadedPicture loaded =
-        LoadPicture(file(QStringLiteral("p.bmp"), encodeBmp(expected, bits, order, compression)));
+        LoadPicture(file(QStringLiteral("p.bmp"), encodeBmp(expected, bits, order, compression)), Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
@@ -113,7 +114,8 @@ void tst_Decoders::decodesGifFirstFrame()
 {
     const QImage first = pattern(10);
     const QImage second = solid(24, 5, qRgb(0, 0, 0));
-    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.gif"), encodeGif({first, second})));
+    const LoadedPicture loaded =
+        LoadPicture(file(QStringLiteral("p.gif"), encodeGif({first, second})), Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
@@ -126,7 +128,8 @@ void tst_Decoders::transparentPixelsReadAsWhite()
     const QImage picture = fromRows({QStringLiteral("#..#####")}).convertToFormat(QImage::Format_RGB32);
     QImage withHole = picture;
     withHole.setPixel(3, 0, clear);
-    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("t.gif"), encodeGif({withHole}, clear)));
+    const LoadedPicture loaded =
+        LoadPicture(file(QStringLiteral("t.gif"), encodeGif({withHole}, clear)), Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
@@ -140,7 +143,7 @@ void tst_Decoders::decodesJpeg()
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
             blocks.setPixel(x, y, qRgb(0, 0, 0));
-    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.jpg"), encodeJpeg(blocks)));
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("p.jpg"), encodeJpeg(blocks)), Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     PictureSurface surface;
     surface.setPicture(loaded.picture);
@@ -153,7 +156,8 @@ void tst_Decoders::decodesJpeg()
 void tst_Decoders::formatComesFromContentNotName()
 {
     const QImage expected = pattern(2);
-    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("really-a-bmp.gif"), encodeBmp(expected, 24)));
+    const LoadedPicture loaded =
+        LoadPicture(file(QStringLiteral("really-a-bmp.gif"), encodeBmp(expected, 24)), Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     QCOMPARE(loaded.picture.size(), expected.size());
 }
@@ -183,13 +187,14 @@ void tst_Decoders::refusesWhatIsNotAPicture()
 {
     QFETCH(QByteArray, content);
     QFETCH(Refusal::Rule, rule);
-    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("bad.bmp"), content));
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("bad.bmp"), content), Limits::window());
     QVERIFY(!loaded.ok());
     QVERIFY2(loaded.refusal.rule == rule, qPrintable(describe(loaded.refusal)));
 
-    QCOMPARE(LoadPicture(dir.filePath(QStringLiteral("missing.bmp"))).refusal.rule, Refusal::Rule::NoSuchFile);
-    QCOMPARE(LoadPicture(dir.path()).refusal.rule, Refusal::Rule::IsDirectory);
-    QVERIFY(!LoadPicture(QString()).ok());
+    QCOMPARE(LoadPicture(dir.filePath(QStringLiteral("missing.bmp")), Limits::window()).refusal.rule,
+             Refusal::Rule::NoSuchFile);
+    QCOMPARE(LoadPicture(dir.path(), Limits::window()).refusal.rule, Refusal::Rule::IsDirectory);
+    QVERIFY(!LoadPicture(QString(), Limits::window()).ok());
 }
 
 void tst_Decoders::refusesHugePictureBeforeDecoding()
@@ -201,7 +206,7 @@ void tst_Decoders::refusesHugePictureBeforeDecoding()
     };
     put32(18, 60000);
     put32(22, 60000);
-    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("huge.bmp"), header));
+    const LoadedPicture loaded = LoadPicture(file(QStringLiteral("huge.bmp"), header), Limits::window());
     QVERIFY(!loaded.ok());
     const Refusal &why = loaded.refusal;
     QVERIFY2(why.rule == Refusal::Rule::Pixels && why.width == 60000 && why.height == 60000 && why.limit == 67108864,
@@ -234,15 +239,16 @@ void tst_Decoders::refusesEveryCutShortFile()
     QFETCH(QByteArray, file);
     QFETCH(int, wholeFrom);
     QFETCH(bool, atOpen);
-    QVERIFY(decodePicture(file).ok());
-    QVERIFY(decodePicture(file.left(wholeFrom)).ok());
+    QVERIFY(decodePicture(file, Limits::window()).ok());
+    QVERIFY(decodePicture(file.left(wholeFrom), Limits::window()).ok());
     for (int length = 1; length < wholeFrom; ++length) {
-        const LoadedPicture loaded = decodePicture(file.left(length));
+        const LoadedPicture loaded = decodePicture(file.left(length), Limits::window());
         QVERIFY2(!loaded.ok(), qPrintable(QStringLiteral("accepted when cut to %1 bytes").arg(length)));
         QVERIFY(!loaded.refusal.isEmpty());
         Refusal why;
         if (atOpen)
-            QVERIFY(!openPicture(memorySource(file.left(length)), {PictureFormats::AllFormats, Limits()}, &why));
+            QVERIFY(
+                !openPicture(memorySource(file.left(length)), {PictureFormats::AllFormats, converterLimits()}, &why));
     }
 }
 
@@ -250,9 +256,9 @@ void tst_Decoders::refusesWhatIsNotARegularFile()
 {
     const QString fifo = dir.filePath(QStringLiteral("fifo.bmp"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QCOMPARE(LoadPicture(fifo).refusal.rule, Refusal::Rule::NotRegularFile); // and does not hang
-    QCOMPARE(LoadPicture(QStringLiteral("/dev/zero")).refusal.rule, Refusal::Rule::NotRegularFile);
-    QCOMPARE(LoadPicture(dir.filePath(QString(300, u'x') + QStringLiteral(".bmp"))).refusal.rule,
+    QCOMPARE(LoadPicture(fifo, Limits::window()).refusal.rule, Refusal::Rule::NotRegularFile); // and does not hang
+    QCOMPARE(LoadPicture(QStringLiteral("/dev/zero"), Limits::window()).refusal.rule, Refusal::Rule::NotRegularFile);
+    QCOMPARE(LoadPicture(dir.filePath(QString(300, u'x') + QStringLiteral(".bmp")), Limits::window()).refusal.rule,
              Refusal::Rule::NoSuchFile);
 }
 
@@ -262,7 +268,7 @@ void tst_Decoders::rleJumpsSkipToColourZero()
     const QByteArray palette("\0\0\0\0\xFF\xFF\xFF\0\0\0\xFF\0", 12); // black, white, red
     // Bottom row: two white, then a jump 1 right and 1 up; a red; a jump 9 right (to the last column); a red.
     const QByteArray stream("\x02\x01\x00\x02\x01\x01\x01\x02\x00\x02\x09\x00\x01\x02\x00\x01", 16);
-    const LoadedPicture loaded = decodePicture(rawBmp(40, 5, 2, 8, 1, palette, stream, 3));
+    const LoadedPicture loaded = decodePicture(rawBmp(40, 5, 2, 8, 1, palette, stream, 3), Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     const QRgb k = qRgb(0, 0, 0), w = qRgb(255, 255, 255), r = qRgb(255, 0, 0);
     const QRgb expected[2][5] = {{k, k, k, r, r}, {w, w, k, k, k}};
@@ -315,7 +321,7 @@ void tst_Decoders::bitFieldsWidenByTheExactRatio()
 {
     QFETCH(QByteArray, file);
     QFETCH(QRgb, pixel);
-    const LoadedPicture loaded = decodePicture(file);
+    const LoadedPicture loaded = decodePicture(file, Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     QCOMPARE(QString::number(loaded.picture.pixel(0, 0), 16), QString::number(pixel, 16));
 }
@@ -327,7 +333,8 @@ void tst_Decoders::paletteEndsWhereThePixelsBegin()
     QByteArray palette;
     for (int i = 0; i < 16; ++i)
         palette += QByteArray(1, char(i * 16)) + char(i) + char(255 - i);
-    const LoadedPicture loaded = decodePicture(rawBmp(12, 4, 1, 8, 0, palette, QByteArray("\x00\x01\x0F\x07", 4)));
+    const LoadedPicture loaded =
+        decodePicture(rawBmp(12, 4, 1, 8, 0, palette, QByteArray("\x00\x01\x0F\x07", 4)), Limits::window());
     QVERIFY2(loaded.ok(), qPrintable(describe(loaded.refusal)));
     for (int x = 0; x < 4; ++x) {
         const int i = QList<int>{0, 1, 15, 7}[x];
@@ -359,7 +366,7 @@ void tst_Decoders::gifFramesReadWhereverTheyLie()
 {
     QFETCH(QByteArray, file);
     QFETCH(Refusal::Rule, refusal);
-    const LoadedPicture loaded = decodePicture(file);
+    const LoadedPicture loaded = decodePicture(file, Limits::window());
     if (refusal != Refusal::Rule::None) {
         QCOMPARE(loaded.refusal.rule, refusal);
         return;
@@ -447,7 +454,7 @@ void tst_Decoders::decodersMatchQt()
     LoadedPicture ours;
     Refusal error;
     if (const std::unique_ptr<PictureDecoder> decoder =
-            openPicture(memorySource(file), PictureLimits{PictureFormats::AllFormats, Limits{}}, &error)) {
+            openPicture(memorySource(file), PictureLimits{PictureFormats::AllFormats, converterLimits()}, &error)) {
         ours.picture = QImage(decoder->width(), decoder->height(), QImage::Format_RGB32);
         for (int y = 0; y < decoder->height() && error.isEmpty(); ++y) {
             QRgb *row = reinterpret_cast<QRgb *>(ours.picture.scanLine(y));
@@ -542,10 +549,10 @@ void tst_Decoders::jpegAcceptance()
     QFETCH(QByteArray, file);
     QFETCH(QByteArray, whole);
     QFETCH(Refusal::Rule, refusal);
-    const LoadedPicture loaded = decodePicture(file);
+    const LoadedPicture loaded = decodePicture(file, Limits::window());
     QVERIFY2(loaded.refusal.rule == refusal, qPrintable(describe(loaded.refusal)));
     if (refusal == Refusal::Rule::None)
-        QCOMPARE(loaded.picture, decodePicture(whole).picture);
+        QCOMPARE(loaded.picture, decodePicture(whole, Limits::window()).picture);
 }
 
 QTEST_GUILESS_MAIN(tst_Decoders)
@@ -580,13 +587,13 @@ void tst_Decoders::byteReaderSeeks()
     QCOMPARE(shrinking->readAt(0, large.data(), 20), 10);
     // A picture whose file shrinks once open is cut short at the row that is gone.
     const QString bmp = file(QStringLiteral("shrinks.bmp"), encodeBmp(pattern(4), 24));
-    const auto picture = openPicture(openFileSource(bmp, &why), {PictureFormats::AllFormats, Limits()}, &why);
+    const auto picture = openPicture(openFileSource(bmp, &why), {PictureFormats::AllFormats, converterLimits()}, &why);
     QVERIFY(picture && picture->prepare() && QFile::resize(bmp, 54));
     QVERIFY(!picture->readRow(std::vector<QRgb>(4).data()));
     QCOMPARE(picture->refusal().rule, Refusal::Rule::CutShort);
     auto emptied = openFileSource(bmp, &why); // and one that is emptied, as no picture
     QVERIFY(emptied && QFile::resize(bmp, 0));
-    QVERIFY(!openPicture(std::move(emptied), {PictureFormats::AllFormats, Limits()}, &why));
+    QVERIFY(!openPicture(std::move(emptied), {PictureFormats::AllFormats, converterLimits()}, &why));
     QCOMPARE(why.rule, Refusal::Rule::NotAPicture);
 }
 
@@ -609,7 +616,7 @@ void tst_Decoders::framesOutOfOrderAreRefused()
     QFETCH(QString, source);
     QFETCH(QList<int>, opened);
     const QImage image = pattern(4, 6).copy(0, 0, 4, 6);
-    const Limits limits;
+    const Limits limits = converterLimits();
     Refusal why;
     const QByteArray bmp = encodeBmp(image, 24), gif = encodeGif({image, image, image}); // read where they lie
     const std::unique_ptr<PictureDecoder> picture =

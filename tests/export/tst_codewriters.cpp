@@ -19,7 +19,7 @@ PixelTable tableOf(const QImage &picture)
 {
     PictureSurface surface;
     surface.setPicture(picture);
-    return readPixelTable(surface, blackColour, {});
+    return readPixelTable(surface, blackColour, {}, Limits::window());
 }
 
 // A picture `bytes` bytes wide whose byte c of row y is (c + 7 y) mod 256, so every entry is told apart.
@@ -74,7 +74,7 @@ private slots:
 
 void tst_CodeWriters::a51WorkedExample()
 {
-    const GeneratedCode code = writeA51(tableOf(workedExample()), examplePath, exampleStamp, {});
+    const GeneratedCode code = writeA51(tableOf(workedExample()), examplePath, exampleStamp, {}, Limits::window());
     QCOMPARE(code.codetext, workedExampleText(false, examplePath));
     QCOMPARE(code.codelines,
              (QStringList{QStringLiteral("DB   081H, 0FFH\r\n"), QStringLiteral("DB   000H, 00AH\r\n")}));
@@ -83,14 +83,14 @@ void tst_CodeWriters::a51WorkedExample()
 
 void tst_CodeWriters::c51WorkedExample()
 {
-    const GeneratedCode code = writeC51(tableOf(workedExample()), examplePath, exampleStamp, {});
+    const GeneratedCode code = writeC51(tableOf(workedExample()), examplePath, exampleStamp, {}, Limits::window());
     QCOMPARE(code.codetext, workedExampleText(true, examplePath));
     QCOMPARE(code.codelines, (QStringList{QStringLiteral("0x81, 0xFF, \r\n"), QStringLiteral("0x00, 0x0A, \r\n")}));
 }
 
 void tst_CodeWriters::hexWorkedExample()
 {
-    const GeneratedCode code = writeHex(tableOf(workedExample()), {});
+    const GeneratedCode code = writeHex(tableOf(workedExample()), {}, Limits::window());
     QCOMPARE(code.codebytes, QByteArray("\x81\xFF\x00\x0A", 4));
     QCOMPARE(code.codetext, QStringLiteral("81 FF \r\n00 0A \r\n"));
     QCOMPARE(code.codelines, (QStringList{QStringLiteral("81 FF "), QStringLiteral("00 0A ")}));
@@ -113,8 +113,8 @@ void tst_CodeWriters::lineCuts()
     const int rows = 3;
     const PixelTable table = tableOf(numberedPicture(bytes, rows));
 
-    const QStringList a51 = linesOf(writeA51(table, examplePath, exampleStamp, {}).codetext).mid(4);
-    const QStringList c51 = linesOf(writeC51(table, examplePath, exampleStamp, {}).codetext).mid(4);
+    const QStringList a51 = linesOf(writeA51(table, examplePath, exampleStamp, {}, Limits::window()).codetext).mid(4);
+    const QStringList c51 = linesOf(writeC51(table, examplePath, exampleStamp, {}, Limits::window()).codetext).mid(4);
     QCOMPARE(a51.size(), rows * entriesPerLine.size());
     QCOMPARE(c51.size(), rows * entriesPerLine.size());
     const QRegularExpression a51Line(QStringLiteral("^DB   0[0-9A-F]{2}H(, 0[0-9A-F]{2}H)*$"));
@@ -127,7 +127,7 @@ void tst_CodeWriters::lineCuts()
         QCOMPARE(int(c51[i].count(u'x')), expected);
     }
 
-    const GeneratedCode hex = writeHex(table, {});
+    const GeneratedCode hex = writeHex(table, {}, Limits::window());
     const QStringList hexLines = linesOf(hex.codetext);
     QCOMPARE(hexLines.size(), rows);
     for (const QString &line : hexLines)
@@ -178,27 +178,29 @@ void tst_CodeWriters::solidRows()
 {
     const PixelTable white = tableOf(solid(24, 2, qRgb(255, 255, 255)));
     const PixelTable black = tableOf(solid(24, 2, qRgb(0, 0, 0)));
-    QCOMPARE(linesOf(writeA51(white, examplePath, exampleStamp, {}).codetext).last(),
+    QCOMPARE(linesOf(writeA51(white, examplePath, exampleStamp, {}, Limits::window()).codetext).last(),
              QStringLiteral("DB   000H, 000H, 000H"));
-    QCOMPARE(linesOf(writeA51(black, examplePath, exampleStamp, {}).codetext).last(),
+    QCOMPARE(linesOf(writeA51(black, examplePath, exampleStamp, {}, Limits::window()).codetext).last(),
              QStringLiteral("DB   0FFH, 0FFH, 0FFH"));
-    QCOMPARE(linesOf(writeC51(white, examplePath, exampleStamp, {}).codetext).last(),
+    QCOMPARE(linesOf(writeC51(white, examplePath, exampleStamp, {}, Limits::window()).codetext).last(),
              QStringLiteral("0x00, 0x00, 0x00, "));
-    QCOMPARE(linesOf(writeC51(black, examplePath, exampleStamp, {}).codetext).last(),
+    QCOMPARE(linesOf(writeC51(black, examplePath, exampleStamp, {}, Limits::window()).codetext).last(),
              QStringLiteral("0xFF, 0xFF, 0xFF, "));
-    QCOMPARE(writeHex(black, {}).codebytes, QByteArray(6, '\xFF'));
-    QCOMPARE(writeHex(white, {}).codetext, QStringLiteral("00 00 00 \r\n00 00 00 \r\n"));
+    QCOMPARE(writeHex(black, {}, Limits::window()).codebytes, QByteArray(6, '\xFF'));
+    QCOMPARE(writeHex(white, {}, Limits::window()).codetext, QStringLiteral("00 00 00 \r\n00 00 00 \r\n"));
 
     // B = 1 with the byte 24.
     const PixelTable narrow = tableOf(fromRows({QStringLiteral("...##...")}));
-    QCOMPARE(linesOf(writeA51(narrow, examplePath, exampleStamp, {}).codetext).last(), QStringLiteral("DB   018H"));
-    QCOMPARE(writeC51(narrow, examplePath, exampleStamp, {}).codetext.right(8), QStringLiteral("0x18, \r\n"));
+    QCOMPARE(linesOf(writeA51(narrow, examplePath, exampleStamp, {}, Limits::window()).codetext).last(),
+             QStringLiteral("DB   018H"));
+    QCOMPARE(writeC51(narrow, examplePath, exampleStamp, {}, Limits::window()).codetext.right(8),
+             QStringLiteral("0x18, \r\n"));
 }
 
 void tst_CodeWriters::pathWrittenUnchanged()
 {
     const QString path = QStringLiteral("/tmp/图 片/%1 \"quoted\" 【x】.bmp");
-    const GeneratedCode code = writeC51(tableOf(workedExample()), path, exampleStamp, {});
+    const GeneratedCode code = writeC51(tableOf(workedExample()), path, exampleStamp, {}, Limits::window());
     QCOMPARE(linesOf(code.codetext).first(),
              QStringLiteral("/*----  图片文件来自：【") + path + QStringLiteral("】  ----*/"));
 }

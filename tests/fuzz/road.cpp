@@ -1,4 +1,5 @@
 #include "road.h"
+#include "support/limits.h"
 #include "support/models.h"
 
 #include "export/codewriters.h"
@@ -34,7 +35,7 @@ constexpr std::int64_t largestDecoded = 1 << 20;
 // that makes the road take more than its budget allows is then a finding.
 PictureLimits limitsFor(PictureFormats formats)
 {
-    return {formats, Limits()};
+    return {formats, converterLimits()};
 }
 
 [[noreturn]] void violated(const char *what)
@@ -74,7 +75,7 @@ std::array<GeneratedCode, 3> checkWriters(const PixelTable &table)
 {
     const int rowBytes = bytesPerRow(table);
     const std::int64_t count = std::int64_t(rowBytes) * table.height();
-    GeneratedCode hex = writeHex(table, {});
+    GeneratedCode hex = writeHex(table, {}, Limits::window());
     require(hex.codebytes.size() == count, "HEX holds W x H / 8 bytes");
     require(hex.codelines.size() == table.height(), "HEX lists a line a row");
     static const QRegularExpression hexEntry(QStringLiteral("([0-9A-F]{2}) "));
@@ -86,8 +87,8 @@ std::array<GeneratedCode, 3> checkWriters(const PixelTable &table)
 
     const CodeStamp stamp{QStringLiteral("2002-11-15"), QStringLiteral("14:05:09")};
     const qsizetype lines = 4 + qsizetype(table.height()) * ((rowBytes + 15) / 16);
-    GeneratedCode a51 = writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {});
-    GeneratedCode c51 = writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {});
+    GeneratedCode a51 = writeA51(table, QStringLiteral("fuzz.bmp"), stamp, {}, Limits::window());
+    GeneratedCode c51 = writeC51(table, QStringLiteral("fuzz.bmp"), stamp, {}, Limits::window());
     require(a51.codetext.count(QStringLiteral("\r\n")) == lines, "A51 has 4 + H * ceil(B / 16) lines");
     require(c51.codetext.count(QStringLiteral("\r\n")) == lines, "C51 has 4 + H * ceil(B / 16) lines");
     static const QRegularExpression a51Entry(QStringLiteral("0([0-9A-F]{2})H"));
@@ -125,8 +126,7 @@ void checkConverter(const QByteArray &data, const std::array<GeneratedCode, 3> &
         options.tone.convert = convert;
         options.encode.picfile = QStringLiteral("fuzz.bmp");
         options.encode.stamp = stamp;
-        options.limits = limitsFor(PictureFormats::WindowFormats).sizes;
-        const RoadResult result = runRoad(*decoder, options, sink);
+        const RoadResult result = runRoad(*decoder, options, limitsFor(PictureFormats::WindowFormats).sizes, sink);
         require(result.ok, "the converter reads what the window reads");
         const GeneratedCode &code = window[std::size_t(format)];
         require(sink.bytes == (format == CodeFormat::Hex ? code.codebytes : code.codetext.toUtf8()),
@@ -145,7 +145,7 @@ RoadResult runInto(const QByteArray &picture, const RoadOptions &options, QByteA
         return refused;
     }
     MemorySink sink;
-    const RoadResult result = runRoad(*decoder, options, sink);
+    const RoadResult result = runRoad(*decoder, options, limitsFor(PictureFormats::AllFormats).sizes, sink);
     *out = sink.bytes;
     return result;
 }
@@ -168,7 +168,6 @@ void checkOptions(const QByteArray &data)
         return; // small pictures find the same faults, many times faster
 
     RoadOptions options;
-    options.limits = limitsFor(PictureFormats::AllFormats).sizes;
     const PixelFormat pixel = PixelFormat(last % 7);
     const bool mono = pixel == PixelFormat::Mono;
     options.encode.format = OutputFormat::Hex;
@@ -274,12 +273,12 @@ void checkFrames(const QByteArray &data)
     const QSize screen = frames->size(0);
     if (std::int64_t(screen.width()) * screen.height() * frames->count() > largestDecoded / 16)
         return;
+    const Limits limits = limitsFor(PictureFormats::AllFormats).sizes;
     RoadOptions options;
-    options.limits = limitsFor(PictureFormats::AllFormats).sizes;
     options.encode.format = OutputFormat::Hex;
     options.pack.pad = true;
     MemorySink raw;
-    const RoadResult plain = runRoad(*frames, options, raw);
+    const RoadResult plain = runRoad(*frames, options, limits, raw);
     require(plain.ok || !plain.error.isEmpty(), "a refusal says why");
     if (!plain.ok)
         return;
@@ -287,9 +286,8 @@ void checkFrames(const QByteArray &data)
     require(raw.bytes.size() == frameBytes * frames->count(), "each frame packs to the screen's bytes");
     options.compress = true;
     MemorySink packed;
-    const std::unique_ptr<GifAnimation> again =
-        GifAnimation::open(memorySource(data), limitsFor(PictureFormats::AllFormats).sizes, &error);
-    const RoadResult result = runRoad(*again, options, packed);
+    const std::unique_ptr<GifAnimation> again = GifAnimation::open(memorySource(data), limits, &error);
+    const RoadResult result = runRoad(*again, options, limits, packed);
     require(result.ok && result.offsets.size() == frames->count() + 1, "the packed frames have their offsets");
     for (int i = 0; i < frames->count(); ++i) {
         QByteArray frame;
@@ -306,7 +304,7 @@ RoadResult runPaddedHex(FrameSource &frames, MemorySink &sink)
     RoadOptions options;
     options.encode.format = OutputFormat::Hex;
     options.pack.pad = true;
-    const RoadResult result = runRoad(frames, options, sink);
+    const RoadResult result = runRoad(frames, options, limitsFor(PictureFormats::AllFormats).sizes, sink);
     require(result.ok || !result.error.isEmpty(), "a refusal says why");
     return result;
 }
@@ -436,7 +434,7 @@ void checkStrings(const QByteArray &data)
     options.encode.format = OutputFormat::C51;
     options.encode.name = QStringLiteral("t");
     options.pack.pad = true; // narrow cells are 4 pixels wide
-    require(runRoad(*table, options, sink).ok, "a glyph table with its strings is written");
+    require(runRoad(*table, options, limits, sink).ok, "a glyph table with its strings is written");
 }
 
 } // namespace
@@ -459,7 +457,7 @@ void checkRoad(const QByteArray &data)
 
     LoadedPicture loaded;
     try { // as the window does: a machine with less memory than the limits allow refuses the picture
-        loaded = decodePicture(data);
+        loaded = decodePicture(data, Limits::window());
     } catch (const std::bad_alloc &) {
         return;
     }
@@ -477,11 +475,14 @@ void checkRoad(const QByteArray &data)
         return;
 
     int lastPercent = 0;
-    const PixelTable table = readPixelTable(surface, blackColour, [&](const QString &text) {
-        const int percent = text.section(u'为', -1).chopped(1).toInt();
-        require(percent >= lastPercent && percent <= 100, "progress only grows, up to 100");
-        lastPercent = percent;
-    });
+    const PixelTable table = readPixelTable(
+        surface, blackColour,
+        [&](const QString &text) {
+            const int percent = text.section(u'为', -1).chopped(1).toInt();
+            require(percent >= lastPercent && percent <= 100, "progress only grows, up to 100");
+            lastPercent = percent;
+        },
+        Limits::window());
     require(lastPercent == 100, "progress ends at 100");
     require(table.width() == surface.ScaleWidth() && table.height() == surface.ScaleHeight(),
             "the table covers the picture");
@@ -492,6 +493,6 @@ void checkRoad(const QByteArray &data)
         for (int x = 0; x < int(surface.ScaleWidth()); ++x)
             require(surface.Point(x, y) == whiteColour || surface.Point(x, y) == blackColour,
                     "converted pixels are white or black");
-    const PixelTable converted = readPixelTable(surface, blackColour, {});
+    const PixelTable converted = readPixelTable(surface, blackColour, {}, Limits::window());
     checkConverter(data, checkWriters(converted), true);
 }

@@ -68,7 +68,7 @@ void tst_Conversion::convertsInPlaceRowByRow()
     PictureSurface surface;
     surface.setPicture(picture);
     convertToBlackAndWhite(surface, whiteColour, blackColour, {});
-    const PixelTable table = readPixelTable(surface, blackColour, {});
+    const PixelTable table = readPixelTable(surface, blackColour, {}, Limits::window());
     QCOMPARE(int(packedByte(table, 0, 0)), 0b01011010);
     QCOMPARE(int(packedByte(table, 0, 1)), 0b01011010); // the reversed row reads the same
     for (int y = 0; y < 2; ++y)

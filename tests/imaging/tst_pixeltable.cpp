@@ -41,7 +41,7 @@ void tst_PixelTable::onlyExactBlackIsBlack()
     QFETCH(int, entry);
     PictureSurface surface;
     surface.setPicture(solid(8, 3, rgbFromColour(colour)));
-    const PixelTable table = readPixelTable(surface, blackColour, {});
+    const PixelTable table = readPixelTable(surface, blackColour, {}, Limits::window());
     QCOMPARE(table.width(), 8);
     QCOMPARE(table.height(), 3);
     for (int y = 0; y < 3; ++y)
@@ -66,7 +66,7 @@ void tst_PixelTable::packsLeftmostPixelIntoTopBit()
     QFETCH(QList<int>, bytes);
     PictureSurface surface;
     surface.setPicture(fromRows({row}));
-    const PixelTable table = readPixelTable(surface, blackColour, {});
+    const PixelTable table = readPixelTable(surface, blackColour, {}, Limits::window());
     QCOMPARE(bytesPerRow(table), int(bytes.size()));
     for (int c = 0; c < bytes.size(); ++c)
         QCOMPARE(int(packedByte(table, c, 0)), bytes[c]);
@@ -76,7 +76,7 @@ void tst_PixelTable::tableLayoutIsRowAfterRow()
 {
     PictureSurface surface;
     surface.setPicture(workedExample());
-    const PixelTable table = readPixelTable(surface, blackColour, {});
+    const PixelTable table = readPixelTable(surface, blackColour, {}, Limits::window());
     QCOMPARE(int(entryAt(table, 15, 0)), 1);
     QCOMPARE(int(entryAt(table, 12, 1)), 1);
     QCOMPARE(int(entryAt(table, 15, 1)), 0);
@@ -111,7 +111,7 @@ void tst_PixelTable::packedPosition()
     // The pixel alone black: the bytes the export writes hold it, and nothing else.
     PixelTable table(width, y + 1);
     table.row(y)[x] = 1;
-    const QByteArray bytes = writeHex(table, {}).codebytes;
+    const QByteArray bytes = writeHex(table, {}, Limits::window()).codebytes;
     QCOMPARE(bytes.size(), qsizetype(width / 8 * (y + 1)));
     QCOMPARE(quint8(bytes[byte]), quint8(1 << bit));
     QCOMPARE(bytes.count('\0'), bytes.size() - 1);
@@ -122,7 +122,8 @@ void tst_PixelTable::reportsProgressPerRow()
     PictureSurface surface;
     surface.setPicture(solid(8, 3, qRgb(0, 0, 0)));
     QStringList texts;
-    readPixelTable(surface, blackColour, [&](const QString &text) { texts << text; });
+    readPixelTable(
+        surface, blackColour, [&](const QString &text) { texts << text; }, Limits::window());
     const QString activity = Texts::readingPixels.toString();
     QCOMPARE(texts, (QStringList{activity + QStringLiteral("33%"), activity + QStringLiteral("67%"),
                                  activity + QStringLiteral("100%")}));

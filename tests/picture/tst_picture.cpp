@@ -51,7 +51,7 @@ void tst_Picture::psetChangesOnlyTheSurface()
     const QByteArray bytes = encodeBmp(workedExample(), 24);
     const QString path = file(QStringLiteral("w.bmp"), bytes);
     PictureSurface surface;
-    surface.setPicture(LoadPicture(path).picture);
+    surface.setPicture(LoadPicture(path, Limits::window()).picture);
     QCOMPARE(surface.Point(3, 0), whiteColour);
     surface.PSet(3, 0, blackColour);
     QCOMPARE(surface.Point(3, 0), blackColour);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "core/limits.h"
+
+#include <memory>
+
+// The limits the converter makes when no option changes them, each call with a budget of its own.
+inline Limits converterLimits()
+{
+    return Limits(Limits::defaultMaxPixels, std::make_shared<Budget>(Limits::defaultMaxHeldBytes));
+}
