@@ -1,6 +1,7 @@
 #include "core/version.h"
 #include "app/form1.h"
 #include "app/qtplatform.h"
+#include "windows/fontfamilies.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -23,8 +24,7 @@ int main(int argc, char *argv[])
     if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
-                      QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(chineseFontFamilies());
     font.setPointSize(9);
     QApplication::setFont(font);
 

@@ -1,6 +1,7 @@
 #include "statuspanels.h"
 
 #include "core/twips.h"
+#include "windows/fontfamilies.h"
 
 #include <QFont>
 #include <QLabel>
@@ -16,8 +17,7 @@ constexpr float panel1MinimumTwips = 1440;
 QFont statusFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(chineseFontFamilies());
     font.setPointSize(9);
     return font;
 }

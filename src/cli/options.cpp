@@ -221,7 +221,7 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
     parser.setApplicationDescription(descriptionText());
     QHash<QString, const Entry *> byName;
     for (const Entry *entry : byGroup()) {
-        QCommandLineOption option(entry->names, QString::fromUtf8(entry->help));
+        QCommandLineOption option(entry->names, helpOf(*entry));
         if (entry->valueName)
             option.setValueName(QString::fromLatin1(entry->valueName));
         parser.addOption(option);

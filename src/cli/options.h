@@ -11,8 +11,8 @@
 
 struct DisplayController;
 
-// The most characters a glyph table holds: its indices and counts stay within 16 bits.
-constexpr int maxGlyphs = 65535;
+// The most characters a glyph table holds.
+constexpr int maxGlyphs = Limits::maxTableEntries;
 
 // What the command line asks of the converter.
 struct Options {

@@ -48,5 +48,7 @@ struct Entry {
 
 // The table, in the order the options were declared.
 const QList<Entry> &entries();
+// An entry's help, the settings it names filled in.
+QString helpOf(const Entry &entry);
 // The entries in the order of their groups, as --help lists them.
 QList<const Entry *> byGroup();

@@ -16,6 +16,8 @@
 // limits, or a budget, by default.
 struct Limits {
     static constexpr std::int64_t maxSide = std::int64_t(1) << 20;
+    // The most entries of an 8051 table (frames, tiles, glyphs): its indices and counts stay within 16 bits.
+    static constexpr int maxTableEntries = 65535;
     // The converter's, unless --max-pixels and --max-memory say otherwise.
     static constexpr std::int64_t defaultMaxPixels = std::int64_t(1) << 30;
     static constexpr std::int64_t defaultMaxHeldBytes = std::int64_t(1) << 30;

@@ -36,7 +36,7 @@ public:
     QList<FrameTable> tables() const override;
 
 private:
-    static constexpr std::size_t maxFrames = 65535;
+    static constexpr std::size_t maxFrames = Limits::maxTableEntries;
 
     explicit GifAnimation(const Limits &limits) : limits_(limits) {}
     void dispose();

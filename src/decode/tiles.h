@@ -26,7 +26,7 @@ public:
     Subject what(int i) const override { return {Subject::Thing::Tile, i}; }
 
     // As many as an animation's frames: the table of frames counts in 16 bits.
-    static constexpr std::int64_t maxTiles = 65535;
+    static constexpr std::int64_t maxTiles = Limits::maxTableEntries;
 
 private:
     Tiles(PictureDecoder &picture, QSize tile) : picture_(picture), tile_(tile) {}

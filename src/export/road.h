@@ -35,7 +35,8 @@ struct RoadOptions {
     std::function<void(const QString &line)> preview;
     // With a preview, called once before its first line with what the drawing leaves out.
     std::function<void(const PreviewNote &note)> previewNote;
-    int previewColumns = 80;
+    static constexpr int defaultPreviewColumns = 80;
+    int previewColumns = defaultPreviewColumns;
     bool previewColour = true; // grey and colour previewed in terminal colours, else in half blocks
     // When set, called with the rows of the first frame done: 0 once the header is written, then after each row,
     // everything before it handed to the sink first. The window's progress, and its text a row at a time.

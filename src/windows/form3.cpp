@@ -1,6 +1,7 @@
 #include "form3.h"
 
 #include "core/twips.h"
+#include "windows/fontfamilies.h"
 #include "windows/texts.h"
 
 #include <QPushButton>
@@ -26,8 +27,7 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window)
 void Form3::fillAboutText()
 {
     QTextCharFormat format;
-    format.setFontFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
-                            QStringLiteral("Noto Sans CJK SC")});
+    format.setFontFamilies(chineseFontFamilies());
     format.setFontPointSize(10.5);
     format.setForeground(Qt::black);
     QTextDocument *document = RTBox_about->document();
