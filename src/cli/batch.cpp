@@ -90,13 +90,16 @@ std::optional<QList<Job>> plan(const Options &options)
     return jobs;
 }
 
-// Refuses, before anything is written, an output that is one of the inputs (a picture, standard input, the
-// font, the text and strings files): the input would be lost; and a header that is its own output.
-bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
+using FileId = std::pair<dev_t, ino_t>;
+using Inputs = QList<std::pair<FileId, Subject>>;
+
+// The files the jobs read, each as the words name it: the pictures (standard input, where it is a file), or the
+// font (a family too: the file fontconfig offers for it), and the text and strings files.
+Inputs inputsOf(const Options &options, const QList<Job> &jobs)
 {
     using T = Subject::Thing;
-    QList<std::pair<std::pair<dev_t, ino_t>, Subject>> inputs;
-    const auto input = [&](const std::optional<std::pair<dev_t, ino_t>> &file, const Subject &what) {
+    Inputs inputs;
+    const auto input = [&](const std::optional<FileId> &file, const Subject &what) {
         if (file)
             inputs.append({*file, what});
     };
@@ -104,7 +107,7 @@ bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
         if (options.font.isEmpty())
             input(job.picture == u"-" ? standardInputFile() : fileAt(job.picture),
                   job.picture == u"-" ? Subject(T::StandardInput) : Subject(T::NamedPicture, job.picture));
-    if (!options.font.isEmpty()) { // a family too: the file fontconfig offers for it
+    if (!options.font.isEmpty()) {
         int face = 0;
         Refusal none;
         const QString file = fontFile(options.font, options.fontIndex, &face, &none);
@@ -116,42 +119,61 @@ bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
         input(fileAt(options.textFile), Subject(T::TextFile, options.textFile));
     if (!options.stringsFile.isEmpty())
         input(fileAt(options.stringsFile), Subject(T::StringsFile, options.stringsFile));
-    const auto isInput = [](const QString &output, const Subject &what) {
-        Refusal why(Refusal::Rule::OutputIsInput, Subject(T::Output, output));
-        why.other = what;
-        complain(output.isEmpty() ? worded(why) : output + QStringLiteral(": ") + worded(why));
-        return false;
-    };
-    const auto headerIsOutput = [](const QString &header, bool standard) {
-        complain(header + QStringLiteral(": ") +
-                 worded(Refusal::of(Refusal::Rule::HeaderIsOutput, Subject(T::Header, header), standard, 0)));
-        return false;
-    };
-    // Standard output, when it is a file: written as the road goes, before any input is read whole.
-    struct stat out {};
-    std::optional<std::pair<dev_t, ino_t>> standardOutput;
-    if (std::any_of(jobs.begin(), jobs.end(), [](const Job &job) { return job.output.isEmpty(); }) &&
-        ::fstat(STDOUT_FILENO, &out) == 0 && S_ISREG(out.st_mode))
-        standardOutput = std::pair{out.st_dev, out.st_ino};
-    if (standardOutput)
-        for (const auto &[in, what] : std::as_const(inputs))
-            if (in == *standardOutput)
-                return isInput({}, what);
-    for (const Job &job : jobs) {
-        if (!job.header.isEmpty() && !job.output.isEmpty() &&
-            (fileAt(job.header) ? fileAt(job.header) == fileAt(job.output)
-                                : QFileInfo(job.header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath()))
-            return headerIsOutput(job.header, false);
-        if (standardOutput && !job.header.isEmpty() && fileAt(job.header) == standardOutput)
-            return headerIsOutput(job.header, true);
-        for (const QString &output : {job.output, job.header}) {
-            const auto file = output.isEmpty() ? std::nullopt : fileAt(output);
-            for (const auto &[in, what] : std::as_const(inputs))
-                if (file == in)
-                    return isInput(output, what);
-        }
+    return inputs;
+}
+
+// Says that `output` (empty: standard output) is the input `what`; false.
+bool isInput(const QString &output, const Subject &what)
+{
+    Refusal why(Refusal::Rule::OutputIsInput, Subject(Subject::Thing::Output, output));
+    why.other = what;
+    complain(output.isEmpty() ? worded(why) : output + QStringLiteral(": ") + worded(why));
+    return false;
+}
+
+// Says that `header` is the output (standard output, where `standard`); false.
+bool headerIsOutput(const QString &header, bool standard)
+{
+    complain(header + QStringLiteral(": ") +
+             worded(Refusal::of(Refusal::Rule::HeaderIsOutput, Subject(Subject::Thing::Header, header), standard, 0)));
+    return false;
+}
+
+// A job's header and output: the header must not be the output, nor standard output, nor an input.
+bool jobSparesItsInputs(const Job &job, const Inputs &inputs, const std::optional<FileId> &standardOutput)
+{
+    if (!job.header.isEmpty() && !job.output.isEmpty() &&
+        (fileAt(job.header) ? fileAt(job.header) == fileAt(job.output)
+                            : QFileInfo(job.header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath()))
+        return headerIsOutput(job.header, false);
+    if (standardOutput && !job.header.isEmpty() && fileAt(job.header) == standardOutput)
+        return headerIsOutput(job.header, true);
+    for (const QString &output : {job.output, job.header}) {
+        const auto file = output.isEmpty() ? std::nullopt : fileAt(output);
+        for (const auto &[in, what] : inputs)
+            if (file == in)
+                return isInput(output, what);
     }
     return true;
+}
+
+// Refuses, before anything is written, an output that is one of the inputs (a picture, standard input, the
+// font, the text and strings files): the input would be lost; and a header that is its own output.
+bool outputsSpareTheInputs(const Options &options, const QList<Job> &jobs)
+{
+    const Inputs inputs = inputsOf(options, jobs);
+    // Standard output, when it is a file: written as the road goes, before any input is read whole.
+    struct stat out {};
+    std::optional<FileId> standardOutput;
+    if (std::any_of(jobs.begin(), jobs.end(), [](const Job &job) { return job.output.isEmpty(); }) &&
+        ::fstat(STDOUT_FILENO, &out) == 0 && S_ISREG(out.st_mode))
+        standardOutput = FileId{out.st_dev, out.st_ino};
+    if (standardOutput)
+        for (const auto &[in, what] : inputs)
+            if (in == *standardOutput)
+                return isInput({}, what);
+    return std::all_of(jobs.begin(), jobs.end(),
+                       [&](const Job &job) { return jobSparesItsInputs(job, inputs, standardOutput); });
 }
 
 } // namespace

@@ -192,34 +192,42 @@ QString shownBytes(const QByteArray &bytes)
 
 } // namespace
 
-std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode)
-{
-    // The words as text; those that are not UTF-8 do not come back as the same bytes, and a name or a text that
-    // is one of them is refused rather than read or written as another.
-    QStringList arguments;
-    QList<std::pair<QString, QByteArray>> unreadable;
-    for (const QByteArray &word : argv) {
-        arguments << QString::fromLocal8Bit(word);
-        if (arguments.last().toLocal8Bit() != word)
-            unreadable.append({arguments.last(), word});
+namespace {
+
+// The command line's words as text. Those that are not UTF-8 do not come back as the same bytes: a name or a text
+// that is one of them is refused rather than read or written as another.
+class CommandWords {
+public:
+    explicit CommandWords(const QList<QByteArray> &argv)
+    {
+        for (const QByteArray &word : argv) {
+            text << QString::fromLocal8Bit(word);
+            if (text.last().toLocal8Bit() != word)
+                unreadable_.append({text.last(), word});
+        }
     }
-    const auto notUtf8 = [&](const QString &value) -> std::optional<QString> {
+    // Why `value` cannot be taken as given; nullopt when it can.
+    std::optional<QString> notUtf8(const QString &value) const
+    {
         if (value.contains(QChar::ReplacementCharacter))
-            for (const auto &[text, word] : std::as_const(unreadable))
-                if (text.contains(value))
+            for (const auto &[shown, word] : unreadable_)
+                if (shown.contains(value))
                     return QStringLiteral("'%1' is not UTF-8: its bytes would be read as other characters (a "
                                           "file of that name: rename it)")
                         .arg(shownBytes(word));
         return std::nullopt;
-    };
-    *exitCode = UsageError;
-    const auto usageError = [](const QString &message) -> std::optional<Options> {
-        complain(message + QStringLiteral(" (see --help)"));
-        return std::nullopt;
-    };
-    QCommandLineParser parser;
+    }
+
+    QStringList text;
+
+private:
+    QList<std::pair<QString, QByteArray>> unreadable_;
+};
+
+// The parser of the table's options, and each entry by each of its names.
+void addOptions(QCommandLineParser &parser, QHash<QString, const Entry *> &byName)
+{
     parser.setApplicationDescription(descriptionText());
-    QHash<QString, const Entry *> byName;
     for (const Entry *entry : byGroup()) {
         QCommandLineOption option(entry->names, helpOf(*entry));
         if (entry->valueName)
@@ -232,29 +240,28 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
                                  QStringLiteral("The picture file to convert, or - for standard input; several "
                                                 "with --output-dir."),
                                  QStringLiteral("PICTURE..."));
-    if (!parser.parse(sizesGiven(arguments)))
-        return usageError(parserMessage(parser.errorText()));
-    if (parser.isSet(QStringLiteral("help"))) {
-        const QByteArray help = helpText(parser, arguments.value(0)).toLocal8Bit();
-        std::fwrite(help.constData(), 1, std::size_t(help.size()), stdout);
-        *exitCode = Success;
-        return std::nullopt;
-    }
-    if (parser.isSet(QStringLiteral("list-displays"))) {
-        const QByteArray table = displayTable().toLatin1();
-        std::fwrite(table.constData(), 1, std::size_t(table.size()), stdout);
-        *exitCode = Success;
-        return std::nullopt;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        std::printf("%s %s\n", programName, TESSALINE_VERSION);
-        *exitCode = Success;
-        return std::nullopt;
-    }
+}
 
-    Options options;
-    options.road.encode.encoding = localeTextEncoding();
-    QStringList given; // each option's long name, in the order given
+// --help, --list-displays and --version: what they print, printed; false when none is given.
+bool printedInformation(const QCommandLineParser &parser, const QString &program)
+{
+    QByteArray text;
+    if (parser.isSet(QStringLiteral("help")))
+        text = helpText(parser, program).toLocal8Bit();
+    else if (parser.isSet(QStringLiteral("list-displays")))
+        text = displayTable().toLatin1();
+    else if (parser.isSet(QStringLiteral("version")))
+        text = QByteArray(programName) + ' ' + TESSALINE_VERSION + '\n';
+    else
+        return false;
+    std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+    return true;
+}
+
+// Each option given applied to `options`, in the order given; their long names into `given`. The first error.
+std::optional<QString> applyGiven(const QCommandLineParser &parser, const QHash<QString, const Entry *> &byName,
+                                  const CommandWords &words, Options &options, QStringList &given)
+{
     QHash<const Entry *, int> taken;
     for (const QString &name : parser.optionNames()) {
         const Entry *entry = byName.value(name);
@@ -262,35 +269,69 @@ std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode
         // ones it sets itself would win without a word).
         if (entry->valueName && taken[entry] > 0) {
             const QStringList values = parser.values(name); // every alias's, in order
-            return usageError(QStringLiteral("--%1 is given twice, as '%2' and as '%3'")
-                                  .arg(entry->names.constLast(), values.value(0), values.value(1)));
+            return QStringLiteral("--%1 is given twice, as '%2' and as '%3'")
+                .arg(entry->names.constLast(), values.value(0), values.value(1));
         }
         const QString value = entry->valueName ? parser.values(name).value(taken[entry]++) : QString();
-        if (const std::optional<QString> error = notUtf8(value))
-            return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
-        if (const std::optional<QString> error = entry->parse.apply(options, value))
-            return usageError(QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error));
+        std::optional<QString> error = words.notUtf8(value);
+        if (!error)
+            error = entry->parse.apply(options, value);
+        if (error)
+            return QStringLiteral("--%1 %2").arg(entry->names.constLast(), *error);
         given << entry->names.constLast();
     }
-    if (const std::optional<QString> error = applyOutputExtension(options, given))
-        return usageError(*error);
-    if (const std::optional<QString> error = applyDisplay(options, given))
-        return usageError(*error);
-    if (const std::optional<QString> error = applySize(options, given))
-        return usageError(*error);
+    return std::nullopt;
+}
+
+// What the options given ask of each other and of the pictures; the first error.
+std::optional<QString> settle(Options &options, const QStringList &given, const CommandWords &words)
+{
+    for (const auto apply : {applyOutputExtension, applyDisplay, applySize})
+        if (const std::optional<QString> error = apply(options, given))
+            return error;
     applyRender(options, given);
-    options.pictures = parser.positionalArguments();
     for (const QString &picture : std::as_const(options.pictures))
-        if (const std::optional<QString> error = notUtf8(picture))
-            return usageError(QStringLiteral("the picture ") + *error);
+        if (const std::optional<QString> error = words.notUtf8(picture))
+            return QStringLiteral("the picture ") + *error;
     if (const std::optional<QString> error = conflicts(options, given))
-        return usageError(*error);
+        return error;
     const OutputFormat format = options.road.encode.format;
     if (options.output.isEmpty() && options.outputDir.isEmpty() && outputFormats()[int(format)].binary &&
         ::isatty(STDOUT_FILENO))
-        return usageError(QStringLiteral("--format %1 writes bytes, not text, and standard output is a terminal: "
-                                         "write them to a file with -o FILE, or pipe them on")
-                              .arg(QLatin1String(nameOf(format))));
+        return QStringLiteral("--format %1 writes bytes, not text, and standard output is a terminal: write them "
+                              "to a file with -o FILE, or pipe them on")
+            .arg(QLatin1String(nameOf(format)));
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Options> parseOptions(const QList<QByteArray> &argv, int *exitCode)
+{
+    const CommandWords words(argv);
+    *exitCode = UsageError;
+    const auto usageError = [](const QString &message) -> std::optional<Options> {
+        complain(message + QStringLiteral(" (see --help)"));
+        return std::nullopt;
+    };
+    QCommandLineParser parser;
+    QHash<QString, const Entry *> byName;
+    addOptions(parser, byName);
+    if (!parser.parse(sizesGiven(words.text)))
+        return usageError(parserMessage(parser.errorText()));
+    if (printedInformation(parser, words.text.value(0))) {
+        *exitCode = Success;
+        return std::nullopt;
+    }
+    Options options;
+    options.road.encode.encoding = localeTextEncoding();
+    QStringList given; // each option's long name, in the order given
+    std::optional<QString> error = applyGiven(parser, byName, words, options, given);
+    options.pictures = parser.positionalArguments();
+    if (!error)
+        error = settle(options, given, words);
+    if (error)
+        return usageError(*error);
     *exitCode = Success;
     return options;
 }

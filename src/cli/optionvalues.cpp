@@ -116,6 +116,18 @@ Check withFont()
     };
 }
 
+namespace {
+
+// Whether c and the character after it make a digraph or start a trigraph: <% %> <: :> %: are braces, brackets
+// and # to a C compiler; ?? starts a trigraph.
+bool digraph(char16_t c, char16_t next)
+{
+    return (c == u'<' && (next == u'%' || next == u':')) || (c == u'%' && (next == u'>' || next == u':')) ||
+           (c == u':' && next == u'>') || (c == u'?' && next == u'?');
+}
+
+} // namespace
+
 std::optional<QString> attributeFault(const QString &text)
 {
     int depth = 0;
@@ -127,9 +139,7 @@ std::optional<QString> attributeFault(const QString &text)
             return QStringLiteral("may hold printable ASCII alone, on one line");
         if (QStringView(u";{}/\\'").contains(QChar(c)))
             return QStringLiteral("may not hold ; { } / \\ or '");
-        // <% %> <: :> %: are braces, brackets and # to a C compiler; ?? starts a trigraph.
-        if ((c == u'<' && (next == u'%' || next == u':')) || (c == u'%' && (next == u'>' || next == u':')) ||
-            (c == u':' && next == u'>') || (c == u'?' && next == u'?'))
+        if (digraph(c, next))
             return QStringLiteral("may not hold a digraph or a trigraph");
         if (c == u'"')
             quoted = !quoted;

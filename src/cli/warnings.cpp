@@ -46,12 +46,16 @@ bool fitsDisplay(const DisplayController &display, const Geometry &g)
     return fits(display.width, display.height) || (display.turns && fits(display.height, display.width));
 }
 
-} // namespace
-
-void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
-                const GlyphSource *glyphs, Report &report)
+// The bytes in flash: packed, what the packing made.
+std::int64_t flashBytes(const RoadOptions &road, const RoadResult &result)
 {
-    const QString &picture = job.picture;
+    return road.compress ? result.compressedBytes : result.geometry.dataBytes;
+}
+
+// What the picture lost or did not fit: glyphs cut, a mask of nothing, greys taken for white, a display too small.
+void pictureWarnings(const Options &options, const QString &picture, const RoadOptions &road, const RoadResult &result,
+                     const GlyphSource *glyphs, Report &report)
+{
     const Geometry &g = result.geometry;
     // Drawn as a picture of the text, each glyph lies whole where its box puts it: no cell cuts it.
     if (glyphs && !glyphs->cut().isEmpty() && !options.render)
@@ -73,8 +77,14 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                                       .arg(QString::fromLatin1(options.display->name))
                                       .arg(options.display->width)
                                       .arg(options.display->height));
+}
+
+// Intel HEX past the 8051's code space; packing that made the data larger.
+void packedWarnings(const QString &picture, const RoadOptions &road, const RoadResult &result, Report &report)
+{
+    const Geometry &g = result.geometry;
     const EncodeOptions &encode = road.encode;
-    const std::int64_t written = road.compress ? result.compressedBytes : g.dataBytes; // the bytes in flash
+    const std::int64_t written = flashBytes(road, result);
     if (encode.format == OutputFormat::IntelHex && encode.address + written > codeSpace)
         report.complain(picture + QStringLiteral(": warning: the data ends at 0x%1, past the 8051's 64 KiB of code "
                                                  "space (0x0000 to 0xFFFF); no 8051 reaches it without banking")
@@ -90,7 +100,14 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                                                       "alternates bytes")
                                            .arg(QString::fromLatin1(traitsOf(road.pixel).name))
                                      : QString()));
-    if (options.verbose && road.compress)
+}
+
+// --verbose: the packing's share, the sizes and the format, and the glyphs' line.
+void summary(const QString &picture, const RoadOptions &road, const RoadResult &result, const GlyphSource *glyphs,
+             Report &report)
+{
+    const Geometry &g = result.geometry;
+    if (road.compress)
         report.complain(
             QStringLiteral("%1: %2 %3 of %4 bytes, %5 bytes packed into %6 (%7 %)")
                 .arg(picture)
@@ -100,34 +117,36 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                 .arg(g.dataBytes)
                 .arg(result.compressedBytes)
                 .arg(g.dataBytes ? 100.0 * double(result.compressedBytes) / double(g.dataBytes) : 100.0, 0, 'f', 1));
-    if (options.verbose) {
-        // Packed, the data is what the flash holds; the line above says how much it was before.
-        report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data%8")
+    // Packed, the data is what the flash holds; the line above says how much it was before.
+    report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data%8")
+                        .arg(picture)
+                        .arg(g.width)
+                        .arg(g.height)
+                        .arg(g.packedWidth)
+                        .arg(g.packedHeight)
+                        .arg(QLatin1String(nameOf(road.encode.format)))
+                        .arg(flashBytes(road, result))
+                        .arg(road.compress ? QStringLiteral(" (%1 unpacked)").arg(g.dataBytes) : QString()));
+    if (const std::optional<LineMetrics> line = glyphs ? glyphs->lineMetrics() : std::nullopt)
+        report.complain(QStringLiteral("%1: glyphs drawn at %2 pixels to the em in cells of %3 x %4, a line %5 "
+                                       "rows high, its baseline %6 rows from the top")
                             .arg(picture)
-                            .arg(g.width)
-                            .arg(g.height)
-                            .arg(g.packedWidth)
-                            .arg(g.packedHeight)
-                            .arg(QLatin1String(nameOf(encode.format)))
-                            .arg(written)
-                            .arg(road.compress ? QStringLiteral(" (%1 unpacked)").arg(g.dataBytes) : QString()));
-        if (const std::optional<LineMetrics> line = glyphs ? glyphs->lineMetrics() : std::nullopt)
-            report.complain(QStringLiteral("%1: glyphs drawn at %2 pixels to the em in cells of %3 x %4, a line %5 "
-                                           "rows high, its baseline %6 rows from the top")
-                                .arg(picture)
-                                .arg(line->pixels)
-                                .arg(line->cell.width())
-                                .arg(line->cell.height())
-                                .arg(line->height)
-                                .arg(line->baseline));
-    }
-    // An 8051 addresses 64 KiB of code: an A51, C51 or sdas table past that does not fit one bank. (Intel HEX says
-    // where its data ends; raw bytes go to a flash of their own.)
-    if (!isCodeText(encode.format))
+                            .arg(line->pixels)
+                            .arg(line->cell.width())
+                            .arg(line->cell.height())
+                            .arg(line->height)
+                            .arg(line->baseline));
+}
+
+// An 8051 addresses 64 KiB of code: an A51, C51 or sdas table past that does not fit one bank. (Intel HEX says
+// where its data ends; raw bytes go to a flash of their own.)
+void bankWarnings(const QString &picture, const RoadOptions &road, const RoadResult &result, Report &report)
+{
+    if (!isCodeText(road.encode.format))
         return;
     for (const PlannedArray &array : result.arrays) {
         const std::int64_t bytes =
-            array.isData ? written : std::int64_t(array.values.values.size()) * array.elementBytes;
+            array.isData ? flashBytes(road, result) : std::int64_t(array.values.values.size()) * array.elementBytes;
         if (bytes > codeSpace)
             report.complain(QStringLiteral("%1: warning: %2 takes %3 bytes, more than the 64 KiB (%4 bytes) that "
                                            "one 8051 code bank holds")
@@ -135,6 +154,18 @@ void reportDone(const Options &options, const Job &job, const RoadOptions &road,
                                 .arg(bytes)
                                 .arg(codeSpace));
     }
+}
+
+} // namespace
+
+void reportDone(const Options &options, const Job &job, const RoadOptions &road, const RoadResult &result,
+                const GlyphSource *glyphs, Report &report)
+{
+    pictureWarnings(options, job.picture, road, result, glyphs, report);
+    packedWarnings(job.picture, road, result, report);
+    if (options.verbose)
+        summary(job.picture, road, result, glyphs, report);
+    bankWarnings(job.picture, road, result, report);
 }
 
 void reportScreenFit(const Options &options, const QString &picture, QSize source, Report &report)

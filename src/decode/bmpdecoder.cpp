@@ -109,6 +109,59 @@ bool BmpDecoder::open(std::unique_ptr<ByteSource> source, const PictureLimits &l
     return true;
 }
 
+namespace {
+
+// What a BMP's info header says, of any of its sizes.
+struct InfoHeader {
+    std::int64_t width = 0;
+    std::int64_t height = 0; // negative: stored top-down
+    int planes = 0;
+    int bits = 0;
+    int compression = Rgb;
+    std::uint32_t colourCount = 0;
+    std::uint32_t masks[4] = {};
+};
+
+// The info header of `infoSize` bytes at `info`, `got` of the file's first bytes read; false when it is cut short.
+bool readInfo(const unsigned char *info, std::int32_t infoSize, std::int64_t got, InfoHeader *out)
+{
+    // Windows' headers: 40 bytes, 52 and 56 with the channels' masks in them, 108 and 124; and OS/2's of 64.
+    const bool windowsHeader =
+        infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 64 || infoSize == 108 || infoSize == 124;
+    if (!windowsHeader) { // the OS/2 core header, and any size no other header has
+        if (got < fileHeaderSize + 12)
+            return false;
+        out->width = std::int16_t(le16(info + 4));
+        out->height = std::int16_t(le16(info + 6));
+        out->planes = le16(info + 8);
+        out->bits = le16(info + 10);
+        out->compression = Rgb;
+        return true;
+    }
+    if (got < fileHeaderSize + infoSize)
+        return false;
+    out->width = std::int32_t(le32(info + 4));
+    out->height = std::int32_t(le32(info + 8));
+    out->planes = le16(info + 12);
+    out->bits = le16(info + 14);
+    out->compression = int(std::min<std::uint32_t>(le32(info + 16), INT_MAX));
+    out->colourCount = le32(info + 32);
+    const bool masksInHeader = infoSize != 40 && infoSize != 64;
+    for (int i = 0; masksInHeader && i < (infoSize == 52 ? 3 : 4); ++i)
+        out->masks[i] = le32(info + 40 + 4 * i);
+    return true;
+}
+
+// Whether a reader here reads pixels of `bits` compressed so.
+bool readable(int bits, int compression)
+{
+    return (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
+           (compression == Rgb || (bits == 4 && compression == Rle4) || (bits == 8 && compression == Rle8) ||
+            ((bits == 16 || bits == 32) && compression == BitFields));
+}
+
+} // namespace
+
 bool BmpDecoder::readHeader(const PictureLimits &limits, Refusal *why)
 {
     const auto refuse = [&](const Refusal &refusal) {
@@ -124,51 +177,25 @@ bool BmpDecoder::readHeader(const PictureLimits &limits, Refusal *why)
         return refuse(incomplete);
     const std::int64_t offBits = le32(h + 10); // unsigned: 0xFFFFFFFF lies past the end, not before the start
     const std::int32_t infoSize = std::int32_t(le32(h + 14));
-    const unsigned char *info = h + fileHeaderSize;
-    std::int64_t width = 0, height = 0;
-    int planes = 0;
-    std::uint32_t colourCount = 0, masks[4] = {};
-    // Windows' headers: 40 bytes, 52 and 56 with the channels' masks in them, 108 and 124; and OS/2's of 64.
-    const bool windowsHeader =
-        infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 64 || infoSize == 108 || infoSize == 124;
-    if (windowsHeader) {
-        if (got < fileHeaderSize + infoSize)
-            return refuse(incomplete);
-        width = std::int32_t(le32(info + 4));
-        height = std::int32_t(le32(info + 8));
-        planes = le16(info + 12);
-        bits_ = le16(info + 14);
-        compression_ = int(std::min<std::uint32_t>(le32(info + 16), INT_MAX));
-        colourCount = le32(info + 32);
-        const bool masksInHeader = infoSize != 40 && infoSize != 64;
-        for (int i = 0; masksInHeader && i < (infoSize == 52 ? 3 : 4); ++i)
-            masks[i] = le32(info + 40 + 4 * i);
-    } else { // the OS/2 core header, and any size no other header has
-        if (got < fileHeaderSize + 12)
-            return refuse(incomplete);
-        width = std::int16_t(le16(info + 4));
-        height = std::int16_t(le16(info + 6));
-        planes = le16(info + 8);
-        bits_ = le16(info + 10);
-        compression_ = Rgb;
-    }
-    if (planes != 1)
-        return refuse(Refusal::of(Refusal::Rule::Planes, {}, planes, 1));
-    const bool supported =
-        (bits_ == 1 || bits_ == 4 || bits_ == 8 || bits_ == 16 || bits_ == 24 || bits_ == 32) &&
-        (compression_ == Rgb || (bits_ == 4 && compression_ == Rle4) || (bits_ == 8 && compression_ == Rle8) ||
-         ((bits_ == 16 || bits_ == 32) && compression_ == BitFields));
-    if (!supported)
+    InfoHeader info;
+    if (!readInfo(h + fileHeaderSize, infoSize, got, &info))
+        return refuse(incomplete);
+    bits_ = info.bits;
+    compression_ = info.compression;
+    if (info.planes != 1)
+        return refuse(Refusal::of(Refusal::Rule::Planes, {}, info.planes, 1));
+    if (!readable(bits_, compression_))
         return refuse(Refusal::of(Refusal::Rule::PixelKind, {}, bits_, compression_));
-    if (!admit(limits, width, height < 0 ? -height : height, why))
+    const std::int64_t height = info.height < 0 ? -info.height : info.height;
+    if (!admit(limits, info.width, height, why))
         return false;
     if (infoSize < 12)
         return refuse(Refusal::Rule::HeaderDamaged);
-    width_ = width;
-    height_ = height < 0 ? -height : height;
-    bottomUp_ = height > 0;
+    width_ = info.width;
+    height_ = height;
+    bottomUp_ = info.height > 0;
 
-    return readColours(offBits, infoSize, colourCount, masks, why);
+    return readColours(offBits, infoSize, info.colourCount, info.masks, why);
 }
 
 bool BmpDecoder::readColours(std::int64_t offBits, std::int64_t infoSize, std::uint32_t colourCount,

@@ -20,18 +20,29 @@ const std::uint8_t *RleStream::row(std::int64_t s, Refusal *why)
     return blockIndices_.data() + (s % blockRows_) * width_;
 }
 
+// Where a walk's pixels go: the rows [first, first + rows) of a block, or nowhere (a walk that only indexes).
+struct RleStream::Target {
+    std::uint8_t *block;
+    std::int64_t first;
+    std::int64_t end;
+    std::int64_t width;
+    bool four;
+
+    void put(const Cursor &cursor, std::int64_t x, std::uint8_t index) const
+    {
+        if (block && cursor.s >= first && cursor.s < end && x < width)
+            block[(cursor.s - first) * width + x] = index;
+    }
+    // Pixel i of a run or of literal pixels, from the byte that holds it.
+    std::uint8_t pixel(int i, int value) const
+    {
+        return std::uint8_t(four ? (i & 1 ? value & 0x0F : value >> 4) : value);
+    }
+};
+
 bool RleStream::walk(ByteReader &in, Cursor &cursor, std::int64_t stopRow, std::uint8_t *block, std::int64_t blockFirst)
 {
-    const bool four = four_;
-    const std::int64_t width = width_;
-    const std::int64_t blockEnd = blockFirst + blockRows_;
-    const auto put = [&](std::int64_t x, std::uint8_t index) {
-        if (block && cursor.s >= blockFirst && cursor.s < blockEnd && x < width)
-            block[(cursor.s - blockFirst) * width + x] = index;
-    };
-    const auto pixel = [four](int i, int value) {
-        return std::uint8_t(four ? (i & 1 ? value & 0x0F : value >> 4) : value);
-    };
+    const Target target{block, blockFirst, blockFirst + blockRows_, width_, four_};
     in.seek(cursor.position);
     while (!cursor.ended && cursor.s < stopRow) {
         const int count = in.byte();
@@ -43,44 +54,50 @@ bool RleStream::walk(ByteReader &in, Cursor &cursor, std::int64_t stopRow, std::
                 return false;
             if (block)
                 for (int i = 0; i < count; ++i)
-                    put(cursor.x + i, pixel(i, value));
+                    target.put(cursor, cursor.x + i, target.pixel(i, value));
             cursor.x += count;
-        } else {
-            const int escape = in.byte();
-            if (escape < 0)
-                return false;
-            if (escape == 0) { // end of line
-                cursor.x = 0;
-                if (++cursor.s >= height_)
-                    cursor.ended = true;
-            } else if (escape == 1) { // end of bitmap
-                cursor.ended = true;
-            } else if (escape == 2) { // a jump right and down, kept inside the picture
-                const int dx = in.byte();
-                const int dy = in.byte();
-                if (dx < 0 || dy < 0)
-                    return false;
-                cursor.x = std::min(cursor.x + dx, width - 1);
-                cursor.s = std::min(cursor.s + dy, height_ - 1);
-            } else { // `escape` literal pixels, padded to a 16-bit boundary
-                const int bytes = four ? (escape + 1) / 2 : escape;
-                int value = 0;
-                for (int i = 0; i < escape; ++i) {
-                    if (!four || !(i & 1)) {
-                        value = in.byte();
-                        if (value < 0)
-                            return false;
-                    }
-                    put(cursor.x + i, pixel(i, value));
-                }
-                if ((bytes & 1) && in.byte() < 0)
-                    return false;
-                cursor.x += escape;
-            }
+        } else if (!escape(in, cursor, target)) {
+            return false;
         }
         cursor.position = in.position();
     }
     return !in.failed();
+}
+
+bool RleStream::escape(ByteReader &in, Cursor &cursor, const Target &target)
+{
+    const int code = in.byte();
+    if (code < 0)
+        return false;
+    if (code == 0) { // end of line
+        cursor.x = 0;
+        if (++cursor.s >= height_)
+            cursor.ended = true;
+    } else if (code == 1) { // end of bitmap
+        cursor.ended = true;
+    } else if (code == 2) { // a jump right and down, kept inside the picture
+        const int dx = in.byte();
+        const int dy = in.byte();
+        if (dx < 0 || dy < 0)
+            return false;
+        cursor.x = std::min(cursor.x + dx, width_ - 1);
+        cursor.s = std::min(cursor.s + dy, height_ - 1);
+    } else { // `code` literal pixels, padded to a 16-bit boundary
+        const int bytes = four_ ? (code + 1) / 2 : code;
+        int value = 0;
+        for (int i = 0; i < code; ++i) {
+            if (!four_ || !(i & 1)) {
+                value = in.byte();
+                if (value < 0)
+                    return false;
+            }
+            target.put(cursor, cursor.x + i, target.pixel(i, value));
+        }
+        if ((bytes & 1) && in.byte() < 0)
+            return false;
+        cursor.x += code;
+    }
+    return true;
 }
 
 bool RleStream::index(Refusal *why)

@@ -38,6 +38,10 @@ private:
     // the indices of stream rows [blockFirst, blockFirst + blockRows) are written into it. False when the data
     // runs out before the stream is whole.
     bool walk(ByteReader &in, Cursor &cursor, std::int64_t stopRow, std::uint8_t *block, std::int64_t blockFirst);
+    struct Target;
+    // After a 0 byte: the end of a line or of the picture, a jump, or literal pixels into `target`. False when the
+    // data runs out.
+    bool escape(ByteReader &in, Cursor &cursor, const Target &target);
     bool decodeBlock(std::int64_t block, Refusal *why);
     Refusal cutShort(const ByteReader &in) const;
 

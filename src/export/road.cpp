@@ -46,6 +46,13 @@ private:
     void planPolarity();
     // The mask's size, its memory, its place after the other tables; false when the memory is refused.
     bool planMask();
+    // Where each frame of tight frames starts, a table before the others.
+    void planOffsets();
+    // The sheet several frames are drawn or previewed on, and its memory; `shown` takes its size. False when
+    // refused.
+    bool planSheet(Geometry *shown);
+    // The encoder's header (unless compressed), the first progress, the preview; false when a write fails.
+    bool start();
     // The arrays a name makes of data of `geometry` and the tables, for the encoder and the header alike.
     void planArrays(const Geometry &geometry)
     {
@@ -117,17 +124,8 @@ bool Road::plan()
     layout_ = layoutOf(frames_.kind(), frames_.count());
     tight_ = frames_.tight();
     tables_ = frames_.tables();
-    if (tight_ && !options_.compress) { // where each frame starts, known from the plan
-        std::uint32_t at = 0;
-        for (const Geometry &p : std::as_const(plans_)) {
-            result_.offsets.append(at);
-            at += std::uint32_t(p.frameBytes);
-        }
-        result_.offsets.append(at);
-        const FrameTable offsets{FrameValues::Offsets, result_.offsets};
-        result_.offsetBytes = layoutOf(offsets).bytes;
-        tables_.prepend(offsets);
-    }
+    if (tight_ && !options_.compress)
+        planOffsets();
     if (options_.mask && !planMask())
         return false;
     planArrays(g);
@@ -136,23 +134,48 @@ bool Road::plan()
     // memory limit; a picture alone streams.
     sheetPreview_ = options_.preview && several && layout_.previewsSheet;
     Geometry shown = g; // what a picture output draws: the sheet, or the one picture
-    if (several && (drawn_ || sheetPreview_)) {
-        sheet_.emplace(plans_, layout_.sheetColumns, channels_, white_);
-        // Its sides must stay ints for the encoders; its bytes are what limits it.
-        constexpr std::int64_t widest = std::int64_t(1) << 30;
-        if (sheet_->width() >= widest || sheet_->height() >= widest) {
-            result_.error = Refusal::ofSize(Refusal::Rule::SheetTooLarge, Subject::Thing::Sheet, sheet_->width(),
-                                            sheet_->height(), widest);
-            return false;
-        }
-        if (!limits_.reserve(sheet_->bytes(), Subject::Thing::Sheet, &held_, &result_.error))
-            return false;
-        sheet_->allocate();
-        shown.packedWidth = int(sheet_->width());
-        shown.packedHeight = int(sheet_->height());
-    }
+    if (several && (drawn_ || sheetPreview_) && !planSheet(&shown))
+        return false;
     encoder_ = makeEncoder(encode_, options_.pixel, drawn_ ? shown : g);
     bytes_.emplace(*encoder_, options_.compress);
+    return start();
+}
+
+void Road::planOffsets()
+{
+    // Where each frame starts, known from the plan.
+    std::uint32_t at = 0;
+    for (const Geometry &p : std::as_const(plans_)) {
+        result_.offsets.append(at);
+        at += std::uint32_t(p.frameBytes);
+    }
+    result_.offsets.append(at);
+    const FrameTable offsets{FrameValues::Offsets, result_.offsets};
+    result_.offsetBytes = layoutOf(offsets).bytes;
+    tables_.prepend(offsets);
+}
+
+bool Road::planSheet(Geometry *shown)
+{
+    sheet_.emplace(plans_, layout_.sheetColumns, channels_, white_);
+    // Its sides must stay ints for the encoders; its bytes are what limits it.
+    constexpr std::int64_t widest = std::int64_t(1) << 30;
+    if (sheet_->width() >= widest || sheet_->height() >= widest) {
+        result_.error = Refusal::ofSize(Refusal::Rule::SheetTooLarge, Subject::Thing::Sheet, sheet_->width(),
+                                        sheet_->height(), widest);
+        return false;
+    }
+    if (!limits_.reserve(sheet_->bytes(), Subject::Thing::Sheet, &held_, &result_.error))
+        return false;
+    sheet_->allocate();
+    shown->packedWidth = int(sheet_->width());
+    shown->packedHeight = int(sheet_->height());
+    return true;
+}
+
+bool Road::start()
+{
+    const Geometry &g = result_.geometry;
     if (!options_.compress) // compressed, the header waits for the sizes
         encoder_->begin(output_.block());
     if (options_.rowsDone) {
@@ -165,7 +188,7 @@ bool Road::plan()
                          options_.pixel, options_.previewColour, options_.pack.ink == Ink::Lit, options_.preview);
         if (options_.previewNote)
             options_.previewNote(
-                {several && !layout_.previewsSheet ? g.frames : 0, preview_->factor(), options_.previewColumns});
+                {g.frames > 1 && !layout_.previewsSheet ? g.frames : 0, preview_->factor(), options_.previewColumns});
     }
     return true;
 }
