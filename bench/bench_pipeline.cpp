@@ -36,7 +36,7 @@ QImage photo(int width, int height)
     return picture;
 }
 
-QByteArray encoded(const QImage &image, const char *format)
+QByteArray encodedAs(const QImage &image, const char *format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -75,14 +75,14 @@ public:
 
 void DecodeJpeg(benchmark::State &state)
 {
-    const QByteArray jpeg = encoded(bigPhoto(), "jpeg");
+    const QByteArray jpeg = encodedAs(bigPhoto(), "jpeg");
     for (auto _ : state)
         benchmark::DoNotOptimize(decodePicture(jpeg, Limits::window()));
 }
 
 void DecodeBmp(benchmark::State &state)
 {
-    const QByteArray bmp = encoded(bigPhoto(), "bmp");
+    const QByteArray bmp = encodedAs(bigPhoto(), "bmp");
     for (auto _ : state)
         benchmark::DoNotOptimize(decodePicture(bmp, Limits::window()));
 }
@@ -124,7 +124,7 @@ void Writer(benchmark::State &state)
 // The converter's whole road from a JPEG in memory to A51 text, with the conversion.
 void ConverterRoad(benchmark::State &state)
 {
-    const QByteArray jpeg = encoded(bigPhoto(), "jpeg");
+    const QByteArray jpeg = encodedAs(bigPhoto(), "jpeg");
     RoadOptions options;
     options.tone.convert = true;
     NullSink sink;

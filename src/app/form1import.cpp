@@ -109,3 +109,21 @@ void Form1::arrangeform()
     }
     applyGeometry();
 }
+
+// The fit timer: the window fitted once after a picture is loaded (or at start), and the command line's picture
+// taken as the one named.
+void Form1::Timer_formfresh_Timer()
+{
+    if (!formfreshed) {
+        // Stopped first: the oversize message runs its own event loop, in which a running timer would start
+        // a second fit.
+        Timer_formfresh->stop();
+        arrangeform();
+        formfreshed = true;
+    }
+    if (cmdlinepic) {
+        loadfile = platform_.commandLine();
+        picfile = loadfile;
+        cmdlinepic = false;
+    }
+}

@@ -1,4 +1,4 @@
-// The two timers and the status bar.
+// The clock's timer and the status bar.
 
 #include "form1.h"
 
@@ -16,22 +16,6 @@ void Form1::Timer_Timer()
     const QDateTime now = platform_.now();
     StatusBar->setPanelText(2, timeText(now));
     StatusBar->setPanelText(3, dateText(now));
-}
-
-void Form1::Timer_formfresh_Timer()
-{
-    if (!formfreshed) {
-        // Stopped first: the oversize message runs its own event loop, in which a running timer would start
-        // a second fit.
-        Timer_formfresh->stop();
-        arrangeform();
-        formfreshed = true;
-    }
-    if (cmdlinepic) {
-        loadfile = platform_.commandLine();
-        picfile = loadfile;
-        cmdlinepic = false;
-    }
 }
 
 QString Form1::statusText(int panel) const

@@ -1,6 +1,6 @@
 #include "report.h"
 
-#include "export/codewriters.h"
+#include "export/codetext.h"
 #include "export/textencoding.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "export/arrays.h"
 #include "export/cheader.h"
-#include "export/codewriters.h"
+#include "export/codetext.h"
 #include "decode/frames.h"
 #include "export/textencoding.h"
 #include "imaging/pixelformat.h"

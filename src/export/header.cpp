@@ -2,7 +2,7 @@
 
 #include "decode/frames.h"
 #include "export/cheader.h"
-#include "export/codewriters.h"
+#include "export/codetext.h"
 
 QStringList pixelFormatNotes(PixelFormat pixel, const PackOptions &pack)
 {
