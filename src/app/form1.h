@@ -12,7 +12,7 @@
 // The window holds the working state under the names below and calls the core for the work; dialogs, message
 // boxes, the screen, the clock and the command line come through the Platform it is given.
 
-#include "export/codewriters.h"
+#include "export/windowwriters.h"
 #include "imaging/pixeltable.h"
 #include "core/colour.h"
 #include "picture/formgeometry.h"

@@ -7,6 +7,7 @@
 #include "export/filesave.h"
 #include "export/textencoding.h"
 #include "imaging/conversion.h"
+#include "picture/windowpasses.h"
 #include "picture/picturebox.h"
 #include "windows/form2.h"
 

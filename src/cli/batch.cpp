@@ -6,7 +6,7 @@
 #include "cli/wording.h"
 #include "core/budget.h"
 #include "core/clock.h"
-#include "decode/glyphs.h"
+#include "glyphs/glyphtable.h"
 #include "export/cheader.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/limits.h"
-#include "decode/glyphs.h"
+#include "glyphs/glyphtable.h"
 #include "export/road.h"
 
 #include <QString>

@@ -7,7 +7,7 @@
 #include "cli/displays.h"
 #include "cli/optionvalues.h"
 #include "cli/report.h"
-#include "decode/charsets.h"
+#include "glyphs/charsets.h"
 #include "export/textencoding.h"
 
 #include <QRegularExpression>

@@ -4,9 +4,9 @@
 #include "cli/job.h"
 #include "cli/options.h"
 #include "cli/report.h"
-#include "decode/charsets.h"
-#include "decode/glyphs.h"
-#include "export/roadparts.h"
+#include "glyphs/charsets.h"
+#include "glyphs/glyphtable.h"
+#include "export/roadstages.h"
 
 namespace {
 

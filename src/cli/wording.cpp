@@ -2,7 +2,7 @@
 
 #include "wording.h"
 
-#include "decode/charsets.h"
+#include "glyphs/charsets.h"
 
 #include <iterator>
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "export/roadparts.h"
+#include "export/roadstages.h"
 
 RoadResult runRoad(PictureDecoder &decoder, const RoadOptions &options, const Limits &limits, ByteSink &sink)
 {

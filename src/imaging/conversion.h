@@ -3,13 +3,8 @@
 #include "core/progress.h"
 #include "core/colour.h"
 
-class PictureSurface;
-
 // The conversion of a row of pixels, in place: each becomes `white` or `black` by the colour rule. With R the red
 // byte, G' = (c And &HFF00) / 255 and B' = (c And &HFF0000) / 65535, each rounded half to even: white when
 // R + G' + B' > 549 or G' > 244 (a green byte of 244 or more), black otherwise.
 void convertRow(QRgb *pixels, int width, QRgb white, QRgb black);
 
-// Turns every pixel of the surface into `whitecolor` or `blackcolor`, in place, rows top to bottom, and
-// reports the progress after each row. The file the picture came from is not touched.
-void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour blackcolor, const StatusSink &status);

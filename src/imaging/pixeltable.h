@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <vector>
 
-class PictureSurface;
-
 // One entry a pixel: 1 for a black pixel, 0 for any other colour, stored row after row, x varying fastest.
 //
 // The packing that all writers use: byte c of row y holds pixels 8c .. 8c+7 of that row, the leftmost in
@@ -37,9 +35,3 @@ private:
 // One row of the table: 1 where the pixel's colour equals `blackcolor` exactly, 0 elsewhere.
 void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries);
 
-// Reads every pixel of the surface, rows top to bottom and columns left to right. A pixel is black only when
-// its colour equals `blackcolor` exactly (&H000001 is not black). Reports the progress after each row. The
-// table's bytes are reserved from the budget of `limits` first: an empty table, with the reason in `why`, when
-// they do not fit.
-PixelTable readPixelTable(const PictureSurface &surface, Colour blackcolor, const StatusSink &status,
-                          const Limits &limits, Refusal *why = nullptr);

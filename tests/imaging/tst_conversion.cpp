@@ -1,6 +1,7 @@
 #include "app/texts.h"
 #include "core/rounding.h"
 #include "imaging/conversion.h"
+#include "picture/windowpasses.h"
 #include "imaging/pixeltable.h"
 #include "picture/picturesurface.h"
 #include "support/models.h"

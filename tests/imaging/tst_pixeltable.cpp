@@ -1,6 +1,7 @@
 #include "app/texts.h"
-#include "export/codewriters.h"
+#include "export/windowwriters.h"
 #include "imaging/pixeltable.h"
+#include "picture/windowpasses.h"
 #include "picture/picturesurface.h"
 #include "support/models.h"
 #include "support/testpictures.h"

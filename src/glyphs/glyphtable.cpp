@@ -4,10 +4,10 @@
 // their FONT_ASCENT. Each glyph is drawn once, and placed in its cell by its bounding box; what still does not fit
 // is cut at the cell's edges, and named.
 
-#include "glyphs.h"
+#include "glyphtable.h"
 
-#include "decode/charsets.h"
-#include "decode/font.h"
+#include "glyphs/charsets.h"
+#include "glyphs/font.h"
 
 #include FT_BDF_H
 

@@ -1,11 +1,8 @@
-// The window's passes over the picture surface, a row at a time through the row functions that the converter
-// runs over decoded rows. Kept apart from those functions: only the window links the picture surface (Qt Gui).
-
-#include "imaging/conversion.h"
-#include "imaging/pixeltable.h"
+#include "windowpasses.h"
 
 #include "core/rounding.h"
 #include "core/texts.h"
+#include "imaging/conversion.h"
 #include "picture/picturesurface.h"
 
 void convertToBlackAndWhite(PictureSurface &surface, Colour whitecolor, Colour blackcolor, const StatusSink &status)

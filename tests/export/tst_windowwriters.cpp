@@ -1,7 +1,8 @@
 #include "core/version.h"
 #include "app/texts.h"
-#include "export/codewriters.h"
+#include "export/windowwriters.h"
 #include "imaging/pixeltable.h"
+#include "picture/windowpasses.h"
 #include "picture/picturesurface.h"
 #include "support/testpictures.h"
 
@@ -253,4 +254,4 @@ void tst_CodeWriters::stampDate()
 }
 
 QTEST_GUILESS_MAIN(tst_CodeWriters)
-#include "tst_codewriters.moc"
+#include "tst_windowwriters.moc"

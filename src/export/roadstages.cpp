@@ -1,4 +1,4 @@
-#include "roadparts.h"
+#include "roadstages.h"
 
 #include "export/filesave.h"
 #include "export/packbits.h"

@@ -3,7 +3,7 @@
 #include "core/refusal.h"
 
 #include "core/limits.h"
-#include "decode/charsets.h"
+#include "glyphs/charsets.h"
 #include "decode/frames.h"
 
 #include <QList>

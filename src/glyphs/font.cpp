@@ -4,7 +4,7 @@
 
 #include FT_BDF_H
 
-#include "decode/glyphs.h"
+#include "glyphs/glyphtable.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "codewriters.h"
+#include "windowwriters.h"
 
 #include "core/texts.h"
 #include "decode/decoder.h"

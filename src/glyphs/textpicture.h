@@ -3,7 +3,7 @@
 #include "core/limits.h"
 #include "core/refusal.h"
 #include "decode/frames.h"
-#include "decode/glyphs.h"
+#include "glyphs/glyphtable.h"
 
 #include <QList>
 #include <QPoint>

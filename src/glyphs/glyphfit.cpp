@@ -2,10 +2,10 @@
 // strike, or the largest outline size at which the set's ink fits the cells), one baseline for all, and each
 // placed where its pen puts it.
 
-#include "glyphs.h"
+#include "glyphtable.h"
 
-#include "decode/charsets.h"
-#include "decode/font.h"
+#include "glyphs/charsets.h"
+#include "glyphs/font.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "rendered.h"
+#include "textpicture.h"
 
-#include "decode/charsets.h"
+#include "glyphs/charsets.h"
 
 #include <algorithm>
 #include <unordered_map>
