@@ -287,13 +287,13 @@ std::optional<QString> applyGiven(const QCommandLineParser &parser, const QHash<
 std::optional<QString> settle(Options &options, const QStringList &given, const CommandWords &words)
 {
     for (const auto apply : {applyOutputExtension, applyDisplay, applySize})
-        if (const std::optional<QString> error = apply(options, given))
+        if (std::optional<QString> error = apply(options, given))
             return error;
     applyRender(options, given);
     for (const QString &picture : std::as_const(options.pictures))
         if (const std::optional<QString> error = words.notUtf8(picture))
             return QStringLiteral("the picture ") + *error;
-    if (const std::optional<QString> error = conflicts(options, given))
+    if (std::optional<QString> error = conflicts(options, given))
         return error;
     const OutputFormat format = options.road.encode.format;
     if (options.output.isEmpty() && options.outputDir.isEmpty() && outputFormats()[int(format)].binary &&

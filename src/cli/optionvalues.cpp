@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-Apply numberOption(int least, int most, std::function<void(Options &, int)> set, const char *unit)
+Apply numberOption(int least, int most, const std::function<void(Options &, int)> &set, const char *unit)
 {
     return [least, most, set, unit](Options &options, const QString &value) -> std::optional<QString> {
         bool ok = false;
@@ -20,7 +20,7 @@ Apply numberOption(int least, int most, std::function<void(Options &, int)> set,
     };
 }
 
-Apply sizeOption(int largest, std::function<void(Options &, QSize)> set)
+Apply sizeOption(int largest, const std::function<void(Options &, QSize)> &set)
 {
     return [largest, set](Options &options, const QString &value) -> std::optional<QString> {
         static const QRegularExpression size(QStringLiteral("^([0-9]{1,7})[xX]([0-9]{1,7})$"));
@@ -89,7 +89,7 @@ bool writesCode(const Options &o)
     return isCodeText(o.road.encode.format);
 }
 
-Check goesWith(std::function<bool(const Options &)> holds, const char *what)
+Check goesWith(const std::function<bool(const Options &)> &holds, const char *what)
 {
     return [holds, what](const Options &o, const Given &) -> std::optional<QString> {
         if (holds(o))

@@ -34,9 +34,9 @@ Parse choice(std::vector<std::pair<const char *, Value>> table, std::function<vo
 }
 
 // An option that takes a whole number from `least` to `most` (of `unit`, where given).
-Apply numberOption(int least, int most, std::function<void(Options &, int)> set, const char *unit = nullptr);
+Apply numberOption(int least, int most, const std::function<void(Options &, int)> &set, const char *unit = nullptr);
 // An option that takes a size W x H ("16x16", an X too), each side from 1 to `largest` pixels.
-Apply sizeOption(int largest, std::function<void(Options &, QSize)> set);
+Apply sizeOption(int largest, const std::function<void(Options &, QSize)> &set);
 // A size: a whole number from 1 to `largest`, with a binary K, M or G after it where `units` allows.
 std::optional<std::int64_t> sizeFromText(QString text, bool units, std::int64_t largest);
 // --resize, --fit and --fill: a size W x H, each side from 1 to the largest a picture may have; --resize may
@@ -51,7 +51,7 @@ QString longName(const QString &name);
 // Whether the output is code text (A51, C51, sdas).
 bool writesCode(const Options &o);
 // An option that means something only where `holds`: "goes with `what`" elsewhere.
-Check goesWith(std::function<bool(const Options &)> holds, const char *what);
+Check goesWith(const std::function<bool(const Options &)> &holds, const char *what);
 // A rule for black and white: grey and colour pictures are dithered or quantised instead.
 Check forMono();
 // An option of the characters a font draws.

@@ -146,11 +146,12 @@ struct Refusal {
         TESSALINE_REFUSAL_RULES(TESSALINE_RULE_NAME)
 #undef TESSALINE_RULE_NAME
     };
-    static constexpr int ruleCount = 0
-#define TESSALINE_RULE_ONE(name, kind) +1
-        TESSALINE_REFUSAL_RULES(TESSALINE_RULE_ONE)
-#undef TESSALINE_RULE_ONE
-        ;
+    static constexpr Rule rules[] = {
+#define TESSALINE_RULE_VALUE(name, kind) Rule::name,
+        TESSALINE_REFUSAL_RULES(TESSALINE_RULE_VALUE)
+#undef TESSALINE_RULE_VALUE
+    };
+    static constexpr int ruleCount = int(sizeof rules / sizeof rules[0]);
 
     Rule rule = Rule::None;
     Subject subject;

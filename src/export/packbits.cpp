@@ -5,7 +5,7 @@
 QByteArray packBits(const std::uint8_t *data, std::int64_t count)
 {
     QByteArray out;
-    out.reserve(qsizetype(count + count / 128 + 1));
+    out.reserve(count + count / 128 + 1);
     // The length of the run of equal bytes at i, at most 128.
     const auto runAt = [&](std::int64_t i) {
         std::int64_t n = 1;

@@ -34,4 +34,3 @@ private:
 
 // One row of the table: 1 where the pixel's colour equals `blackcolor` exactly, 0 elsewhere.
 void readPixelRow(const QRgb *pixels, int width, Colour blackcolor, std::uint8_t *entries);
-

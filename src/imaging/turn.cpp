@@ -143,7 +143,8 @@ void TurnedRows::turnBand(int first)
             if (degrees_ == 90) {
                 const std::size_t x = std::size_t(h0 - 1 - y0);
                 for (int k = 0; k < rows; ++k)
-                    band_[std::size_t(k) * std::size_t(width_) + x] = cells.get(held, std::size_t(first + k));
+                    band_[std::size_t(k) * std::size_t(width_) + x] =
+                        cells.get(held, std::size_t(first) + std::size_t(k));
             } else {
                 const std::size_t x = std::size_t(y0);
                 for (int k = 0; k < rows; ++k)
