@@ -341,6 +341,12 @@ function(tessaline_add_draw target)
         endif()
         set(ks0108 1)
     endif()
+    # One frame a target: a second call would define the frame's macros twice, which only the compiler would say.
+    get_property(drawn TARGET ${target} PROPERTY _TESSALINE_DRAW)
+    if(drawn)
+        message(FATAL_ERROR "${call}: ${target} has a frame already, by ${drawn}; one frame a target")
+    endif()
+    set_property(TARGET ${target} PROPERTY _TESSALINE_DRAW "${call}")
     target_sources(${target} PRIVATE "${_TESSALINE_MODULE_DIR}/tessaline_draw.c")
     target_include_directories(${target} PRIVATE "${_TESSALINE_MODULE_DIR}")
     target_compile_definitions(${target} PRIVATE TESSALINE_DRAW_WIDTH=${ARG_WIDTH} TESSALINE_DRAW_HEIGHT=${ARG_HEIGHT}

@@ -327,6 +327,8 @@ refused 'tessaline_add_draw(pictures LAYOUT diagonal)' "tessaline_add_draw(pictu
 refused 'tessaline_add_draw(pictures HEIGHT 60)' "HEIGHT of pages is a multiple of 8, not 60"
 refused 'tessaline_add_draw(pictures WIDTH 300 LAYOUT horizontal)' "WIDTH is a number of pixels from 1 to 255"
 refused 'tessaline_add_draw(pictures LAYOUT horizontal KS0108)' "KS0108 goes with LAYOUT vertical and WIDTH 128"
+refused 'tessaline_add_draw(pictures)
+tessaline_add_draw(pictures LAYOUT horizontal)' "tessaline_add_draw(pictures): pictures has a frame already, by tessaline_add_draw(pictures); one frame a target"
 configure 'tessaline_add_picture(pictures a a.bmp OPTIONS --format hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses --format without FORMAT: $(cat "$work/checks/log")"
 grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "--format in OPTIONS without FORMAT is not the format"
