@@ -102,6 +102,23 @@ void packedWarnings(const QString &picture, const RoadOptions &road, const RoadR
                                      : QString()));
 }
 
+// What the data is of: a picture's size, or a glyph table's glyphs and their cells.
+QString sizeWords(const RoadResult &result)
+{
+    const Geometry &g = result.geometry;
+    const QString size = QStringLiteral("%1 x %2").arg(g.width).arg(g.height);
+    if (!result.glyphTable)
+        return size + QStringLiteral(" pixels");
+    const GlyphTableShape &table = *result.glyphTable;
+    const QString glyphs =
+        table.glyphs == 1 ? QStringLiteral("1 glyph") : QStringLiteral("%1 glyphs").arg(table.glyphs);
+    if (table.cropped)
+        return glyphs + QStringLiteral(" cropped to their ink, at most ") + size;
+    if (table.varying)
+        return glyphs + QStringLiteral(" in cells of their own widths, at most ") + size;
+    return glyphs + QStringLiteral(" in cells of ") + size;
+}
+
 // --verbose: the packing's share, the sizes and the format, and the glyphs' line.
 void summary(const QString &picture, const RoadOptions &road, const RoadResult &result, const GlyphSource *glyphs,
              Report &report)
@@ -118,10 +135,8 @@ void summary(const QString &picture, const RoadOptions &road, const RoadResult &
                 .arg(result.compressedBytes)
                 .arg(g.dataBytes ? 100.0 * double(result.compressedBytes) / double(g.dataBytes) : 100.0, 0, 'f', 1));
     // Packed, the data is what the flash holds; the line above says how much it was before.
-    report.complain(QStringLiteral("%1: %2 x %3 pixels, packed as %4 x %5, %6, %7 bytes of data%8")
-                        .arg(picture)
-                        .arg(g.width)
-                        .arg(g.height)
+    report.complain(QStringLiteral("%1: %2, packed as %3 x %4, %5, %6 bytes of data%7")
+                        .arg(picture, sizeWords(result))
                         .arg(g.packedWidth)
                         .arg(g.packedHeight)
                         .arg(QLatin1String(nameOf(road.encode.format)))

@@ -53,7 +53,7 @@ CodeStamp codeStampAt(const QDateTime &moment)
 }
 
 QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp,
-                   const QStringList &notes, bool font)
+                   const QStringList &notes, bool font, const GlyphTableShape *table)
 {
     if (format == CodeFormat::Hex)
         return QString();
@@ -70,7 +70,15 @@ QString codeHeader(CodeFormat format, const QString &picfile, int width, int hei
         text.append(lineEnd);
     };
     line({font ? u"字体文件来自：【" : u"图片文件来自：【", textInComment(format, picfile), u"】"});
-    line({u"图片宽度：", QString::number(width), u"     图片高度：", QString::number(height)});
+    if (!table)
+        line({u"图片宽度：", QString::number(width), u"     图片高度：", QString::number(height)});
+    else if (table->cropped)
+        line({u"字形数：", QString::number(table->glyphs), u"     按墨迹裁剪，最大：", QString::number(table->width),
+              u" × ", QString::number(table->height), u"     行高：", QString::number(table->lineHeight)});
+    else
+        line({u"字形数：", QString::number(table->glyphs),
+              table->varying ? u"     字格宽度不一，最大：" : u"     字格：", QString::number(table->width), u" × ",
+              QString::number(table->height), u"     行高：", QString::number(table->lineHeight)});
     line({u"本数据文件建立日期：", stamp.date, u";  建立时间：", stamp.time});
     line({u"本数据文件由Tessaline【图片数据生成器】V" TESSALINE_VERSION u"自动生成！"});
     for (const QString &note : notes)

@@ -18,13 +18,25 @@ struct CodeStamp {
 };
 CodeStamp codeStampAt(const QDateTime &moment);
 
+// What a glyph table's header says in place of a picture's size: its glyphs, in cells of one size, of widths of
+// their own (proportional) or cropped to their ink (the size then the widest and the tallest), and the height of
+// the line they are set on.
+struct GlyphTableShape {
+    int glyphs = 0;
+    bool cropped = false;
+    bool varying = false; // cells of different widths
+    int width = 0;
+    int height = 0;
+    int lineHeight = 0;
+};
+
 // The four header lines of A51 text (";----  ...") or C51 text ("/*----  ...  ----*/") for a picture of
 // `width` x `height` pixels loaded from `picfile`, each ended by CR LF. HEX text has no header: empty.
 // `picfile` is written as it is, but for what could end its comment: see textInComment(). Each of `notes`
 // follows as a header line of its own. A glyph table names its font file where a picture's header names the
 // picture file.
 QString codeHeader(CodeFormat format, const QString &picfile, int width, int height, const CodeStamp &stamp,
-                   const QStringList &notes = {}, bool font = false);
+                   const QStringList &notes = {}, bool font = false, const GlyphTableShape *table = nullptr);
 
 // `text` on one line and shown as it reads: each control or format character (line ends and bidirectional
 // controls among them) and line or paragraph separator as '?'.

@@ -24,9 +24,10 @@ public:
     }
     void begin(QByteArray &out) override
     {
-        const EncodedText header = encodeText(codeHeader(format_, options_.picfile, geometry_.width, geometry_.height,
-                                                         options_.stamp, options_.notes, options_.font),
-                                              options_.encoding);
+        const EncodedText header =
+            encodeText(codeHeader(format_, options_.picfile, geometry_.width, geometry_.height, options_.stamp,
+                                  options_.notes, options_.font, options_.glyphTable ? &*options_.glyphTable : nullptr),
+                       options_.encoding);
         lossless_ = header.lossless;
         out.append(header.bytes);
         if (options_.name.isEmpty())

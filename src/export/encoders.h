@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The encode stage: what the display's bytes, or the picture it shows, become in the output.
 
@@ -43,8 +44,9 @@ struct EncodeOptions {
     CDialect dialect = CDialect::Keil;
     QString attribute; // after each C array's size: a section, PROGMEM
     TextEncoding encoding = TextEncoding::Utf8;
-    QString picfile;   // the picture, as the header names it
-    bool font = false; // picfile is the font a glyph table was drawn from
+    QString picfile;                           // the picture, as the header names it
+    bool font = false;                         // picfile is the font a glyph table was drawn from
+    std::optional<GlyphTableShape> glyphTable; // a glyph table's shape, which its header says
     CodeStamp stamp;
     QStringList notes; // header lines after the four the window writes
     // With a name: the arrays the data and its tables make, the data's first.

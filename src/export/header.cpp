@@ -129,7 +129,8 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
     }
     const CodeFormat format = codeFormatOf(encode.format);
     const QString comment = codeHeader(format, encode.picfile, g.width, g.height, encode.stamp,
-                                       encode.notes + pixelFormatNotes(road.pixel, road.pack), encode.font);
+                                       encode.notes + pixelFormatNotes(road.pixel, road.pack), encode.font,
+                                       result.glyphTable ? &*result.glyphTable : nullptr);
     const QString text =
         format == CodeFormat::C51
             ? cHeaderText(comment, encode.name, formatConstants(), macros, externs, cIncludes(encode.dialect))

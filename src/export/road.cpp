@@ -123,6 +123,13 @@ bool Road::plan()
     encode_.notes += pixelFormatNotes(options_.pixel, options_.pack);
     layout_ = layoutOf(frames_.kind(), frames_.count());
     tight_ = frames_.tight();
+    if (frames_.kind() == FrameKind::Glyphs) {
+        const std::optional<LineMetrics> line = frames_.lineMetrics();
+        const bool varying =
+            std::any_of(plans_.begin(), plans_.end(), [&](const Geometry &p) { return p.width != g.width; });
+        encode_.glyphTable = result_.glyphTable =
+            GlyphTableShape{g.frames, tight_, varying && !tight_, g.width, g.height, line ? line->height : g.height};
+    }
     tables_ = frames_.tables();
     if (tight_ && !options_.compress)
         planOffsets();

@@ -57,6 +57,7 @@ struct RoadResult {
     std::int64_t greysAsWhite = 0; // mono by the exact rule: pixels neither black nor white, taken for white
     std::int64_t transparent = 0;  // with a mask: the pixels it leaves clear
     std::uint32_t background = 0;  // a pixel of the background as the data holds it: its levels, one value
+    std::optional<GlyphTableShape> glyphTable; // a glyph table's shape, as its headers say it
 };
 
 // Runs a picture down the road a row at a time, as the decoder delivers its rows: decode, resize, turn, tone,

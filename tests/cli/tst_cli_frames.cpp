@@ -213,6 +213,12 @@ void tst_CliFrames::glyphTables_data()
         << "--text A -f hex --display ssd1306 --layout horizontal --bit-order msb" << a;
     QTest::newRow("a lit grey display: the glyph bright, its cell dark (cut, warned)")
         << "--text A -f hex --display ssd1322 --cell 8x12" << QByteArray(44, '\0') + QByteArray("\x0F\xFF\xF0\0", 4);
+    QTest::newRow("a51: the header says the glyphs, their cells and the line")
+        << "--text A你 -f a51"
+        << QString::fromUtf8("###;----  字形数：2     字格宽度不一，最大：16 × 16     行高：16  ----").toUtf8();
+    QTest::newRow("c51 --crop: the header says the glyphs are cropped, and the largest box")
+        << "--text A你 --crop -f c51"
+        << QString::fromUtf8("###/*----  字形数：2     按墨迹裁剪，最大：16 × 3     行高：16  ----*/").toUtf8();
     QTest::newRow("c51, named: a row a glyph, its line, the codes (cut, warned)")
         << "--text 你 -f c51 --name t --cell 16x1"
         << QString::fromUtf8("unsigned char code t[1][2] = {\r\n/* 0: 你 U+4F60 GB2312 C4E3 */\r\n{\r\n0x80, 0x01, "
@@ -452,7 +458,9 @@ void tst_CliFrames::glyphTables()
     else
         QCOMPARE(r.err, QString());
     QByteArray out = r.out;
-    if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51"))) {
+    if (data.startsWith("###")) // the header's second line: what the table is
+        out = "###" + out.split('\r').value(1).trimmed(), data = data.trimmed();
+    else if (options.contains(QStringLiteral("a51")) || options.contains(QStringLiteral("c51"))) {
         QVERIFY(out.contains(QStringLiteral("字体文件来自：【").toUtf8())); // the font, not a picture
         out = afterHeader(out);
         if (out.startsWith("NAME ")) // an A51 module: its data from the first label, before its END

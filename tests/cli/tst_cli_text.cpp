@@ -438,6 +438,16 @@ void tst_CliTextOutput::verboseSummary()
                        "5 (leave --compress out)\ntessaline-cli: t.bmp: 1 frame of 4 bytes, 4 bytes packed into 5 "
                        "(125.0 %)\ntessaline-cli: t.bmp: 16 x 2 pixels, packed as 16 x 2, hex, 5 bytes of data (4 "
                        "unpacked)"));
+    // A glyph table says its glyphs and their cells, not a picture's size.
+    picture(QStringLiteral("tiny.bdf"), tinyBdf());
+    QCOMPARE(run(QString::fromUtf8("--font tiny.bdf --text A你 -f hex --verbose -o glyphs.bin").split(u' '))
+                 .err.section(u'\n', 0, 0),
+             QStringLiteral("tessaline-cli: tiny.bdf: 2 glyphs in cells of their own widths, at most 16 x 16, packed "
+                            "as 16 x 16, hex, 64 bytes of data"));
+    QCOMPARE(run(QString::fromUtf8("--font tiny.bdf --text A你 --crop -f c51 --verbose -o glyphs.c").split(u' '))
+                 .err.section(u'\n', 0, 0)
+                 .section(u',', 0, 0),
+             QStringLiteral("tessaline-cli: tiny.bdf: 2 glyphs cropped to their ink"));
     // A picture larger than the display's screen: said; one that fits only turned, said where the display cannot turn.
     const Run small =
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
