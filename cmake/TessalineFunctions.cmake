@@ -26,7 +26,8 @@ endif()
 # HEADER (c51, a51, sdas): also writes, beside the output, <name>.h for c51, declaring the array with its size and
 # NAME_WIDTH, NAME_HEIGHT, NAME_BYTES (NAME_PAGES in the vertical layout) and the data's format, and puts its
 # folder on <target>'s include path, so that #include "<name>.h" finds it; for a51 and sdas <name>.inc, the same
-# sizes for an assembler (EQU and EXTRN CODE, or = and .globl). A source is compiled again when a header it
+# sizes for an assembler (EQU and EXTRN CODE, or = and .globl), and for sdas <name>.h too, the C header SDCC's C
+# code includes to use the assembled arrays. A source is compiled again when a header it
 # includes changes, as the compiler tells the build (SDCC, GCC, Clang); with a compiler that does not tell, the
 # C sources <target> has when the call is made are. OUTPUT_VARIABLE: the generated file's path is set in
 # <variable>.
@@ -242,6 +243,11 @@ function(_tessaline_convert call target name format header outputVariable what i
         endif()
         list(APPEND arguments --header "${headerFile}")
         list(APPEND outputs "${headerFile}")
+        if(format STREQUAL "sdas") # and a C header for the C code that links the module
+            set(headerFile "${CMAKE_CURRENT_BINARY_DIR}/${name}.h") # what the target's C sources include
+            list(APPEND arguments --c-header "${headerFile}")
+            list(APPEND outputs "${headerFile}")
+        endif()
     endif()
     add_custom_command(
         OUTPUT ${outputs}

@@ -55,7 +55,7 @@ std::optional<QList<Job>> plan(const Options &options)
     // A glyph table is one job, about its font.
     for (const QString &picture : options.font.isEmpty() ? options.pictures : QStringList{options.font}) {
         const QString base = QFileInfo(picture).completeBaseName();
-        Job job{picture, options.output, options.road.encode.name, options.header};
+        Job job{picture, options.output, options.road.encode.name, options.header, options.cHeader};
         if (options.namesFromPictures() || !job.name.isEmpty())
             job.name = arrayName(options.namePrefix, options.namesFromPictures() ? base : job.name,
                                  options.namesFromPictures(), a51);
@@ -142,13 +142,15 @@ bool headerIsOutput(const QString &header, bool standard)
 // A job's header and output: the header must not be the output, nor standard output, nor an input.
 bool jobSparesItsInputs(const Job &job, const Inputs &inputs, const std::optional<FileId> &standardOutput)
 {
-    if (!job.header.isEmpty() && !job.output.isEmpty() &&
-        (fileAt(job.header) ? fileAt(job.header) == fileAt(job.output)
-                            : QFileInfo(job.header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath()))
-        return headerIsOutput(job.header, false);
-    if (standardOutput && !job.header.isEmpty() && fileAt(job.header) == standardOutput)
-        return headerIsOutput(job.header, true);
-    for (const QString &output : {job.output, job.header}) {
+    for (const QString &header : {job.header, job.cHeader}) {
+        if (!header.isEmpty() && !job.output.isEmpty() &&
+            (fileAt(header) ? fileAt(header) == fileAt(job.output)
+                            : QFileInfo(header).absoluteFilePath() == QFileInfo(job.output).absoluteFilePath()))
+            return headerIsOutput(header, false);
+        if (standardOutput && !header.isEmpty() && fileAt(header) == standardOutput)
+            return headerIsOutput(header, true);
+    }
+    for (const QString &output : {job.output, job.header, job.cHeader}) {
         const auto file = output.isEmpty() ? std::nullopt : fileAt(output);
         for (const auto &[in, what] : inputs)
             if (file == in)

@@ -143,23 +143,28 @@ Opened openFrames(const Options &options, const Limits &limits, const Job &job, 
     return opened;
 }
 
-// Writes the header of a named output: first, so that when it cannot be written the output stays as it was
-// and the two never disagree. What making it holds is reserved before: a declaration a table (a string's too)
-// and its name, in lists, in the text as it grows, and encoded. False, with the refusal said, when it fails.
-bool writeHeader(const Limits &limits, const Job &job, const RoadOptions &road, const RoadResult &result,
-                 const FrameSource &frames, Report &report)
+// Writes the headers of a named output (--header's, and --c-header's for sdas) before the output takes its
+// place, so that when one cannot be written the output stays as it was and they never disagree. What making one
+// holds is reserved before: a declaration a table (a string's too) and its name, in lists, in the text as it
+// grows, and encoded. False, with the refusal said, when one fails.
+bool writeHeaders(const Limits &limits, const Job &job, const RoadOptions &road, const RoadResult &result,
+                  const FrameSource &frames, Report &report)
 {
-    Refusal error;
-    Reservation held;
-    const std::int64_t arrays = result.arrays.size() + 2;
-    const std::int64_t characters = arrays * (2 * std::int64_t(job.name.size()) + 48);
-    if (!limits.reserve(7 * characters + 128 * arrays, {Subject::Thing::Header, job.header}, &held, &error)) {
-        report.complain(job.picture + QStringLiteral(": ") + worded(error));
-        return false;
-    }
-    if (!saveFileAtomically(job.header, headerText(road, result, frames), &error)) {
-        report.complain(job.header + QStringLiteral(": ") + worded(error));
-        return false;
+    for (const auto &[file, inC] : {std::pair{job.header, false}, std::pair{job.cHeader, true}}) {
+        if (file.isEmpty())
+            continue;
+        Refusal error;
+        Reservation held;
+        const std::int64_t arrays = result.arrays.size() + 2;
+        const std::int64_t characters = arrays * (2 * std::int64_t(job.name.size()) + 48);
+        if (!limits.reserve(7 * characters + 128 * arrays, {Subject::Thing::Header, file}, &held, &error)) {
+            report.complain(job.picture + QStringLiteral(": ") + worded(error));
+            return false;
+        }
+        if (!saveFileAtomically(file, headerText(road, result, frames, inC), &error)) {
+            report.complain(file + QStringLiteral(": ") + worded(error));
+            return false;
+        }
     }
     return true;
 }
@@ -210,7 +215,7 @@ int convertOne(const Options &options, const Limits &limits, const Job &job, Rep
             (result.written && job.output.isEmpty() ? QStringLiteral(" (the output stops there)") : QString()));
         return Refused;
     }
-    if (!job.header.isEmpty() && !writeHeader(limits, job, road, result, frames, report))
+    if (!writeHeaders(limits, job, road, result, frames, report))
         return Refused;
     if (!job.output.isEmpty() && !file.commit()) {
         report.complain(job.output + QStringLiteral(": ") + worded(file.refusal()));

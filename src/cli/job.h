@@ -13,6 +13,7 @@ struct Job {
     QString output;
     QString name;
     QString header;
+    QString cHeader; // --c-header: a C header beside an sdas module's include (empty: none)
 };
 
 // Converts one picture as `options` say, within `limits`; `report` takes what it has to say. An exit code.

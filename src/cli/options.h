@@ -23,7 +23,8 @@ struct Options {
     QStringList pictures;  // "-": standard input
     QString output;        // empty: standard output
     QString outputDir;     // a batch: each picture to its own file here
-    QString header;        // --header: a C header declaring the array
+    QString header;        // --header: a C header declaring the array (an include file, for the assemblers)
+    QString cHeader;       // --c-header: a C header declaring an sdas module's arrays
     QString namePrefix;    // before each array's name
     bool prefixed = false; // --name-prefix given (an empty prefix too): arrays named after their pictures
     QString pictureName;   // the picture as the header comment names it; empty: as given

@@ -147,6 +147,26 @@ const QList<Entry> table{
              return QStringLiteral("goes with one picture, not a batch");
          return std::nullopt;
      }},
+    {{s("c-header")},
+     Group::Output,
+     "FILE",
+     "With --format sdas and a name, also write a C header to FILE, beside --header's include file: the same "
+     "sizes and format, and the arrays declared in SDCC's spelling (extern __code), for the C code that links "
+     "the assembled module.",
+     setText(&Options::cHeader),
+     [](const Options &o, const Given &given) -> std::optional<QString> {
+         if (o.cHeader == u"-")
+             return QStringLiteral("takes a file name: standard output (-) is where the data goes");
+         if (o.road.encode.format != OutputFormat::Sdas)
+             return QStringLiteral("goes with --format sdas (c51's C header is --header's)");
+         if (o.road.encode.name.isEmpty() && !given.contains(u"name-prefix"))
+             return QStringLiteral("needs the array's name: --name NAME (or --name-prefix)");
+         if (o.pictures.size() > 1)
+             return QStringLiteral("goes with one picture, not a batch");
+         if (o.cHeader == o.header)
+             return QStringLiteral("names --header's file too; give each its own");
+         return std::nullopt;
+     }},
     {{s("mask")},
      Group::Output,
      nullptr,

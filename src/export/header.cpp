@@ -69,10 +69,12 @@ std::int64_t cellBytes(const RoadOptions &road, int width, int height)
 
 } // namespace
 
-QByteArray headerText(const RoadOptions &road, const RoadResult &result, const FrameSource &frames)
+QByteArray headerText(const RoadOptions &road, const RoadResult &result, const FrameSource &frames, bool inC)
 {
     const Geometry &g = result.geometry;
     const EncodeOptions &encode = road.encode;
+    // An assembler module's arrays, declared for C: sdas's for SDCC, which alone links its objects.
+    const CDialect dialect = inC && encode.format == OutputFormat::Sdas ? CDialect::Sdcc : encode.dialect;
     const QString macro = encode.name.toUpper() + u'_';
     const QString bytes = macro + QStringLiteral("BYTES");
     QList<std::pair<QString, QString>> macros;
@@ -109,7 +111,7 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
     int strings = 0;
     std::uint32_t end = 0;
     for (const PlannedArray &array : result.arrays) {
-        externs << cArray(encode.dialect, array.elementBytes, array.name, array.sizeInHeader, encode.attribute);
+        externs << cArray(dialect, array.elementBytes, array.name, array.sizeInHeader, encode.attribute);
         arrays << array.name;
         if (array.values.kind == FrameValues::String && !array.isData) {
             ++strings;
@@ -127,13 +129,13 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
         define(macro + QStringLiteral("STRINGS"), strings);
         macros.append({macro + QStringLiteral("END"), QStringLiteral("0x") + QString::number(end, 16).toUpper()});
     }
-    const CodeFormat format = codeFormatOf(encode.format);
+    const CodeFormat format = inC ? CodeFormat::C51 : codeFormatOf(encode.format);
     const QString comment = codeHeader(format, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pixel, road.pack), encode.font,
                                        result.glyphTable ? &*result.glyphTable : nullptr);
     const QString text =
         format == CodeFormat::C51
-            ? cHeaderText(comment, encode.name, formatConstants(), macros, externs, cIncludes(encode.dialect))
+            ? cHeaderText(comment, encode.name, formatConstants(), macros, externs, cIncludes(dialect))
             : assemblerHeaderText(format == CodeFormat::Sdas, comment, formatConstants(), macros, arrays);
     return encodeText(text, encode.encoding).bytes;
 }

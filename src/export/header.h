@@ -31,4 +31,5 @@ QList<std::pair<QString, int>> formatConstants();
 // The header of a named output, in its encoding: for C51 a C header, an include guard, the sizes, the data's
 // format and an extern declaration of each array the road made (result.arrays); for A51 and sdas an include file
 // of the same as EQUs or assignments, and the arrays declared external. `frames` are what the road ran over.
-QByteArray headerText(const RoadOptions &road, const RoadResult &result, const FrameSource &frames);
+// `inC`: a C header whatever the format, for C code to use an assembler's arrays (sdas's in SDCC's spelling).
+QByteArray headerText(const RoadOptions &road, const RoadResult &result, const FrameSource &frames, bool inC);

@@ -319,6 +319,10 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("A51: Logo and logo, one module in any case")
         << words("--output-dir out Logo.bmp logo.bmp") << "named LOGO in A51";
     QTest::newRow("--header -") << words("-f c51 --name t --header - t.bmp") << "standard output (-) is where";
+    QTest::newRow("--c-header with c51") << words("-f c51 --name t --c-header t.h t.bmp")
+                                         << "--c-header goes with --format sdas";
+    QTest::newRow("--c-header and --header one file")
+        << words("-f sdas --name t --header t.h --c-header t.h t.bmp") << "names --header's file too";
     QTest::newRow("--fit without a size or a display") << words("--fit t.bmp") << "--fit takes a size, such as";
     QTest::newRow("--fill 0x64") << words("--fill 0x64 t.bmp") << "takes a size such as 128x64";
     QTest::newRow("-o x.png of c51") << words("-f c51 -o x.png t.bmp")
@@ -559,6 +563,12 @@ void tst_CliTextOutput::headerDeclaresTheArray()
         const QByteArray text = readFile(dir.filePath(QStringLiteral("logo.inc")));
         QVERIFY2(text.endsWith(include.end), text.constData());
     }
+    // sdas's C header, beside its include: the arrays in SDCC's spelling, whatever --c-dialect.
+    QCOMPARE(run(words("-f sdas --name logo --c-dialect keil --header logo.inc --c-header logo.h -o logo.asm t.bmp"))
+                 .exitCode,
+             0);
+    QVERIFY(readFile(dir.filePath(QStringLiteral("logo.h")))
+                .endsWith("extern unsigned char __code logo[LOGO_BYTES];\r\n\r\n#endif\r\n"));
     // A header that cannot be written (a folder stands in its place) fails the run and leaves the output as it was.
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.h")));
     const Run failed = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name"), QStringLiteral("x"),

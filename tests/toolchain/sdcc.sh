@@ -214,14 +214,14 @@ drawn=$("$here/xram.sh" "$work/speed/build/speed.ihx" $((16#$(at _tessaline_fram
 # SDCC's assembler: a glyph table made as an sdas module by the CMake module (FORMAT sdas HEADER), assembled by
 # sdas8051 and linked first, before the C program, and then last (the module names SDCC's areas in their order, so its data
 # still lies after the reset vector and the code), with a module of the test's own that reads a size from the
-# include file; the program copies the glyphs, the codes (words, the low byte first as SDCC keeps them) and that
+# include file; the program, which declares the module's arrays by the C header made beside the include file,
+# copies the glyphs, the codes (words, the low byte first as SDCC keeps them) and that
 # size into external RAM; in the simulator, they are the converter's.
 mkdir "$work/asm"
 printf '\t.module uses\n\t.include "t.inc"\n\t.globl _tbytes\n\t.area CONST   (CODE)\n_tbytes::\n\t.db T_BYTES\n' \
     >"$work/asm/uses.asm"
 cat >"$work/asm/main.c" <<'C'
-extern __code unsigned char t[2][36]; /* a line of the font: 18 rows */
-extern __code unsigned int t_codes[2];
+#include "t.h" /* the module's C header (--c-header): t[2][36], a line of the font of 18 rows, and t_codes */
 extern __code unsigned char tbytes;
 __xdata unsigned char out[72 + 4 + 1];
 void main(void)
