@@ -33,12 +33,9 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 
 #define PAGES ((TESSALINE_DRAW_HEIGHT + 7) / 8)
 
-/* The frame's byte of column `column` in page `page` (both within the frame). */
-#if TESSALINE_DRAW_KS0108
-#define AT(page, column) (tessaline_frame + ((column) >= 64 ? PAGES * 64 : 0) + (unsigned int)(page)*64 + ((column)&63))
-#else
+/* The frame's byte of column `column` in page `page` (both within the frame). A KS0108's frame is the same: a
+   page across the module's 128 columns, the left controller's 64 first, as the converter writes its data. */
 #define AT(page, column) (tessaline_frame + (unsigned char)(page) * (unsigned char)TESSALINE_DRAW_WIDTH + (column))
-#endif
 
 /* `count` bytes of a bitmap's page (and of its mask's), each moved down by multiplying it by `times` (a power of
    two), into `top` (what stays in the frame's page) and `bottom` (what passes into the page below); either may be
@@ -48,7 +45,26 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
                 unsigned char times, unsigned char mode)
 {
     unsigned int moved, cover = 0xFFFF;
-    unsigned char low, high;
+    unsigned char low, high, shift;
+    unsigned char TESSALINE_XDATA *into;
+    if (!mask && !(top && bottom)) { /* one page of the frame: a page-aligned bitmap's, or the frame's first or last */
+        into = top ? top : bottom;
+        shift = top ? 0 : 8;
+#define ONE_PAGE(apply)                                                                                                \
+    do {                                                                                                               \
+        moved = *bits * times;                                                                                         \
+        ++bits;                                                                                                        \
+        apply(*into, (unsigned char)(moved >> shift));                                                                 \
+        ++into;                                                                                                        \
+    } while (--count)
+        if (mode == TESSALINE_SET)
+            ONE_PAGE(SET_BITS);
+        else if (mode == TESSALINE_CLEAR)
+            ONE_PAGE(CLEAR_BITS);
+        else
+            ONE_PAGE(FLIP_BITS);
+        return;
+    }
     if (top && bottom && !mask) { /* the common case, each mode a loop of its own */
 #define PAGE_PAIR(apply)                                                                                               \
     do {                                                                                                               \
@@ -87,11 +103,11 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
     } while (--count);
 }
 
-#if !TESSALINE_DRAW_KS0108
 /* Two pages of a bitmap (a glyph of up to 16 rows), `upper` and `lower`, `count` columns, moved down by `times`
-   into three pages of the frame from `top` on: the middle one takes both, written once. */
+   into three pages of the frame from `top` on: the middle one takes both, written once. `cut`: the middle page is
+   the frame's last, and what would go below it is left out. */
 static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TESSALINE_XDATA *top, unsigned char count,
-                     unsigned char width, unsigned char times, unsigned char mode)
+                     unsigned char width, unsigned char times, unsigned char mode, unsigned char cut)
 {
     const unsigned char TESSALINE_CODE *lower = upper + width;
     unsigned char TESSALINE_XDATA *middle = top + TESSALINE_DRAW_WIDTH;
@@ -110,6 +126,26 @@ static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TE
         apply(*bottom, (unsigned char)(low >> 8));                                                                     \
         ++bottom;                                                                                                      \
     } while (--count)
+#define TWO_PAGES(apply)                                                                                               \
+    do {                                                                                                               \
+        high = *upper * times;                                                                                         \
+        ++upper;                                                                                                       \
+        low = *lower * times;                                                                                          \
+        ++lower;                                                                                                       \
+        apply(*top, (unsigned char)high);                                                                              \
+        ++top;                                                                                                         \
+        apply(*middle, (unsigned char)(high >> 8) | (unsigned char)low);                                               \
+        ++middle;                                                                                                      \
+    } while (--count)
+    if (cut) {
+        if (mode == TESSALINE_SET)
+            TWO_PAGES(SET_BITS);
+        else if (mode == TESSALINE_CLEAR)
+            TWO_PAGES(CLEAR_BITS);
+        else
+            TWO_PAGES(FLIP_BITS);
+        return;
+    }
     if (mode == TESSALINE_SET)
         THREE_PAGES(SET_BITS);
     else if (mode == TESSALINE_CLEAR)
@@ -117,7 +153,6 @@ static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TE
     else
         THREE_PAGES(FLIP_BITS);
 }
-#endif
 
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
                       unsigned char width, unsigned char height, int x, int y, unsigned char mode)
@@ -130,23 +165,22 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     unsigned char TESSALINE_XDATA *bottom;
     if (!width || !height) /* a glyph of no ink (a space) */
         return;
-#if !TESSALINE_DRAW_KS0108
-    /* Inside the frame, the common case: nothing clipped, each page of the bitmap into two of the frame's. */
-    if (!mask && x >= 0 && y >= 0 && (unsigned int)x + width <= TESSALINE_DRAW_WIDTH &&
-        (unsigned int)y + (pages << 3) <= TESSALINE_DRAW_HEIGHT && times > 1) {
-        top = AT((unsigned char)y >> 3, (unsigned char)x);
-        if (pages == 2) {
-            twoPages(bits, top, width, width, times, mode);
+    /* The common case: inside the frame across and from its top down, each page of the bitmap into two of the
+       frame's (one at a row that is a multiple of 8, or at the frame's last page), what passes the bottom left out. */
+    if (!mask && x >= 0 && y >= 0 && (unsigned int)x + width <= TESSALINE_DRAW_WIDTH && y < TESSALINE_DRAW_HEIGHT) {
+        p = (unsigned char)((unsigned char)y >> 3); /* the frame's page the bitmap's top lies in */
+        top = AT(p, (unsigned char)x);
+        if (pages == 2 && times > 1 && p + 1 < PAGES) {
+            twoPages(bits, top, width, width, times, mode, p + 2 >= PAGES);
             return;
         }
         do {
-            run(bits, 0, top, top + TESSALINE_DRAW_WIDTH, width, times, mode);
+            run(bits, 0, top, times > 1 && p + 1 < PAGES ? top + TESSALINE_DRAW_WIDTH : 0, width, times, mode);
             bits += width;
             top += TESSALINE_DRAW_WIDTH;
-        } while (--pages);
+        } while (--pages && ++p < PAGES);
         return;
     }
-#endif
     if (x >= TESSALINE_DRAW_WIDTH || x <= -(int)width || y >= TESSALINE_DRAW_HEIGHT || y <= -(int)height)
         return;
     /* The page the bitmap's top row lies in, above the frame too: y >> 3 rounds down, as both compilers shift a
@@ -165,18 +199,8 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     for (p = pages; p; --p, ++page, bits += width) {
         top = page >= 0 && page < PAGES ? AT(page, column) : 0;
         bottom = times > 1 && page + 1 >= 0 && page + 1 < PAGES ? AT(page + 1, column) : 0;
-        if (top || bottom) {
-#if TESSALINE_DRAW_KS0108
-            /* A run that crosses from the left controller to the right one is drawn in two. */
-            if (column < 64 && column + count > 64) {
-                const unsigned char left = 64 - column;
-                run(bits, mask, top, bottom, left, times, mode);
-                run(bits + left, mask ? mask + left : 0, top ? AT(page, 64) : 0, bottom ? AT(page + 1, 64) : 0,
-                    count - left, times, mode);
-            } else
-#endif
-                run(bits, mask, top, bottom, count, times, mode);
-        }
+        if (top || bottom)
+            run(bits, mask, top, bottom, count, times, mode);
         if (mask)
             mask += width;
     }

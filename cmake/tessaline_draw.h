@@ -4,8 +4,9 @@
      TESSALINE_DRAW_WIDTH, TESSALINE_DRAW_HEIGHT   the frame's pixels (default 128 x 64)
      TESSALINE_DRAW_VERTICAL   1: pages, a byte a column of 8 rows, bit 0 on top (SSD1306, ST7565, KS0108);
                                0: rows, 8 pixels a byte, the leftmost in bit 7 (the converter's default)
-     TESSALINE_DRAW_KS0108     1 (pages alone): the frame as a KS0108 module's two controllers take it, the left
-                               64 columns' pages first, then the right 64 columns'
+     TESSALINE_DRAW_KS0108     1 (pages, 128 wide): a KS0108 module's frame; its layout is the pages' as the
+                               converter writes --display ks0108 (a page across all 128 columns, the left
+                               controller's 64 first), each controller's half sent to it by its chip select
    Bitmaps and glyphs are in the same layout as the frame (--layout vertical for pages); anything may be drawn
    at any (x, y), negative or past the frame's edges: what falls outside is left out. */
 #ifndef TESSALINE_DRAW_H

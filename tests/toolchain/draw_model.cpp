@@ -18,12 +18,8 @@ constexpr int width = TESSALINE_DRAW_WIDTH, height = TESSALINE_DRAW_HEIGHT;
 // The frame's byte and bit of pixel (x, y).
 std::pair<int, int> frameBit(int x, int y)
 {
-#if TESSALINE_DRAW_VERTICAL
-#if TESSALINE_DRAW_KS0108
-    return {(x >= 64 ? (height / 8) * 64 : 0) + y / 8 * 64 + x % 64, y % 8};
-#else
+#if TESSALINE_DRAW_VERTICAL // a KS0108's too: its pages across both controllers, as the converter writes them
     return {y / 8 * width + x, y % 8};
-#endif
 #else
     return {y * ((width + 7) / 8) + x / 8, 7 - x % 8};
 #endif
