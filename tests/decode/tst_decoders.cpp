@@ -275,6 +275,12 @@ void tst_Decoders::rleJumpsSkipToColourZero()
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 5; ++x)
             QCOMPARE(loaded.picture.pixel(x, y), expected[y][x]);
+    // A run past its row's end stops there: the row above keeps colour 0 where the run would have gone on.
+    const LoadedPicture past =
+        decodePicture(rawBmp(40, 3, 2, 8, 1, palette, QByteArray("\x04\x01\x00\x00\x00\x01", 6), 3), Limits::window());
+    QVERIFY2(past.ok(), qPrintable(describe(past.refusal)));
+    QCOMPARE(past.picture.pixel(2, 1), w);
+    QCOMPARE(past.picture.pixel(0, 0), k);
 }
 
 void tst_Decoders::bitFieldsWidenByTheExactRatio_data()
