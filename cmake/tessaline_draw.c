@@ -163,6 +163,10 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     signed char page;
     unsigned char TESSALINE_XDATA *top;
     unsigned char TESSALINE_XDATA *bottom;
+    if (mode == TESSALINE_COPY && !mask) { /* opaque: the box cleared, then the 1 bits set */
+        tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
+        mode = TESSALINE_SET;
+    }
     if (!width || !height) /* a glyph of no ink (a space) */
         return;
     /* The common case: inside the frame across and from its top down, each page of the bitmap into two of the
@@ -222,6 +226,10 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     int column = (x - shift) / 8;                  /* the frame's byte the bitmap's left byte starts in */
     unsigned char row, k, b, m, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
     unsigned int moved;
+    if (mode == TESSALINE_COPY && !mask) { /* opaque: the box cleared, then the 1 bits set */
+        tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
+        mode = TESSALINE_SET;
+    }
     if (!width || !height || x >= TESSALINE_DRAW_WIDTH || x + width <= 0 || y >= TESSALINE_DRAW_HEIGHT ||
         y + height <= 0)
         return;
@@ -267,6 +275,85 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 }
 
 #endif
+
+/* A box filled, in a function that calls no other: on the 8051 its parameters and locals then share internal RAM
+   with the other such functions', taking none of their own. */
+void tessaline_fill(int x, int y, unsigned char width, unsigned char height, unsigned char mode)
+{
+    int right = x + width, below = y + height;
+    unsigned char count, bits, row, last;
+    unsigned char TESSALINE_XDATA *at;
+#if !TESSALINE_DRAW_VERTICAL
+    unsigned char first;
+#endif
+    if (x < 0)
+        x = 0;
+    if (y < 0)
+        y = 0;
+    if (right > TESSALINE_DRAW_WIDTH)
+        right = TESSALINE_DRAW_WIDTH;
+    if (below > TESSALINE_DRAW_HEIGHT)
+        below = TESSALINE_DRAW_HEIGHT;
+    if (x >= right || y >= below)
+        return;
+#define BOX_BYTES(apply)                                                                                               \
+    do {                                                                                                               \
+        apply(*at, bits);                                                                                              \
+        ++at;                                                                                                          \
+    } while (--count)
+#define BOX_RUN()                                                                                                      \
+    do {                                                                                                               \
+        if (mode == TESSALINE_CLEAR)                                                                                   \
+            BOX_BYTES(CLEAR_BITS);                                                                                     \
+        else if (mode == TESSALINE_XOR)                                                                                \
+            BOX_BYTES(FLIP_BITS);                                                                                      \
+        else                                                                                                           \
+            BOX_BYTES(SET_BITS);                                                                                       \
+    } while (0)
+#if TESSALINE_DRAW_VERTICAL
+    last = (unsigned char)((below - 1) >> 3);
+    for (row = (unsigned char)((unsigned char)y >> 3); row <= last; ++row) { /* a page at a time */
+        bits = (unsigned char)(0xFF << (row == (unsigned char)((unsigned char)y >> 3) ? (unsigned char)y & 7 : 0));
+        if (row == last)
+            bits &= (unsigned char)(0xFF >> (7 - ((below - 1) & 7)));
+        at = AT(row, (unsigned char)x);
+        count = (unsigned char)(right - x);
+        BOX_RUN();
+    }
+#else
+    first = (unsigned char)x >> 3;
+    last = (unsigned char)((right - 1) >> 3);
+    for (row = (unsigned char)y; row < (unsigned char)below; ++row) { /* the frame's padding bits never touched */
+        at = tessaline_frame + (unsigned int)row * ROW_BYTES + first;
+        bits = (unsigned char)(0xFF >> (x & 7));
+        if (last != first) {
+            count = 1;
+            BOX_RUN();
+            bits = 0xFF;
+            count = (unsigned char)(last - first - 1);
+            if (count)
+                BOX_RUN();
+        }
+        bits &= (unsigned char)(0xFF << (7 - ((right - 1) & 7)));
+        count = 1;
+        BOX_RUN();
+    }
+#endif
+}
+
+void tessaline_outline(int x, int y, unsigned char width, unsigned char height, unsigned char mode)
+{
+    if (!width || !height)
+        return;
+    tessaline_fill(x, y, width, 1, mode);
+    if (height > 1)
+        tessaline_fill(x, y + height - 1, width, 1, mode);
+    if (height > 2) {
+        tessaline_fill(x, y + 1, 1, (unsigned char)(height - 2), mode);
+        if (width > 1)
+            tessaline_fill(x + width - 1, y + 1, 1, (unsigned char)(height - 2), mode);
+    }
+}
 
 int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, unsigned char mode)
 {

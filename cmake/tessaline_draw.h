@@ -50,16 +50,27 @@
 /* The frame: 1 bits are the pixels drawn (lit on an OLED, dark on an LCD). */
 extern unsigned char TESSALINE_XDATA tessaline_frame[TESSALINE_FRAME_BYTES];
 
-/* How a bitmap's 1 bits change the frame: set them, clear them, or flip them. */
+/* How a bitmap's 1 bits change the frame: set them, clear them, or flip them; or, TESSALINE_COPY, the bitmap
+   drawn opaque: its 1 bits set and its 0 bits cleared (the box cleared, then the 1 bits set). */
 #define TESSALINE_SET 0
 #define TESSALINE_CLEAR 1
 #define TESSALINE_XOR 2
+#define TESSALINE_COPY 3
 
 /* Draws a bitmap of `width` x `height` pixels, its top left pixel at (x, y). With a `mask` (--mask, the same
    size and layout), each pixel where the mask is 1 takes the bitmap's value and the rest stay as they are
    (`mode` is not used); without one (null), `mode` says what the bitmap's 1 bits do. */
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
                       unsigned char width, unsigned char height, int x, int y, unsigned char mode);
+
+/* Sets, clears or flips (`mode`; TESSALINE_COPY sets) every pixel of the box of `width` x `height` pixels whose
+   top left pixel is (x, y); what falls outside the frame is left out. */
+void tessaline_fill(int x, int y, unsigned char width, unsigned char height, unsigned char mode);
+/* The box's edges alone, a pixel wide (each pixel once, so that TESSALINE_XOR flips the corners once too). */
+void tessaline_outline(int x, int y, unsigned char width, unsigned char height, unsigned char mode);
+/* A line across from (x, y), `length` pixels to the right; one down, `length` pixels from (x, y). */
+#define tessaline_hline(x, y, length, mode) tessaline_fill((x), (y), (length), 1, (mode))
+#define tessaline_vline(x, y, length, mode) tessaline_fill((x), (y), 1, (length), (mode))
 
 /* A cropped glyph's box, as NAME_boxes holds five bytes a glyph: where its ink starts from the pen and from the
    line's top (either may be negative: a j starts left of its pen), the ink's size, and the pen's advance. */

@@ -70,7 +70,8 @@ int main()
     for (int round = 0; round < 20000; ++round) {
         const int w = 1 + int(random() % 40), h = 1 + int(random() % 40);
         const int x = int(random() % (width + 100)) - 50, y = int(random() % (height + 100)) - 50;
-        const int mode = int(random() % 3);
+        const int mode = int(random() % 4);
+        const int kind = int(random() % 8); // 0: a filled box, 1: its outline, else a bitmap
         const bool masked = random() % 4 == 0;
         Bitmap bits(w, h), mask(w, h);
         for (int by = 0; by < h; ++by)
@@ -83,8 +84,15 @@ int main()
         if (round % 50 == 0) // now and then a fresh frame of noise
             for (unsigned i = 0; i < sizeof tessaline_frame; ++i)
                 model[i] = tessaline_frame[i] = static_cast<unsigned char>(random());
-        tessaline_bitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<unsigned char>(w),
-                         static_cast<unsigned char>(h), x, y, static_cast<unsigned char>(mode));
+        if (kind == 0)
+            tessaline_fill(x, y, static_cast<unsigned char>(w), static_cast<unsigned char>(h),
+                           static_cast<unsigned char>(mode));
+        else if (kind == 1)
+            tessaline_outline(x, y, static_cast<unsigned char>(w), static_cast<unsigned char>(h),
+                              static_cast<unsigned char>(mode));
+        else
+            tessaline_bitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<unsigned char>(w),
+                             static_cast<unsigned char>(h), x, y, static_cast<unsigned char>(mode));
         for (int by = 0; by < h; ++by)
             for (int bx = 0; bx < w; ++bx) {
                 const int fx = x + bx, fy = y + by;
@@ -93,22 +101,30 @@ int main()
                 const auto [i, b] = frameBit(fx, fy);
                 const unsigned char one = static_cast<unsigned char>(1 << b);
                 unsigned char &byte = model[std::size_t(i)];
-                if (masked) {
+                const bool edge = bx == 0 || by == 0 || bx == w - 1 || by == h - 1;
+                // A box's pixels, or its edge's, all drawn as 1 bits (a copy sets them); a bitmap's its own.
+                const bool drawn = kind == 0 || (kind == 1 && edge) || (kind > 1 && bits.at(bx, by));
+                if (kind > 1 && masked) {
                     if (mask.at(bx, by))
                         byte = static_cast<unsigned char>(bits.at(bx, by) ? byte | one : byte & ~one);
-                } else if (bits.at(bx, by)) {
-                    byte = static_cast<unsigned char>(mode == TESSALINE_SET     ? byte | one
-                                                      : mode == TESSALINE_CLEAR ? byte & ~one
-                                                                                : byte ^ one);
+                } else if (kind > 1 && mode == TESSALINE_COPY) {
+                    byte = static_cast<unsigned char>(drawn ? byte | one : byte & ~one);
+                } else if (drawn) {
+                    byte = static_cast<unsigned char>(mode == TESSALINE_CLEAR ? byte & ~one
+                                                      : mode == TESSALINE_XOR ? byte ^ one
+                                                                              : byte | one);
                 }
             }
         const std::vector<unsigned char> frame(tessaline_frame, tessaline_frame + sizeof tessaline_frame);
         for (int fy = 0; fy < height; ++fy)
             for (int fx = 0; fx < width; ++fx)
                 if (pixel(frame, fx, fy) != pixel(model, fx, fy)) {
-                    std::printf("round %d: a %d x %d bitmap%s at (%d, %d), mode %d: pixel (%d, %d) is %d, not %d\n",
-                                round, w, h, masked ? " with a mask" : "", x, y, mode, fx, fy, pixel(frame, fx, fy),
-                                pixel(model, fx, fy));
+                    std::printf(
+                        "round %d: a %d x %d %s%s at (%d, %d), mode %d: pixel (%d, %d) is %d, not %d\n", round, w, h,
+                        kind == 0   ? "box"
+                        : kind == 1 ? "outline"
+                                    : "bitmap",
+                        masked ? " with a mask" : "", x, y, mode, fx, fy, pixel(frame, fx, fy), pixel(model, fx, fy));
                     return 1;
                 }
         // The padding past the frame's width, in a row's last byte, is left as it was, as --render leaves it.
