@@ -14,7 +14,7 @@ QString overLimit(const Refusal &r)
     if (r.rule == Rule::Held || r.rule == Rule::Read)
         return r.value > 0 ? QStringLiteral("需要 %1 字节内存，超过上限 %2 字节。").arg(r.value).arg(r.limit)
                            : QStringLiteral("所需内存超过上限 %1 字节。").arg(r.limit);
-    if (r.width > 0 && r.height > 0)
+    if (r.width > 0) // a size past a limit has both sides: none is 0, which is refused as no pixels
         return QStringLiteral("图片为 %1 × %2 像素，超过上限 %3。").arg(r.width).arg(r.height).arg(r.limit);
     return QStringLiteral("超过上限 %1。").arg(r.limit);
 }

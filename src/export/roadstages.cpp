@@ -159,9 +159,8 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &l
 PackOptions MaskStage::packingOf(const PackOptions &pack)
 {
     PackOptions mask = pack;
-    mask.pad = true; // whole bytes a row, whatever the data's pixels are
-    mask.invert = false;
-    mask.ink = Ink::Unknown;
+    mask.pad = true;     // whole bytes a row, whatever the data's pixels are
+    mask.invert = false; // (the ink is the road's to read, never the packer's)
     return mask;
 }
 

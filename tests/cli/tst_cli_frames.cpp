@@ -82,6 +82,10 @@ void tst_CliFrames::framesAndTiles_data()
         << encodePng(alpha, 6, 8) << "-f c51 --name i --mask --threshold 128 --layout vertical"
         << QByteArray("unsigned char code i[8] = {\r\n0x01, 0x02, 0x01, 0x02, 0x02, 0x00, 0x03, 0x01, \r\n};\r\n"
                       "unsigned char code i_mask[8] = {\r\n0x01, 0x02, 0x01, 0x02, 0x02, 0x00, 0x03, 0x01, \r\n};\r\n");
+    QTest::newRow("--mask on a lit display: the data lit where bright, the mask as the alpha still (lsb first)")
+        << encodePng(alpha, 6, 8) << "-f c51 --name i --mask --threshold 128 --display ssd1306 --layout horizontal"
+        << QByteArray("unsigned char code i[2] = {\r\n0x3A, \r\n0xA5, \r\n};\r\n"
+                      "unsigned char code i_mask[2] = {\r\n0xC5, 0x5A, \r\n};\r\n");
     QByteArray bgra; // a version 5 BMP's rows, bottom up, blue, green, red and alpha
     for (int y = 1; y >= 0; --y)
         for (int x = 0; x < 8; ++x)
