@@ -13,7 +13,7 @@ endif()
 #                       [OUTPUT_VARIABLE <variable>] [OPTIONS <converter options>...])
 #
 # Converts <picture> with tessaline-cli into <name> with the format's extension (.c, .a51, .asm, .bin, .hex, .pbm,
-# .png) in the current build folder, named <name> where the format has names (--name for c51, a51 and sdas), and
+# .png) in the target's folder of the current build folder, tessaline-<target>, named <name> where the format has names (--name for c51, a51 and sdas), and
 # adds it to <target>: c51 as a C source; sdas assembled by SDCC's sdas8051 (found beside the C compiler) into
 # <name>.rel, which <target> links (in any order: the module names SDCC's areas first); a51, for Keil's
 # assembler, and the others as files of the target. The file is made again whenever the picture or the converter changes. FORMAT defaults to c51 (or the
@@ -32,8 +32,8 @@ endif()
 # C sources <target> has when the call is made are. OUTPUT_VARIABLE: the generated file's path is set in
 # <variable>.
 #
-# What can be checked when the project is configured is: <name> must be a C identifier used by no other call in
-# the project, and <picture> must exist. The picture is handed to the converter by its path relative to the
+# What can be checked when the project is configured is: <name> must be a C identifier used by no other call for
+# <target> (another target, another display's firmware, may take the same names), and <picture> must exist. The picture is handed to the converter by its path relative to the
 # current source folder, and the text is UTF-8 unless OPTIONS choose an encoding, so the generated source does
 # not depend on where the project lies or on the builder's locale (with SOURCE_DATE_EPOCH set, two builds give
 # the same bytes).
@@ -189,10 +189,11 @@ function(_tessaline_convert call target name format header outputVariable what i
         message(FATAL_ERROR "${call}: the name '${name}' starts as the drawing runtime's own names (tessaline_)")
     endif()
     # Each name also names its tables (name_codes, name_s0, ...) and, in capitals, its header's guard and macros:
-    # two names that would share any of them are refused here, not by the compiler or the linker.
+    # two names of one target that would share any of them are refused here, not by the compiler or the linker.
+    # Another target (another display's firmware) may use the same names: its files go to a folder of its own.
     set(tables "_(codes|widths|delays|offsets|boxes|mask|s[0-9]+)$")
     string(TOUPPER "${name}" upper)
-    get_property(names GLOBAL PROPERTY TESSALINE_PICTURE_NAMES)
+    get_property(names TARGET ${target} PROPERTY _TESSALINE_NAMES)
     foreach(other IN LISTS names)
         string(TOUPPER "${other}" otherUpper)
         set(clash "")
@@ -207,12 +208,12 @@ function(_tessaline_convert call target name format header outputVariable what i
             set(clash "the name '${name}' names a table '${other}' that is an array's name already,")
         endif()
         if(clash)
-            get_property(first GLOBAL PROPERTY TESSALINE_PICTURE_${other})
+            get_property(first TARGET ${target} PROPERTY _TESSALINE_NAME_${other})
             message(FATAL_ERROR "${call}: ${clash} by ${first}")
         endif()
     endforeach()
-    set_property(GLOBAL APPEND PROPERTY TESSALINE_PICTURE_NAMES "${name}")
-    set_property(GLOBAL PROPERTY TESSALINE_PICTURE_${name} "${call}")
+    set_property(TARGET ${target} APPEND PROPERTY _TESSALINE_NAMES "${name}")
+    set_property(TARGET ${target} PROPERTY _TESSALINE_NAME_${name} "${call}")
 
     set(arguments --format ${format})
     if(format MATCHES "^(c51|a51|sdas)$")
@@ -230,21 +231,23 @@ function(_tessaline_convert call target name format header outputVariable what i
     if(NOT options MATCHES "(^|;)(-e|--encoding)(;|=|$)")
         list(APPEND arguments --encoding utf-8)
     endif()
-    set(output "${CMAKE_CURRENT_BINARY_DIR}/${name}${extension}")
+    set(dir "${CMAKE_CURRENT_BINARY_DIR}/tessaline-${target}") # the target's generated files, apart
+    file(MAKE_DIRECTORY "${dir}")
+    set(output "${dir}/${name}${extension}")
     set(outputs "${output}")
     if(header)
         if(NOT format MATCHES "^(c51|a51|sdas)$")
             message(FATAL_ERROR "${call}: HEADER goes with FORMAT c51, a51 or sdas")
         endif()
         # A C header, or an assembler's include file.
-        set(headerFile "${CMAKE_CURRENT_BINARY_DIR}/${name}.h")
+        set(headerFile "${dir}/${name}.h")
         if(NOT format STREQUAL "c51")
-            set(headerFile "${CMAKE_CURRENT_BINARY_DIR}/${name}.inc")
+            set(headerFile "${dir}/${name}.inc")
         endif()
         list(APPEND arguments --header "${headerFile}")
         list(APPEND outputs "${headerFile}")
         if(format STREQUAL "sdas") # and a C header for the C code that links the module
-            set(headerFile "${CMAKE_CURRENT_BINARY_DIR}/${name}.h") # what the target's C sources include
+            set(headerFile "${dir}/${name}.h") # what the target's C sources include
             list(APPEND arguments --c-header "${headerFile}")
             list(APPEND outputs "${headerFile}")
         endif()
@@ -264,7 +267,7 @@ function(_tessaline_convert call target name format header outputVariable what i
         if(NOT TESSALINE_SDAS8051)
             message(FATAL_ERROR "${call}: FORMAT sdas is assembled by sdas8051, SDCC's assembler, which is not found")
         endif()
-        set(object "${CMAKE_CURRENT_BINARY_DIR}/${name}.rel")
+        set(object "${dir}/${name}.rel")
         add_custom_command(
             OUTPUT "${object}"
             COMMAND "${TESSALINE_SDAS8051}" -plosgff "${object}" "${output}"
@@ -278,7 +281,7 @@ function(_tessaline_convert call target name format header outputVariable what i
     target_sources(${target} PRIVATE ${outputs})
     get_target_property(type ${target} TYPE)
     if(header AND NOT type STREQUAL "UTILITY")
-        target_include_directories(${target} PRIVATE "${CMAKE_CURRENT_BINARY_DIR}")
+        target_include_directories(${target} PRIVATE "${dir}")
     endif()
     if(header AND NOT type STREQUAL "UTILITY" AND NOT CMAKE_DEPFILE_FLAGS_C)
         # A compiler that does not tell the build which headers a source reads: the target's sources so far are

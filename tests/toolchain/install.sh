@@ -53,7 +53,7 @@ cmake -S "$work/use" -B "$work/use/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/pr
     -DPICTURE="$source/examples/sdcc-logo/logo.bmp" >/dev/null
 cmake --build "$work/use/build" >/dev/null
 "$work/prefix/bin/tessaline-cli" --format hex --layout vertical "$source/examples/sdcc-logo/logo.bmp" >"$work/expected"
-cmp -s "$work/expected" "$work/use/build/logo.bin" || fail "find_package from the prefix gives other bytes"
+cmp -s "$work/expected" "$work/use/build/tessaline-pictures/logo.bin" || fail "find_package from the prefix gives other bytes"
 
 # The README's CMake recipe, as it stands, built for the host by its own C compiler (GCC): the dialect follows it.
 mkdir "$work/recipe"

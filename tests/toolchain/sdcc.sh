@@ -72,7 +72,8 @@ cp -r "$source/examples/sdcc-logo" "$work/elsewhere"
 cmake -S "$work/elsewhere" -B "$work/elsewhere/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
 cmake --build "$work/elsewhere/build" >/dev/null
 for file in logo.c logo.h; do
-    cmp -s "$work/build/$file" "$work/elsewhere/build/$file" || fail "$file depends on where the project lies"
+    cmp -s "$work/build/tessaline-logo_demo/$file" "$work/elsewhere/build/tessaline-logo_demo/$file" ||
+        fail "$file depends on where the project lies"
 done
 
 touch -d "now + 2 seconds" "$picture" # past the file system's clock tick, whatever its grain
@@ -162,7 +163,7 @@ printf 'cmake_minimum_required(VERSION 3.19)\nset(CMAKE_TOOLCHAIN_FILE %s)\nproj
     "$source/examples/sdcc-logo/sdcc.cmake" "$font" >"$work/wide/CMakeLists.txt"
 cmake -S "$work/wide" -B "$work/wide/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
 cmake --build "$work/wide/build" >/dev/null
-grep -q "HZ_END 0xFFFF" "$work/wide/build/hz.h" || fail "a table of more than 255 glyphs does not end its strings with 0xFFFF"
+grep -q "HZ_END 0xFFFF" "$work/wide/build/tessaline-wide/hz.h" || fail "a table of more than 255 glyphs does not end its strings with 0xFFFF"
 frame=$(awk '$3 == "_tessaline_frame" {print $2}' "$work/wide/build/wide.map")
 drawn=$("$here/xram.sh" "$work/wide/build/wide.ihx" $((16#$frame)) 1024)
 rendered=$("$cli" --font "$font" --strings "$work/wide/line.txt" --render --at 3,2 --canvas 128x64 --layout vertical \
@@ -260,8 +261,9 @@ project(asm_demo C)
 find_package(Tessaline REQUIRED)
 add_executable(asm_demo main.c)
 tessaline_add_font(asm_demo t FONT $font TEXT "A你" FORMAT sdas HEADER)
-add_custom_command(OUTPUT uses.rel COMMAND sdas8051 -plosgff uses.rel \${CMAKE_CURRENT_SOURCE_DIR}/uses.asm
-                   DEPENDS uses.asm \${CMAKE_CURRENT_BINARY_DIR}/t.inc VERBATIM)
+add_custom_command(OUTPUT uses.rel COMMAND sdas8051 -plosgff -I\${CMAKE_CURRENT_BINARY_DIR}/tessaline-asm_demo uses.rel
+                           \${CMAKE_CURRENT_SOURCE_DIR}/uses.asm
+                   DEPENDS uses.asm \${CMAKE_CURRENT_BINARY_DIR}/tessaline-asm_demo/t.inc VERBATIM)
 set_source_files_properties(\${CMAKE_CURRENT_BINARY_DIR}/uses.rel PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
 target_sources(asm_demo PRIVATE \${CMAKE_CURRENT_BINARY_DIR}/uses.rel)
 CMAKE
@@ -270,7 +272,8 @@ cmake --build "$work/asm/build" >"$work/asm/log" 2>&1 || fail "the sdas module d
 # CMake links objects it did not compile first; linked by hand, the module comes last.
 ninja -C "$work/asm/build" -t commands asm_demo | tail -1 | grep 't\.rel.*main\.c\.rel' >/dev/null ||
     fail "the module is not linked before the C program"
-(cd "$work/asm/build" && sdcc -mmcs51 CMakeFiles/asm_demo.dir/main.c.rel t.rel uses.rel -o last.ihx >/dev/null) ||
+(cd "$work/asm/build" && sdcc -mmcs51 CMakeFiles/asm_demo.dir/main.c.rel tessaline-asm_demo/t.rel uses.rel -o last.ihx \
+    >/dev/null) ||
     fail "the sdas module does not link last"
 for image in asm_demo last; do
     out=$(awk '$3 == "_out" {print $2}' "$work/asm/build/$image.map")
@@ -345,10 +348,15 @@ refused 'tessaline_add_draw(pictures)
 tessaline_add_draw(pictures LAYOUT horizontal)' "tessaline_add_draw(pictures): pictures has a frame already, by tessaline_add_draw(pictures); one frame a target"
 configure 'tessaline_add_picture(pictures a a.bmp OPTIONS --format hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses --format without FORMAT: $(cat "$work/checks/log")"
-grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "--format in OPTIONS without FORMAT is not the format"
+grep -q "made $work/checks/build/tessaline-pictures/a.bin" "$work/checks/log" || fail "--format in OPTIONS without FORMAT is not the format"
 configure 'tessaline_add_picture(pictures a a.bmp FORMAT hex OUTPUT_VARIABLE made)
 message(STATUS "made ${made}")' || fail "the module refuses a good call: $(cat "$work/checks/log")"
-grep -q "made $work/checks/build/a.bin" "$work/checks/log" || fail "OUTPUT_VARIABLE does not hand back the file"
+grep -q "made $work/checks/build/tessaline-pictures/a.bin" "$work/checks/log" || fail "OUTPUT_VARIABLE does not hand back the file"
+# Two targets (two displays' firmware) may take the same names: each has its files in a folder of its own.
+configure 'add_custom_target(other ALL)
+tessaline_add_picture(pictures a a.bmp FORMAT hex)
+tessaline_add_picture(other a a.bmp FORMAT hex HEADER FORMAT c51)' ||
+    fail "one name on two targets is refused: $(cat "$work/checks/log")"
 # Touching one picture compiles again only the sources that include its header, as SDCC's preprocessor tells the
 # build; and an SDCC project needs no --c-dialect.
 mkdir "$work/deps"
