@@ -276,9 +276,8 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 
 #endif
 
-/* A box filled, in a function that calls no other: on the 8051 its parameters and locals then share internal RAM
-   with the other such functions', taking none of their own. */
-void tessaline_fill(int x, int y, unsigned char width, unsigned char height, unsigned char mode)
+/* A box filled; its parameters and locals on the stack while it runs (TESSALINE_REENTRANT). */
+void tessaline_fill(int x, int y, unsigned char width, unsigned char height, unsigned char mode) TESSALINE_REENTRANT
 {
     int right = x + width, below = y + height;
     unsigned char count, bits, row, last;
@@ -341,7 +340,7 @@ void tessaline_fill(int x, int y, unsigned char width, unsigned char height, uns
 #endif
 }
 
-void tessaline_outline(int x, int y, unsigned char width, unsigned char height, unsigned char mode)
+void tessaline_outline(int x, int y, unsigned char width, unsigned char height, unsigned char mode) TESSALINE_REENTRANT
 {
     if (!width || !height)
         return;

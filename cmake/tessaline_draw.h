@@ -12,15 +12,20 @@
 #ifndef TESSALINE_DRAW_H
 #define TESSALINE_DRAW_H
 
+/* TESSALINE_REENTRANT: a function whose parameters and locals live on the stack while it runs, not in internal
+   RAM of their own for good (the boxes: seldom drawn, and not worth the 8051's scarce internal RAM). */
 #if defined(__SDCC)
 #define TESSALINE_CODE __code
 #define TESSALINE_XDATA __xdata
+#define TESSALINE_REENTRANT __reentrant
 #elif defined(__C51__) || defined(__CX51__) /* the classic 8051 compilers */
 #define TESSALINE_CODE code
 #define TESSALINE_XDATA xdata
+#define TESSALINE_REENTRANT reentrant
 #else /* any other compiler: a host's tests, on --c-dialect c tables */
 #define TESSALINE_CODE
 #define TESSALINE_XDATA
+#define TESSALINE_REENTRANT
 #include <stdint.h>
 #define TESSALINE_WORD uint16_t
 #endif
@@ -65,9 +70,9 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 
 /* Sets, clears or flips (`mode`; TESSALINE_COPY sets) every pixel of the box of `width` x `height` pixels whose
    top left pixel is (x, y); what falls outside the frame is left out. */
-void tessaline_fill(int x, int y, unsigned char width, unsigned char height, unsigned char mode);
+void tessaline_fill(int x, int y, unsigned char width, unsigned char height, unsigned char mode) TESSALINE_REENTRANT;
 /* The box's edges alone, a pixel wide (each pixel once, so that TESSALINE_XOR flips the corners once too). */
-void tessaline_outline(int x, int y, unsigned char width, unsigned char height, unsigned char mode);
+void tessaline_outline(int x, int y, unsigned char width, unsigned char height, unsigned char mode) TESSALINE_REENTRANT;
 /* A line across from (x, y), `length` pixels to the right; one down, `length` pixels from (x, y). */
 #define tessaline_hline(x, y, length, mode) tessaline_fill((x), (y), (length), 1, (mode))
 #define tessaline_vline(x, y, length, mode) tessaline_fill((x), (y), 1, (length), (mode))

@@ -304,7 +304,7 @@ sdcc -mmcs51 --std-c89 -U__SDCC -D__C51__ -Dcode=__code -Dxdata=__xdata -c -o "$
     "$source/cmake/unpackbits.c" || fail "unpackbits.c does not compile in C90 and the classic compilers' dialect"
 for layout in "1 0" "0 0" "1 1"; do
     set -- $layout
-    sdcc -mmcs51 --std-c89 -U__SDCC -D__C51__ -Dcode=__code -Dxdata=__xdata -DTESSALINE_DRAW_VERTICAL=$1 \
+    sdcc -mmcs51 --std-c89 -U__SDCC -D__C51__ -Dcode=__code -Dxdata=__xdata -Dreentrant=__reentrant -DTESSALINE_DRAW_VERTICAL=$1 \
         -DTESSALINE_DRAW_KS0108=$2 -c -o "$work/classic.rel" "$source/cmake/tessaline_draw.c" 2>"$work/classic.log" ||
         fail "tessaline_draw.c ($layout) does not compile in C90 and the classic dialect: $(cat "$work/classic.log")"
 done
