@@ -4,6 +4,7 @@
 #include "core/version.h"
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -119,13 +120,14 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
     const EntryTexts &t = entryTexts();
     const qsizetype lines = (count + 15) / 16;
     const qsizetype start = out.size();
+    char *p = nullptr;
     switch (format) {
     case CodeFormat::A51:
     case CodeFormat::Sdas: { // "DB   081H, 0FFH" or "\t.db 0x81, 0xFF", 16 a line
         const auto &entries = format == CodeFormat::A51 ? t.a51 : t.c51;
         const char *const prefix = format == CodeFormat::A51 ? "DB   " : "\t.db ";
         out.resize(start + 6 * qsizetype(count) + 5 * lines);
-        char *p = out.data() + start;
+        p = out.data() + start;
         for (int curcol = 0; curcol < count; ++curcol) {
             if (curcol % 16 == 0)
                 p = put(p, prefix, 5);
@@ -136,7 +138,7 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
     }
     case CodeFormat::C51: {
         out.resize(start + 6 * qsizetype(count) + 2 * lines);
-        char *p = out.data() + start;
+        p = out.data() + start;
         for (int curcol = 0; curcol < count; ++curcol) {
             p = put(p, t.c51[bytes[curcol]].data(), 4);
             p = put(p, ", ", 2);
@@ -147,10 +149,14 @@ void appendCodeRow(CodeFormat format, const std::uint8_t *bytes, int count, QByt
     }
     case CodeFormat::Hex: {
         out.resize(start + 3 * qsizetype(count));
-        char *p = out.data() + start;
+        p = out.data() + start;
         for (int curcol = 0; curcol < count; ++curcol)
             p = put(p, t.hex[bytes[curcol]].data(), 3);
         break;
     }
     }
+    // Every entry lies where the size made for it says: a loop that disagreed with the size would have written past
+    // the text, and stops the program here.
+    if (p != out.data() + out.size())
+        std::abort();
 }

@@ -452,6 +452,13 @@ void tst_CliTextOutput::verboseSummary()
                  .err.section(u'\n', 0, 0)
                  .section(u',', 0, 0),
              QStringLiteral("tessaline-cli: tiny.bdf: 2 glyphs cropped to their ink"));
+    // Glyphs cut at their cells: the first ten named, then how many more.
+    const QString pcf = QStringLiteral("/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf");
+    if (QFileInfo::exists(pcf))
+        QVERIFY(run({QStringLiteral("--font"), pcf, QStringLiteral("--text"), QStringLiteral("ABCDEFGHIJKL"),
+                     QStringLiteral("--cell"), QStringLiteral("8x4"), QStringLiteral("-f"), QStringLiteral("hex"),
+                     QStringLiteral("-o"), QStringLiteral("cut.bin")})
+                    .err.contains(u"I U+0049, J U+004A, 2 more (a taller --cell fits them)"));
     // A picture larger than the display's screen: said; one that fits only turned, said where the display cannot turn.
     const Run small =
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--display"), QStringLiteral("pcd8544"),
