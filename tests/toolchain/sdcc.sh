@@ -101,6 +101,12 @@ for layout in vertical horizontal; do
     frame=$(awk '$3 == "_tessaline_frame" {print $2}' "$work/text/$layout/text_demo.map")
     [ -n "$frame" ] || fail "no symbol tessaline_frame in the text example's map"
     drawn=$("$here/xram.sh" "$work/text/$layout/text_demo.ihx" $((16#$frame)) 1024)
+    # The program with the runtime keeps its stack within a plain 8051's 128 bytes of internal RAM: past them, a
+    # return address would be lost (the linker does not say so).
+    peak=$(printf 'step 2000000\nstate\nquit\n' | timeout 60 s51 -t 8051 "$work/text/$layout/text_demo.ihx" 2>&1 |
+        awk '/Max value of stack pointer/ {sub(/,.*/, "", $6); print $6}')
+    [ -n "$peak" ] && [ $((peak)) -le $((0x7F)) ] ||
+        fail "the text example's stack reaches ${peak:-?} in $layout layout, past the 8051's internal RAM"
     rows=$([ $layout = horizontal ] && echo --rows || true)
     model=$("$drawText" $rows "$font" "$work/text/menu.txt" 3,2 10,21 0,45)
     [ "$model" != "$(printf '%02048d' 0)" ] || fail "the test's drawing of the menu is empty"
