@@ -223,9 +223,11 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     unsigned char bytes = (unsigned char)((width + 7) >> 3);
     unsigned char shift = (unsigned char)x & 7;
     unsigned char times = powers[(8 - shift) & 7]; /* a byte moved right by `shift`, into two bytes */
-    int column = (x - shift) / 8;                  /* the frame's byte the bitmap's left byte starts in */
+    int column =
+        (x - shift) >> 3; /* the frame's byte the bitmap's left byte starts in (x - shift is a multiple of 8) */
     unsigned char row, k, b, m, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
     unsigned int moved;
+    unsigned char TESSALINE_XDATA *into;
     if (mode == TESSALINE_COPY && !mask) { /* opaque: the box cleared, then the 1 bits set */
         tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
         mode = TESSALINE_SET;
@@ -233,31 +235,69 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     if (!width || !height || x >= TESSALINE_DRAW_WIDTH || x + width <= 0 || y >= TESSALINE_DRAW_HEIGHT ||
         y + height <= 0)
         return;
-    for (row = 0; row < height; ++row) {
-        const int line = y + row;
-        const unsigned char TESSALINE_CODE *from = bits + (unsigned int)row * bytes;
-        const unsigned char TESSALINE_CODE *covering = mask ? mask + (unsigned int)row * bytes : 0;
-        unsigned char TESSALINE_XDATA *into;
-        if (line < 0)
-            continue;
-        if (line >= TESSALINE_DRAW_HEIGHT)
-            break;
-        into = tessaline_frame + (unsigned int)line * ROW_BYTES;
+    /* The rows inside the frame, from the first: where it starts in the bitmap, its mask and the frame (a byte by a
+       byte, which the 8051 multiplies in one instruction). */
+    row = y < 0 ? (unsigned char)-y : 0;
+    m = y + height > TESSALINE_DRAW_HEIGHT ? (unsigned char)(TESSALINE_DRAW_HEIGHT - y) : height; /* past the last */
+    bits += (unsigned char)row * bytes;
+    if (mask)
+        mask += (unsigned char)row * bytes;
+    into = tessaline_frame + (unsigned char)(y + row) * (unsigned char)ROW_BYTES;
+    /* The common case: no mask, inside the frame's whole bytes across. Each byte lands in two of the frame's (one,
+       at a multiple of 8): the parts of two bytes that meet in one frame byte are disjoint, so each mode may apply
+       them one after the other. */
+    if (!mask && x >= 0 && (unsigned int)column + bytes + (shift ? 1 : 0) <= TESSALINE_DRAW_WIDTH / 8) {
+        for (into += column; row < m; ++row, into += ROW_BYTES - bytes) { /* each row's loop moves both on */
+            k = bytes;
+#define ROW_COPY(apply)                                                                                                \
+    do {                                                                                                               \
+        apply(*into, *bits);                                                                                           \
+        ++into;                                                                                                        \
+        ++bits;                                                                                                        \
+    } while (--k)
+#define ROW_SHIFT(apply)                                                                                               \
+    do {                                                                                                               \
+        moved = *bits * times;                                                                                         \
+        ++bits;                                                                                                        \
+        apply(*into, (unsigned char)(moved >> 8));                                                                     \
+        ++into;                                                                                                        \
+        apply(*into, (unsigned char)moved);                                                                            \
+    } while (--k)
+            if (!shift) {
+                if (mode == TESSALINE_SET)
+                    ROW_COPY(SET_BITS);
+                else if (mode == TESSALINE_CLEAR)
+                    ROW_COPY(CLEAR_BITS);
+                else
+                    ROW_COPY(FLIP_BITS);
+            } else if (mode == TESSALINE_SET) {
+                ROW_SHIFT(SET_BITS);
+            } else if (mode == TESSALINE_CLEAR) {
+                ROW_SHIFT(CLEAR_BITS);
+            } else {
+                ROW_SHIFT(FLIP_BITS);
+            }
+        }
+        return;
+    }
+    for (; row < m; ++row, into += ROW_BYTES) {
         for (k = 0; k < bytes; ++k) {
             /* Byte k lands in the frame's bytes column + k (its left part) and column + k + 1 (its right). */
             const int at = column + k;
-            b = from[k];
-            m = mask ? covering[k] : 0xFF;
+            b = *bits++;
+            left = 0xFF; /* the cover, until it is moved */
+            if (mask)
+                left = *mask++;
             if (shift) {
+                moved = left * times;
+                coverLeft = (unsigned char)(moved >> 8);
+                coverRight = (unsigned char)moved;
                 moved = b * times;
                 left = (unsigned char)(moved >> 8);
                 right = (unsigned char)moved;
-                moved = m * times;
-                coverLeft = (unsigned char)(moved >> 8);
-                coverRight = (unsigned char)moved;
             } else {
+                coverLeft = left;
                 left = b;
-                coverLeft = m;
             }
             if (at == ROW_BYTES - 1) {
                 left &= EDGE;
