@@ -134,8 +134,9 @@ bool isInput(const QString &output, const Subject &what)
 // Says that `header` is the output (standard output, where `standard`); false.
 bool headerIsOutput(const QString &header, bool standard)
 {
-    complain(header + QStringLiteral(": ") +
-             worded(Refusal::of(Refusal::Rule::HeaderIsOutput, Subject(Subject::Thing::Header, header), standard, 0)));
+    Refusal why(Refusal::Rule::HeaderIsOutput, Subject(Subject::Thing::Header, header));
+    why.value = standard;
+    complain(header + QStringLiteral(": ") + worded(why));
     return false;
 }
 

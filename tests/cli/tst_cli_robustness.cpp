@@ -63,6 +63,11 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
                           "memory limit of 1073741824 bytes (--max-memory raises it)")
         << QStringList{QStringLiteral("--rotate"), QStringLiteral("90"), QStringLiteral("--dither"),
                        QStringLiteral("atkinson")};
+    // A tile of the largest side the parser takes: read, then refused by the picture's size, not by the option.
+    QTest::newRow("--tile 1048576x1: taken, a picture of no whole number of such tiles")
+        << "tile.bmp" << encodeBmp(workedExample(), 24) << QStringLiteral("no whole number of tiles of 1048576 x 1")
+        << QStringList{QStringLiteral("--tile"), QStringLiteral("1048576x1"), QStringLiteral("-f"),
+                       QStringLiteral("hex")};
     QTest::newRow("--flip vertical --dither past the memory limit: no band")
         << "turn.bmp" << tall
         << QStringLiteral("the turned picture whole takes 3600120000 bytes, more than the "

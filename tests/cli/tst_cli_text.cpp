@@ -334,6 +334,8 @@ void tst_CliTextOutput::usageErrors_data()
         << "--fit takes a size such as 128x64, each side from 1 to "
            "1048576 pixels, not '128*64'";
     QTest::newRow("--resize x") << words("--resize x t.bmp") << "(or 128x, x64)";
+    QTest::newRow("--fit 1*64: a size mistyped from its first digit")
+        << words("--display ssd1306 --fit 1*64 t.bmp") << "not '1*64'";
     QTest::newRow("--resize and --fit") << words("--resize 8x8 --fit 8x8 t.bmp") << "no other of --resize";
     QTest::newRow("--filter alone") << words("--filter nearest t.bmp") << "--filter goes with --resize";
     QTest::newRow("--mask without a name") << words("-f c51 --mask t.bmp") << "--mask goes with a named array";
@@ -600,6 +602,9 @@ void tst_CliTextOutput::batchNamesEachArray()
     QVERIFY(
         readFile(dir.filePath(QStringLiteral("named/logo-small.c"))).contains("unsigned char code gfx_logo_small[4]"));
     QVERIFY(readFile(dir.filePath(QStringLiteral("named/8x8.c"))).contains("unsigned char code gfx__8x8[4]"));
+    // A batch of one picture: the program's own thread converts it.
+    QCOMPARE(run(words("-f hex --output-dir one data.bmp")).exitCode, 0);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("one/data.bin"))), QByteArray("\x81\xFF\x00\x0A", 4));
     // An empty prefix is no prefix: the array is named after its picture, and its mask after it.
     const QByteArray unprefixed = run({QStringLiteral("-f"), QStringLiteral("c51"), QStringLiteral("--name-prefix"),
                                        QString(), QStringLiteral("--mask"), QStringLiteral("logo-small.bmp")})

@@ -117,6 +117,8 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("record.gif"), gifWithFrame(8, 8, 8, 8).replace(13, 1, "x")},
         {QStringLiteral("zero.bmp"), zero},
         {QStringLiteral("planes.bmp"), bmp.left(26) + QByteArray("\x02", 1) + bmp.mid(27)},
+        // An OS/2 core header, 1 x 1 pixels of 24 bits, and not a byte after it.
+        {QStringLiteral("os2.bmp"), QByteArray("BM\x1A\0\0\0\0\0\0\0\x1A\0\0\0\x0C\0\0\0\x01\0\x01\0\x01\0\x18\0", 26)},
     };
     for (const auto &[name, data] : files)
         if (!writeFile(dir.filePath(name), data))
@@ -133,6 +135,7 @@ QList<BadInput> make(const QString &folder)
         {QStringLiteral("truncated BMP"), at(QStringLiteral("truncated.bmp")), Rule::CutShort, cut},
         {QStringLiteral("truncated JPEG"), at(QStringLiteral("truncated.jpg")), Rule::CutShort, cut},
         {QStringLiteral("truncated GIF"), at(QStringLiteral("truncated.gif")), Rule::CutShort, cut},
+        {QStringLiteral("BMP of an OS/2 header alone"), at(QStringLiteral("os2.bmp")), Rule::CutShort, cut},
         {QStringLiteral("text named .bmp"), at(QStringLiteral("text.bmp")), Rule::NotAPicture, notPicture},
         {QStringLiteral("BMP claiming 60000 x 60000"), at(QStringLiteral("huge.bmp")), Rule::Pixels,
          QStringLiteral("--max-pixels")},
