@@ -297,6 +297,7 @@ void tst_CliTextOutput::usageErrors_data()
           std::tuple("a trigraph", "x\?\?<", "a digraph or a trigraph"),
           std::tuple("a parenthesis left open", "f((x)", "parentheses and double quotes balanced"),
           std::tuple("a parenthesis closed first", ")x(", "parentheses and double quotes balanced"),
+          std::tuple("an = after the parentheses", "f(x)=1", "= and , only inside parentheses"),
           std::tuple("a string left open", "f(\"x)", "parentheses and double quotes balanced"),
           std::tuple("a character past ASCII", "section(\"\xc3\xa9\")", "printable ASCII alone")})
         QTest::newRow(qPrintable(QStringLiteral("--c-attribute holding %1").arg(QLatin1String(what))))
