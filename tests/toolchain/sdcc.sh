@@ -202,16 +202,22 @@ void main(void)
         ;
 }
 C
+# One project, two displays: a firmware for each layout, each with a frame of its own and a table of the same name.
+{
+    printf 'cmake_minimum_required(VERSION 3.19)\nset(CMAKE_TOOLCHAIN_FILE %s)\nproject(speed C)\nfind_package(Tessaline REQUIRED)\n' \
+        "$source/examples/sdcc-logo/sdcc.cmake"
+    for layout in vertical horizontal; do
+        printf 'add_executable(%s main.c)\ntessaline_add_draw(%s LAYOUT %s)\n' $layout $layout $layout
+        printf 'tessaline_add_font(%s g FONT %s TEXT "你" HEADER OPTIONS --cell 16x16 --layout %s)\n' $layout "$font" $layout
+    done
+} >"$work/speed/CMakeLists.txt"
+cmake -S "$work/speed" -B "$work/speed/build" -G Ninja -DTessaline_DIR="$build" >/dev/null ||
+    fail "one project with two displays' firmware is refused"
+cmake --build "$work/speed/build" >/dev/null || fail "one project with two displays' firmware does not build"
 for layout in vertical horizontal; do
-    mkdir "$work/speed/$layout"
-    cp "$work/speed/main.c" "$work/speed/$layout/"
-    printf 'cmake_minimum_required(VERSION 3.19)\nset(CMAKE_TOOLCHAIN_FILE %s)\nproject(speed C)\nfind_package(Tessaline REQUIRED)\nadd_executable(speed main.c)\ntessaline_add_draw(speed LAYOUT %s)\ntessaline_add_font(speed g FONT %s TEXT "你" HEADER OPTIONS --cell 16x16 --layout %s)\n' \
-        "$source/examples/sdcc-logo/sdcc.cmake" $layout "$font" $layout >"$work/speed/$layout/CMakeLists.txt"
-    cmake -S "$work/speed/$layout" -B "$work/speed/$layout/build" -G Ninja -DTessaline_DIR="$build" >/dev/null
-    cmake --build "$work/speed/$layout/build" >/dev/null
-    at() { awk -v s="$1" '$3 == s {print $2}' "$work/speed/$layout/build/speed.map"; }
+    at() { awk -v s="$1" '$3 == s {print $2}' "$work/speed/build/$layout.map"; }
     counts=$(printf 'break 0x%s\nbreak 0x%s\nrun\nstate\nrun\nstate\nrun\nstate\nrun\nstate\nrun\nstate\nrun\nstate\nquit\n' \
-        "$(at _start)" "$(at _stop)" | timeout 20 s51 -t 8051 "$work/speed/$layout/build/speed.ihx" 2>&1 |
+        "$(at _start)" "$(at _stop)" | timeout 20 s51 -t 8051 "$work/speed/build/$layout.ihx" 2>&1 |
         awk '/^Inst=/ {print $2}')
     read -r -a each <<<"$(echo $counts | awk '{print $2 - $1, $4 - $3, $6 - $5}')"
     [ "${#each[@]}" = 3 ] && [ "${each[0]}" -gt 0 ] || fail "the simulator did not count the glyphs' instructions: $counts"
@@ -238,7 +244,7 @@ for (px, py) in ((5, 3), (30, 8), (60, 52)):
                 else:
                     frame[fy * 16 + fx // 8] |= 0x80 >> fx % 8
 print(frame.hex())")
-    drawn=$("$here/xram.sh" "$work/speed/$layout/build/speed.ihx" $((16#$(at _tessaline_frame))) 1024)
+    drawn=$("$here/xram.sh" "$work/speed/build/$layout.ihx" $((16#$(at _tessaline_frame))) 1024)
     [ "$drawn" = "$expected" ] ||
         fail "the cells drawn in $layout at (5, 3), (30, 8) and (60, 52) are not the converter's cells there"
 done
