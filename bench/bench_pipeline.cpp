@@ -129,7 +129,7 @@ void ConverterRoad(benchmark::State &state)
     RoadOptions options;
     options.tone.convert = true;
     NullSink sink;
-    const Limits limits(Limits::defaultMaxPixels, std::make_shared<Budget>(Limits::defaultMaxHeldBytes));
+    const Limits limits = Limits::withBudget(Limits::defaultMaxPixels, Limits::defaultMaxHeldBytes);
     for (auto _ : state) {
         Refusal error;
         const auto decoder = openPicture(memorySource(jpeg), PictureLimits{PictureFormats::AllFormats, limits}, &error);

@@ -188,7 +188,7 @@ int convert(const Options &options)
         complain(worded(Refusal(Refusal::Rule::SourceDateEpoch)));
         return UsageError;
     }
-    const Limits limits(options.maxPixels, std::make_shared<Budget>(options.maxMemory)); // the converter's one budget
+    const Limits limits = Limits::withBudget(options.maxPixels, options.maxMemory); // the converter's one budget
     Options stamped = options;
     stamped.road.encode.stamp = codeStampAt(reproducibleNow());
 

@@ -7,6 +7,7 @@
 #include "glyphs/charsets.h"
 #include "export/textencoding.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -136,7 +137,7 @@ const QList<Entry> OptionRows::output{
              return QStringLiteral("needs the array's name: --name NAME (or --name-prefix)");
          if (o.pictures.size() > 1)
              return QStringLiteral("goes with one picture, not a batch");
-         if (o.cHeader == o.header)
+         if (QFileInfo(o.cHeader).absoluteFilePath() == QFileInfo(o.header).absoluteFilePath())
              return QStringLiteral("names --header's file too; give each its own");
          return std::nullopt;
      }},

@@ -5,7 +5,7 @@
 Limits Limits::window()
 {
     constexpr std::int64_t imageMemory = std::int64_t(256) << 20;
-    return Limits(imageMemory / 4, std::make_shared<Budget>(imageMemory));
+    return withBudget(imageMemory / 4, imageMemory);
 }
 
 bool Limits::fitsPicture(std::int64_t width, std::int64_t height, Refusal *why, const Subject &what) const

@@ -30,6 +30,11 @@ struct Limits {
     // copies of these limits share it.
     std::shared_ptr<Budget> budget;
 
+    // Limits of `maxPixels` and a budget of its own of `maxHeldBytes`: a program's one, made once.
+    static Limits withBudget(std::int64_t maxPixels, std::int64_t maxHeldBytes)
+    {
+        return Limits(maxPixels, std::make_shared<Budget>(maxHeldBytes));
+    }
     // The window's: one budget of 256 MiB for its picture (4 bytes a pixel), what a reader holds to decode it, its
     // pixel table, the code made of it and what the road holds to make it.
     static Limits window();

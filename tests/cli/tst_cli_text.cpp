@@ -323,7 +323,7 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--c-header with c51") << words("-f c51 --name t --c-header t.h t.bmp")
                                          << "--c-header goes with --format sdas";
     QTest::newRow("--c-header and --header one file")
-        << words("-f sdas --name t --header t.h --c-header t.h t.bmp") << "names --header's file too";
+        << words("-f sdas --name t --header t.h --c-header ./t.h t.bmp") << "names --header's file too";
     QTest::newRow("--fit without a size or a display") << words("--fit t.bmp") << "--fit takes a size, such as";
     QTest::newRow("--fill 0x64") << words("--fill 0x64 t.bmp") << "takes a size such as 128x64";
     QTest::newRow("-o x.png of c51") << words("-f c51 -o x.png t.bmp")

@@ -56,7 +56,7 @@ void tst_Budget::reservations()
 
 void tst_Budget::refusalNamesWhatAndHowMuch()
 {
-    const Limits limits(Limits::defaultMaxPixels, std::make_shared<Budget>(1000));
+    const Limits limits = Limits::withBudget(Limits::defaultMaxPixels, 1000);
     Reservation held, more;
     Refusal why;
     QVERIFY(limits.reserve(600, Subject::Thing::AnimationPicture, &held, &why));

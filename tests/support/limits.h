@@ -7,5 +7,5 @@
 // The limits the converter makes when no option changes them, each call with a budget of its own.
 inline Limits converterLimits()
 {
-    return Limits(Limits::defaultMaxPixels, std::make_shared<Budget>(Limits::defaultMaxHeldBytes));
+    return Limits::withBudget(Limits::defaultMaxPixels, Limits::defaultMaxHeldBytes);
 }
