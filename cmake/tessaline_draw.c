@@ -14,6 +14,16 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 #define SET_BITS(into, from) ((into) |= (from))
 #define CLEAR_BITS(into, from) ((into) &= ~(from))
 #define FLIP_BITS(into, from) ((into) ^= (from))
+/* `loop` made for the mode: a loop of its own for each, with the mode's operation as its parameter. */
+#define BY_MODE(loop)                                                                                                  \
+    do {                                                                                                               \
+        if (mode == TESSALINE_SET)                                                                                     \
+            loop(SET_BITS);                                                                                            \
+        else if (mode == TESSALINE_CLEAR)                                                                              \
+            loop(CLEAR_BITS);                                                                                          \
+        else                                                                                                           \
+            loop(FLIP_BITS);                                                                                           \
+    } while (0)
 
 /* The byte `from` of a bitmap into the frame's byte `into`: where `masked`, the pixels `cover` holds take the
    bitmap's (`cover` its mask's byte); otherwise as `mode` says. */
@@ -57,12 +67,7 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
         apply(*into, (unsigned char)(moved >> shift));                                                                 \
         ++into;                                                                                                        \
     } while (--count)
-        if (mode == TESSALINE_SET)
-            ONE_PAGE(SET_BITS);
-        else if (mode == TESSALINE_CLEAR)
-            ONE_PAGE(CLEAR_BITS);
-        else
-            ONE_PAGE(FLIP_BITS);
+        BY_MODE(ONE_PAGE);
         return;
     }
     if (top && bottom && !mask) { /* the common case, each mode a loop of its own */
@@ -75,12 +80,7 @@ static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TE
         apply(*bottom, (unsigned char)(moved >> 8));                                                                   \
         ++bottom;                                                                                                      \
     } while (--count)
-        if (mode == TESSALINE_SET)
-            PAGE_PAIR(SET_BITS);
-        else if (mode == TESSALINE_CLEAR)
-            PAGE_PAIR(CLEAR_BITS);
-        else
-            PAGE_PAIR(FLIP_BITS);
+        BY_MODE(PAGE_PAIR);
         return;
     }
     do {
@@ -138,20 +138,10 @@ static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TE
         ++middle;                                                                                                      \
     } while (--count)
     if (cut) {
-        if (mode == TESSALINE_SET)
-            TWO_PAGES(SET_BITS);
-        else if (mode == TESSALINE_CLEAR)
-            TWO_PAGES(CLEAR_BITS);
-        else
-            TWO_PAGES(FLIP_BITS);
+        BY_MODE(TWO_PAGES);
         return;
     }
-    if (mode == TESSALINE_SET)
-        THREE_PAGES(SET_BITS);
-    else if (mode == TESSALINE_CLEAR)
-        THREE_PAGES(CLEAR_BITS);
-    else
-        THREE_PAGES(FLIP_BITS);
+    BY_MODE(THREE_PAGES);
 }
 
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
@@ -264,18 +254,9 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
         apply(*into, (unsigned char)moved);                                                                            \
     } while (--k)
             if (!shift) {
-                if (mode == TESSALINE_SET)
-                    ROW_COPY(SET_BITS);
-                else if (mode == TESSALINE_CLEAR)
-                    ROW_COPY(CLEAR_BITS);
-                else
-                    ROW_COPY(FLIP_BITS);
-            } else if (mode == TESSALINE_SET) {
-                ROW_SHIFT(SET_BITS);
-            } else if (mode == TESSALINE_CLEAR) {
-                ROW_SHIFT(CLEAR_BITS);
+                BY_MODE(ROW_COPY);
             } else {
-                ROW_SHIFT(FLIP_BITS);
+                BY_MODE(ROW_SHIFT);
             }
         }
         return;
@@ -335,20 +316,14 @@ void tessaline_fill(int x, int y, unsigned char width, unsigned char height, uns
         below = TESSALINE_DRAW_HEIGHT;
     if (x >= right || y >= below)
         return;
+    if (mode == TESSALINE_COPY)
+        mode = TESSALINE_SET;
 #define BOX_BYTES(apply)                                                                                               \
     do {                                                                                                               \
         apply(*at, bits);                                                                                              \
         ++at;                                                                                                          \
     } while (--count)
-#define BOX_RUN()                                                                                                      \
-    do {                                                                                                               \
-        if (mode == TESSALINE_CLEAR)                                                                                   \
-            BOX_BYTES(CLEAR_BITS);                                                                                     \
-        else if (mode == TESSALINE_XOR)                                                                                \
-            BOX_BYTES(FLIP_BITS);                                                                                      \
-        else                                                                                                           \
-            BOX_BYTES(SET_BITS);                                                                                       \
-    } while (0)
+#define BOX_RUN() BY_MODE(BOX_BYTES)
 #if TESSALINE_DRAW_VERTICAL
     last = (unsigned char)((below - 1) >> 3);
     for (row = (unsigned char)((unsigned char)y >> 3); row <= last; ++row) { /* a page at a time */
