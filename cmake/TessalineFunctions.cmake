@@ -305,18 +305,47 @@ function(tessaline_add_unpackbits target)
     target_include_directories(${target} PRIVATE "${_TESSALINE_MODULE_DIR}")
 endfunction()
 
-# tessaline_add_draw(<target> [LAYOUT vertical|horizontal] [WIDTH <pixels>] [HEIGHT <pixels>] [KS0108]): adds the
-# drawing runtime (tessaline_draw.c, for SDCC and the classic 8051 compilers) to <target>, and its header's
+# tessaline_add_draw(<target> [LAYOUT vertical|horizontal] [WIDTH <pixels>] [HEIGHT <pixels>] [KS0108]
+#                    [PIXEL mono|gray2|gray4|gray8|rgb332|rgb565] [BYTE_ORDER big|little]): adds the drawing runtime
+# (tessaline_draw.c and tessaline_colour.c, for SDCC and the classic 8051 compilers) to <target>, and its header's
 # folder to its include path: #include "tessaline_draw.h" gives tessaline_frame[] and tessaline_bitmap(),
-# tessaline_glyph(), tessaline_string() and tessaline_string16(). The frame is WIDTH x HEIGHT pixels (default
-# 128 x 64) in pages (LAYOUT vertical, the default: a byte a column of 8 rows, bit 0 on top, as --layout vertical
-# packs) or rows (LAYOUT horizontal: the leftmost pixel in bit 7, as the converter packs by default); KS0108 lays
-# pages out as the module's two controllers take them, the left 64 columns first.
+# tessaline_glyph(), tessaline_string() and the rest. The frame is WIDTH x HEIGHT pixels (default 128 x 64) in
+# PIXEL's format (mono by default; rgb565 in BYTE_ORDER, big by default); a mono frame in pages (LAYOUT vertical,
+# the default: a byte a column of 8 rows, bit 0 on top, as --layout vertical packs) or rows (LAYOUT horizontal:
+# the leftmost pixel in bit 7, as the converter packs by default), grey and colour in rows; KS0108 lays pages out
+# as the module's two controllers take them, the left 64 columns first.
 function(tessaline_add_draw target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "KS0108" "LAYOUT;WIDTH;HEIGHT" "")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "KS0108" "LAYOUT;WIDTH;HEIGHT;PIXEL;BYTE_ORDER" "")
     set(call "tessaline_add_draw(${target})")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "${call}: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
+    endif()
+    set(pixels mono gray2 gray4 gray8 rgb332 rgb565)
+    if(NOT ARG_PIXEL)
+        set(ARG_PIXEL mono)
+    endif()
+    list(FIND pixels "${ARG_PIXEL}" pixel)
+    if(pixel LESS 0)
+        message(FATAL_ERROR "${call}: PIXEL is mono, gray2, gray4, gray8, rgb332 or rgb565, not '${ARG_PIXEL}'")
+    endif()
+    if(NOT ARG_BYTE_ORDER)
+        set(ARG_BYTE_ORDER big)
+    endif()
+    if(NOT ARG_BYTE_ORDER MATCHES "^(big|little)$")
+        message(FATAL_ERROR "${call}: BYTE_ORDER is big or little, not '${ARG_BYTE_ORDER}'")
+    endif()
+    set(little 0)
+    if(ARG_BYTE_ORDER STREQUAL "little")
+        set(little 1)
+    endif()
+    # Mono sizes are bytes; grey and colour frames may pass 255 (a 256-pixel SSD1322, a 320-pixel TFT).
+    set(most 255)
+    if(pixel GREATER 0)
+        set(most 4095)
+        if(ARG_LAYOUT AND NOT ARG_LAYOUT STREQUAL "horizontal")
+            message(FATAL_ERROR "${call}: a ${ARG_PIXEL} frame is in rows (LAYOUT horizontal), not '${ARG_LAYOUT}'")
+        endif()
+        set(ARG_LAYOUT horizontal)
     endif()
     if(NOT ARG_LAYOUT)
         set(ARG_LAYOUT vertical)
@@ -331,8 +360,8 @@ function(tessaline_add_draw target)
                 set(ARG_${side} 64)
             endif()
         endif()
-        if(NOT ARG_${side} MATCHES "^[1-9][0-9]*$" OR ARG_${side} GREATER 255)
-            message(FATAL_ERROR "${call}: ${side} is a number of pixels from 1 to 255, not '${ARG_${side}}'")
+        if(NOT ARG_${side} MATCHES "^[1-9][0-9]*$" OR ARG_${side} GREATER ${most})
+            message(FATAL_ERROR "${call}: ${side} is a number of pixels from 1 to ${most}, not '${ARG_${side}}'")
         endif()
     endforeach()
     set(vertical 0)
@@ -356,8 +385,11 @@ function(tessaline_add_draw target)
         message(FATAL_ERROR "${call}: ${target} has a frame already, by ${drawn}; one frame a target")
     endif()
     set_property(TARGET ${target} PROPERTY _TESSALINE_DRAW "${call}")
-    target_sources(${target} PRIVATE "${_TESSALINE_MODULE_DIR}/tessaline_draw.c")
+    target_sources(${target} PRIVATE "${_TESSALINE_MODULE_DIR}/tessaline_draw.c"
+                                     "${_TESSALINE_MODULE_DIR}/tessaline_colour.c")
     target_include_directories(${target} PRIVATE "${_TESSALINE_MODULE_DIR}")
-    target_compile_definitions(${target} PRIVATE TESSALINE_DRAW_WIDTH=${ARG_WIDTH} TESSALINE_DRAW_HEIGHT=${ARG_HEIGHT}
-                                                 TESSALINE_DRAW_VERTICAL=${vertical} TESSALINE_DRAW_KS0108=${ks0108})
+    target_compile_definitions(
+        ${target} PRIVATE TESSALINE_DRAW_WIDTH=${ARG_WIDTH} TESSALINE_DRAW_HEIGHT=${ARG_HEIGHT}
+                          TESSALINE_DRAW_VERTICAL=${vertical} TESSALINE_DRAW_KS0108=${ks0108}
+                          TESSALINE_DRAW_PIXEL=${pixel} TESSALINE_DRAW_BYTE_ORDER=${little})
 endfunction()

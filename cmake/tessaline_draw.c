@@ -5,6 +5,8 @@
    byte that straddles two of the frame's bytes is read once and written into both. */
 #include "tessaline_draw.h"
 
+#if TESSALINE_DRAW_BITS == 1 /* grey and colour frames: tessaline_colour.c */
+
 unsigned char TESSALINE_XDATA tessaline_frame[TESSALINE_FRAME_BYTES];
 
 /* 1 << n, for n from 0 to 7. */
@@ -145,7 +147,7 @@ static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TE
 }
 
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
-                      unsigned char width, unsigned char height, int x, int y, unsigned char mode)
+                      tessaline_size width, tessaline_size height, int x, int y, unsigned char mode)
 {
     unsigned char pages = (unsigned char)((height + 7) >> 3);
     unsigned char times = powers[(unsigned char)y & 7];
@@ -208,7 +210,7 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 #define EDGE ((unsigned char)(0xFF00u >> (TESSALINE_DRAW_WIDTH % 8 ? TESSALINE_DRAW_WIDTH % 8 : 8)))
 
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
-                      unsigned char width, unsigned char height, int x, int y, unsigned char mode)
+                      tessaline_size width, tessaline_size height, int x, int y, unsigned char mode)
 {
     unsigned char bytes = (unsigned char)((width + 7) >> 3);
     unsigned char shift = (unsigned char)x & 7;
@@ -298,7 +300,7 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 #endif
 
 /* A box filled; its parameters and locals on the stack while it runs (TESSALINE_REENTRANT). */
-void tessaline_fill(int x, int y, unsigned char width, unsigned char height, unsigned char mode) TESSALINE_REENTRANT
+void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height, tessaline_colour mode) TESSALINE_REENTRANT
 {
     int right = x + width, below = y + height;
     unsigned char count, bits, row, last;
@@ -355,49 +357,66 @@ void tessaline_fill(int x, int y, unsigned char width, unsigned char height, uns
 #endif
 }
 
-void tessaline_outline(int x, int y, unsigned char width, unsigned char height, unsigned char mode) TESSALINE_REENTRANT
+#endif
+
+void tessaline_outline(int x, int y, tessaline_size width, tessaline_size height,
+                       tessaline_colour colour) TESSALINE_REENTRANT
 {
     if (!width || !height)
         return;
-    tessaline_fill(x, y, width, 1, mode);
+    tessaline_fill(x, y, width, 1, colour);
     if (height > 1)
-        tessaline_fill(x, y + height - 1, width, 1, mode);
+        tessaline_fill(x, y + height - 1, width, 1, colour);
     if (height > 2) {
-        tessaline_fill(x, y + 1, 1, (unsigned char)(height - 2), mode);
+        tessaline_fill(x, y + 1, 1, (tessaline_size)(height - 2), colour);
         if (width > 1)
-            tessaline_fill(x + width - 1, y + 1, 1, (unsigned char)(height - 2), mode);
+            tessaline_fill(x + width - 1, y + 1, 1, (tessaline_size)(height - 2), colour);
     }
 }
 
-int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, unsigned char mode)
+/* A glyph's bitmap drawn in the colour: a mono table's in a mono frame as the mode says, into a grey or colour frame
+   its 1 bits; a gray4 table's by each pixel's coverage. */
+#if TESSALINE_DRAW_BITS == 1
+#define GLYPH(bits, width, height, x, y) tessaline_bitmap((bits), 0, (width), (height), (x), (y), colour)
+#else
+#define GLYPH(data, width, height, x, y)                                                                               \
+    do {                                                                                                               \
+        if (font->bits == 1)                                                                                           \
+            tessaline_mono((data), (width), (height), (x), (y), colour);                                               \
+        else                                                                                                           \
+            tessaline_grey((data), (width), (height), (x), (y), colour, font->background);                             \
+    } while (0)
+#endif
+
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, tessaline_colour colour)
 {
     const tessaline_box TESSALINE_CODE *box;
     if (index >= font->count)
         return x;
     if (font->boxes) { /* cropped: the box where the font puts it, from the pen and the line's top */
         box = font->boxes + index;
-        tessaline_bitmap(font->data + font->offsets[index], 0, box->width, box->height, x + box->x, y + box->y, mode);
+        GLYPH(font->data + font->offsets[index], box->width, box->height, x + box->x, y + box->y);
         return x + box->advance;
     }
     /* a byte by a byte where both are: the 8051 multiplies those in one instruction */
-    tessaline_bitmap(font->data + (font->bytes < 256 && index < 256 ? (unsigned char)index * (unsigned char)font->bytes
-                                                                    : index * font->bytes),
-                     0, font->width, font->height, x, y, mode);
+    GLYPH(font->data + (font->bytes < 256 && index < 256 ? (unsigned char)index * (unsigned char)font->bytes
+                                                         : index * font->bytes),
+          font->width, font->height, x, y);
     return x + (font->widths ? font->widths[index] : font->width);
 }
 
 int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
-                     int y, unsigned char mode)
+                     int y, tessaline_colour colour)
 {
     for (; *indices < font->count; ++indices)
-        x = tessaline_glyph(font, *indices, x, y, mode);
+        x = tessaline_glyph(font, *indices, x, y, colour);
     return x;
 }
 
 int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices, int x,
-                       int y, unsigned char mode)
+                       int y, tessaline_colour colour)
 {
     for (; *indices < font->count; ++indices)
-        x = tessaline_glyph(font, *indices, x, y, mode);
+        x = tessaline_glyph(font, *indices, x, y, colour);
     return x;
 }

@@ -62,8 +62,9 @@ for layout in "1 0" "0 0" "1 1"; do
         -c -o /dev/null tessaline_draw.c || fail "tessaline_draw.c ($layout) is not C90"
 done
 gcc -std=c90 -pedantic -Wall -Wextra -Werror -c -o /dev/null unpackbits.c || fail "unpackbits.c is not C90"
-for file in main logo menu tessaline_draw; do
-    gcc -std=c99 -Wall -Wextra -Werror -c -o $file.o $file.c || fail "$file.c does not compile cleanly"
+for file in main logo menu tessaline_draw; do # the menu's glyphs in rows, as the frame's
+    gcc -std=c99 -Wall -Wextra -Werror -DTESSALINE_DRAW_VERTICAL=0 -c -o $file.o $file.c ||
+        fail "$file.c does not compile cleanly"
 done
 objdump -h logo.o | grep '\.rodata\.gfx' >/dev/null || fail "the arrays are not in the section the attribute names"
 gcc -o main main.o logo.o menu.o tessaline_draw.o
@@ -92,3 +93,12 @@ printf '#include "menu.h"\n#include "tessaline_draw.h"\nconst tessaline_font fon
     >other/uses.c
 ! gcc -std=c99 -I other -I . -c -o other/uses.o other/uses.c 2>compiled || fail "a table of another format version compiles"
 grep -q negative compiled || fail "a table of another format version is refused for another reason: $(cat compiled)"
+# And a table the frame cannot draw: glyphs in rows for a frame of pages, gray4 glyphs for a mono frame.
+mkdir grey && sed 's/^#define MENU_BITS_PER_PIXEL 1/#define MENU_BITS_PER_PIXEL 4/' menu.h >grey/menu.h
+printf '#include "menu.h"\n#include "tessaline_draw.h"\nconst tessaline_font font = TESSALINE_CROPPED_FONT(menu, MENU);\n' |
+    tee draws.c >grey/draws.c
+for frame in "1 draws.c" "0 grey/draws.c"; do
+    set -- $frame
+    ! gcc -std=c99 -DTESSALINE_DRAW_VERTICAL=$1 -I. -c -o draws.o $2 2>compiled || fail "$2 compiles in a frame that cannot draw it"
+    grep -q negative compiled || fail "a table the frame cannot draw is refused for another reason: $(cat compiled)"
+done

@@ -1,0 +1,721 @@
+/* tessaline_draw for grey and colour frames (TESSALINE_DRAW_PIXEL other than mono): see tessaline_draw.h.
+
+   The frame is rows of pixels as the converter writes them: gray2 and gray4 four and two pixels a byte, the
+   leftmost in the highest bits; gray8 and rgb332 a byte a pixel; rgb565 two bytes, in TESSALINE_DRAW_BYTE_ORDER.
+   Whatever is drawn is first cut to the frame (clip), then drawn a row at a time from a cursor: the frame's byte
+   of the next pixel and, where a byte holds more than one, the pixel's place in it. */
+#include "tessaline_draw.h"
+
+#if TESSALINE_DRAW_BITS > 1
+
+unsigned char TESSALINE_XDATA tessaline_frame[TESSALINE_FRAME_BYTES];
+/* A frame past the 8051's 64 KiB of external RAM is refused by the compiler. */
+typedef char tessaline_frame_fits[(unsigned long)TESSALINE_ROW_BYTES * TESSALINE_DRAW_HEIGHT <= 65535UL ? 1 : -1];
+
+#define ROW_BYTES TESSALINE_ROW_BYTES
+/* The bytes of a row of `width` pixels of the frame's format, and of a mono bitmap's. */
+#define BYTES_ACROSS(width) ((width) / 8 * TESSALINE_DRAW_BITS + ((width) % 8 * TESSALINE_DRAW_BITS + 7) / 8)
+#define MONO_ACROSS(width) (((width) + 7) / 8)
+
+/* What a drawing draws with, set once a call and shared by all (the 8051's internal RAM is scarce, and its
+   drawing functions keep their parameters on the stack). The part of a box inside the frame, as clip() leaves it:
+   where it starts in the frame and in the box, and its size. */
+static unsigned int TESSALINE_XDATA left, top, skipX, skipY, across, down;
+
+static unsigned char clip(int x, int y, tessaline_size width, tessaline_size height)
+{
+    if (x >= (int)TESSALINE_DRAW_WIDTH || y >= (int)TESSALINE_DRAW_HEIGHT)
+        return 0;
+    skipX = x < 0 ? 0u - (unsigned int)x : 0;
+    skipY = y < 0 ? 0u - (unsigned int)y : 0;
+    if (skipX >= width || skipY >= height)
+        return 0;
+    left = x < 0 ? 0 : (unsigned int)x;
+    top = y < 0 ? 0 : (unsigned int)y;
+    across = width - skipX;
+    down = height - skipY;
+    if (across > TESSALINE_DRAW_WIDTH - left)
+        across = TESSALINE_DRAW_WIDTH - left;
+    if (down > TESSALINE_DRAW_HEIGHT - top)
+        down = TESSALINE_DRAW_HEIGHT - top;
+    return 1;
+}
+
+/* The cursor: the frame's byte of the next pixel and (of less than a byte) the pixel's place in it, 0 the
+   leftmost; the source's the same (a bitmap's, a mono bitmap's or a mask's, `bit` its pixel's bit); how many
+   pixels the row has left. */
+static unsigned char TESSALINE_XDATA *at;
+static const unsigned char TESSALINE_CODE *from;
+static const unsigned char TESSALINE_CODE *cover;
+static unsigned char bit;
+static unsigned int count;
+/* A row's start in the frame and in the source, and the source's bytes a row. */
+static unsigned char TESSALINE_XDATA *rowAt;
+static const unsigned char TESSALINE_CODE *rowFrom;
+static const unsigned char TESSALINE_CODE *rowCover;
+static unsigned int TESSALINE_XDATA fromStep, coverStep;
+static unsigned char TESSALINE_XDATA firstBit;
+/* The colour drawn, a mono bitmap's key or a gray4 bitmap's background. */
+static tessaline_colour colour, key;
+static unsigned char background;
+
+#if TESSALINE_DRAW_BITS < 8
+#define PIXELS_A_BYTE (8 / TESSALINE_DRAW_BITS)
+#define TOP_LEVEL ((1 << TESSALINE_DRAW_BITS) - 1)
+#if TESSALINE_DRAW_BITS == 4
+static const unsigned char TESSALINE_CODE places[2] = {0xF0, 0x0F};
+static const unsigned char TESSALINE_CODE shifts[2] = {4, 0};
+#else
+static const unsigned char TESSALINE_CODE places[4] = {0xC0, 0x30, 0x0C, 0x03};
+static const unsigned char TESSALINE_CODE shifts[4] = {6, 4, 2, 0};
+#endif
+static unsigned char slot, fromSlot;
+static unsigned char TESSALINE_XDATA rowSlot, rowFromSlot;
+/* The colour in every place of a byte. */
+static unsigned char spread;
+#define SPREAD(level) ((unsigned char)((level) * (0xFF / TOP_LEVEL)))
+#define PUT_SPREAD(value) (*at = (unsigned char)((*at & ~places[slot]) | ((value) & places[slot])))
+#define PUT_COLOUR() PUT_SPREAD(spread)
+#define PUT(level) PUT_SPREAD(SPREAD(level))
+#define GET() ((unsigned char)((*at & places[slot]) >> shifts[slot]))
+#define NEXT()                                                                                                         \
+    do {                                                                                                               \
+        if (++slot == PIXELS_A_BYTE) {                                                                                 \
+            slot = 0;                                                                                                  \
+            ++at;                                                                                                      \
+        }                                                                                                              \
+    } while (0)
+#define TAKE() ((unsigned char)((*from & places[fromSlot]) >> shifts[fromSlot]))
+#define TAKE_NEXT()                                                                                                    \
+    do {                                                                                                               \
+        if (++fromSlot == PIXELS_A_BYTE) {                                                                             \
+            fromSlot = 0;                                                                                              \
+            ++from;                                                                                                    \
+        }                                                                                                              \
+    } while (0)
+#else
+#define PIXEL_BYTES (TESSALINE_DRAW_BITS / 8)
+#if TESSALINE_DRAW_BITS == 16
+#if TESSALINE_DRAW_BYTE_ORDER == TESSALINE_BIG_ENDIAN
+#define HIGH 0
+#define LOW 1
+#else
+#define HIGH 1
+#define LOW 0
+#endif
+static unsigned char colourBytes[2]; /* the colour, in the frame's byte order */
+#define colourHigh colourBytes[HIGH]
+#define colourLow colourBytes[LOW]
+#define PUT_COLOUR() (at[0] = colourBytes[0], at[1] = colourBytes[1])
+#define PUT(value) (at[HIGH] = (unsigned char)((value) >> 8), at[LOW] = (unsigned char)(value))
+#define GET() ((tessaline_colour)((TESSALINE_WORD)at[HIGH] << 8 | at[LOW]))
+/* rgb565 bitmaps are in the frame's byte order, as the converter writes --byte-order. */
+#define TAKE() ((tessaline_colour)((TESSALINE_WORD)from[HIGH] << 8 | from[LOW]))
+#else
+#define PUT_COLOUR() (*at = colour)
+#define PUT(value) (*at = (unsigned char)(value))
+#define GET() (*at)
+#define TAKE() (*from)
+#endif
+#define NEXT() (at += PIXEL_BYTES)
+#define TAKE_NEXT() (from += PIXEL_BYTES)
+#endif
+#define COVER_NEXT()                                                                                                   \
+    do {                                                                                                               \
+        bit >>= 1;                                                                                                     \
+        if (!bit) {                                                                                                    \
+            bit = 0x80;                                                                                                \
+            ++cover;                                                                                                   \
+        }                                                                                                              \
+    } while (0)
+
+/* The colour PUT_COLOUR() draws. */
+static void choose(tessaline_colour drawn)
+{
+    colour = drawn;
+#if TESSALINE_DRAW_BITS < 8
+    spread = SPREAD(drawn);
+#elif TESSALINE_DRAW_BITS == 16
+    colourHigh = (unsigned char)(drawn >> 8);
+    colourLow = (unsigned char)drawn;
+#endif
+}
+
+/* The rows start at the clip's first pixel in the frame, in a bitmap of the frame's format (`bits`, or none) and
+   in a mono mask or bitmap (`mono`, or none), both of the box's width. */
+static void start(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mono, tessaline_size width)
+{
+    unsigned int step = (unsigned int)BYTES_ACROSS(width);
+#if TESSALINE_DRAW_BITS < 8
+    rowAt = tessaline_frame + top * ROW_BYTES + left / PIXELS_A_BYTE;
+    rowSlot = (unsigned char)(left % PIXELS_A_BYTE);
+    rowFromSlot = (unsigned char)(skipX % PIXELS_A_BYTE);
+    rowFrom = bits ? bits + step * skipY + skipX / PIXELS_A_BYTE : 0;
+#else
+    rowAt = tessaline_frame + top * ROW_BYTES + left * PIXEL_BYTES;
+    rowFrom = bits ? bits + step * skipY + skipX * PIXEL_BYTES : 0;
+#endif
+    fromStep = bits ? step : 0;
+    coverStep = mono ? (unsigned int)MONO_ACROSS(width) : 0;
+    rowCover = mono ? mono + coverStep * skipY + skipX / 8 : 0;
+    firstBit = (unsigned char)(0x80 >> (skipX % 8));
+}
+
+/* A row of the colour. */
+static void paintRow(void)
+{
+#if TESSALINE_DRAW_BITS < 8
+    while (slot && count) {
+        PUT_COLOUR();
+        NEXT();
+        --count;
+    }
+    for (; count >= PIXELS_A_BYTE; count -= PIXELS_A_BYTE)
+        *at++ = spread;
+#endif
+    for (; count; --count) {
+        PUT_COLOUR();
+        NEXT();
+    }
+}
+
+#if defined(__SDCC_mcs51)
+/* SDCC: the rows that take the time in the 8051's own instructions. The frame's bytes are written through
+   MOVX @R0, the high byte of the address in the page register (__XPAGE, P2 unless the firmware names another, as
+   for SDCC's __pdata), so that DPTR is left to read the source from code memory. */
+#define FAST_ROWS 1
+#endif
+
+#if TESSALINE_DRAW_BITS >= 8 && defined(FAST_ROWS)
+/* `count` bytes copied from the source to the frame, 7 instructions a byte: read, write, and the page's end. */
+static void copyBytes(void)
+{
+    __asm
+        mov     dpl,_from
+        mov     dph,(_from + 1)
+        mov     r0,_at
+        mov     r5,__XPAGE
+        mov     __XPAGE,(_at + 1)
+        mov     r7,_count
+        mov     r6,(_count + 1)
+        mov     a,r7
+        jz      00010$
+        inc     r6
+00010$:
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        movx    @r0,a
+        inc     r0
+        cjne    r0,#0,00011$
+        inc     __XPAGE
+00011$:
+        djnz    r7,00010$
+        djnz    r6,00010$
+        mov     __XPAGE,r5
+    __endasm;
+}
+#endif
+
+/* A row of a bitmap of the frame's format copied. */
+static void copyRow(void)
+{
+#if TESSALINE_DRAW_BITS >= 8 && defined(FAST_ROWS)
+    count *= PIXEL_BYTES;
+    copyBytes();
+#elif TESSALINE_DRAW_BITS >= 8
+    count *= PIXEL_BYTES;
+    do {
+        *at = *from;
+        ++at;
+        ++from;
+    } while (--count);
+#else
+    if (slot == fromSlot) { /* the same place in a byte: whole bytes between the two ends */
+        while (slot && count) {
+            PUT(TAKE());
+            NEXT();
+            TAKE_NEXT();
+            --count;
+        }
+        for (; count >= PIXELS_A_BYTE; count -= PIXELS_A_BYTE)
+            *at++ = *from++;
+    }
+    for (; count; --count) {
+        PUT(TAKE());
+        NEXT();
+        TAKE_NEXT();
+    }
+#endif
+}
+
+/* A row of a bitmap of the frame's format: flipping the frame's bits, where a mask covers it, or where it is not
+   the key. */
+static void xorRow(void)
+{
+    for (; count; --count) {
+#if TESSALINE_DRAW_BITS < 8
+        PUT(GET() ^ TAKE());
+#elif TESSALINE_DRAW_BITS == 16
+        at[0] ^= from[0];
+        at[1] ^= from[1];
+#else
+        *at ^= *from;
+#endif
+        NEXT();
+        TAKE_NEXT();
+    }
+}
+
+static void maskRow(void)
+{
+    for (; count; --count) {
+        if (*cover & bit)
+            PUT(TAKE());
+        NEXT();
+        TAKE_NEXT();
+        COVER_NEXT();
+    }
+}
+
+static void keyRow(void)
+{
+    tessaline_colour value;
+    for (; count; --count) {
+        value = TAKE();
+        if (value != key)
+            PUT(value);
+        NEXT();
+        TAKE_NEXT();
+    }
+}
+
+/* A row of a mono bitmap (`cover`, from `bit`) in the colour. */
+static void monoRow(void)
+{
+#if TESSALINE_DRAW_BITS == 16 && defined(FAST_ROWS) /* its body assembler alone */
+    /* The source's byte in r2, shifted left a pixel at a time into the carry, r6 its bits left; the frame through
+       DPTR, the source's address kept in r0 and r1 while it is; the colour's bytes in r3 and r4; the pixels left in
+       r7 and r5. */
+    __asm
+        mov     dpl,_cover
+        mov     dph,(_cover + 1)
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     r0,dpl
+        mov     r1,dph
+        mov     r2,a
+        mov     r6,#8
+        mov     a,_bit
+00020$:
+        jb      acc.7,00021$
+        rl      a
+        xch     a,r2
+        add     a,acc
+        xch     a,r2
+        dec     r6
+        sjmp    00020$
+00021$:
+        mov     dpl,_at
+        mov     dph,(_at + 1)
+        mov     r3,_colourBytes
+        mov     r4,(_colourBytes + 1)
+        mov     r7,_count
+        mov     r5,(_count + 1)
+        mov     a,r7
+        jz      00022$
+        inc     r5
+00022$:
+        mov     a,r2
+        add     a,acc
+        mov     r2,a
+        jnc     00023$
+        mov     a,r3
+        movx    @dptr,a
+        inc     dptr
+        mov     a,r4
+        movx    @dptr,a
+        inc     dptr
+        sjmp    00024$
+00023$:
+        inc     dptr
+        inc     dptr
+00024$:
+        djnz    r7,00025$
+        djnz    r5,00025$
+        sjmp    00026$
+00025$:
+        djnz    r6,00022$
+        mov     r6,#8
+        push    dpl
+        push    dph
+        mov     dpl,r0
+        mov     dph,r1
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     r0,dpl
+        mov     r1,dph
+        mov     r2,a
+        pop     dph
+        pop     dpl
+        sjmp    00022$
+00026$:
+    __endasm;
+#else
+    for (; count; --count) {
+        if (*cover & bit)
+            PUT_COLOUR();
+        NEXT();
+        COVER_NEXT();
+    }
+#endif
+}
+
+/* A channel `under` with `over` laid on it by a weight of 0 to 16 sixteenths. */
+#define MIX(under, over, weight)                                                                                       \
+    ((unsigned char)(((unsigned int)((under) * (unsigned char)(16 - (weight))) + (unsigned int)((over) * (weight)) + 8) >> 4))
+
+/* The frame's pixel under the cursor with the colour laid on it by a coverage of 1 to 15 fifteenths: 15 the
+   colour, and below, as a weight of sixteenths (the coverage, one more from 8 on), a channel at a time. */
+static void blend(unsigned char coverage)
+{
+    unsigned char weight = (unsigned char)(coverage + (coverage >> 3));
+#if TESSALINE_DRAW_PIXEL == TESSALINE_RGB565
+    unsigned char high, low, red, green, blue;
+#elif TESSALINE_DRAW_PIXEL == TESSALINE_RGB332
+    unsigned char under;
+#endif
+    if (coverage == 15) {
+        PUT_COLOUR();
+        return;
+    }
+#if TESSALINE_DRAW_PIXEL == TESSALINE_RGB565
+    high = at[HIGH];
+    low = at[LOW];
+    red = MIX(high >> 3, colourHigh >> 3, weight);
+    green = MIX((unsigned char)((high & 7) << 3 | low >> 5), (unsigned char)((colourHigh & 7) << 3 | colourLow >> 5),
+                weight);
+    blue = MIX(low & 31, colourLow & 31, weight);
+    at[HIGH] = (unsigned char)(red << 3 | green >> 3);
+    at[LOW] = (unsigned char)(green << 5 | blue);
+#elif TESSALINE_DRAW_PIXEL == TESSALINE_RGB332
+    under = GET();
+    PUT((unsigned char)(MIX(under >> 5, colour >> 5, weight) << 5 | MIX(under >> 2 & 7, colour >> 2 & 7, weight) << 2 |
+                        MIX(under & 3, colour & 3, weight)));
+#else
+    PUT(MIX(GET(), colour, weight));
+#endif
+}
+
+/* A pixel of a gray4 bitmap (`cover`, the pixel in the byte's high half where `bit` is 0x80, else in its low)
+   laid over the frame by its coverage, its level's distance from the background; the cursor and the source moved
+   on. */
+static void greyPixel(void)
+{
+    unsigned char coverage = (unsigned char)((bit & 0x80 ? *cover >> 4 : *cover) & 15) ^ background;
+    if (coverage)
+        blend(coverage);
+    NEXT();
+    if (bit & 0x80) {
+        bit = 0x08;
+    } else {
+        bit = 0x80;
+        ++cover;
+    }
+}
+
+#if defined(FAST_ROWS) && (TESSALINE_DRAW_BITS == 16 || TESSALINE_DRAW_BITS == 4)
+/* A source byte's two coverages (`pair`, the background taken away) that are neither none nor whole, laid over
+   the frame's two pixels from the cursor, which moves past them; whether a row ends in half a pair. */
+static unsigned char pair, tail;
+static void blendPair(void)
+{
+    if (pair >> 4)
+        blend((unsigned char)(pair >> 4));
+    NEXT();
+    if (pair & 15)
+        blend((unsigned char)(pair & 15));
+    NEXT();
+}
+
+/* `count` pairs of a gray4 row, aligned with the frame's bytes, a source byte (two pixels) at a time: a pixel
+   covered not at all leaves the frame's, one wholly covered takes the colour, and a byte with any other coverage is
+   blended by blendPair(). The frame through DPTR (kept in r2 and B while the source is read), the source's address
+   in r0 and r1; the colour in r3 (and r4); the background in both halves of r6; the pairs left in r7 and r5. */
+static void greyPairs(void)
+{
+    __asm
+        mov     r0,_cover
+        mov     r1,(_cover + 1)
+        mov     dpl,_at
+        mov     dph,(_at + 1)
+        mov     r7,_count
+        mov     r5,(_count + 1)
+        mov     a,r7
+        jz      00029$
+        inc     r5
+00029$:
+        mov     a,_background
+        jz      00030$
+        mov     a,#0xFF
+00030$:
+        mov     r6,a
+#if TESSALINE_DRAW_BITS == 16
+        mov     r3,_colourBytes
+        mov     r4,(_colourBytes + 1)
+#else
+        mov     r3,_spread
+#endif
+00031$:
+        mov     r2,dpl
+        mov     b,dph
+        mov     dpl,r0
+        mov     dph,r1
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     r0,dpl
+        mov     r1,dph
+        mov     dpl,r2
+        mov     dph,b
+        xrl     a,r6
+        jz      00034$
+        cjne    a,#0xFF,00032$
+#if TESSALINE_DRAW_BITS == 16
+        mov     a,r3
+        movx    @dptr,a
+        inc     dptr
+        mov     a,r4
+        movx    @dptr,a
+        inc     dptr
+        mov     a,r3
+        movx    @dptr,a
+        inc     dptr
+        mov     a,r4
+        movx    @dptr,a
+        inc     dptr
+#else
+        mov     a,r3
+        movx    @dptr,a
+        inc     dptr
+#endif
+        sjmp    00038$
+00032$:
+        cjne    a,#0xF0,00033$
+#if TESSALINE_DRAW_BITS == 16
+        mov     a,r3
+        movx    @dptr,a
+        inc     dptr
+        mov     a,r4
+        movx    @dptr,a
+        inc     dptr
+        inc     dptr
+        inc     dptr
+#else
+        mov     a,r3
+        anl     a,#0xF0
+        mov     b,a
+        movx    a,@dptr
+        anl     a,#0x0F
+        orl     a,b
+        movx    @dptr,a
+        inc     dptr
+#endif
+        sjmp    00038$
+00033$:
+        cjne    a,#0x0F,00035$
+#if TESSALINE_DRAW_BITS == 16
+        inc     dptr
+        inc     dptr
+        mov     a,r3
+        movx    @dptr,a
+        inc     dptr
+        mov     a,r4
+        movx    @dptr,a
+        inc     dptr
+#else
+        mov     a,r3
+        anl     a,#0x0F
+        mov     b,a
+        movx    a,@dptr
+        anl     a,#0xF0
+        orl     a,b
+        movx    @dptr,a
+        inc     dptr
+#endif
+        sjmp    00038$
+00034$:
+        inc     dptr
+#if TESSALINE_DRAW_BITS == 16
+        inc     dptr
+        inc     dptr
+        inc     dptr
+#endif
+        sjmp    00038$
+00035$:
+        mov     _pair,a
+        mov     _at,dpl
+        mov     (_at + 1),dph
+        mov     _cover,r0
+        mov     (_cover + 1),r1
+        mov     _count,r7
+        mov     (_count + 1),r5
+        lcall   _blendPair
+        mov     r0,_cover
+        mov     r1,(_cover + 1)
+        mov     r7,_count
+        mov     r5,(_count + 1)
+        mov     dpl,_at
+        mov     dph,(_at + 1)
+        mov     a,_background
+        jz      00036$
+        mov     a,#0xFF
+00036$:
+        mov     r6,a
+#if TESSALINE_DRAW_BITS == 16
+        mov     r3,_colourBytes
+        mov     r4,(_colourBytes + 1)
+#else
+        mov     r3,_spread
+#endif
+00038$:
+        djnz    r7,00031$
+        djnz    r5,00031$
+        mov     _at,dpl
+        mov     (_at + 1),dph
+        mov     _cover,r0
+        mov     (_cover + 1),r1
+    __endasm;
+}
+#endif
+
+/* A row of a gray4 bitmap laid over the frame in the colour. */
+static void greyRow(void)
+{
+#if defined(FAST_ROWS) && (TESSALINE_DRAW_BITS == 16 || TESSALINE_DRAW_BITS == 4)
+    if (bit != 0x80) { /* a row that starts in a byte's low half */
+        greyPixel();
+        --count;
+    }
+#if TESSALINE_DRAW_BITS == 4
+    if (slot) { /* the pixel pairs straddle the frame's bytes */
+        for (; count; --count)
+            greyPixel();
+        return;
+    }
+#endif
+    tail = (unsigned char)(count & 1);
+    count >>= 1;
+    if (count)
+        greyPairs();
+    if (tail)
+        greyPixel();
+#else
+    for (; count; --count)
+        greyPixel();
+#endif
+}
+
+#define PAINT 0
+#define COPY 1
+#define FLIP 2
+#define MASK 3
+#define KEY 4
+#define MONO 5
+#define GREY 6
+
+/* The clip's rows, each by the row function of `kind`; the rows left, and what draws them, kept where no call
+   disturbs them. */
+static unsigned int rowsLeft;
+static unsigned char kindOfRow;
+static void rows(unsigned char kind)
+{
+    kindOfRow = kind;
+    for (rowsLeft = down; rowsLeft; --rowsLeft) {
+        at = rowAt;
+        from = rowFrom;
+        cover = rowCover;
+        bit = firstBit;
+        count = across;
+#if TESSALINE_DRAW_BITS < 8
+        slot = rowSlot;
+        fromSlot = rowFromSlot;
+#endif
+        if (kindOfRow == GREY)
+            greyRow();
+        else if (kindOfRow == MONO)
+            monoRow();
+        else if (kindOfRow == COPY)
+            copyRow();
+        else if (kindOfRow == PAINT)
+            paintRow();
+        else if (kindOfRow == FLIP)
+            xorRow();
+        else if (kindOfRow == MASK)
+            maskRow();
+        else
+            keyRow();
+        rowAt += ROW_BYTES;
+        rowFrom += fromStep;
+        rowCover += coverStep;
+    }
+}
+
+void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height, tessaline_colour drawn) TESSALINE_REENTRANT
+{
+    if (!clip(x, y, width, height))
+        return;
+    choose(drawn);
+    start(0, 0, width);
+    rows(PAINT);
+}
+
+void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
+                      tessaline_size width, tessaline_size height, int x, int y, unsigned char mode) TESSALINE_REENTRANT
+{
+    if (!clip(x, y, width, height))
+        return;
+    start(bits, mask, width);
+    rows(mask ? MASK : mode == TESSALINE_XOR ? FLIP : COPY);
+}
+
+void tessaline_keyed(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
+                     int y, tessaline_colour transparent) TESSALINE_REENTRANT
+{
+    if (!clip(x, y, width, height))
+        return;
+    key = transparent;
+    start(bits, 0, width);
+    rows(KEY);
+}
+
+void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
+                    int y, tessaline_colour drawn) TESSALINE_REENTRANT
+{
+    if (!clip(x, y, width, height))
+        return;
+    choose(drawn);
+    start(0, bits, width);
+    rows(MONO);
+}
+
+void tessaline_grey(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
+                    int y, tessaline_colour drawn, unsigned char none) TESSALINE_REENTRANT
+{
+    if (!clip(x, y, width, height))
+        return;
+    choose(drawn);
+    background = none;
+    /* two pixels a byte: as a mono bitmap's bits, each pixel's bit the high one of its half (0x80 or 0x08) */
+    start(0, 0, width);
+    coverStep = ((unsigned int)width + 1) / 2;
+    rowCover = bits + coverStep * skipY + skipX / 2;
+    firstBit = skipX % 2 ? 0x08 : 0x80;
+    rows(GREY);
+}
+
+#else
+typedef char tessaline_no_colour; /* a mono frame: all of it in tessaline_draw.c */
+#endif
