@@ -74,7 +74,7 @@ static unsigned char TESSALINE_XDATA rowSlot, rowFromSlot;
 /* The colour in every place of a byte. */
 static unsigned char spread;
 #define SPREAD(level) ((unsigned char)((level) * (0xFF / TOP_LEVEL)))
-#define PUT_SPREAD(value) (*at = (unsigned char)((*at & ~places[slot]) | ((value) & places[slot])))
+#define PUT_SPREAD(value) (*at = (unsigned char)((*at & ~places[slot]) | ((value)&places[slot])))
 #define PUT_COLOUR() PUT_SPREAD(spread)
 #define PUT(level) PUT_SPREAD(SPREAD(level))
 #define GET() ((unsigned char)((*at & places[slot]) >> shifts[slot]))
@@ -143,7 +143,8 @@ static void choose(tessaline_colour drawn)
 
 /* The rows start at the clip's first pixel in the frame, in a bitmap of the frame's format (`bits`, or none) and
    in a mono mask or bitmap (`mono`, or none), both of the box's width. */
-static void start(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mono, tessaline_size width)
+static void start(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mono,
+                  tessaline_size width)
 {
     unsigned int step = (unsigned int)BYTES_ACROSS(width);
 #if TESSALINE_DRAW_BITS < 8
@@ -190,6 +191,7 @@ static void paintRow(void)
 /* `count` bytes copied from the source to the frame, 7 instructions a byte: read, write, and the page's end. */
 static void copyBytes(void)
 {
+    /* clang-format off */
     __asm
         mov     dpl,_from
         mov     dph,(_from + 1)
@@ -214,6 +216,7 @@ static void copyBytes(void)
         djnz    r6,00010$
         mov     __XPAGE,r5
     __endasm;
+    /* clang-format on */
 }
 #endif
 
@@ -297,6 +300,7 @@ static void monoRow(void)
     /* The source's byte in r2, shifted left a pixel at a time into the carry, r6 its bits left; the frame through
        DPTR, the source's address kept in r0 and r1 while it is; the colour's bytes in r3 and r4; the pixels left in
        r7 and r5. */
+    /* clang-format off */
     __asm
         mov     dpl,_cover
         mov     dph,(_cover + 1)
@@ -363,6 +367,7 @@ static void monoRow(void)
         sjmp    00022$
 00026$:
     __endasm;
+    /* clang-format on */
 #else
     for (; count; --count) {
         if (*cover & bit)
@@ -375,7 +380,9 @@ static void monoRow(void)
 
 /* A channel `under` with `over` laid on it by a weight of 0 to 16 sixteenths. */
 #define MIX(under, over, weight)                                                                                       \
-    ((unsigned char)(((unsigned int)((under) * (unsigned char)(16 - (weight))) + (unsigned int)((over) * (weight)) + 8) >> 4))
+    ((unsigned char)(((unsigned int)((under) * (unsigned char)(16 - (weight))) + (unsigned int)((over) * (weight)) +   \
+                      8) >>                                                                                            \
+                     4))
 
 /* The frame's pixel under the cursor with the colour laid on it by a coverage of 1 to 15 fifteenths: 15 the
    colour, and below, as a weight of sixteenths (the coverage, one more from 8 on), a channel at a time. */
@@ -446,6 +453,7 @@ static void blendPair(void)
    in r0 and r1; the colour in r3 (and r4); the background in both halves of r6; the pairs left in r7 and r5. */
 static void greyPairs(void)
 {
+    /* clang-format off */
     __asm
         mov     r0,_cover
         mov     r1,(_cover + 1)
@@ -588,6 +596,7 @@ static void greyPairs(void)
         mov     _cover,r0
         mov     (_cover + 1),r1
     __endasm;
+    /* clang-format on */
 }
 #endif
 
@@ -663,7 +672,8 @@ static void rows(unsigned char kind)
     }
 }
 
-void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height, tessaline_colour drawn) TESSALINE_REENTRANT
+void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height,
+                    tessaline_colour drawn) TESSALINE_REENTRANT
 {
     if (!clip(x, y, width, height))
         return;
@@ -691,8 +701,8 @@ void tessaline_keyed(const unsigned char TESSALINE_CODE *bits, tessaline_size wi
     rows(KEY);
 }
 
-void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
-                    int y, tessaline_colour drawn) TESSALINE_REENTRANT
+void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x, int y,
+                    tessaline_colour drawn) TESSALINE_REENTRANT
 {
     if (!clip(x, y, width, height))
         return;
@@ -701,8 +711,8 @@ void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size wid
     rows(MONO);
 }
 
-void tessaline_grey(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
-                    int y, tessaline_colour drawn, unsigned char none) TESSALINE_REENTRANT
+void tessaline_grey(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x, int y,
+                    tessaline_colour drawn, unsigned char none) TESSALINE_REENTRANT
 {
     if (!clip(x, y, width, height))
         return;

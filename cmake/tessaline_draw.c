@@ -300,7 +300,8 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
 #endif
 
 /* A box filled; its parameters and locals on the stack while it runs (TESSALINE_REENTRANT). */
-void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height, tessaline_colour mode) TESSALINE_REENTRANT
+void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height,
+                    tessaline_colour mode) TESSALINE_REENTRANT
 {
     int right = x + width, below = y + height;
     unsigned char count, bits, row, last;
@@ -388,7 +389,8 @@ void tessaline_outline(int x, int y, tessaline_size width, tessaline_size height
     } while (0)
 #endif
 
-int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, tessaline_colour colour)
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y,
+                    tessaline_colour colour)
 {
     const tessaline_box TESSALINE_CODE *box;
     if (index >= font->count)

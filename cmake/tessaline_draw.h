@@ -92,7 +92,8 @@
 #else
 /* A row's bytes: its pixels' bits, the last byte's rest padding. */
 #define TESSALINE_ROW_BYTES                                                                                            \
-    ((unsigned int)TESSALINE_DRAW_WIDTH / 8 * TESSALINE_DRAW_BITS + (TESSALINE_DRAW_WIDTH % 8 * TESSALINE_DRAW_BITS + 7) / 8)
+    ((unsigned int)TESSALINE_DRAW_WIDTH / 8 * TESSALINE_DRAW_BITS +                                                    \
+     (TESSALINE_DRAW_WIDTH % 8 * TESSALINE_DRAW_BITS + 7) / 8)
 #define TESSALINE_FRAME_BYTES (TESSALINE_ROW_BYTES * TESSALINE_DRAW_HEIGHT)
 #endif
 
@@ -158,22 +159,24 @@ typedef unsigned int tessaline_size;
    the bitmap's value and the rest stay as they are (`mode` is not used); without one (null), `mode` says what the
    bitmap does. */
 void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
-                      tessaline_size width, tessaline_size height, int x, int y, unsigned char mode) TESSALINE_FRAME_CALL;
+                      tessaline_size width, tessaline_size height, int x, int y,
+                      unsigned char mode) TESSALINE_FRAME_CALL;
 
 #if TESSALINE_DRAW_BITS == 1
 /* A mono bitmap's 1 bits drawn in `colour`: in a mono frame, the mode. */
-#define tessaline_mono(bits, width, height, x, y, colour) tessaline_bitmap((bits), 0, (width), (height), (x), (y), (colour))
+#define tessaline_mono(bits, width, height, x, y, colour)                                                              \
+    tessaline_bitmap((bits), 0, (width), (height), (x), (y), (colour))
 #else
 /* A mono bitmap (a bit a pixel in rows, the leftmost in bit 7, as the converter packs by default) drawn into a grey
    or colour frame: its 1 bits in `colour`, its 0 bits left as they are. */
-void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
-                    int y, tessaline_colour colour) TESSALINE_FRAME_CALL;
+void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x, int y,
+                    tessaline_colour colour) TESSALINE_FRAME_CALL;
 /* A gray4 bitmap (two pixels a byte, the left in the high bits, as --pixel gray4 writes it) laid over the frame
    in `colour` by each pixel's coverage: its level's distance from `background` (0, or 15 where no ink is white),
    15 drawing the colour, 0 leaving the frame's pixel, and between the two, each channel
    (frame x (16 - w) + colour x w + 8) / 16 for the weight w of the coverage c in sixteenths (c + c / 8). */
-void tessaline_grey(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
-                    int y, tessaline_colour colour, unsigned char background) TESSALINE_FRAME_CALL;
+void tessaline_grey(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x, int y,
+                    tessaline_colour colour, unsigned char background) TESSALINE_FRAME_CALL;
 /* A bitmap of the frame's format whose pixels of the colour `key` are transparent: the rest are copied. */
 void tessaline_keyed(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
                      int y, tessaline_colour key) TESSALINE_FRAME_CALL;
@@ -224,7 +227,7 @@ typedef struct {
 #define TESSALINE_DRAWABLE(NAME) (NAME##_BITS_PER_PIXEL == 1 && NAME##_LAYOUT == TESSALINE_DRAW_VERTICAL)
 #else
 #define TESSALINE_DRAWABLE(NAME)                                                                                       \
-    ((NAME##_BITS_PER_PIXEL == 1 || NAME##_BITS_PER_PIXEL == 4) && NAME##_LAYOUT == TESSALINE_HORIZONTAL &&           \
+    ((NAME##_BITS_PER_PIXEL == 1 || NAME##_BITS_PER_PIXEL == 4) && NAME##_LAYOUT == TESSALINE_HORIZONTAL &&            \
      NAME##_BIT_ORDER == TESSALINE_MSB_FIRST)
 #endif
 /* A table's pixel bits and background, for its descriptor, checked as drawable. */
@@ -257,9 +260,11 @@ typedef struct {
     }
 
 /* Draws glyph `index` of `font` with the pen at x and the line's top at y (the baseline lies font->baseline
-   rows below), in `colour` (a gray4 table's glyph laid over the frame by its coverage: see the README); returns the pen's x after it, moved on by the glyph's advance. An index the table does not hold
-   draws nothing and leaves the pen where it is. */
-int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y, tessaline_colour colour);
+   rows below), in `colour` (a gray4 table's glyph laid over the frame by its coverage: see the README); returns the
+   pen's x after it, moved on by the glyph's advance. An index the table does not hold draws nothing and leaves the pen
+   where it is. */
+int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int index, int x, int y,
+                    tessaline_colour colour);
 
 /* Draws a string of glyph indices (--strings: NAME_s0 ...), ended by 0xFF (NAME_END), the pen from x, the line's
    top at y; returns the pen's x after its last glyph. It ends at the first index the table does not hold, the end

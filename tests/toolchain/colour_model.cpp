@@ -18,7 +18,10 @@ namespace {
 constexpr int width = TESSALINE_DRAW_WIDTH, height = TESSALINE_DRAW_HEIGHT, bits = TESSALINE_DRAW_BITS;
 constexpr unsigned top = bits == 16 ? 0xFFFF : (1u << bits) - 1;
 
-int rowBytes(int w) { return (w * bits + 7) / 8; }
+int rowBytes(int w)
+{
+    return (w * bits + 7) / 8;
+}
 
 // Pixels packed in rows, the leftmost in the highest bits, rgb565 in the frame's byte order.
 std::vector<unsigned char> pack(const std::vector<unsigned> &pixels, int w, int h)
@@ -126,13 +129,27 @@ int main()
         const auto W = static_cast<tessaline_size>(w), H = static_cast<tessaline_size>(h);
         const auto C = static_cast<tessaline_colour>(colour);
         switch (kind) {
-        case 0: tessaline_fill(x, y, W, H, C); break;
-        case 1: tessaline_outline(x, y, W, H, C); break;
-        case 2: tessaline_bitmap(packed.data(), masked ? mask.data() : nullptr, W, H, x, y, TESSALINE_COPY); break;
-        case 3: tessaline_bitmap(packed.data(), nullptr, W, H, x, y, TESSALINE_XOR); break;
-        case 4: tessaline_keyed(packed.data(), W, H, x, y, static_cast<tessaline_colour>(key)); break;
-        case 5: tessaline_mono(mono.data(), W, H, x, y, C); break;
-        default: tessaline_grey(coverage.data(), W, H, x, y, C, static_cast<unsigned char>(background)); break;
+        case 0:
+            tessaline_fill(x, y, W, H, C);
+            break;
+        case 1:
+            tessaline_outline(x, y, W, H, C);
+            break;
+        case 2:
+            tessaline_bitmap(packed.data(), masked ? mask.data() : nullptr, W, H, x, y, TESSALINE_COPY);
+            break;
+        case 3:
+            tessaline_bitmap(packed.data(), nullptr, W, H, x, y, TESSALINE_XOR);
+            break;
+        case 4:
+            tessaline_keyed(packed.data(), W, H, x, y, static_cast<tessaline_colour>(key));
+            break;
+        case 5:
+            tessaline_mono(mono.data(), W, H, x, y, C);
+            break;
+        default:
+            tessaline_grey(coverage.data(), W, H, x, y, C, static_cast<unsigned char>(background));
+            break;
         }
         for (int by = 0; by < h; ++by)
             for (int bx = 0; bx < w; ++bx) {

@@ -367,6 +367,10 @@ refused 'tessaline_add_draw(pictures LAYOUT diagonal)' "tessaline_add_draw(pictu
 refused 'tessaline_add_draw(pictures HEIGHT 60)' "HEIGHT of pages is a multiple of 8, not 60"
 refused 'tessaline_add_draw(pictures WIDTH 300 LAYOUT horizontal)' "WIDTH is a number of pixels from 1 to 255"
 refused 'tessaline_add_draw(pictures LAYOUT horizontal KS0108)' "KS0108 goes with LAYOUT vertical and WIDTH 128"
+refused 'tessaline_add_draw(pictures PIXEL rgb888)' "PIXEL is mono, gray2, gray4, gray8, rgb332 or rgb565, not 'rgb888'"
+refused 'tessaline_add_draw(pictures PIXEL gray4 LAYOUT vertical)' "a gray4 frame is in rows (LAYOUT horizontal), not 'vertical'"
+refused 'tessaline_add_draw(pictures PIXEL rgb565 BYTE_ORDER middle)' "BYTE_ORDER is big or little, not 'middle'"
+refused 'tessaline_add_draw(pictures PIXEL rgb565 WIDTH 4096)' "WIDTH is a number of pixels from 1 to 4095"
 refused 'tessaline_add_draw(pictures)
 tessaline_add_draw(pictures LAYOUT horizontal)' "tessaline_add_draw(pictures): pictures has a frame already, by tessaline_add_draw(pictures); one frame a target"
 configure 'tessaline_add_picture(pictures a a.bmp OPTIONS --format hex OUTPUT_VARIABLE made)
