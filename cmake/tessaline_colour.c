@@ -600,6 +600,245 @@ static void greyPairs(void)
 }
 #endif
 
+#if defined(FAST_ROWS) && TESSALINE_DRAW_BITS == 4
+/* A gray4 bitmap's rows on a gray4 frame, all of them here, a source byte at a time whether it starts at an even
+   column (each source byte one of the frame's) or an odd one (the first pixel alone, then each frame byte the
+   previous source byte's low half and the next one's high half, put together by XCHD in `joined`): none of a
+   pixel leaves the frame's, a whole one takes the colour, and a byte of other coverage is blended by blendPair().
+   The source through DPTR (where a row reads all of its bytes, `contiguous`, on into the next row's); the frame through
+   MOVX @R0, its page in __XPAGE; the background in both halves of r6; the colour in r3, its high half in r4 and its low
+   half in r2; the pairs left in the row in r7. */
+static unsigned char pairsPerRow, oddStart, rowsToGo, savedPage, joined, contiguous;
+static TESSALINE_WORD frameStep, sourceStep, resume; /* resume: the cursor, while blendPair() moves `at` */
+static void greyRows4(void)
+{
+    /* clang-format off */
+    __asm
+        mov     _savedPage,__XPAGE
+        lcall   00089$
+        mov     dpl,_rowCover
+        mov     dph,(_rowCover + 1)
+00041$:
+        mov     r0,_rowAt
+        mov     __XPAGE,(_rowAt + 1)
+        mov     a,_oddStart
+        jz      00050$
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        swap    a
+        mov     @r1,a
+        xrl     a,r6
+        anl     a,#0x0F
+        lcall   00080$
+        mov     a,_pairsPerRow
+        jz      00046$
+        mov     r7,a
+00045$:
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        swap    a
+        xch     a,@r1
+        xchd    a,@r1
+        xrl     a,r6
+        jz      00061$
+        cjne    a,#0xFF,00062$
+        mov     a,r3
+        movx    @r0,a
+        sjmp    00061$
+00062$:
+        cjne    a,#0xF0,00063$
+        movx    a,@r0
+        anl     a,#0x0F
+        orl     a,r4
+        movx    @r0,a
+        sjmp    00061$
+00063$:
+        cjne    a,#0x0F,00064$
+        movx    a,@r0
+        anl     a,#0xF0
+        orl     a,r2
+        movx    @r0,a
+        sjmp    00061$
+00064$:
+        mov     _pair,a
+        mov     _at,r0
+        mov     (_at + 1),__XPAGE
+        mov     _resume,r0
+        mov     (_resume + 1),__XPAGE
+        mov     _slot,#0
+        mov     _cover,dpl
+        mov     (_cover + 1),dph
+        mov     _count,r7
+        lcall   _blendPair
+        mov     dpl,_cover
+        mov     dph,(_cover + 1)
+        mov     r7,_count
+        mov     r0,_resume
+        mov     __XPAGE,(_resume + 1)
+        lcall   00089$
+00061$:
+        inc     r0
+        cjne    r0,#0,00065$
+        inc     __XPAGE
+00065$:
+        djnz    r7,00045$
+00046$:
+        mov     a,_tail
+        jz      00060$
+        mov     a,@r1
+        xrl     a,r6
+        anl     a,#0xF0
+        lcall   00080$
+        sjmp    00060$
+00050$:
+        mov     a,_pairsPerRow
+        jz      00052$
+        mov     r7,a
+00051$:
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        xrl     a,r6
+        jz      00071$
+        cjne    a,#0xFF,00072$
+        mov     a,r3
+        movx    @r0,a
+        sjmp    00071$
+00072$:
+        cjne    a,#0xF0,00073$
+        movx    a,@r0
+        anl     a,#0x0F
+        orl     a,r4
+        movx    @r0,a
+        sjmp    00071$
+00073$:
+        cjne    a,#0x0F,00074$
+        movx    a,@r0
+        anl     a,#0xF0
+        orl     a,r2
+        movx    @r0,a
+        sjmp    00071$
+00074$:
+        mov     _pair,a
+        mov     _at,r0
+        mov     (_at + 1),__XPAGE
+        mov     _resume,r0
+        mov     (_resume + 1),__XPAGE
+        mov     _slot,#0
+        mov     _cover,dpl
+        mov     (_cover + 1),dph
+        mov     _count,r7
+        lcall   _blendPair
+        mov     dpl,_cover
+        mov     dph,(_cover + 1)
+        mov     r7,_count
+        mov     r0,_resume
+        mov     __XPAGE,(_resume + 1)
+        lcall   00089$
+00071$:
+        inc     r0
+        cjne    r0,#0,00075$
+        inc     __XPAGE
+00075$:
+        djnz    r7,00051$
+00052$:
+        mov     a,_tail
+        jz      00060$
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        xrl     a,r6
+        anl     a,#0xF0
+        lcall   00080$
+00060$:
+        mov     a,_rowAt
+        add     a,_frameStep
+        mov     _rowAt,a
+        mov     a,(_rowAt + 1)
+        addc    a,(_frameStep + 1)
+        mov     (_rowAt + 1),a
+        mov     a,_contiguous
+        jnz     00097$
+        mov     a,_rowCover
+        add     a,_sourceStep
+        mov     _rowCover,a
+        mov     dpl,a
+        mov     a,(_rowCover + 1)
+        addc    a,(_sourceStep + 1)
+        mov     (_rowCover + 1),a
+        mov     dph,a
+00097$:
+        djnz    _rowsToGo,00098$
+        mov     __XPAGE,_savedPage
+        ljmp    00099$
+00098$:
+        ljmp    00041$
+00080$:
+        jz      00081$
+        cjne    a,#0xFF,00082$
+        mov     a,r3
+        movx    @r0,a
+        sjmp    00081$
+00082$:
+        cjne    a,#0xF0,00083$
+        movx    a,@r0
+        anl     a,#0x0F
+        orl     a,r4
+        movx    @r0,a
+        sjmp    00081$
+00083$:
+        cjne    a,#0x0F,00084$
+        movx    a,@r0
+        anl     a,#0xF0
+        orl     a,r2
+        movx    @r0,a
+        sjmp    00081$
+00084$:
+        mov     _pair,a
+        mov     _at,r0
+        mov     (_at + 1),__XPAGE
+        mov     _resume,r0
+        mov     (_resume + 1),__XPAGE
+        mov     _slot,#0
+        mov     _cover,dpl
+        mov     (_cover + 1),dph
+        mov     _count,r7
+        lcall   _blendPair
+        mov     dpl,_cover
+        mov     dph,(_cover + 1)
+        mov     r7,_count
+        mov     r0,_resume
+        mov     __XPAGE,(_resume + 1)
+        lcall   00089$
+00081$:
+        inc     r0
+        cjne    r0,#0,00085$
+        inc     __XPAGE
+00085$:
+        ret
+00089$:
+        mov     a,_background
+        jz      00090$
+        mov     a,#0xFF
+00090$:
+        mov     r6,a
+        mov     a,_spread
+        mov     r3,a
+        anl     a,#0xF0
+        mov     r4,a
+        mov     a,r3
+        anl     a,#0x0F
+        mov     r2,a
+        mov     r1,#_joined
+        ret
+00099$:
+    __endasm;
+    /* clang-format on */
+}
+#endif
+
 /* A row of a gray4 bitmap laid over the frame in the colour. */
 static void greyRow(void)
 {
@@ -721,8 +960,21 @@ void tessaline_grey(const unsigned char TESSALINE_CODE *bits, tessaline_size wid
     /* two pixels a byte: as a mono bitmap's bits, each pixel's bit the high one of its half (0x80 or 0x08) */
     start(0, 0, width);
     coverStep = ((unsigned int)width + 1) / 2;
-    rowCover = bits + coverStep * skipY + skipX / 2;
+    rowCover = bits + (skipY ? coverStep * skipY : 0) + skipX / 2; /* the 8051 multiplies 16 bits in a call */
     firstBit = skipX % 2 ? 0x08 : 0x80;
+#if defined(FAST_ROWS) && TESSALINE_DRAW_BITS == 4
+    if (firstBit == 0x80 && down < 256 && across < 512) { /* all but a bitmap cut at an odd pixel, or a huge one */
+        oddStart = rowSlot;
+        pairsPerRow = (unsigned char)((across - oddStart) >> 1);
+        tail = (unsigned char)((across - oddStart) & 1);
+        rowsToGo = (unsigned char)down;
+        contiguous = across == width; /* no column cut away: a row reads its bytes, all of them */
+        frameStep = ROW_BYTES;
+        sourceStep = coverStep;
+        greyRows4();
+        return;
+    }
+#endif
     rows(GREY);
 }
 

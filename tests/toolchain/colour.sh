@@ -21,15 +21,18 @@ from PIL import Image
 im = Image.new('RGB', (160, 128))
 im.putdata([((x * 255) // 159, (y * 255) // 127, ((x + y) * 7) % 256) for y in range(128) for x in range(160)])
 im.save('$work/photo.png')"
+printf 'Aé 你好\n' >"$work/line.txt"
 cat >"$work/main.c" <<'C'
 #include "g.h"
 #include "k.h"
+#include "a.h"
 #include "tessaline_draw.h"
 #ifdef PHOTO
 #include "photo.h"
 #endif
 static const tessaline_font TESSALINE_CODE mono = TESSALINE_CELL_FONT(g, G);
 static const tessaline_font TESSALINE_CODE grey = TESSALINE_CELL_FONT(k, K);
+static const tessaline_font TESSALINE_CODE smooth = TESSALINE_CROPPED_FONT(a, A);
 void start(void) {}
 void stop(void) {}
 static void scene(void)
@@ -53,6 +56,9 @@ static void scene(void)
     stop();
     tessaline_glyph(&grey, 0, -5, 40, TESSALINE_RGB(200, 200, 200));
     tessaline_glyph(&mono, 0, -3, 45, TESSALINE_RGB(200, 0, 200));
+    tessaline_string(&smooth, a_s0, 2, 46, TESSALINE_RGB(255, 160, 0));
+    tessaline_string(&smooth, a_s0, 37, 47, TESSALINE_RGB(255, 255, 255));
+    tessaline_string(&smooth, a_s0, TESSALINE_DRAW_WIDTH - 20, TESSALINE_DRAW_HEIGHT - 9, TESSALINE_RGB(0, 0, 255));
     tessaline_fill(100, 2, 20, 9, TESSALINE_RGB(0, 255, 0));
     tessaline_outline(98, 0, 24, 13, TESSALINE_RGB(255, 0, 0));
 }
@@ -83,6 +89,9 @@ C
         printf 'add_executable(%s main.c)\ntessaline_add_draw(%s PIXEL %s WIDTH %s HEIGHT %s)\n' $name $name $pixel $width $height
         printf 'tessaline_add_font(%s g FONT %s TEXT "你" HEADER OPTIONS --cell 16x16)\n' $name "$font"
         printf 'tessaline_add_font(%s k FONT %s TEXT "你" HEADER OPTIONS --cell 16x16 --pixel gray4 --display ssd1322)\n' $name "$font"
+        # An outline font's glyphs, anti-aliased: coverage between none and whole.
+        printf 'tessaline_add_font(%s a FONT %s STRINGS line.txt HEADER OPTIONS --size 16 --crop --pixel gray4)\n' $name \
+            /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc
     done
     printf 'tessaline_add_picture(st7735 photo photo.png HEADER OPTIONS --pixel rgb565)\n'
     printf 'target_compile_definitions(st7735 PRIVATE PHOTO)\n'
@@ -94,11 +103,19 @@ for display in "ssd1322 2 256 64 8192" "st7735 5 160 128 40960"; do
     read -r name pixel width height bytes <<<"$display"
     map=$work/build/$name.map
     at() { awk -v s="$1" '$3 == s {print $2}' "$map"; }
-    # The same program on the host: its frame, byte for byte.
-    gcc -std=c90 -D__code= -Dmain_host -I"$source/cmake" -I"$work/build/tessaline-$name" \
-        -DTESSALINE_DRAW_PIXEL=$pixel -DTESSALINE_DRAW_WIDTH=$width -DTESSALINE_DRAW_HEIGHT=$height \
-        $([ $name = st7735 ] && echo -DPHOTO "$work/build/tessaline-$name/photo.c") -o "$work/$name" "$work/main.c" \
-        "$work/build/tessaline-$name/g.c" "$work/build/tessaline-$name/k.c" "$source/cmake/tessaline_draw.c" \
+    # The same program on the host, its tables in the host's C: its frame, byte for byte.
+    host=$work/host-$name
+    mkdir "$host"
+    "$cli" --font "$font" --text "你" --cell 16x16 -f c51 --c-dialect c --name g --header "$host/g.h" -o "$host/g.c"
+    "$cli" --font "$font" --text "你" --cell 16x16 --pixel gray4 --display ssd1322 -f c51 --c-dialect c --name k \
+        --header "$host/k.h" -o "$host/k.c"
+    "$cli" --font /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc --strings "$work/line.txt" --size 16 --crop \
+        --pixel gray4 -f c51 --c-dialect c --name a --header "$host/a.h" -o "$host/a.c"
+    [ $name != st7735 ] || "$cli" --pixel rgb565 -f c51 --c-dialect c --name photo --header "$host/photo.h" \
+        -o "$host/photo.c" "$work/photo.png"
+    gcc -std=c90 -pedantic -Werror -I"$source/cmake" -I"$host" -DTESSALINE_DRAW_PIXEL=$pixel \
+        -DTESSALINE_DRAW_WIDTH=$width -DTESSALINE_DRAW_HEIGHT=$height $([ $name != st7735 ] || echo -DPHOTO) \
+        -o "$work/$name" "$work/main.c" "$host/"*.c "$source/cmake/tessaline_draw.c" \
         "$source/cmake/tessaline_colour.c" || fail "the $name program does not build on the host"
     expected=$("$work/$name")
     [ "$expected" != "$(printf "%0$((2 * bytes))d" 0)" ] || fail "the $name program draws nothing"
@@ -118,6 +135,10 @@ for display in "ssd1322 2 256 64 8192" "st7735 5 160 128 40960"; do
     else
         echo "ssd1322: a glyph: mono ${each[0]}, gray4 ${each[1]} and ${each[2]}, mono ${each[3]}"
         most=12000
+        # gray4 glyphs on a gray4 frame, at an even column and an odd one
+        for count in "${each[1]}" "${each[2]}"; do
+            [ "$count" -le 3000 ] || fail "a 16 x 16 gray4 glyph on the $name takes $count instructions, more than 3000"
+        done
     fi
     [ "${#each[@]}" -ge 4 ] || fail "the simulator did not count the $name glyphs' instructions: $counts"
     for count in "${each[@]:0:4}"; do
