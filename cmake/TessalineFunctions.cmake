@@ -306,19 +306,63 @@ function(tessaline_add_unpackbits target)
 endfunction()
 
 # tessaline_add_draw(<target> [LAYOUT vertical|horizontal] [WIDTH <pixels>] [HEIGHT <pixels>] [KS0108]
-#                    [PIXEL mono|gray2|gray4|gray8|rgb332|rgb565] [BYTE_ORDER big|little]): adds the drawing runtime
-# (tessaline_draw.c and tessaline_colour.c, for SDCC and the classic 8051 compilers) to <target>, and its header's
+#                    [PIXEL mono|gray2|gray4|gray8|rgb332|rgb565] [BYTE_ORDER big|little] [DISPLAY <preset>]): adds
+# the drawing runtime (tessaline_draw.c, tessaline_colour.c and tessaline_flush.c, for SDCC and the classic 8051
+# compilers) to <target>, and its header's
 # folder to its include path: #include "tessaline_draw.h" gives tessaline_frame[] and tessaline_bitmap(),
 # tessaline_glyph(), tessaline_string() and the rest. The frame is WIDTH x HEIGHT pixels (default 128 x 64) in
 # PIXEL's format (mono by default; rgb565 in BYTE_ORDER, big by default); a mono frame in pages (LAYOUT vertical,
 # the default: a byte a column of 8 rows, bit 0 on top, as --layout vertical packs) or rows (LAYOUT horizontal:
 # the leftmost pixel in bit 7, as the converter packs by default), grey and colour in rows; KS0108 lays pages out
-# as the module's two controllers take them, the left 64 columns first.
+# as the module's two controllers take them, the left 64 columns first. DISPLAY names one of the converter's
+# --display presets: the frame is its screen (its size, pixel and layout, unless given), and tessaline_init(),
+# tessaline_flush() and tessaline_flush_all() send it to the controller.
 function(tessaline_add_draw target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "KS0108" "LAYOUT;WIDTH;HEIGHT;PIXEL;BYTE_ORDER" "")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "KS0108" "LAYOUT;WIDTH;HEIGHT;PIXEL;BYTE_ORDER;DISPLAY" "")
     set(call "tessaline_add_draw(${target})")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "${call}: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
+    endif()
+    # name, screen, pixel, layout: as the converter's --display presets
+    # (the ST7565's and UC1701's 132 x 65 glass is most often 128 x 64: its frame is, pages whole)
+    set(displays "ssd1306|128|64|mono|vertical" "sh1106|128|64|mono|vertical" "ssd1309|128|64|mono|vertical"
+                 "st7565|128|64|mono|vertical" "uc1701|128|64|mono|vertical" "ks0108|128|64|mono|vertical"
+                 "pcd8544|84|48|mono|vertical" "st7920|128|64|mono|horizontal" "ssd1322|256|64|gray4|horizontal"
+                 "st7735|128|160|rgb565|horizontal" "st7789|240|320|rgb565|horizontal"
+                 "ili9341|240|320|rgb565|horizontal")
+    set(display 0)
+    if(ARG_DISPLAY)
+        set(names "")
+        set(number 0)
+        foreach(row IN LISTS displays)
+            string(REPLACE "|" ";" fields "${row}")
+            list(GET fields 0 name)
+            list(APPEND names ${name})
+            math(EXPR number "${number} + 1")
+            if(name STREQUAL ARG_DISPLAY)
+                set(display ${number})
+                list(GET fields 1 screenWidth)
+                list(GET fields 2 screenHeight)
+                list(GET fields 3 screenPixel)
+                list(GET fields 4 screenLayout)
+            endif()
+        endforeach()
+        if(display EQUAL 0)
+            string(REPLACE ";" ", " names "${names}")
+            message(FATAL_ERROR "${call}: DISPLAY is one of ${names}, not '${ARG_DISPLAY}'")
+        endif()
+        foreach(field WIDTH HEIGHT PIXEL LAYOUT)
+            string(TOLOWER "${field}" lower)
+            string(SUBSTRING "${lower}" 0 1 head)
+            string(SUBSTRING "${lower}" 1 -1 tail)
+            string(TOUPPER "${head}" head)
+            if(NOT ARG_${field})
+                set(ARG_${field} "${screen${head}${tail}}")
+            endif()
+        endforeach()
+        if(ARG_DISPLAY STREQUAL "ks0108")
+            set(ARG_KS0108 TRUE)
+        endif()
     endif()
     set(pixels mono gray2 gray4 gray8 rgb332 rgb565)
     if(NOT ARG_PIXEL)
@@ -385,8 +429,21 @@ function(tessaline_add_draw target)
         message(FATAL_ERROR "${call}: ${target} has a frame already, by ${drawn}; one frame a target")
     endif()
     set_property(TARGET ${target} PROPERTY _TESSALINE_DRAW "${call}")
+    if(display GREATER 0)
+        # the frame, in external RAM of 64 KiB (a big TFT's frame is its top left corner, WIDTH x HEIGHT)
+        set(bits 1 2 4 8 8 16)
+        list(GET bits ${pixel} bits)
+        math(EXPR bytes "(${ARG_WIDTH} * ${bits} + 7) / 8 * ${ARG_HEIGHT}")
+        if(bytes GREATER 65535)
+            message(FATAL_ERROR "${call}: a frame of ${ARG_WIDTH} x ${ARG_HEIGHT} ${ARG_PIXEL} takes ${bytes} bytes, more "
+                                "than the 8051's 64 KiB of external RAM: WIDTH and HEIGHT give a smaller one, "
+                                "sent to the screen's top left corner")
+        endif()
+        target_compile_definitions(${target} PRIVATE TESSALINE_DRAW_DISPLAY=${display})
+    endif()
     target_sources(${target} PRIVATE "${_TESSALINE_MODULE_DIR}/tessaline_draw.c"
-                                     "${_TESSALINE_MODULE_DIR}/tessaline_colour.c")
+                                     "${_TESSALINE_MODULE_DIR}/tessaline_colour.c"
+                                     "${_TESSALINE_MODULE_DIR}/tessaline_flush.c")
     target_include_directories(${target} PRIVATE "${_TESSALINE_MODULE_DIR}")
     target_compile_definitions(
         ${target} PRIVATE TESSALINE_DRAW_WIDTH=${ARG_WIDTH} TESSALINE_DRAW_HEIGHT=${ARG_HEIGHT}

@@ -38,6 +38,7 @@ static unsigned char clip(int x, int y, tessaline_size width, tessaline_size hei
         across = TESSALINE_DRAW_WIDTH - left;
     if (down > TESSALINE_DRAW_HEIGHT - top)
         down = TESSALINE_DRAW_HEIGHT - top;
+    TESSALINE_TOUCHED((int)top, down);
     return 1;
 }
 

@@ -155,6 +155,7 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     signed char page;
     unsigned char TESSALINE_XDATA *top;
     unsigned char TESSALINE_XDATA *bottom;
+    TESSALINE_TOUCHED(y, height);
     if (mode == TESSALINE_COPY && !mask) { /* opaque: the box cleared, then the 1 bits set */
         tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
         mode = TESSALINE_SET;
@@ -220,6 +221,7 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
     unsigned char row, k, b, m, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
     unsigned int moved;
     unsigned char TESSALINE_XDATA *into;
+    TESSALINE_TOUCHED(y, height);
     if (mode == TESSALINE_COPY && !mask) { /* opaque: the box cleared, then the 1 bits set */
         tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
         mode = TESSALINE_SET;
@@ -319,6 +321,7 @@ void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height,
         below = TESSALINE_DRAW_HEIGHT;
     if (x >= right || y >= below)
         return;
+    TESSALINE_TOUCHED_ROWS(y, below); /* in place: no call deeper on the stack */
     if (mode == TESSALINE_COPY)
         mode = TESSALINE_SET;
 #define BOX_BYTES(apply)                                                                                               \

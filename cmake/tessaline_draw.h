@@ -193,6 +193,55 @@ void tessaline_outline(int x, int y, tessaline_size width, tessaline_size height
 #define tessaline_hline(x, y, length, colour) tessaline_fill((x), (y), (length), 1, (colour))
 #define tessaline_vline(x, y, length, colour) tessaline_fill((x), (y), 1, (length), (colour))
 
+/* The displays whose controllers the runtime addresses (DISPLAY in tessaline_add_draw), as the converter's
+   --display presets. */
+#define TESSALINE_DISPLAY_SSD1306 1
+#define TESSALINE_DISPLAY_SH1106 2
+#define TESSALINE_DISPLAY_SSD1309 3
+#define TESSALINE_DISPLAY_ST7565 4
+#define TESSALINE_DISPLAY_UC1701 5
+#define TESSALINE_DISPLAY_KS0108 6
+#define TESSALINE_DISPLAY_PCD8544 7
+#define TESSALINE_DISPLAY_ST7920 8
+#define TESSALINE_DISPLAY_SSD1322 9
+#define TESSALINE_DISPLAY_ST7735 10
+#define TESSALINE_DISPLAY_ST7789 11
+#define TESSALINE_DISPLAY_ILI9341 12
+
+#ifdef TESSALINE_DRAW_DISPLAY
+/* The firmware gives these, for the bus its display is on: a command byte (D/C, RS or A0 low), and `count` data
+   bytes (high); on a KS0108, to the controller tessaline_chip names (0 the left one, 1 the right); on the colour
+   TFTs, tessaline_wait() too, for the milliseconds their start-up asks. */
+void tessaline_command(unsigned char command);
+void tessaline_data(const unsigned char TESSALINE_XDATA *bytes, unsigned int count);
+#if TESSALINE_DRAW_DISPLAY >= TESSALINE_DISPLAY_ST7735
+void tessaline_wait(unsigned int milliseconds);
+#endif
+extern unsigned char tessaline_chip;
+/* The display's start-up: its controller set up as the preset's screen, its contrast (0 to 255, where the
+   controller has one) and `turned` (1: the picture half a turn round, where it can), then on. */
+void tessaline_init(unsigned char contrast, unsigned char turned);
+/* The rows (in pages, the pages) drawn since the last flush sent to the display, the frame in its top left
+   corner; tessaline_flush_all() sends all of them. */
+void tessaline_flush(void);
+void tessaline_flush_all(void);
+/* What a drawing may change, kept for tessaline_flush() by the runtime's own functions: the rows from y, `height`
+   of them, cut to the frame; or, in place (a box's rows, already cut), rows `from` to before `to`. */
+void tessaline_touched(int y, tessaline_size height);
+extern unsigned int TESSALINE_XDATA tessaline_touched_from, tessaline_touched_to;
+#define TESSALINE_TOUCHED(y, height) tessaline_touched((y), (height))
+#define TESSALINE_TOUCHED_ROWS(from, to)                                                                               \
+    do {                                                                                                               \
+        if ((unsigned int)(from) < tessaline_touched_from)                                                             \
+            tessaline_touched_from = (unsigned int)(from);                                                             \
+        if ((unsigned int)(to) > tessaline_touched_to)                                                                 \
+            tessaline_touched_to = (unsigned int)(to);                                                                 \
+    } while (0)
+#else
+#define TESSALINE_TOUCHED(y, height) ((void)0)
+#define TESSALINE_TOUCHED_ROWS(from, to) ((void)0)
+#endif
+
 /* A cropped glyph's box, as NAME_boxes holds five bytes a glyph: where its ink starts from the pen and from the
    line's top (either may be negative: a j starts left of its pen), the ink's size, and the pen's advance. */
 typedef struct {

@@ -331,6 +331,15 @@ for layout in "1 0" "0 0" "1 1"; do
         -DTESSALINE_DRAW_KS0108=$2 -c -o "$work/classic.rel" "$source/cmake/tessaline_draw.c" 2>"$work/classic.log" ||
         fail "tessaline_draw.c ($layout) does not compile in C90 and the classic dialect: $(cat "$work/classic.log")"
 done
+# And the grey and colour frames' runtime (its C, as the classic compilers run it) and the displays' flushes.
+for frame in "colour 2 -" "colour 5 -" "flush 0 1" "flush 0 6 -DTESSALINE_DRAW_KS0108=1" "flush 0 8 -DTESSALINE_DRAW_VERTICAL=0" \
+    "flush 2 9" "flush 5 10"; do
+    set -- $frame
+    sdcc -mmcs51 --std-c89 -U__SDCC -U__SDCC_mcs51 -D__C51__ -Dcode=__code -Dxdata=__xdata -Dreentrant=__reentrant \
+        -DTESSALINE_DRAW_PIXEL=$2 $([ "$3" = - ] || echo "-DTESSALINE_DRAW_DISPLAY=$3") ${4:-} -c -o "$work/classic.rel" \
+        "$source/cmake/tessaline_$1.c" 2>"$work/classic.log" ||
+        fail "tessaline_$1.c ($frame) does not compile in C90 and the classic dialect: $(cat "$work/classic.log")"
+done
 
 # Configure-time checks of the module, each naming the call; and the generated file's path handed back.
 mkdir "$work/checks"
@@ -371,6 +380,8 @@ refused 'tessaline_add_draw(pictures PIXEL rgb888)' "PIXEL is mono, gray2, gray4
 refused 'tessaline_add_draw(pictures PIXEL gray4 LAYOUT vertical)' "a gray4 frame is in rows (LAYOUT horizontal), not 'vertical'"
 refused 'tessaline_add_draw(pictures PIXEL rgb565 BYTE_ORDER middle)' "BYTE_ORDER is big or little, not 'middle'"
 refused 'tessaline_add_draw(pictures PIXEL rgb565 WIDTH 4096)' "WIDTH is a number of pixels from 1 to 4095"
+refused 'tessaline_add_draw(pictures DISPLAY ssd1036)' "DISPLAY is one of ssd1306, sh1106, ssd1309, st7565, uc1701, ks0108, pcd8544, st7920, ssd1322, st7735, st7789, ili9341, not 'ssd1036'"
+refused 'tessaline_add_draw(pictures DISPLAY ili9341)' "a frame of 240 x 320 rgb565 takes 153600 bytes, more than the 8051's 64 KiB of external RAM"
 refused 'tessaline_add_draw(pictures)
 tessaline_add_draw(pictures LAYOUT horizontal)' "tessaline_add_draw(pictures): pictures has a frame already, by tessaline_add_draw(pictures); one frame a target"
 configure 'tessaline_add_picture(pictures a a.bmp OPTIONS --format hex OUTPUT_VARIABLE made)
