@@ -306,7 +306,8 @@ function(tessaline_add_unpackbits target)
 endfunction()
 
 # tessaline_add_draw(<target> [LAYOUT vertical|horizontal] [WIDTH <pixels>] [HEIGHT <pixels>] [KS0108]
-#                    [PIXEL mono|gray2|gray4|gray8|rgb332|rgb565] [BYTE_ORDER big|little] [DISPLAY <preset>]): adds
+#                    [PIXEL mono|gray2|gray4|gray8|rgb332|rgb565] [BYTE_ORDER big|little] [DISPLAY <preset>]
+#                    [XRAM]): adds
 # the drawing runtime (tessaline_draw.c, tessaline_colour.c and tessaline_flush.c, for SDCC and the classic 8051
 # compilers) to <target>, and its header's
 # folder to its include path: #include "tessaline_draw.h" gives tessaline_frame[] and tessaline_bitmap(),
@@ -316,9 +317,10 @@ endfunction()
 # the leftmost pixel in bit 7, as the converter packs by default), grey and colour in rows; KS0108 lays pages out
 # as the module's two controllers take them, the left 64 columns first. DISPLAY names one of the converter's
 # --display presets: the frame is its screen (its size, pixel and layout, unless given), and tessaline_init(),
-# tessaline_flush() and tessaline_flush_all() send it to the controller.
+# tessaline_flush() and tessaline_flush_all() send it to the controller. XRAM adds tessaline_xbitmap() and
+# tessaline_xmono(), for bitmaps in external RAM.
 function(tessaline_add_draw target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "KS0108" "LAYOUT;WIDTH;HEIGHT;PIXEL;BYTE_ORDER;DISPLAY" "")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "KS0108;XRAM" "LAYOUT;WIDTH;HEIGHT;PIXEL;BYTE_ORDER;DISPLAY" "")
     set(call "tessaline_add_draw(${target})")
     if(ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "${call}: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
@@ -440,6 +442,9 @@ function(tessaline_add_draw target)
                                 "sent to the screen's top left corner")
         endif()
         target_compile_definitions(${target} PRIVATE TESSALINE_DRAW_DISPLAY=${display})
+    endif()
+    if(ARG_XRAM) # bitmaps from external RAM too: their own functions, linked only where asked for
+        target_compile_definitions(${target} PRIVATE TESSALINE_DRAW_XRAM=1)
     endif()
     target_sources(${target} PRIVATE "${_TESSALINE_MODULE_DIR}/tessaline_draw.c"
                                      "${_TESSALINE_MODULE_DIR}/tessaline_colour.c"

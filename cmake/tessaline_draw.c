@@ -42,263 +42,33 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
     } while (0)
 
 #if TESSALINE_DRAW_VERTICAL
-
 #define PAGES ((TESSALINE_DRAW_HEIGHT + 7) / 8)
-
 /* The frame's byte of column `column` in page `page` (both within the frame). A KS0108's frame is the same: a
    page across the module's 128 columns, the left controller's 64 first, as the converter writes its data. */
 #define AT(page, column) (tessaline_frame + (unsigned char)(page) * (unsigned char)TESSALINE_DRAW_WIDTH + (column))
-
-/* `count` bytes of a bitmap's page (and of its mask's), each moved down by multiplying it by `times` (a power of
-   two), into `top` (what stays in the frame's page) and `bottom` (what passes into the page below); either may be
-   null, where that page lies outside the frame. */
-static void run(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
-                unsigned char TESSALINE_XDATA *top, unsigned char TESSALINE_XDATA *bottom, unsigned char count,
-                unsigned char times, unsigned char mode)
-{
-    unsigned int moved, cover = 0xFFFF;
-    unsigned char low, high, shift;
-    unsigned char TESSALINE_XDATA *into;
-    if (!mask && !(top && bottom)) { /* one page of the frame: a page-aligned bitmap's, or the frame's first or last */
-        into = top ? top : bottom;
-        shift = top ? 0 : 8;
-#define ONE_PAGE(apply)                                                                                                \
-    do {                                                                                                               \
-        moved = *bits * times;                                                                                         \
-        ++bits;                                                                                                        \
-        apply(*into, (unsigned char)(moved >> shift));                                                                 \
-        ++into;                                                                                                        \
-    } while (--count)
-        BY_MODE(ONE_PAGE);
-        return;
-    }
-    if (top && bottom && !mask) { /* the common case, each mode a loop of its own */
-#define PAGE_PAIR(apply)                                                                                               \
-    do {                                                                                                               \
-        moved = *bits * times;                                                                                         \
-        ++bits;                                                                                                        \
-        apply(*top, (unsigned char)moved);                                                                             \
-        ++top;                                                                                                         \
-        apply(*bottom, (unsigned char)(moved >> 8));                                                                   \
-        ++bottom;                                                                                                      \
-    } while (--count)
-        BY_MODE(PAGE_PAIR);
-        return;
-    }
-    do {
-        moved = *bits * times;
-        ++bits;
-        if (mask) {
-            cover = *mask * times;
-            ++mask;
-        }
-        if (top) {
-            low = (unsigned char)moved;
-            COMBINE(top, low, (unsigned char)cover, mask, mode);
-            ++top;
-        }
-        if (bottom) {
-            high = (unsigned char)(moved >> 8);
-            COMBINE(bottom, high, (unsigned char)(cover >> 8), mask, mode);
-            ++bottom;
-        }
-    } while (--count);
-}
-
-/* Two pages of a bitmap (a glyph of up to 16 rows), `upper` and `lower`, `count` columns, moved down by `times`
-   into three pages of the frame from `top` on: the middle one takes both, written once. `cut`: the middle page is
-   the frame's last, and what would go below it is left out. */
-static void twoPages(const unsigned char TESSALINE_CODE *upper, unsigned char TESSALINE_XDATA *top, unsigned char count,
-                     unsigned char width, unsigned char times, unsigned char mode, unsigned char cut)
-{
-    const unsigned char TESSALINE_CODE *lower = upper + width;
-    unsigned char TESSALINE_XDATA *middle = top + TESSALINE_DRAW_WIDTH;
-    unsigned char TESSALINE_XDATA *bottom = middle + TESSALINE_DRAW_WIDTH;
-    unsigned int high, low;
-#define THREE_PAGES(apply)                                                                                             \
-    do {                                                                                                               \
-        high = *upper * times;                                                                                         \
-        ++upper;                                                                                                       \
-        low = *lower * times;                                                                                          \
-        ++lower;                                                                                                       \
-        apply(*top, (unsigned char)high);                                                                              \
-        ++top;                                                                                                         \
-        apply(*middle, (unsigned char)(high >> 8) | (unsigned char)low);                                               \
-        ++middle;                                                                                                      \
-        apply(*bottom, (unsigned char)(low >> 8));                                                                     \
-        ++bottom;                                                                                                      \
-    } while (--count)
-#define TWO_PAGES(apply)                                                                                               \
-    do {                                                                                                               \
-        high = *upper * times;                                                                                         \
-        ++upper;                                                                                                       \
-        low = *lower * times;                                                                                          \
-        ++lower;                                                                                                       \
-        apply(*top, (unsigned char)high);                                                                              \
-        ++top;                                                                                                         \
-        apply(*middle, (unsigned char)(high >> 8) | (unsigned char)low);                                               \
-        ++middle;                                                                                                      \
-    } while (--count)
-    if (cut) {
-        BY_MODE(TWO_PAGES);
-        return;
-    }
-    BY_MODE(THREE_PAGES);
-}
-
-void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
-                      tessaline_size width, tessaline_size height, int x, int y, unsigned char mode)
-{
-    unsigned char pages = (unsigned char)((height + 7) >> 3);
-    unsigned char times = powers[(unsigned char)y & 7];
-    unsigned char first = 0, count = width, column, p;
-    signed char page;
-    unsigned char TESSALINE_XDATA *top;
-    unsigned char TESSALINE_XDATA *bottom;
-    TESSALINE_TOUCHED(y, height);
-    if (mode == TESSALINE_COPY && !mask) { /* opaque: the box cleared, then the 1 bits set */
-        tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
-        mode = TESSALINE_SET;
-    }
-    if (!width || !height) /* a glyph of no ink (a space) */
-        return;
-    /* The common case: inside the frame across and from its top down, each page of the bitmap into two of the
-       frame's (one at a row that is a multiple of 8, or at the frame's last page), what passes the bottom left out. */
-    if (!mask && x >= 0 && y >= 0 && (unsigned int)x + width <= TESSALINE_DRAW_WIDTH && y < TESSALINE_DRAW_HEIGHT) {
-        p = (unsigned char)((unsigned char)y >> 3); /* the frame's page the bitmap's top lies in */
-        top = AT(p, (unsigned char)x);
-        if (pages == 2 && times > 1 && p + 1 < PAGES) {
-            twoPages(bits, top, width, width, times, mode, p + 2 >= PAGES);
-            return;
-        }
-        do {
-            run(bits, 0, top, times > 1 && p + 1 < PAGES ? top + TESSALINE_DRAW_WIDTH : 0, width, times, mode);
-            bits += width;
-            top += TESSALINE_DRAW_WIDTH;
-        } while (--pages && ++p < PAGES);
-        return;
-    }
-    if (x >= TESSALINE_DRAW_WIDTH || x <= -(int)width || y >= TESSALINE_DRAW_HEIGHT || y <= -(int)height)
-        return;
-    /* The page the bitmap's top row lies in, above the frame too: y >> 3 rounds down, as both compilers shift a
-       negative number. */
-    page = (signed char)(y >> 3);
-    if (x < 0) {
-        first = (unsigned char)-x;
-        count -= first;
-    }
-    column = (unsigned char)(x + first);
-    if (column + count > TESSALINE_DRAW_WIDTH)
-        count = (unsigned char)(TESSALINE_DRAW_WIDTH - column);
-    bits += first;
-    if (mask)
-        mask += first;
-    for (p = pages; p; --p, ++page, bits += width) {
-        top = page >= 0 && page < PAGES ? AT(page, column) : 0;
-        bottom = times > 1 && page + 1 >= 0 && page + 1 < PAGES ? AT(page + 1, column) : 0;
-        if (top || bottom)
-            run(bits, mask, top, bottom, count, times, mode);
-        if (mask)
-            mask += width;
-    }
-}
-
-#else /* rows */
-
+#else
 #define ROW_BYTES ((TESSALINE_DRAW_WIDTH + 7) / 8)
 /* The pixels of a row's last byte that lie inside the frame: its padding bits are never drawn, as --render and
    the converter leave them. */
 #define EDGE ((unsigned char)(0xFF00u >> (TESSALINE_DRAW_WIDTH % 8 ? TESSALINE_DRAW_WIDTH % 8 : 8)))
+#endif
 
-void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned char TESSALINE_CODE *mask,
-                      tessaline_size width, tessaline_size height, int x, int y, unsigned char mode)
-{
-    unsigned char bytes = (unsigned char)((width + 7) >> 3);
-    unsigned char shift = (unsigned char)x & 7;
-    unsigned char times = powers[(8 - shift) & 7]; /* a byte moved right by `shift`, into two bytes */
-    int column =
-        (x - shift) >> 3; /* the frame's byte the bitmap's left byte starts in (x - shift is a multiple of 8) */
-    unsigned char row, k, b, m, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
-    unsigned int moved;
-    unsigned char TESSALINE_XDATA *into;
-    TESSALINE_TOUCHED(y, height);
-    if (mode == TESSALINE_COPY && !mask) { /* opaque: the box cleared, then the 1 bits set */
-        tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
-        mode = TESSALINE_SET;
-    }
-    if (!width || !height || x >= TESSALINE_DRAW_WIDTH || x + width <= 0 || y >= TESSALINE_DRAW_HEIGHT ||
-        y + height <= 0)
-        return;
-    /* The rows inside the frame, from the first: where it starts in the bitmap, its mask and the frame (a byte by a
-       byte, which the 8051 multiplies in one instruction). */
-    row = y < 0 ? (unsigned char)-y : 0;
-    m = y + height > TESSALINE_DRAW_HEIGHT ? (unsigned char)(TESSALINE_DRAW_HEIGHT - y) : height; /* past the last */
-    bits += (unsigned char)row * bytes;
-    if (mask)
-        mask += (unsigned char)row * bytes;
-    into = tessaline_frame + (unsigned char)(y + row) * (unsigned char)ROW_BYTES;
-    /* The common case: no mask, inside the frame's whole bytes across. Each byte lands in two of the frame's (one,
-       at a multiple of 8): the parts of two bytes that meet in one frame byte are disjoint, so each mode may apply
-       them one after the other. */
-    if (!mask && x >= 0 && (unsigned int)column + bytes + (shift ? 1 : 0) <= TESSALINE_DRAW_WIDTH / 8) {
-        for (into += column; row < m; ++row, into += ROW_BYTES - bytes) { /* each row's loop moves both on */
-            k = bytes;
-#define ROW_COPY(apply)                                                                                                \
-    do {                                                                                                               \
-        apply(*into, *bits);                                                                                           \
-        ++into;                                                                                                        \
-        ++bits;                                                                                                        \
-    } while (--k)
-#define ROW_SHIFT(apply)                                                                                               \
-    do {                                                                                                               \
-        moved = *bits * times;                                                                                         \
-        ++bits;                                                                                                        \
-        apply(*into, (unsigned char)(moved >> 8));                                                                     \
-        ++into;                                                                                                        \
-        apply(*into, (unsigned char)moved);                                                                            \
-    } while (--k)
-            if (!shift) {
-                BY_MODE(ROW_COPY);
-            } else {
-                BY_MODE(ROW_SHIFT);
-            }
-        }
-        return;
-    }
-    for (; row < m; ++row, into += ROW_BYTES) {
-        for (k = 0; k < bytes; ++k) {
-            /* Byte k lands in the frame's bytes column + k (its left part) and column + k + 1 (its right). */
-            const int at = column + k;
-            b = *bits++;
-            left = 0xFF; /* the cover, until it is moved */
-            if (mask)
-                left = *mask++;
-            if (shift) {
-                moved = left * times;
-                coverLeft = (unsigned char)(moved >> 8);
-                coverRight = (unsigned char)moved;
-                moved = b * times;
-                left = (unsigned char)(moved >> 8);
-                right = (unsigned char)moved;
-            } else {
-                coverLeft = left;
-                left = b;
-            }
-            if (at == ROW_BYTES - 1) {
-                left &= EDGE;
-                coverLeft &= EDGE;
-            } else if (at + 1 == ROW_BYTES - 1) {
-                right &= EDGE;
-                coverRight &= EDGE;
-            }
-            if (at >= 0 && at < ROW_BYTES)
-                COMBINE(into + at, left, coverLeft, mask, mode);
-            if (shift && at + 1 >= 0 && at + 1 < ROW_BYTES)
-                COMBINE(into + at + 1, right, coverRight, mask, mode);
-        }
-    }
-}
-
+/* Bitmaps in code memory; and in external RAM, where the firmware asks for them. */
+#define SOURCE TESSALINE_CODE
+#define BITMAP tessaline_bitmap
+#define RUN run
+#define TWO_PAGES_OF twoPages
+#include "tessaline_bitmap.h"
+#ifdef TESSALINE_DRAW_XRAM
+#undef SOURCE
+#undef BITMAP
+#undef RUN
+#undef TWO_PAGES_OF
+#define SOURCE TESSALINE_XDATA
+#define BITMAP tessaline_xbitmap
+#define RUN runFromXram
+#define TWO_PAGES_OF twoPagesFromXram
+#include "tessaline_bitmap.h"
 #endif
 
 /* A box filled; its parameters and locals on the stack while it runs (TESSALINE_REENTRANT). */

@@ -162,6 +162,14 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
                       tessaline_size width, tessaline_size height, int x, int y,
                       unsigned char mode) TESSALINE_FRAME_CALL;
 
+#ifdef TESSALINE_DRAW_XRAM
+/* The same, for a bitmap (and mask) in external RAM, such as a frame unpackbits() unpacked (XRAM in
+   tessaline_add_draw). */
+void tessaline_xbitmap(const unsigned char TESSALINE_XDATA *bits, const unsigned char TESSALINE_XDATA *mask,
+                       tessaline_size width, tessaline_size height, int x, int y,
+                       unsigned char mode) TESSALINE_FRAME_CALL;
+#endif
+
 #if TESSALINE_DRAW_BITS == 1
 /* A mono bitmap's 1 bits drawn in `colour`: in a mono frame, the mode. */
 #define tessaline_mono(bits, width, height, x, y, colour)                                                              \
@@ -177,6 +185,11 @@ void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size wid
    (frame x (16 - w) + colour x w + 8) / 16 for the weight w of the coverage c in sixteenths (c + c / 8). */
 void tessaline_grey(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x, int y,
                     tessaline_colour colour, unsigned char background) TESSALINE_FRAME_CALL;
+#ifdef TESSALINE_DRAW_XRAM
+/* The same for a mono bitmap in external RAM (XRAM in tessaline_add_draw). */
+void tessaline_xmono(const unsigned char TESSALINE_XDATA *bits, tessaline_size width, tessaline_size height, int x,
+                     int y, tessaline_colour colour) TESSALINE_FRAME_CALL;
+#endif
 /* A bitmap of the frame's format whose pixels of the colour `key` are transparent: the rest are copied. */
 void tessaline_keyed(const unsigned char TESSALINE_CODE *bits, tessaline_size width, tessaline_size height, int x,
                      int y, tessaline_colour key) TESSALINE_FRAME_CALL;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The drawing runtime on grey and colour frames, in SDCC's 8051 simulator: one CMake project builds an SSD1322's
 # firmware (gray4, 256 x 64) and an ST7735's (rgb565, 160 x 128) from one source, each drawing a mono glyph and a
-# gray4 glyph at even and odd columns, clipped at the left, and (rgb565) a photograph copied into the frame. Each
+# gray4 glyph at even and odd columns, clipped at the left, a glyph's bits unpacked into external RAM, and (rgb565)
+# a photograph copied into the frame. Each
 # frame is the same program's frame on the host, whose runtime the model tests check pixel by pixel; and the time
 # each takes, in the simulator's count of instructions, stays within its bound.
 #   colour.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR      (exit 77, skipped, without sdcc)
@@ -35,8 +36,13 @@ static const tessaline_font TESSALINE_CODE grey = TESSALINE_CELL_FONT(k, K);
 static const tessaline_font TESSALINE_CODE smooth = TESSALINE_CROPPED_FONT(a, A);
 void start(void) {}
 void stop(void) {}
+/* A glyph's bits unpacked into external RAM, as a frame of an animation would be. */
+static unsigned char TESSALINE_XDATA unpacked[G_BYTES];
 static void scene(void)
 {
+    unsigned int i;
+    for (i = 0; i < G_BYTES; ++i)
+        unpacked[i] = g[0][i];
 #ifdef PHOTO
     start();
     tessaline_bitmap(photo, 0, PHOTO_WIDTH, PHOTO_HEIGHT, 0, 0, TESSALINE_COPY);
@@ -59,6 +65,8 @@ static void scene(void)
     tessaline_string(&smooth, a_s0, 2, 46, TESSALINE_RGB(255, 160, 0));
     tessaline_string(&smooth, a_s0, 37, 47, TESSALINE_RGB(255, 255, 255));
     tessaline_string(&smooth, a_s0, TESSALINE_DRAW_WIDTH - 20, TESSALINE_DRAW_HEIGHT - 9, TESSALINE_RGB(0, 0, 255));
+    tessaline_xmono(unpacked, 16, 16, 140, 3, TESSALINE_RGB(255, 0, 255));
+    tessaline_xmono(unpacked, 16, 16, TESSALINE_DRAW_WIDTH - 7, 30, TESSALINE_RGB(255, 255, 255));
     tessaline_fill(100, 2, 20, 9, TESSALINE_RGB(0, 255, 0));
     tessaline_outline(98, 0, 24, 13, TESSALINE_RGB(255, 0, 0));
 }
@@ -86,7 +94,7 @@ C
         "$source/examples/sdcc-logo/sdcc.cmake"
     for display in "ssd1322 gray4 256 64" "st7735 rgb565 160 128"; do
         read -r name pixel width height <<<"$display"
-        printf 'add_executable(%s main.c)\ntessaline_add_draw(%s PIXEL %s WIDTH %s HEIGHT %s)\n' $name $name $pixel $width $height
+        printf 'add_executable(%s main.c)\ntessaline_add_draw(%s PIXEL %s WIDTH %s HEIGHT %s XRAM)\n' $name $name $pixel $width $height
         printf 'tessaline_add_font(%s g FONT %s TEXT "你" HEADER OPTIONS --cell 16x16)\n' $name "$font"
         printf 'tessaline_add_font(%s k FONT %s TEXT "你" HEADER OPTIONS --cell 16x16 --pixel gray4 --display ssd1322)\n' $name "$font"
         # An outline font's glyphs, anti-aliased: coverage between none and whole.
@@ -113,7 +121,7 @@ for display in "ssd1322 2 256 64 8192" "st7735 5 160 128 40960"; do
         --pixel gray4 -f c51 --c-dialect c --name a --header "$host/a.h" -o "$host/a.c"
     [ $name != st7735 ] || "$cli" --pixel rgb565 -f c51 --c-dialect c --name photo --header "$host/photo.h" \
         -o "$host/photo.c" "$work/photo.png"
-    gcc -std=c90 -pedantic -Werror -I"$source/cmake" -I"$host" -DTESSALINE_DRAW_PIXEL=$pixel \
+    gcc -std=c90 -pedantic -Werror -I"$source/cmake" -I"$host" -DTESSALINE_DRAW_PIXEL=$pixel -DTESSALINE_DRAW_XRAM \
         -DTESSALINE_DRAW_WIDTH=$width -DTESSALINE_DRAW_HEIGHT=$height $([ $name != st7735 ] || echo -DPHOTO) \
         -o "$work/$name" "$work/main.c" "$host/"*.c "$source/cmake/tessaline_draw.c" \
         "$source/cmake/tessaline_colour.c" || fail "the $name program does not build on the host"

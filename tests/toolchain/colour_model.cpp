@@ -99,7 +99,8 @@ int main()
     for (int round = 0; round < 20000; ++round) {
         const int w = 1 + int(random() % 40), h = 1 + int(random() % 40);
         const int x = int(random() % (width + 100)) - 50, y = int(random() % (height + 100)) - 50;
-        const int kind = int(random() % 7); // a box, its outline, a copy, a flip, a mask, a key, mono, coverage
+        // a box, its outline, a copy (or with a mask), a flip, a key, mono, coverage; a copy and mono from external RAM
+        const int kind = int(random() % 9);
         const unsigned colour = unsigned(random()) & top, key = unsigned(random() % 4) & top;
         const unsigned background = random() % 2 ? 15 : 0;
         const bool masked = random() % 2;
@@ -147,8 +148,14 @@ int main()
         case 5:
             tessaline_mono(mono.data(), W, H, x, y, C);
             break;
-        default:
+        case 6:
             tessaline_grey(coverage.data(), W, H, x, y, C, static_cast<unsigned char>(background));
+            break;
+        case 7:
+            tessaline_xbitmap(packed.data(), masked ? mask.data() : nullptr, W, H, x, y, TESSALINE_COPY);
+            break;
+        default:
+            tessaline_xmono(mono.data(), W, H, x, y, C);
             break;
         }
         for (int by = 0; by < h; ++by)
@@ -161,9 +168,9 @@ int main()
                 const bool bit = mono[std::size_t(by * ((w + 7) / 8) + bx / 8)] & 0x80 >> (bx % 8);
                 const bool edge = bx == 0 || by == 0 || bx == w - 1 || by == h - 1;
                 const bool covered = !masked || mask[std::size_t(by * ((w + 7) / 8) + bx / 8)] & 0x80 >> (bx % 8);
-                if (kind == 0 || (kind == 1 && edge) || (kind == 5 && bit))
+                if (kind == 0 || (kind == 1 && edge) || ((kind == 5 || kind == 8) && bit))
                     p = colour;
-                else if (kind == 2 && covered)
+                else if ((kind == 2 || kind == 7) && covered)
                     p = picture[i];
                 else if (kind == 3)
                     p ^= picture[i];

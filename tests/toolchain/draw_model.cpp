@@ -90,6 +90,9 @@ int main()
         else if (kind == 1)
             tessaline_outline(x, y, static_cast<unsigned char>(w), static_cast<unsigned char>(h),
                               static_cast<unsigned char>(mode));
+        else if (kind == 2) // from external RAM
+            tessaline_xbitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<unsigned char>(w),
+                              static_cast<unsigned char>(h), x, y, static_cast<unsigned char>(mode));
         else
             tessaline_bitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<unsigned char>(w),
                              static_cast<unsigned char>(h), x, y, static_cast<unsigned char>(mode));
