@@ -1,7 +1,9 @@
 /* tessaline_draw: a mono frame's bitmaps, included by tessaline_draw.c once for bitmaps in code memory
    (SOURCE TESSALINE_CODE: tessaline_bitmap) and, where the firmware asks for them (XRAM), once for bitmaps in
    external RAM (SOURCE TESSALINE_XDATA: tessaline_xbitmap), each function named by the includer (BITMAP, RUN,
-   TWO_PAGES_OF). No guard: it is meant to be included twice. */
+   TWO_PAGES_OF) and kept in internal RAM of its own or on the stack (CALLED: TESSALINE_REENTRANT, for the second,
+   seldom drawn, so that it takes none of the 8051's scarce internal RAM for good). No guard: it is meant to be
+   included twice. */
 
 #if TESSALINE_DRAW_VERTICAL
 
@@ -9,7 +11,8 @@
    two), into `top` (what stays in the frame's page) and `bottom` (what passes into the page below); either may be
    null, where that page lies outside the frame. */
 static void RUN(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, unsigned char TESSALINE_XDATA *top,
-                unsigned char TESSALINE_XDATA *bottom, unsigned char count, unsigned char times, unsigned char mode)
+                unsigned char TESSALINE_XDATA *bottom, unsigned char count, unsigned char times,
+                unsigned char mode) CALLED
 {
     unsigned int moved, cover = 0xFFFF;
     unsigned char low, high, shift;
@@ -64,7 +67,7 @@ static void RUN(const unsigned char SOURCE *bits, const unsigned char SOURCE *ma
    into three pages of the frame from `top` on: the middle one takes both, written once. `cut`: the middle page is
    the frame's last, and what would go below it is left out. */
 static void TWO_PAGES_OF(const unsigned char SOURCE *upper, unsigned char TESSALINE_XDATA *top, unsigned char count,
-                         unsigned char width, unsigned char times, unsigned char mode, unsigned char cut)
+                         unsigned char width, unsigned char times, unsigned char mode, unsigned char cut) CALLED
 {
     const unsigned char SOURCE *lower = upper + width;
     unsigned char TESSALINE_XDATA *middle = top + TESSALINE_DRAW_WIDTH;
@@ -102,7 +105,7 @@ static void TWO_PAGES_OF(const unsigned char SOURCE *upper, unsigned char TESSAL
 }
 
 void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, tessaline_size width,
-            tessaline_size height, int x, int y, unsigned char mode)
+            tessaline_size height, int x, int y, unsigned char mode) CALLED
 {
     unsigned char pages = (unsigned char)((height + 7) >> 3);
     unsigned char times = powers[(unsigned char)y & 7];
@@ -161,7 +164,7 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
 #else /* rows */
 
 void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, tessaline_size width,
-            tessaline_size height, int x, int y, unsigned char mode)
+            tessaline_size height, int x, int y, unsigned char mode) CALLED
 {
     unsigned char bytes = (unsigned char)((width + 7) >> 3);
     unsigned char shift = (unsigned char)x & 7;
@@ -234,6 +237,7 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
                 coverLeft = left;
                 left = b;
             }
+#if TESSALINE_DRAW_WIDTH % 8 /* a row's last byte holds padding */
             if (at == ROW_BYTES - 1) {
                 left &= EDGE;
                 coverLeft &= EDGE;
@@ -241,6 +245,7 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
                 right &= EDGE;
                 coverRight &= EDGE;
             }
+#endif
             if (at >= 0 && at < ROW_BYTES)
                 COMBINE(into + at, left, coverLeft, mask, mode);
             if (shift && at + 1 >= 0 && at + 1 < ROW_BYTES)

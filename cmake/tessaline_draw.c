@@ -58,12 +58,15 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 #define BITMAP tessaline_bitmap
 #define RUN run
 #define TWO_PAGES_OF twoPages
+#define CALLED
 #include "tessaline_bitmap.h"
 #ifdef TESSALINE_DRAW_XRAM
 #undef SOURCE
 #undef BITMAP
 #undef RUN
 #undef TWO_PAGES_OF
+#undef CALLED
+#define CALLED TESSALINE_REENTRANT
 #define SOURCE TESSALINE_XDATA
 #define BITMAP tessaline_xbitmap
 #define RUN runFromXram

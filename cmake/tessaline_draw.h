@@ -167,7 +167,7 @@ void tessaline_bitmap(const unsigned char TESSALINE_CODE *bits, const unsigned c
    tessaline_add_draw). */
 void tessaline_xbitmap(const unsigned char TESSALINE_XDATA *bits, const unsigned char TESSALINE_XDATA *mask,
                        tessaline_size width, tessaline_size height, int x, int y,
-                       unsigned char mode) TESSALINE_FRAME_CALL;
+                       unsigned char mode) TESSALINE_REENTRANT;
 #endif
 
 #if TESSALINE_DRAW_BITS == 1
@@ -277,12 +277,16 @@ typedef struct {
     unsigned char background;                     /* the level of no ink (NAME_BACKGROUND): 0, or 15 in gray4 */
 } tessaline_font;
 
+/* 0, refused by the compiler where `condition` is false: an array of negative size, in a structure (SDCC lets a
+   bare char[-1] in sizeof pass). */
+#define TESSALINE_CHECK(condition) (0 * sizeof(struct { char tessaline_check[(condition) ? 1 : -1]; }))
+
 /* The version of the tables' format this runtime reads (NAME_FORMAT_VERSION in a table's header). */
 #define TESSALINE_DRAW_FORMAT_VERSION 1
 /* The glyph count of the table NAME, refused by the compiler where its header says another version of the format
    than the runtime reads (or none: a header older than the version). */
 #define TESSALINE_COUNT_OF_VERSION(NAME)                                                                               \
-    (NAME##_COUNT + 0 * sizeof(char[NAME##_FORMAT_VERSION == TESSALINE_DRAW_FORMAT_VERSION ? 1 : -1]))
+    (NAME##_COUNT + TESSALINE_CHECK(NAME##_FORMAT_VERSION == TESSALINE_DRAW_FORMAT_VERSION))
 /* 0, refused by the compiler where the table NAME is not one this frame draws: in a mono frame a mono table in the
    frame's layout, in a grey or colour frame a mono or gray4 table in rows, the leftmost pixel in the highest bits. */
 #if TESSALINE_DRAW_BITS == 1
@@ -294,13 +298,13 @@ typedef struct {
 #endif
 /* A table's pixel bits and background, for its descriptor, checked as drawable. */
 #define TESSALINE_PIXELS_OF(NAME)                                                                                      \
-    (unsigned char)(NAME##_BITS_PER_PIXEL + 0 * sizeof(char[TESSALINE_DRAWABLE(NAME) ? 1 : -1])), NAME##_BACKGROUND
+    (unsigned char)(NAME##_BITS_PER_PIXEL + TESSALINE_CHECK(TESSALINE_DRAWABLE(NAME))), NAME##_BACKGROUND
 /* `value` as a byte of a descriptor; a table whose value passes a byte (drawn at more than 255 pixels) is refused
    by the compiler (an array of negative size), not cut to its low byte. */
-#define TESSALINE_BYTE(value) ((unsigned char)((value) + 0 * sizeof(char[(value) < 256 ? 1 : -1])))
+#define TESSALINE_BYTE(value) ((unsigned char)((value) + TESSALINE_CHECK((value) < 256)))
 /* 0, refused by the compiler where the values of `table` are not bytes (the boxes of glyphs past 255 pixels:
    16-bit); added to a byte of the descriptor, as a pointer plus a constant is no constant to SDCC. */
-#define TESSALINE_BYTES_ONLY(table) (0 * sizeof(char[sizeof((table)[0]) == 1 ? 1 : -1]))
+#define TESSALINE_BYTES_ONLY(table) TESSALINE_CHECK(sizeof((table)[0]) == 1)
 
 /* A table's descriptor from the names its header gives: TESSALINE_CROPPED_FONT(menu, MENU) for a table made
    with --crop, TESSALINE_CELL_FONT(hz, HZ) for one of cells of one size (a table without widths: pass 0 as them

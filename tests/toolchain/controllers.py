@@ -8,8 +8,9 @@ between the whole frame and the rows drawn after it). Each model parses the comm
 counters point, and the test compares what the screen shows with the frame; it also checks the start-up's
 contrast and orientation, and which rows the second flush sent.
 
-    controllers.py DISPLAY WIDTH HEIGHT FRAME_ADDRESS FRAME_HEX JOURNAL_HEX
-exits 1 naming the first difference.
+    controllers.py DISPLAY WIDTH HEIGHT FRAME_ADDRESS FRAME_HEX JOURNAL_HEX [CONTRAST TURNED FIRST LAST]
+(what the firmware asked of tessaline_init, and the rows it drew after the whole frame went, FIRST to before
+LAST) exits 1 naming the first difference.
 """
 import sys
 
@@ -18,6 +19,8 @@ frame = bytes.fromhex(sys.argv[5])
 journal = bytes.fromhex(sys.argv[6])
 CONTRAST, TURNED = 0x5A, 1  # what the firmware asks of tessaline_init
 DIRTY = range(20, 29)  # the rows it draws after the whole frame went
+if len(sys.argv) > 7:
+    CONTRAST, TURNED, DIRTY = int(sys.argv[7], 0), int(sys.argv[8]), range(int(sys.argv[9]), int(sys.argv[10]))
 
 
 def fail(message):
@@ -104,13 +107,13 @@ def page_controller(columns, visible_from, parameters_of):
 
 if display in ('ssd1306', 'ssd1309', 'sh1106'):
     expect(followed(0x81, CONTRAST), "the contrast is not sent")
-    expect(0xA0 in commands and 0xC0 in commands, "the picture is not turned")
+    expect({0xA0, 0xC0} <= set(commands) if TURNED else {0xA1, 0xC8} <= set(commands), "the picture is not as asked")
     expect(commands[-1] == 0xAF, "the display is not turned on last")
     page_controller(132, 2 if display == 'sh1106' else 0,
                     {0x81: 1, 0xD5: 1, 0xA8: 1, 0xD3: 1, 0x8D: 1, 0x20: 1, 0xDA: 1, 0xD9: 1, 0xDB: 1, 0xAD: 1})
 elif display in ('st7565', 'uc1701'):
     expect(followed(0x81, CONTRAST >> 2), "the electronic volume is not the contrast's")
-    expect(0xA1 in commands and 0xC0 in commands, "the picture is not turned")
+    expect({0xA1, 0xC0} <= set(commands) if TURNED else {0xA0, 0xC8} <= set(commands), "the picture is not as asked")
     expect(commands[-1] == 0xAF, "the display is not turned on last")
     page_controller(132, 0, {0x81: 1})
 elif display == 'ks0108':
@@ -216,7 +219,7 @@ elif display == 'ssd1322':
             if command == 0x75:
                 window[2:4] = args
     expect(seen.get(0xC1) == [CONTRAST], "the contrast current is not the contrast")
-    expect(seen.get(0xA0, [0])[0] == 0x06, "the picture is not turned")
+    expect(seen.get(0xA0, [0])[0] == (0x06 if TURNED else 0x14), "the picture is not as asked")
     rowBytes = (width + 1) // 2
     shown = bytes(ram[y][28 * 2 + x] for y in range(height) for x in range(rowBytes))
 else:  # st7735, st7789, ili9341
@@ -248,7 +251,8 @@ else:  # st7735, st7789, ili9341
             window[0 if command == 0x2A else 2:(2 if command == 0x2A else 4)] = [start, end]
         if command == 0x36 and len(args) == 1:
             madctl = args[0]
-    expect(madctl == (0x88 if display == 'ili9341' else 0xC0), f"MADCTL is {madctl}, not turned")
+    turned = (0x88 if display == 'ili9341' else 0xC0) if TURNED else (0x48 if display == 'ili9341' else 0x00)
+    expect(madctl == turned, f"MADCTL is {madctl}, not as asked")
     expect(commands[-1] == 0x29, "the display is not turned on last")
     shown = bytes(ram.get((yy, xx, h), 0) for yy in range(height) for xx in range(width) for h in (0, 1))
 

@@ -341,6 +341,19 @@ for frame in "colour 2 -" "colour 5 -" "flush 0 1" "flush 0 6 -DTESSALINE_DRAW_K
         fail "tessaline_$1.c ($frame) does not compile in C90 and the classic dialect: $(cat "$work/classic.log")"
 done
 
+# The descriptor's checks hold in SDCC too: a table of RGB565 glyphs for a colour frame, and one of another
+# version of the format, are refused where the descriptor is made.
+"$cli" --font "$font" --text A --pixel rgb565 -f c51 --c-dialect sdcc --name wide --header "$work/wide565.h" -o /dev/null
+sed 's/^#define WIDE_FORMAT_VERSION 1/#define WIDE_FORMAT_VERSION 0/; s/^#define WIDE_PIXEL_FORMAT .*//; s/^#define WIDE_BITS_PER_PIXEL 16/#define WIDE_BITS_PER_PIXEL 1/' \
+    "$work/wide565.h" >"$work/wideold.h"
+for table in wide565 wideold; do
+    printf '#include "%s.h"\n#include "tessaline_draw.h"\nconst tessaline_font TESSALINE_CODE f = TESSALINE_CELL_FONT_NO_WIDTHS(wide, WIDE);\n' \
+        $table >"$work/$table.c"
+    ! sdcc -mmcs51 -I"$source/cmake" -DTESSALINE_DRAW_PIXEL=5 -c -o "$work/$table.rel" "$work/$table.c" 2>"$work/$table.log" ||
+        fail "SDCC takes a descriptor of the table $table"
+    grep -q negative "$work/$table.log" || fail "SDCC refuses the table $table for another reason: $(cat "$work/$table.log")"
+done
+
 # Configure-time checks of the module, each naming the call; and the generated file's path handed back.
 mkdir "$work/checks"
 cp "$source/examples/sdcc-logo/logo.bmp" "$work/checks/a.bmp"
