@@ -1,8 +1,8 @@
 /* tessaline_draw: a mono frame's bitmaps, included by tessaline_draw.c once for bitmaps in code memory
    (SOURCE TESSALINE_CODE: tessaline_bitmap) and, where the firmware asks for them (XRAM), once for bitmaps in
    external RAM (SOURCE TESSALINE_XDATA: tessaline_xbitmap), each function named by the includer (BITMAP, RUN,
-   TWO_PAGES_OF) and kept in internal RAM of its own or on the stack (CALLED: TESSALINE_REENTRANT, for the second,
-   seldom drawn, so that it takes none of the 8051's scarce internal RAM for good). No guard: it is meant to be
+   TWO_PAGES_OF, TWO_BYTES_OF) and kept in internal RAM of its own or on the stack (CALLED: TESSALINE_REENTRANT, for the
+   second, seldom drawn, so that it takes none of the 8051's scarce internal RAM for good). No guard: it is meant to be
    included twice. */
 
 #if TESSALINE_DRAW_VERTICAL
@@ -125,9 +125,17 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
     if (!mask && x >= 0 && y >= 0 && (unsigned int)x + width <= TESSALINE_DRAW_WIDTH && y < TESSALINE_DRAW_HEIGHT) {
         p = (unsigned char)((unsigned char)y >> 3); /* the frame's page the bitmap's top lies in */
         top = AT(p, (unsigned char)x);
-        if (pages == 2 && times > 1 && p + 1 < PAGES) {
-            TWO_PAGES_OF(bits, top, width, width, times, mode, p + 2 >= PAGES);
-            return;
+        if (pages == 2 && p + 1 < PAGES) {
+#ifdef TWO_PAGES_SET
+            if (mode == TESSALINE_SET) { /* at a multiple of 8 too: each page into one, the third left out */
+                TWO_PAGES_SET(bits, top, width, times, (unsigned char)(times == 1 || p + 2 >= PAGES));
+                return;
+            }
+#endif
+            if (times > 1) {
+                TWO_PAGES_OF(bits, top, width, width, times, mode, p + 2 >= PAGES);
+                return;
+            }
         }
         do {
             RUN(bits, 0, top, times > 1 && p + 1 < PAGES ? top + TESSALINE_DRAW_WIDTH : 0, width, times, mode);
@@ -163,6 +171,29 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
 
 #else /* rows */
 
+/* `count` rows of a bitmap two bytes wide (a 16-pixel glyph), each byte moved right by multiplying it by `times`,
+   into three of the frame's bytes from `into` on: the middle one takes the parts of both, which are disjoint, at
+   once. */
+static void TWO_BYTES_OF(const unsigned char SOURCE *bits, unsigned char TESSALINE_XDATA *into, unsigned char count,
+                         unsigned char times, unsigned char mode) CALLED
+{
+    unsigned int left, right;
+#define THREE_BYTES(apply)                                                                                             \
+    do {                                                                                                               \
+        left = *bits * times;                                                                                          \
+        ++bits;                                                                                                        \
+        right = *bits * times;                                                                                         \
+        ++bits;                                                                                                        \
+        apply(*into, (unsigned char)(left >> 8));                                                                      \
+        ++into;                                                                                                        \
+        apply(*into, (unsigned char)left | (unsigned char)(right >> 8));                                               \
+        ++into;                                                                                                        \
+        apply(*into, (unsigned char)right);                                                                            \
+        into += ROW_BYTES - 2;                                                                                         \
+    } while (--count)
+    BY_MODE(THREE_BYTES);
+}
+
 void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, tessaline_size width,
             tessaline_size height, int x, int y, unsigned char mode) CALLED
 {
@@ -194,28 +225,44 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
        at a multiple of 8): the parts of two bytes that meet in one frame byte are disjoint, so each mode may apply
        them one after the other. */
     if (!mask && x >= 0 && (unsigned int)column + bytes + (shift ? 1 : 0) <= TESSALINE_DRAW_WIDTH / 8) {
-        for (into += column; row < m; ++row, into += ROW_BYTES - bytes) { /* each row's loop moves both on */
-            k = bytes;
+        into += column;
+        if (bytes == 2 && shift) { /* a 16-pixel glyph: three of the frame's bytes a row, the middle written once */
+#ifdef TWO_BYTES_SET
+            if (mode == TESSALINE_SET) {
+                TWO_BYTES_SET(bits, into, (unsigned char)(m - row), times);
+                return;
+            }
+#endif
+            TWO_BYTES_OF(bits, into, (unsigned char)(m - row), times, mode);
+            return;
+        }
+        row = (unsigned char)(m - row); /* the rows left, each mode a loop of its own over all of them */
 #define ROW_COPY(apply)                                                                                                \
     do {                                                                                                               \
-        apply(*into, *bits);                                                                                           \
-        ++into;                                                                                                        \
-        ++bits;                                                                                                        \
-    } while (--k)
+        k = bytes;                                                                                                     \
+        do {                                                                                                           \
+            apply(*into, *bits);                                                                                       \
+            ++into;                                                                                                    \
+            ++bits;                                                                                                    \
+        } while (--k);                                                                                                 \
+        into += ROW_BYTES - bytes;                                                                                     \
+    } while (--row)
 #define ROW_SHIFT(apply)                                                                                               \
     do {                                                                                                               \
-        moved = *bits * times;                                                                                         \
-        ++bits;                                                                                                        \
-        apply(*into, (unsigned char)(moved >> 8));                                                                     \
-        ++into;                                                                                                        \
-        apply(*into, (unsigned char)moved);                                                                            \
-    } while (--k)
-            if (!shift) {
-                BY_MODE(ROW_COPY);
-            } else {
-                BY_MODE(ROW_SHIFT);
-            }
-        }
+        k = bytes;                                                                                                     \
+        do {                                                                                                           \
+            moved = *bits * times;                                                                                     \
+            ++bits;                                                                                                    \
+            apply(*into, (unsigned char)(moved >> 8));                                                                 \
+            ++into;                                                                                                    \
+            apply(*into, (unsigned char)moved);                                                                        \
+        } while (--k);                                                                                                 \
+        into += ROW_BYTES - bytes;                                                                                     \
+    } while (--row)
+        if (!shift)
+            BY_MODE(ROW_COPY);
+        else
+            BY_MODE(ROW_SHIFT);
         return;
     }
     for (; row < m; ++row, into += ROW_BYTES) {

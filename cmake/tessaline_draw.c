@@ -53,11 +53,182 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 #define EDGE ((unsigned char)(0xFF00u >> (TESSALINE_DRAW_WIDTH % 8 ? TESSALINE_DRAW_WIDTH % 8 : 8)))
 #endif
 
+#if defined(__SDCC_mcs51) && TESSALINE_DRAW_VERTICAL
+/* SDCC: a glyph of two pages (up to 16 rows) set into a frame of pages at a row that is not a multiple of 8, in
+   the 8051's own instructions: its `count` columns, each byte moved down by MUL AB (`times`), into three of the
+   frame's pages from `top`, a page at a time (the middle one taking both of the glyph's pages at once; the third
+   left out where `cut`, past the frame's last page). The glyph through DPTR, its lower page `count` bytes on
+   (MOVC A,@A+DPTR); the frame through MOVX @R0, its page in __XPAGE (P2 unless the firmware names another). */
+#pragma save
+#pragma disable_warning 85
+static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char TESSALINE_XDATA *top,
+                        unsigned char count, unsigned char times, unsigned char cut)
+{
+    /* clang-format off */
+    __asm
+        push    __XPAGE
+        mov     r5,_twoPagesSet_PARM_4
+        mov     r4,_twoPagesSet_PARM_3
+        push    dpl
+        push    dph
+        mov     r0,_twoPagesSet_PARM_2
+        mov     __XPAGE,(_twoPagesSet_PARM_2 + 1)
+        mov     r7,_twoPagesSet_PARM_3
+00020$:
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        mov     r3,a
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        cjne    r0,#0,00021$
+        inc     __XPAGE
+00021$:
+        djnz    r7,00020$
+        pop     dph
+        pop     dpl
+        push    dpl
+        push    dph
+        mov     a,_twoPagesSet_PARM_2
+        add     a,#<(TESSALINE_DRAW_WIDTH)
+        mov     r0,a
+        mov     a,(_twoPagesSet_PARM_2 + 1)
+        addc    a,#>(TESSALINE_DRAW_WIDTH)
+        mov     __XPAGE,a
+        mov     r7,_twoPagesSet_PARM_3
+00022$:
+        clr     a
+        movc    a,@a+dptr
+        mov     b,r5
+        mul     ab
+        mov     r3,b
+        mov     a,r4
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        orl     a,r3
+        mov     r3,a
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        cjne    r0,#0,00023$
+        inc     __XPAGE
+00023$:
+        djnz    r7,00022$
+        pop     dph
+        pop     dpl
+        mov     a,_twoPagesSet_PARM_5
+        jnz     00026$
+        mov     a,_twoPagesSet_PARM_2
+        add     a,#<(2 * TESSALINE_DRAW_WIDTH)
+        mov     r0,a
+        mov     a,(_twoPagesSet_PARM_2 + 1)
+        addc    a,#>(2 * TESSALINE_DRAW_WIDTH)
+        mov     __XPAGE,a
+        mov     r7,_twoPagesSet_PARM_3
+00024$:
+        mov     a,r4
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        mov     r3,b
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        cjne    r0,#0,00025$
+        inc     __XPAGE
+00025$:
+        djnz    r7,00024$
+00026$:
+        pop     __XPAGE
+    __endasm;
+    /* clang-format on */
+}
+#pragma restore
+#define TWO_PAGES_SET twoPagesSet
+#endif
+
+#if defined(__SDCC_mcs51) && !TESSALINE_DRAW_VERTICAL
+/* SDCC: `count` rows of a 16-pixel glyph set into a frame of rows at a column that is not a multiple of 8, in the
+   8051's own instructions (a third of what SDCC makes of the loop in C): each of a row's two bytes moved right by
+   MUL AB (`times`), into three of the frame's bytes, the middle one taking both parts at once. The glyph through
+   DPTR; the frame through MOVX @R0, its page in __XPAGE (P2 unless the firmware names another, as for SDCC's
+   __pdata). */
+#pragma save
+#pragma disable_warning 85
+static void twoBytesSet(const unsigned char TESSALINE_CODE *bits, unsigned char TESSALINE_XDATA *into,
+                        unsigned char count, unsigned char times)
+{
+    /* clang-format off */
+    __asm
+        mov     r0,_twoBytesSet_PARM_2
+        mov     r6,__XPAGE
+        mov     __XPAGE,(_twoBytesSet_PARM_2 + 1)
+        mov     r7,_twoBytesSet_PARM_3
+        mov     r5,_twoBytesSet_PARM_4
+00010$:
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        mov     r2,a
+        mov     r3,b
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        cjne    r0,#0,00011$
+        inc     __XPAGE
+00011$:
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        mov     r4,a
+        mov     a,b
+        orl     a,r2
+        mov     r3,a
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        cjne    r0,#0,00012$
+        inc     __XPAGE
+00012$:
+        movx    a,@r0
+        orl     a,r4
+        movx    @r0,a
+        mov     a,r0
+        add     a,#(ROW_BYTES - 2)
+        mov     r0,a
+        jnc     00013$
+        inc     __XPAGE
+00013$:
+        djnz    r7,00010$
+        mov     __XPAGE,r6
+    __endasm;
+    /* clang-format on */
+}
+#pragma restore
+#define TWO_BYTES_SET twoBytesSet
+#endif
+
 /* Bitmaps in code memory; and in external RAM, where the firmware asks for them. */
 #define SOURCE TESSALINE_CODE
 #define BITMAP tessaline_bitmap
 #define RUN run
 #define TWO_PAGES_OF twoPages
+#define TWO_BYTES_OF twoBytes
 #define CALLED
 #include "tessaline_bitmap.h"
 #ifdef TESSALINE_DRAW_XRAM
@@ -65,12 +236,16 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
 #undef BITMAP
 #undef RUN
 #undef TWO_PAGES_OF
+#undef TWO_BYTES_OF
+#undef TWO_BYTES_SET
+#undef TWO_PAGES_SET
 #undef CALLED
 #define CALLED TESSALINE_REENTRANT
 #define SOURCE TESSALINE_XDATA
 #define BITMAP tessaline_xbitmap
 #define RUN runFromXram
 #define TWO_PAGES_OF twoPagesFromXram
+#define TWO_BYTES_OF twoBytesFromXram
 #include "tessaline_bitmap.h"
 #endif
 
