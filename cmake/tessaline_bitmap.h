@@ -11,7 +11,7 @@
    two), into `top` (what stays in the frame's page) and `bottom` (what passes into the page below); either may be
    null, where that page lies outside the frame. */
 static void RUN(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, unsigned char TESSALINE_XDATA *top,
-                unsigned char TESSALINE_XDATA *bottom, unsigned char count, unsigned char times,
+                unsigned char TESSALINE_XDATA *bottom, tessaline_across count, unsigned char times,
                 unsigned char mode) CALLED
 {
     unsigned int moved, cover = 0xFFFF;
@@ -66,8 +66,8 @@ static void RUN(const unsigned char SOURCE *bits, const unsigned char SOURCE *ma
 /* Two pages of a bitmap (a glyph of up to 16 rows), `upper` and `lower`, `count` columns, moved down by `times`
    into three pages of the frame from `top` on: the middle one takes both, written once. `cut`: the middle page is
    the frame's last, and what would go below it is left out. */
-static void TWO_PAGES_OF(const unsigned char SOURCE *upper, unsigned char TESSALINE_XDATA *top, unsigned char count,
-                         unsigned char width, unsigned char times, unsigned char mode, unsigned char cut) CALLED
+static void TWO_PAGES_OF(const unsigned char SOURCE *upper, unsigned char TESSALINE_XDATA *top, tessaline_across count,
+                         tessaline_across width, unsigned char times, unsigned char mode, unsigned char cut) CALLED
 {
     const unsigned char SOURCE *lower = upper + width;
     unsigned char TESSALINE_XDATA *middle = top + TESSALINE_DRAW_WIDTH;
@@ -107,10 +107,11 @@ static void TWO_PAGES_OF(const unsigned char SOURCE *upper, unsigned char TESSAL
 void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, tessaline_size width,
             tessaline_size height, int x, int y, unsigned char mode) CALLED
 {
-    unsigned char pages = (unsigned char)((height + 7) >> 3);
+    tessaline_size pages = (tessaline_size)((height + 7) >> 3), first = 0, rest;
     unsigned char times = powers[(unsigned char)y & 7];
-    unsigned char first = 0, count = width, column, p;
-    signed char page;
+    tessaline_across count, column;
+    tessaline_down p;
+    tessaline_before page;
     unsigned char TESSALINE_XDATA *top;
     unsigned char TESSALINE_XDATA *bottom;
     TESSALINE_TOUCHED(y, height);
@@ -123,43 +124,45 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
     /* The common case: inside the frame across and from its top down, each page of the bitmap into two of the
        frame's (one at a row that is a multiple of 8, or at the frame's last page), what passes the bottom left out. */
     if (!mask && x >= 0 && y >= 0 && (unsigned int)x + width <= TESSALINE_DRAW_WIDTH && y < TESSALINE_DRAW_HEIGHT) {
-        p = (unsigned char)((unsigned char)y >> 3); /* the frame's page the bitmap's top lies in */
-        top = AT(p, (unsigned char)x);
+        count = (tessaline_across)width;
+        p = (tessaline_down)((unsigned int)y >> 3); /* the frame's page the bitmap's top lies in */
+        top = AT(p, (tessaline_across)x);
         if (pages == 2 && p + 1 < PAGES) {
 #ifdef TWO_PAGES_SET
             if (mode == TESSALINE_SET) { /* at a multiple of 8 too: each page into one, the third left out */
-                TWO_PAGES_SET(bits, top, width, times, (unsigned char)(times == 1 || p + 2 >= PAGES));
+                TWO_PAGES_SET(bits, top, count, times, (unsigned char)(times == 1 || p + 2 >= PAGES));
                 return;
             }
 #endif
             if (times > 1) {
-                TWO_PAGES_OF(bits, top, width, width, times, mode, p + 2 >= PAGES);
+                TWO_PAGES_OF(bits, top, count, count, times, mode, p + 2 >= PAGES);
                 return;
             }
         }
         do {
-            RUN(bits, 0, top, times > 1 && p + 1 < PAGES ? top + TESSALINE_DRAW_WIDTH : 0, width, times, mode);
-            bits += width;
+            RUN(bits, 0, top, times > 1 && p + 1 < PAGES ? top + TESSALINE_DRAW_WIDTH : 0, count, times, mode);
+            bits += count;
             top += TESSALINE_DRAW_WIDTH;
         } while (--pages && ++p < PAGES);
         return;
     }
-    if (x >= TESSALINE_DRAW_WIDTH || x <= -(int)width || y >= TESSALINE_DRAW_HEIGHT || y <= -(int)height)
+    if (x >= TESSALINE_DRAW_WIDTH || (x < 0 && 0u - (unsigned int)x >= width) || y >= TESSALINE_DRAW_HEIGHT ||
+        (y < 0 && 0u - (unsigned int)y >= height))
         return;
     /* The page the bitmap's top row lies in, above the frame too: y >> 3 rounds down, as both compilers shift a
        negative number. */
-    page = (signed char)(y >> 3);
-    if (x < 0) {
-        first = (unsigned char)-x;
-        count -= first;
-    }
-    column = (unsigned char)(x + first);
-    if (column + count > TESSALINE_DRAW_WIDTH)
-        count = (unsigned char)(TESSALINE_DRAW_WIDTH - column);
+    page = (tessaline_before)(y >> 3);
+    if (x < 0)
+        first = (tessaline_size)(0u - (unsigned int)x);
+    column = (tessaline_across)(x + (int)first);
+    rest = (tessaline_size)(width - first);
+    count = (tessaline_across)(rest > (unsigned int)(TESSALINE_DRAW_WIDTH - column)
+                                   ? (unsigned int)(TESSALINE_DRAW_WIDTH - column)
+                                   : rest);
     bits += first;
     if (mask)
         mask += first;
-    for (p = pages; p; --p, ++page, bits += width) {
+    for (; pages; --pages, ++page, bits += width) {
         top = page >= 0 && page < PAGES ? AT(page, column) : 0;
         bottom = times > 1 && page + 1 >= 0 && page + 1 < PAGES ? AT(page + 1, column) : 0;
         if (top || bottom)
@@ -174,7 +177,7 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
 /* `count` rows of a bitmap two bytes wide (a 16-pixel glyph), each byte moved right by multiplying it by `times`,
    into three of the frame's bytes from `into` on: the middle one takes the parts of both, which are disjoint, at
    once. */
-static void TWO_BYTES_OF(const unsigned char SOURCE *bits, unsigned char TESSALINE_XDATA *into, unsigned char count,
+static void TWO_BYTES_OF(const unsigned char SOURCE *bits, unsigned char TESSALINE_XDATA *into, tessaline_down count,
                          unsigned char times, unsigned char mode) CALLED
 {
     unsigned int left, right;
@@ -197,12 +200,14 @@ static void TWO_BYTES_OF(const unsigned char SOURCE *bits, unsigned char TESSALI
 void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, tessaline_size width,
             tessaline_size height, int x, int y, unsigned char mode) CALLED
 {
-    unsigned char bytes = (unsigned char)((width + 7) >> 3);
+    tessaline_size bytes = (tessaline_size)((width + 7) >> 3), row, m, k;
     unsigned char shift = (unsigned char)x & 7;
     unsigned char times = powers[(8 - shift) & 7]; /* a byte moved right by `shift`, into two bytes */
     int column =
         (x - shift) >> 3; /* the frame's byte the bitmap's left byte starts in (x - shift is a multiple of 8) */
-    unsigned char row, k, b, m, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
+    unsigned char b, left, right = 0, coverLeft = 0xFF, coverRight = 0xFF;
+    tessaline_across across; /* a row's bytes, inside the frame */
+    tessaline_down rows;
     unsigned int moved;
     unsigned char TESSALINE_XDATA *into;
     TESSALINE_TOUCHED(y, height);
@@ -210,55 +215,55 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
         tessaline_fill(x, y, width, height, TESSALINE_CLEAR);
         mode = TESSALINE_SET;
     }
-    if (!width || !height || x >= TESSALINE_DRAW_WIDTH || x + width <= 0 || y >= TESSALINE_DRAW_HEIGHT ||
-        y + height <= 0)
+    if (!width || !height || x >= TESSALINE_DRAW_WIDTH || (x < 0 && 0u - (unsigned int)x >= width) ||
+        y >= TESSALINE_DRAW_HEIGHT || (y < 0 && 0u - (unsigned int)y >= height))
         return;
-    /* The rows inside the frame, from the first: where it starts in the bitmap, its mask and the frame (a byte by a
-       byte, which the 8051 multiplies in one instruction). */
-    row = y < 0 ? (unsigned char)-y : 0;
-    m = y + height > TESSALINE_DRAW_HEIGHT ? (unsigned char)(TESSALINE_DRAW_HEIGHT - y) : height; /* past the last */
-    bits += (unsigned char)row * bytes;
-    if (mask)
-        mask += (unsigned char)row * bytes;
-    into = tessaline_frame + (unsigned char)(y + row) * (unsigned char)ROW_BYTES;
-    /* The common case: no mask, inside the frame's whole bytes across. Each byte lands in two of the frame's (one,
-       at a multiple of 8): the parts of two bytes that meet in one frame byte are disjoint, so each mode may apply
-       them one after the other. */
+    /* The rows inside the frame, from the first: where it starts in the bitmap, its mask and the frame. */
+    row = (tessaline_size)(y < 0 ? 0u - (unsigned int)y : 0);
+    m = (tessaline_size)(height > (unsigned int)(TESSALINE_DRAW_HEIGHT - y) ? (unsigned int)(TESSALINE_DRAW_HEIGHT - y)
+                                                                            : height);
+    if (row) { /* (the 8051 multiplies 16 bits in a call; bytes by bytes in one instruction) */
+        bits += row * bytes;
+        if (mask)
+            mask += row * bytes;
+    }
+    into = ROW_AT(y + (int)row);
     if (!mask && x >= 0 && (unsigned int)column + bytes + (shift ? 1 : 0) <= TESSALINE_DRAW_WIDTH / 8) {
         into += column;
+        rows = (tessaline_down)(m - row); /* the rows left, each mode a loop of its own over all of them */
         if (bytes == 2 && shift) { /* a 16-pixel glyph: three of the frame's bytes a row, the middle written once */
 #ifdef TWO_BYTES_SET
             if (mode == TESSALINE_SET) {
-                TWO_BYTES_SET(bits, into, (unsigned char)(m - row), times);
+                TWO_BYTES_SET(bits, into, rows, times);
                 return;
             }
 #endif
-            TWO_BYTES_OF(bits, into, (unsigned char)(m - row), times, mode);
+            TWO_BYTES_OF(bits, into, rows, times, mode);
             return;
         }
-        row = (unsigned char)(m - row); /* the rows left, each mode a loop of its own over all of them */
+        across = (tessaline_across)bytes;
 #define ROW_COPY(apply)                                                                                                \
     do {                                                                                                               \
-        k = bytes;                                                                                                     \
+        across = (tessaline_across)bytes;                                                                              \
         do {                                                                                                           \
             apply(*into, *bits);                                                                                       \
             ++into;                                                                                                    \
             ++bits;                                                                                                    \
-        } while (--k);                                                                                                 \
+        } while (--across);                                                                                            \
         into += ROW_BYTES - bytes;                                                                                     \
-    } while (--row)
+    } while (--rows)
 #define ROW_SHIFT(apply)                                                                                               \
     do {                                                                                                               \
-        k = bytes;                                                                                                     \
+        across = (tessaline_across)bytes;                                                                              \
         do {                                                                                                           \
             moved = *bits * times;                                                                                     \
             ++bits;                                                                                                    \
             apply(*into, (unsigned char)(moved >> 8));                                                                 \
             ++into;                                                                                                    \
             apply(*into, (unsigned char)moved);                                                                        \
-        } while (--k);                                                                                                 \
+        } while (--across);                                                                                            \
         into += ROW_BYTES - bytes;                                                                                     \
-    } while (--row)
+    } while (--rows)
         if (!shift)
             BY_MODE(ROW_COPY);
         else
@@ -268,7 +273,7 @@ void BITMAP(const unsigned char SOURCE *bits, const unsigned char SOURCE *mask, 
     for (; row < m; ++row, into += ROW_BYTES) {
         for (k = 0; k < bytes; ++k) {
             /* Byte k lands in the frame's bytes column + k (its left part) and column + k + 1 (its right). */
-            const int at = column + k;
+            const int at = column + (int)k;
             b = *bits++;
             left = 0xFF; /* the cover, until it is moved */
             if (mask)

@@ -41,24 +41,55 @@ static const unsigned char TESSALINE_CODE powers[8] = {1, 2, 4, 8, 16, 32, 64, 1
             *(into) ^= (from);                                                                                         \
     } while (0)
 
+/* A count of the frame's columns, and of its rows or pages: a byte, which the 8051 counts fastest, where the
+   frame is at most 255 pixels that way. */
+#if TESSALINE_DRAW_WIDTH > 255
+typedef unsigned int tessaline_across;
+#else
+typedef unsigned char tessaline_across;
+#endif
+#if TESSALINE_DRAW_HEIGHT > 255
+typedef unsigned int tessaline_down;
+#else
+typedef unsigned char tessaline_down;
+#endif
+/* A page or a byte's place that may lie before the frame's: by a bitmap's size at most. */
+#if TESSALINE_DRAW_WIDTH > 255 || TESSALINE_DRAW_HEIGHT > 255
+typedef int tessaline_before;
+#else
+typedef signed char tessaline_before;
+#endif
+
 #if TESSALINE_DRAW_VERTICAL
 #define PAGES ((TESSALINE_DRAW_HEIGHT + 7) / 8)
 /* The frame's byte of column `column` in page `page` (both within the frame). A KS0108's frame is the same: a
-   page across the module's 128 columns, the left controller's 64 first, as the converter writes its data. */
+   page across the module's 128 columns, the left controller's 64 first, as the converter writes its data. A byte
+   by a byte where both are: the 8051 multiplies those in one instruction. */
+#if TESSALINE_DRAW_WIDTH > 255 || PAGES > 255
+#define AT(page, column) (tessaline_frame + (unsigned int)(page)*TESSALINE_DRAW_WIDTH + (column))
+#else
 #define AT(page, column) (tessaline_frame + (unsigned char)(page) * (unsigned char)TESSALINE_DRAW_WIDTH + (column))
+#endif
 #else
 #define ROW_BYTES ((TESSALINE_DRAW_WIDTH + 7) / 8)
+/* The frame's first byte of row `row` (within the frame). */
+#if TESSALINE_DRAW_HEIGHT > 255 || ROW_BYTES > 255
+#define ROW_AT(row) (tessaline_frame + (unsigned int)(row)*ROW_BYTES)
+#else
+#define ROW_AT(row) (tessaline_frame + (unsigned char)(row) * (unsigned char)ROW_BYTES)
+#endif
 /* The pixels of a row's last byte that lie inside the frame: its padding bits are never drawn, as --render and
    the converter leave them. */
 #define EDGE ((unsigned char)(0xFF00u >> (TESSALINE_DRAW_WIDTH % 8 ? TESSALINE_DRAW_WIDTH % 8 : 8)))
 #endif
 
-#if defined(__SDCC_mcs51) && TESSALINE_DRAW_VERTICAL
+#if defined(__SDCC_mcs51) && TESSALINE_DRAW_VERTICAL && TESSALINE_DRAW_WIDTH <= 255
 /* SDCC: a glyph of two pages (up to 16 rows) set into a frame of pages at a row that is not a multiple of 8, in
    the 8051's own instructions: its `count` columns, each byte moved down by MUL AB (`times`), into three of the
    frame's pages from `top`, a page at a time (the middle one taking both of the glyph's pages at once; the third
    left out where `cut`, past the frame's last page). The glyph through DPTR, its lower page `count` bytes on
-   (MOVC A,@A+DPTR); the frame through MOVX @R0, its page in __XPAGE (P2 unless the firmware names another). */
+   (MOVC A,@A+DPTR); the frame through MOVX @R0, its page in __XPAGE (P2 unless the firmware names another), each
+   page's run in a loop that carries into the next page of external RAM only where the run crosses one. */
 #pragma save
 #pragma disable_warning 85
 static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char TESSALINE_XDATA *top,
@@ -69,11 +100,27 @@ static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char
         push    __XPAGE
         mov     r5,_twoPagesSet_PARM_4
         mov     r4,_twoPagesSet_PARM_3
-        push    dpl
-        push    dph
+        mov     r6,dpl
+        mov     r2,dph
         mov     r0,_twoPagesSet_PARM_2
         mov     __XPAGE,(_twoPagesSet_PARM_2 + 1)
         mov     r7,_twoPagesSet_PARM_3
+        mov     a,r0
+        add     a,r7
+        jc      00020$
+00030$:
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        mov     r3,a
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        djnz    r7,00030$
+        sjmp    00027$
 00020$:
         clr     a
         movc    a,@a+dptr
@@ -89,10 +136,9 @@ static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char
         inc     __XPAGE
 00021$:
         djnz    r7,00020$
-        pop     dph
-        pop     dpl
-        push    dpl
-        push    dph
+00027$:
+        mov     dpl,r6
+        mov     dph,r2
         mov     a,_twoPagesSet_PARM_2
         add     a,#<(TESSALINE_DRAW_WIDTH)
         mov     r0,a
@@ -100,6 +146,28 @@ static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char
         addc    a,#>(TESSALINE_DRAW_WIDTH)
         mov     __XPAGE,a
         mov     r7,_twoPagesSet_PARM_3
+        mov     a,r0
+        add     a,r7
+        jc      00022$
+00031$:
+        clr     a
+        movc    a,@a+dptr
+        mov     b,r5
+        mul     ab
+        mov     r3,b
+        mov     a,r4
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        orl     a,r3
+        mov     r3,a
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        djnz    r7,00031$
+        sjmp    00028$
 00022$:
         clr     a
         movc    a,@a+dptr
@@ -121,8 +189,9 @@ static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char
         inc     __XPAGE
 00023$:
         djnz    r7,00022$
-        pop     dph
-        pop     dpl
+00028$:
+        mov     dpl,r6
+        mov     dph,r2
         mov     a,_twoPagesSet_PARM_5
         jnz     00026$
         mov     a,_twoPagesSet_PARM_2
@@ -132,6 +201,22 @@ static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char
         addc    a,#>(2 * TESSALINE_DRAW_WIDTH)
         mov     __XPAGE,a
         mov     r7,_twoPagesSet_PARM_3
+        mov     a,r0
+        add     a,r7
+        jc      00024$
+00032$:
+        mov     a,r4
+        movc    a,@a+dptr
+        inc     dptr
+        mov     b,r5
+        mul     ab
+        mov     r3,b
+        movx    a,@r0
+        orl     a,r3
+        movx    @r0,a
+        inc     r0
+        djnz    r7,00032$
+        sjmp    00026$
 00024$:
         mov     a,r4
         movc    a,@a+dptr
@@ -156,7 +241,7 @@ static void twoPagesSet(const unsigned char TESSALINE_CODE *upper, unsigned char
 #define TWO_PAGES_SET twoPagesSet
 #endif
 
-#if defined(__SDCC_mcs51) && !TESSALINE_DRAW_VERTICAL
+#if defined(__SDCC_mcs51) && !TESSALINE_DRAW_VERTICAL && TESSALINE_DRAW_WIDTH <= 255 && TESSALINE_DRAW_HEIGHT <= 255
 /* SDCC: `count` rows of a 16-pixel glyph set into a frame of rows at a column that is not a multiple of 8, in the
    8051's own instructions (a third of what SDCC makes of the loop in C): each of a row's two bytes moved right by
    MUL AB (`times`), into three of the frame's bytes, the middle one taking both parts at once. The glyph through
@@ -253,22 +338,34 @@ static void twoBytesSet(const unsigned char TESSALINE_CODE *bits, unsigned char 
 void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height,
                     tessaline_colour mode) TESSALINE_REENTRANT
 {
-    int right = x + width, below = y + height;
-    unsigned char count, bits, row, last;
+    unsigned int right, below;
+    tessaline_across count;
+    tessaline_down row;
+    unsigned char bits;
     unsigned char TESSALINE_XDATA *at;
-#if !TESSALINE_DRAW_VERTICAL
-    unsigned char first;
+#if TESSALINE_DRAW_VERTICAL
+    tessaline_down last;
+#else
+    tessaline_across first, last;
 #endif
-    if (x < 0)
-        x = 0;
-    if (y < 0)
-        y = 0;
-    if (right > TESSALINE_DRAW_WIDTH)
-        right = TESSALINE_DRAW_WIDTH;
-    if (below > TESSALINE_DRAW_HEIGHT)
-        below = TESSALINE_DRAW_HEIGHT;
-    if (x >= right || y >= below)
+    if (x >= TESSALINE_DRAW_WIDTH || y >= TESSALINE_DRAW_HEIGHT)
         return;
+    if (x < 0) { /* the part inside the frame */
+        if (0u - (unsigned int)x >= width)
+            return;
+        width -= 0u - (unsigned int)x;
+        x = 0;
+    }
+    if (y < 0) {
+        if (0u - (unsigned int)y >= height)
+            return;
+        height -= 0u - (unsigned int)y;
+        y = 0;
+    }
+    if (!width || !height)
+        return;
+    right = width > (unsigned int)(TESSALINE_DRAW_WIDTH - x) ? TESSALINE_DRAW_WIDTH : (unsigned int)x + width;
+    below = height > (unsigned int)(TESSALINE_DRAW_HEIGHT - y) ? TESSALINE_DRAW_HEIGHT : (unsigned int)y + height;
     TESSALINE_TOUCHED_ROWS(y, below); /* in place: no call deeper on the stack */
     if (mode == TESSALINE_COPY)
         mode = TESSALINE_SET;
@@ -279,26 +376,26 @@ void tessaline_fill(int x, int y, tessaline_size width, tessaline_size height,
     } while (--count)
 #define BOX_RUN() BY_MODE(BOX_BYTES)
 #if TESSALINE_DRAW_VERTICAL
-    last = (unsigned char)((below - 1) >> 3);
-    for (row = (unsigned char)((unsigned char)y >> 3); row <= last; ++row) { /* a page at a time */
-        bits = (unsigned char)(0xFF << (row == (unsigned char)((unsigned char)y >> 3) ? (unsigned char)y & 7 : 0));
+    last = (tessaline_down)((below - 1) >> 3);
+    for (row = (tessaline_down)((unsigned int)y >> 3); row <= last; ++row) { /* a page at a time */
+        bits = (unsigned char)(0xFF << (row == (unsigned int)y >> 3 ? (unsigned char)y & 7 : 0));
         if (row == last)
             bits &= (unsigned char)(0xFF >> (7 - ((below - 1) & 7)));
-        at = AT(row, (unsigned char)x);
-        count = (unsigned char)(right - x);
+        at = AT(row, (tessaline_across)x);
+        count = (tessaline_across)(right - (unsigned int)x);
         BOX_RUN();
     }
 #else
-    first = (unsigned char)x >> 3;
-    last = (unsigned char)((right - 1) >> 3);
-    for (row = (unsigned char)y; row < (unsigned char)below; ++row) { /* the frame's padding bits never touched */
-        at = tessaline_frame + (unsigned int)row * ROW_BYTES + first;
+    first = (tessaline_across)((unsigned int)x >> 3);
+    last = (tessaline_across)((right - 1) >> 3);
+    for (row = (tessaline_down)y; row < below; ++row) { /* the frame's padding bits never touched */
+        at = ROW_AT(row) + first;
         bits = (unsigned char)(0xFF >> (x & 7));
         if (last != first) {
             count = 1;
             BOX_RUN();
             bits = 0xFF;
-            count = (unsigned char)(last - first - 1);
+            count = (tessaline_across)(last - first - 1);
             if (count)
                 BOX_RUN();
         }

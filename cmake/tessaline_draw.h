@@ -117,8 +117,9 @@ typedef unsigned char tessaline_colour;
 #else
 #define TESSALINE_FRAME_CALL TESSALINE_REENTRANT
 #endif
-/* A size in pixels: to 255 in mono, to 65535 in grey and colour. */
-#if TESSALINE_DRAW_BITS == 1
+/* A size in pixels: a byte in a mono frame of at most 255 pixels each way (the 8051 counts bytes fastest, and keeps
+   them in its scarce internal RAM), else to 65535. */
+#if TESSALINE_DRAW_BITS == 1 && TESSALINE_DRAW_WIDTH <= 255 && TESSALINE_DRAW_HEIGHT <= 255
 typedef unsigned char tessaline_size;
 #else
 typedef unsigned int tessaline_size;

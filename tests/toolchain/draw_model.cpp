@@ -68,8 +68,11 @@ int main()
         return frame[std::size_t(i)] >> b & 1;
     };
     for (int round = 0; round < 20000; ++round) {
-        const int w = 1 + int(random() % 40), h = 1 + int(random() % 40);
-        const int x = int(random() % (width + 100)) - 50, y = int(random() % (height + 100)) - 50;
+        // now and then a big bitmap: past 255 pixels where the frame is (its sizes then 16-bit), most of them small
+        const int most = round % 20 ? 40 : width > 255 || height > 255 ? 320 : 255;
+        const int w = 1 + int(random() % unsigned(most)), h = 1 + int(random() % unsigned(most));
+        const int x = int(random() % unsigned(width + 2 * most + 20)) - most - 10,
+                  y = int(random() % unsigned(height + 2 * most + 20)) - most - 10;
         const int mode = int(random() % 4);
         const int kind = int(random() % 8); // 0: a filled box, 1: its outline, else a bitmap
         const bool masked = random() % 4 == 0;
@@ -85,17 +88,17 @@ int main()
             for (unsigned i = 0; i < sizeof tessaline_frame; ++i)
                 model[i] = tessaline_frame[i] = static_cast<unsigned char>(random());
         if (kind == 0)
-            tessaline_fill(x, y, static_cast<unsigned char>(w), static_cast<unsigned char>(h),
+            tessaline_fill(x, y, static_cast<tessaline_size>(w), static_cast<tessaline_size>(h),
                            static_cast<unsigned char>(mode));
         else if (kind == 1)
-            tessaline_outline(x, y, static_cast<unsigned char>(w), static_cast<unsigned char>(h),
+            tessaline_outline(x, y, static_cast<tessaline_size>(w), static_cast<tessaline_size>(h),
                               static_cast<unsigned char>(mode));
         else if (kind == 2) // from external RAM
-            tessaline_xbitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<unsigned char>(w),
-                              static_cast<unsigned char>(h), x, y, static_cast<unsigned char>(mode));
+            tessaline_xbitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<tessaline_size>(w),
+                              static_cast<tessaline_size>(h), x, y, static_cast<unsigned char>(mode));
         else
-            tessaline_bitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<unsigned char>(w),
-                             static_cast<unsigned char>(h), x, y, static_cast<unsigned char>(mode));
+            tessaline_bitmap(bits.bytes.data(), masked ? mask.bytes.data() : nullptr, static_cast<tessaline_size>(w),
+                             static_cast<tessaline_size>(h), x, y, static_cast<unsigned char>(mode));
         for (int by = 0; by < h; ++by)
             for (int bx = 0; bx < w; ++bx) {
                 const int fx = x + bx, fy = y + by;

@@ -198,6 +198,14 @@ void main(void)
     start();
     tessaline_glyph(&font, 0, 60, 52, TESSALINE_SET);
     stop();
+    /* and where a run of the frame's bytes crosses a 256-byte page of external RAM (the frame lies at 0x70 in
+       pages, at 0x57 in rows) */
+#if TESSALINE_DRAW_VERTICAL
+    tessaline_glyph(&font, 0, 10, 11, TESSALINE_SET);
+#else
+    tessaline_glyph(&font, 0, 57, 10, TESSALINE_SET);
+    tessaline_glyph(&font, 0, 65, 26, TESSALINE_SET);
+#endif
     for (;;)
         ;
 }
@@ -215,6 +223,7 @@ C
         fi
         printf 'tessaline_add_font(%s g FONT %s TEXT "你" HEADER OPTIONS --cell 16x16 --layout %s)\n' $layout "$font" \
             $([ $layout = horizontal ] && echo horizontal || echo vertical)
+        printf 'target_link_options(%s PRIVATE --xram-loc %s)\n' $layout $([ $layout = horizontal ] && echo 0x57 || echo 0x70)
     done
 } >"$work/speed/CMakeLists.txt"
 cmake -S "$work/speed" -B "$work/speed/build" -G Ninja -DTessaline_DIR="$build" >/dev/null ||
@@ -236,7 +245,7 @@ for layout in vertical horizontal ks0108; do
         -f hex | od -An -v -tx1 | tr -d ' \n')
     expected=$(/usr/bin/python3 -c "
 cell, frame, pages = bytes.fromhex('$cell'), bytearray(1024), '$layout' != 'horizontal'
-for (px, py) in ((5, 3), (30, 8), (60, 52)):
+for (px, py) in ((5, 3), (30, 8), (60, 52)) + (((10, 11),) if pages else ((57, 10), (65, 26))):
     for y in range(16):
         for x in range(16):
             ink = cell[y // 8 * 16 + x] >> y % 8 & 1 if pages else cell[y * 2 + x // 8] >> (7 - x % 8) & 1
@@ -249,7 +258,7 @@ for (px, py) in ((5, 3), (30, 8), (60, 52)):
 print(frame.hex())")
     drawn=$("$here/xram.sh" "$work/speed/build/$layout.ihx" $((16#$(at _tessaline_frame))) 1024)
     [ "$drawn" = "$expected" ] ||
-        fail "the cells drawn in $layout at (5, 3), (30, 8) and (60, 52) are not the converter's cells there"
+        fail "the cells drawn in $layout at (5, 3), (30, 8), (60, 52) and across a page of RAM are not the converter's cells there"
 done
 fastest=$(printf '%s\n' $all | sort -n | head -1)
 for count in $all; do
@@ -396,7 +405,8 @@ refused 'tessaline_add_picture(pictures a a.bmp OPTIONS -o x.c)' "OPTIONS may no
 refused 'tessaline_add_picture(pictures a a.bmp FORMAT c51 OPTIONS --format=hex)' "OPTIONS may not hold --format: FORMAT gives the format"
 refused 'tessaline_add_draw(pictures LAYOUT diagonal)' "tessaline_add_draw(pictures): LAYOUT is vertical or horizontal"
 refused 'tessaline_add_draw(pictures HEIGHT 60)' "HEIGHT of pages is a multiple of 8, not 60"
-refused 'tessaline_add_draw(pictures WIDTH 300 LAYOUT horizontal)' "WIDTH is a number of pixels from 1 to 255"
+refused 'tessaline_add_draw(pictures WIDTH 5000 LAYOUT horizontal)' "WIDTH is a number of pixels from 1 to 4095"
+refused 'tessaline_add_draw(pictures WIDTH 4000 HEIGHT 400 LAYOUT horizontal)' "a frame of 4000 x 400 mono takes 200000 bytes, more than the 8051's 64 KiB of external RAM: WIDTH and HEIGHT give a smaller one"
 refused 'tessaline_add_draw(pictures LAYOUT horizontal KS0108)' "KS0108 goes with LAYOUT vertical and WIDTH 128"
 refused 'tessaline_add_draw(pictures PIXEL rgb888)' "PIXEL is mono, gray2, gray4, gray8, rgb332 or rgb565, not 'rgb888'"
 refused 'tessaline_add_draw(pictures PIXEL gray4 LAYOUT vertical)' "a gray4 frame is in rows (LAYOUT horizontal), not 'vertical'"
