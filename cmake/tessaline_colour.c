@@ -628,6 +628,116 @@ static void greyRows4(void)
 }
 #endif
 
+#if defined(FAST_ROWS) && TESSALINE_DRAW_BITS == 4
+/* A mono bitmap's rows on a gray4 frame in the colour, all of them here, a pixel at a time from the source byte's
+   bit 7 (shifted into the carry): a frame byte's high half, then its low half, from its low half where the frame's
+   first pixel is odd. The source through DPTR, its byte in r2 and the bits left of it in r5; the frame through MOVX
+   @R0, its page in __XPAGE; the colour in the high half (r3) and in the low half (r4); the pixels left in the row in
+   r7 (`pairsPerRow`: at most 255); the bit of the rows' first pixel (firstBit) in r6. */
+static void monoRows4(void)
+{
+    /* clang-format off */
+    __asm
+        mov     _savedPage,__XPAGE
+        mov     dptr,#_firstBit
+        movx    a,@dptr
+        mov     r6,a
+        mov     a,_spread
+        anl     a,#0xF0
+        mov     r3,a
+        mov     a,_spread
+        anl     a,#0x0F
+        mov     r4,a
+00141$:
+        mov     dpl,_rowCover
+        mov     dph,(_rowCover + 1)
+        mov     r0,_rowAt
+        mov     __XPAGE,(_rowAt + 1)
+        mov     r7,_pairsPerRow
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     r2,a
+        mov     r5,#8
+        mov     a,r6
+00142$:
+        jb      acc.7,00143$
+        rl      a
+        xch     a,r2
+        add     a,acc
+        xch     a,r2
+        dec     r5
+        sjmp    00142$
+00143$:
+        mov     a,_oddStart
+        jnz     00150$
+00144$:
+        mov     a,r2
+        add     a,acc
+        mov     r2,a
+        jnc     00145$
+        movx    a,@r0
+        anl     a,#0x0F
+        orl     a,r3
+        movx    @r0,a
+00145$:
+        djnz    r7,00146$
+        sjmp    00160$
+00146$:
+        djnz    r5,00150$
+        mov     r5,#8
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     r2,a
+00150$:
+        mov     a,r2
+        add     a,acc
+        mov     r2,a
+        jnc     00151$
+        movx    a,@r0
+        anl     a,#0xF0
+        orl     a,r4
+        movx    @r0,a
+00151$:
+        inc     r0
+        cjne    r0,#0,00152$
+        inc     __XPAGE
+00152$:
+        djnz    r7,00153$
+        sjmp    00160$
+00153$:
+        djnz    r5,00144$
+        mov     r5,#8
+        clr     a
+        movc    a,@a+dptr
+        inc     dptr
+        mov     r2,a
+        sjmp    00144$
+00160$:
+        mov     a,_rowAt
+        add     a,_frameStep
+        mov     _rowAt,a
+        mov     a,(_rowAt + 1)
+        addc    a,(_frameStep + 1)
+        mov     (_rowAt + 1),a
+        mov     a,_rowCover
+        add     a,_sourceStep
+        mov     _rowCover,a
+        mov     a,(_rowCover + 1)
+        addc    a,(_sourceStep + 1)
+        mov     (_rowCover + 1),a
+        djnz    _rowsToGo,00161$
+        mov     __XPAGE,_savedPage
+        sjmp    00162$
+00161$:
+        ljmp    00141$
+00162$:
+    __endasm;
+    /* clang-format on */
+}
+#endif
+
 /* A row of a gray4 bitmap laid over the frame in the colour. */
 static void greyRow(void)
 {
@@ -706,6 +816,17 @@ void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size wid
         return;
     choose(drawn);
     start(0, bits, width);
+#if defined(FAST_ROWS) && TESSALINE_DRAW_BITS == 4
+    if (across < 256 && down < 256) { /* a glyph's, an icon's: all its rows in the 8051's own instructions */
+        oddStart = rowSlot;
+        pairsPerRow = (unsigned char)across;
+        rowsToGo = (unsigned char)down;
+        frameStep = ROW_BYTES;
+        sourceStep = coverStep;
+        monoRows4();
+        return;
+    }
+#endif
     rows(MONO);
 }
 
@@ -776,6 +897,17 @@ void tessaline_xmono(const unsigned char TESSALINE_XDATA *bits, tessaline_size w
         return;
     choose(drawn);
     start(0, bits, width);
+#if defined(FAST_ROWS) && TESSALINE_DRAW_BITS == 4
+    if (across < 256 && down < 256) { /* a glyph's, an icon's: all its rows in the 8051's own instructions */
+        oddStart = rowSlot;
+        pairsPerRow = (unsigned char)across;
+        rowsToGo = (unsigned char)down;
+        frameStep = ROW_BYTES;
+        sourceStep = coverStep;
+        monoRows4();
+        return;
+    }
+#endif
     rows(MONO);
 }
 #endif
