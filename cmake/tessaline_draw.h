@@ -7,6 +7,11 @@
      TESSALINE_DRAW_KS0108     1 (pages, 128 wide): a KS0108 module's frame; its layout is the pages' as the
                                converter writes --display ks0108 (a page across all 128 columns, the left
                                controller's 64 first), each controller's half sent to it by its chip select
+     TESSALINE_DRAW_PIXEL      the pixel format (TESSALINE_MONO, the default, TESSALINE_GRAY2 ... TESSALINE_RGB565):
+                               a grey or colour frame is in rows, as the converter writes --pixel
+     TESSALINE_DRAW_BYTE_ORDER an rgb565 frame's (TESSALINE_BIG_ENDIAN, the default, or TESSALINE_LITTLE_ENDIAN)
+     TESSALINE_DRAW_DISPLAY    a display preset (TESSALINE_DISPLAY_...): tessaline_init() and tessaline_flush()
+     TESSALINE_DRAW_XRAM       defined: bitmaps from external RAM too (tessaline_xbitmap, tessaline_xmono)
    Bitmaps and glyphs are in the same layout as the frame (--layout vertical for pages); anything may be drawn
    at any (x, y), negative or past the frame's edges: what falls outside is left out. */
 #ifndef TESSALINE_DRAW_H

@@ -21,6 +21,9 @@ cmake -S "$work/example" -B "$work/build" -G Ninja -DTessaline_DIR="$build" -DBU
     fail "the displays example is refused: $(cat "$work/log")"
 cmake --build "$work/build" >"$work/log" 2>&1 || fail "the displays example does not build: $(cat "$work/log")"
 ! grep -q "warning" "$work/log" || fail "the displays example builds with warnings: $(grep warning "$work/log" | head -3)"
+# (and for the port, as a firmware would be built)
+cmake -S "$work/example" -B "$work/port" -G Ninja -DTessaline_DIR="$build" >/dev/null 2>&1 &&
+    cmake --build "$work/port" >"$work/log" 2>&1 || fail "the displays example does not build for the port: $(cat "$work/log")"
 
 for display in ssd1306 ks0108 st7920 ssd1322 st7735; do
     case $display in
