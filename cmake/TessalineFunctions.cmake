@@ -305,6 +305,13 @@ function(tessaline_add_unpackbits target)
     target_include_directories(${target} PRIVATE "${_TESSALINE_MODULE_DIR}")
 endfunction()
 
+# tessaline_add_unlz4(<target>): adds the 8051 LZ4 block decoder, unlz4() (unlz4.c), for --compress lz, to <target>,
+# and its header's folder to its include path: #include "unlz4.h".
+function(tessaline_add_unlz4 target)
+    target_sources(${target} PRIVATE "${_TESSALINE_MODULE_DIR}/unlz4.c")
+    target_include_directories(${target} PRIVATE "${_TESSALINE_MODULE_DIR}")
+endfunction()
+
 # tessaline_add_draw(<target> [LAYOUT vertical|horizontal] [WIDTH <pixels>] [HEIGHT <pixels>] [KS0108]
 #                    [PIXEL mono|gray2|gray4|gray8|rgb332|rgb565] [BYTE_ORDER big|little] [DISPLAY <preset>]
 #                    [XRAM]): adds

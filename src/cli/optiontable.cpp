@@ -258,9 +258,14 @@ const QList<Entry> OptionRows::rest{
     {{s("compress")},
      Group::Frames,
      "method",
-     "packbits: each frame's bytes packed with PackBits (TIFF's), a frame alone so that it can be unpacked "
-     "alone; with --name, one array of them all and NAME_offsets, where each frame starts (and ends).",
-     choice<bool>({{"packbits", true}}, [](Options &o, bool v) { o.road.compress = v; }),
+     "packbits: each frame's bytes packed with PackBits (TIFF's); lz: as an LZ4 block (liblz4's high-compression "
+     "mode), whose matches reach back into the frame; a frame alone so that it can be unpacked alone; with --name, "
+     "one array of them all and NAME_offsets, where each frame starts (and ends).",
+     choice<bool>({{"packbits", false}, {"lz", true}},
+                  [](Options &o, bool lz) {
+                      o.road.compress = true;
+                      o.road.lz = lz;
+                  }),
      [](const Options &o, const Given &) -> std::optional<QString> {
          if (o.road.encode.format == OutputFormat::Pbm || o.road.encode.format == OutputFormat::Png)
              return QStringLiteral("packs the display's bytes; pbm and png draw the picture");

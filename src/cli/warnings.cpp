@@ -91,15 +91,16 @@ void packedWarnings(const QString &picture, const RoadOptions &road, const RoadR
                                       .arg(QString::number(encode.address + written - 1, 16).toUpper()));
     if (road.compress && result.compressedBytes > g.dataBytes)
         report.complain(picture +
-                        QStringLiteral(": warning: --compress packbits made the data larger, %1 bytes packed into "
+                        QStringLiteral(": warning: --compress %4 made the data larger, %1 bytes packed into "
                                        "%2%3 (leave --compress out)")
                             .arg(g.dataBytes)
                             .arg(result.compressedBytes)
-                            .arg(traitsOf(road.pixel).bits > 8
+                            .arg(traitsOf(road.pixel).bits > 8 && !road.lz
                                      ? QStringLiteral(": its runs are of bytes, and a run of %1 pixels of one colour "
                                                       "alternates bytes")
                                            .arg(QString::fromLatin1(traitsOf(road.pixel).name))
-                                     : QString()));
+                                     : QString())
+                            .arg(road.lz ? QStringLiteral("lz") : QStringLiteral("packbits")));
 }
 
 // What the data is of: a picture's size, or a glyph table's glyphs and their cells.

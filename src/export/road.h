@@ -27,6 +27,7 @@ struct RoadOptions {
     ToneOptions tone;
     PackOptions pack;
     bool compress = false;   // each frame's bytes packed with PackBits; with a name, an offsets table after them
+    bool lz = false;         // packed, with LZ4 (a block a frame) instead
     bool mask = false;       // with a name, NAME_mask: a bit a pixel where it is opaque, in the data's layout
     QList<FrameValues> omit; // tables left out of the data and the header
     EncodeOptions encode;

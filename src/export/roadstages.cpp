@@ -138,22 +138,25 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &l
     if (turned > 0 && !limits.reserve(turned, whole, held, &result->error))
         return false;
     const EncodeOptions &encode = options.encode;
-    // Packed, a frame may grow by a byte in 128 and one more.
-    const std::int64_t written = options.compress ? g.dataBytes + g.dataBytes / 128 + g.frames : g.dataBytes;
+    // Packed, a frame may grow by a byte in 128 and one more (PackBits), or a byte in 255 and 16 more (LZ4).
+    const std::int64_t packedAtMost =
+        options.lz ? g.dataBytes + g.dataBytes / 255 + 16 * g.frames : g.dataBytes + g.dataBytes / 128 + g.frames;
+    const std::int64_t written = options.compress ? packedAtMost : g.dataBytes;
     if (encode.format == OutputFormat::IntelHex && encode.address + written > (std::int64_t(1) << 32)) {
         result->error = Refusal::of(Refusal::Rule::PastAddressing, {}, g.dataBytes, encode.address);
         return false;
     }
     if (!options.compress)
         return true;
-    // Packed frames are held until the last is done (at most a byte in 128 more than the bytes, and one a frame),
-    // with the frame being packed; their offsets count 32 bits.
-    const std::int64_t packedAtMost = g.dataBytes + g.dataBytes / 128 + g.frames;
+    // Packed frames are held until the last is done (at most packedAtMost), with the frame being packed (and, with
+    // LZ4, its bound); their offsets count 32 bits.
     if (packedAtMost >= std::int64_t(1) << 32) {
         result->error = Refusal::of(Refusal::Rule::OffsetsPast, {}, g.dataBytes, std::int64_t(1) << 32);
         return false;
     }
-    return limits.reserve(packedAtMost + g.frameBytes, Subject::Thing::CompressedFrames, held, &result->error);
+    const std::int64_t packing = options.lz ? g.frameBytes + g.frameBytes / 255 + 16 : 0;
+    return limits.reserve(packedAtMost + g.frameBytes + packing, Subject::Thing::CompressedFrames, held,
+                          &result->error);
 }
 
 PackOptions MaskStage::packingOf(const PackOptions &pack)

@@ -6,6 +6,7 @@
 
 #include "export/encoders.h"
 #include "export/filesave.h"
+#include "export/lz4pack.h"
 #include "export/packbits.h"
 #include "export/road.h"
 
@@ -171,7 +172,7 @@ private:
 // frames, which are encoded once all are done.
 class ByteStage {
 public:
-    ByteStage(Encoder &encoder, bool compress) : encoder_(encoder), compress_(compress) {}
+    ByteStage(Encoder &encoder, bool compress, bool lz) : encoder_(encoder), compress_(compress), lz_(lz) {}
     void frameStart(const QString &label, QByteArray &out)
     {
         if (compress_)
@@ -191,7 +192,8 @@ public:
         if (!compress_)
             return encoder_.frameEnd(out);
         offsets_.append(std::uint32_t(packed_.size()));
-        packed_ += packBits(frame_.data(), std::int64_t(frame_.size()));
+        packed_ += lz_ ? packLz4(frame_.data(), std::int64_t(frame_.size()))
+                       : packBits(frame_.data(), std::int64_t(frame_.size()));
         frame_.clear();
     }
     // Compressed: the frames, packed, one after the other, each after its label, through `encoder`.
@@ -215,7 +217,7 @@ public:
 
 private:
     Encoder &encoder_;
-    bool compress_;
+    bool compress_, lz_;
     QStringList labels_;
     std::vector<std::uint8_t> frame_;
     QByteArray packed_;

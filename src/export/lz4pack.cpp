@@ -1,0 +1,23 @@
+#include "lz4pack.h"
+
+#include <lz4.h>
+#include <lz4hc.h>
+
+#include <limits>
+
+std::int64_t lz4Bound(std::int64_t count)
+{
+    return count + count / 255 + 16; // LZ4_COMPRESSBOUND, without its limit on the input's size
+}
+
+QByteArray packLz4(const std::uint8_t *data, std::int64_t count)
+{
+    // A frame is at most what the road's budget holds, far below LZ4's limit of about 2 GiB a block.
+    if (count <= 0 || count > LZ4_MAX_INPUT_SIZE)
+        return {};
+    QByteArray out(qsizetype(lz4Bound(count)), Qt::Uninitialized);
+    const int written = LZ4_compress_HC(reinterpret_cast<const char *>(data), out.data(), int(count), int(out.size()),
+                                        LZ4HC_CLEVEL_MAX);
+    out.resize(written);
+    return out;
+}
