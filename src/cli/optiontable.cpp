@@ -271,6 +271,34 @@ const QList<Entry> OptionRows::rest{
              return QStringLiteral("packs the display's bytes; pbm and png draw the picture");
          return std::nullopt;
      }},
+    {{s("delta")},
+     Group::Frames,
+     nullptr,
+     "With --compress, each frame after the first stored as its change from the one before (their bytes XORed), "
+     "then packed, so that what stays still packs to little; the header says NAME_KEY_EVERY, the frames stored "
+     "whole (each whose number it divides).",
+     [](Options &o, const QString &) -> std::optional<QString> {
+         o.road.delta = true;
+         return std::nullopt;
+     },
+     [](const Options &o, const Given &) -> std::optional<QString> {
+         if (!o.frames && !o.tile.isValid())
+             return QStringLiteral("stores frames as changes: give --frames or --tile");
+         if (!o.road.compress)
+             return QStringLiteral("stores the changes packed: give --compress");
+         return std::nullopt;
+     }},
+    {{s("key-every")},
+     Group::Frames,
+     "N",
+     "With --delta, every Nth frame (0, N, 2N ...) stored whole, where playback may start (default: the first "
+     "alone).",
+     numberOption(1, 65535, [](Options &o, int n) { o.road.keyEvery = n; }),
+     [](const Options &, const Given &given) -> std::optional<QString> {
+         if (!given.contains(u"delta"))
+             return QStringLiteral("goes with --delta");
+         return std::nullopt;
+     }},
     {{s("picture-name")},
      Group::Files,
      "NAME",

@@ -144,7 +144,7 @@ bool Road::plan()
     if (several && (drawn_ || sheetPreview_) && !planSheet(&shown))
         return false;
     encoder_ = makeEncoder(encode_, options_.pixel, drawn_ ? shown : g);
-    bytes_.emplace(*encoder_, options_.compress, options_.lz);
+    bytes_.emplace(*encoder_, options_.compress, options_.lz, options_.delta, options_.keyEvery);
     return start();
 }
 

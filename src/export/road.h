@@ -28,6 +28,8 @@ struct RoadOptions {
     PackOptions pack;
     bool compress = false;   // each frame's bytes packed with PackBits; with a name, an offsets table after them
     bool lz = false;         // packed, with LZ4 (a block a frame) instead
+    bool delta = false;      // packed, each frame after a key frame as its XOR with the one before it
+    int keyEvery = 0;        // with delta, frames 0, N, 2N ... whole (keys); 0: frame 0 alone
     bool mask = false;       // with a name, NAME_mask: a bit a pixel where it is opaque, in the data's layout
     QList<FrameValues> omit; // tables left out of the data and the header
     EncodeOptions encode;

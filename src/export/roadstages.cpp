@@ -154,7 +154,9 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &l
         result->error = Refusal::of(Refusal::Rule::OffsetsPast, {}, g.dataBytes, std::int64_t(1) << 32);
         return false;
     }
-    const std::int64_t packing = options.lz ? g.frameBytes + g.frameBytes / 255 + 16 : 0;
+    // (with LZ4, the block being packed; as changes, the frame before and the change)
+    const std::int64_t packing =
+        (options.lz ? g.frameBytes + g.frameBytes / 255 + 16 : 0) + (options.delta ? 2 * g.frameBytes : 0);
     return limits.reserve(packedAtMost + g.frameBytes + packing, Subject::Thing::CompressedFrames, held,
                           &result->error);
 }

@@ -172,7 +172,11 @@ private:
 // frames, which are encoded once all are done.
 class ByteStage {
 public:
-    ByteStage(Encoder &encoder, bool compress, bool lz) : encoder_(encoder), compress_(compress), lz_(lz) {}
+    // `keyEvery`: with `delta`, the frames stored whole (0: the first alone).
+    ByteStage(Encoder &encoder, bool compress, bool lz, bool delta, int keyEvery)
+        : encoder_(encoder), compress_(compress), lz_(lz), delta_(delta), keyEvery_(keyEvery)
+    {
+    }
     void frameStart(const QString &label, QByteArray &out)
     {
         if (compress_)
@@ -191,7 +195,20 @@ public:
     {
         if (!compress_)
             return encoder_.frameEnd(out);
+        const qsizetype index = offsets_.size();
         offsets_.append(std::uint32_t(packed_.size()));
+        if (delta_) { // a frame after a key as its XOR with the one before it; the frame kept for the next
+            const bool key = index == 0 || (keyEvery_ > 0 && index % keyEvery_ == 0);
+            if (!key && previous_.size() == frame_.size()) {
+                std::vector<std::uint8_t> change(frame_);
+                for (std::size_t i = 0; i < change.size(); ++i)
+                    change[i] ^= previous_[i];
+                previous_.swap(frame_);
+                frame_.swap(change);
+            } else {
+                previous_ = frame_;
+            }
+        }
         packed_ += lz_ ? packLz4(frame_.data(), std::int64_t(frame_.size()))
                        : packBits(frame_.data(), std::int64_t(frame_.size()));
         frame_.clear();
@@ -217,9 +234,10 @@ public:
 
 private:
     Encoder &encoder_;
-    bool compress_, lz_;
+    bool compress_, lz_, delta_;
+    int keyEvery_;
     QStringList labels_;
-    std::vector<std::uint8_t> frame_;
+    std::vector<std::uint8_t> frame_, previous_;
     QByteArray packed_;
     QList<std::uint32_t> offsets_;
 };

@@ -308,6 +308,13 @@ void tst_CliTextOutput::usageErrors_data()
         << words("--font x --text-file t.txt --text-encoding latin1") << "'latin1': use utf-8, gbk, gb18030 or utf-16";
     QTest::newRow("--compress zip") << words("--compress zip t.bmp") << QString();
     QTest::newRow("--compress with png") << words("--compress packbits -f png t.bmp") << QString();
+    QTest::newRow("--delta without frames")
+        << words("--delta --compress lz t.bmp") << "--delta stores frames as changes: give --frames or --tile";
+    QTest::newRow("--delta unpacked") << words("--delta --frames t.bmp")
+                                      << "--delta stores the changes packed: give --compress";
+    QTest::newRow("--key-every without --delta")
+        << words("--key-every 2 --frames --compress lz t.bmp") << "--key-every goes with --delta";
+    QTest::newRow("--key-every 0") << words("--key-every 0 --delta --frames --compress lz t.bmp") << QString();
     QTest::newRow("--frames with --font") << words("--frames --font tiny.bdf --text A") << QString();
     // Names the compilers would take for their own: a storage keyword, C11's, a macro each defines.
     for (const char *name : {"__code", "_Static_assert", "SDCC", "__SDCC_mcs51", "__LINE__", "__C51__"})

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # --compress lz and the 8051's unlz4(): frames the converter packs as LZ4 blocks, unpacked by unlz4() on the host
 # and in SDCC's 8051 simulator, are the converter's frames unpacked, byte for byte (an animation in rows and in
-# pages, a grey picture of an odd width, RGB565 in both byte orders); damaged blocks (cut short, bytes changed,
+# pages, and stored as changes (--delta, with key frames too), a grey picture of an odd width, RGB565 in both byte
+# orders); damaged blocks (cut short, bytes changed,
 # made up) unpacked on the host under AddressSanitizer never write outside the frame.
 #   lz.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR      (exit 77, skipped, without sdcc)
 set -euo pipefail
@@ -16,12 +17,25 @@ cat >main.c <<'C'
 #include "pic.h"
 #include "unlz4.h"
 unsigned char TESSALINE_XDATA frames[PIC_FRAMES][PIC_BYTES];
+/* Frame k unpacked; stored as its change from the one before (--delta), that frame XORed with it. */
+static void play(unsigned int k)
+{
+#ifdef PIC_KEY_EVERY
+    unsigned int i;
+    unlz4(frames[k], pic + pic_offsets[k], PIC_BYTES);
+    if (k % PIC_KEY_EVERY)
+        for (i = 0; i < PIC_BYTES; ++i)
+            frames[k][i] ^= frames[k - 1][i];
+#else
+    unlz4(frames[k], pic + pic_offsets[k], PIC_BYTES);
+#endif
+}
 #ifdef __SDCC
 void main(void)
 {
     unsigned char k;
     for (k = 0; k < PIC_FRAMES; ++k)
-        unlz4(frames[k], pic + pic_offsets[k], PIC_BYTES);
+        play(k);
     for (;;)
         ;
 }
@@ -31,7 +45,7 @@ int main(void)
 {
     unsigned int k, i;
     for (k = 0; k < PIC_FRAMES; ++k) {
-        unlz4(frames[k], pic + pic_offsets[k], PIC_BYTES);
+        play(k);
         for (i = 0; i < PIC_BYTES; ++i)
             printf("%02x", frames[k][i]);
     }
@@ -40,14 +54,16 @@ int main(void)
 #endif
 C
 walk=$source/docs/cookbook/walk.gif
-for case in "walk --frames $walk" "pages --frames --layout vertical $walk" \
+for case in "walk --frames $walk" "pages --frames --layout vertical $walk" "delta --frames --delta $walk" \
+    "keys --frames --delta --key-every 3 --display ssd1306 $walk" \
     "grey --pixel gray4 --resize 61x40 --pad $source/docs/cookbook/icon.png" \
     "rgb --pixel rgb565 $source/docs/cookbook/icon.png" \
     "little --pixel rgb565 --byte-order little $source/docs/cookbook/icon.png"; do
     set -- $case
     name=$1
     shift
-    expected=$("$cli" "$@" -f hex | od -An -v -tx1 | tr -d ' \n')
+    expected=$("$cli" $(printf '%s\n' "$@" | grep -v -e '^--delta$' | tr '\n' ' ' | sed 's/--key-every [0-9]*//') -f hex |
+        od -An -v -tx1 | tr -d ' \n')
     mkdir -p "$name/host" "$name/sdcc"
     "$cli" "$@" --compress lz -f c51 --c-dialect c --name pic --header "$name/host/pic.h" -o "$name/host/pic.c"
     gcc -std=c90 -I"$name/host" -I"$source/cmake" -o "$name/host/main" main.c "$name/host/pic.c" "$source/cmake/unlz4.c"
