@@ -9,7 +9,8 @@ set -euo pipefail
 cli=$1 source=$(cd "$3" && pwd)
 command -v sdcc >/dev/null || { echo "sdcc is not installed (scripts/install-deps installs it)"; exit 77; }
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+[ -z "${KEEP:-}" ] || echo "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$work"
@@ -76,6 +77,94 @@ for case in "walk --frames $walk" "pages --frames --layout vertical $walk" "delt
     drawn=$("$here/xram.sh" "$name/sdcc/main.ihx" $((16#$at)) $((${#expected} / 2)) 4000000)
     [ "$drawn" = "$expected" ] || fail "$name: unlz4 in the simulator unpacks other bytes than the converter's"
 done
+
+# Its cost on the 8051: at most 300 bytes of code and 8 of internal RAM; at most 30 machine cycles a byte unpacked,
+# in the simulator (12 clocks a cycle), on the cookbook's RGB565 icon, SSD1306 splash and SSD1322 photograph.
+sdcc -mmcs51 -I"$source/cmake" -c "$source/cmake/unlz4.c" -o unlz4.rel
+code=$((16#$(awk '$1 == "A" && $2 == "CSEG" {print $4}' unlz4.rel)))
+ram=$((16#$(awk '$1 == "A" && $2 == "DSEG" {print $4}' unlz4.rel) + 16#$(awk '$1 == "A" && $2 == "OSEG" {print $4}' unlz4.rel)))
+echo "unlz4: $code bytes of code, $ram of internal RAM"
+[ "$code" -le 300 ] && [ "$ram" -le 8 ] || fail "unlz4 takes $code bytes of code and $ram of internal RAM, past 300 and 8"
+cat >timed.c <<'C'
+#include "pic.h"
+#include "unlz4.h"
+unsigned char TESSALINE_XDATA out[PIC_BYTES];
+void start(void) {}
+void stop(void) {}
+void main(void)
+{
+    start();
+    unlz4(out, pic + pic_offsets[0], PIC_BYTES);
+    stop();
+    for (;;)
+        ;
+}
+C
+cookbook=$source/docs/cookbook
+for asset in "--pixel rgb565 $cookbook/icon.png" "--display ssd1306 --fit --threshold 128 $cookbook/splash.png" \
+    "--display ssd1322 --fit $cookbook/astronaut.jpg"; do
+    rm -rf timed && mkdir timed
+    "$cli" $asset --compress lz -f c51 --c-dialect sdcc --name pic --header timed/pic.h -o timed/pic.c
+    (cd timed && sdcc -mmcs51 -I"$source/cmake" -c pic.c && sdcc -mmcs51 -I. -I"$source/cmake" ../timed.c pic.rel \
+        ../unlz4.rel -o timed.ihx) >/dev/null || fail "the timed firmware does not build"
+    at() { awk -v s="$1" '$3 == s {print $2}' timed/timed.map; }
+    clocks=$(printf 'break 0x%s\nbreak 0x%s\nrun\nstate\nrun\nstate\nquit\n' "$(at _start)" "$(at _stop)" |
+        timeout 60 s51 -t 8052 timed/timed.ihx 2>&1 | grep "Total time" | grep -o '([0-9]* clks)' | tr -dc '0-9\n')
+    bytes=$(awk '$2 == "PIC_BYTES" {print $3}' timed/pic.h)
+    cycles=$(echo $clocks | awk -v b="$bytes" '{printf "%d", ($2 - $1) / 12 * 10 / b}') # tenths of a cycle
+    echo "unlz4: $((cycles / 10)).$((cycles % 10)) machine cycles a byte on $asset"
+    [ "$cycles" -gt 0 ] && [ "$cycles" -le 300 ] || fail "unlz4 takes $cycles tenths of a cycle a byte on $asset, past 30"
+done
+
+# Damaged blocks in the simulator: the frame between two guards of 0xA5, which stay as they were.
+/usr/bin/python3 - "$cli" "$walk" >damaged8051.c <<'PY'
+import random, subprocess, sys
+block = subprocess.run([sys.argv[1], "--frames", "--compress", "lz", "-f", "hex", sys.argv[2]], capture_output=True).stdout[:120]
+random.seed(20261209)
+blocks = []
+for k in range(24):
+    b = bytearray(block)
+    if k % 3 == 0:
+        b = b[:random.randrange(len(b))] + bytes(64)
+    elif k % 3 == 1:
+        for _ in range(1 + k % 8):
+            b[random.randrange(len(b))] = random.randrange(256)
+    else:
+        b = bytearray(random.randrange(256) for _ in range(len(b))) + bytes(64)
+    blocks.append(bytes(b) + bytes(512))
+# and a match that would reach before the frame (one literal, then an offset of 5): unpacking stops at it
+blocks.append(bytes([0x14, 0x11, 5, 0]) + bytes(512))
+print('#include "unlz4.h"')
+for k, b in enumerate(blocks):
+    print("static const unsigned char __code b%d[%d] = {%s};" % (k, len(b), ",".join(str(x) for x in b)))
+print("static const unsigned char __code *const __code blocks[%d] = {%s};" % (len(blocks), ",".join("b%d" % k for k in range(len(blocks)))))
+print("""unsigned char __xdata guarded[768];
+unsigned char __xdata broken;
+void main(void)
+{
+    unsigned int i, count;
+    unsigned char k;
+    for (k = 0; k < %d; ++k) {
+        count = k %% 4 ? 8 + k : 256; /* short frames too, which a long run would pass */
+        for (i = 0; i < 768; ++i)
+            guarded[i] = i < 256 || i >= 256 + count ? 0xA5 : 0;
+        unlz4(guarded + 256, blocks[k], count);
+        for (i = 0; i < 768; ++i)
+            if ((i < 256 || i >= 256 + count) && guarded[i] != 0xA5)
+                broken = k + 1;
+    }
+    for (i = 257; i < 256 + count; ++i) /* the last block: its literal, then nothing */
+        if (guarded[i])
+            broken = k;
+    broken |= 0x80;
+    for (;;)
+        ;
+}""" % len(blocks))
+PY
+{ sdcc -mmcs51 -I"$source/cmake" -c damaged8051.c -o damaged8051.rel &&
+    sdcc -mmcs51 damaged8051.rel unlz4.rel -o damaged8051.ihx; } >/dev/null || fail "the damaged-block firmware does not build"
+broken=$("$here/xram.sh" damaged8051.ihx $((16#$(awk '$3 == "_broken" {print $2}' damaged8051.map))) 1 20000000)
+[ "$broken" = 80 ] || fail "unlz4 in the simulator wrote outside the frame on damaged block $((16#$broken & 127)) (or did not finish: $broken)"
 
 # Damaged blocks, under AddressSanitizer: the frame exactly as large as it is (on the heap), the source followed by
 # room enough that a damaged count reads only what is there.
