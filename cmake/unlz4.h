@@ -3,6 +3,12 @@
 #ifndef TESSALINE_UNLZ4_H
 #define TESSALINE_UNLZ4_H
 
+#ifndef TESSALINE_STORED /* how a table's frames are packed: its header's NAME_CODEC */
+#define TESSALINE_STORED 0
+#define TESSALINE_PACKBITS 1
+#define TESSALINE_LZ4 2
+#endif
+
 #ifndef TESSALINE_CODE /* as tessaline_draw.h has them, where it came first */
 #if defined(__SDCC)
 #define TESSALINE_CODE __code

@@ -259,13 +259,15 @@ const QList<Entry> OptionRows::rest{
      Group::Frames,
      "method",
      "packbits: each frame's bytes packed with PackBits (TIFF's); lz: as an LZ4 block (liblz4's high-compression "
-     "mode), whose matches reach back into the frame; a frame alone so that it can be unpacked alone; with --name, "
-     "one array of them all and NAME_offsets, where each frame starts (and ends).",
-     choice<bool>({{"packbits", false}, {"lz", true}},
-                  [](Options &o, bool lz) {
-                      o.road.compress = true;
-                      o.road.lz = lz;
-                  }),
+     "mode), whose matches reach back into the frame; auto: whichever of the two, or the frames as they are, takes "
+     "least; a frame alone so that it can be unpacked alone; with --name, one array of them all and NAME_offsets, "
+     "where each frame starts (and ends), and NAME_CODEC in the header (0 as they are, 1 PackBits, 2 LZ4).",
+     choice<int>({{"packbits", 1}, {"lz", 2}, {"auto", 0}},
+                 [](Options &o, int codec) {
+                     o.road.compress = true;
+                     o.road.lz = codec == 2;
+                     o.road.smallest = codec == 0;
+                 }),
      [](const Options &o, const Given &) -> std::optional<QString> {
          if (o.road.encode.format == OutputFormat::Pbm || o.road.encode.format == OutputFormat::Png)
              return QStringLiteral("packs the display's bytes; pbm and png draw the picture");

@@ -95,12 +95,12 @@ void packedWarnings(const QString &picture, const RoadOptions &road, const RoadR
                                        "%2%3 (leave --compress out)")
                             .arg(g.dataBytes)
                             .arg(result.compressedBytes)
-                            .arg(traitsOf(road.pixel).bits > 8 && !road.lz
+                            .arg(traitsOf(road.pixel).bits > 8 && result.codec == Codec::PackBits
                                      ? QStringLiteral(": its runs are of bytes, and a run of %1 pixels of one colour "
                                                       "alternates bytes")
                                            .arg(QString::fromLatin1(traitsOf(road.pixel).name))
                                      : QString())
-                            .arg(road.lz ? QStringLiteral("lz") : QStringLiteral("packbits")));
+                            .arg(result.codec == Codec::Lz4 ? QStringLiteral("lz") : QStringLiteral("packbits")));
 }
 
 // What the data is of: a picture's size, or a glyph table's glyphs and their cells.

@@ -103,6 +103,8 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
         define(bytes, boxes ? cellBytes(road, width, height) : g.frameBytes);
         if (data.oneAfterAnother) // the frames one after the other, and where each starts
             macros.append({macro + QStringLiteral("SIZE"), data.size});
+        if (road.compress) // how they are packed: TESSALINE_STORED, TESSALINE_PACKBITS or TESSALINE_LZ4
+            define(macro + QStringLiteral("CODEC"), int(result.codec));
         if (road.delta) // the frames stored whole; the rest as their changes from the one before
             define(macro + QStringLiteral("KEY_EVERY"), road.keyEvery > 0 ? road.keyEvery : g.frames);
     } else {

@@ -144,7 +144,8 @@ bool Road::plan()
     if (several && (drawn_ || sheetPreview_) && !planSheet(&shown))
         return false;
     encoder_ = makeEncoder(encode_, options_.pixel, drawn_ ? shown : g);
-    bytes_.emplace(*encoder_, options_.compress, options_.lz, options_.delta, options_.keyEvery);
+    bytes_.emplace(*encoder_, options_.compress, options_.lz ? Codec::Lz4 : Codec::PackBits, options_.smallest,
+                   options_.delta, options_.keyEvery);
     return start();
 }
 
@@ -348,6 +349,7 @@ bool Road::finish()
     if (options_.compress) { // the header and the packed frames, now that their sizes are known
         result_.compressedBytes = bytes_->packed().size();
         result_.offsets = bytes_->offsets();
+        result_.codec = bytes_->codec();
         const FrameTable offsets{FrameValues::Offsets, result_.offsets};
         result_.offsetBytes = layoutOf(offsets).bytes;
         tables_.prepend(offsets);

@@ -19,6 +19,10 @@ class PictureDecoder;
 
 // What the converter makes of a picture, stage by stage. Everything is off by default, and then the output
 // is, byte for byte, what the window's export writes.
+// How packed frames are stored: as they are (one after the other, where --compress auto finds packing makes them
+// larger), with PackBits, or as LZ4 blocks; the numbers are the header's NAME_CODEC.
+enum class Codec { Stored = 0, PackBits = 1, Lz4 = 2 };
+
 struct RoadOptions {
     int rotate = 0; // degrees clockwise, before the flip
     Flip flip = Flip::None;
@@ -28,6 +32,7 @@ struct RoadOptions {
     PackOptions pack;
     bool compress = false;   // each frame's bytes packed with PackBits; with a name, an offsets table after them
     bool lz = false;         // packed, with LZ4 (a block a frame) instead
+    bool smallest = false;   // packed, each way (stored, PackBits, LZ4), and the smallest kept
     bool delta = false;      // packed, each frame after a key frame as its XOR with the one before it
     int keyEvery = 0;        // with delta, frames 0, N, 2N ... whole (keys); 0: frame 0 alone
     bool mask = false;       // with a name, NAME_mask: a bit a pixel where it is opaque, in the data's layout
@@ -55,6 +60,7 @@ struct RoadResult {
     // Compressed: the bytes written (geometry.dataBytes before), and where each frame's start (one more: the end).
     std::int64_t compressedBytes = 0;
     QList<std::uint32_t> offsets;
+    Codec codec = Codec::PackBits; // how they are packed (the header's NAME_CODEC)
     int offsetBytes = 2;           // each offset's bytes in the table: 4 past 64 KiB, more than an 8051 addresses
     QList<PlannedArray> arrays;    // what a name made of the data and its tables, as the header declares them
     std::int64_t greysAsWhite = 0; // mono by the exact rule: pixels neither black nor white, taken for white

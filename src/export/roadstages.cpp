@@ -139,8 +139,11 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &l
         return false;
     const EncodeOptions &encode = options.encode;
     // Packed, a frame may grow by a byte in 128 and one more (PackBits), or a byte in 255 and 16 more (LZ4).
-    const std::int64_t packedAtMost =
-        options.lz ? g.dataBytes + g.dataBytes / 255 + 16 * g.frames : g.dataBytes + g.dataBytes / 128 + g.frames;
+    const std::int64_t packBitsAtMost = g.dataBytes + g.dataBytes / 128 + g.frames;
+    const std::int64_t lzAtMost = g.dataBytes + g.dataBytes / 255 + 16 * g.frames;
+    const std::int64_t packedAtMost = options.smallest ? std::max(packBitsAtMost, lzAtMost)
+                                      : options.lz     ? lzAtMost
+                                                       : packBitsAtMost;
     const std::int64_t written = options.compress ? packedAtMost : g.dataBytes;
     if (encode.format == OutputFormat::IntelHex && encode.address + written > (std::int64_t(1) << 32)) {
         result->error = Refusal::of(Refusal::Rule::PastAddressing, {}, g.dataBytes, encode.address);
@@ -155,10 +158,11 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &l
         return false;
     }
     // (with LZ4, the block being packed; as changes, the frame before and the change)
-    const std::int64_t packing =
-        (options.lz ? g.frameBytes + g.frameBytes / 255 + 16 : 0) + (options.delta ? 2 * g.frameBytes : 0);
-    return limits.reserve(packedAtMost + g.frameBytes + packing, Subject::Thing::CompressedFrames, held,
-                          &result->error);
+    const std::int64_t packing = (options.lz || options.smallest ? g.frameBytes + g.frameBytes / 255 + 16 : 0) +
+                                 (options.delta ? 2 * g.frameBytes : 0);
+    // (packed each way, all three held until the last frame: the frames stored, with PackBits and with LZ4)
+    const std::int64_t eachWay = options.smallest ? g.dataBytes + packBitsAtMost + lzAtMost : packedAtMost;
+    return limits.reserve(eachWay + g.frameBytes + packing, Subject::Thing::CompressedFrames, held, &result->error);
 }
 
 PackOptions MaskStage::packingOf(const PackOptions &pack)

@@ -172,10 +172,16 @@ private:
 // frames, which are encoded once all are done.
 class ByteStage {
 public:
-    // `keyEvery`: with `delta`, the frames stored whole (0: the first alone).
-    ByteStage(Encoder &encoder, bool compress, bool lz, bool delta, int keyEvery)
-        : encoder_(encoder), compress_(compress), lz_(lz), delta_(delta), keyEvery_(keyEvery)
+    // `keyEvery`: with `delta`, the frames stored whole (0: the first alone); `smallest`: each frame packed each way,
+    // and the way whose frames take least kept.
+    ByteStage(Encoder &encoder, bool compress, Codec codec, bool smallest, bool delta, int keyEvery)
+        : encoder_(encoder), compress_(compress), delta_(delta), keyEvery_(keyEvery)
     {
+        if (!smallest)
+            ways_.append(Way{codec, {}, {}});
+        else
+            for (Codec way : {Codec::Stored, Codec::PackBits, Codec::Lz4})
+                ways_.append(Way{way, {}, {}});
     }
     void frameStart(const QString &label, QByteArray &out)
     {
@@ -195,8 +201,7 @@ public:
     {
         if (!compress_)
             return encoder_.frameEnd(out);
-        const qsizetype index = offsets_.size();
-        offsets_.append(std::uint32_t(packed_.size()));
+        const qsizetype index = labels_.size() - 1;
         if (delta_) { // a frame after a key as its XOR with the one before it; the frame kept for the next
             const bool key = index == 0 || (keyEvery_ > 0 && index % keyEvery_ == 0);
             if (!key && previous_.size() == frame_.size()) {
@@ -209,18 +214,25 @@ public:
                 previous_ = frame_;
             }
         }
-        packed_ += lz_ ? packLz4(frame_.data(), std::int64_t(frame_.size()))
-                       : packBits(frame_.data(), std::int64_t(frame_.size()));
+        for (Way &way : ways_) {
+            way.offsets.append(std::uint32_t(way.packed.size()));
+            const std::int64_t count = std::int64_t(frame_.size());
+            way.packed += way.codec == Codec::Lz4 ? packLz4(frame_.data(), count)
+                          : way.codec == Codec::PackBits
+                              ? packBits(frame_.data(), count)
+                              : QByteArray(reinterpret_cast<const char *>(frame_.data()), qsizetype(count));
+        }
         frame_.clear();
     }
     // Compressed: the frames, packed, one after the other, each after its label, through `encoder`.
     bool writePacked(Encoder &encoder, Output &output)
     {
-        for (qsizetype i = 0; i < offsets_.size(); ++i) {
+        const Way &way = kept();
+        for (qsizetype i = 0; i < way.offsets.size(); ++i) {
             encoder.frameStart(labels_[i], output.block());
-            const qsizetype end = i + 1 < offsets_.size() ? qsizetype(offsets_[i + 1]) : packed_.size();
-            for (qsizetype at = offsets_[i]; at < end; at += 4096) {
-                encoder.bytes(reinterpret_cast<const std::uint8_t *>(packed_.constData()) + at,
+            const qsizetype end = i + 1 < way.offsets.size() ? qsizetype(way.offsets[i + 1]) : way.packed.size();
+            for (qsizetype at = way.offsets[i]; at < end; at += 4096) {
+                encoder.bytes(reinterpret_cast<const std::uint8_t *>(way.packed.constData()) + at,
                               int(std::min<qsizetype>(4096, end - at)), output.block());
                 if (!output.flush())
                     return false;
@@ -229,15 +241,33 @@ public:
         }
         return true;
     }
-    const QByteArray &packed() const { return packed_; }
-    QList<std::uint32_t> offsets() const { return offsets_ + QList<std::uint32_t>{std::uint32_t(packed_.size())}; }
+    const QByteArray &packed() const { return kept().packed; }
+    QList<std::uint32_t> offsets() const
+    {
+        return kept().offsets + QList<std::uint32_t>{std::uint32_t(kept().packed.size())};
+    }
+    Codec codec() const { return kept().codec; }
 
 private:
+    // The frames packed one way, one after the other, and where each starts.
+    struct Way {
+        Codec codec;
+        QByteArray packed;
+        QList<std::uint32_t> offsets;
+    };
+    // The way kept: the one whose frames take least (the first of them, where two take as little).
+    const Way &kept() const
+    {
+        const Way *least = &ways_.first();
+        for (const Way &way : ways_)
+            if (way.packed.size() < least->packed.size())
+                least = &way;
+        return *least;
+    }
     Encoder &encoder_;
-    bool compress_, lz_, delta_;
+    bool compress_, delta_;
     int keyEvery_;
     QStringList labels_;
     std::vector<std::uint8_t> frame_, previous_;
-    QByteArray packed_;
-    QList<std::uint32_t> offsets_;
+    QList<Way> ways_;
 };

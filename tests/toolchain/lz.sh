@@ -2,7 +2,8 @@
 # --compress lz and the 8051's unlz4(): frames the converter packs as LZ4 blocks, unpacked by unlz4() on the host
 # and in SDCC's 8051 simulator, are the converter's frames unpacked, byte for byte (an animation in rows and in
 # pages, and stored as changes (--delta, with key frames too), a grey picture of an odd width, RGB565 in both byte
-# orders); damaged blocks (cut short, bytes changed,
+# orders), and --compress auto's choice, the least of PackBits, LZ4 and the frames as they are, unpacked as its
+# header says (NAME_CODEC); damaged blocks (cut short, bytes changed,
 # made up) unpacked on the host under AddressSanitizer never write outside the frame.
 #   lz.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR      (exit 77, skipped, without sdcc)
 set -euo pipefail
@@ -17,18 +18,32 @@ cd "$work"
 cat >main.c <<'C'
 #include "pic.h"
 #include "unlz4.h"
+#include "unpackbits.h"
 unsigned char TESSALINE_XDATA frames[PIC_FRAMES][PIC_BYTES];
 /* Frame k unpacked; stored as its change from the one before (--delta), that frame XORed with it. */
+/* Unpacked as the header says it was packed (--compress auto chooses). */
+static void unpack(unsigned int k)
+{
+#if PIC_CODEC == TESSALINE_LZ4
+    unlz4(frames[k], pic + pic_offsets[k], PIC_BYTES);
+#elif PIC_CODEC == TESSALINE_PACKBITS
+    unpackbits(frames[k], pic + pic_offsets[k], PIC_BYTES);
+#else
+    unsigned int i;
+    for (i = 0; i < PIC_BYTES; ++i)
+        frames[k][i] = pic[pic_offsets[k] + i];
+#endif
+}
 static void play(unsigned int k)
 {
 #ifdef PIC_KEY_EVERY
     unsigned int i;
-    unlz4(frames[k], pic + pic_offsets[k], PIC_BYTES);
+    unpack(k);
     if (k % PIC_KEY_EVERY)
         for (i = 0; i < PIC_BYTES; ++i)
             frames[k][i] ^= frames[k - 1][i];
 #else
-    unlz4(frames[k], pic + pic_offsets[k], PIC_BYTES);
+    unpack(k);
 #endif
 }
 #ifdef __SDCC
@@ -55,7 +70,13 @@ int main(void)
 #endif
 C
 walk=$source/docs/cookbook/walk.gif
-for case in "walk --frames $walk" "pages --frames --layout vertical $walk" "delta --frames --delta $walk" \
+/usr/bin/python3 -c "
+import random
+from PIL import Image
+random.seed(1)
+Image.frombytes('L', (64, 32), bytes(random.randrange(256) for _ in range(2048))).save('noise.png')"
+for case in "autowalk --frames --display ssd1306 --invert $walk" "autoicon --pixel rgb565 $source/docs/cookbook/icon.png" \
+    "autonoise --pixel gray8 noise.png" \ "walk --frames $walk" "pages --frames --layout vertical $walk" "delta --frames --delta $walk" \
     "keys --frames --delta --key-every 3 --display ssd1306 $walk" \
     "grey --pixel gray4 --resize 61x40 --pad $source/docs/cookbook/icon.png" \
     "rgb --pixel rgb565 $source/docs/cookbook/icon.png" \
@@ -66,13 +87,24 @@ for case in "walk --frames $walk" "pages --frames --layout vertical $walk" "delt
     expected=$("$cli" $(printf '%s\n' "$@" | grep -v -e '^--delta$' | tr '\n' ' ' | sed 's/--key-every [0-9]*//') -f hex |
         od -An -v -tx1 | tr -d ' \n')
     mkdir -p "$name/host" "$name/sdcc"
-    "$cli" "$@" --compress lz -f c51 --c-dialect c --name pic --header "$name/host/pic.h" -o "$name/host/pic.c"
-    gcc -std=c90 -I"$name/host" -I"$source/cmake" -o "$name/host/main" main.c "$name/host/pic.c" "$source/cmake/unlz4.c"
+    codec=$([ "${name#auto}" != "$name" ] && echo auto || echo lz)
+    "$cli" "$@" --compress $codec -f c51 --c-dialect c --name pic --header "$name/host/pic.h" -o "$name/host/pic.c"
+    gcc -std=c90 -I"$name/host" -I"$source/cmake" -o "$name/host/main" main.c "$name/host/pic.c" "$source/cmake/unlz4.c" \
+        "$source/cmake/unpackbits.c"
     [ "$("$name/host/main")" = "$expected" ] || fail "$name: unlz4 on the host unpacks other bytes than the converter's"
-    "$cli" "$@" --compress lz -f c51 --c-dialect sdcc --name pic --header "$name/sdcc/pic.h" -o "$name/sdcc/pic.c"
-    (cd "$name/sdcc" && sdcc -mmcs51 --model-small -I. -I"$source/cmake" -c pic.c && sdcc -mmcs51 -I. \
-        -I"$source/cmake" -c "$source/cmake/unlz4.c" -o unlz4.rel && sdcc -mmcs51 -I. -I"$source/cmake" \
-        "$work/main.c" pic.rel unlz4.rel -o main.ihx) >/dev/null || fail "$name: the firmware does not build"
+    "$cli" "$@" --compress $codec -f c51 --c-dialect sdcc --name pic --header "$name/sdcc/pic.h" -o "$name/sdcc/pic.c"
+    (cd "$name/sdcc" && sdcc -mmcs51 -I. -I"$source/cmake" -c pic.c && sdcc -mmcs51 -I. -I"$source/cmake" \
+        -c "$source/cmake/unlz4.c" -o unlz4.rel && sdcc -mmcs51 -I. -I"$source/cmake" -c \
+        "$source/cmake/unpackbits.c" -o unpackbits.rel && sdcc -mmcs51 -I. -I"$source/cmake" "$work/main.c" pic.rel \
+        unlz4.rel unpackbits.rel -o main.ihx) >/dev/null || fail "$name: the firmware does not build"
+    if [ $codec = auto ]; then # the smallest of the three: never past PackBits's, nor the frames as they are
+        auto=$("$cli" "$@" --compress auto -f hex | wc -c)
+        packbits=$("$cli" "$@" --compress packbits -f hex 2>/dev/null | wc -c)
+        lz=$("$cli" "$@" --compress lz -f hex 2>/dev/null | wc -c)
+        least=$(printf '%s\n' $packbits $lz $((${#expected} / 2)) | sort -n | head -1)
+        [ "$auto" = "$least" ] || fail "$name: --compress auto writes $auto bytes, not the least of $packbits, $lz and raw"
+        echo "$name: --compress auto chose $(awk '$2 == "PIC_CODEC" {print $3}' "$name/host/pic.h") ($auto bytes)"
+    fi
     at=$(awk '$3 == "_frames" {print $2}' "$name/sdcc/main.map")
     drawn=$("$here/xram.sh" "$name/sdcc/main.ihx" $((16#$at)) $((${#expected} / 2)) 4000000)
     [ "$drawn" = "$expected" ] || fail "$name: unlz4 in the simulator unpacks other bytes than the converter's"
