@@ -127,14 +127,17 @@ void summary(const QString &picture, const RoadOptions &road, const RoadResult &
     const Geometry &g = result.geometry;
     if (road.compress)
         report.complain(
-            QStringLiteral("%1: %2 %3 of %4 bytes, %5 bytes packed into %6 (%7 %)")
+            QStringLiteral("%1: %2 %3 of %4 bytes, %5 bytes packed into %6 (%7 %)%8")
                 .arg(picture)
                 .arg(g.frames)
                 .arg(g.frames == 1 ? QStringLiteral("frame") : QStringLiteral("frames"))
                 .arg(g.frameBytes)
                 .arg(g.dataBytes)
                 .arg(result.compressedBytes)
-                .arg(g.dataBytes ? 100.0 * double(result.compressedBytes) / double(g.dataBytes) : 100.0, 0, 'f', 1));
+                .arg(g.dataBytes ? 100.0 * double(result.compressedBytes) / double(g.dataBytes) : 100.0, 0, 'f', 1)
+                .arg(result.codec == Codec::Lz4        ? QStringLiteral(" with LZ4")
+                     : result.codec == Codec::PackBits ? QStringLiteral(" with PackBits")
+                                                       : QStringLiteral(", as they are (neither packs them smaller)")));
     // Packed, the data is what the flash holds; the line above says how much it was before.
     report.complain(QStringLiteral("%1: %2, packed as %3 x %4, %5, %6 bytes of data%7")
                         .arg(picture, sizeWords(result))

@@ -448,10 +448,11 @@ void tst_CliTextOutput::verboseSummary()
         run({QStringLiteral("-f"), QStringLiteral("hex"), QStringLiteral("--verbose"), QStringLiteral("--compress"),
              QStringLiteral("packbits"), QStringLiteral("-o"), QStringLiteral("bank.bin"), QStringLiteral("t.bmp")})
             .err.section(u'\n', 0, 2),
-        QStringLiteral("tessaline-cli: t.bmp: warning: --compress packbits made the data larger, 4 bytes packed into "
-                       "5 (leave --compress out)\ntessaline-cli: t.bmp: 1 frame of 4 bytes, 4 bytes packed into 5 "
-                       "(125.0 %)\ntessaline-cli: t.bmp: 16 x 2 pixels, packed as 16 x 2, hex, 5 bytes of data (4 "
-                       "unpacked)"));
+        QStringLiteral(
+            "tessaline-cli: t.bmp: warning: --compress packbits made the data larger, 4 bytes packed into "
+            "5 (leave --compress out)\ntessaline-cli: t.bmp: 1 frame of 4 bytes, 4 bytes packed into 5 "
+            "(125.0 %) with PackBits\ntessaline-cli: t.bmp: 16 x 2 pixels, packed as 16 x 2, hex, 5 bytes of data (4 "
+            "unpacked)"));
     // A glyph table says its glyphs and their cells, not a picture's size.
     picture(QStringLiteral("tiny.bdf"), tinyBdf());
     QCOMPARE(run(QString::fromUtf8("--font tiny.bdf --text A你 -f hex --verbose -o glyphs.bin").split(u' '))
