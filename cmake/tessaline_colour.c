@@ -38,7 +38,7 @@ static unsigned char clip(int x, int y, tessaline_size width, tessaline_size hei
         across = TESSALINE_DRAW_WIDTH - left;
     if (down > TESSALINE_DRAW_HEIGHT - top)
         down = TESSALINE_DRAW_HEIGHT - top;
-    TESSALINE_TOUCHED((int)top, down);
+    TESSALINE_TOUCHED_ROWS(top, top + down); /* in place: clip() calls nothing, and keeps no RAM of its own */
     return 1;
 }
 
@@ -633,7 +633,8 @@ static void greyRows4(void)
    bit 7 (shifted into the carry): a frame byte's high half, then its low half, from its low half where the frame's
    first pixel is odd. The source through DPTR, its byte in r2 and the bits left of it in r5; the frame through MOVX
    @R0, its page in __XPAGE; the colour in the high half (r3) and in the low half (r4); the pixels left in the row in
-   r7 (`pairsPerRow`: at most 255); the bit of the rows' first pixel (firstBit) in r6. */
+   r7 (`pairsPerRow`: at most 255); the bit of the rows' first pixel (firstBit) in r6. Where a row reads all of its
+   bytes (`contiguous`), the source goes on into the next row's without being set again. */
 static void monoRows4(void)
 {
     /* clang-format off */
@@ -648,9 +649,9 @@ static void monoRows4(void)
         mov     a,_spread
         anl     a,#0x0F
         mov     r4,a
-00141$:
         mov     dpl,_rowCover
         mov     dph,(_rowCover + 1)
+00141$:
         mov     r0,_rowAt
         mov     __XPAGE,(_rowAt + 1)
         mov     r7,_pairsPerRow
@@ -721,12 +722,17 @@ static void monoRows4(void)
         mov     a,(_rowAt + 1)
         addc    a,(_frameStep + 1)
         mov     (_rowAt + 1),a
+        mov     a,_contiguous
+        jnz     00163$
         mov     a,_rowCover
         add     a,_sourceStep
         mov     _rowCover,a
+        mov     dpl,a
         mov     a,(_rowCover + 1)
         addc    a,(_sourceStep + 1)
         mov     (_rowCover + 1),a
+        mov     dph,a
+00163$:
         djnz    _rowsToGo,00161$
         mov     __XPAGE,_savedPage
         sjmp    00162$
@@ -823,6 +829,8 @@ void tessaline_mono(const unsigned char TESSALINE_CODE *bits, tessaline_size wid
         rowsToGo = (unsigned char)down;
         frameStep = ROW_BYTES;
         sourceStep = coverStep;
+        /* a row read whole, from a byte's first bit, leaves the source at the next row's first byte */
+        contiguous = (unsigned char)(across == width && !(skipX & 7));
         monoRows4();
         return;
     }
@@ -904,6 +912,8 @@ void tessaline_xmono(const unsigned char TESSALINE_XDATA *bits, tessaline_size w
         rowsToGo = (unsigned char)down;
         frameStep = ROW_BYTES;
         sourceStep = coverStep;
+        /* a row read whole, from a byte's first bit, leaves the source at the next row's first byte */
+        contiguous = (unsigned char)(across == width && !(skipX & 7));
         monoRows4();
         return;
     }

@@ -456,7 +456,7 @@ int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int inde
 }
 
 int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
-                     int y, tessaline_colour colour)
+                     int y, tessaline_colour colour) TESSALINE_FRAME_CALL
 {
     for (; *indices < font->count; ++indices)
         x = tessaline_glyph(font, *indices, x, y, colour);
@@ -464,7 +464,7 @@ int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned c
 }
 
 int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices, int x,
-                       int y, tessaline_colour colour)
+                       int y, tessaline_colour colour) TESSALINE_FRAME_CALL
 {
     for (; *indices < font->count; ++indices)
         x = tessaline_glyph(font, *indices, x, y, colour);

@@ -342,10 +342,10 @@ int tessaline_glyph(const tessaline_font TESSALINE_CODE *font, unsigned int inde
    top at y; returns the pen's x after its last glyph. It ends at the first index the table does not hold, the end
    mark among them. */
 int tessaline_string(const tessaline_font TESSALINE_CODE *font, const unsigned char TESSALINE_CODE *indices, int x,
-                     int y, tessaline_colour colour);
+                     int y, tessaline_colour colour) TESSALINE_FRAME_CALL;
 
 /* The same for a table of 255 glyphs or more, whose strings hold 16-bit indices ended by 0xFFFF (NAME_END). */
 int tessaline_string16(const tessaline_font TESSALINE_CODE *font, const TESSALINE_WORD TESSALINE_CODE *indices, int x,
-                       int y, tessaline_colour colour);
+                       int y, tessaline_colour colour) TESSALINE_FRAME_CALL;
 
 #endif

@@ -142,7 +142,7 @@ for display in "ssd1322 2 256 64 8192" "st7735 5 160 128 40960"; do
         most=5000
     else
         echo "ssd1322: a glyph: mono ${each[0]}, gray4 ${each[1]} and ${each[2]}, mono ${each[3]}"
-        most=3500
+        most=3300
         # gray4 glyphs on a gray4 frame, at an even column and an odd one
         for count in "${each[1]}" "${each[2]}"; do
             [ "$count" -le 3000 ] || fail "a 16 x 16 gray4 glyph on the $name takes $count instructions, more than 3000"
