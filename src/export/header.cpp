@@ -67,6 +67,82 @@ std::int64_t cellBytes(const RoadOptions &road, int width, int height)
     return std::int64_t(packer.unitBytes()) * ((height + packer.unitRows() - 1) / packer.unitRows());
 }
 
+using Macros = QList<std::pair<QString, QString>>;
+
+void define(Macros &macros, const QString &name, std::int64_t value)
+{
+    macros.append({name, QString::number(value)});
+}
+
+// What one of the table's pictures is: its size (a glyph table's cell, and its line), and the data's format.
+// Cropped glyphs are stored as boxes of that cell, and say the cell (what a glyph is unpacked into), not the
+// largest box.
+QSize shapeMacros(Macros &macros, const QString &macro, const RoadOptions &road, const Geometry &g,
+                  const FrameSource &frames)
+{
+    const std::optional<LineMetrics> line = frames.lineMetrics();
+    const bool boxes = line && frames.tight();
+    const QSize size = boxes ? line->cell : QSize(g.width, g.height);
+    define(macros, macro + QStringLiteral("WIDTH"), size.width());
+    define(macros, macro + QStringLiteral("HEIGHT"), size.height());
+    if (road.pack.layout == Layout::Vertical)
+        define(macros, macro + QStringLiteral("PAGES"), boxes ? (size.height() + 7) / 8 : g.packedHeight / 8);
+    if (line) {
+        define(macros, macro + QStringLiteral("LINE_HEIGHT"), line->height);
+        define(macros, macro + QStringLiteral("BASELINE"), line->baseline);
+        define(macros, macro + QStringLiteral("FONT_PIXELS"), line->pixels);
+    }
+    for (const auto &[suffix, value] : formatMacros(road.pixel, road.pack))
+        macros.append({macro + suffix, value});
+    return size;
+}
+
+// How the data holds them: their count and bytes, and, one after the other, their size, how they are packed and
+// which are stored whole.
+void dataMacros(Macros &macros, const QString &macro, const RoadOptions &road, const RoadResult &result,
+                const FrameSource &frames, QSize cell)
+{
+    const Geometry &g = result.geometry;
+    const PlannedArray &data = result.arrays.first();
+    const QString bytes = macro + QStringLiteral("BYTES");
+    if (!data.oneAfterAnother && !data.rows) {
+        define(macros, bytes, g.dataBytes);
+        return;
+    }
+    const bool boxes = frames.lineMetrics() && frames.tight();
+    define(macros, macro + layoutOf(frames.kind(), frames.count()).countName, g.frames);
+    define(macros, bytes, boxes ? cellBytes(road, cell.width(), cell.height()) : g.frameBytes);
+    if (data.oneAfterAnother) // the frames one after the other, and where each starts
+        macros.append({macro + QStringLiteral("SIZE"), data.size});
+    if (road.compress) // how they are packed: TESSALINE_STORED, TESSALINE_PACKBITS or TESSALINE_LZ4
+        define(macros, macro + QStringLiteral("CODEC"), int(result.codec));
+    if (road.delta) // the frames stored whole; the rest as their changes from the one before
+        define(macros, macro + QStringLiteral("KEY_EVERY"), road.keyEvery > 0 ? road.keyEvery : g.frames);
+}
+
+// What follows the data: the background, the mask, a grid's cells, the strings and their end mark.
+void tableMacros(Macros &macros, const QString &macro, const RoadResult &result, const FrameSource &frames)
+{
+    int strings = 0;
+    std::uint32_t end = 0;
+    for (const PlannedArray &array : result.arrays)
+        if (array.values.kind == FrameValues::String && !array.isData) {
+            ++strings;
+            end = array.values.values.isEmpty() ? 0 : array.values.values.last(); // each string's end mark
+        }
+    macros.append({macro + QStringLiteral("BACKGROUND"),
+                   QStringLiteral("0x") + QString::number(result.background, 16).toUpper()});
+    if (result.geometry.maskBytes > 0)
+        define(macros, macro + QStringLiteral("MASK_BYTES"), result.geometry.maskBytes);
+    if (frames.gb2312Grid()) // where the cell of a GB2312 code starts in the table's bytes
+        macros.append({macro + QStringLiteral("CELL(c1, c2)"),
+                       QStringLiteral("((((unsigned long)(c1) - 0xA1) * 94 + ((c2) - 0xA1)) * %1BYTES)").arg(macro)});
+    if (strings) {
+        define(macros, macro + QStringLiteral("STRINGS"), strings);
+        macros.append({macro + QStringLiteral("END"), QStringLiteral("0x") + QString::number(end, 16).toUpper()});
+    }
+}
+
 } // namespace
 
 QByteArray headerText(const RoadOptions &road, const RoadResult &result, const FrameSource &frames, bool inC)
@@ -76,63 +152,16 @@ QByteArray headerText(const RoadOptions &road, const RoadResult &result, const F
     // An assembler module's arrays, declared for C: sdas's for SDCC, which alone links its objects.
     const CDialect dialect = inC && encode.format == OutputFormat::Sdas ? CDialect::Sdcc : encode.dialect;
     const QString macro = encode.name.toUpper() + u'_';
-    const QString bytes = macro + QStringLiteral("BYTES");
-    QList<std::pair<QString, QString>> macros;
-    const auto define = [&](const QString &name, std::int64_t value) { macros.append({name, QString::number(value)}); };
-    // A glyph table's cell, and its line; cropped glyphs are stored as boxes of that cell, and say the cell (what
-    // a glyph is unpacked into), not the largest box.
-    const std::optional<LineMetrics> line = frames.lineMetrics();
-    const bool boxes = line && frames.tight();
-    const int width = boxes ? line->cell.width() : g.width;
-    const int height = boxes ? line->cell.height() : g.height;
-    define(macro + QStringLiteral("WIDTH"), width);
-    define(macro + QStringLiteral("HEIGHT"), height);
-    if (road.pack.layout == Layout::Vertical)
-        define(macro + QStringLiteral("PAGES"), boxes ? (height + 7) / 8 : g.packedHeight / 8);
-    if (line) {
-        define(macro + QStringLiteral("LINE_HEIGHT"), line->height);
-        define(macro + QStringLiteral("BASELINE"), line->baseline);
-        define(macro + QStringLiteral("FONT_PIXELS"), line->pixels);
-    }
-    for (const auto &[suffix, value] : formatMacros(road.pixel, road.pack))
-        macros.append({macro + suffix, value});
-    const PlannedArray &data = result.arrays.first();
-    const QString count = macro + layoutOf(frames.kind(), frames.count()).countName;
-    if (data.oneAfterAnother || data.rows) {
-        define(count, g.frames);
-        define(bytes, boxes ? cellBytes(road, width, height) : g.frameBytes);
-        if (data.oneAfterAnother) // the frames one after the other, and where each starts
-            macros.append({macro + QStringLiteral("SIZE"), data.size});
-        if (road.compress) // how they are packed: TESSALINE_STORED, TESSALINE_PACKBITS or TESSALINE_LZ4
-            define(macro + QStringLiteral("CODEC"), int(result.codec));
-        if (road.delta) // the frames stored whole; the rest as their changes from the one before
-            define(macro + QStringLiteral("KEY_EVERY"), road.keyEvery > 0 ? road.keyEvery : g.frames);
-    } else {
-        define(bytes, g.dataBytes);
-    }
+    Macros macros;
+    const QSize cell = shapeMacros(macros, macro, road, g, frames);
+    dataMacros(macros, macro, road, result, frames, cell);
     QStringList externs;
     QStringList arrays; // their names, as an assembler's header declares them
-    int strings = 0;
-    std::uint32_t end = 0;
     for (const PlannedArray &array : result.arrays) {
         externs << cArray(dialect, array.elementBytes, array.name, array.sizeInHeader, encode.attribute);
         arrays << array.name;
-        if (array.values.kind == FrameValues::String && !array.isData) {
-            ++strings;
-            end = array.values.values.isEmpty() ? 0 : array.values.values.last(); // each string's end mark
-        }
     }
-    macros.append({macro + QStringLiteral("BACKGROUND"),
-                   QStringLiteral("0x") + QString::number(result.background, 16).toUpper()});
-    if (g.maskBytes > 0)
-        define(macro + QStringLiteral("MASK_BYTES"), g.maskBytes);
-    if (frames.gb2312Grid()) // where the cell of a GB2312 code starts in the table's bytes
-        macros.append({macro + QStringLiteral("CELL(c1, c2)"),
-                       QStringLiteral("((((unsigned long)(c1) - 0xA1) * 94 + ((c2) - 0xA1)) * %1)").arg(bytes)});
-    if (strings) {
-        define(macro + QStringLiteral("STRINGS"), strings);
-        macros.append({macro + QStringLiteral("END"), QStringLiteral("0x") + QString::number(end, 16).toUpper()});
-    }
+    tableMacros(macros, macro, result, frames);
     const CodeFormat format = inC ? CodeFormat::C51 : codeFormatOf(encode.format);
     const QString comment = codeHeader(format, encode.picfile, g.width, g.height, encode.stamp,
                                        encode.notes + pixelFormatNotes(road.pixel, road.pack), encode.font,
