@@ -17,26 +17,7 @@
 #ifndef TESSALINE_DRAW_H
 #define TESSALINE_DRAW_H
 
-/* TESSALINE_REENTRANT: a function whose parameters and locals live on the stack while it runs, not in internal
-   RAM of their own for good (the boxes: seldom drawn, and not worth the 8051's scarce internal RAM). */
-#if defined(__SDCC)
-#define TESSALINE_CODE __code
-#define TESSALINE_XDATA __xdata
-#define TESSALINE_REENTRANT __reentrant
-#elif defined(__C51__) || defined(__CX51__) /* the classic 8051 compilers */
-#define TESSALINE_CODE code
-#define TESSALINE_XDATA xdata
-#define TESSALINE_REENTRANT reentrant
-#else /* any other compiler: a host's tests, on --c-dialect c tables */
-#define TESSALINE_CODE
-#define TESSALINE_XDATA
-#define TESSALINE_REENTRANT
-#include <stdint.h>
-#define TESSALINE_WORD uint16_t
-#endif
-#ifndef TESSALINE_WORD
-#define TESSALINE_WORD unsigned int /* 16 bits on the 8051 */
-#endif
+#include "tessaline_8051.h"
 
 #ifndef TESSALINE_MONO /* the pixel formats, as a table's header names them */
 #define TESSALINE_MONO 0

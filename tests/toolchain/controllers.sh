@@ -2,8 +2,9 @@
 # The frame sent to each display preset's controller, in SDCC's 8051 simulator: one CMake project builds a firmware
 # for every preset from one source, which draws a glyph, starts the display (tessaline_init, a contrast and the
 # picture turned), sends the whole frame, draws a box and sends what it drew (tessaline_flush). Its two bus
-# functions keep a journal in external RAM, which controllers.py replays into a model of the controller's
-# addressing: the screen it shows is the frame, and the second flush sent the rows drawn, no others.
+# functions (examples/sdcc-displays's bus.c) keep a journal in external RAM, which controllers.py replays into a
+# model of the controller's addressing: the screen it shows is the frame, and the second flush sent the rows
+# drawn, no others.
 #   controllers.sh TESSALINE_CLI BUILD_DIR SOURCE_DIR      (exit 77, skipped, without sdcc)
 set -euo pipefail
 cli=$1 build=$(cd "$2" && pwd) source=$(cd "$3" && pwd)
@@ -21,50 +22,14 @@ cat >"$work/main.c" <<'C'
 #include "g.h"
 #include "tessaline_draw.h"
 static const tessaline_font TESSALINE_CODE font = TESSALINE_CELL_FONT(g, G);
-/* The bus, as the controller would see it. */
-unsigned char TESSALINE_XDATA journal[2048];
-unsigned int TESSALINE_XDATA journalLength;
-static void note(unsigned char byte)
-{
-    journal[journalLength++] = byte;
-}
-void tessaline_command(unsigned char command)
-{
-    note('C');
-    note(tessaline_chip);
-    note(command);
-}
-void tessaline_data(const unsigned char TESSALINE_XDATA *bytes, unsigned int count)
-{
-    unsigned char i;
-    if (count <= 4) { /* parameters: kept, as the buffer they come from is used again */
-        note('d');
-        note(tessaline_chip);
-        note((unsigned char)count);
-        for (i = 0; i < count; ++i)
-            note(bytes[i]);
-        return;
-    }
-    note('D');
-    note(tessaline_chip);
-    note((unsigned char)(unsigned int)bytes);
-    note((unsigned char)((unsigned int)bytes >> 8));
-    note((unsigned char)count);
-    note((unsigned char)(count >> 8));
-}
-void tessaline_wait(unsigned int milliseconds)
-{
-    note('W');
-    note((unsigned char)milliseconds);
-    note((unsigned char)(milliseconds >> 8));
-}
+#include "bus.h" /* examples/sdcc-displays's bus, kept as a journal */
 void main(void)
 {
     tessaline_glyph(&font, 0, 5, 3, TESSALINE_RGB(255, 255, 255));
     tessaline_init(0x5A, 1);
-    note('I');
+    bus_mark('I');
     tessaline_flush_all();
-    note('M');
+    bus_mark('M');
     tessaline_fill(10, 20, 30, 9, TESSALINE_RGB(255, 255, 255));
     tessaline_flush();
     tessaline_flush(); /* nothing drawn since */
@@ -81,7 +46,10 @@ presets="ssd1306 sh1106 ssd1309 st7565 uc1701 ks0108 pcd8544 st7920 ssd1322 st77
         case $preset in st7789 | ili9341) size="WIDTH 120 HEIGHT 80" ;; esac # the top left corner of a big screen
         layout=""
         case $preset in ssd1306 | sh1106 | ssd1309 | st7565 | uc1701 | ks0108 | pcd8544) layout="--layout vertical" ;; esac
-        printf 'add_executable(%s main.c)\ntessaline_add_draw(%s DISPLAY %s %s)\n' $preset $preset $preset "$size"
+        printf 'add_executable(%s main.c %s/examples/sdcc-displays/bus.c)\n' $preset "$source"
+        printf 'target_include_directories(%s PRIVATE %s/examples/sdcc-displays)\n' $preset "$source"
+        printf 'target_compile_definitions(%s PRIVATE BUS_JOURNAL=1)\n' $preset
+        printf 'tessaline_add_draw(%s DISPLAY %s %s)\n' $preset $preset "$size"
         printf 'tessaline_add_font(%s g FONT %s TEXT "你" HEADER OPTIONS --cell 16x16 %s)\n' $preset "$font" "$layout"
     done
 } >"$work/CMakeLists.txt"

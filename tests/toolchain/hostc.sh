@@ -53,7 +53,7 @@ int main(void)
     return 0;
 }
 C
-cp "$source/cmake/tessaline_draw.c" "$source/cmake/tessaline_draw.h" "$source/cmake/tessaline_bitmap.h" "$source/cmake/unpackbits.c" \
+cp "$source/cmake/tessaline_draw.c" "$source/cmake/tessaline_draw.h" "$source/cmake/tessaline_bitmap.h" "$source/cmake/tessaline_8051.h" "$source/cmake/unpackbits.c" \
     "$source/cmake/unpackbits.h" .
 # The runtime is C90, as the classic 8051 compilers take it: in each frame layout.
 for layout in "1 0" "0 0" "1 1"; do
