@@ -302,6 +302,13 @@ constexpr RuleWords ruleWords[] = {
              .arg(r.value)
              .arg(r.limit >> 30);
      }},
+    {Rule::FramePastBlock,
+     [](const Refusal &r) {
+         return QStringLiteral(
+                    "a frame of %1 bytes is more than the %2 an LZ4 block holds (--compress packbits packs it)")
+             .arg(r.value)
+             .arg(r.limit);
+     }},
     {Rule::Enlargement,
      [](const Refusal &r) {
          return QStringLiteral("%1 would be %2 x %3 pixels, a side of %4 pixels enlarged past the %5 that "

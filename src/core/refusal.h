@@ -128,6 +128,7 @@ struct Refusal {
     X(SheetTooLarge, Unfit)  /* the sheet of the frames would be `width` x `height` pixels, too large to draw */       \
     X(PastAddressing, Unfit) /* `value` bytes of data do not fit below 4 GiB from address `limit` */                   \
     X(OffsetsPast, Unfit)    /* `value` bytes of data may pack to more than the 4 GiB the offsets count */             \
+    X(FramePastBlock, Unfit) /* a frame of `value` bytes, past the `limit` bytes an LZ4 block holds */                 \
     /* the subject would be `width` x `height`, a side of `value` pixels enlarged past the `limit` libswscale takes */ \
     X(Enlargement, Unfit)                                                                                              \
     /* The converter's own: what its options ask of the files together */                                              \

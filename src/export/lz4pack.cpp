@@ -5,6 +5,11 @@
 
 #include <limits>
 
+std::int64_t lz4MostBytes()
+{
+    return LZ4_MAX_INPUT_SIZE;
+}
+
 std::int64_t lz4Bound(std::int64_t count)
 {
     return count + count / 255 + 16; // LZ4_COMPRESSBOUND, without its limit on the input's size
@@ -12,7 +17,7 @@ std::int64_t lz4Bound(std::int64_t count)
 
 QByteArray packLz4(const std::uint8_t *data, std::int64_t count)
 {
-    // A frame is at most what the road's budget holds, far below LZ4's limit of about 2 GiB a block.
+    // (a frame past LZ4's limit is refused before the road starts: see ByteStage's budget)
     if (count <= 0 || count > LZ4_MAX_INPUT_SIZE)
         return {};
     QByteArray out(qsizetype(lz4Bound(count)), Qt::Uninitialized);

@@ -1,6 +1,7 @@
 #include "roadstages.h"
 
 #include "export/filesave.h"
+#include "export/lz4pack.h"
 #include "export/packbits.h"
 #include "imaging/tone.h"
 #include "imaging/turn.h"
@@ -155,6 +156,10 @@ bool planFrames(FrameSource &frames, const RoadOptions &options, const Limits &l
     // LZ4, its bound); their offsets count 32 bits.
     if (packedAtMost >= std::int64_t(1) << 32) {
         result->error = Refusal::of(Refusal::Rule::OffsetsPast, {}, g.dataBytes, std::int64_t(1) << 32);
+        return false;
+    }
+    if ((options.lz || options.smallest) && g.frameBytes > lz4MostBytes()) { // a block packs at most that
+        result->error = Refusal::of(Refusal::Rule::FramePastBlock, {}, g.frameBytes, lz4MostBytes());
         return false;
     }
     // (with LZ4, the block being packed; as changes, the frame before and the change)

@@ -63,6 +63,14 @@ void tst_CliRobustness::refusedAndUnreadablePictures_data()
                           "memory limit of 1073741824 bytes (--max-memory raises it)")
         << QStringList{QStringLiteral("--rotate"), QStringLiteral("90"), QStringLiteral("--dither"),
                        QStringLiteral("atkinson")};
+    // A frame past what an LZ4 block holds: refused before anything is held, not packed into nothing.
+    QTest::newRow("--compress lz of a frame past 2 GiB")
+        << "lz.bmp" << tall
+        << QStringLiteral("a frame of 2700000000 bytes is more than the 2113929216 an LZ4 block holds")
+        << QStringList{QStringLiteral("--pixel"),      QStringLiteral("rgb888"),       QStringLiteral("--compress"),
+                       QStringLiteral("lz"),           QStringLiteral("--max-pixels"), QStringLiteral("1000000000"),
+                       QStringLiteral("--max-memory"), QStringLiteral("100G"),         QStringLiteral("-f"),
+                       QStringLiteral("hex")};
     // A tile of the largest side the parser takes: read, then refused by the picture's size, not by the option.
     QTest::newRow("--tile 1048576x1: taken, a picture of no whole number of such tiles")
         << "tile.bmp" << encodeBmp(workedExample(), 24) << QStringLiteral("no whole number of tiles of 1048576 x 1")
