@@ -333,7 +333,8 @@ function(tessaline_add_draw target)
         message(FATAL_ERROR "${call}: unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
     endif()
     # name, screen, pixel, layout: as the converter's --display presets
-    # (the ST7565's and UC1701's 132 x 65 glass is most often 128 x 64: its frame is, pages whole)
+    # (the ST7565's and UC1701's 132 x 65 glass is most often 128 x 64, and the SH1106 shows 128 of its 132 columns:
+    # their frames are 128 x 64, pages whole; tests/toolchain/controllers.sh checks the rest against --list-displays)
     set(displays "ssd1306|128|64|mono|vertical" "sh1106|128|64|mono|vertical" "ssd1309|128|64|mono|vertical"
                  "st7565|128|64|mono|vertical" "uc1701|128|64|mono|vertical" "ks0108|128|64|mono|vertical"
                  "pcd8544|84|48|mono|vertical" "st7920|128|64|mono|horizontal" "ssd1322|256|64|gray4|horizontal"

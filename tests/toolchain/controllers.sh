@@ -16,7 +16,6 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 here=$(cd "$(dirname "$0")" && pwd)
 font=/usr/share/fonts/X11/misc/wenquanyi_12pt.pcf
 [ -f "$font" ] || { echo "the WenQuanYi bitmap font is not installed"; exit 77; }
-: "$cli"
 
 cat >"$work/main.c" <<'C'
 #include "g.h"
@@ -37,6 +36,18 @@ void main(void)
         ;
 }
 C
+# The module's presets are the converter's: the same pixel and layout, and the same screen but where a frame of
+# whole pages is the glass's common 128 x 64 (the SH1106's 132 columns show 128; the ST7565's and UC1701's 132 x 65).
+module=$(grep -o '"[a-z0-9]*|[0-9]*|[0-9]*|[a-z0-9]*|[a-z]*"' "$source/cmake/TessalineFunctions.cmake" | tr -d '"')
+[ "$(echo "$module" | wc -l)" = 12 ] || fail "the module's table of displays is not found"
+for row in $module; do
+    IFS='|' read -r name width height pixel layout <<<"$row"
+    read -r _ w _ h p l _ < <("$cli" --list-displays | awk -v n="$name" '$1 == n')
+    case $name in sh1106 | st7565 | uc1701) w=128 h=64 ;; esac
+    [ "$width $height $pixel $layout" = "$w $h $p $l" ] ||
+        fail "the module's $name is $width x $height $pixel $layout, the converter's $w x $h $p $l"
+done
+
 presets="ssd1306 sh1106 ssd1309 st7565 uc1701 ks0108 pcd8544 st7920 ssd1322 st7735 st7789 ili9341"
 {
     printf 'cmake_minimum_required(VERSION 3.19)\nset(CMAKE_TOOLCHAIN_FILE %s)\nproject(controllers C)\nfind_package(Tessaline REQUIRED)\n' \
