@@ -12,7 +12,8 @@ std::int64_t lz4MostBytes()
 
 std::int64_t lz4Bound(std::int64_t count)
 {
-    return count + count / 255 + 16; // LZ4_COMPRESSBOUND, without its limit on the input's size
+    // liblz4's own bound where it packs; past its limit (refused), the same formula, for the budget's sums
+    return count <= LZ4_MAX_INPUT_SIZE ? LZ4_compressBound(int(count)) : count + count / 255 + 16;
 }
 
 QByteArray packLz4(const std::uint8_t *data, std::int64_t count)

@@ -224,6 +224,9 @@ void tst_CliDisplays::displayOptions_data()
         << QString::fromUtf8("/*----  像素格式：rgb565（R<<11 | G<<5 | B），每像素2字节，高字节在前  ----*/\r\n"
                              "0xF8, 0x00, \r\n")
                .toUtf8();
+    QTest::newRow("c51 gray4 --bit-order lsb: the header says the left pixel's half")
+        << encodeBmp(fromRows({QStringLiteral("r.")}), 24) << "-f c51 --pixel gray4 --bit-order lsb"
+        << QString::fromUtf8("/*----  像素格式：gray4，每字节2个像素，左边的像素在低位  ----*/\r\n0xF4, \r\n").toUtf8();
     // A clear pixel over the background: red, then the GIF's clear colour (green).
     const QByteArray clearGif = encodeGif({fromRows({QStringLiteral("rg")})}, qRgb(0, 255, 0));
     QTest::newRow("clear over white, the default")

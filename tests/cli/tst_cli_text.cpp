@@ -315,6 +315,7 @@ void tst_CliTextOutput::usageErrors_data()
     QTest::newRow("--key-every without --delta")
         << words("--key-every 2 --frames --compress lz t.bmp") << "--key-every goes with --delta";
     QTest::newRow("--key-every 0") << words("--key-every 0 --delta --frames --compress lz t.bmp") << QString();
+    QTest::newRow("--key-every 65536") << words("--key-every 65536 --delta --frames --compress lz t.bmp") << QString();
     QTest::newRow("--frames with --font") << words("--frames --font tiny.bdf --text A") << QString();
     // Names the compilers would take for their own: a storage keyword, C11's, a macro each defines.
     for (const char *name : {"__code", "_Static_assert", "SDCC", "__SDCC_mcs51", "__LINE__", "__C51__"})

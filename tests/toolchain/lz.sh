@@ -77,7 +77,7 @@ random.seed(1)
 Image.frombytes('L', (64, 32), bytes(random.randrange(256) for _ in range(2048))).save('noise.png')"
 for case in "autowalk --frames --display ssd1306 --invert $walk" "autoicon --pixel rgb565 $source/docs/cookbook/icon.png" \
     "autonoise --pixel gray8 noise.png" \ "walk --frames $walk" "pages --frames --layout vertical $walk" "delta --frames --delta $walk" \
-    "keys --frames --delta --key-every 3 --display ssd1306 $walk" \
+    "keys --frames --delta --key-every 3 --display ssd1306 $walk" "wholes --frames --delta --key-every 1 $walk" \
     "grey --pixel gray4 --resize 61x40 --pad $source/docs/cookbook/icon.png" \
     "rgb --pixel rgb565 $source/docs/cookbook/icon.png" \
     "little --pixel rgb565 --byte-order little $source/docs/cookbook/icon.png"; do
